@@ -1,0 +1,107 @@
+// Catalogue lookups and the one bounded formatter for catalogue texts.
+#include "app/messages.h"
+
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+nl_catd catd = reinterpret_cast<nl_catd>(-1);
+
+namespace {
+struct DefaultEntry {
+    int set;
+    int number;
+    const char* text;
+};
+
+const DefaultEntry default_entries[] = {
+#define MSG(set, number, text) {set, number, text},
+#include "resources/messages.def"
+#undef MSG
+};
+
+bool catalogue_is_open() { return catd != reinterpret_cast<nl_catd>(-1); }
+
+// The catalogue is searched where it is installed and beside the program's build tree,
+// after whatever the user's NLSPATH names.
+void complete_nlspath() {
+    std::string path;
+    if (const char* old = std::getenv("NLSPATH"); old && *old) path = std::string(old) + ":";
+    path += TARNWRIGHT_NLSDIR "/%N:" TARNWRIGHT_BUILD_RESOURCES "/%N";
+    setenv("NLSPATH", path.c_str(), 1);
+}
+}  // namespace
+
+void open_message_catalogue() {
+    if (catalogue_is_open()) return;
+    complete_nlspath();
+    catd = catopen("corvane.cat", 0);
+}
+
+void close_message_catalogue() {
+    if (catalogue_is_open()) catclose(catd);
+    catd = reinterpret_cast<nl_catd>(-1);
+}
+
+const char* default_message(int set, int number) {
+    for (const DefaultEntry& e : default_entries)
+        if (e.set == set && e.number == number) return e.text;
+    return "";
+}
+
+const char* message_text(int set, int number) {
+    const char* fallback = default_message(set, number);
+    if (!catalogue_is_open()) return fallback;
+    const char* text = catgets(catd, set, number, fallback);
+    return text ? text : fallback;
+}
+
+std::string format_text(const char* format, std::initializer_list<std::string> args) {
+    std::string out;
+    auto next = args.begin();
+    for (const char* p = format; *p; ++p) {
+        if (*p != '%') {
+            out += *p;
+            continue;
+        }
+        if (p[1] == '%') {
+            out += '%';
+            ++p;
+            continue;
+        }
+        const char* q = p + 1;
+        bool left = false;
+        if (*q == '-') {
+            left = true;
+            ++q;
+        }
+        std::size_t width = 0;
+        while (*q >= '0' && *q <= '9' && width < 1000) width = width * 10 + static_cast<std::size_t>(*q++ - '0');
+        if (*q != 's' && *q != 'd') {
+            out += *p;  // not a conversion we fill: copy the '%' and go on
+            continue;
+        }
+        std::string value = next != args.end() ? *next++ : std::string();
+        if (value.size() < width) {
+            std::string pad(width - value.size(), ' ');
+            value = left ? value + pad : pad + value;
+        }
+        out += value;
+        p = q;
+    }
+    return out;
+}
+
+std::string format_message(int set, int number, std::initializer_list<std::string> args) {
+    return format_text(message_text(set, number), args);
+}
+
+void copy_bounded(char* out, std::size_t size, const std::string& text) {
+    if (size == 0) return;
+    std::size_t n = text.size() < size - 1 ? text.size() : size - 1;
+    // Step back over UTF-8 continuation bytes so no character is cut in half.
+    if (n < text.size())
+        while (n > 0 && (static_cast<unsigned char>(text[n]) & 0xC0) == 0x80) --n;
+    std::memcpy(out, text.data(), n);
+    out[n] = '\0';
+}

@@ -1,0 +1,232 @@
+// The request engine (qori): templates, states, transitions, actions, severities,
+// poll rates and conditions in Varo, as the editor calls them.
+//
+// A template handle from qori_template_create or qori_template_find is a working copy
+// held by this client; the qori_state_*, qori_transition_* calls and the state and
+// transition member functions change only that copy. qori_template_add,
+// qori_template_store, qori_template_copy and qori_template_replace write the whole
+// definition to the store in one transaction. Copies of a handle share one working copy.
+//
+// Every failing call returns a null handle or a zero flag, writes a text into
+// qori_error_str and records the error on the global Error `error` (which calls the
+// error hook).
+#ifndef TARNWRIGHT_PLATFORM_QORI_H
+#define TARNWRIGHT_PLATFORM_QORI_H
+
+#include <memory>
+
+#include "platform/vorn.h"
+
+namespace qori_detail {
+struct TemplateCopy;
+struct StateRecord;
+struct TransitionRecord;
+struct ActionRecord;
+struct ImageRecord;
+}  // namespace qori_detail
+
+// Longest name and description the engine accepts.
+enum { QORI_NAME_MAX = 64, QORI_DESCR_MAX = 255, QORI_VALUE_MIN = 1, QORI_VALUE_MAX = 32767 };
+
+extern char qori_error_str[100];
+
+// A named object of Varo read as a snapshot: a template summary, severity, poll rate or
+// condition. name() and descr() of a null handle are null pointers.
+class Qor_GenericImage {
+public:
+    Qor_GenericImage() = default;
+    bool is_valid() const { return rec != nullptr; }
+    const char* name() const;
+    const char* descr() const;
+
+protected:
+    friend struct qori_detail::ImageRecord;
+    explicit Qor_GenericImage(std::shared_ptr<const qori_detail::ImageRecord> r) : rec(std::move(r)) {}
+    std::shared_ptr<const qori_detail::ImageRecord> rec;
+
+public:
+    const std::shared_ptr<const qori_detail::ImageRecord>& record() const { return rec; }
+    static Qor_GenericImage from_record(std::shared_ptr<const qori_detail::ImageRecord> r) {
+        return Qor_GenericImage(std::move(r));
+    }
+};
+
+typedef QueueImpl<Qor_GenericImage> DataElemQueue;
+
+class Qor_Severity : public Qor_GenericImage {
+public:
+    Qor_Severity() = default;
+    explicit Qor_Severity(const Qor_GenericImage& image);  // null unless image is a severity
+    int value() const;          // 0 for a null handle
+    const char* color() const;  // "" for a null handle
+};
+
+class Qor_PollRate : public Qor_GenericImage {
+public:
+    Qor_PollRate() = default;
+    explicit Qor_PollRate(const Qor_GenericImage& image);
+    int rate() const;  // 0 for a null handle
+};
+
+class Qor_Cond : public Qor_GenericImage {
+public:
+    Qor_Cond() = default;
+    explicit Qor_Cond(const Qor_GenericImage& image);
+    const char* code() const;  // "" for a null handle
+};
+
+class Qor_State;
+class Qor_Transition;
+class Qor_AInstance;
+typedef QueueImpl<Qor_State> Qor_StateQueue;
+typedef QueueImpl<Qor_Transition> Qor_TransitionQueue;
+typedef QueueImpl<Qor_AInstance> Qor_AInstanceQueue;
+
+// An action of a transition: its kind ("COMMAND", "MAIL", "CONDITION") and two arguments.
+class Qor_AInstance {
+public:
+    Qor_AInstance() = default;
+    bool is_valid() const { return rec != nullptr; }
+    const char* name() const;  // the kind; null for a null handle
+    DataUnit arg(int index) const;  // 0 or 1; the empty value otherwise
+
+private:
+    friend struct qori_detail::TemplateCopy;
+    std::shared_ptr<const qori_detail::ActionRecord> rec;
+};
+
+// A state of a working copy. States compare by identity.
+class Qor_State {
+public:
+    Qor_State() = default;
+    bool is_valid() const { return rec != nullptr; }
+    const char* name() const;
+    const char* descr() const;
+    const char* severity() const;
+    const char* poll_rate() const;
+    bool operator==(const Qor_State& o) const { return rec == o.rec; }
+    bool operator!=(const Qor_State& o) const { return rec != o.rec; }
+
+    // Staged changes, applied to the working copy by Store(). The second argument is
+    // an empty value kept for the callers' sake.
+    char set_poll_rate(const DataUnit& poll_rate, const DataUnit& unused);
+    char set_severity(const DataUnit& severity, const DataUnit& unused);
+    char Store(const DataUnit& unused);
+
+    // Transitions of this state's template in stored order: those leaving `from`
+    // (every transition when `from` is null), limited to those entering `to` unless
+    // `to` is null.
+    char get_transitionsq(Qor_TransitionQueue& queue, const Qor_State& from, const Qor_State& to) const;
+    // The transition leaving this state to `to` triggered by `condition`, or null.
+    Qor_Transition find_transition(const char* condition, const Qor_State& to) const;
+    // Move a transition leaving this state one place earlier or later in the stored order.
+    char move_up(const Qor_Transition& transition);
+    char move_down(const Qor_Transition& transition);
+
+private:
+    friend struct qori_detail::TemplateCopy;
+    std::shared_ptr<qori_detail::StateRecord> rec;
+};
+
+// A transition of a working copy; its name is the name of its condition.
+class Qor_Transition {
+public:
+    Qor_Transition() = default;
+    bool is_valid() const { return rec != nullptr; }
+    const char* name() const;
+    Qor_State from_state() const;
+    Qor_State to_state() const;
+    char get_aiq(Qor_AInstanceQueue& queue) const;  // actions in stored order
+    bool operator==(const Qor_Transition& o) const { return rec == o.rec; }
+
+private:
+    friend struct qori_detail::TemplateCopy;
+    std::shared_ptr<qori_detail::TransitionRecord> rec;
+};
+
+// A template: a working copy held by this client.
+class Qor_Defn {
+public:
+    Qor_Defn() = default;
+    bool is_valid() const { return copy != nullptr; }
+    const char* name() const;   // null for a null handle
+    const char* descr() const;  // null for a null handle
+    char get_statesq(Qor_StateQueue& queue) const;  // states in stored order
+    Qor_State find_state(const char* name) const;
+    // Whether this copy has been stored, and under which name (null when not).
+    const char* stored_name() const;
+
+    const std::shared_ptr<qori_detail::TemplateCopy>& working_copy() const { return copy; }
+    explicit Qor_Defn(std::shared_ptr<qori_detail::TemplateCopy> c) : copy(std::move(c)) {}
+
+private:
+    std::shared_ptr<qori_detail::TemplateCopy> copy;
+};
+
+// An album: one kind of Varo object, read whole and watched for changes.
+enum QoriAlbumKind { QORI_ALBUM_TEMPLATES, QORI_ALBUM_SEVERITIES, QORI_ALBUM_POLLRATES, QORI_ALBUM_CONDITIONS };
+
+class Qor_GenericAlbum {
+public:
+    explicit Qor_GenericAlbum(QoriAlbumKind kind) : kind_(kind) {}
+    // Appends one entry per object, sorted by name; a null entry ends a failed read.
+    void get_all(DataElemQueue& queue) const;
+    // The callback runs inside dispatch_recursive after the album changes, also after
+    // changes made by this client. Registrations last until qori_shutdown.
+    void add_callback(const Callback& callback, void* reserved);
+    QoriAlbumKind kind() const { return kind_; }
+
+private:
+    QoriAlbumKind kind_;
+};
+
+Qor_GenericAlbum qorDefnContainer(const DataUnit& unused);
+Qor_GenericAlbum qorSeverityContainer(const DataUnit& unused);
+Qor_GenericAlbum qorPollRateContainer(const DataUnit& unused);
+Qor_GenericAlbum qorCondContainer(const DataUnit& unused);
+
+extern Platform _qor_dimons3g;  // the engine's platform object ("DISCONNECTED")
+
+// Connection. host names the Varo server; see the README for how the store is chosen.
+char qori_init(const char* host);
+void qori_shutdown();  // close the store and forget every registration
+bool qori_connected();
+
+// Templates.
+Qor_Defn qori_template_create(const char* name, const char* descr);  // unsaved working copy
+Qor_Defn qori_template_find(const char* name);                       // working copy of a stored one
+char qori_template_add(Qor_Defn& t, const char* name, const char* descr);    // save in place
+char qori_template_store(Qor_Defn& t, const char* name, const char* descr);  // first store
+Qor_Defn qori_template_copy(Qor_Defn& t, const char* name, const char* descr);  // store as new name
+// Store t's definition under name, replacing the template stored there, in one
+// transaction; the result is a working copy of what was stored, or null.
+Qor_Defn qori_template_replace(Qor_Defn& t, const char* name, const char* descr);
+char qori_template_delete(Qor_Defn& t);
+
+// States and transitions of a working copy.
+char qori_state_add(Qor_Defn& t, const char* name, const char* poll_rate, const char* severity,
+                    const char* descr);
+char qori_state_delete(Qor_Defn& t, const char* name);
+// action null: the transition alone; otherwise one action of that kind with its
+// arguments ("CONDITION" names a condition in arg1; other kinds take two quoted texts).
+char qori_transition_add(Qor_Defn& t, const char* from, const char* to, const char* condition,
+                         const char* action, const char* arg1, const char* arg2);
+char qori_transition_delete(Qor_Defn& t, const char* from, const char* to, const char* condition,
+                            const char* action, const char* arg1, const char* arg2);
+
+// Severities, poll rates, conditions: written to the store at once.
+Qor_Severity qorSeverity_Find(const char* name);
+Qor_Severity qorSeverity_Create(const char* name);  // the named severity, or null
+Qor_PollRate qorPollRate_Find(const char* name);
+Qor_Cond qorCond_Find(const char* name);
+char qori_severity_add(const char* name, int value, const char* color);
+char qori_severity_delete(const char* name);
+char qori_pollrate_add(const char* name, int rate);
+char qori_pollrate_delete(const char* name);
+// The condition's code (empty when there is no such condition) and its description
+// into descr (256 bytes). The returned value stays readable as long as it is held.
+DataUnit qori_condition_get(const char* name, char* descr);
+char qori_condition_add(const char* name, const char* descr, const char* code);
+char qori_condition_delete(const char* name);
+
+#endif

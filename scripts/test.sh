@@ -1,0 +1,54 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds, and runs every test: the normal build, then the
+# AddressSanitizer + UndefinedBehaviorSanitizer build, then each fuzz target for a short
+# bounded time. Starts its own Xvfb and throwaway PostgreSQL server and stops them at the end.
+set -euo pipefail
+root="$(cd "$(dirname "$0")/.." && pwd)"
+cd "$root"
+jobs="$(nproc)"
+fuzz_seconds="${FUZZ_SECONDS:-30}"
+
+bash scripts/deps.sh
+
+. scripts/xvfb.sh
+. scripts/pg-throwaway.sh
+cleanup() { xvfb_stop; pg_throwaway_stop; }
+trap cleanup EXIT
+xvfb_start
+pg_throwaway_start
+# Nothing is skipped here: the PostgreSQL half of the store suite must run.
+export VARO_REQUIRE_PG=1
+unset VARO_STORE
+
+run_suite() {
+  local dir="$1"; shift
+  bash scripts/build.sh "$dir" "$@"
+  ctest --test-dir "$dir" --output-on-failure -j "$jobs" --timeout 300
+}
+
+echo "== tests =="
+run_suite "$root/build"
+
+if [ "${SKIP_SANITIZERS:-0}" != 1 ]; then
+  echo "== tests under AddressSanitizer and UndefinedBehaviorSanitizer =="
+  export ASAN_OPTIONS="detect_leaks=0:abort_on_error=1"
+  export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
+  run_suite "$root/build-asan" -DTARNWRIGHT_SANITIZE=ON -DTARNWRIGHT_BENCH=OFF -DCMAKE_BUILD_TYPE=Debug
+  unset ASAN_OPTIONS UBSAN_OPTIONS
+fi
+
+if [ "${SKIP_FUZZ:-0}" != 1 ] && [ -f tests/fuzz/CMakeLists.txt ]; then
+  echo "== fuzzing, ${fuzz_seconds}s a target =="
+  CC=clang CXX=clang++ bash scripts/build.sh "$root/build-fuzz" -DTARNWRIGHT_FUZZ=ON -DTARNWRIGHT_TESTS=OFF -DTARNWRIGHT_BENCH=OFF
+  for f in "$root"/build-fuzz/tests/fuzz/fuzz_*; do
+    [ -x "$f" ] || continue
+    name="$(basename "$f")"
+    corpus="$root/tests/fuzz/corpus/${name#fuzz_}"
+    work="$(mktemp -d)"
+    [ -d "$corpus" ] && cp -r "$corpus/." "$work/"
+    echo "-- $name"
+    "$f" -max_total_time="$fuzz_seconds" -timeout=10 -rss_limit_mb=2048 "$work" 2>&1 | tail -n 3
+    rm -rf "$work"
+  done
+fi
+echo "all tests passed"

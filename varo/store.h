@@ -1,0 +1,172 @@
+// Varo, the management information store: one schema, two backends (an embedded SQLite
+// file and a shared PostgreSQL database) behind one interface. Every write is one
+// transaction; every refusal is a StoreError with a kind and a readable text.
+#ifndef TARNWRIGHT_VARO_STORE_H
+#define TARNWRIGHT_VARO_STORE_H
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace varo {
+
+struct Severity {
+    std::string name;
+    int value = 0;
+    std::string color;
+    bool operator==(const Severity& o) const { return name == o.name && value == o.value && color == o.color; }
+};
+
+struct PollRate {
+    std::string name;
+    int rate = 0;
+    bool operator==(const PollRate& o) const { return name == o.name && rate == o.rate; }
+};
+
+struct Condition {
+    std::string name;
+    std::string descr;
+    std::string code;
+    bool operator==(const Condition& o) const { return name == o.name && descr == o.descr && code == o.code; }
+};
+
+struct Action {
+    std::string kind;  // "COMMAND", "MAIL" or "CONDITION"
+    std::string arg0;
+    std::string arg1;
+    bool operator==(const Action& o) const { return kind == o.kind && arg0 == o.arg0 && arg1 == o.arg1; }
+};
+
+struct Transition {
+    std::string from;
+    std::string to;
+    std::string condition;
+    std::vector<Action> actions;  // in stored order
+    bool operator==(const Transition& o) const {
+        return from == o.from && to == o.to && condition == o.condition && actions == o.actions;
+    }
+};
+
+struct State {
+    std::string name;
+    std::string descr;
+    std::string severity;
+    std::string poll_rate;
+    bool operator==(const State& o) const {
+        return name == o.name && descr == o.descr && severity == o.severity && poll_rate == o.poll_rate;
+    }
+};
+
+// A whole template. States in stored order; transitions in stored order (the order of the
+// transitions leaving one state is the order the editor shows and moves).
+struct TemplateDef {
+    std::string name;
+    std::string descr;
+    std::vector<State> states;
+    std::vector<Transition> transitions;
+    std::int64_t version = 0;  // set by the store; 0 for a definition never stored
+    bool same_content(const TemplateDef& o) const {
+        return name == o.name && descr == o.descr && states == o.states && transitions == o.transitions;
+    }
+};
+
+struct TemplateSummary {
+    std::string name;
+    std::string descr;
+};
+
+struct RunningTemplate {
+    std::string object;    // managed object
+    std::string template_name;
+};
+
+enum class Album { Templates = 0, Severities = 1, PollRates = 2, Conditions = 3 };
+const char* album_name(Album album);  // "templates", "severities", "poll_rates", "conditions"
+
+class StoreError : public std::runtime_error {
+public:
+    enum Kind {
+        Invalid,      // a value the schema does not accept (name, length, range, bad code)
+        NotFound,     // a named object does not exist
+        Exists,       // a named object already exists
+        InUse,        // a condition, severity or poll rate a stored template uses
+        Running,      // a template running on a managed object
+        Conflict,     // the stored template changed since the working copy was read
+        Unavailable,  // the store cannot be reached or the connection was lost
+        Corrupt       // the store holds something it should not (schema too new, bad rows)
+    };
+    StoreError(Kind kind, const std::string& text) : std::runtime_error(text), kind_(kind) {}
+    Kind kind() const { return kind_; }
+
+private:
+    Kind kind_;
+};
+
+// What the last poll found: the albums changed since the previous poll (by this client or
+// any other), and whether the store has become unreachable.
+struct ChangeReport {
+    bool templates = false, severities = false, poll_rates = false, conditions = false;
+    bool disconnected = false;
+    bool any() const { return templates || severities || poll_rates || conditions; }
+    bool changed(Album a) const;
+};
+
+class Store {
+public:
+    virtual ~Store() = default;
+
+    virtual std::string describe() const = 0;  // e.g. "sqlite:/home/u/.local/share/tarnwright/varo.db"
+    virtual int schema_version() = 0;
+
+    // Templates.
+    virtual std::vector<TemplateSummary> list_templates() = 0;  // sorted by name
+    virtual std::optional<TemplateDef> load_template(const std::string& name) = 0;
+    // First store under def.name; Exists when the name is taken. Returns the new version.
+    virtual std::int64_t insert_template(const TemplateDef& def) = 0;
+    // Replace the template stored as def.name, if its version is still expected_version
+    // (Conflict otherwise; NotFound when gone; Running when it runs). Returns the new version.
+    virtual std::int64_t update_template(const TemplateDef& def, std::int64_t expected_version) = 0;
+    // Replace whatever is stored as def.name (or insert); Running when it runs.
+    virtual std::int64_t overwrite_template(const TemplateDef& def) = 0;
+    virtual void delete_template(const std::string& name) = 0;  // NotFound, Running
+
+    // Severities, poll rates, conditions (each list sorted by name).
+    virtual std::vector<Severity> list_severities() = 0;
+    virtual std::optional<Severity> find_severity(const std::string& name) = 0;
+    virtual void add_severity(const Severity& s) = 0;            // Exists, Invalid
+    virtual void delete_severity(const std::string& name) = 0;   // NotFound
+    virtual std::vector<PollRate> list_poll_rates() = 0;
+    virtual std::optional<PollRate> find_poll_rate(const std::string& name) = 0;
+    virtual void add_poll_rate(const PollRate& p) = 0;           // Exists, Invalid
+    virtual void delete_poll_rate(const std::string& name) = 0;  // NotFound
+    virtual std::vector<Condition> list_conditions() = 0;
+    virtual std::optional<Condition> find_condition(const std::string& name) = 0;
+    virtual void add_condition(const Condition& c) = 0;          // Exists, Invalid (code)
+    virtual void delete_condition(const std::string& name) = 0;  // NotFound, InUse
+
+    // Managed objects running templates.
+    virtual std::vector<RunningTemplate> list_running() = 0;
+    virtual void set_running(const std::string& object, const std::string& template_name) = 0;
+    virtual void set_stopped(const std::string& object, const std::string& template_name) = 0;
+
+    // Change notifications: never waits.
+    virtual ChangeReport poll_changes() = 0;
+};
+
+// Opens (creating and seeding on first use) the store a specification names:
+//   "sqlite:PATH" or a PATH ending in ".db"          the embedded file
+//   "postgresql://..." / "postgres://..." / "pg:CONNINFO"   PostgreSQL through libpq
+// Throws StoreError(Unavailable) when it cannot be opened.
+std::unique_ptr<Store> open_store(const std::string& spec);
+
+// The store qori_init(host) opens: VARO_STORE when set; the per-user embedded file
+// when host is this machine; otherwise PostgreSQL on host (database "varo" unless
+// PGDATABASE says otherwise).
+std::string store_spec_for_host(const std::string& host);
+
+}  // namespace varo
+
+#endif

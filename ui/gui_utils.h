@@ -1,0 +1,27 @@
+// Small user-interface utilities shared by every window: the busy cursor, the window icon,
+// show-and-raise for dialogs, and the start-up report to a launching process.
+#ifndef TARNWRIGHT_UI_GUI_UTILS_H
+#define TARNWRIGHT_UI_GUI_UTILS_H
+
+#include <X11/Intrinsic.h>
+
+void set_busy_cursor(Widget w);
+void reset_busy_cursor(Widget w);
+
+// Shows the busy cursor on w for the life of the scope.
+class BusyCursor {
+public:
+    explicit BusyCursor(Widget w) : widget(w) { set_busy_cursor(widget); }
+    ~BusyCursor() { reset_busy_cursor(widget); }
+    BusyCursor(const BusyCursor&) = delete;
+    BusyCursor& operator=(const BusyCursor&) = delete;
+
+private:
+    Widget widget;
+};
+
+int g2_setupIconPixmap(char** xpm, Widget shell, const char* icon_name, int width, int height);
+void g2_win_show(Widget w);  // manage w and raise its shell
+void g2_panel_response(int fd, const char* text);
+
+#endif

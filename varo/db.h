@@ -1,0 +1,77 @@
+// The small database layer under the store: bound-parameter statements, one write
+// transaction at a time, and the backend's change feed. The store's logic is written once
+// over it; SQLite and PostgreSQL each implement it.
+#ifndef TARNWRIGHT_VARO_DB_H
+#define TARNWRIGHT_VARO_DB_H
+
+#include <cstdint>
+#include <optional>
+#include <type_traits>
+#include <string>
+#include <variant>
+#include <vector>
+
+#include "varo/store.h"
+
+namespace varo {
+
+enum class Dialect { SQLite, PostgreSQL };
+
+// A bound parameter or a column value: SQL NULL, an integer or a text.
+using Value = std::variant<std::nullptr_t, std::int64_t, std::string>;
+using Params = std::vector<Value>;
+
+struct Row {
+    std::vector<Value> columns;
+    std::int64_t integer(std::size_t i) const;     // NULL reads as 0
+    const std::string& text(std::size_t i) const;  // NULL reads as ""
+    bool is_null(std::size_t i) const;
+};
+using Rows = std::vector<Row>;
+
+class Db {
+public:
+    virtual ~Db() = default;
+    virtual Dialect dialect() const = 0;
+    virtual std::string describe() const = 0;
+
+    // SQL is written with '?' placeholders; a backend that numbers them ($1, $2...)
+    // rewrites them. Values are always bound, never pasted into the text.
+    virtual void exec(const std::string& sql, const Params& params = {}) = 0;
+    virtual Rows query(const std::string& sql, const Params& params = {}) = 0;
+
+    // One write transaction. SQLite takes the write lock at once (BEGIN IMMEDIATE);
+    // PostgreSQL uses READ COMMITTED with row locks taken by the statements themselves.
+    // Errors from the server are mapped to StoreError kinds (constraint violations,
+    // lost connection -> Unavailable).
+    virtual void begin() = 0;
+    virtual void commit() = 0;
+    virtual void rollback() noexcept = 0;
+
+    // The albums other clients (and, where the backend reports them, this one) changed
+    // since the last call, and whether the connection is lost. Never waits.
+    virtual ChangeReport take_changes() = 0;
+};
+
+// Runs fn inside one write transaction, rolling back on any exception.
+template <class Fn>
+auto in_transaction(Db& db, Fn&& fn) -> decltype(fn()) {
+    db.begin();
+    try {
+        if constexpr (std::is_void_v<decltype(fn())>) {
+            fn();
+            db.commit();
+        } else {
+            auto result = fn();
+            db.commit();
+            return result;
+        }
+    } catch (...) {
+        db.rollback();
+        throw;
+    }
+}
+
+}  // namespace varo
+
+#endif

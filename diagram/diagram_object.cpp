@@ -1,0 +1,187 @@
+#include "diagram/diagram_object.h"
+
+#include <algorithm>
+#include <cstring>
+
+ObjectList object_list;
+DiagramPoint loc = {RESET_LOC, RESET_LOC};
+std::int32_t num_states = 0;
+DiagramObject* first_obj = nullptr;
+DiagramObject* second_obj = nullptr;
+
+namespace {
+ColorHook color_hook = nullptr;
+
+std::string text_or_empty(const char* text) { return text ? std::string(text) : std::string(); }
+
+// A transition's label as a state: the name of its from-state.
+bool same(const std::string& a, const char* b) { return b && a == b; }
+}  // namespace
+
+void set_color_hook(ColorHook hook) { color_hook = hook; }
+
+DiagramObject::DiagramObject(const char* name_, const char* transition_, const char* color_,
+                             ObjectType type_, int selected_, int num_conditions_)
+    : name(text_or_empty(name_)),
+      color(text_or_empty(color_)),
+      type(type_),
+      x(loc.x),
+      y(loc.y),
+      selected(selected_),
+      transition(text_or_empty(transition_)),
+      num_conditions(0) {
+    // Callers pass 0; a count without names behind it would lie, so it is not taken.
+    (void)num_conditions_;
+}
+
+void DiagramObject::set_name(const char* text) { name = text_or_empty(text); }
+
+void DiagramObject::set_transition(const char* text) { transition = text_or_empty(text); }
+
+void DiagramObject::set_condition(const char* condition) {
+    if (condition && std::strcmp(condition, "None") == 0) {
+        conditions.clear();
+    } else {
+        conditions.push_back(text_or_empty(condition));
+    }
+    num_conditions = static_cast<std::int32_t>(conditions.size());
+}
+
+void DiagramObject::set_location() {
+    x = loc.x;
+    y = loc.y;
+}
+
+void DiagramObject::set_color(const char* color_name) {
+    color = text_or_empty(color_name);
+    if (color_hook) color_hook(color.c_str());
+}
+
+void ObjectList::append(std::unique_ptr<DiagramObject> object) {
+    if (object) objects.push_back(std::move(object));
+}
+
+bool ObjectList::remove(DiagramObject* object) {
+    auto it = std::find_if(objects.begin(), objects.end(),
+                           [object](const std::unique_ptr<DiagramObject>& p) { return p.get() == object; });
+    if (it == objects.end()) return false;
+    if (first_obj == object) first_obj = nullptr;
+    if (second_obj == object) second_obj = nullptr;
+    objects.erase(it);
+    return true;
+}
+
+void ObjectList::clear() {
+    first_obj = nullptr;
+    second_obj = nullptr;
+    objects.clear();
+}
+
+bool ObjectList::contains(const DiagramObject* object) const {
+    return std::any_of(objects.begin(), objects.end(),
+                       [object](const std::unique_ptr<DiagramObject>& p) { return p.get() == object; });
+}
+
+void reset_layout() {
+    loc = {RESET_LOC, RESET_LOC};
+    num_states = 0;
+}
+
+DiagramPoint layout_slot(std::int32_t count) {
+    // Four corners of a square, then the four points of a diamond around (275, 275).
+    static const DiagramPoint slots[8] = {{150, 150}, {400, 150}, {400, 400}, {150, 400},
+                                          {275, 100}, {450, 275}, {275, 450}, {75, 275}};
+    std::int32_t r = count % 8;
+    if (r < 0) return {10, 10};
+    return slots[r];
+}
+
+void layout() {
+    loc = layout_slot(num_states);
+    ++num_states;
+}
+
+DiagramObject* create_state_object(const char* name, const char* color) {
+    auto object = std::make_unique<DiagramObject>("NoName", "None", "black", StateObject, 0, 0);
+    object->set_name(name);
+    object->set_location();
+    object->set_color(color);
+    DiagramObject* result = object.get();
+    object_list.append(std::move(object));
+    layout();
+    return result;
+}
+
+DiagramObject* create_transition_object(const char* from, const char* to, const char* condition) {
+    DiagramObject* from_state = find_by_name(from);
+    if (!from_state) return nullptr;
+    auto object = std::make_unique<DiagramObject>("NoName", "None", "black", StateObject, 0, 0);
+    object->type = TransitionObject;
+    object->set_name(from);
+    object->set_transition(to);
+    object->set_condition(condition);
+    object->x = from_state->x + STATE_SIZE / 2;
+    object->y = from_state->y + STATE_SIZE / 2;
+    DiagramObject* result = object.get();
+    object_list.append(std::move(object));
+    return result;
+}
+
+DiagramObject* find_by_name(const char* name) {
+    for (std::size_t i = 0; i < object_list.size(); ++i)
+        if (same(object_list.at(i)->name, name)) return object_list.at(i);
+    return nullptr;
+}
+
+DiagramObject* find_transition(const char* from, const char* to) {
+    for (std::size_t i = 0; i < object_list.size(); ++i) {
+        DiagramObject* o = object_list.at(i);
+        if (o->type == TransitionObject && same(o->name, from) && same(o->transition, to)) return o;
+    }
+    return nullptr;
+}
+
+bool object_contains(const DiagramObject& o, std::int32_t px, std::int32_t py) {
+    if (o.type == StateObject && o.x < px && px < o.x + STATE_SIZE && o.y < py && py < o.y + STATE_SIZE)
+        return true;
+    return o.x < px && px < o.x + LABEL_WIDTH && o.y < py && py < o.y + LABEL_HEIGHT;
+}
+
+DiagramObject* find_object() {
+    for (std::size_t i = 0; i < object_list.size(); ++i)
+        if (object_contains(*object_list.at(i), loc.x, loc.y)) return object_list.at(i);
+    return nullptr;
+}
+
+DiagramPoint get_mid(const DiagramObject* from, const DiagramObject* to) {
+    // A quarter of the way from the from-state's centre to the to-state's centre, so the
+    // labels of the two directions between one pair of states do not meet.
+    auto quarter = [](std::int32_t a, std::int32_t b) {
+        std::int32_t m = (a + b + STATE_SIZE) / 2;
+        return (a + m + STATE_SIZE / 2) / 2;
+    };
+    return {quarter(from->x, to->x), quarter(from->y, to->y)};
+}
+
+void destroy_list() { object_list.clear(); }
+
+SelectionNames remember_selection() {
+    SelectionNames names;
+    if (first_obj) names.first = first_obj->name;
+    if (second_obj) names.second = second_obj->name;
+    return names;
+}
+
+void restore_selection(const SelectionNames& names) {
+    auto pick = [](const std::string& name) -> DiagramObject* {
+        if (name.empty()) return nullptr;
+        DiagramObject* o = find_by_name(name.c_str());
+        if (!o || o->type != StateObject) return nullptr;
+        // Shown selected until deselected, as before the rebuild.
+        o->selected = 1;
+        o->color = "white";
+        return o;
+    };
+    first_obj = pick(names.first);
+    second_obj = pick(names.second);
+}

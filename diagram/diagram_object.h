@@ -1,0 +1,111 @@
+// The diagram's model: one object per state and one per (from-state, to-state) pair of
+// transitions, the global list that owns them, the fixed placement of new states, the
+// hit test and the label position of a transition. No toolkit here: the colour of an
+// object reaches the screen through a hook that the drawing area installs.
+#ifndef TARNWRIGHT_DIAGRAM_DIAGRAM_OBJECT_H
+#define TARNWRIGHT_DIAGRAM_DIAGRAM_OBJECT_H
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+enum ObjectType { StateObject = 0, TransitionObject = 1 };
+
+struct DiagramPoint {
+    std::int32_t x;
+    std::int32_t y;
+    bool operator==(const DiagramPoint& o) const { return x == o.x && y == o.y; }
+};
+
+enum {
+    STATE_SIZE = 50,   // a state's circle and bounding square
+    LABEL_WIDTH = 20,  // a transition's label box
+    LABEL_HEIGHT = 12,
+    SELF_LABEL_OFFSET = 65,  // a self-transition's label, from the state's corner
+    RESET_LOC = 20           // where the first state of a template goes
+};
+
+class DiagramObject {
+public:
+    DiagramObject(const char* name, const char* transition, const char* color, ObjectType type,
+                  int selected, int num_conditions);
+    DiagramObject(const DiagramObject&) = delete;
+    DiagramObject& operator=(const DiagramObject&) = delete;
+
+    void set_name(const char* text);
+    void set_transition(const char* text);
+    // "None" empties the list; any other name is appended. There is no upper limit.
+    void set_condition(const char* condition);
+    void set_location();
+    // Stores the colour name and makes it the drawing colour (see set_color_hook).
+    void set_color(const char* color_name);
+
+    // Drawing and selection; implemented by the drawing area (diagram/draw_area.cpp).
+    void draw_object();
+    void select_object();
+    void deselect_object();
+
+    std::string name;        // state: its name; transition: its from-state
+    std::string color;       // X colour name
+    ObjectType type;
+    std::int32_t x, y;       // state: corner of its square; transition: corner of its label
+    std::int32_t selected;   // 0 or 1
+    std::string transition;  // transition: its to-state; state: "None"
+    std::vector<std::string> conditions;
+    std::int32_t num_conditions;
+};
+
+// Owns the diagram's objects in creation order. Removing an object destroys it and clears
+// any selection that pointed at it, so first_obj and second_obj never dangle.
+class ObjectList {
+public:
+    typedef std::vector<std::unique_ptr<DiagramObject>> Store;
+
+    void append(std::unique_ptr<DiagramObject> object);
+    bool remove(DiagramObject* object);  // destroys it; false when not in the list
+    void clear();
+    bool empty() const { return objects.empty(); }
+    std::size_t size() const { return objects.size(); }
+    DiagramObject* at(std::size_t i) const { return objects[i].get(); }
+    bool contains(const DiagramObject* object) const;
+
+private:
+    Store objects;
+};
+
+extern ObjectList object_list;
+extern DiagramPoint loc;
+extern std::int32_t num_states;
+extern DiagramObject* first_obj;
+extern DiagramObject* second_obj;
+
+// Called with each colour name that set_color makes current; null leaves colours unused.
+typedef void (*ColorHook)(const char* color_name);
+void set_color_hook(ColorHook hook);
+
+DiagramObject* create_state_object(const char* name, const char* color);
+// Appends nothing when `from` has no state object.
+DiagramObject* create_transition_object(const char* from, const char* to, const char* condition);
+DiagramObject* find_by_name(const char* name);
+DiagramObject* find_transition(const char* from, const char* to);
+DiagramObject* find_object();  // the object at loc, or null
+void layout();
+DiagramPoint layout_slot(std::int32_t count);
+DiagramPoint get_mid(const DiagramObject* from, const DiagramObject* to);
+// Whether (px, py) lies strictly inside the object's square (states) or label box.
+bool object_contains(const DiagramObject& object, std::int32_t px, std::int32_t py);
+void destroy_list();
+// Resets placement: loc to (20, 20), num_states to 0.
+void reset_layout();
+
+// A rebuild keeps the selections by state name: remember them before the list is emptied,
+// restore them once it is filled again (a selection whose state is gone stays cleared).
+struct SelectionNames {
+    std::string first;
+    std::string second;
+};
+SelectionNames remember_selection();
+void restore_selection(const SelectionNames& names);
+
+#endif

@@ -1,0 +1,57 @@
+#include "template/name_rules.h"
+
+const char* POLL_PR = "Poll";
+const char* DEFAULT_PR = "default_rate";
+const char* NORMAL_SEVERITY = "Normal";
+
+namespace {
+const char blanks[] = " \t\n\r\f\v";
+}
+
+std::string cut_utf8(const std::string& text, std::size_t max_bytes) {
+    if (text.size() <= max_bytes) return text;
+    std::size_t n = max_bytes;
+    while (n > 0 && (static_cast<unsigned char>(text[n]) & 0xC0) == 0x80) --n;
+    return text.substr(0, n);
+}
+
+NameCheck check_name(const std::string& text) {
+    std::size_t start = text.find_first_not_of(blanks);
+    if (start == std::string::npos) return NameCheck::Blank;
+    std::size_t end = text.find_last_not_of(blanks);
+    if (text.find_first_of(blanks, start) < end) return NameCheck::HasSpace;
+    return NameCheck::Ok;
+}
+
+std::string name_word(const std::string& text) {
+    std::size_t start = text.find_first_not_of(blanks);
+    if (start == std::string::npos) return std::string();
+    std::size_t end = text.find_first_of(blanks, start);
+    std::string word = text.substr(start, end == std::string::npos ? std::string::npos : end - start);
+    return cut_utf8(word, NAME_MAX_BYTES);
+}
+
+std::string normalise_description(const std::string& text) {
+    std::size_t start = text.find_first_not_of(blanks);
+    if (start == std::string::npos) return std::string();
+    return cut_utf8(text.substr(start), DESCR_MAX_BYTES);
+}
+
+bool description_has_text(const std::string& text) { return text.find_first_not_of(blanks) != std::string::npos; }
+
+std::string choose_ground_pollrate(const std::vector<std::string>& names) {
+    std::string result;
+    bool first = true;
+    for (const std::string& name : names) {
+        if (name == POLL_PR) return name;
+        if (name == DEFAULT_PR || first) result = name;
+        first = false;
+    }
+    return result;
+}
+
+std::string choose_ground_severity(const std::vector<std::string>& names) {
+    for (const std::string& name : names)
+        if (name == NORMAL_SEVERITY) return name;
+    return names.empty() ? std::string() : names.front();
+}

@@ -1,0 +1,34 @@
+// What the editor accepts as a template name and description, and the ground state's
+// poll rate and severity, as plain functions over texts.
+#ifndef TARNWRIGHT_TEMPLATE_NAME_RULES_H
+#define TARNWRIGHT_TEMPLATE_NAME_RULES_H
+
+#include <string>
+#include <vector>
+
+enum { NAME_MAX_BYTES = 64, DESCR_MAX_BYTES = 255 };
+
+enum class NameCheck { Blank, HasSpace, Ok };
+
+// A name is one word: blanks around it are allowed, blanks inside it are not.
+NameCheck check_name(const std::string& text);
+// The first word, cut to 64 bytes on a character boundary.
+std::string name_word(const std::string& text);
+// Leading white space removed, then cut to 255 bytes on a character boundary.
+std::string normalise_description(const std::string& text);
+// Whether anything but white space is left.
+bool description_has_text(const std::string& text);
+// Cut to at most `max_bytes` without splitting a UTF-8 character.
+std::string cut_utf8(const std::string& text, std::size_t max_bytes);
+
+// The ground state's poll rate from the poll-rate names in album order: "Poll", else
+// "default_rate", else the first one, else "".
+std::string choose_ground_pollrate(const std::vector<std::string>& names);
+// The ground state's severity: "Normal", else the first one, else "".
+std::string choose_ground_severity(const std::vector<std::string>& names);
+
+extern const char* POLL_PR;
+extern const char* DEFAULT_PR;
+extern const char* NORMAL_SEVERITY;
+
+#endif

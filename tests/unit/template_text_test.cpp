@@ -1,0 +1,118 @@
+// Line formats, name and description rules, the ground choice and the list order.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "template/line_format.h"
+#include "template/name_rules.h"
+
+namespace {
+
+TEST(LineFormat, TextViewLinesMatchTheirLayout) {
+    EXPECT_EQ("Ground", lines::text_view_state("Ground"));
+    EXPECT_EQ("       -> Down           (linkdown)", lines::text_view_transition("Down", "linkdown"));
+    EXPECT_EQ(std::string(30, ' ') + "        COMMAND : \"ls -l\" \"\"",
+              lines::text_view_action("COMMAND", "\"ls -l\"", "\"\""));
+    EXPECT_EQ("Ground          Normal          Poll", lines::state_list("Ground", "Normal", "Poll"));
+    EXPECT_EQ("-> Down  (linkdown)", lines::state_dump_transition("Down", "linkdown"));
+    EXPECT_EQ("     MAIL < a b", lines::state_dump_action("MAIL", "a", "b"));
+    EXPECT_EQ("(linkdown)", lines::transition_dump_transition("linkdown"));
+    EXPECT_EQ("           CONDITION < c ", lines::transition_dump_action("CONDITION", "c", ""));
+}
+
+TEST(LineFormat, ToStateOfTwentyFiveTouchesItsCondition) {
+    std::string s24(24, 's'), s25(25, 's'), s30(30, 's');
+    EXPECT_EQ(s24 + " c", lines::transition(s24.c_str(), "c"));
+    EXPECT_EQ(s25 + "c", lines::transition(s25.c_str(), "c"));
+    EXPECT_EQ(s30 + "c", lines::transition(s30.c_str(), "c"));
+    // The order dialog splits such a line at white space: the names come back glued.
+    EXPECT_EQ(s25 + "c", lines::first_word(lines::transition(s25.c_str(), "c")));
+}
+
+TEST(LineFormat, ServerListLines) {
+    EXPECT_EQ(std::string("t1") + std::string(34, ' ') + "first one", lines::template_line("t1", "first one"));
+    EXPECT_EQ("fast                      10", lines::pollrate_line("fast", 10));
+    EXPECT_EQ("Critical        5     red       ", lines::severity_line("Critical", 5, "red"));
+    EXPECT_EQ("Nocolor         1               ", lines::severity_line("Nocolor", 1, ""))
+        << "an empty colour still pads its column";
+    EXPECT_EQ("linkdown", lines::condition_line("linkdown"));
+}
+
+TEST(LineFormat, AnythingTheStoreHoldsStaysBoundedAndWhole) {
+    std::string huge(5000, 'x');
+    EXPECT_EQ(149u, lines::text_view_state(huge.c_str()).size());
+    EXPECT_EQ(99u, lines::transition(huge.c_str(), "c").size());
+    EXPECT_EQ(375u, lines::template_line("t", huge.c_str(), lines::TEMPLATE_REFRESH).size());
+    EXPECT_EQ(99u, lines::severity_line(huge.c_str(), 1, "red", lines::SEVERITY_START).size());
+    // A two-byte character straddling the bound is dropped, not cut in half.
+    std::string accents;
+    for (int i = 0; i < 100; ++i) accents += "\xC3\xA9";
+    std::string to = "x" + accents;  // "-> x" then two-byte characters from byte 4 on
+    std::string line = lines::state_dump_transition(to.c_str(), "c");
+    EXPECT_EQ(98u, line.size());
+    EXPECT_EQ("-> " + to.substr(0, 95), line);
+    // Formats are never taken from the data, and null texts read as "".
+    EXPECT_EQ("%s%n", lines::text_view_state("%s%n"));
+    EXPECT_EQ("       -> " + std::string(15, ' ') + "()", lines::text_view_transition(nullptr, nullptr));
+}
+
+TEST(ListOrder, ByteOrderWithShorterPrefixFirstAndEqualLinesStable) {
+    std::vector<std::string> in = {lines::pollrate_line("b", 1), lines::pollrate_line("abc", 2),
+                                   lines::pollrate_line("a", 3), lines::pollrate_line("ab", 4),
+                                   lines::pollrate_line("B", 5)};
+    std::vector<std::string> out = lines::in_list_order(in);
+    std::vector<std::string> names;
+    for (const auto& l : out) names.push_back(lines::first_word(l));
+    EXPECT_EQ((std::vector<std::string>{"B", "a", "ab", "abc", "b"}), names);
+
+    // The same order as inserting one by one with insert_position.
+    std::vector<std::string> one_by_one;
+    for (const auto& l : in) {
+        int pos = lines::insert_position(one_by_one, l);
+        one_by_one.insert(pos ? one_by_one.begin() + (pos - 1) : one_by_one.end(), l);
+    }
+    EXPECT_EQ(out, one_by_one);
+    EXPECT_EQ(0, lines::insert_position({"a", "b"}, "b")) << "an equal line goes after";
+    EXPECT_EQ(1, lines::insert_position({"b"}, "a"));
+}
+
+TEST(NameRules, NamesAreOneWordOfAtMostSixtyFourBytes) {
+    EXPECT_EQ(NameCheck::Blank, check_name(""));
+    EXPECT_EQ(NameCheck::Blank, check_name(" \t "));
+    EXPECT_EQ(NameCheck::HasSpace, check_name("two words"));
+    EXPECT_EQ(NameCheck::Ok, check_name("  report  "));
+    EXPECT_EQ("report", name_word("  report  "));
+    EXPECT_EQ(std::string(64, 'n'), name_word(std::string(100, 'n')));
+    std::string accented = std::string(63, 'n') + "\xC3\xA9";
+    EXPECT_EQ(std::string(63, 'n'), name_word(accented)) << "never half a character";
+}
+
+TEST(NameRules, DescriptionsLoseLeadingBlanksAndAreCutOnACharacter) {
+    EXPECT_EQ("my template ", normalise_description(" \t my template "));
+    EXPECT_FALSE(description_has_text("  \t\n"));
+    EXPECT_TRUE(description_has_text(" x"));
+    EXPECT_EQ(255u, normalise_description(std::string(400, 'd')).size());
+    std::string euro;
+    for (int i = 0; i < 100; ++i) euro += "\xE2\x82\xAC";  // 300 bytes
+    std::string cut = normalise_description(euro);
+    EXPECT_EQ(255u, cut.size()) << "85 whole characters";
+    EXPECT_EQ(euro.substr(0, 255), cut);
+    EXPECT_EQ(253u, normalise_description("x" + euro).size()) << "1 + 84 * 3, the 85th would cross";
+}
+
+TEST(GroundChoice, PollRatePriority) {
+    EXPECT_EQ("default_rate", choose_ground_pollrate({"fast", "default_rate", "slow"}));
+    EXPECT_EQ("Poll", choose_ground_pollrate({"fast", "Poll", "default_rate"}));
+    EXPECT_EQ("Poll", choose_ground_pollrate({"default_rate", "Poll"}));
+    EXPECT_EQ("fast", choose_ground_pollrate({"fast", "slow"}));
+    EXPECT_EQ("", choose_ground_pollrate({}));
+}
+
+TEST(GroundChoice, SeverityPriority) {
+    EXPECT_EQ("Normal", choose_ground_severity({"Critical", "Normal"}));
+    EXPECT_EQ("Critical", choose_ground_severity({"Critical", "Minor"}));
+    EXPECT_EQ("", choose_ground_severity({}));
+}
+
+}  // namespace

@@ -17,6 +17,10 @@
 
 #include "platform/vorn.h"
 
+namespace varo {
+class Store;
+}
+
 namespace qori_detail {
 struct TemplateCopy;
 struct StateRecord;
@@ -169,7 +173,8 @@ enum QoriAlbumKind { QORI_ALBUM_TEMPLATES, QORI_ALBUM_SEVERITIES, QORI_ALBUM_POL
 class Qor_GenericAlbum {
 public:
     explicit Qor_GenericAlbum(QoriAlbumKind kind) : kind_(kind) {}
-    // Appends one entry per object, sorted by name; a null entry ends a failed read.
+    // Appends one entry per object, sorted by the bytes of the names. A failed read
+    // appends nothing and records the error.
     void get_all(DataElemQueue& queue) const;
     // The callback runs inside dispatch_recursive after the album changes, also after
     // changes made by this client. Registrations last until qori_shutdown.
@@ -189,6 +194,8 @@ extern Platform _qor_dimons3g;  // the engine's platform object ("DISCONNECTED")
 
 // Connection. host names the Varo server; see the README for how the store is chosen.
 char qori_init(const char* host);
+// Connects to a store opened by the caller (tools, tests); qori_init uses it too.
+char qori_attach_store(std::unique_ptr<varo::Store> store);
 void qori_shutdown();  // close the store and forget every registration
 bool qori_connected();
 

@@ -1,0 +1,99 @@
+// The engine's connection to Varo and the dispatch of its notifications.
+#include "platform/qori_internal.h"
+
+Platform _qor_dimons3g;
+
+namespace qori_detail {
+
+Engine& engine() {
+    static Engine the_engine;
+    return the_engine;
+}
+
+void mark_changed(QoriAlbumKind kind) { engine().pending[kind] = true; }
+
+namespace {
+void forget_pending(Engine& e) {
+    for (bool& p : e.pending) p = false;
+    e.lost = false;
+    e.disconnect_raised = false;
+}
+
+// Collects what the store reports into the pending flags. Never waits.
+void poll_store(Engine& e) {
+    if (!e.store || e.lost) return;
+    try {
+        varo::ChangeReport report = e.store->poll_changes();
+        if (report.templates) e.pending[QORI_ALBUM_TEMPLATES] = true;
+        if (report.severities) e.pending[QORI_ALBUM_SEVERITIES] = true;
+        if (report.poll_rates) e.pending[QORI_ALBUM_POLLRATES] = true;
+        if (report.conditions) e.pending[QORI_ALBUM_CONDITIONS] = true;
+        if (report.disconnected) e.lost = true;
+    } catch (const varo::StoreError& err) {
+        refuse_store_error("Polling Varo for changes", err);
+    }
+}
+}  // namespace
+
+}  // namespace qori_detail
+
+using namespace qori_detail;
+
+char qori_init(const char* host) {
+    Engine& e = engine();
+    e.store.reset();
+    forget_pending(e);
+    std::string spec;
+    try {
+        spec = varo::store_spec_for_host(host ? host : "");
+        return qori_attach_store(varo::open_store(spec));
+    } catch (const std::exception& err) {
+        return refuse(ERR_UNAVAILABLE, std::string("Cannot open Varo: ") + err.what());
+    }
+}
+
+char qori_attach_store(std::unique_ptr<varo::Store> store) {
+    Engine& e = engine();
+    forget_pending(e);
+    e.store = std::move(store);
+    if (!e.store) return refuse(ERR_NOT_CONNECTED, "Not connected to Varo");
+    // What changed before this client connected is no news to it.
+    try {
+        (void)e.store->poll_changes();
+    } catch (const varo::StoreError& err) {
+        e.store.reset();
+        return refuse_store_error("Cannot open Varo", err);
+    }
+    return 1;
+}
+
+void qori_shutdown() {
+    Engine& e = engine();
+    e.store.reset();
+    forget_pending(e);
+    for (auto& callbacks : e.album_callbacks) callbacks.clear();
+    _qor_dimons3g.clear();
+}
+
+bool qori_connected() {
+    const Engine& e = engine();
+    return e.store != nullptr && !e.lost;
+}
+
+void dispatch_recursive(int /*depth*/) {
+    Engine& e = engine();
+    poll_store(e);
+    for (int kind = 0; kind < 4; ++kind) {
+        if (!e.pending[kind]) continue;
+        // Cleared before running, so that a nested dispatch does not run these again;
+        // copied, so that callbacks may register more.
+        e.pending[kind] = false;
+        std::vector<Callback> due = e.album_callbacks[kind];
+        for (const Callback& cb : due) cb.invoke(nullptr);
+    }
+    if (e.lost && !e.disconnect_raised) {
+        e.disconnect_raised = true;
+        _qor_dimons3g.raise("DISCONNECTED");
+    }
+    _qor_dimons3g.run_pending();
+}

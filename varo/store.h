@@ -83,6 +83,14 @@ struct RunningTemplate {
     std::string template_name;
 };
 
+// Everything an import brings, stored as one transaction (see Store::import_contents).
+struct StoreContents {
+    std::vector<Severity> severities;
+    std::vector<PollRate> poll_rates;
+    std::vector<Condition> conditions;
+    std::vector<TemplateDef> templates;
+};
+
 enum class Album { Templates = 0, Severities = 1, PollRates = 2, Conditions = 3 };
 const char* album_name(Album album);  // "templates", "severities", "poll_rates", "conditions"
 
@@ -151,6 +159,10 @@ public:
     virtual std::vector<RunningTemplate> list_running() = 0;
     virtual void set_running(const std::string& object, const std::string& template_name) = 0;
     virtual void set_stopped(const std::string& object, const std::string& template_name) = 0;
+
+    // Adds each object, or replaces the one stored under its name, all in one transaction:
+    // any refusal (Invalid, Running...) leaves the store as it was.
+    virtual void import_contents(const StoreContents& contents) = 0;
 
     // Change notifications: never waits.
     virtual ChangeReport poll_changes() = 0;

@@ -1,0 +1,149 @@
+// The store contract for severities, poll rates, conditions and running templates.
+#include <gtest/gtest.h>
+
+#include "support/store_fixture.h"
+
+using testenv::sample_template;
+using varo::StoreError;
+
+namespace {
+
+class AlbumStore : public testenv::StoreTest {};
+VARO_STORE_SUITE(AlbumStore);
+
+template <class Fn>
+StoreError::Kind refusal(Fn&& fn, std::string* text = nullptr) {
+    try {
+        fn();
+    } catch (const StoreError& e) {
+        if (text) *text = e.what();
+        return e.kind();
+    }
+    ADD_FAILURE() << "no StoreError thrown";
+    return StoreError::Corrupt;
+}
+
+TEST_P(AlbumStore, FreshStoreIsSeeded) {
+    EXPECT_EQ(store->schema_version(), 1);
+    auto sev = store->list_severities();
+    ASSERT_EQ(sev.size(), 4u);
+    EXPECT_EQ(sev[0], (varo::Severity{"Critical", 4, "red"}));  // sorted by name
+    EXPECT_EQ(sev[3], (varo::Severity{"Normal", 1, "green"}));
+    auto rates = store->list_poll_rates();
+    ASSERT_EQ(rates.size(), 2u);
+    EXPECT_EQ(rates[0].name, "Poll");
+    EXPECT_EQ(rates[1].name, "default_rate");
+    EXPECT_GE(store->list_conditions().size(), 1u);
+    EXPECT_TRUE(store->list_templates().empty());
+    EXPECT_TRUE(store->list_running().empty());
+    // A second open neither seeds again nor fails.
+    EXPECT_EQ(reopen()->list_severities().size(), 4u);
+}
+
+TEST_P(AlbumStore, Severities) {
+    store->add_severity({"Warning", 32767, "gold"});
+    store->add_severity({"Low", 1, "LightBlue"});
+    EXPECT_EQ(store->find_severity("Warning"), (varo::Severity{"Warning", 32767, "gold"}));
+    EXPECT_FALSE(store->find_severity("warning"));
+    EXPECT_EQ(store->list_severities().size(), 6u);
+
+    EXPECT_EQ(refusal([&] { store->add_severity({"Warning", 2, "gold"}); }), StoreError::Exists);
+    EXPECT_EQ(refusal([&] { store->add_severity({"Zero", 0, "gold"}); }), StoreError::Invalid);
+    EXPECT_EQ(refusal([&] { store->add_severity({"Big", 32768, "gold"}); }), StoreError::Invalid);
+    EXPECT_EQ(refusal([&] { store->add_severity({"", 3, "gold"}); }), StoreError::Invalid);
+    EXPECT_EQ(refusal([&] { store->add_severity({"NoColour", 3, ""}); }), StoreError::Invalid);
+    EXPECT_EQ(refusal([&] { store->add_severity({"Two", 3, "light blue"}); }), StoreError::Invalid);
+    EXPECT_EQ(store->list_severities().size(), 6u);
+
+    store->delete_severity("Warning");
+    EXPECT_FALSE(store->find_severity("Warning"));
+    EXPECT_EQ(refusal([&] { store->delete_severity("Warning"); }), StoreError::NotFound);
+}
+
+TEST_P(AlbumStore, ModifyingAUsedSeverityOrPollRateStaysPossible) {
+    store->insert_template(sample_template("T"));
+    // Changing is delete-then-add; a template naming it keeps its state and loads.
+    store->delete_severity("Minor");
+    store->add_severity({"Minor", 7, "pink"});
+    store->delete_poll_rate("Poll");
+    store->add_poll_rate({"Poll", 30});
+    EXPECT_TRUE(store->load_template("T")->same_content(sample_template("T")));
+}
+
+TEST_P(AlbumStore, PollRates) {
+    store->add_poll_rate({"Fast", 1});
+    store->add_poll_rate({"Slow", 32767});
+    EXPECT_EQ(store->find_poll_rate("Fast"), (varo::PollRate{"Fast", 1}));
+    EXPECT_EQ(refusal([&] { store->add_poll_rate({"Fast", 5}); }), StoreError::Exists);
+    EXPECT_EQ(refusal([&] { store->add_poll_rate({"Never", 0}); }), StoreError::Invalid);
+    EXPECT_EQ(refusal([&] { store->add_poll_rate({"Huge", 32768}); }), StoreError::Invalid);
+    EXPECT_EQ(refusal([&] { store->add_poll_rate({"a b", 5}); }), StoreError::Invalid);
+    store->delete_poll_rate("Fast");
+    EXPECT_EQ(refusal([&] { store->delete_poll_rate("Fast"); }), StoreError::NotFound);
+    auto rates = store->list_poll_rates();
+    ASSERT_EQ(rates.size(), 3u);
+    EXPECT_EQ(rates[1].name, "Slow");
+}
+
+TEST_P(AlbumStore, Conditions) {
+    varo::Condition c{"Busy", "CPU is busy", "# two lines\ncpuLoad > 90\n  or runQueue >= 8\n"};
+    store->add_condition(c);
+    EXPECT_EQ(store->find_condition("Busy"), c);
+    EXPECT_EQ(refusal([&] { store->add_condition(c); }), StoreError::Exists);
+
+    std::string text;
+    EXPECT_EQ(refusal([&] { store->add_condition({"Bad", "", "cpuLoad >"}); }, &text), StoreError::Invalid);
+    EXPECT_NE(text.find("line 1, column"), std::string::npos) << text;
+    EXPECT_EQ(refusal([&] { store->add_condition({"Empty", "", "  \n"}); }), StoreError::Invalid);
+    EXPECT_EQ(refusal([&] { store->add_condition({"Long", std::string(256, 'x'), "up"}); }), StoreError::Invalid);
+    EXPECT_FALSE(store->find_condition("Bad"));
+
+    store->delete_condition("Busy");
+    EXPECT_EQ(refusal([&] { store->delete_condition("Busy"); }), StoreError::NotFound);
+}
+
+TEST_P(AlbumStore, ConditionsInUseCannotBeDeleted) {
+    store->add_condition({"Raised", "", "x == 1"});
+    varo::TemplateDef t = sample_template("T", 2);
+    t.transitions[0].actions.push_back({"CONDITION", "Raised", ""});
+    store->insert_template(t);
+
+    std::string text;
+    EXPECT_EQ(refusal([&] { store->delete_condition("LinkDown"); }, &text), StoreError::InUse);
+    EXPECT_NE(text.find("\"T\""), std::string::npos) << text;
+    EXPECT_EQ(refusal([&] { store->delete_condition("Raised"); }), StoreError::InUse);
+    EXPECT_TRUE(store->find_condition("LinkDown"));
+    EXPECT_TRUE(store->find_condition("Raised"));
+
+    // Once no template names them they can go.
+    t.transitions[0].actions.clear();
+    store->overwrite_template(t);
+    store->delete_condition("Raised");
+    store->delete_template("T");
+    store->delete_condition("LinkDown");
+}
+
+TEST_P(AlbumStore, RunningTemplates) {
+    store->insert_template(sample_template("B"));
+    store->insert_template(sample_template("A"));
+    store->set_running("sw2", "B");
+    store->set_running("sw1", "B");
+    store->set_running("sw1", "A");
+    auto running = store->list_running();
+    ASSERT_EQ(running.size(), 3u);
+    EXPECT_EQ(running[0].object, "sw1");
+    EXPECT_EQ(running[0].template_name, "A");
+    EXPECT_EQ(running[2].object, "sw2");
+
+    EXPECT_EQ(refusal([&] { store->set_running("sw1", "A"); }), StoreError::Exists);
+    EXPECT_EQ(refusal([&] { store->set_running("sw1", "None"); }), StoreError::NotFound);
+    EXPECT_EQ(refusal([&] { store->set_running("", "A"); }), StoreError::Invalid);
+    EXPECT_EQ(refusal([&] { store->set_stopped("sw9", "A"); }), StoreError::NotFound);
+
+    store->set_stopped("sw1", "B");
+    store->set_stopped("sw2", "B");
+    store->delete_template("B");
+    EXPECT_EQ(store->list_running().size(), 1u);
+}
+
+}  // namespace

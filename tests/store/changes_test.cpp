@@ -1,0 +1,106 @@
+// Change reports between connections, and what a killed writer leaves behind.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <thread>
+
+#include "support/store_fixture.h"
+
+using testenv::sample_template;
+
+namespace {
+
+class StoreChanges : public testenv::StoreTest {};
+VARO_STORE_SUITE(StoreChanges);
+
+// Polls until something is reported or about two seconds pass (a server may deliver late).
+varo::ChangeReport poll_until_any(varo::Store& s) {
+    varo::ChangeReport r;
+    for (int i = 0; i < 200; ++i) {
+        r = s.poll_changes();
+        if (r.any() || r.disconnected) return r;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return r;
+}
+
+TEST_P(StoreChanges, OtherConnectionSeesOnlyTheChangedAlbumsOnce) {
+    auto other = reopen();
+    store->poll_changes();
+    other->poll_changes();
+    EXPECT_FALSE(other->poll_changes().any());
+
+    store->add_severity({"Warning", 5, "gold"});
+    varo::ChangeReport r = poll_until_any(*other);
+    EXPECT_TRUE(r.severities);
+    EXPECT_FALSE(r.templates || r.poll_rates || r.conditions);
+    EXPECT_FALSE(r.disconnected);
+    EXPECT_FALSE(poll_until_any(*other).any()) << "reported twice";
+
+    // The writer learns of its own write once as well.
+    r = store->poll_changes();
+    EXPECT_TRUE(r.severities);
+    EXPECT_FALSE(r.templates || r.poll_rates || r.conditions);
+    EXPECT_FALSE(store->poll_changes().any());
+
+    // Both sides write different albums: each sees exactly the union, once.
+    store->insert_template(sample_template("T"));
+    other->add_poll_rate({"Fast", 5});
+    other->add_condition({"Hot", "", "t > 1"});
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    r = poll_until_any(*store);
+    if (!(r.templates && r.poll_rates && r.conditions)) {  // a server may split the delivery
+        varo::ChangeReport more = poll_until_any(*store);
+        r.templates |= more.templates, r.poll_rates |= more.poll_rates, r.conditions |= more.conditions;
+    }
+    EXPECT_TRUE(r.templates && r.poll_rates && r.conditions);
+    EXPECT_FALSE(r.severities);
+    EXPECT_FALSE(poll_until_any(*store).any());
+
+    // A refused write reports nothing.
+    EXPECT_THROW(store->add_poll_rate({"Fast", 5}), varo::StoreError);
+    EXPECT_FALSE(store->poll_changes().any());
+}
+
+TEST_P(StoreChanges, KilledWriterLeavesTheWholeOldOrNewTemplate) {
+    // Two big, different definitions of one template; a child rewrites it over and over
+    // and is killed at an arbitrary moment.
+    varo::TemplateDef a = sample_template("Big", 400);
+    varo::TemplateDef b = sample_template("Big", 250);
+    b.descr = "the other one";
+    for (auto& s : b.states) s.descr = "B " + s.descr;
+    store->insert_template(a);
+    store.reset();
+
+    for (int round = 0; round < 3; ++round) {
+        pid_t child = fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            try {
+                auto s = location->open();
+                for (int i = 0;; ++i) s->overwrite_template(i % 2 ? a : b);
+            } catch (...) {
+            }
+            _exit(3);
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(150 + 70 * round));
+        kill(child, SIGKILL);
+        int status = 0;
+        waitpid(child, &status, 0);
+        ASSERT_TRUE(WIFSIGNALED(status)) << "the writer stopped by itself: " << status;
+
+        auto s = location->open();
+        auto loaded = s->load_template("Big");
+        ASSERT_TRUE(loaded);
+        EXPECT_TRUE(loaded->same_content(a) || loaded->same_content(b))
+            << "torn template: " << loaded->states.size() << " states, " << loaded->transitions.size()
+            << " transitions";
+        // And the store still takes writes.
+        s->overwrite_template(a);
+    }
+}
+
+}  // namespace

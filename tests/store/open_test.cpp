@@ -1,0 +1,81 @@
+// Opening stores: specifications, folders, schema versions, bad files.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "support/store_fixture.h"
+#include "varo/backends.h"
+#include "varo/sqlite_db.h"
+
+using varo::StoreError;
+
+namespace {
+
+StoreError::Kind open_refusal(const std::string& spec, std::string* text = nullptr) {
+    try {
+        varo::open_store(spec);
+    } catch (const StoreError& e) {
+        if (text) *text = e.what();
+        return e.kind();
+    }
+    ADD_FAILURE() << "opened " << spec;
+    return StoreError::Corrupt;
+}
+
+TEST(OpenStore, SpecificationsPickTheBackend) {
+    testenv::TempDir dir;
+    auto a = varo::open_store("sqlite:" + dir.path() + "/deep/er/a.db");  // parents created
+    EXPECT_EQ(a->describe(), "sqlite:" + dir.path() + "/deep/er/a.db");
+    auto b = varo::open_store(dir.path() + "/plain.db");
+    EXPECT_EQ(b->describe(), "sqlite:" + dir.path() + "/plain.db");
+    EXPECT_TRUE(std::filesystem::exists(dir.path() + "/plain.db"));
+
+    EXPECT_EQ(open_refusal("mystery"), StoreError::Unavailable);
+    EXPECT_EQ(open_refusal(""), StoreError::Unavailable);
+    EXPECT_EQ(open_refusal("sqlite:"), StoreError::Unavailable);
+    // A folder where the file should be, and a file where a folder should be.
+    EXPECT_EQ(open_refusal("sqlite:" + dir.path()), StoreError::Unavailable);
+    std::ofstream(dir.path() + "/file") << "x";
+    EXPECT_EQ(open_refusal("sqlite:" + dir.path() + "/file/sub/x.db"), StoreError::Unavailable);
+}
+
+TEST(OpenStore, RefusesFilesThatAreNotStores) {
+    testenv::TempDir dir;
+    std::ofstream(dir.path() + "/junk.db") << std::string(4096, 'j');
+    std::string text;
+    StoreError::Kind kind = open_refusal(dir.path() + "/junk.db", &text);
+    EXPECT_TRUE(kind == StoreError::Corrupt || kind == StoreError::Unavailable) << text;
+}
+
+TEST(OpenStore, RefusesASchemaNewerThanItKnows) {
+    testenv::TempDir dir;
+    std::string path = dir.path() + "/v.db";
+    varo::open_store(path);
+    {
+        auto db = varo::open_sqlite_db(path);
+        db->exec("UPDATE schema_version SET version = ?", {std::int64_t{99}});
+    }
+    std::string text;
+    EXPECT_EQ(open_refusal(path, &text), StoreError::Corrupt);
+    EXPECT_NE(text.find("99"), std::string::npos) << text;
+}
+
+TEST(OpenStore, BusyStoreIsUnavailableNotHung) {
+    testenv::TempDir dir;
+    std::string path = dir.path() + "/busy.db";
+    varo::open_store(path);
+    varo::SqliteDb holder(path, 100), waiter(path, 100);
+    holder.begin();
+    try {
+        waiter.begin();
+        ADD_FAILURE() << "two writers at once";
+    } catch (const StoreError& e) {
+        EXPECT_EQ(e.kind(), StoreError::Unavailable) << e.what();
+    }
+    holder.rollback();
+    waiter.begin();  // free again
+    waiter.rollback();
+}
+
+}  // namespace

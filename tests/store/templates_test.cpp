@@ -1,0 +1,225 @@
+// The store contract for templates, on every backend.
+#include <gtest/gtest.h>
+
+#include "support/store_fixture.h"
+
+using testenv::sample_template;
+using varo::StoreError;
+using varo::TemplateDef;
+
+namespace {
+
+class TemplateStore : public testenv::StoreTest {};
+VARO_STORE_SUITE(TemplateStore);
+
+// Runs fn and returns the kind of StoreError it threw (fails when it threw none).
+template <class Fn>
+StoreError::Kind refusal(Fn&& fn, std::string* text = nullptr) {
+    try {
+        fn();
+    } catch (const StoreError& e) {
+        if (text) *text = e.what();
+        return e.kind();
+    }
+    ADD_FAILURE() << "no StoreError thrown";
+    return StoreError::Corrupt;
+}
+
+TEST_P(TemplateStore, InsertLoadListAndOrderRoundTrip) {
+    TemplateDef def = sample_template("IfWatch", 7);
+    // Order that differs from name order must come back as stored.
+    std::swap(def.states[1], def.states[5]);
+    std::swap(def.transitions[0], def.transitions[3]);
+    EXPECT_EQ(store->insert_template(def), 1);
+    store->insert_template(sample_template("Alpha", 2));
+
+    auto loaded = store->load_template("IfWatch");
+    ASSERT_TRUE(loaded);
+    EXPECT_TRUE(loaded->same_content(def));
+    EXPECT_EQ(loaded->version, 1);
+    EXPECT_FALSE(store->load_template("Nothing"));
+    EXPECT_FALSE(store->load_template("ifwatch")) << "names are case-sensitive";
+
+    auto list = store->list_templates();
+    ASSERT_EQ(list.size(), 2u);
+    EXPECT_EQ(list[0].name, "Alpha");
+    EXPECT_EQ(list[1].name, "IfWatch");
+    EXPECT_EQ(list[1].descr, def.descr);
+
+    // Visible through a second connection too.
+    auto other = reopen()->load_template("IfWatch");
+    ASSERT_TRUE(other);
+    EXPECT_TRUE(other->same_content(def));
+}
+
+TEST_P(TemplateStore, EmptyTemplateAndTextsWithQuotesSurvive) {
+    TemplateDef def;
+    def.name = "Bare";
+    def.descr = "it's \"quoted\"; DROP TABLE templates; -- ? $1 ünïcode";
+    store->insert_template(def);
+    auto loaded = store->load_template("Bare");
+    ASSERT_TRUE(loaded);
+    EXPECT_EQ(loaded->descr, def.descr);
+    EXPECT_TRUE(loaded->states.empty());
+    EXPECT_EQ(store->list_templates().size(), 1u);
+}
+
+TEST_P(TemplateStore, InsertRefusals) {
+    store->insert_template(sample_template("T"));
+    EXPECT_EQ(refusal([&] { store->insert_template(sample_template("T")); }), StoreError::Exists);
+
+    std::string text;
+    TemplateDef bad = sample_template("U");
+    bad.states[1].severity = "Purple";
+    EXPECT_EQ(refusal([&] { store->insert_template(bad); }, &text), StoreError::Invalid);
+    EXPECT_NE(text.find("Purple"), std::string::npos) << text;
+
+    bad = sample_template("U");
+    bad.states[2].poll_rate = "Never";
+    EXPECT_EQ(refusal([&] { store->insert_template(bad); }), StoreError::Invalid);
+
+    bad = sample_template("U");
+    bad.transitions[0].condition = "NoSuchCondition";
+    EXPECT_EQ(refusal([&] { store->insert_template(bad); }), StoreError::Invalid);
+
+    bad = sample_template("U");
+    bad.transitions[0].actions.push_back({"CONDITION", "NoSuchCondition", ""});
+    EXPECT_EQ(refusal([&] { store->insert_template(bad); }), StoreError::Invalid);
+
+    bad = sample_template("U");
+    bad.transitions[0].to = "Elsewhere";
+    EXPECT_EQ(refusal([&] { store->insert_template(bad); }), StoreError::Invalid);
+
+    bad = sample_template("U");
+    bad.states.push_back(bad.states[0]);
+    EXPECT_EQ(refusal([&] { store->insert_template(bad); }), StoreError::Invalid);
+
+    for (const std::string& name : std::vector<std::string>{"", "two words", std::string(65, 'x'), "tab\there"}) {
+        bad = sample_template(name);
+        EXPECT_EQ(refusal([&] { store->insert_template(bad); }), StoreError::Invalid) << name;
+    }
+    bad = sample_template("U");
+    bad.descr = std::string(256, 'd');
+    EXPECT_EQ(refusal([&] { store->insert_template(bad); }), StoreError::Invalid);
+    bad.descr = std::string(255, 'd');
+    store->insert_template(bad);
+
+    bad = sample_template("V");
+    bad.transitions[0].actions.push_back({"SHOUT", "", ""});
+    EXPECT_EQ(refusal([&] { store->insert_template(bad); }), StoreError::Invalid);
+
+    // Nothing of the refused ones was stored.
+    auto list = store->list_templates();
+    ASSERT_EQ(list.size(), 2u);
+    EXPECT_EQ(list[0].name, "T");
+    EXPECT_EQ(list[1].name, "U");
+}
+
+TEST_P(TemplateStore, UpdateChecksTheVersion) {
+    TemplateDef def = sample_template("T", 4);
+    std::int64_t v1 = store->insert_template(def);
+    def.descr = "second";
+    def.states.pop_back();
+    def.transitions.pop_back();
+    std::int64_t v2 = store->update_template(def, v1);
+    EXPECT_GT(v2, v1);
+
+    auto loaded = store->load_template("T");
+    ASSERT_TRUE(loaded);
+    EXPECT_TRUE(loaded->same_content(def));
+    EXPECT_EQ(loaded->version, v2);
+
+    // A second client still holding v1 is refused, and its content is not written.
+    TemplateDef stale = sample_template("T", 6);
+    std::string text;
+    EXPECT_EQ(refusal([&] { reopen()->update_template(stale, v1); }, &text), StoreError::Conflict);
+    EXPECT_EQ(text, "changed by another client");
+    EXPECT_TRUE(store->load_template("T")->same_content(def));
+
+    EXPECT_EQ(refusal([&] { store->update_template(sample_template("Gone"), 1); }), StoreError::NotFound);
+
+    // An invalid update leaves the stored one and its version alone.
+    TemplateDef bad = def;
+    bad.states[0].severity = "Nope";
+    EXPECT_EQ(refusal([&] { store->update_template(bad, v2); }), StoreError::Invalid);
+    EXPECT_EQ(store->load_template("T")->version, v2);
+    EXPECT_TRUE(store->load_template("T")->same_content(def));
+}
+
+TEST_P(TemplateStore, OverwriteReplacesOrInserts) {
+    EXPECT_EQ(store->overwrite_template(sample_template("T", 5)), 1);
+    TemplateDef smaller = sample_template("T", 2);
+    smaller.descr = "smaller";
+    std::int64_t v = store->overwrite_template(smaller);
+    EXPECT_EQ(v, 2);
+    auto loaded = store->load_template("T");
+    ASSERT_TRUE(loaded);
+    EXPECT_TRUE(loaded->same_content(smaller));
+}
+
+TEST_P(TemplateStore, RunningTemplatesRefuseChange) {
+    std::int64_t v = store->insert_template(sample_template("T"));
+    store->set_running("router1", "T");
+    std::string text;
+    EXPECT_EQ(refusal([&] { store->update_template(sample_template("T", 2), v); }, &text), StoreError::Running);
+    EXPECT_EQ(text, "template is running on router1");
+    EXPECT_EQ(refusal([&] { store->overwrite_template(sample_template("T", 2)); }), StoreError::Running);
+    EXPECT_EQ(refusal([&] { store->delete_template("T"); }), StoreError::Running);
+    EXPECT_EQ(store->load_template("T")->states.size(), 3u);
+    EXPECT_EQ(store->load_template("T")->version, v);
+
+    store->set_stopped("router1", "T");
+    store->delete_template("T");
+    EXPECT_FALSE(store->load_template("T"));
+    EXPECT_EQ(refusal([&] { store->delete_template("T"); }), StoreError::NotFound);
+}
+
+TEST_P(TemplateStore, DeleteRemovesEverythingSoTheNameCanBeReused) {
+    store->insert_template(sample_template("T", 6));
+    store->insert_template(sample_template("Keep", 3));
+    store->delete_template("T");
+    // A condition used only by the deleted template is free again.
+    store->delete_template("Keep");
+    store->delete_condition("HighErrors");
+    TemplateDef again = sample_template("T", 1);
+    EXPECT_EQ(store->insert_template(again), 1);
+    EXPECT_TRUE(store->load_template("T")->same_content(again));
+}
+
+TEST_P(TemplateStore, ImportIsAllOrNothing) {
+    varo::StoreContents c;
+    c.severities.push_back({"Warning", 5, "gold"});
+    c.severities.push_back({"Normal", 9, "darkgreen"});  // replaces the seeded one
+    c.poll_rates.push_back({"Fast", 5});
+    c.conditions.push_back({"Hot", "too hot", "temperature > 70"});
+    TemplateDef t = sample_template("Imported", 2);
+    t.states[1].severity = "Warning";
+    t.states[1].poll_rate = "Fast";
+    t.transitions[0].condition = "Hot";
+    c.templates.push_back(t);
+
+    varo::StoreContents broken = c;
+    broken.templates.push_back(sample_template("Second"));
+    broken.templates.back().states[0].severity = "Missing";
+    EXPECT_EQ(refusal([&] { store->import_contents(broken); }), StoreError::Invalid);
+    EXPECT_FALSE(store->find_severity("Warning"));
+    EXPECT_EQ(store->find_severity("Normal")->value, 1);
+    EXPECT_FALSE(store->find_condition("Hot"));
+    EXPECT_TRUE(store->list_templates().empty());
+
+    broken = c;
+    broken.poll_rates.push_back({"Fast", 6});
+    EXPECT_EQ(refusal([&] { store->import_contents(broken); }), StoreError::Invalid);
+
+    store->import_contents(c);
+    EXPECT_EQ(store->find_severity("Normal")->color, "darkgreen");
+    EXPECT_TRUE(store->load_template("Imported")->same_content(t));
+    // Importing again replaces in place.
+    store->import_contents(c);
+    EXPECT_EQ(store->load_template("Imported")->version, 2);
+
+    store->set_running("sw7", "Imported");
+    EXPECT_EQ(refusal([&] { store->import_contents(c); }), StoreError::Running);
+}
+
+}  // namespace

@@ -1,0 +1,74 @@
+// Fresh stores for the store contract suite, one per test, on each backend: a temporary
+// SQLite file, and a new PostgreSQL database (through VARO_TEST_PG) dropped afterwards.
+#ifndef TARNWRIGHT_TESTS_STORE_FIXTURE_H
+#define TARNWRIGHT_TESTS_STORE_FIXTURE_H
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+#include "varo/store.h"
+
+namespace testenv {
+
+enum class Backend { SQLite, PostgreSQL };
+
+// A place for one fresh store; the place (file or database) is removed when destroyed.
+class StoreLocation {
+public:
+    explicit StoreLocation(Backend backend);
+    ~StoreLocation();
+    StoreLocation(const StoreLocation&) = delete;
+    StoreLocation& operator=(const StoreLocation&) = delete;
+
+    const std::string& spec() const { return spec_; }
+    std::unique_ptr<varo::Store> open() const { return varo::open_store(spec_); }
+
+private:
+    Backend backend_;
+    std::string spec_;
+    std::string dir_;     // SQLite: the temporary folder
+    std::string dbname_;  // PostgreSQL: the database made for this test
+};
+
+// A temporary folder removed with everything in it.
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+    const std::string& path() const { return path_; }
+
+private:
+    std::string path_;
+};
+
+// Parameterised over the backends. SetUp skips PostgreSQL when no server is given (fails
+// instead when VARO_REQUIRE_PG=1) and opens `store` on a fresh location.
+class StoreTest : public ::testing::TestWithParam<Backend> {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+    std::unique_ptr<varo::Store> reopen() const { return location->open(); }
+
+    std::unique_ptr<StoreLocation> location;
+    std::unique_ptr<varo::Store> store;
+};
+
+void PrintTo(Backend backend, std::ostream* out);
+std::string backend_label(const ::testing::TestParamInfo<Backend>& info);
+
+// Instantiates a StoreTest-derived suite on both backends.
+#define VARO_STORE_SUITE(suite) \
+    INSTANTIATE_TEST_SUITE_P(Backends, suite, \
+                             ::testing::Values(::testenv::Backend::SQLite, ::testenv::Backend::PostgreSQL), \
+                             ::testenv::backend_label)
+
+// A small valid template over the seeded severities, poll rates and conditions.
+varo::TemplateDef sample_template(const std::string& name, int states = 3);
+
+}  // namespace testenv
+
+#endif

@@ -1,0 +1,31 @@
+// Column access of the database layer's rows.
+#include "varo/db.h"
+
+namespace varo {
+
+std::int64_t Row::integer(std::size_t i) const {
+    if (i >= columns.size()) return 0;
+    if (const auto* v = std::get_if<std::int64_t>(&columns[i])) return *v;
+    if (const auto* s = std::get_if<std::string>(&columns[i])) {
+        // A backend that hands every column back as text (libpq in text mode).
+        try {
+            return std::stoll(*s);
+        } catch (const std::exception&) {
+            return 0;
+        }
+    }
+    return 0;
+}
+
+const std::string& Row::text(std::size_t i) const {
+    static const std::string empty;
+    if (i >= columns.size()) return empty;
+    if (const auto* s = std::get_if<std::string>(&columns[i])) return *s;
+    return empty;
+}
+
+bool Row::is_null(std::size_t i) const {
+    return i >= columns.size() || std::holds_alternative<std::nullptr_t>(columns[i]);
+}
+
+}  // namespace varo

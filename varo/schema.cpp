@@ -1,0 +1,137 @@
+// Tables and migrations of the store, per dialect where the two differ.
+#include "varo/schema.h"
+
+#include <string>
+#include <vector>
+
+namespace varo::schema {
+
+namespace {
+
+struct Migration {
+    int version;
+    std::vector<std::string> (*statements)(Dialect);
+    void (*seed)(Db&);
+};
+
+// Names and texts are TEXT in both dialects; values, positions and versions are integers.
+// Severities and poll rates are named by states without a foreign key: changing one is
+// a delete followed by an add, which must stay possible while templates use it.
+// Conditions named by transitions (or raised by actions) cannot be deleted while used.
+std::vector<std::string> version1(Dialect dialect) {
+    const std::string bigint = dialect == Dialect::PostgreSQL ? "BIGINT" : "INTEGER";
+    return {
+        "CREATE TABLE severities ("
+        " name TEXT PRIMARY KEY,"
+        " value INTEGER NOT NULL CHECK (value BETWEEN 1 AND 32767),"
+        " color TEXT NOT NULL)",
+        "CREATE TABLE poll_rates ("
+        " name TEXT PRIMARY KEY,"
+        " rate INTEGER NOT NULL CHECK (rate BETWEEN 1 AND 32767))",
+        "CREATE TABLE conditions ("
+        " name TEXT PRIMARY KEY,"
+        " descr TEXT NOT NULL,"
+        " code TEXT NOT NULL)",
+        "CREATE TABLE templates ("
+        " name TEXT PRIMARY KEY,"
+        " descr TEXT NOT NULL,"
+        " version " + bigint + " NOT NULL CHECK (version >= 1))",
+        "CREATE TABLE states ("
+        " template TEXT NOT NULL REFERENCES templates (name) ON DELETE CASCADE,"
+        " position INTEGER NOT NULL,"
+        " name TEXT NOT NULL,"
+        " descr TEXT NOT NULL,"
+        " severity TEXT NOT NULL,"
+        " poll_rate TEXT NOT NULL,"
+        " PRIMARY KEY (template, position),"
+        " UNIQUE (template, name))",
+        "CREATE TABLE transitions ("
+        " template TEXT NOT NULL REFERENCES templates (name) ON DELETE CASCADE,"
+        " position INTEGER NOT NULL,"
+        " from_state TEXT NOT NULL,"
+        " to_state TEXT NOT NULL,"
+        " cond TEXT NOT NULL REFERENCES conditions (name) ON DELETE RESTRICT,"
+        " PRIMARY KEY (template, position),"
+        " FOREIGN KEY (template, from_state) REFERENCES states (template, name) ON DELETE CASCADE,"
+        " FOREIGN KEY (template, to_state) REFERENCES states (template, name) ON DELETE CASCADE)",
+        "CREATE INDEX transitions_cond ON transitions (cond)",
+        "CREATE TABLE actions ("
+        " template TEXT NOT NULL,"
+        " transition INTEGER NOT NULL,"
+        " position INTEGER NOT NULL,"
+        " kind TEXT NOT NULL CHECK (kind IN ('COMMAND', 'MAIL', 'CONDITION')),"
+        " arg0 TEXT NOT NULL,"
+        " arg1 TEXT NOT NULL,"
+        " raises TEXT REFERENCES conditions (name) ON DELETE RESTRICT,"
+        " PRIMARY KEY (template, transition, position),"
+        " FOREIGN KEY (template, transition) REFERENCES transitions (template, position) ON DELETE CASCADE)",
+        "CREATE INDEX actions_raises ON actions (raises)",
+        "CREATE TABLE running ("
+        " object TEXT NOT NULL,"
+        " template TEXT NOT NULL REFERENCES templates (name) ON DELETE RESTRICT,"
+        " PRIMARY KEY (object, template))",
+        "CREATE INDEX running_template ON running (template)",
+        "CREATE TABLE album_changes ("
+        " album TEXT PRIMARY KEY,"
+        " counter " + bigint + " NOT NULL)",
+    };
+}
+
+void seed1(Db& db) {
+    for (const char* album : {"templates", "severities", "poll_rates", "conditions"})
+        db.exec("INSERT INTO album_changes (album, counter) VALUES (?, 0)", {std::string(album)});
+    struct {
+        const char* name;
+        int value;
+        const char* color;
+    } severities[] = {{"Normal", 1, "green"}, {"Minor", 2, "yellow"}, {"Major", 3, "orange"}, {"Critical", 4, "red"}};
+    for (const auto& s : severities)
+        db.exec("INSERT INTO severities (name, value, color) VALUES (?, ?, ?)",
+                {std::string(s.name), std::int64_t{s.value}, std::string(s.color)});
+    db.exec("INSERT INTO poll_rates (name, rate) VALUES (?, ?)", {std::string("Poll"), std::int64_t{60}});
+    db.exec("INSERT INTO poll_rates (name, rate) VALUES (?, ?)", {std::string("default_rate"), std::int64_t{300}});
+    db.exec("INSERT INTO conditions (name, descr, code) VALUES (?, ?, ?)",
+            {std::string("LinkDown"), std::string("The interface is not up"), std::string("ifOperStatus != \"up\"\n")});
+    db.exec("INSERT INTO conditions (name, descr, code) VALUES (?, ?, ?)",
+            {std::string("HighErrors"), std::string("More than 100 input errors on an interface that is up"),
+             std::string("# errors only count while the link is up\n"
+                         "ifOperStatus == \"up\" and ifInErrors > 100\n")});
+}
+
+const std::vector<Migration>& migrations() {
+    static const std::vector<Migration> list = {{1, version1, seed1}};
+    return list;
+}
+
+int read_version(Db& db) {
+    Rows rows = db.query("SELECT max(version) FROM schema_version");
+    return rows.empty() || rows[0].is_null(0) ? 0 : static_cast<int>(rows[0].integer(0));
+}
+
+}  // namespace
+
+int stored_version(Db& db) { return read_version(db); }
+
+int apply(Db& db) {
+    return in_transaction(db, [&] {
+        // PostgreSQL does not serialise CREATE TABLE IF NOT EXISTS between sessions.
+        if (db.dialect() == Dialect::PostgreSQL) db.query("SELECT pg_advisory_xact_lock(7263001)");
+        db.exec("CREATE TABLE IF NOT EXISTS schema_version (version INTEGER NOT NULL)");
+        int version = read_version(db);
+        if (version > kLatestVersion)
+            throw StoreError(StoreError::Corrupt, "the store has schema version " + std::to_string(version) +
+                                                      ", newer than this program knows (" +
+                                                      std::to_string(kLatestVersion) + ")");
+        for (const Migration& m : migrations()) {
+            if (m.version <= version) continue;
+            for (const std::string& sql : m.statements(db.dialect())) db.exec(sql);
+            if (m.seed) m.seed(db);
+            db.exec("DELETE FROM schema_version");
+            db.exec("INSERT INTO schema_version (version) VALUES (?)", {std::int64_t{m.version}});
+            version = m.version;
+        }
+        return version;
+    });
+}
+
+}  // namespace varo::schema

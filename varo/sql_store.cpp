@@ -1,0 +1,404 @@
+// Store operations over the database layer.
+#include "varo/sql_store.h"
+
+#include <set>
+
+#include "varo/schema.h"
+#include "varo/validate.h"
+
+namespace varo {
+
+namespace {
+std::string quoted(const std::string& s) { return "\"" + s + "\""; }
+
+void mark(ChangeReport& report, Album a) {
+    switch (a) {
+    case Album::Templates: report.templates = true; break;
+    case Album::Severities: report.severities = true; break;
+    case Album::PollRates: report.poll_rates = true; break;
+    case Album::Conditions: report.conditions = true; break;
+    }
+}
+
+template <class T>
+std::set<std::string> duplicate_free(const std::vector<T>& items, const char* what) {
+    std::set<std::string> names;
+    for (const T& item : items)
+        if (!names.insert(item.name).second)
+            throw StoreError(StoreError::Invalid, std::string(what) + " " + quoted(item.name) + " appears twice");
+    return names;
+}
+
+Severity severity_from(const Row& r) { return {r.text(0), static_cast<int>(r.integer(1)), r.text(2)}; }
+PollRate poll_rate_from(const Row& r) { return {r.text(0), static_cast<int>(r.integer(1))}; }
+Condition condition_from(const Row& r) { return {r.text(0), r.text(1), r.text(2)}; }
+}  // namespace
+
+SqlStore::SqlStore(std::unique_ptr<Db> db) : db_(std::move(db)) {
+    schema::apply(*db_);
+    db_->take_changes();  // start from what is there now
+}
+
+template <class Fn>
+auto SqlStore::write(std::initializer_list<Album> albums, Fn&& fn) -> decltype(fn()) {
+    auto body = [&] {
+        for (Album a : albums) db_->exec(schema::kBumpCounter, {std::string(album_name(a))});
+        return fn();
+    };
+    if constexpr (std::is_void_v<decltype(fn())>) {
+        in_transaction(*db_, body);
+        for (Album a : albums) mark(own_, a);
+    } else {
+        auto result = in_transaction(*db_, body);
+        for (Album a : albums) mark(own_, a);
+        return result;
+    }
+}
+
+std::string SqlStore::describe() const { return db_->describe(); }
+
+int SqlStore::schema_version() { return schema::stored_version(*db_); }
+
+// ---- templates ----
+
+std::vector<TemplateSummary> SqlStore::list_templates() {
+    std::vector<TemplateSummary> out;
+    for (const Row& r : db_->query("SELECT name, descr FROM templates ORDER BY name")) out.push_back({r.text(0), r.text(1)});
+    return out;
+}
+
+std::optional<TemplateDef> SqlStore::load_template(const std::string& name) {
+    // One statement, so the template is read from one snapshot even while others write it.
+    Rows rows = db_->query(
+        "SELECT 0, 0, 0, descr, '', '', '', version FROM templates WHERE name = ?"
+        " UNION ALL SELECT 1, position, 0, name, descr, severity, poll_rate, 0 FROM states WHERE template = ?"
+        " UNION ALL SELECT 2, position, 0, from_state, to_state, cond, '', 0 FROM transitions WHERE template = ?"
+        " UNION ALL SELECT 3, transition, position, kind, arg0, arg1, '', 0 FROM actions WHERE template = ?"
+        " ORDER BY 1, 2, 3",
+        {name, name, name, name});
+    if (rows.empty() || rows[0].integer(0) != 0) return std::nullopt;
+    TemplateDef def;
+    def.name = name;
+    def.descr = rows[0].text(3);
+    def.version = rows[0].integer(7);
+    std::vector<std::int64_t> transition_positions;
+    for (std::size_t i = 1; i < rows.size(); ++i) {
+        const Row& r = rows[i];
+        switch (r.integer(0)) {
+        case 1: def.states.push_back({r.text(3), r.text(4), r.text(5), r.text(6)}); break;
+        case 2:
+            def.transitions.push_back({r.text(3), r.text(4), r.text(5), {}});
+            transition_positions.push_back(r.integer(1));
+            break;
+        case 3: {
+            // Actions come after all transitions, ordered by transition then position.
+            std::int64_t owner = r.integer(1);
+            for (std::size_t t = 0; t < transition_positions.size(); ++t)
+                if (transition_positions[t] == owner) def.transitions[t].actions.push_back({r.text(3), r.text(4), r.text(5)});
+            break;
+        }
+        default: throw StoreError(StoreError::Corrupt, "unexpected row reading template " + quoted(name));
+        }
+    }
+    return def;
+}
+
+bool SqlStore::template_exists(const std::string& name) {
+    return !db_->query("SELECT 1 FROM templates WHERE name = ?", {name}).empty();
+}
+
+void SqlStore::refuse_running(const std::string& name) {
+    Rows rows = db_->query("SELECT object FROM running WHERE template = ? ORDER BY object", {name});
+    if (!rows.empty()) throw StoreError(StoreError::Running, "template is running on " + rows[0].text(0));
+}
+
+void SqlStore::check_references(const TemplateDef& def) {
+    const std::string where = "template " + quoted(def.name) + ": ";
+    std::set<std::string> checked_sev, checked_poll, checked_cond;
+    auto need = [&](std::set<std::string>& checked, const char* sql, const std::string& name, const std::string& text) {
+        if (!checked.insert(name).second) return;
+        if (db_->query(sql, {name}).empty()) throw StoreError(StoreError::Invalid, where + text);
+    };
+    for (const State& s : def.states) {
+        need(checked_sev, "SELECT 1 FROM severities WHERE name = ?", s.severity,
+             "state " + quoted(s.name) + ": no severity " + quoted(s.severity));
+        need(checked_poll, "SELECT 1 FROM poll_rates WHERE name = ?", s.poll_rate,
+             "state " + quoted(s.name) + ": no poll rate " + quoted(s.poll_rate));
+    }
+    for (const Transition& t : def.transitions) {
+        need(checked_cond, "SELECT 1 FROM conditions WHERE name = ?", t.condition, "no condition " + quoted(t.condition));
+        for (const Action& a : t.actions)
+            if (a.kind == "CONDITION")
+                need(checked_cond, "SELECT 1 FROM conditions WHERE name = ?", a.arg0, "no condition " + quoted(a.arg0));
+    }
+}
+
+void SqlStore::write_children(const TemplateDef& def, bool replacing) {
+    if (replacing) {
+        db_->exec("DELETE FROM actions WHERE template = ?", {def.name});
+        db_->exec("DELETE FROM transitions WHERE template = ?", {def.name});
+        db_->exec("DELETE FROM states WHERE template = ?", {def.name});
+    }
+    std::int64_t pos = 0;
+    for (const State& s : def.states)
+        db_->exec("INSERT INTO states (template, position, name, descr, severity, poll_rate) VALUES (?, ?, ?, ?, ?, ?)",
+                  {def.name, pos++, s.name, s.descr, s.severity, s.poll_rate});
+    pos = 0;
+    for (const Transition& t : def.transitions) {
+        db_->exec("INSERT INTO transitions (template, position, from_state, to_state, cond) VALUES (?, ?, ?, ?, ?)",
+                  {def.name, pos, t.from, t.to, t.condition});
+        std::int64_t apos = 0;
+        for (const Action& a : t.actions)
+            db_->exec("INSERT INTO actions (template, transition, position, kind, arg0, arg1, raises)"
+                      " VALUES (?, ?, ?, ?, ?, ?, ?)",
+                      {def.name, pos, apos++, a.kind, a.arg0, a.arg1,
+                       a.kind == "CONDITION" ? Value(a.arg0) : Value(nullptr)});
+        ++pos;
+    }
+}
+
+std::int64_t SqlStore::insert_template(const TemplateDef& def) {
+    validate_template(def);
+    return write({Album::Templates}, [&] {
+        if (template_exists(def.name))
+            throw StoreError(StoreError::Exists, "template " + quoted(def.name) + " already exists");
+        check_references(def);
+        db_->exec("INSERT INTO templates (name, descr, version) VALUES (?, ?, 1)", {def.name, def.descr});
+        write_children(def, false);
+        return std::int64_t{1};
+    });
+}
+
+std::int64_t SqlStore::update_template(const TemplateDef& def, std::int64_t expected_version) {
+    validate_template(def);
+    return write({Album::Templates}, [&] {
+        // The version test and the bump are one statement, so two writers cannot both pass it.
+        Rows rows = db_->query(
+            "UPDATE templates SET descr = ?, version = version + 1 WHERE name = ? AND version = ? RETURNING version",
+            {def.descr, def.name, expected_version});
+        if (rows.empty()) {
+            if (!template_exists(def.name))
+                throw StoreError(StoreError::NotFound, "template " + quoted(def.name) + " does not exist");
+            throw StoreError(StoreError::Conflict, "changed by another client");
+        }
+        refuse_running(def.name);
+        check_references(def);
+        write_children(def, true);
+        return rows[0].integer(0);
+    });
+}
+
+std::int64_t SqlStore::store_template(const TemplateDef& def) {
+    Rows rows = db_->query("UPDATE templates SET descr = ?, version = version + 1 WHERE name = ? RETURNING version",
+                           {def.descr, def.name});
+    if (!rows.empty()) {
+        refuse_running(def.name);
+        check_references(def);
+        write_children(def, true);
+        return rows[0].integer(0);
+    }
+    check_references(def);
+    db_->exec("INSERT INTO templates (name, descr, version) VALUES (?, ?, 1)", {def.name, def.descr});
+    write_children(def, false);
+    return 1;
+}
+
+std::int64_t SqlStore::overwrite_template(const TemplateDef& def) {
+    validate_template(def);
+    return write({Album::Templates}, [&] { return store_template(def); });
+}
+
+void SqlStore::delete_template(const std::string& name) {
+    write({Album::Templates}, [&] {
+        if (!template_exists(name)) throw StoreError(StoreError::NotFound, "template " + quoted(name) + " does not exist");
+        refuse_running(name);
+        try {
+            db_->exec("DELETE FROM templates WHERE name = ?", {name});
+        } catch (const StoreError& e) {
+            // Started running between the check and the delete (a concurrent server).
+            if (e.kind() == StoreError::InUse) throw StoreError(StoreError::Running, "template is running on an object");
+            throw;
+        }
+    });
+}
+
+// ---- severities, poll rates, conditions ----
+
+std::vector<Severity> SqlStore::list_severities() {
+    std::vector<Severity> out;
+    for (const Row& r : db_->query("SELECT name, value, color FROM severities ORDER BY name")) out.push_back(severity_from(r));
+    return out;
+}
+
+std::optional<Severity> SqlStore::find_severity(const std::string& name) {
+    Rows rows = db_->query("SELECT name, value, color FROM severities WHERE name = ?", {name});
+    if (rows.empty()) return std::nullopt;
+    return severity_from(rows[0]);
+}
+
+void SqlStore::add_severity(const Severity& s) {
+    validate_severity(s);
+    write({Album::Severities}, [&] {
+        if (!db_->query("SELECT 1 FROM severities WHERE name = ?", {s.name}).empty())
+            throw StoreError(StoreError::Exists, "severity " + quoted(s.name) + " already exists");
+        db_->exec("INSERT INTO severities (name, value, color) VALUES (?, ?, ?)",
+                  {s.name, std::int64_t{s.value}, s.color});
+    });
+}
+
+void SqlStore::delete_severity(const std::string& name) {
+    write({Album::Severities}, [&] {
+        if (db_->query("DELETE FROM severities WHERE name = ? RETURNING name", {name}).empty())
+            throw StoreError(StoreError::NotFound, "severity " + quoted(name) + " does not exist");
+    });
+}
+
+std::vector<PollRate> SqlStore::list_poll_rates() {
+    std::vector<PollRate> out;
+    for (const Row& r : db_->query("SELECT name, rate FROM poll_rates ORDER BY name")) out.push_back(poll_rate_from(r));
+    return out;
+}
+
+std::optional<PollRate> SqlStore::find_poll_rate(const std::string& name) {
+    Rows rows = db_->query("SELECT name, rate FROM poll_rates WHERE name = ?", {name});
+    if (rows.empty()) return std::nullopt;
+    return poll_rate_from(rows[0]);
+}
+
+void SqlStore::add_poll_rate(const PollRate& p) {
+    validate_poll_rate(p);
+    write({Album::PollRates}, [&] {
+        if (!db_->query("SELECT 1 FROM poll_rates WHERE name = ?", {p.name}).empty())
+            throw StoreError(StoreError::Exists, "poll rate " + quoted(p.name) + " already exists");
+        db_->exec("INSERT INTO poll_rates (name, rate) VALUES (?, ?)", {p.name, std::int64_t{p.rate}});
+    });
+}
+
+void SqlStore::delete_poll_rate(const std::string& name) {
+    write({Album::PollRates}, [&] {
+        if (db_->query("DELETE FROM poll_rates WHERE name = ? RETURNING name", {name}).empty())
+            throw StoreError(StoreError::NotFound, "poll rate " + quoted(name) + " does not exist");
+    });
+}
+
+std::vector<Condition> SqlStore::list_conditions() {
+    std::vector<Condition> out;
+    for (const Row& r : db_->query("SELECT name, descr, code FROM conditions ORDER BY name")) out.push_back(condition_from(r));
+    return out;
+}
+
+std::optional<Condition> SqlStore::find_condition(const std::string& name) {
+    Rows rows = db_->query("SELECT name, descr, code FROM conditions WHERE name = ?", {name});
+    if (rows.empty()) return std::nullopt;
+    return condition_from(rows[0]);
+}
+
+void SqlStore::add_condition(const Condition& c) {
+    validate_condition(c);
+    write({Album::Conditions}, [&] {
+        if (!db_->query("SELECT 1 FROM conditions WHERE name = ?", {c.name}).empty())
+            throw StoreError(StoreError::Exists, "condition " + quoted(c.name) + " already exists");
+        db_->exec("INSERT INTO conditions (name, descr, code) VALUES (?, ?, ?)", {c.name, c.descr, c.code});
+    });
+}
+
+void SqlStore::delete_condition(const std::string& name) {
+    write({Album::Conditions}, [&] {
+        if (db_->query("SELECT 1 FROM conditions WHERE name = ?", {name}).empty())
+            throw StoreError(StoreError::NotFound, "condition " + quoted(name) + " does not exist");
+        Rows users = db_->query(
+            "SELECT template FROM transitions WHERE cond = ? UNION SELECT template FROM actions WHERE raises = ?"
+            " ORDER BY 1",
+            {name, name});
+        if (!users.empty())
+            throw StoreError(StoreError::InUse,
+                             "condition " + quoted(name) + " is used by template " + quoted(users[0].text(0)));
+        // The foreign keys refuse it too when a template starts using it meanwhile.
+        db_->exec("DELETE FROM conditions WHERE name = ?", {name});
+    });
+}
+
+// ---- managed objects ----
+
+std::vector<RunningTemplate> SqlStore::list_running() {
+    std::vector<RunningTemplate> out;
+    for (const Row& r : db_->query("SELECT object, template FROM running ORDER BY object, template"))
+        out.push_back({r.text(0), r.text(1)});
+    return out;
+}
+
+void SqlStore::set_running(const std::string& object, const std::string& template_name) {
+    validate_name("managed object name", object);
+    write({}, [&] {
+        // Locks the template's row, so an update of it waits for this and then sees it running.
+        if (db_->query("UPDATE templates SET version = version WHERE name = ? RETURNING name", {template_name}).empty())
+            throw StoreError(StoreError::NotFound, "template " + quoted(template_name) + " does not exist");
+        if (!db_->query("SELECT 1 FROM running WHERE object = ? AND template = ?", {object, template_name}).empty())
+            throw StoreError(StoreError::Exists, "template " + quoted(template_name) + " is already running on " + object);
+        db_->exec("INSERT INTO running (object, template) VALUES (?, ?)", {object, template_name});
+    });
+}
+
+void SqlStore::set_stopped(const std::string& object, const std::string& template_name) {
+    write({}, [&] {
+        if (db_->query("DELETE FROM running WHERE object = ? AND template = ? RETURNING object", {object, template_name})
+                .empty())
+            throw StoreError(StoreError::NotFound, "template " + quoted(template_name) + " is not running on " + object);
+    });
+}
+
+// ---- import ----
+
+void SqlStore::upsert_severity(const Severity& s) {
+    if (db_->query("UPDATE severities SET value = ?, color = ? WHERE name = ? RETURNING name",
+                   {std::int64_t{s.value}, s.color, s.name})
+            .empty())
+        db_->exec("INSERT INTO severities (name, value, color) VALUES (?, ?, ?)", {s.name, std::int64_t{s.value}, s.color});
+}
+
+void SqlStore::upsert_poll_rate(const PollRate& p) {
+    if (db_->query("UPDATE poll_rates SET rate = ? WHERE name = ? RETURNING name", {std::int64_t{p.rate}, p.name}).empty())
+        db_->exec("INSERT INTO poll_rates (name, rate) VALUES (?, ?)", {p.name, std::int64_t{p.rate}});
+}
+
+void SqlStore::upsert_condition(const Condition& c) {
+    if (db_->query("UPDATE conditions SET descr = ?, code = ? WHERE name = ? RETURNING name", {c.descr, c.code, c.name})
+            .empty())
+        db_->exec("INSERT INTO conditions (name, descr, code) VALUES (?, ?, ?)", {c.name, c.descr, c.code});
+}
+
+void SqlStore::import_contents(const StoreContents& contents) {
+    for (const Severity& s : contents.severities) validate_severity(s);
+    for (const PollRate& p : contents.poll_rates) validate_poll_rate(p);
+    for (const Condition& c : contents.conditions) validate_condition(c);
+    for (const TemplateDef& t : contents.templates) validate_template(t);
+    duplicate_free(contents.severities, "severity");
+    duplicate_free(contents.poll_rates, "poll rate");
+    duplicate_free(contents.conditions, "condition");
+    duplicate_free(contents.templates, "template");
+    write({Album::Templates, Album::Severities, Album::PollRates, Album::Conditions}, [&] {
+        for (const Severity& s : contents.severities) upsert_severity(s);
+        for (const PollRate& p : contents.poll_rates) upsert_poll_rate(p);
+        for (const Condition& c : contents.conditions) upsert_condition(c);
+        for (const TemplateDef& t : contents.templates) store_template(t);
+    });
+}
+
+// ---- changes ----
+
+ChangeReport SqlStore::poll_changes() {
+    ChangeReport report;
+    try {
+        report = db_->take_changes();
+    } catch (const StoreError&) {
+        report.disconnected = true;
+    }
+    report.templates |= own_.templates;
+    report.severities |= own_.severities;
+    report.poll_rates |= own_.poll_rates;
+    report.conditions |= own_.conditions;
+    own_ = ChangeReport{};
+    return report;
+}
+
+}  // namespace varo

@@ -1,0 +1,72 @@
+// The store's logic, written once over the database layer: every operation, each write in
+// one transaction that also bumps the change counters of the albums it touches.
+#ifndef TARNWRIGHT_VARO_SQL_STORE_H
+#define TARNWRIGHT_VARO_SQL_STORE_H
+
+#include <initializer_list>
+#include <memory>
+
+#include "varo/db.h"
+
+namespace varo {
+
+class SqlStore : public Store {
+public:
+    // Takes the connection and brings its schema up to date (creating and seeding a fresh store).
+    explicit SqlStore(std::unique_ptr<Db> db);
+
+    std::string describe() const override;
+    int schema_version() override;
+
+    std::vector<TemplateSummary> list_templates() override;
+    std::optional<TemplateDef> load_template(const std::string& name) override;
+    std::int64_t insert_template(const TemplateDef& def) override;
+    std::int64_t update_template(const TemplateDef& def, std::int64_t expected_version) override;
+    std::int64_t overwrite_template(const TemplateDef& def) override;
+    void delete_template(const std::string& name) override;
+
+    std::vector<Severity> list_severities() override;
+    std::optional<Severity> find_severity(const std::string& name) override;
+    void add_severity(const Severity& s) override;
+    void delete_severity(const std::string& name) override;
+    std::vector<PollRate> list_poll_rates() override;
+    std::optional<PollRate> find_poll_rate(const std::string& name) override;
+    void add_poll_rate(const PollRate& p) override;
+    void delete_poll_rate(const std::string& name) override;
+    std::vector<Condition> list_conditions() override;
+    std::optional<Condition> find_condition(const std::string& name) override;
+    void add_condition(const Condition& c) override;
+    void delete_condition(const std::string& name) override;
+
+    std::vector<RunningTemplate> list_running() override;
+    void set_running(const std::string& object, const std::string& template_name) override;
+    void set_stopped(const std::string& object, const std::string& template_name) override;
+
+    void import_contents(const StoreContents& contents) override;
+
+    ChangeReport poll_changes() override;
+
+    Db& db() { return *db_; }
+
+private:
+    // Runs fn in one write transaction that bumps the given albums' counters; after the
+    // commit those albums are reported to this client's next poll.
+    template <class Fn>
+    auto write(std::initializer_list<Album> albums, Fn&& fn) -> decltype(fn());
+
+    bool template_exists(const std::string& name);
+    void refuse_running(const std::string& name);
+    void check_references(const TemplateDef& def);
+    void write_children(const TemplateDef& def, bool replacing);
+    std::int64_t store_template(const TemplateDef& def);  // overwrite or insert, in a transaction
+    void upsert_severity(const Severity& s);
+    void upsert_poll_rate(const PollRate& p);
+    void upsert_condition(const Condition& c);
+
+    std::unique_ptr<Db> db_;
+    ChangeReport own_;  // this client's committed writes not yet polled
+};
+
+}  // namespace varo
+
+#endif

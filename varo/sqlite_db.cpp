@@ -1,0 +1,230 @@
+// SQLite implementation of the database layer.
+#include "varo/sqlite_db.h"
+
+#include <filesystem>
+#include <system_error>
+
+#include "varo/backends.h"
+#include "varo/schema.h"
+
+namespace varo {
+
+StoreError::Kind kind_for_sqlite(int extended_code) {
+    switch (extended_code) {
+    case SQLITE_CONSTRAINT_PRIMARYKEY:
+    case SQLITE_CONSTRAINT_UNIQUE: return StoreError::Exists;
+    case SQLITE_CONSTRAINT_FOREIGNKEY:
+    case SQLITE_CONSTRAINT_TRIGGER: return StoreError::InUse;
+    default: break;
+    }
+    switch (extended_code & 0xff) {
+    case SQLITE_CONSTRAINT:
+    case SQLITE_TOOBIG:
+    case SQLITE_MISMATCH:
+    case SQLITE_RANGE: return StoreError::Invalid;
+    case SQLITE_CORRUPT:
+    case SQLITE_NOTADB:
+    case SQLITE_ERROR:
+    case SQLITE_SCHEMA:
+    case SQLITE_FORMAT: return StoreError::Corrupt;
+    default: return StoreError::Unavailable;  // busy, locked, I/O, full, read-only, cannot open
+    }
+}
+
+namespace {
+// Puts a statement back for its next use on every path.
+struct ResetGuard {
+    sqlite3_stmt* stmt;
+    ~ResetGuard() {
+        sqlite3_reset(stmt);
+        sqlite3_clear_bindings(stmt);
+    }
+};
+
+void bind(sqlite3_stmt* stmt, const Params& params, int& rc) {
+    int i = 1;
+    for (const Value& v : params) {
+        if (const auto* n = std::get_if<std::int64_t>(&v))
+            rc = sqlite3_bind_int64(stmt, i, *n);
+        else if (const auto* s = std::get_if<std::string>(&v))
+            rc = sqlite3_bind_text64(stmt, i, s->data(), s->size(), SQLITE_TRANSIENT, SQLITE_UTF8);
+        else
+            rc = sqlite3_bind_null(stmt, i);
+        if (rc != SQLITE_OK) return;
+        ++i;
+    }
+}
+
+Row read_row(sqlite3_stmt* stmt) {
+    Row row;
+    int n = sqlite3_column_count(stmt);
+    row.columns.reserve(static_cast<std::size_t>(n));
+    for (int c = 0; c < n; ++c) {
+        switch (sqlite3_column_type(stmt, c)) {
+        case SQLITE_NULL: row.columns.emplace_back(nullptr); break;
+        case SQLITE_INTEGER: row.columns.emplace_back(static_cast<std::int64_t>(sqlite3_column_int64(stmt, c))); break;
+        default: {
+            const unsigned char* text = sqlite3_column_text(stmt, c);
+            int len = sqlite3_column_bytes(stmt, c);
+            row.columns.emplace_back(text ? std::string(reinterpret_cast<const char*>(text), static_cast<std::size_t>(len))
+                                          : std::string());
+        }
+        }
+    }
+    return row;
+}
+}  // namespace
+
+SqliteDb::SqliteDb(const std::string& path, int busy_timeout_ms) : path_(path) {
+    sqlite3* raw = nullptr;
+    int rc = sqlite3_open_v2(path.c_str(), &raw, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);
+    db_.reset(raw);  // owned even when the open failed
+    if (rc != SQLITE_OK) {
+        std::string why = raw ? sqlite3_errmsg(raw) : sqlite3_errstr(rc);
+        throw StoreError(StoreError::Unavailable, "cannot open store " + path + ": " + why);
+    }
+    sqlite3_extended_result_codes(raw, 1);
+    sqlite3_busy_timeout(raw, busy_timeout_ms);
+    try {
+        query("PRAGMA journal_mode = WAL");
+        exec("PRAGMA foreign_keys = ON");
+        // Holds the store to its file: no attached databases or extensions from data.
+        sqlite3_db_config(raw, SQLITE_DBCONFIG_ENABLE_LOAD_EXTENSION, 0, nullptr);
+        sqlite3_db_config(raw, SQLITE_DBCONFIG_DEFENSIVE, 1, nullptr);
+    } catch (const StoreError& e) {
+        throw StoreError(StoreError::Unavailable, "cannot open store " + path + ": " + e.what());
+    }
+}
+
+void SqliteDb::fail(int code, const std::string& doing) const {
+    std::string text = sqlite3_errmsg(db_.get());
+    if ((code & 0xff) == SQLITE_BUSY || (code & 0xff) == SQLITE_LOCKED)
+        text = "the store is busy (another program holds it): " + text;
+    (void)doing;
+    throw StoreError(kind_for_sqlite(code), text);
+}
+
+sqlite3_stmt* SqliteDb::prepare(const std::string& sql) {
+    auto it = cache_.find(sql);
+    if (it != cache_.end()) return it->second.get();
+    sqlite3_stmt* raw = nullptr;
+    int rc = sqlite3_prepare_v3(db_.get(), sql.c_str(), static_cast<int>(sql.size() + 1), SQLITE_PREPARE_PERSISTENT,
+                                &raw, nullptr);
+    SqliteStatement stmt(raw);
+    if (rc != SQLITE_OK) fail(rc, sql);
+    if (!raw) throw StoreError(StoreError::Corrupt, "empty statement");
+    return cache_.emplace(sql, std::move(stmt)).first->second.get();
+}
+
+Rows SqliteDb::run(const std::string& sql, const Params& params, bool want_rows) {
+    sqlite3_stmt* stmt = prepare(sql);
+    ResetGuard guard{stmt};
+    if (static_cast<int>(params.size()) != sqlite3_bind_parameter_count(stmt))
+        throw StoreError(StoreError::Invalid, "wrong number of parameters for: " + sql);
+    int rc = SQLITE_OK;
+    bind(stmt, params, rc);
+    if (rc != SQLITE_OK) fail(rc, sql);
+    Rows rows;
+    while ((rc = sqlite3_step(stmt)) == SQLITE_ROW)
+        if (want_rows) rows.push_back(read_row(stmt));
+    if (rc != SQLITE_DONE) fail(sqlite3_extended_errcode(db_.get()), sql);
+    return rows;
+}
+
+void SqliteDb::exec(const std::string& sql, const Params& params) { run(sql, params, false); }
+
+Rows SqliteDb::query(const std::string& sql, const Params& params) { return run(sql, params, true); }
+
+std::int64_t SqliteDb::data_version() {
+    Rows rows = query("PRAGMA data_version");
+    return rows.empty() ? 0 : rows[0].integer(0);
+}
+
+SqliteDb::Counters SqliteDb::read_counters() {
+    Counters counters;
+    if (!counters_known_) {
+        Rows found = query("SELECT count(*) FROM sqlite_master WHERE type = 'table' AND name = ?",
+                           {std::string(schema::kCountersTable)});
+        if (found.empty() || found[0].integer(0) == 0) return counters;
+        counters_known_ = true;
+    }
+    for (const Row& r : query(schema::kCountersQuery)) counters[r.text(0)] = r.integer(1);
+    return counters;
+}
+
+void SqliteDb::absorb(const Counters& now, ChangeReport& report) {
+    for (Album a : {Album::Templates, Album::Severities, Album::PollRates, Album::Conditions}) {
+        auto it = now.find(album_name(a));
+        if (it == now.end()) continue;
+        auto old = last_counters_.find(it->first);
+        if (old != last_counters_.end() && old->second == it->second) continue;
+        switch (a) {
+        case Album::Templates: report.templates = true; break;
+        case Album::Severities: report.severities = true; break;
+        case Album::PollRates: report.poll_rates = true; break;
+        case Album::Conditions: report.conditions = true; break;
+        }
+    }
+    last_counters_ = now;
+}
+
+void SqliteDb::begin() {
+    exec("BEGIN IMMEDIATE");
+    try {
+        // Holding the write lock, nobody else can commit now: whatever others changed
+        // since the last look is taken in here, so the counters seen at commit are ours.
+        std::int64_t version = data_version();
+        if (version != last_data_version_) {
+            last_data_version_ = version;
+            absorb(read_counters(), pending_);
+        }
+    } catch (...) {
+        rollback();
+        throw;
+    }
+}
+
+void SqliteDb::commit() {
+    Counters ours = read_counters();
+    exec("COMMIT");
+    last_counters_ = std::move(ours);
+    last_data_version_ = data_version();
+}
+
+void SqliteDb::rollback() noexcept {
+    if (!db_ || sqlite3_get_autocommit(db_.get())) return;
+    sqlite3_exec(db_.get(), "ROLLBACK", nullptr, nullptr, nullptr);
+}
+
+ChangeReport SqliteDb::take_changes() {
+    ChangeReport report = pending_;
+    pending_ = ChangeReport{};
+    try {
+        std::int64_t version = data_version();
+        if (version != last_data_version_) {
+            last_data_version_ = version;
+            absorb(read_counters(), report);
+        }
+        // A store file removed under us can no longer be shared with anyone.
+        if (path_ != ":memory:" && !path_.empty()) {
+            std::error_code ec;
+            if (!std::filesystem::exists(path_, ec) && !ec) report.disconnected = true;
+        }
+    } catch (const StoreError&) {
+        report.disconnected = true;
+    }
+    return report;
+}
+
+std::unique_ptr<Db> open_sqlite_db(const std::string& path) {
+    if (path.empty()) throw StoreError(StoreError::Unavailable, "no store file named");
+    if (path != ":memory:") {
+        std::filesystem::path parent = std::filesystem::path(path).parent_path();
+        std::error_code ec;
+        if (!parent.empty()) std::filesystem::create_directories(parent, ec);
+        if (ec) throw StoreError(StoreError::Unavailable, "cannot create folder " + parent.string() + ": " + ec.message());
+    }
+    return std::make_unique<SqliteDb>(path);
+}
+
+}  // namespace varo

@@ -1,0 +1,66 @@
+// The database layer over one SQLite file: write-ahead log, a busy timeout, foreign keys
+// on, BEGIN IMMEDIATE for writes and a cache of prepared statements. Other writers are
+// noticed through PRAGMA data_version and the album change counters.
+#ifndef TARNWRIGHT_VARO_SQLITE_DB_H
+#define TARNWRIGHT_VARO_SQLITE_DB_H
+
+#include <sqlite3.h>
+
+#include <map>
+#include <memory>
+#include <string>
+#include <unordered_map>
+
+#include "varo/db.h"
+
+namespace varo {
+
+struct SqliteCloser {
+    void operator()(sqlite3* db) const { sqlite3_close_v2(db); }
+};
+struct SqliteFinalizer {
+    void operator()(sqlite3_stmt* stmt) const { sqlite3_finalize(stmt); }
+};
+using SqliteHandle = std::unique_ptr<sqlite3, SqliteCloser>;
+using SqliteStatement = std::unique_ptr<sqlite3_stmt, SqliteFinalizer>;
+
+// The refusal an SQLite result code (extended) becomes.
+StoreError::Kind kind_for_sqlite(int extended_code);
+
+class SqliteDb : public Db {
+public:
+    // path may be ":memory:". Throws StoreError(Unavailable) when it cannot be opened.
+    explicit SqliteDb(const std::string& path, int busy_timeout_ms = 5000);
+
+    Dialect dialect() const override { return Dialect::SQLite; }
+    std::string describe() const override { return "sqlite:" + path_; }
+    void exec(const std::string& sql, const Params& params = {}) override;
+    Rows query(const std::string& sql, const Params& params = {}) override;
+    void begin() override;
+    void commit() override;
+    void rollback() noexcept override;
+    ChangeReport take_changes() override;
+
+private:
+    using Counters = std::map<std::string, std::int64_t>;
+
+    sqlite3_stmt* prepare(const std::string& sql);
+    Rows run(const std::string& sql, const Params& params, bool want_rows);
+    [[noreturn]] void fail(int code, const std::string& doing) const;
+    std::int64_t data_version();
+    Counters read_counters();
+    // Marks in report the albums whose counters differ from the last seen, and remembers them.
+    void absorb(const Counters& now, ChangeReport& report);
+
+    std::string path_;
+    SqliteHandle db_;  // declared before the cache: statements are finalized first
+    std::unordered_map<std::string, SqliteStatement> cache_;
+    std::int64_t last_data_version_ = -1;
+    Counters last_counters_;
+    bool counters_known_ = false;
+    ChangeReport pending_;  // other writers' changes noticed when a write began
+};
+
+}  // namespace varo
+
+#endif

@@ -1,0 +1,85 @@
+// Field and template checks shared by every backend.
+#include "varo/validate.h"
+
+#include <set>
+#include <tuple>
+
+#include "varo/condition_parser.h"
+
+namespace varo {
+
+namespace {
+[[noreturn]] void invalid(const std::string& text) { throw StoreError(StoreError::Invalid, text); }
+
+bool is_blank(unsigned char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f'; }
+
+std::string quoted(const std::string& s) { return "\"" + s + "\""; }
+}  // namespace
+
+void validate_name(const std::string& what, const std::string& name) {
+    if (name.empty()) invalid(what + " is empty");
+    for (unsigned char c : name) {
+        if (is_blank(c)) invalid(what + " " + quoted(name) + " contains white space");
+        if (c < 0x20 || c == 0x7f) invalid(what + " contains a control character");
+    }
+    if (name.size() > kMaxName) invalid(what + " is longer than " + std::to_string(kMaxName) + " characters");
+}
+
+void validate_descr(const std::string& what, const std::string& descr) {
+    if (descr.size() > kMaxDescr) invalid(what + " is longer than " + std::to_string(kMaxDescr) + " bytes");
+}
+
+void validate_severity(const Severity& s) {
+    validate_name("severity name", s.name);
+    if (s.value < 1 || s.value > kMaxValue)
+        invalid("severity " + quoted(s.name) + ": value must be 1 to " + std::to_string(kMaxValue));
+    validate_name("severity colour", s.color);
+}
+
+void validate_poll_rate(const PollRate& p) {
+    validate_name("poll rate name", p.name);
+    if (p.rate < 1 || p.rate > kMaxValue)
+        invalid("poll rate " + quoted(p.name) + ": rate must be 1 to " + std::to_string(kMaxValue));
+}
+
+void validate_condition(const Condition& c) {
+    validate_name("condition name", c.name);
+    validate_descr("condition description", c.descr);
+    if (auto error = condition_code_error(c.code)) invalid("condition " + quoted(c.name) + ": " + *error);
+}
+
+void validate_template(const TemplateDef& def) {
+    validate_name("template name", def.name);
+    validate_descr("template description", def.descr);
+    const std::string where = "template " + quoted(def.name) + ": ";
+    std::set<std::string> states;
+    for (const State& s : def.states) {
+        validate_name(where + "state name", s.name);
+        validate_descr(where + "state " + quoted(s.name) + " description", s.descr);
+        validate_name(where + "state " + quoted(s.name) + " severity", s.severity);
+        validate_name(where + "state " + quoted(s.name) + " poll rate", s.poll_rate);
+        if (!states.insert(s.name).second) invalid(where + "state " + quoted(s.name) + " appears twice");
+    }
+    std::set<std::tuple<std::string, std::string, std::string>> seen;
+    for (const Transition& t : def.transitions) {
+        const std::string tw = where + "transition " + quoted(t.from) + " -> " + quoted(t.to) + ": ";
+        if (!states.count(t.from)) invalid(tw + "no state " + quoted(t.from) + " in the template");
+        if (!states.count(t.to)) invalid(tw + "no state " + quoted(t.to) + " in the template");
+        validate_name(tw + "condition name", t.condition);
+        if (!seen.insert({t.from, t.to, t.condition}).second)
+            invalid(tw + "the transition on condition " + quoted(t.condition) + " appears twice");
+        for (const Action& a : t.actions) {
+            if (a.kind == "CONDITION") {
+                validate_name(tw + "raised condition name", a.arg0);
+                if (!a.arg1.empty()) invalid(tw + "a CONDITION action takes one argument");
+            } else if (a.kind == "COMMAND" || a.kind == "MAIL") {
+                if (a.arg0.size() > kMaxArgument || a.arg1.size() > kMaxArgument)
+                    invalid(tw + "an action argument is longer than " + std::to_string(kMaxArgument) + " bytes");
+            } else {
+                invalid(tw + "unknown action kind " + quoted(a.kind) + " (COMMAND, MAIL or CONDITION)");
+            }
+        }
+    }
+}
+
+}  // namespace varo

@@ -1,0 +1,30 @@
+// The poll-rates dialog: the server's poll rates with name and rate.
+#include "edit/callbacks.h"
+#include "ui/build_helpers.h"
+#include "ui/windows.h"
+
+Widget create_pollrate_win(Widget parent)
+{
+    te_pollrate_dialog = make_dialog(parent, {"pollrate_win", "te_pollrate_dialog", true, 275, 300, 1016},
+                                     pollrate_win, &te_pollrate_separator);
+    make_action_buttons(te_pollrate_dialog, {
+        {"te_pollrate_add_button", &te_pollrate_add_button, {call(add_pollrate_cb)}, 1019},
+        {"te_pollrate_modify_button", &te_pollrate_modify_button, {call(modify_pollrate_cb)}, 1020},
+        {"te_pollrate_delete_button", &te_pollrate_delete_button, {call(delete_pollrate_cb)}, 1021},
+        {"te_pollrate_close_button", &te_pollrate_close_button, {hide(te_pollrate_dialog)}, 1022},
+        {"te_pollrate_help_butoon", &te_pollrate_help_butoon, {call(te_pollrate_help_cb)}, 1023},
+    });
+
+    te_pollrate_form = make_work_form(te_pollrate_dialog, "te_pollrate_form");
+    pollrate_list = make_scrolled_list(te_pollrate_form, "pollrate_list", 0, XmBROWSE_SELECT,
+                                       {call(pollrate_selection_cb)}, &pollrate_scrolled_list);
+    XtVaSetValues(pollrate_list, XmNautomaticSelection, True, nullptr);
+    pollrate_caption = make_caption(te_pollrate_form, "pollrate_caption");
+    make_caption_row(pollrate_caption, "widget323", 1017, widget323, "pollrate_name", pollrate_name,
+                     {call(verify_no_space)}, 40);
+    make_caption_row(pollrate_caption, "widget325", 1018, widget325, "pollrate_value", pollrate_value,
+                     {call(verify_number)}, 40);
+    attach(pollrate_caption, to_form(4), to_form(), to_form());
+    attach(pollrate_scrolled_list, to_widget(pollrate_caption, 6), to_form(4), to_form(4), to_form(4));
+    return pollrate_win;
+}

@@ -1,0 +1,33 @@
+// The severities dialog: the server's severities with name, value and colour.
+#include "edit/callbacks.h"
+#include "ui/build_helpers.h"
+#include "ui/windows.h"
+
+Widget create_severity_edit_win(Widget parent)
+{
+    te_severity_dialog = make_dialog(parent, {"severity_edit_win", "te_severity_dialog", true, 275, 350, 1007},
+                                     severity_edit_win);
+    make_action_buttons(te_severity_dialog, {
+        {"te_severity_add_button", &te_severity_add_button, {call(add_severity_cb)}, 1011},
+        {"te_severity_modify_button", &te_severity_modify_button, {call(modify_severity_cb)}, 1012},
+        {"te_severity_delete_button", &te_severity_delete_button, {call(delete_severity_cb)}, 1013},
+        {"te_severity_close_button", &te_severity_close_button, {hide(te_severity_dialog)}, 1014},
+        {"te_severity_help_button", &te_severity_help_button, {call(te_severity_help_cb)}, 1015},
+    });
+
+    severity_form = make_work_form(te_severity_dialog, "severity_form");
+    severity_caption = make_caption(severity_form, "severity_caption");
+    make_caption_row(severity_caption, "widget330", 1008, widget330, "severity_name", severity_name,
+                     {call(verify_no_space)}, 40);
+    make_caption_row(severity_caption, "widget332", 1009, widget332, "severity_value", severity_value,
+                     {call(verify_number)}, 40);
+    make_caption_row(severity_caption, "widget334", 1010, widget334, "severity_color", severity_color,
+                     {call(verify_no_space)}, 40);
+    attach(severity_caption, to_form(4), to_form(), to_form());
+
+    severity_list = make_scrolled_list(severity_form, "severity_list", 0, XmBROWSE_SELECT,
+                                       {call(severity_list_selection_cb)}, &severity_scrolled_list);
+    XtVaSetValues(severity_list, XmNautomaticSelection, True, nullptr);
+    attach(severity_scrolled_list, to_widget(severity_caption, 6), to_form(4), to_form(4), to_form(4));
+    return severity_edit_win;
+}

@@ -1,0 +1,88 @@
+// The state-diagram window: the same menus as the main window, the tool buttons, and the
+// scrolled drawing area.
+#include <Xm/DrawingA.h>
+#include <Xm/Form.h>
+#include <Xm/RowColumn.h>
+#include <Xm/ScrolledW.h>
+#include <Xm/ToggleB.h>
+#include <X11/Shell.h>
+
+#include "edit/callbacks.h"
+#include "ui/icons.h"
+#include "ui/menus.h"
+#include "ui/windows.h"
+
+namespace {
+
+void build_menus()
+{
+    sd_menu_bar = make_menu_bar(sd_form, "sd_menu_bar");
+
+    sd_template_pulldown = make_pulldown(sd_menu_bar, "sd_template_pulldown");
+    sd_template = make_cascade(sd_menu_bar, "sd_template", sd_template_pulldown);
+    sd_template_new = make_push_button(sd_template_pulldown, "sd_template_new", {call(main_new_template_cb)});
+    sd_template_open = make_push_button(sd_template_pulldown, "sd_template_open", {show(open_list_dialog)});
+    sd_template_save = make_push_button(sd_template_pulldown, "sd_template_save", {call(main_save_button_cb)});
+    sep1 = make_separator(sd_template_pulldown, "sep1");
+    sd_exit_button = make_push_button(sd_template_pulldown, "sd_exit_button", {call(sd_exit_button_cb)});
+
+    sd_edit_pulldown = make_pulldown(sd_menu_bar, "sd_edit_pulldown");
+    sd_edit = make_cascade(sd_menu_bar, "sd_edit", sd_edit_pulldown);
+    sd_edit_states = make_push_button(sd_edit_pulldown, "sd_edit_states", {show(state_edit_dialog)});
+    sd_edit_transitions = make_push_button(sd_edit_pulldown, "sd_edit_transitions", {show(te_transition_edit_dialog)});
+    sd_edit_conditions = make_push_button(sd_edit_pulldown, "sd_edit_conditions", {show(ct_dialog)});
+    sd_setup_pulldown = make_pulldown(sd_edit_pulldown, "sd_setup_pulldown");
+    sd_edit_setup = make_cascade(sd_edit_pulldown, "sd_edit_setup", sd_setup_pulldown);
+    sd_edit_pollrates = make_push_button(sd_setup_pulldown, "sd_edit_pollrates", {show(te_pollrate_dialog)});
+    sd_edit_severities = make_push_button(sd_setup_pulldown, "sd_edit_severities", {show(te_severity_dialog)});
+
+    sd_view_pulldown = make_pulldown(sd_menu_bar, "sd_view_pulldown");
+    sd_view = make_cascade(sd_menu_bar, "sd_view", sd_view_pulldown);
+    sd_view_graphical = make_view_toggle(sd_view_pulldown, "sd_view_graphical",
+                                         {call(graphical_view_cb), popup(state_diagram_win), popdown(te_win)});
+    sd_view_text = make_view_toggle(sd_view_pulldown, "sd_view_text",
+                                    {call(text_view_cb), popup(te_win), popdown(state_diagram_win)});
+    sd_view_both = make_view_toggle(sd_view_pulldown, "sd_view_both",
+                                    {call(both_view_cb), popup(te_win), popup(state_diagram_win)});
+    XmToggleButtonSetState(sd_view_text, True, False);  // agrees with the main window at start
+
+    sd_help_pulldown = make_pulldown(sd_menu_bar, "sd_help_pulldown");
+    sd_help_button = make_cascade(sd_menu_bar, "sd_help_button", sd_help_pulldown);
+    sd_help_bt = make_push_button(sd_help_pulldown, "sd_help_bt", {call(sd_main_help_cb)});
+    XtVaSetValues(sd_menu_bar, XmNmenuHelpWidget, sd_help_button, nullptr);
+}
+
+}  // namespace
+
+Widget create_state_diagram_win(Widget parent)
+{
+    state_diagram_win = XtVaCreatePopupShell("state_diagram_win", topLevelShellWidgetClass, parent,
+                                             XmNallowShellResize, False, nullptr);
+    sd_form = XtVaCreateManagedWidget("sd_form", xmFormWidgetClass, state_diagram_win, XmNautoUnmanage, False,
+                                      nullptr);
+    build_menus();
+
+    sd_frame = XtVaCreateManagedWidget("sd_frame", xmRowColumnWidgetClass, sd_form,
+                                       XmNorientation, XmHORIZONTAL, nullptr);
+    attach(sd_frame, to_widget(sd_menu_bar), to_form(), to_form());
+    sd_state = make_icon_button(sd_frame, "sd_state", state_icon, {call(generic_state_cb)});
+    sd_transition = make_icon_button(sd_frame, "sd_transition", transition_icon, {call(generic_transition_cb)});
+    sd_condition = make_icon_button(sd_frame, "sd_condition", condition_icon, {show(ct_dialog)});
+
+    sd_message_label = make_label(sd_form, "sd_message_label");
+    attach(sd_message_label, free_edge(), to_form(4), to_form(4), to_form(4));
+    sd_separator = make_separator(sd_form, "sd_separator");
+    attach(sd_separator, free_edge(), to_form(), to_form(), to_widget(sd_message_label, 2));
+
+    sd_scrolled_window = XtVaCreateManagedWidget("sd_scrolled_window", xmScrolledWindowWidgetClass, sd_form,
+                                                 XmNscrollingPolicy, XmAUTOMATIC,
+                                                 XmNx, 0, XmNy, 80, XmNwidth, 575, XmNheight, 500,
+                                                 nullptr);
+    attach(sd_scrolled_window, to_widget(sd_frame), to_form(), to_form(), to_widget(sd_separator));
+    sd_draw_area = XtVaCreateManagedWidget("sd_draw_area", xmDrawingAreaWidgetClass, sd_scrolled_window,
+                                           XmNx, 0, XmNy, 0, XmNwidth, 3000, XmNheight, 3000, nullptr);
+    bind(sd_draw_area, XmNinputCallback, {call(draw_area_input_cb)});
+    XtVaGetValues(sd_scrolled_window, XmNhorizontalScrollBar, &sd_horizontal, XmNverticalScrollBar, &sd_vertical,
+                  nullptr);
+    return state_diagram_win;
+}

@@ -48,27 +48,40 @@ public:
     virtual void commit() = 0;
     virtual void rollback() noexcept = 0;
 
+    // Whether the failure just thrown inside a transaction was a serialization failure or
+    // deadlock, so that running the whole transaction again may succeed.
+    virtual bool retryable(const StoreError&) const { return false; }
+
     // The albums other clients (and, where the backend reports them, this one) changed
     // since the last call, and whether the connection is lost. Never waits.
     virtual ChangeReport take_changes() = 0;
 };
 
-// Runs fn inside one write transaction, rolling back on any exception.
+// Runs fn inside one write transaction, rolling back on any exception. A transaction the
+// server refused only because another one overtook it runs again, a bounded number of times.
 template <class Fn>
 auto in_transaction(Db& db, Fn&& fn) -> decltype(fn()) {
-    db.begin();
-    try {
-        if constexpr (std::is_void_v<decltype(fn())>) {
-            fn();
-            db.commit();
-        } else {
-            auto result = fn();
-            db.commit();
-            return result;
+    constexpr int kAttempts = 8;
+    for (int attempt = 1;; ++attempt) {
+        db.begin();
+        try {
+            if constexpr (std::is_void_v<decltype(fn())>) {
+                fn();
+                db.commit();
+                return;
+            } else {
+                auto result = fn();
+                db.commit();
+                return result;
+            }
+        } catch (const StoreError& e) {
+            bool again = attempt < kAttempts && db.retryable(e);
+            db.rollback();
+            if (!again) throw;
+        } catch (...) {
+            db.rollback();
+            throw;
         }
-    } catch (...) {
-        db.rollback();
-        throw;
     }
 }
 

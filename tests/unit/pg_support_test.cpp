@@ -1,0 +1,96 @@
+// Placeholder numbering, connection settings and error mapping of the PostgreSQL backend.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <map>
+#include <string>
+
+#include "varo/pg_support.h"
+
+namespace {
+
+using varo::StoreError;
+
+TEST(PgPlaceholders, NumbersOnlyThoseOutsideQuotesAndComments) {
+    auto n = varo::number_placeholders("SELECT a FROM t WHERE a = ? AND b IN (?, ?)");
+    EXPECT_EQ(n.text, "SELECT a FROM t WHERE a = $1 AND b IN ($2, $3)");
+    EXPECT_EQ(n.count, 3u);
+
+    n = varo::number_placeholders("SELECT '?', 'it''s ?', \"col?\" FROM t WHERE x = ? -- why?\nAND y = ?");
+    EXPECT_EQ(n.text, "SELECT '?', 'it''s ?', \"col?\" FROM t WHERE x = $1 -- why?\nAND y = $2");
+    EXPECT_EQ(n.count, 2u);
+
+    n = varo::number_placeholders("/* ? */ SELECT ? ");
+    EXPECT_EQ(n.text, "/* ? */ SELECT $1 ");
+
+    // Dollar-quoted bodies (trigger functions) are left alone; a parameter-like "$1" is not a tag.
+    n = varo::number_placeholders("CREATE FUNCTION f() AS $body$ SELECT '?' || ? $body$; SELECT $$?$$, ?");
+    EXPECT_EQ(n.text, "CREATE FUNCTION f() AS $body$ SELECT '?' || ? $body$; SELECT $$?$$, $1");
+    n = varo::number_placeholders("SELECT $1, ?");
+    EXPECT_EQ(n.text, "SELECT $1, $1");
+
+    // An unterminated quote swallows the rest instead of running past the end.
+    n = varo::number_placeholders("SELECT 'open ?");
+    EXPECT_EQ(n.text, "SELECT 'open ?");
+    EXPECT_EQ(n.count, 0u);
+}
+
+std::map<std::string, std::string> settings_of(const std::string& conninfo) {
+    std::map<std::string, std::string> m;
+    for (const auto& kv : varo::connection_settings(conninfo)) m[kv.first] = kv.second;
+    return m;
+}
+
+TEST(PgSettings, AddsKeepalivesAndDefaultDatabaseButKeepsWhatIsGiven) {
+    unsetenv("PGDATABASE");
+    unsetenv("PGSERVICE");
+    auto m = settings_of("host='nms1'");
+    EXPECT_EQ(m["host"], "nms1");
+    EXPECT_EQ(m["dbname"], "varo");
+    EXPECT_EQ(m["keepalives"], "1");
+    EXPECT_EQ(m["keepalives_idle"], "5");
+    EXPECT_EQ(m["keepalives_interval"], "2");
+    EXPECT_EQ(m["keepalives_count"], "3");
+    EXPECT_EQ(m["connect_timeout"], "5");
+    EXPECT_EQ(m["application_name"], "tarnwright");
+
+    m = settings_of("postgresql://ops@nms2:5433/inventory?connect_timeout=20");
+    EXPECT_EQ(m["host"], "nms2");
+    EXPECT_EQ(m["port"], "5433");
+    EXPECT_EQ(m["user"], "ops");
+    EXPECT_EQ(m["dbname"], "inventory");
+    EXPECT_EQ(m["connect_timeout"], "20");
+
+    // The environment or a service file names the database: no default is forced on it.
+    EXPECT_EQ(settings_of("host=nms1 service=shared").count("dbname"), 0u);
+    setenv("PGDATABASE", "other", 1);
+    EXPECT_EQ(settings_of("host=nms1").count("dbname"), 0u);
+    unsetenv("PGDATABASE");
+}
+
+TEST(PgSettings, UnreadableConninfoIsUnavailable) {
+    try {
+        varo::connection_settings("host=nms1 nonsense_key=1");
+        FAIL() << "accepted an unknown setting";
+    } catch (const StoreError& e) {
+        EXPECT_EQ(e.kind(), StoreError::Unavailable);
+        EXPECT_NE(std::string(e.what()).find("nonsense_key"), std::string::npos);
+    }
+}
+
+TEST(PgErrors, SqlstatesBecomeTheStoresRefusals) {
+    EXPECT_EQ(varo::kind_for_sqlstate("23505", "INSERT INTO t VALUES (?)"), StoreError::Exists);
+    EXPECT_EQ(varo::kind_for_sqlstate("23503", "  delete from conditions WHERE name = ?"), StoreError::InUse);
+    EXPECT_EQ(varo::kind_for_sqlstate("23503", "INSERT INTO transitions VALUES (?)"), StoreError::Invalid);
+    EXPECT_EQ(varo::kind_for_sqlstate("23514", "INSERT"), StoreError::Invalid);
+    EXPECT_EQ(varo::kind_for_sqlstate("22001", "INSERT"), StoreError::Invalid);
+    EXPECT_EQ(varo::kind_for_sqlstate("40001", "UPDATE"), StoreError::Conflict);
+    EXPECT_EQ(varo::kind_for_sqlstate("40P01", "UPDATE"), StoreError::Conflict);
+    EXPECT_EQ(varo::kind_for_sqlstate("57P01", "SELECT"), StoreError::Unavailable);
+    EXPECT_EQ(varo::kind_for_sqlstate("08006", "SELECT"), StoreError::Unavailable);
+    EXPECT_TRUE(varo::is_retryable_sqlstate("40001"));
+    EXPECT_TRUE(varo::is_retryable_sqlstate("40P01"));
+    EXPECT_FALSE(varo::is_retryable_sqlstate("23505"));
+}
+
+}  // namespace

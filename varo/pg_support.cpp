@@ -1,0 +1,132 @@
+// Server-free helpers of the PostgreSQL backend.
+#include "varo/pg_support.h"
+
+#include <libpq-fe.h>
+
+#include <cctype>
+#include <cstdlib>
+#include <memory>
+
+namespace varo {
+
+namespace {
+
+// Length of a dollar-quote tag ("$$" or "$name$") starting at sql[i], or 0.
+std::size_t dollar_tag_length(const std::string& sql, std::size_t i) {
+    std::size_t j = i + 1;
+    while (j < sql.size() && (std::isalnum(static_cast<unsigned char>(sql[j])) || sql[j] == '_')) ++j;
+    if (j < sql.size() && sql[j] == '$') {
+        // "$1" is a parameter, not a tag.
+        if (j > i + 1 && std::isdigit(static_cast<unsigned char>(sql[i + 1]))) return 0;
+        return j - i + 1;
+    }
+    return 0;
+}
+
+}  // namespace
+
+NumberedSql number_placeholders(const std::string& sql) {
+    NumberedSql out;
+    out.text.reserve(sql.size() + 16);
+    std::size_t i = 0;
+    while (i < sql.size()) {
+        char c = sql[i];
+        if (c == '\'' || c == '"') {
+            // A doubled quote inside stays inside: the scan just resumes in the same state.
+            std::size_t end = sql.find(c, i + 1);
+            end = end == std::string::npos ? sql.size() : end + 1;
+            out.text.append(sql, i, end - i);
+            i = end;
+        } else if (c == '-' && i + 1 < sql.size() && sql[i + 1] == '-') {
+            std::size_t end = sql.find('\n', i);
+            end = end == std::string::npos ? sql.size() : end;
+            out.text.append(sql, i, end - i);
+            i = end;
+        } else if (c == '/' && i + 1 < sql.size() && sql[i + 1] == '*') {
+            std::size_t end = sql.find("*/", i + 2);
+            end = end == std::string::npos ? sql.size() : end + 2;
+            out.text.append(sql, i, end - i);
+            i = end;
+        } else if (c == '$' && dollar_tag_length(sql, i) > 0) {
+            std::size_t n = dollar_tag_length(sql, i);
+            std::string tag = sql.substr(i, n);
+            std::size_t end = sql.find(tag, i + n);
+            end = end == std::string::npos ? sql.size() : end + n;
+            out.text.append(sql, i, end - i);
+            i = end;
+        } else if (c == '?') {
+            out.text += '$';
+            out.text += std::to_string(++out.count);
+            ++i;
+        } else {
+            out.text += c;
+            ++i;
+        }
+    }
+    return out;
+}
+
+Settings connection_settings(const std::string& conninfo) {
+    char* error = nullptr;
+    std::unique_ptr<PQconninfoOption, decltype(&PQconninfoFree)> parsed(
+        PQconninfoParse(conninfo.c_str(), &error), &PQconninfoFree);
+    if (!parsed) {
+        std::string text = error ? error : "out of memory";
+        if (error) PQfreemem(error);
+        while (!text.empty() && (text.back() == '\n' || text.back() == ' ')) text.pop_back();
+        throw StoreError(StoreError::Unavailable, "Bad PostgreSQL connection string: " + text);
+    }
+    Settings settings;
+    bool has_dbname = false, has_service = false;
+    for (PQconninfoOption* o = parsed.get(); o->keyword; ++o) {
+        if (!o->val) continue;
+        std::string key = o->keyword;
+        if (key == "dbname" && *o->val) has_dbname = true;
+        if (key == "service" && *o->val) has_service = true;
+        settings.emplace_back(key, o->val);
+    }
+    auto add_default = [&settings](const char* key, const char* value) {
+        for (const auto& kv : settings)
+            if (kv.first == key) return;
+        settings.emplace_back(key, value);
+    };
+    // A peer that goes silent is noticed within about half a minute, and a host that
+    // does not answer fails the connection in a few seconds rather than hanging the editor.
+    add_default("keepalives", "1");
+    add_default("keepalives_idle", "5");
+    add_default("keepalives_interval", "2");
+    add_default("keepalives_count", "3");
+    add_default("connect_timeout", "5");
+    add_default("application_name", "tarnwright");
+    auto env_set = [](const char* name) {
+        const char* v = std::getenv(name);
+        return v && *v;
+    };
+    if (!has_dbname && !has_service && !env_set("PGDATABASE") && !env_set("PGSERVICE"))
+        settings.emplace_back("dbname", "varo");
+    return settings;
+}
+
+StoreError::Kind kind_for_sqlstate(const std::string& sqlstate, const std::string& sql) {
+    if (sqlstate == "23505") return StoreError::Exists;
+    if (sqlstate == "23503") {
+        // Removing a row others refer to is "in use"; referring to a missing one is invalid.
+        std::size_t i = sql.find_first_not_of(" \t\r\n");
+        std::string verb;
+        while (i < sql.size() && std::isalpha(static_cast<unsigned char>(sql[i])))
+            verb += static_cast<char>(std::toupper(static_cast<unsigned char>(sql[i++])));
+        return verb == "DELETE" ? StoreError::InUse : StoreError::Invalid;
+    }
+    if (sqlstate.compare(0, 2, "23") == 0 || sqlstate.compare(0, 2, "22") == 0) return StoreError::Invalid;
+    if (is_retryable_sqlstate(sqlstate)) return StoreError::Conflict;
+    if (sqlstate.compare(0, 2, "08") == 0 || sqlstate.compare(0, 3, "57P") == 0 || sqlstate == "53300" ||
+        sqlstate == "42501" || sqlstate == "28000" || sqlstate == "28P01")
+        return StoreError::Unavailable;
+    return StoreError::Corrupt;
+}
+
+bool is_retryable_sqlstate(const std::string& sqlstate) {
+    return sqlstate == "40001" || sqlstate == "40P01";
+}
+
+}  // namespace varo

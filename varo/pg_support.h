@@ -1,0 +1,40 @@
+// The parts of the PostgreSQL backend that need no server: placeholder numbering, the
+// connection settings every connection gets, and the mapping of server errors to refusals.
+#ifndef TARNWRIGHT_VARO_PG_SUPPORT_H
+#define TARNWRIGHT_VARO_PG_SUPPORT_H
+
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "varo/store.h"
+
+namespace varo {
+
+struct NumberedSql {
+    std::string text;        // '?' replaced by $1, $2, ...
+    std::size_t count = 0;   // placeholders found
+};
+
+// Numbers the '?' placeholders that stand outside quoted strings, quoted identifiers,
+// dollar-quoted bodies and comments.
+NumberedSql number_placeholders(const std::string& sql);
+
+using Settings = std::vector<std::pair<std::string, std::string>>;
+
+// The settings a connection is opened with: those the conninfo (key=value or a
+// postgresql:// URI) names, then keepalives, timeouts and the application name unless it
+// names them itself, then the database "varo" when neither the conninfo nor the
+// environment (PGDATABASE, PGSERVICE) names one. Throws StoreError(Unavailable) for a
+// conninfo libpq cannot read.
+Settings connection_settings(const std::string& conninfo);
+
+// The refusal a failed statement becomes, from its SQLSTATE and the statement's first word.
+StoreError::Kind kind_for_sqlstate(const std::string& sqlstate, const std::string& sql);
+
+// Serialization failures and deadlocks: the whole transaction may be tried again.
+bool is_retryable_sqlstate(const std::string& sqlstate);
+
+}  // namespace varo
+
+#endif

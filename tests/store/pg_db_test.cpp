@@ -1,0 +1,186 @@
+// The PostgreSQL database layer against a real server: values, refusals, transactions, the
+// change feed and a lost connection.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <functional>
+#include <thread>
+
+#include "support/pg_server.h"
+#include "varo/backends.h"
+
+namespace {
+
+using varo::ChangeReport;
+using varo::Db;
+using varo::StoreError;
+
+StoreError::Kind kind_of(const std::function<void()>& fn) {
+    try {
+        fn();
+    } catch (const StoreError& e) {
+        return e.kind();
+    }
+    ADD_FAILURE() << "no refusal";
+    return StoreError::Corrupt;
+}
+
+// Polls the way the editor's idle loop does, until something is reported or time is up.
+ChangeReport poll_until_reported(Db& db, std::chrono::milliseconds limit = std::chrono::seconds(5)) {
+    auto end = std::chrono::steady_clock::now() + limit;
+    ChangeReport r;
+    do {
+        r = db.take_changes();
+        if (r.any() || r.disconnected) return r;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    } while (std::chrono::steady_clock::now() < end);
+    return r;
+}
+
+void make_tables(Db& db) {
+    db.exec("CREATE TABLE conds (name text PRIMARY KEY, code text NOT NULL CHECK (length(code) > 0))");
+    db.exec("CREATE TABLE uses (id bigint PRIMARY KEY, cond text NOT NULL REFERENCES conds(name), note text)");
+}
+
+TEST(PgDb, BindsValuesAndTurnsConstraintsIntoRefusals) {
+    REQUIRE_POSTGRES();
+    testenv::ScratchPgDatabase scratch;
+    auto db = varo::open_pg_db(scratch.conninfo());
+    EXPECT_EQ(db->dialect(), varo::Dialect::PostgreSQL);
+    EXPECT_NE(db->describe().find(scratch.name()), std::string::npos);
+    make_tables(*db);
+
+    // Texts that would break pasted SQL go through as values.
+    const std::string odd = "it's a '?' -- $1; DROP TABLE conds";
+    db->exec("INSERT INTO conds (name, code) VALUES (?, ?)", {odd, std::string("x > 1")});
+    db->exec("INSERT INTO uses (id, cond, note) VALUES (?, ?, ?)", {std::int64_t{9000000000}, odd, nullptr});
+    auto rows = db->query("SELECT u.id, u.cond, u.note, count(*) OVER (), u.id > ? FROM uses u WHERE u.cond = ?",
+                          {std::int64_t{1}, odd});
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_EQ(rows[0].integer(0), 9000000000);
+    EXPECT_EQ(rows[0].text(1), odd);
+    EXPECT_TRUE(rows[0].is_null(2));
+    EXPECT_EQ(rows[0].integer(3), 1);
+    EXPECT_EQ(rows[0].integer(4), 1);  // a boolean reads as an integer
+
+    EXPECT_EQ(kind_of([&] { db->exec("INSERT INTO conds VALUES (?, ?)", {odd, std::string("y")}); }),
+              StoreError::Exists);
+    EXPECT_EQ(kind_of([&] { db->exec("DELETE FROM conds WHERE name = ?", {odd}); }), StoreError::InUse);
+    EXPECT_EQ(kind_of([&] { db->exec("INSERT INTO uses VALUES (2, ?, NULL)", {std::string("missing")}); }),
+              StoreError::Invalid);
+    EXPECT_EQ(kind_of([&] { db->exec("INSERT INTO conds VALUES ('e', ?)", {std::string()}); }), StoreError::Invalid);
+    EXPECT_EQ(kind_of([&] { db->exec("SELECT ?, ?", {std::int64_t{1}}); }), StoreError::Corrupt);
+}
+
+TEST(PgDb, AFailedTransactionLeavesNothingAndIsNotReportedAsDone) {
+    REQUIRE_POSTGRES();
+    testenv::ScratchPgDatabase scratch;
+    auto db = varo::open_pg_db(scratch.conninfo());
+    make_tables(*db);
+    db->exec("INSERT INTO conds VALUES ('a', 'x')");
+
+    EXPECT_EQ(kind_of([&] {
+                  varo::in_transaction(*db, [&] {
+                      db->exec("INSERT INTO conds VALUES ('b', 'x')");
+                      db->exec("INSERT INTO conds VALUES ('a', 'x')");
+                  });
+              }),
+              StoreError::Exists);
+    EXPECT_EQ(db->query("SELECT count(*) FROM conds")[0].integer(0), 1);
+
+    // A failure swallowed inside the transaction still may not commit: the server dropped it.
+    EXPECT_EQ(kind_of([&] {
+                  varo::in_transaction(*db, [&] {
+                      db->exec("INSERT INTO conds VALUES ('c', 'x')");
+                      try {
+                          db->exec("INSERT INTO conds VALUES ('a', 'x')");
+                      } catch (const StoreError&) {
+                      }
+                  });
+              }),
+              StoreError::Conflict);
+    EXPECT_EQ(db->query("SELECT count(*) FROM conds")[0].integer(0), 1);
+
+    // The connection is usable afterwards.
+    varo::in_transaction(*db, [&] { db->exec("INSERT INTO conds VALUES ('d', 'x')"); });
+    EXPECT_EQ(db->query("SELECT count(*) FROM conds")[0].integer(0), 2);
+}
+
+TEST(PgDb, ATransactionOvertakenByAnotherRunsAgainOnFreshData) {
+    REQUIRE_POSTGRES();
+    testenv::ScratchPgDatabase scratch;
+    auto a = varo::open_pg_db(scratch.conninfo());
+    auto b = varo::open_pg_db(scratch.conninfo());
+    make_tables(*a);
+    a->exec("INSERT INTO conds VALUES ('a', 'x')");
+
+    // a decides from what it read; b changes that under it and commits first.
+    int attempts = 0;
+    std::string seen;
+    varo::in_transaction(*a, [&] {
+        ++attempts;
+        seen = a->query("SELECT code FROM conds WHERE name = 'a'")[0].text(0);
+        if (attempts == 1) b->exec("UPDATE conds SET code = 'y' WHERE name = 'a'");
+        a->exec("UPDATE conds SET code = ? WHERE name = 'a'", {seen + "z"});
+    });
+    EXPECT_EQ(attempts, 2);
+    EXPECT_EQ(a->query("SELECT code FROM conds WHERE name = 'a'")[0].text(0), "yz");
+}
+
+TEST(PgDb, ChangeFeedReportsNamedAlbumsWithoutWaiting) {
+    REQUIRE_POSTGRES();
+    testenv::ScratchPgDatabase scratch;
+    auto a = varo::open_pg_db(scratch.conninfo());
+    auto b = varo::open_pg_db(scratch.conninfo());
+
+    auto start = std::chrono::steady_clock::now();
+    for (int i = 0; i < 20; ++i) EXPECT_FALSE(a->take_changes().any());
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
+
+    b->exec("SELECT pg_notify('varo_change', ?), pg_notify('varo_change', ?)",
+            {std::string("severities"), std::string("conditions")});
+    ChangeReport r = poll_until_reported(*a);
+    EXPECT_TRUE(r.severities);
+    EXPECT_TRUE(r.conditions);
+    EXPECT_FALSE(r.templates);
+    EXPECT_FALSE(r.poll_rates);
+    EXPECT_FALSE(r.disconnected);
+    EXPECT_FALSE(a->take_changes().any());  // reported once
+    EXPECT_TRUE(poll_until_reported(*b).severities);
+
+    // A client hears its own changes too.
+    b->exec("SELECT pg_notify('varo_change', 'templates')");
+    r = poll_until_reported(*b);
+    EXPECT_TRUE(r.templates);
+    EXPECT_FALSE(r.severities);
+}
+
+TEST(PgDb, TerminatedSessionIsReportedAsDisconnected) {
+    REQUIRE_POSTGRES();
+    testenv::ScratchPgDatabase scratch;
+    auto db = varo::open_pg_db(scratch.conninfo());
+    EXPECT_FALSE(db->take_changes().disconnected);
+    EXPECT_EQ(scratch.terminate_clients(), 1);
+    EXPECT_TRUE(poll_until_reported(*db).disconnected);
+    EXPECT_TRUE(db->take_changes().disconnected);  // it stays lost: no silent reconnection
+    EXPECT_EQ(kind_of([&] { db->query("SELECT 1"); }), StoreError::Unavailable);
+    EXPECT_EQ(kind_of([&] { varo::in_transaction(*db, [&] { db->exec("SELECT 1"); }); }), StoreError::Unavailable);
+}
+
+TEST(PgDb, StoppedServerIsReportedAsDisconnectedAndUnreachableServerRefused) {
+    REQUIRE_POSTGRES();
+    testenv::PrivatePgServer server;
+    ASSERT_FALSE(server.conninfo().empty());
+    auto db = varo::open_pg_db(server.conninfo());
+    db->exec("CREATE TABLE t (v bigint)");
+    server.stop();
+    EXPECT_TRUE(poll_until_reported(*db).disconnected);
+    server.start();
+    EXPECT_TRUE(db->take_changes().disconnected);
+
+    // Nothing listens on the server's port once it is stopped: the open is refused.
+    server.stop();
+    EXPECT_EQ(kind_of([&] { varo::open_pg_db(server.conninfo()); }), StoreError::Unavailable);
+}
+
+}  // namespace

@@ -14,13 +14,31 @@ struct Migration {
     void (*seed)(Db&);
 };
 
+// PostgreSQL tells every listening client which album changed, from the database itself, so
+// a change made by any client (or by hand) is heard. NOTIFY folds repeats within one
+// transaction and delivers nothing for one that rolls back.
+std::vector<std::string> notify_triggers(const std::vector<std::pair<const char*, Album>>& tables) {
+    std::vector<std::string> out = {
+        "CREATE OR REPLACE FUNCTION varo_notify_change() RETURNS trigger LANGUAGE plpgsql AS $$"
+        " BEGIN PERFORM pg_notify('varo_change', TG_ARGV[0]); RETURN NULL; END $$",
+    };
+    for (const auto& [table, album] : tables) {
+        const std::string t = table, a = album_name(album);
+        out.push_back("CREATE TRIGGER " + t + "_changed AFTER INSERT OR UPDATE OR DELETE ON " + t +
+                      " FOR EACH ROW EXECUTE FUNCTION varo_notify_change('" + a + "')");
+        out.push_back("CREATE TRIGGER " + t + "_emptied AFTER TRUNCATE ON " + t +
+                      " FOR EACH STATEMENT EXECUTE FUNCTION varo_notify_change('" + a + "')");
+    }
+    return out;
+}
+
 // Names and texts are TEXT in both dialects; values, positions and versions are integers.
 // Severities and poll rates are named by states without a foreign key: changing one is
 // a delete followed by an add, which must stay possible while templates use it.
 // Conditions named by transitions (or raised by actions) cannot be deleted while used.
 std::vector<std::string> version1(Dialect dialect) {
     const std::string bigint = dialect == Dialect::PostgreSQL ? "BIGINT" : "INTEGER";
-    return {
+    std::vector<std::string> statements = {
         "CREATE TABLE severities ("
         " name TEXT PRIMARY KEY,"
         " value INTEGER NOT NULL CHECK (value BETWEEN 1 AND 32767),"
@@ -75,6 +93,16 @@ std::vector<std::string> version1(Dialect dialect) {
         " album TEXT PRIMARY KEY,"
         " counter " + bigint + " NOT NULL)",
     };
+    if (dialect == Dialect::PostgreSQL)
+        for (std::string& sql : notify_triggers({{"templates", Album::Templates},
+                                                 {"states", Album::Templates},
+                                                 {"transitions", Album::Templates},
+                                                 {"actions", Album::Templates},
+                                                 {"severities", Album::Severities},
+                                                 {"poll_rates", Album::PollRates},
+                                                 {"conditions", Album::Conditions}}))
+            statements.push_back(std::move(sql));
+    return statements;
 }
 
 void seed1(Db& db) {

@@ -41,7 +41,8 @@ public:
     virtual Rows query(const std::string& sql, const Params& params = {}) = 0;
 
     // One write transaction. SQLite takes the write lock at once (BEGIN IMMEDIATE);
-    // PostgreSQL uses READ COMMITTED with row locks taken by the statements themselves.
+    // PostgreSQL runs it SERIALIZABLE, so a check and the change it allows cannot be
+    // overtaken by another client; one the server refuses for that is run again.
     // Errors from the server are mapped to StoreError kinds (constraint violations,
     // lost connection -> Unavailable).
     virtual void begin() = 0;

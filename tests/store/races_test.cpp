@@ -1,0 +1,131 @@
+// Refusals under concurrency, on every backend: two clients (each its own connection, on
+// its own thread) started together on the same objects, many times over.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <future>
+#include <thread>
+
+#include "support/store_fixture.h"
+
+using testenv::sample_template;
+using varo::StoreError;
+
+namespace {
+
+class StoreRaces : public testenv::StoreTest {};
+VARO_STORE_SUITE(StoreRaces);
+
+constexpr int kRounds = 15;
+
+// Outcome of one client's operation: done, or the refusal's kind.
+struct Outcome {
+    bool done = false;
+    StoreError::Kind kind = StoreError::Corrupt;
+    std::string text;
+};
+
+Outcome attempt(const std::function<void()>& fn) {
+    Outcome o;
+    try {
+        fn();
+        o.done = true;
+    } catch (const StoreError& e) {
+        o.kind = e.kind();
+        o.text = e.what();
+    }
+    return o;
+}
+
+// Runs a and b on two threads released at the same moment.
+std::pair<Outcome, Outcome> together(const std::function<void()>& a, const std::function<void()>& b) {
+    std::promise<void> go;
+    std::shared_future<void> start = go.get_future().share();
+    auto fa = std::async(std::launch::async, [&] {
+        start.wait();
+        return attempt(a);
+    });
+    auto fb = std::async(std::launch::async, [&] {
+        start.wait();
+        return attempt(b);
+    });
+    go.set_value();
+    return {fa.get(), fb.get()};
+}
+
+TEST_P(StoreRaces, TwoClientsSavingOneTemplateEndWithOneSavedAndOneRefused) {
+    auto first = reopen();
+    auto second = reopen();
+    for (int round = 0; round < kRounds; ++round) {
+        const std::string name = "Shared" + std::to_string(round);
+        std::int64_t version = store->insert_template(sample_template(name, 4));
+        varo::TemplateDef mine = sample_template(name, 6), theirs = sample_template(name, 3);
+        mine.descr = "first's";
+        theirs.descr = "second's";
+
+        auto [a, b] = together([&] { first->update_template(mine, version); },
+                               [&] { second->update_template(theirs, version); });
+        ASSERT_NE(a.done, b.done) << "round " << round << ": " << a.text << " / " << b.text;
+        const Outcome& refused = a.done ? b : a;
+        EXPECT_EQ(refused.kind, StoreError::Conflict) << refused.text;
+        auto stored = store->load_template(name);
+        ASSERT_TRUE(stored);
+        EXPECT_TRUE(stored->same_content(a.done ? mine : theirs)) << "round " << round;
+        EXPECT_EQ(stored->version, version + 1);
+
+        // First stores under one new name: the same, refused as Exists.
+        const std::string fresh = "Fresh" + std::to_string(round);
+        auto [c, d] = together([&] { first->insert_template(sample_template(fresh, 2)); },
+                               [&] { second->insert_template(sample_template(fresh, 5)); });
+        ASSERT_NE(c.done, d.done) << c.text << " / " << d.text;
+        EXPECT_EQ((c.done ? d : c).kind, StoreError::Exists);
+        EXPECT_EQ(store->load_template(fresh)->states.size(), c.done ? 2u : 5u);
+    }
+}
+
+TEST_P(StoreRaces, AConditionInUseIsNeverDeletedHoweverTheTwoInterleave) {
+    auto user = reopen();
+    auto remover = reopen();
+    int stored = 0, deleted = 0;
+    for (int round = 0; round < kRounds; ++round) {
+        const std::string cond = "Cond" + std::to_string(round);
+        store->add_condition({cond, "raced", "ifInErrors > " + std::to_string(round)});
+        varo::TemplateDef def = sample_template("Uses" + std::to_string(round), 3);
+        // Half the rounds use it as a trigger, half only raise it from an action.
+        if (round % 2)
+            def.transitions[1].condition = cond;
+        else
+            def.transitions[0].actions.push_back({"CONDITION", cond, ""});
+
+        auto [put, del] = together([&] { user->insert_template(def); }, [&] { remover->delete_condition(cond); });
+        ASSERT_NE(put.done, del.done) << "round " << round << ": " << put.text << " / " << del.text;
+        if (put.done) {
+            ++stored;
+            EXPECT_EQ(del.kind, StoreError::InUse) << del.text;
+            EXPECT_TRUE(store->find_condition(cond));
+            EXPECT_TRUE(store->load_template(def.name));
+        } else {
+            ++deleted;
+            EXPECT_EQ(put.kind, StoreError::Invalid) << put.text;
+            EXPECT_FALSE(store->find_condition(cond));
+            EXPECT_FALSE(store->load_template(def.name));
+        }
+    }
+    // Whichever went first, the store never holds a template naming a missing condition.
+    for (const auto& summary : store->list_templates()) {
+        auto def = store->load_template(summary.name);
+        ASSERT_TRUE(def);
+        for (const auto& t : def->transitions) {
+            EXPECT_TRUE(store->find_condition(t.condition)) << summary.name;
+            for (const auto& a : t.actions) {
+                if (a.kind == "CONDITION") {
+                    EXPECT_TRUE(store->find_condition(a.arg0)) << summary.name;
+                }
+            }
+        }
+    }
+    RecordProperty("stored_first", stored);
+    RecordProperty("deleted_first", deleted);
+}
+
+}  // namespace

@@ -1,0 +1,140 @@
+// Several clients on one Varo, seen through the engine: another client's change reaches
+// this one's album callbacks at its next dispatch, and a server that goes away runs the
+// "DISCONNECTED" callbacks once.
+#include <gtest/gtest.h>
+
+#include <array>
+#include <chrono>
+#include <thread>
+
+#include "platform/qori.h"
+#include "support/pg_server.h"
+#include "support/store_fixture.h"
+
+using testenv::sample_template;
+
+namespace {
+
+// One poll period of the editor's idle loop.
+constexpr auto kPollPeriod = std::chrono::milliseconds(100);
+
+std::array<int, 4> album_runs;
+int disconnected_runs = 0;
+
+void count_album(void* client, void*) { ++album_runs[reinterpret_cast<std::intptr_t>(client)]; }
+void count_disconnected(void*, void*) { ++disconnected_runs; }
+
+// Registers as the editor does: poll rates, severities, conditions, templates, then the
+// disconnect event.
+void register_like_the_editor() {
+    album_runs = {0, 0, 0, 0};
+    disconnected_runs = 0;
+    DataUnit none;
+    auto cb = [](QoriAlbumKind k) {
+        return Callback(SchedContext::current(), count_album, reinterpret_cast<void*>(static_cast<std::intptr_t>(k)));
+    };
+    qorPollRateContainer(none).add_callback(cb(QORI_ALBUM_POLLRATES), nullptr);
+    qorSeverityContainer(none).add_callback(cb(QORI_ALBUM_SEVERITIES), nullptr);
+    qorCondContainer(none).add_callback(cb(QORI_ALBUM_CONDITIONS), nullptr);
+    qorDefnContainer(none).add_callback(cb(QORI_ALBUM_TEMPLATES), nullptr);
+    _qor_dimons3g.when(DataUnit("DISCONNECTED"), Callback(SchedContext::current(), count_disconnected, nullptr));
+}
+
+std::array<int, 4> runs(int templates, int severities, int poll_rates, int conditions) {
+    std::array<int, 4> r{};
+    r[QORI_ALBUM_TEMPLATES] = templates;
+    r[QORI_ALBUM_SEVERITIES] = severities;
+    r[QORI_ALBUM_POLLRATES] = poll_rates;
+    r[QORI_ALBUM_CONDITIONS] = conditions;
+    return r;
+}
+
+class SharedVaro : public testenv::StoreTest {
+protected:
+    void SetUp() override {
+        testenv::StoreTest::SetUp();
+        if (IsSkipped() || HasFatalFailure()) return;
+        ASSERT_TRUE(qori_attach_store(reopen()));
+        register_like_the_editor();
+        dispatch_recursive(0);
+    }
+    void TearDown() override {
+        qori_shutdown();
+        testenv::StoreTest::TearDown();
+    }
+};
+VARO_STORE_SUITE(SharedVaro);
+
+TEST_P(SharedVaro, OtherClientsChangeRunsOnlyThatAlbumsCallbacksAtTheNextDispatch) {
+    // `store` is the other workstation.
+    store->add_severity({"Warning", 5, "gold"});
+    std::this_thread::sleep_for(kPollPeriod);
+    dispatch_recursive(0);
+    EXPECT_EQ(album_runs, runs(0, 1, 0, 0));
+    dispatch_recursive(0);
+    EXPECT_EQ(album_runs, runs(0, 1, 0, 0)) << "ran again without a change";
+
+    // Several changes between two dispatches run each album's callbacks once.
+    store->insert_template(sample_template("Remote", 3));
+    store->add_condition({"Hot", "too hot", "temperature > 80"});
+    store->add_condition({"Cold", "too cold", "temperature < 5"});
+    std::this_thread::sleep_for(kPollPeriod);
+    dispatch_recursive(0);
+    EXPECT_EQ(album_runs, runs(1, 1, 0, 1));
+
+    // This client's own change, through the engine, runs at its next dispatch too.
+    ASSERT_TRUE(qori_pollrate_add("Fast", 5));
+    dispatch_recursive(0);
+    EXPECT_EQ(album_runs, runs(1, 1, 1, 1));
+
+    // A refused change is no change.
+    EXPECT_THROW(store->add_poll_rate({"Fast", 7}), varo::StoreError);
+    std::this_thread::sleep_for(kPollPeriod);
+    dispatch_recursive(0);
+    EXPECT_EQ(album_runs, runs(1, 1, 1, 1));
+    EXPECT_EQ(disconnected_runs, 0);
+}
+
+// Dispatches as the idle loop does until the disconnect callbacks ran, then some more.
+void dispatch_through_a_disconnect() {
+    for (int i = 0; i < 100 && disconnected_runs == 0; ++i) {
+        dispatch_recursive(0);
+        std::this_thread::sleep_for(kPollPeriod / 2);
+    }
+    for (int i = 0; i < 5; ++i) dispatch_recursive(0);
+}
+
+TEST(SharedVaroDisconnect, TerminatedSessionRunsTheDisconnectCallbacksOnce) {
+    REQUIRE_POSTGRES();
+    testenv::ScratchPgDatabase scratch;
+    ASSERT_TRUE(qori_attach_store(varo::open_store("pg:" + scratch.conninfo())));
+    register_like_the_editor();
+    dispatch_recursive(0);
+    EXPECT_EQ(disconnected_runs, 0);
+    EXPECT_GE(scratch.terminate_clients(), 1);
+    dispatch_through_a_disconnect();
+    EXPECT_EQ(disconnected_runs, 1);
+    EXPECT_FALSE(qori_connected());
+    // Nothing half-done: a write now is refused, not reported as done.
+    EXPECT_FALSE(qori_pollrate_add("Late", 9));
+    qori_shutdown();
+}
+
+TEST(SharedVaroDisconnect, StoppedServerRunsTheDisconnectCallbacksOnce) {
+    REQUIRE_POSTGRES();
+    testenv::PrivatePgServer server;
+    ASSERT_FALSE(server.conninfo().empty());
+    ASSERT_TRUE(qori_attach_store(varo::open_store("pg:" + server.conninfo())));
+    register_like_the_editor();
+    dispatch_recursive(0);
+    server.stop();
+    dispatch_through_a_disconnect();
+    EXPECT_EQ(disconnected_runs, 1);
+    // Back again: this client stays disconnected (the editor has ended by then).
+    server.start();
+    for (int i = 0; i < 5; ++i) dispatch_recursive(0);
+    EXPECT_EQ(disconnected_runs, 1);
+    qori_shutdown();
+}
+
+}  // namespace

@@ -16,10 +16,16 @@ XmOffsetPtr psCaptionConstraintOffsets = nullptr;
 
 namespace {
 
-PsCaptionPart* part(Widget w) { return &reinterpret_cast<PsCaptionWidget>(w)->caption; }
+// Parts are reached through the offsets resolved at class initialisation, which need not
+// match a compile-time record (Motif aligns the constraint part to 8 bytes).
+PsCaptionPart* part(Widget w)
+{
+    return reinterpret_cast<PsCaptionPart*>(reinterpret_cast<char*>(w) + psCaptionOffsets[PsCaptionIndex]);
+}
 PsCaptionConstraintPart* constraints(Widget child)
 {
-    return &reinterpret_cast<PsCaptionConstraint>(child->core.constraints)->caption;
+    return reinterpret_cast<PsCaptionConstraintPart*>(static_cast<char*>(child->core.constraints) +
+                                                      psCaptionConstraintOffsets[PsCaptionIndex]);
 }
 PsCaptionClassPart* class_part(Widget w)
 {

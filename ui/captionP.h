@@ -62,12 +62,8 @@ typedef struct {
     Boolean stretch_vertical;
 } PsCaptionConstraintPart;
 
-typedef struct _PsCaptionConstraintRec {
-    XmManagerConstraintPart manager;
-    PsCaptionConstraintPart caption;
-} PsCaptionConstraintRec, *PsCaptionConstraint;
-
-// Resolved part offsets, filled at class initialisation.
+// Resolved part offsets, filled at class initialisation; index them with PsCaptionIndex to
+// reach a widget's PsCaptionPart or a child's PsCaptionConstraintPart.
 extern XmOffsetPtr psCaptionOffsets;
 extern XmOffsetPtr psCaptionConstraintOffsets;
 

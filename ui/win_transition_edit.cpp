@@ -65,8 +65,8 @@ Widget create_transition_edit_win(Widget parent)
     build_menus();
 
     make_field_row(te_transition_edit_form, "tran_edit_label1", tran_edit_label1, "tran_edit_text1", tran_edit_text1,
-                   to_form(384), 84);
+                   to_form(384), 80);
     make_field_row(te_transition_edit_form, "tran_edit_label2", tran_edit_label2, "tran_edit_text2", tran_edit_text2,
-                   to_widget(tran_edit_text1, 4), 84);
+                   to_widget(tran_edit_text1, 4), 80);
     return transition_edit_win;
 }

@@ -10,22 +10,22 @@ extern WidgetClass psCaptionWidgetClass;
 typedef struct _PsCaptionClassRec* PsCaptionWidgetClass;
 typedef struct _PsCaptionRec* PsCaptionWidget;
 
-#define PsNhorizontalSpacing "horizontalSpacing"
-#define PsCHorizontalSpacing "HorizontalSpacing"
-#define PsNverticalSpacing "verticalSpacing"
-#define PsCVerticalSpacing "VerticalSpacing"
-#define PsNcaptionWidth "captionWidth"
-#define PsCCaptionWidth "CaptionWidth"
-#define PsNreferenceCaptionWidth "referenceCaptionWidth"
-#define PsCReferenceCaptionWidth "ReferenceCaptionWidth"
-#define PsNreferenceWidget "referenceWidget"
-#define PsNcaptionAlignment "captionAlignment"
-#define PsCCaptionAlignment "CaptionAlignment"
-#define PsRCaptionAlignment "CaptionAlignment"
-#define PsNstretchHorizontal "stretchHorizontal"
-#define PsCStretchHorizontal "StretchHorizontal"
-#define PsNstretchVertical "stretchVertical"
-#define PsCStretchVertical "StretchVertical"
+#define PsNhorizontalSpacing const_cast<char*>("horizontalSpacing")
+#define PsCHorizontalSpacing const_cast<char*>("HorizontalSpacing")
+#define PsNverticalSpacing const_cast<char*>("verticalSpacing")
+#define PsCVerticalSpacing const_cast<char*>("VerticalSpacing")
+#define PsNcaptionWidth const_cast<char*>("captionWidth")
+#define PsCCaptionWidth const_cast<char*>("CaptionWidth")
+#define PsNreferenceCaptionWidth const_cast<char*>("referenceCaptionWidth")
+#define PsCReferenceCaptionWidth const_cast<char*>("ReferenceCaptionWidth")
+#define PsNreferenceWidget const_cast<char*>("referenceWidget")
+#define PsNcaptionAlignment const_cast<char*>("captionAlignment")
+#define PsCCaptionAlignment const_cast<char*>("CaptionAlignment")
+#define PsRCaptionAlignment const_cast<char*>("CaptionAlignment")
+#define PsNstretchHorizontal const_cast<char*>("stretchHorizontal")
+#define PsCStretchHorizontal const_cast<char*>("StretchHorizontal")
+#define PsNstretchVertical const_cast<char*>("stretchVertical")
+#define PsCStretchVertical const_cast<char*>("StretchVertical")
 
 enum { PsCAPTION_TOP = 0, PsCAPTION_CENTER = 1, PsCAPTION_BOTTOM = 2 };
 

@@ -1,0 +1,244 @@
+// The caption widget as a real widget under the X server: geometry of its children, the
+// reference alignment, read-only resources and constraint changes.
+#include <gtest/gtest.h>
+
+#include <X11/IntrinsicP.h>
+#include <X11/Shell.h>
+#include <Xm/BulletinB.h>
+#include <Xm/Label.h>
+#include <Xm/TextF.h>
+
+#include <string>
+#include <vector>
+
+#include "ui/captionP.h"
+
+namespace {
+
+std::vector<std::string> warnings;
+
+void record_warning(String message)
+{
+    warnings.push_back(message ? message : "");
+}
+
+class CaptionWidget : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        XtToolkitInitialize();
+        app = XtCreateApplicationContext();
+        int argc = 1;
+        char name[] = "tarnedit";
+        char* argv[] = {name, nullptr};
+        display = XtOpenDisplay(app, nullptr, "tarnedit", "Tarnedit", nullptr, 0, &argc, argv);
+        ASSERT_NE(nullptr, display) << "no X display (run under Xvfb)";
+        shell = XtVaAppCreateShell("tarnedit", "Tarnedit", applicationShellWidgetClass, display, nullptr);
+        XtAppSetWarningHandler(app, record_warning);
+        warnings.clear();
+    }
+
+    Widget caption(const char* name, Widget parent = nullptr)
+    {
+        return PsCreateCaption(parent ? parent : shell, name, nullptr, 0);
+    }
+    Widget label(Widget parent, const char* text)
+    {
+        Widget w = XtVaCreateManagedWidget(text, xmLabelWidgetClass, parent, nullptr);
+        return w;
+    }
+    Widget field(Widget parent, const char* name, short columns = 20)
+    {
+        return XtVaCreateManagedWidget(name, xmTextFieldWidgetClass, parent, XmNcolumns, columns, nullptr);
+    }
+    void realize(Widget c)
+    {
+        XtManageChild(c);
+        XtRealizeWidget(shell);
+        while (XtAppPending(app)) XtAppProcessEvent(app, XtIMAll);
+    }
+
+    XtAppContext app = nullptr;
+    Display* display = nullptr;
+    Widget shell = nullptr;
+};
+
+int right(Widget w) { return w->core.x + w->core.width + 2 * w->core.border_width; }
+int middle(Widget w) { return w->core.y + (w->core.height + 2 * w->core.border_width) / 2; }
+int bottom(Widget w) { return w->core.y + w->core.height + 2 * w->core.border_width; }
+
+}  // namespace
+
+TEST_F(CaptionWidget, ResolvedOffsetsReachTheResources)
+{
+    Arg args[2];
+    XtSetArg(args[0], PsNverticalSpacing, 13);
+    XtSetArg(args[1], XmNmarginWidth, 7);
+    Widget c = PsCreateCaption(shell, "c", args, 2);
+    Widget l = label(c, "Name:");
+    XtVaSetValues(l, PsNcaptionAlignment, PsCAPTION_BOTTOM, nullptr);
+    Dimension spacing = 0, margin = 0;
+    unsigned char alignment = 0;
+    Boolean stretch = True;
+    XtVaGetValues(c, PsNverticalSpacing, &spacing, XmNmarginWidth, &margin, nullptr);
+    XtVaGetValues(l, PsNcaptionAlignment, &alignment, PsNstretchHorizontal, &stretch, nullptr);
+    EXPECT_EQ(13, spacing);
+    EXPECT_EQ(7, margin);
+    EXPECT_EQ(PsCAPTION_BOTTOM, alignment);
+    EXPECT_FALSE(stretch);
+}
+
+TEST_F(CaptionWidget, EmptyWidgetIsEightByFive)
+{
+    Widget c = caption("c");
+    EXPECT_EQ(8, c->core.width);
+    EXPECT_EQ(5, c->core.height);
+}
+
+TEST_F(CaptionWidget, LabelsRightAlignedFieldsAtSpacingRowsEightApartCentred)
+{
+    Widget c = caption("c");
+    Widget l1 = label(c, "Name:");
+    Widget f1 = field(c, "f1");
+    Widget l2 = label(c, "Severity:");
+    Widget f2 = field(c, "f2");
+    realize(c);
+
+    EXPECT_EQ(right(l1), right(l2));
+    EXPECT_EQ(2, l2->core.x);  // the wider caption starts at the margin
+    EXPECT_EQ(right(l2) + 2, f1->core.x);
+    EXPECT_EQ(f1->core.x, f2->core.x);
+    EXPECT_EQ(2, f1->core.y);
+    EXPECT_EQ(bottom(f1) + 8, f2->core.y);
+    EXPECT_LE(std::abs(middle(l1) - middle(f1)), 1);
+    EXPECT_LE(std::abs(middle(l2) - middle(f2)), 1);
+    EXPECT_EQ(right(f1) + 2, c->core.width);
+    // The height sum starts at one pixel (so that an empty widget is 5 high).
+    EXPECT_EQ(bottom(f2) + 2 + 1, c->core.height);
+}
+
+TEST_F(CaptionWidget, StretchHorizontalReachesTheRightMargin)
+{
+    Widget c = caption("c");
+    label(c, "Name:");
+    Widget f1 = field(c, "f1", 10);
+    label(c, "Longer caption:");
+    Widget f2 = field(c, "f2", 30);
+    XtVaSetValues(f1, PsNstretchHorizontal, True, nullptr);
+    realize(c);
+    EXPECT_EQ(c->core.width - 2, right(f1));
+    EXPECT_EQ(right(f2), right(f1));
+}
+
+TEST_F(CaptionWidget, OddChildIsNeitherSizedNorPlaced)
+{
+    Widget c = caption("c");
+    label(c, "Name:");
+    Widget f1 = field(c, "f1");
+    Widget odd = XtVaCreateManagedWidget("odd", xmLabelWidgetClass, c, XmNx, 500, XmNy, 400, nullptr);
+    realize(c);
+    EXPECT_EQ(500, odd->core.x);
+    EXPECT_EQ(400, odd->core.y);
+    EXPECT_EQ(bottom(f1) + 2 + 1, c->core.height);
+}
+
+TEST_F(CaptionWidget, ReferenceWidgetsShareOneColumn)
+{
+    Widget form = XtVaCreateManagedWidget("box", xmBulletinBoardWidgetClass, shell, nullptr);
+    Widget wide = caption("wide", form);
+    label(wide, "A much longer caption:");
+    field(wide, "f1");
+    XtManageChild(wide);
+    Widget narrow = caption("narrow", form);
+    Widget short_label = label(narrow, "To:");
+    Widget f2 = field(narrow, "f2");
+    XtVaSetValues(narrow, PsNreferenceWidget, wide, nullptr);
+    XtManageChild(narrow);
+    XtVaSetValues(wide, PsNreferenceWidget, narrow, nullptr);
+    XtRealizeWidget(shell);
+
+    Dimension wide_width = 0, narrow_width = 0;
+    XtVaGetValues(wide, PsNcaptionWidth, &wide_width, nullptr);
+    XtVaGetValues(narrow, PsNcaptionWidth, &narrow_width, nullptr);
+    EXPECT_GT(wide_width, narrow_width);
+    auto* wp = reinterpret_cast<PsCaptionPart*>(reinterpret_cast<char*>(wide) + psCaptionOffsets[PsCaptionIndex]);
+    auto* np = reinterpret_cast<PsCaptionPart*>(reinterpret_cast<char*>(narrow) + psCaptionOffsets[PsCaptionIndex]);
+    EXPECT_EQ(wp->column_width, np->column_width);
+    EXPECT_EQ(wide_width, np->column_width);
+    // The narrow one's fields line up with the wide one's column...
+    EXPECT_EQ(2 + wide_width + 2, f2->core.x);
+    EXPECT_EQ(2 + wide_width, right(short_label));
+    // ...but its preferred width counts only its own captions, less than the column needs.
+    XtWidgetGeometry f2_preferred;
+    XtQueryGeometry(f2, nullptr, &f2_preferred);
+    EXPECT_EQ(narrow_width + 2 + f2_preferred.width + 4, np->preferred_width);
+    EXPECT_LT(np->preferred_width, wide_width + 2 + f2_preferred.width + 4);
+}
+
+TEST_F(CaptionWidget, CaptionWidthIsReadOnly)
+{
+    Arg args[1];
+    XtSetArg(args[0], PsNcaptionWidth, 99);
+    Widget c = PsCreateCaption(shell, "c", args, 1);
+    ASSERT_EQ(1u, warnings.size());
+    EXPECT_EQ("XmNcaptionWidth cannot be set at widget creation", warnings[0]);
+
+    label(c, "Name:");
+    field(c, "f");
+    realize(c);
+    Dimension before = 0, after = 0;
+    XtVaGetValues(c, PsNcaptionWidth, &before, nullptr);
+    warnings.clear();
+    XtVaSetValues(c, PsNcaptionWidth, before + 50, nullptr);
+    XtVaGetValues(c, PsNcaptionWidth, &after, nullptr);
+    ASSERT_EQ(1u, warnings.size());
+    EXPECT_EQ("XmNcaptionWidth is read-only", warnings[0]);
+    EXPECT_EQ(before, after);
+
+    warnings.clear();
+    XtSetArg(args[0], PsNreferenceCaptionWidth, 5);
+    PsCreateCaption(shell, "d", args, 1);
+    ASSERT_EQ(1u, warnings.size());
+    EXPECT_EQ("XmNreferenceCaptionWidth cannot be set at widget creation", warnings[0]);
+}
+
+TEST_F(CaptionWidget, ConstraintChangesRelayoutAndInvalidAlignmentIsRefused)
+{
+    Widget c = caption("c");
+    Widget l1 = label(c, "Name:");
+    Widget f1 = field(c, "f1", 10);
+    label(c, "Much longer:");
+    field(c, "f2", 30);
+    realize(c);
+    Dimension border = l1->core.border_width;
+    ASSERT_GT(middle(f1) - middle(l1), -2);
+    ASSERT_GT(l1->core.y, f1->core.y);
+
+    XtVaSetValues(l1, PsNcaptionAlignment, PsCAPTION_TOP, nullptr);
+    EXPECT_EQ(f1->core.y, l1->core.y);
+    EXPECT_EQ(border, l1->core.border_width);  // the forced request's extra pixel is taken back
+    XtVaSetValues(l1, PsNcaptionAlignment, PsCAPTION_BOTTOM, nullptr);
+    EXPECT_EQ(bottom(f1), bottom(l1));
+
+    warnings.clear();
+    XtVaSetValues(l1, PsNcaptionAlignment, 7, nullptr);
+    unsigned char alignment = 0;
+    XtVaGetValues(l1, PsNcaptionAlignment, &alignment, nullptr);
+    EXPECT_EQ(PsCAPTION_BOTTOM, alignment);
+    EXPECT_FALSE(warnings.empty());
+
+    Dimension narrow = f1->core.width;
+    XtVaSetValues(f1, PsNstretchHorizontal, True, nullptr);
+    EXPECT_GT(f1->core.width, narrow);
+    EXPECT_EQ(c->core.width - 2, right(f1));
+}
+
+TEST_F(CaptionWidget, AlignmentConvertsFromResourceStrings)
+{
+    Widget c = caption("c");
+    Widget l = XtVaCreateManagedWidget("l", xmLabelWidgetClass, c, XtVaTypedArg, PsNcaptionAlignment, XmRString,
+                                       "caption_top", sizeof("caption_top"), nullptr);
+    unsigned char alignment = 0;
+    XtVaGetValues(l, PsNcaptionAlignment, &alignment, nullptr);
+    EXPECT_EQ(PsCAPTION_TOP, alignment);
+}

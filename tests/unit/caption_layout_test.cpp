@@ -1,0 +1,124 @@
+// The caption widget's size and layout arithmetic, without a display.
+#include <gtest/gtest.h>
+
+#include "ui/caption_layout.h"
+
+namespace {
+
+CaptionRow row(int caption_w, int caption_h, int value_w, int value_h)
+{
+    CaptionRow r;
+    r.caption_preferred = {caption_w, caption_h, 0};
+    r.caption_current = r.caption_preferred;
+    r.value_preferred = {value_w, value_h, 0};
+    return r;
+}
+
+CaptionRow separator(int height)
+{
+    CaptionRow r;
+    r.separator = true;
+    r.caption_preferred = {10, height, 0};
+    return r;
+}
+
+}  // namespace
+
+TEST(CaptionLayout, EmptyWidgetIsEightByFive)
+{
+    CaptionSizes s = caption_size({}, CaptionSpacing{});
+    EXPECT_EQ(8, s.preferred_width);
+    EXPECT_EQ(5, s.preferred_height);
+}
+
+TEST(CaptionLayout, PreferredSizeCountsWidestCaptionValueRowsAndSpacing)
+{
+    CaptionSpacing sp;
+    std::vector<CaptionRow> rows = {row(40, 18, 100, 30), row(60, 18, 80, 26), separator(4)};
+    CaptionSizes s = caption_size(rows, sp);
+    EXPECT_EQ(60, s.caption_width);
+    EXPECT_EQ(100, s.widest_value);
+    EXPECT_EQ(60 + 2 + 100 + 4, s.preferred_width);
+    // 1 to start, rows 30 + 26 + 4, two gaps of 8, margins 2 + 2.
+    EXPECT_EQ(1 + 30 + 8 + 26 + 8 + 4 + 4, s.preferred_height);
+    EXPECT_EQ(30 + 8 + 26 + 8 + 4 + 4, s.fixed_height);
+}
+
+TEST(CaptionLayout, CaptionsRightAlignedInOneColumnValuesCentredAfterSpacing)
+{
+    CaptionSpacing sp;
+    std::vector<CaptionRow> rows = {row(40, 18, 100, 30), row(60, 18, 100, 30)};
+    CaptionSizes s = caption_size(rows, sp);
+    auto places = caption_layout(rows, sp, s, s.caption_width, s.preferred_width, s.preferred_height);
+    ASSERT_EQ(2u, places.size());
+    // Right edges of both captions at margin + column.
+    EXPECT_EQ(2 + 60, places[0].caption.x + places[0].caption.width);
+    EXPECT_EQ(2 + 60, places[1].caption.x + places[1].caption.width);
+    EXPECT_EQ(2 + 60 + 2, places[0].value.x);
+    EXPECT_EQ(2, places[0].value.y);
+    EXPECT_EQ(2 + 30 + 8, places[1].value.y);
+    EXPECT_EQ(places[0].value.y + (30 - 18) / 2, places[0].caption.y);
+
+    rows[0].alignment = caption_top;
+    rows[1].alignment = caption_bottom;
+    places = caption_layout(rows, sp, s, s.caption_width, s.preferred_width, s.preferred_height);
+    EXPECT_EQ(places[0].value.y, places[0].caption.y);
+    EXPECT_EQ(places[1].value.y + 30 - 18, places[1].caption.y);
+}
+
+TEST(CaptionLayout, HorizontalStretchReachesRightMarginAndNarrowRoomShrinksValue)
+{
+    CaptionSpacing sp;
+    std::vector<CaptionRow> rows = {row(40, 18, 100, 30), row(40, 18, 100, 30)};
+    rows[1].stretch_horizontal = true;
+    rows[1].value_preferred.border = 1;
+    CaptionSizes s = caption_size(rows, sp);
+    auto places = caption_layout(rows, sp, s, s.caption_width, 300, s.preferred_height);
+    EXPECT_EQ(100, places[0].value.width);
+    const ChildPlace& v = places[1].value;
+    EXPECT_EQ(300 - 2, v.x + v.width + 2 * v.border);
+
+    places = caption_layout(rows, sp, s, s.caption_width, 90, s.preferred_height);
+    EXPECT_EQ(90 - (2 * 2 + 40 + 2), places[0].value.width);
+    // Never below one pixel, however narrow.
+    places = caption_layout(rows, sp, s, s.caption_width, 10, s.preferred_height);
+    EXPECT_EQ(1, places[0].value.width);
+}
+
+TEST(CaptionLayout, VerticalStretchSharesExtraHeightAndFallsBackToCaptionHeight)
+{
+    CaptionSpacing sp;
+    std::vector<CaptionRow> rows = {row(40, 18, 100, 30), row(40, 18, 100, 60)};
+    rows[1].stretch_vertical = true;
+    CaptionSizes s = caption_size(rows, sp);
+    EXPECT_EQ(30 + 8 + 4, s.fixed_height);
+    EXPECT_EQ(30 + 18 + 4, s.min_stretch_height);
+    EXPECT_EQ(60, s.stretchable_height);
+
+    auto places = caption_layout(rows, sp, s, 40, 200, 142);  // 100 extra
+    EXPECT_EQ(60 * 100 / 60, places[1].value.height);
+    places = caption_layout(rows, sp, s, 40, 200, s.min_stretch_height);
+    EXPECT_EQ(18, places[1].value.height);
+    // Between the minimum and the fixed height the extra room would be negative.
+    s.fixed_height = s.min_stretch_height + 10;
+    places = caption_layout(rows, sp, s, 40, 200, s.min_stretch_height + 5);
+    EXPECT_EQ(18, places[1].value.height);
+}
+
+TEST(CaptionLayout, SeparatorSpansTheWidgetFromXZero)
+{
+    CaptionSpacing sp;
+    std::vector<CaptionRow> rows = {separator(4), row(40, 18, 100, 30)};
+    CaptionSizes s = caption_size(rows, sp);
+    auto places = caption_layout(rows, sp, s, s.caption_width, 250, s.preferred_height);
+    EXPECT_EQ(0, places[0].caption.x);
+    EXPECT_EQ(250, places[0].caption.width);
+    EXPECT_EQ(2 + 4 + 8, places[1].value.y);
+}
+
+TEST(CaptionLayout, ReferenceColumnIsTheWiderOfTheTwo)
+{
+    EXPECT_EQ(50, caption_column(50, false, 80));
+    EXPECT_EQ(80, caption_column(50, true, 80));
+    EXPECT_EQ(50, caption_column(50, true, 30));
+}

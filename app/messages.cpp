@@ -1,6 +1,8 @@
 // Catalogue lookups and the one bounded formatter for catalogue texts.
 #include "app/messages.h"
 
+#include "app/data_paths.h"
+
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -14,22 +16,24 @@ struct DefaultEntry {
     const char* text;
 };
 
-const DefaultEntry default_entries[] = {
+constexpr DefaultEntry default_entries[] = {
 #define MSG(set, number, text) {set, number, text},
 #include "resources/messages.def"
 #undef MSG
 };
 
+constexpr bool sorted_and_unique() {
+    for (std::size_t i = 1; i < sizeof default_entries / sizeof default_entries[0]; ++i) {
+        const DefaultEntry& a = default_entries[i - 1];
+        const DefaultEntry& b = default_entries[i];
+        if (a.set > b.set || (a.set == b.set && a.number >= b.number)) return false;
+    }
+    return true;
+}
+static_assert(sorted_and_unique(), "messages.def must be sorted by set, then number, without duplicates");
+
 bool catalogue_is_open() { return catd != reinterpret_cast<nl_catd>(-1); }
 
-// The catalogue is searched where it is installed and beside the program's build tree,
-// after whatever the user's NLSPATH names.
-void complete_nlspath() {
-    std::string path;
-    if (const char* old = std::getenv("NLSPATH"); old && *old) path = std::string(old) + ":";
-    path += TARNWRIGHT_NLSDIR "/%N:" TARNWRIGHT_BUILD_RESOURCES "/%N";
-    setenv("NLSPATH", path.c_str(), 1);
-}
 }  // namespace
 
 void open_message_catalogue() {

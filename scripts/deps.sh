@@ -3,7 +3,7 @@
 set -euo pipefail
 packages=(
   build-essential cmake pkg-config gettext-base libc-bin
-  libmotif-dev libxt-dev libxpm-dev libxext-dev libx11-dev
+  libmotif-dev libxt-dev libxpm-dev libxext-dev libxfixes-dev libx11-dev
   libsqlite3-dev sqlite3 libpq-dev postgresql
   nlohmann-json3-dev libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev

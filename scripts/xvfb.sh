@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
 # Sourced: starts a private Xvfb on a free display number and exports DISPLAY.
+# -noreset: without it the server resets whenever its last client leaves, and connections
+# made during the reset fail.
 # Stop it with xvfb_stop.
 xvfb_start() {
   local n
   for n in $(seq 91 140); do
     [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] && continue
-    Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+    Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp -noreset >/dev/null 2>&1 &
     XVFB_PID=$!
     for _ in $(seq 1 50); do
       [ -e "/tmp/.X11-unix/X$n" ] && break

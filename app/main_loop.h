@@ -1,0 +1,18 @@
+// The main loop's idle work: the platform library is pumped ten times a second from an Xt
+// work procedure, and its error hook resets every recorded error.
+#ifndef TARNWRIGHT_APP_MAIN_LOOP_H
+#define TARNWRIGHT_APP_MAIN_LOOP_H
+
+#include <X11/Intrinsic.h>
+
+class Error;
+
+// Xt work procedure: dispatch_recursive(0), sleep 100 ms, stay installed (returns False).
+Boolean my_dispatcher(XtPointer client_data);
+// Sleeps n microseconds (below one second) with SIGPOLL and SIGALRM blocked, restoring the
+// previous mask; a failed select is reported with perror and cuts the sleep short.
+void usleep(int microseconds);
+// The platform library's error hook.
+void vorn_error_cb(Error* e);
+
+#endif

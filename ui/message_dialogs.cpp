@@ -1,0 +1,94 @@
+// Error, warning and question dialogs and the callbacks that close them.
+#include "ui/message_dialogs.h"
+
+#include <Xm/MessageB.h>
+#include <Xm/Protocols.h>
+#include <Xm/Xm.h>
+
+#include "app/messages.h"
+
+ErrDialogBox* current_error_dialog = nullptr;
+QuestionDialogBox* current_question_dialog = nullptr;
+WarningDialogBox* current_warning_dialog = nullptr;
+
+namespace {
+enum { MSG_SET = 2, MSG_ERROR_TITLE = 117 };
+
+void delete_error_dialog(ErrDialogBox* box) {
+    if (!box) return;
+    if (box == current_error_dialog) current_error_dialog = nullptr;
+    box->unmanage();
+    delete box;
+}
+
+// The window manager's close of a two-callback error dialog answers it like Cancel,
+// so the program never stays behind with its question unanswered.
+void route_close_to(Widget dialog, XtCallbackProc proc) {
+    Widget shell = XtParent(dialog);
+    XtVaSetValues(shell, XmNdeleteResponse, XmDO_NOTHING, nullptr);
+    Atom wm_delete = XmInternAtom(XtDisplay(shell), const_cast<char*>("WM_DELETE_WINDOW"), False);
+    XmAddWMProtocolCallback(shell, wm_delete, proc, nullptr);
+}
+}  // namespace
+
+void error_dialog(Widget w, const char* message) {
+    Widget parent = XtParent(w) ? XtParent(w) : w;
+    ErrDialogBox* box = new ErrDialogBox(parent, message);
+    current_error_dialog = box;
+    box->add_callback(OK_BUTTON, error_dialog_cb, box);
+    // Without this Motif would centre the dialog over its parent instead.
+    XtVaSetValues(box->getwidget(), XmNdefaultPosition, False, XmNx, 500, XmNy, 500, nullptr);
+    box->manage();
+}
+
+void error_dialog(Widget parent, const char* message, XtCallbackProc ok, XtCallbackProc cancel) {
+    ErrDialogBox* box = new ErrDialogBox(parent, message);
+    current_error_dialog = box;
+    box->change_title(message_text(MSG_SET, MSG_ERROR_TITLE));
+    box->add_callback(OK_BUTTON, ok, nullptr);
+    if (cancel) {
+        box->add_callback(CANCEL_BUTTON, cancel, nullptr);
+        box->manage_button(CANCEL_BUTTON);
+        route_close_to(box->getwidget(), cancel);
+    }
+    box->manage();
+}
+
+void error_dialog_cb(Widget, XtPointer client_data, XtPointer) {
+    ErrDialogBox* box = client_data ? static_cast<ErrDialogBox*>(client_data) : current_error_dialog;
+    delete_error_dialog(box);
+}
+
+void close_warning_dialog() {
+    WarningDialogBox* box = current_warning_dialog;
+    current_warning_dialog = nullptr;
+    if (!box) return;
+    box->unmanage();
+    delete box;
+}
+
+void close_question_dialog() {
+    QuestionDialogBox* box = current_question_dialog;
+    current_question_dialog = nullptr;
+    if (!box) return;
+    box->unmanage();
+    delete box;
+}
+
+void display_question(Widget parent, const char* message, XtCallbackProc ok, XtCallbackProc cancel) {
+    close_question_dialog();
+    current_question_dialog = new QuestionDialogBox(parent, message);
+    current_question_dialog->add_callback(OK_BUTTON, ok, nullptr);
+    current_question_dialog->add_callback(CANCEL_BUTTON, cancel, nullptr);
+    current_question_dialog->manage();
+}
+
+void display_warning(Widget parent, const char* message, XtCallbackProc ok, XtCallbackProc cancel) {
+    close_warning_dialog();
+    current_warning_dialog = new WarningDialogBox(parent, message);
+    current_warning_dialog->add_callback(OK_BUTTON, ok, nullptr);
+    current_warning_dialog->add_callback(CANCEL_BUTTON, cancel, nullptr);
+    current_warning_dialog->manage();
+}
+
+void cancel_warning(Widget, XtPointer, XtPointer) { close_warning_dialog(); }

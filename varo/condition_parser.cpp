@@ -19,6 +19,7 @@ struct Token {
     std::string text;   // as written (keywords lower-cased); a string's value for Tok::String
     std::string shown;  // as written, for messages
     int line = 1, column = 1;
+    int end_line = 1, end_column = 1;  // just after the token
 };
 
 struct Failure {
@@ -95,6 +96,8 @@ public:
                 if (t.text == "<>") t.text = "!=";
                 t.shown = t.text;
             }
+            t.end_line = line_;
+            t.end_column = column_;
             out.push_back(t);
         }
     }
@@ -208,7 +211,11 @@ private:
                                      t.text == ">" || t.text == ">=");
     }
     const Token& take() { return t_[pos_ < t_.size() - 1 ? pos_++ : pos_]; }
-    [[noreturn]] void fail_here(const std::string& message) const { fail_at(peek().line, peek().column, message); }
+    // At the end of the code the place to point at is just after the last token.
+    [[noreturn]] void fail_here(const std::string& message) const {
+        if (peek().kind == Tok::End && pos_ > 0) fail_at(prev().end_line, prev().end_column, message);
+        fail_at(peek().line, peek().column, message);
+    }
 
     static NodePtr node(ConditionNode::Kind kind, const Token& at, std::string op = {}) {
         auto n = std::make_unique<ConditionNode>();

@@ -46,6 +46,7 @@ TEST(ConditionParser, RefusalsSayWhereAndWhat) {
     EXPECT_EQ(error(""), "line 1, column 1: expected a condition");
     EXPECT_EQ(error("  # only a comment\n"), "line 2, column 1: expected a condition");
     EXPECT_EQ(error("a == 1 and\nb >"), "line 2, column 4: expected a value after '>'");
+    EXPECT_EQ(error("a >  # nothing after\n\n"), "line 1, column 4: expected a value after '>'");
     EXPECT_EQ(error("a == 1 and\n   ) "), "line 2, column 4: expected a value after 'and', found ')'");
     EXPECT_EQ(error("(a > 1"), "line 1, column 7: expected ')' after '1' to close the '(' at line 1, column 1");
     EXPECT_EQ(error("a > 1)"), "line 1, column 6: expected 'and', 'or' or the end after '1', found ')'");

@@ -1,0 +1,204 @@
+// varoctl as a user runs it: exit statuses, messages, and export/import through files.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "support/process.h"
+#include "support/store_fixture.h"
+
+using testenv::ProcessResult;
+
+namespace {
+
+class Varoctl : public ::testing::Test {
+protected:
+    ProcessResult run(std::vector<std::string> args, const std::string& input = "", const std::string& store = "") {
+        args.insert(args.begin(), {"--store", store.empty() ? spec() : store});
+        return testenv::run_process(VAROCTL_BINARY, args, input);
+    }
+    std::string spec() const { return "sqlite:" + dir.path() + "/a.db"; }
+    std::string file(const std::string& name) const { return dir.path() + "/" + name; }
+    static std::string read(const std::string& path) {
+        std::ifstream in(path, std::ios::binary);
+        std::stringstream s;
+        s << in.rdbuf();
+        return s.str();
+    }
+    static void write(const std::string& path, const std::string& text) { std::ofstream(path, std::ios::binary) << text; }
+
+    testenv::TempDir dir;
+};
+
+const char* const kTemplateFile = R"({
+  "format": "tarnwright-varo",
+  "format_version": 1,
+  "severities": [ { "name": "Warning", "value": 5, "color": "gold" } ],
+  "poll_rates": [ { "name": "Fast", "rate": 10 } ],
+  "conditions": [ { "name": "Hot", "descr": "too hot", "code": "# degrees\ntemp > 70\n" } ],
+  "templates": [ {
+    "name": "Thermo", "descr": "Watches the temperature",
+    "states": [
+      { "name": "Ground", "descr": "", "severity": "Normal", "poll_rate": "default_rate" },
+      { "name": "Warm", "descr": "getting warm", "severity": "Warning", "poll_rate": "Fast" }
+    ],
+    "transitions": [
+      { "from": "Ground", "to": "Warm", "condition": "Hot", "actions": [
+        { "kind": "COMMAND", "arg0": "\"/usr/bin/logger\"", "arg1": "\"warm\"" },
+        { "kind": "CONDITION", "arg0": "LinkDown", "arg1": "" } ] },
+      { "from": "Warm", "to": "Ground", "condition": "LinkDown", "actions": [] }
+    ]
+  } ]
+}
+)";
+
+std::string replaced(std::string text, const std::string& from, const std::string& to) {
+    std::size_t at = text.find(from);
+    if (at == std::string::npos) ADD_FAILURE() << "no " << from;
+    else text.replace(at, from.size(), to);
+    return text;
+}
+
+TEST_F(Varoctl, HelpVersionAndUsageErrors) {
+    ProcessResult r = testenv::run_process(VAROCTL_BINARY, {"--help"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_NE(r.out.find("Usage: varoctl"), std::string::npos);
+    EXPECT_TRUE(r.err.empty());
+    r = testenv::run_process(VAROCTL_BINARY, {"--version"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out.rfind("varoctl ", 0), 0u);
+
+    // Each usage mistake: status 2, a message on stderr, nothing on stdout, no store made.
+    for (const std::vector<std::string>& bad : std::vector<std::vector<std::string>>{
+             {}, {"frobnicate"}, {"list"}, {"list widgets"}, {"list", "widgets"}, {"show", "template"},
+             {"add", "severity", "X", "high", "red"}, {"add", "pollrate", "F", "-1"}, {"delete", "template", "a", "b"},
+             {"export", "--template"}, {"export", "a", "b"}, {"import"}, {"--bogus", "init"}}) {
+        r = run(bad);
+        std::string shown;
+        for (const auto& a : bad) shown += a + " ";
+        EXPECT_EQ(r.status, 2) << shown << r.err;
+        EXPECT_EQ(r.err.rfind("varoctl: ", 0), 0u) << shown;
+        EXPECT_TRUE(r.out.empty()) << shown;
+    }
+    EXPECT_FALSE(std::filesystem::exists(file("a.db")));
+}
+
+TEST_F(Varoctl, CommandsAndTheirFailures) {
+    EXPECT_EQ(run({"init"}).status, 0);
+    EXPECT_EQ(run({"add", "severity", "Warning", "5", "gold"}).status, 0);
+    EXPECT_EQ(run({"add", "pollrate", "Fast", "10"}).status, 0);
+    EXPECT_EQ(run({"add", "condition", "Hot", "too hot"}, "temp > 70\n").status, 0);  // code from stdin
+    write(file("code"), "temp >= 90");
+    EXPECT_EQ(run({"add", "condition", "Boiling", "very hot", file("code")}).status, 0);
+
+    ProcessResult r = run({"list", "severities"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_NE(r.out.find("Warning"), std::string::npos);
+    EXPECT_NE(run({"list", "pollrates"}).out.find("Fast"), std::string::npos);
+    r = run({"show", "condition", "Boiling"});
+    EXPECT_NE(r.out.find("temp >= 90"), std::string::npos) << r.out;
+
+    // Store refusals: status 1 and the store's reason.
+    r = run({"add", "condition", "Broken", ""}, "temp >");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("line 1, column 7: expected a value after '>'"), std::string::npos) << r.err;
+    r = run({"add", "severity", "Warning", "6", "gold"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("already exists"), std::string::npos) << r.err;
+    EXPECT_EQ(run({"add", "severity", "Big", "40000", "red"}).status, 1);
+    EXPECT_EQ(run({"delete", "pollrate", "Nope"}).status, 1);
+    EXPECT_EQ(run({"show", "template", "Nope"}).status, 1);
+    EXPECT_EQ(run({"add", "condition", "X", "", file("missing")}).status, 1);
+
+    write(file("t.json"), kTemplateFile);
+    r = run({"import", file("t.json")});
+    ASSERT_EQ(r.status, 0) << r.err;
+    r = run({"show", "template", "Thermo"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_NE(r.out.find("-> Warm on Hot"), std::string::npos) << r.out;
+    EXPECT_EQ(run({"list", "templates"}).out.rfind("Thermo", 0), 0u);
+
+    r = run({"delete", "condition", "Hot"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("used by template \"Thermo\""), std::string::npos) << r.err;
+
+    EXPECT_EQ(run({"run", "Thermo", "rack7"}).status, 0);
+    EXPECT_EQ(run({"running"}).out, "rack7                   Thermo\n");
+    r = run({"delete", "template", "Thermo"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("template is running on rack7"), std::string::npos) << r.err;
+    EXPECT_EQ(run({"stop", "Thermo", "rack7"}).status, 0);
+    EXPECT_EQ(run({"stop", "Thermo", "rack7"}).status, 1);
+    EXPECT_EQ(run({"delete", "template", "Thermo"}).status, 0);
+    EXPECT_EQ(run({"delete", "condition", "Hot"}).status, 0);
+
+    r = run({"init"}, "", "nowhere:at-all");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("unknown store"), std::string::npos);
+}
+
+TEST_F(Varoctl, ExportImportRoundTripIsByteExact) {
+    write(file("t.json"), kTemplateFile);
+    ASSERT_EQ(run({"import", file("t.json")}).status, 0);
+    ASSERT_EQ(run({"add", "condition", "Quote", "has \"quotes\" and ünïcode"}, "msg == \"a\\\\b\" # tab\t\n").status, 0);
+    ProcessResult first = run({"export"});
+    ASSERT_EQ(first.status, 0) << first.err;
+    ASSERT_EQ(run({"export", file("all.json")}).status, 0);
+    EXPECT_EQ(read(file("all.json")), first.out);
+
+    std::string other = "sqlite:" + dir.path() + "/b.db";
+    ProcessResult imported = run({"import", "-"}, first.out, other);
+    ASSERT_EQ(imported.status, 0) << imported.err;
+    ProcessResult second = run({"export"}, "", other);
+    EXPECT_EQ(second.out, first.out);
+
+    // One template carries what it names, and imports on its own into a fresh store.
+    ProcessResult one = run({"export", "--template", "Thermo"});
+    ASSERT_EQ(one.status, 0);
+    EXPECT_EQ(one.out.find("\"Quote\""), std::string::npos);
+    EXPECT_NE(one.out.find("\"Warning\""), std::string::npos);
+    EXPECT_EQ(run({"import", "-"}, one.out, "sqlite:" + dir.path() + "/c.db").status, 0);
+    EXPECT_EQ(run({"export", "--template", "Thermo"}, "", "sqlite:" + dir.path() + "/c.db").out, one.out);
+    EXPECT_EQ(run({"export", "--template", "Nope"}).status, 1);
+}
+
+TEST_F(Varoctl, BadImportChangesNothingAndSaysWhere) {
+    ASSERT_EQ(run({"init"}).status, 0);
+    std::string before = run({"export"}).out;
+
+    struct Case {
+        std::string text, where;
+    } cases[] = {
+        {"{\n  \"format\": \"tarnwright-varo\",\n  \"format_version\": 1,\n  oops\n}", "line 4, column 3"},
+        {replaced(kTemplateFile, "\"Warning\", \"poll_rate\"", "\"Absent\", \"poll_rate\""),
+         "/templates/0/states/1/severity: no severity \"Absent\""},
+        {replaced(kTemplateFile, "temp > 70", "temp >"),
+         "/conditions/0: condition \"Hot\": line 2, column 7: expected a value after '>'"},
+        {replaced(kTemplateFile, "\"rate\": 10", "\"rate\": \"10\""), "/poll_rates/0/rate: expected a whole number"},
+        {replaced(kTemplateFile, "\"color\"", "\"colour\""), "/severities/0/colour: unknown key 'colour'"},
+        {replaced(kTemplateFile, "\"to\": \"Ground\"", "\"to\": \"Gone\""),
+         "/templates/0: template \"Thermo\": transition \"Warm\" -> \"Gone\": no state \"Gone\""},
+        {replaced(kTemplateFile, "\"format_version\": 1", "\"format_version\": 2"),
+         "/format_version: written by a newer program"},
+    };
+    for (const Case& c : cases) {
+        write(file("bad.json"), c.text);
+        ProcessResult r = run({"import", file("bad.json")});
+        EXPECT_EQ(r.status, 1) << c.where;
+        EXPECT_NE(r.err.find(file("bad.json") + ": " + c.where), std::string::npos) << r.err;
+        EXPECT_EQ(run({"export"}).out, before) << c.where;
+    }
+
+    // A template running here cannot be replaced: the whole import is refused.
+    write(file("t.json"), kTemplateFile);
+    ASSERT_EQ(run({"import", file("t.json")}).status, 0);
+    ASSERT_EQ(run({"run", "Thermo", "rack1"}).status, 0);
+    before = run({"export"}).out;
+    ProcessResult r = run({"import", "-"}, replaced(kTemplateFile, "\"value\": 5", "\"value\": 6"));
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("template is running on rack1"), std::string::npos) << r.err;
+    EXPECT_EQ(run({"export"}).out, before);
+}
+
+}  // namespace

@@ -1,0 +1,259 @@
+// The commands of varoctl.
+#include "varo/tools/commands.h"
+
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <iostream>
+#include <iterator>
+#include <map>
+#include <sstream>
+
+#include "varo/transfer.h"
+
+namespace varoctl {
+
+const char* const kUsage =
+    "Usage: varoctl [--store SPEC] COMMAND [ARGUMENTS]\n"
+    "\n"
+    "Commands:\n"
+    "  init                               create (and seed) the store\n"
+    "  list templates|conditions|severities|pollrates\n"
+    "  show template NAME | show condition NAME\n"
+    "  add severity NAME VALUE COLOR      VALUE 1 to 32767, COLOR an X colour name\n"
+    "  add pollrate NAME RATE             RATE 1 to 32767\n"
+    "  add condition NAME DESCR [FILE|-]  condition code from FILE or standard input\n"
+    "  delete severity|pollrate|condition|template NAME\n"
+    "  run TEMPLATE OBJECT                mark TEMPLATE as running on managed object OBJECT\n"
+    "  stop TEMPLATE OBJECT\n"
+    "  running                            list the templates running on managed objects\n"
+    "  export [--template NAME] [FILE|-]  write the store (or one template) as JSON\n"
+    "  import FILE|-                      add or replace everything in a JSON file, all or nothing\n"
+    "\n"
+    "Options:\n"
+    "  --store SPEC   sqlite:PATH, PATH.db, pg:CONNINFO or postgresql://...\n"
+    "                 (default: VARO_STORE, else the per-user store file)\n"
+    "  --help         this text\n"
+    "  --version      the program's version\n";
+
+namespace {
+
+struct Shape {
+    std::size_t min_args, max_args;  // after the command (and sub-command) words
+};
+
+// Command (with its sub-command where it has one) -> accepted argument counts.
+const std::map<std::string, Shape>& shapes() {
+    static const std::map<std::string, Shape> m = {
+        {"init", {0, 0}},
+        {"list templates", {0, 0}},
+        {"list conditions", {0, 0}},
+        {"list severities", {0, 0}},
+        {"list pollrates", {0, 0}},
+        {"show template", {1, 1}},
+        {"show condition", {1, 1}},
+        {"add severity", {3, 3}},
+        {"add pollrate", {2, 2}},
+        {"add condition", {2, 3}},
+        {"delete severity", {1, 1}},
+        {"delete pollrate", {1, 1}},
+        {"delete condition", {1, 1}},
+        {"delete template", {1, 1}},
+        {"run", {2, 2}},
+        {"stop", {2, 2}},
+        {"running", {0, 0}},
+        {"export", {0, 3}},
+        {"import", {1, 1}},
+    };
+    return m;
+}
+
+bool has_subcommand(const std::string& command) {
+    return command == "list" || command == "show" || command == "add" || command == "delete";
+}
+
+// The shape key of args and the arguments after it.
+std::pair<std::string, std::vector<std::string>> split(const std::vector<std::string>& args) {
+    if (args.empty()) throw UsageError("no command given");
+    std::string key = args[0];
+    std::size_t skip = 1;
+    if (has_subcommand(key)) {
+        if (args.size() < 2) throw UsageError("'" + key + "' needs what to " + key);
+        key += " " + args[1];
+        skip = 2;
+    }
+    auto it = shapes().find(key);
+    if (it == shapes().end())
+        throw UsageError(skip == 2 ? "unknown kind '" + args[1] + "' for '" + args[0] + "'"
+                                   : "unknown command '" + args[0] + "'");
+    std::vector<std::string> rest(args.begin() + static_cast<std::ptrdiff_t>(skip), args.end());
+    if (rest.size() < it->second.min_args) throw UsageError("'" + key + "' needs more arguments");
+    if (rest.size() > it->second.max_args) throw UsageError("too many arguments for '" + key + "'");
+    return {key, rest};
+}
+
+int number(const std::string& text, const char* what) {
+    if (text.empty() || text.size() > 9 || text.find_first_not_of("0123456789") != std::string::npos)
+        throw UsageError(std::string(what) + " must be a whole number, not '" + text + "'");
+    return std::stoi(text);
+}
+
+struct ExportArgs {
+    std::optional<std::string> template_name;
+    std::string file = "-";
+};
+
+ExportArgs export_args(const std::vector<std::string>& rest) {
+    ExportArgs e;
+    bool have_file = false;
+    for (std::size_t i = 0; i < rest.size(); ++i) {
+        if (rest[i] == "--template") {
+            if (i + 1 >= rest.size()) throw UsageError("--template needs a template name");
+            if (e.template_name) throw UsageError("--template given twice");
+            e.template_name = rest[++i];
+        } else if (have_file) {
+            throw UsageError("too many arguments for 'export'");
+        } else {
+            e.file = rest[i];
+            have_file = true;
+        }
+    }
+    return e;
+}
+
+std::string read_all(const std::string& file) {
+    if (file == "-") return std::string(std::istreambuf_iterator<char>(std::cin), std::istreambuf_iterator<char>());
+    std::ifstream in(file, std::ios::binary);
+    if (!in) throw Failure("cannot read " + file + ": " + std::strerror(errno));
+    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    if (in.bad()) throw Failure("cannot read " + file);
+    return text;
+}
+
+// Writes the whole text or leaves any old file as it was.
+void write_all(const std::string& file, const std::string& text, std::ostream& out) {
+    if (file == "-") {
+        out << text;
+        return;
+    }
+    std::string temp = file + ".tmp." + std::to_string(getpid());
+    {
+        std::ofstream f(temp, std::ios::binary | std::ios::trunc);
+        if (!f) throw Failure("cannot write " + file + ": " + std::strerror(errno));
+        f << text;
+        f.flush();
+        if (!f) {
+            std::remove(temp.c_str());
+            throw Failure("cannot write " + file);
+        }
+    }
+    if (std::rename(temp.c_str(), file.c_str()) != 0) {
+        int saved = errno;
+        std::remove(temp.c_str());
+        throw Failure("cannot write " + file + ": " + std::strerror(saved));
+    }
+}
+
+void show_template(const varo::TemplateDef& t, std::ostream& out) {
+    out << "Template: " << t.name << " (version " << t.version << ")\n";
+    out << "Description: " << t.descr << "\n";
+    for (const varo::State& s : t.states) {
+        out << "\nState " << s.name << ": severity " << s.severity << ", poll rate " << s.poll_rate;
+        if (!s.descr.empty()) out << " - " << s.descr;
+        out << "\n";
+        for (const varo::Transition& tr : t.transitions) {
+            if (tr.from != s.name) continue;
+            out << "  -> " << tr.to << " on " << tr.condition << "\n";
+            for (const varo::Action& a : tr.actions) {
+                out << "       " << a.kind << " " << a.arg0;
+                if (!a.arg1.empty()) out << " " << a.arg1;
+                out << "\n";
+            }
+        }
+    }
+}
+
+std::string padded(const std::string& s, std::size_t width) {
+    return s.size() >= width ? s + " " : s + std::string(width - s.size(), ' ');
+}
+
+}  // namespace
+
+void check_usage(const std::vector<std::string>& args) {
+    auto [key, rest] = split(args);
+    if (key == "export") export_args(rest);
+    if (key == "add severity") number(rest[1], "VALUE");
+    if (key == "add pollrate") number(rest[1], "RATE");
+}
+
+void run(const std::vector<std::string>& args, const std::function<std::unique_ptr<varo::Store>()>& open_store,
+         std::ostream& out) {
+    auto [key, rest] = split(args);
+    if (key == "export") {
+        ExportArgs e = export_args(rest);
+        auto store = open_store();
+        write_all(e.file, varo::export_json(*store, e.template_name), out);
+        return;
+    }
+    if (key == "import") {
+        std::string text = read_all(rest[0]);
+        auto store = open_store();
+        try {
+            varo::import_json(*store, text);
+        } catch (const varo::StoreError& e) {
+            throw varo::StoreError(e.kind(), (rest[0] == "-" ? "standard input" : rest[0]) + ": " + e.what());
+        }
+        return;
+    }
+    if (key == "add condition") {
+        std::string code = read_all(rest.size() > 2 ? rest[2] : "-");
+        open_store()->add_condition({rest[0], rest[1], code});
+        return;
+    }
+
+    auto store = open_store();
+    if (key == "init") {
+        out << "store " << store->describe() << " is ready (schema version " << store->schema_version() << ")\n";
+    } else if (key == "list templates") {
+        for (const auto& t : store->list_templates()) out << padded(t.name, 24) << t.descr << "\n";
+    } else if (key == "list conditions") {
+        for (const auto& c : store->list_conditions()) out << padded(c.name, 24) << c.descr << "\n";
+    } else if (key == "list severities") {
+        for (const auto& s : store->list_severities())
+            out << padded(s.name, 24) << padded(std::to_string(s.value), 6) << s.color << "\n";
+    } else if (key == "list pollrates") {
+        for (const auto& p : store->list_poll_rates()) out << padded(p.name, 24) << p.rate << "\n";
+    } else if (key == "show template") {
+        auto t = store->load_template(rest[0]);
+        if (!t) throw varo::StoreError(varo::StoreError::NotFound, "template \"" + rest[0] + "\" does not exist");
+        show_template(*t, out);
+    } else if (key == "show condition") {
+        auto c = store->find_condition(rest[0]);
+        if (!c) throw varo::StoreError(varo::StoreError::NotFound, "condition \"" + rest[0] + "\" does not exist");
+        out << "Condition: " << c->name << "\nDescription: " << c->descr << "\n\n" << c->code;
+        if (!c->code.empty() && c->code.back() != '\n') out << "\n";
+    } else if (key == "add severity") {
+        store->add_severity({rest[0], number(rest[1], "VALUE"), rest[2]});
+    } else if (key == "add pollrate") {
+        store->add_poll_rate({rest[0], number(rest[1], "RATE")});
+    } else if (key == "delete severity") {
+        store->delete_severity(rest[0]);
+    } else if (key == "delete pollrate") {
+        store->delete_poll_rate(rest[0]);
+    } else if (key == "delete condition") {
+        store->delete_condition(rest[0]);
+    } else if (key == "delete template") {
+        store->delete_template(rest[0]);
+    } else if (key == "run") {
+        store->set_running(rest[1], rest[0]);
+    } else if (key == "stop") {
+        store->set_stopped(rest[1], rest[0]);
+    } else if (key == "running") {
+        for (const auto& r : store->list_running()) out << padded(r.object, 24) << r.template_name << "\n";
+    }
+}
+
+}  // namespace varoctl

@@ -1,0 +1,54 @@
+// varoctl: administers a Varo store from the command line.
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "varo/tools/commands.h"
+
+#ifndef TARNWRIGHT_VERSION
+#define TARNWRIGHT_VERSION "1.2"
+#endif
+
+int main(int argc, char** argv) {
+    std::vector<std::string> args(argv + 1, argv + argc);
+    std::string spec;
+    std::vector<std::string> command;
+    try {
+        for (std::size_t i = 0; i < args.size(); ++i) {
+            const std::string& a = args[i];
+            if (!command.empty()) {
+                command.push_back(a);
+            } else if (a == "--help" || a == "-h") {
+                std::cout << varoctl::kUsage;
+                return 0;
+            } else if (a == "--version") {
+                std::cout << "varoctl " TARNWRIGHT_VERSION "\n";
+                return 0;
+            } else if (a == "--store") {
+                if (i + 1 >= args.size()) throw varoctl::UsageError("--store needs a store specification");
+                spec = args[++i];
+            } else if (a.rfind("--store=", 0) == 0) {
+                spec = a.substr(8);
+            } else if (a.size() > 1 && a[0] == '-' && a != "-") {
+                throw varoctl::UsageError("unknown option '" + a + "'");
+            } else {
+                command.push_back(a);
+            }
+        }
+        varoctl::check_usage(command);
+        if (spec.empty()) spec = varo::store_spec_for_host("localhost");
+        varoctl::run(command, [&] { return varo::open_store(spec); }, std::cout);
+        std::cout.flush();
+        if (!std::cout) {
+            std::cerr << "varoctl: cannot write the output\n";
+            return 1;
+        }
+        return 0;
+    } catch (const varoctl::UsageError& e) {
+        std::cerr << "varoctl: " << e.what() << "\nTry 'varoctl --help' for the commands.\n";
+        return 2;
+    } catch (const std::exception& e) {
+        std::cerr << "varoctl: " << e.what() << "\n";
+        return 1;
+    }
+}

@@ -1,0 +1,33 @@
+// The store's exchange file: every severity, poll rate, condition and template (or one
+// template with what it names) as pretty-printed JSON with a format version, and back.
+#ifndef TARNWRIGHT_VARO_TRANSFER_H
+#define TARNWRIGHT_VARO_TRANSFER_H
+
+#include <optional>
+#include <string>
+
+#include "varo/store.h"
+
+namespace varo {
+
+constexpr const char* kTransferFormat = "tarnwright-varo";
+constexpr int kTransferVersion = 1;
+
+// The whole store, or only the named template with the severities, poll rates and
+// conditions it names (so the file can be imported elsewhere). Lists are in name order and
+// keys in a fixed order, so the same contents always give the same bytes.
+// Throws StoreError(NotFound) for a template that does not exist.
+std::string export_json(Store& store, const std::optional<std::string>& template_name = std::nullopt);
+
+// Reads an exchange file, checking its shape and each object. Throws StoreError(Invalid)
+// saying where it is wrong: "line 3, column 14: ..." for bad JSON, a JSON pointer such as
+// "/templates/0/states/2/severity: ..." for a bad value.
+StoreContents parse_transfer(const std::string& text);
+
+// parse_transfer, then one transaction adding or replacing everything in it: a bad file
+// changes nothing.
+void import_json(Store& store, const std::string& text);
+
+}  // namespace varo
+
+#endif

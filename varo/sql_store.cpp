@@ -92,9 +92,16 @@ std::optional<TemplateDef> SqlStore::load_template(const std::string& name) {
             break;
         case 3: {
             // Actions come after all transitions, ordered by transition then position.
+            // Positions are written 0, 1, 2...; search only if a store holds others.
             std::int64_t owner = r.integer(1);
-            for (std::size_t t = 0; t < transition_positions.size(); ++t)
-                if (transition_positions[t] == owner) def.transitions[t].actions.push_back({r.text(3), r.text(4), r.text(5)});
+            std::size_t t = static_cast<std::size_t>(owner);
+            if (owner < 0 || t >= transition_positions.size() || transition_positions[t] != owner) {
+                t = 0;
+                while (t < transition_positions.size() && transition_positions[t] != owner) ++t;
+                if (t == transition_positions.size())
+                    throw StoreError(StoreError::Corrupt, "an action of template " + quoted(name) + " has no transition");
+            }
+            def.transitions[t].actions.push_back({r.text(3), r.text(4), r.text(5)});
             break;
         }
         default: throw StoreError(StoreError::Corrupt, "unexpected row reading template " + quoted(name));

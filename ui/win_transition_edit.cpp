@@ -25,6 +25,7 @@ void build_menus()
                                    {&tran_action_parent, &tran_action_label, &tran_action_option}, 312, 24);
     transition_none_button = make_push_button(tran_action_parent, "transition_none_button", {call(transition_none_cb)});
     set_catalogue_label(transition_none_button, 1006);
+    XtVaSetValues(tran_action, XmNmenuHistory, transition_none_button, nullptr);
     transition_command_button =
         make_push_button(tran_action_parent, "transition_command_button", {call(transition_command_cb)});
     transition_mail_button = make_push_button(tran_action_parent, "transition_mail_button", {call(transition_mail_cb)});
@@ -68,5 +69,9 @@ Widget create_transition_edit_win(Widget parent)
                    to_form(384), 80);
     make_field_row(te_transition_edit_form, "tran_edit_label2", tran_edit_label2, "tran_edit_text2", tran_edit_text2,
                    to_widget(tran_edit_text1, 4), 80);
+    // The action menu starts at "<none>": its operands and the condition name wait for a kind.
+    for (Widget w : {tran_edit_label1, tran_edit_text1, tran_edit_label2, tran_edit_text2, condition_action_label,
+                     condition_action_option})
+        XtSetSensitive(w, False);
     return transition_edit_win;
 }

@@ -1,0 +1,76 @@
+// See engine_fixture.h.
+#include "engine_fixture.h"
+
+#include <cstdlib>
+
+int EngineTest::hook_calls = 0;
+
+namespace {
+void count_hook(Error* e) {
+    ++EngineTest::hook_calls;
+    e->reset_error();
+}
+}  // namespace
+
+void EngineTest::SetUp() {
+    spec = testenv::scratch_sqlite_spec(dir);
+    setenv("VARO_STORE", spec.c_str(), 1);
+    hook_calls = 0;
+    Error::error_entry_callback = count_hook;
+    ASSERT_TRUE(qori_init("")) << qori_error_str;
+}
+
+void EngineTest::TearDown() {
+    qori_shutdown();
+    Error::error_entry_callback = nullptr;
+    unsetenv("VARO_STORE");
+}
+
+std::unique_ptr<varo::Store> EngineTest::other_client() const { return varo::open_store(spec); }
+
+Qor_Defn EngineTest::grounded(const char* name) {
+    Qor_Defn t = qori_template_create(name, "test template");
+    EXPECT_TRUE(t.is_valid()) << qori_error_str;
+    EXPECT_TRUE(qori_state_add(t, "Ground", "Poll", "Normal", "default")) << qori_error_str;
+    return t;
+}
+
+std::vector<std::string> state_names(const Qor_Defn& t) {
+    Qor_StateQueue q;
+    t.get_statesq(q);
+    std::vector<std::string> out;
+    while (!q.empty()) out.push_back(q.deq().name());
+    return out;
+}
+
+std::vector<std::string> transitions_of(const Qor_Defn& t, const char* from) {
+    Qor_State any = t.find_state("Ground");
+    Qor_State f = from ? t.find_state(from) : Qor_State();
+    Qor_TransitionQueue q;
+    any.get_transitionsq(q, f, Qor_State());
+    std::vector<std::string> out;
+    while (!q.empty()) {
+        Qor_Transition tr = q.deq();
+        out.push_back(std::string(tr.from_state().name()) + ">" + tr.to_state().name() + ":" + tr.name());
+    }
+    return out;
+}
+
+std::vector<std::string> actions_of(const Qor_Transition& tr) {
+    Qor_AInstanceQueue q;
+    tr.get_aiq(q);
+    std::vector<std::string> out;
+    while (!q.empty()) {
+        Qor_AInstance a = q.deq();
+        out.push_back(std::string(a.name()) + " " + a.arg(0).str() + " " + a.arg(1).str());
+    }
+    return out;
+}
+
+std::vector<std::string> album_names(QoriAlbumKind kind) {
+    DataElemQueue q;
+    Qor_GenericAlbum(kind).get_all(q);
+    std::vector<std::string> out;
+    while (!q.empty()) out.push_back(q.deq().name());
+    return out;
+}

@@ -1,0 +1,114 @@
+// Templates: working copies against what is stored, and every way of writing them.
+#include "engine_fixture.h"
+
+using Strings = std::vector<std::string>;
+
+TEST_F(EngineTest, UnsavedEditsStayInTheWorkingCopyUntilSaved) {
+    Qor_Defn t = grounded("report");
+    ASSERT_TRUE(qori_template_store(t, "report", "first"));
+    EXPECT_STREQ(t.stored_name(), "report");
+    EXPECT_EQ(album_names(QORI_ALBUM_TEMPLATES), Strings({"report"}));
+
+    ASSERT_TRUE(qori_state_add(t, "Down", "Poll", "Critical", "link down"));
+    Qor_Defn other = qori_template_find("report");
+    EXPECT_EQ(state_names(other), Strings({"Ground"})) << "an unsaved edit leaked";
+    EXPECT_EQ(other_client()->load_template("report")->states.size(), 1u);
+
+    ASSERT_TRUE(qori_template_add(t, "report", "second")) << qori_error_str;
+    EXPECT_EQ(state_names(qori_template_find("report")), Strings({"Ground", "Down"}));
+    EXPECT_STREQ(qori_template_find("report").descr(), "second");
+    // The copy read before the save is a copy: it still shows what it read.
+    EXPECT_EQ(state_names(other), Strings({"Ground"}));
+
+    Qor_Defn same = t;  // copies of a handle share one working copy
+    ASSERT_TRUE(qori_state_delete(same, "Down"));
+    EXPECT_EQ(state_names(t), Strings({"Ground"}));
+}
+
+TEST_F(EngineTest, LostUpdatesAreRefused) {
+    Qor_Defn t = grounded("shared");
+    ASSERT_TRUE(qori_template_store(t, "shared", "d"));
+    Qor_Defn first = qori_template_find("shared");
+    Qor_Defn second = qori_template_find("shared");
+    ASSERT_TRUE(qori_state_add(first, "A", "Poll", "Minor", ""));
+    ASSERT_TRUE(qori_state_add(second, "B", "Poll", "Minor", ""));
+
+    ASSERT_TRUE(qori_template_add(first, "shared", "d")) << qori_error_str;
+    EXPECT_FALSE(qori_template_add(second, "shared", "d"));
+    EXPECT_NE(std::string(qori_error_str).find("changed by another client"), std::string::npos) << qori_error_str;
+    EXPECT_EQ(state_names(qori_template_find("shared")), Strings({"Ground", "A"}));
+    // The winner can go on saving: its copy knows the version it wrote.
+    ASSERT_TRUE(qori_state_add(first, "C", "Poll", "Minor", ""));
+    EXPECT_TRUE(qori_template_add(first, "shared", "d")) << qori_error_str;
+}
+
+TEST_F(EngineTest, StoreCopyAndReplaceWriteWholeDefinitions) {
+    Qor_Defn t = grounded("base");
+    ASSERT_TRUE(qori_transition_add(t, "Ground", "Ground", "LinkDown", nullptr, nullptr, nullptr));
+    ASSERT_TRUE(qori_template_store(t, "base", "the base"));
+
+    ASSERT_TRUE(qori_state_add(t, "Extra", "Poll", "Major", ""));
+    Qor_Defn copy = qori_template_copy(t, "derived", "a copy");
+    ASSERT_TRUE(copy.is_valid()) << qori_error_str;
+    EXPECT_STREQ(copy.name(), "derived");
+    EXPECT_STREQ(copy.stored_name(), "derived");
+    EXPECT_EQ(state_names(copy), Strings({"Ground", "Extra"}));
+    EXPECT_EQ(transitions_of(copy), Strings({"Ground>Ground:LinkDown"}));
+    EXPECT_EQ(state_names(qori_template_find("base")), Strings({"Ground"})) << "copy touched the original";
+    EXPECT_NE(copy.working_copy(), t.working_copy());
+
+    // Replace overwrites what is stored under the name, whatever its version.
+    Qor_Defn replaced = qori_template_replace(t, "derived", "replaced");
+    ASSERT_TRUE(replaced.is_valid()) << qori_error_str;
+    EXPECT_STREQ(qori_template_find("derived").descr(), "replaced");
+    Qor_Defn fresh = grounded("fresh");
+    EXPECT_TRUE(qori_template_replace(fresh, "brand_new", "d").is_valid()) << "replace also inserts";
+    EXPECT_EQ(album_names(QORI_ALBUM_TEMPLATES), Strings({"base", "brand_new", "derived"}));
+}
+
+TEST_F(EngineTest, TemplateWritesAreRefusedWithAReason) {
+    Qor_Defn t = grounded("one");
+    EXPECT_FALSE(qori_template_add(t, "one", "d")) << "add before the first store";
+    ASSERT_TRUE(qori_template_store(t, "one", "d"));
+    Qor_Defn other = grounded("two");
+    EXPECT_FALSE(qori_template_store(other, "one", "d"));
+    EXPECT_NE(std::string(qori_error_str).find("already exists"), std::string::npos) << qori_error_str;
+    EXPECT_FALSE(qori_template_copy(other, "one", "d").is_valid());
+    EXPECT_FALSE(qori_template_add(t, "other_name", "d")) << "add saves in place only";
+
+    Qor_Defn empty = qori_template_create("empty", "no states");
+    EXPECT_FALSE(qori_template_store(empty, "empty", "d"));
+    EXPECT_NE(std::string(qori_error_str).find("no states"), std::string::npos) << qori_error_str;
+
+    EXPECT_FALSE(qori_template_create("two words", "d").is_valid());
+    EXPECT_FALSE(qori_template_create("", "d").is_valid());
+    EXPECT_FALSE(qori_template_store(other, "x", std::string(256, 'd').c_str()));
+    EXPECT_TRUE(qori_template_store(other, "x", std::string(255, 'd').c_str())) << qori_error_str;
+    EXPECT_FALSE(qori_template_find("missing").is_valid());
+    EXPECT_FALSE(qori_template_delete(empty)) << "never stored";
+    Qor_Defn null_handle;
+    EXPECT_FALSE(qori_template_add(null_handle, "one", "d"));
+    EXPECT_FALSE(qori_state_add(null_handle, "S", "Poll", "Normal", ""));
+    EXPECT_EQ(album_names(QORI_ALBUM_TEMPLATES), Strings({"one", "x"}));
+}
+
+TEST_F(EngineTest, RunningTemplatesCannotBeSavedReplacedOrDeleted) {
+    Qor_Defn t = grounded("live");
+    ASSERT_TRUE(qori_template_store(t, "live", "d"));
+    other_client()->set_running("router1", "live");
+    int before = hook_calls;
+
+    EXPECT_FALSE(qori_template_add(t, "live", "d"));
+    EXPECT_NE(std::string(qori_error_str).find("in use"), std::string::npos) << qori_error_str;
+    EXPECT_FALSE(qori_template_replace(t, "live", "d").is_valid());
+    EXPECT_FALSE(qori_template_delete(t));
+    EXPECT_NE(std::string(qori_error_str).find("running"), std::string::npos) << qori_error_str;
+    EXPECT_EQ(hook_calls, before + 3) << "every refusal calls the error hook once";
+    EXPECT_TRUE(qori_template_find("live").is_valid());
+
+    other_client()->set_stopped("router1", "live");
+    EXPECT_TRUE(qori_template_delete(t)) << qori_error_str;
+    EXPECT_FALSE(qori_template_find("live").is_valid());
+    EXPECT_EQ(t.stored_name(), nullptr);
+    EXPECT_TRUE(qori_template_store(t, "live", "again")) << "a deleted copy can be stored anew";
+}

@@ -31,6 +31,8 @@ void poll_store(Engine& e) {
         if (report.disconnected) e.lost = true;
     } catch (const varo::StoreError& err) {
         refuse_store_error("Polling Varo for changes", err);
+    } catch (const std::exception& err) {
+        refuse(ERR_INTERNAL, std::string("Polling Varo for changes: ") + err.what());
     }
 }
 }  // namespace
@@ -63,6 +65,9 @@ char qori_attach_store(std::unique_ptr<varo::Store> store) {
     } catch (const varo::StoreError& err) {
         e.store.reset();
         return refuse_store_error("Cannot open Varo", err);
+    } catch (const std::exception& err) {
+        e.store.reset();
+        return refuse(ERR_INTERNAL, std::string("Cannot open Varo: ") + err.what());
     }
     return 1;
 }

@@ -30,16 +30,13 @@ char write_object(const char* what, const char* name, Fn&& fn, QoriAlbumKind alb
     return 1;
 }
 
-bool check_color(const char* color) {
-    if (color && std::string(color).size() > QORI_NAME_MAX)
-        return refuse(ERR_INVALID, "Color name is longer than " + std::to_string(QORI_NAME_MAX) + " characters");
-    return true;
-}
+// Colours are X colour names written as one word, as the editor's field takes them.
+bool check_color(const char* color) { return check_name("Color", color); }
 }  // namespace
 
 char qori_severity_add(const char* name, int value, const char* color) {
     if (!check_name("Severity", name) || !check_range("Severity value", value) || !check_color(color)) return 0;
-    varo::Severity s{name, value, color ? color : ""};
+    varo::Severity s{name, value, color};
     return write_object("Severity", name, [&](varo::Store& st) { st.add_severity(s); }, QORI_ALBUM_SEVERITIES);
 }
 

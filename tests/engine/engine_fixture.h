@@ -14,6 +14,10 @@
 #include "varo/store.h"
 
 class EngineTest : public ::testing::Test {
+public:
+    // Error hook calls since the test began.
+    static int hook_calls;
+
 protected:
     void SetUp() override;
     void TearDown() override;
@@ -22,9 +26,6 @@ protected:
     std::unique_ptr<varo::Store> other_client() const;
     // An unsaved template with the state "Ground" (Normal, Poll).
     Qor_Defn grounded(const char* name);
-    // Error hook calls since the test began.
-    static int hook_calls;
-
     testenv::ScratchDir dir;
     std::string spec;
 };

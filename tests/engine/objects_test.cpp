@@ -12,7 +12,9 @@ TEST_F(EngineTest, SeveritiesAndPollRatesAreCheckedAndWritten) {
     EXPECT_FALSE(qori_severity_add("Normal", 5, "pink")) << "exists";
     EXPECT_NE(std::string(qori_error_str).find("already exists"), std::string::npos) << qori_error_str;
     ASSERT_TRUE(qori_severity_add("Warm", 32767, "pink")) << qori_error_str;
-    ASSERT_TRUE(qori_severity_add("Cool", 1, "")) << qori_error_str;
+    EXPECT_FALSE(qori_severity_add("Cool", 1, ""));
+    EXPECT_FALSE(qori_severity_add("Cool", 1, "light blue"));
+    ASSERT_TRUE(qori_severity_add("Cool", 1, "LightBlue")) << qori_error_str;
     Qor_Severity warm = qorSeverity_Create("Warm");
     EXPECT_EQ(warm.value(), 32767);
     EXPECT_STREQ(warm.color(), "pink");

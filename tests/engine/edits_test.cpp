@@ -3,7 +3,7 @@
 
 using Strings = std::vector<std::string>;
 
-TEST_F(EngineTest, StatesAreCheckedAddedChangedAndDeleted) {
+TEST_P(EngineTest, StatesAreCheckedAddedChangedAndDeleted) {
     Qor_Defn t = grounded("t");
     EXPECT_FALSE(qori_state_add(t, "Ground", "Poll", "Normal", "")) << "duplicate";
     EXPECT_FALSE(qori_state_add(t, "", "Poll", "Normal", ""));
@@ -38,7 +38,7 @@ TEST_F(EngineTest, StatesAreCheckedAddedChangedAndDeleted) {
     EXPECT_FALSE(down.Store(empty)) << "a deleted state cannot be changed";
 }
 
-TEST_F(EngineTest, ActionsAreAppendedAndRemovedOneByOne) {
+TEST_P(EngineTest, ActionsAreAppendedAndRemovedOneByOne) {
     Qor_Defn t = grounded("t");
     ASSERT_TRUE(qori_state_add(t, "Down", "Poll", "Critical", ""));
     const char* cmd = "\"ls -l \"";
@@ -83,7 +83,7 @@ TEST_F(EngineTest, ActionsAreAppendedAndRemovedOneByOne) {
     EXPECT_EQ(actions_of(stored), Strings({"COMMAND \"ls -l \" \"\""}));
 }
 
-TEST_F(EngineTest, TransitionOrderFollowsMovesAndIsStored) {
+TEST_P(EngineTest, TransitionOrderFollowsMovesAndIsStored) {
     Qor_Defn t = grounded("t");
     ASSERT_TRUE(qori_state_add(t, "A", "Poll", "Minor", ""));
     ASSERT_TRUE(qori_state_add(t, "B", "Poll", "Major", ""));

@@ -3,6 +3,8 @@
 
 #include <cstdlib>
 
+#include "support/test_environment.h"
+
 int EngineTest::hook_calls = 0;
 
 namespace {
@@ -12,8 +14,15 @@ void count_hook(Error* e) {
 }
 }  // namespace
 
+VARO_STORE_SUITE(EngineTest);
+
 void EngineTest::SetUp() {
-    spec = testenv::scratch_sqlite_spec(dir);
+    if (GetParam() == testenv::Backend::PostgreSQL && !testenv::postgres_available()) {
+        if (testenv::postgres_required()) FAIL() << "VARO_TEST_PG is not set";
+        GTEST_SKIP() << "no PostgreSQL (VARO_TEST_PG) in this environment";
+    }
+    location = std::make_unique<testenv::StoreLocation>(GetParam());
+    spec = location->spec();
     setenv("VARO_STORE", spec.c_str(), 1);
     hook_calls = 0;
     Error::error_entry_callback = count_hook;
@@ -21,7 +30,7 @@ void EngineTest::SetUp() {
 }
 
 void EngineTest::TearDown() {
-    qori_shutdown();
+    qori_shutdown();  // before the location goes, so that no client holds it
     Error::error_entry_callback = nullptr;
     unsetenv("VARO_STORE");
 }

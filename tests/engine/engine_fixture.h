@@ -1,5 +1,5 @@
-// Each engine test connects the engine to a fresh store of its own and reads results
-// back as plain strings.
+// Each engine test connects the engine to a fresh store of its own, on each backend, and
+// reads results back as plain strings.
 #ifndef TARNWRIGHT_TESTS_ENGINE_FIXTURE_H
 #define TARNWRIGHT_TESTS_ENGINE_FIXTURE_H
 
@@ -10,10 +10,10 @@
 #include <vector>
 
 #include "platform/qori.h"
-#include "support/scratch_store.h"
+#include "support/store_fixture.h"
 #include "varo/store.h"
 
-class EngineTest : public ::testing::Test {
+class EngineTest : public ::testing::TestWithParam<testenv::Backend> {
 public:
     // Error hook calls since the test began.
     static int hook_calls;
@@ -26,7 +26,7 @@ protected:
     std::unique_ptr<varo::Store> other_client() const;
     // An unsaved template with the state "Ground" (Normal, Poll).
     Qor_Defn grounded(const char* name);
-    testenv::ScratchDir dir;
+    std::unique_ptr<testenv::StoreLocation> location;
     std::string spec;
 };
 

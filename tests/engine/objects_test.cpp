@@ -5,7 +5,7 @@
 
 using Strings = std::vector<std::string>;
 
-TEST_F(EngineTest, SeveritiesAndPollRatesAreCheckedAndWritten) {
+TEST_P(EngineTest, SeveritiesAndPollRatesAreCheckedAndWritten) {
     EXPECT_FALSE(qori_severity_add("Warm", 0, "pink"));
     EXPECT_FALSE(qori_severity_add("Warm", 32768, "pink"));
     EXPECT_FALSE(qori_severity_add("a b", 5, "pink"));
@@ -37,7 +37,7 @@ TEST_F(EngineTest, SeveritiesAndPollRatesAreCheckedAndWritten) {
     EXPECT_FALSE(qori_pollrate_delete(""));
 }
 
-TEST_F(EngineTest, ConditionsAreCheckedAndGuardedWhileTemplatesUseThem) {
+TEST_P(EngineTest, ConditionsAreCheckedAndGuardedWhileTemplatesUseThem) {
     ASSERT_TRUE(qori_condition_add("Cold", "too cold", "temperature < 5\n")) << qori_error_str;
     EXPECT_FALSE(qori_condition_add("Cold", "again", "temperature < 5\n"));
     EXPECT_FALSE(qori_condition_add("Bad", "d", "temperature < < 5\n"));
@@ -55,7 +55,7 @@ TEST_F(EngineTest, ConditionsAreCheckedAndGuardedWhileTemplatesUseThem) {
     EXPECT_FALSE(qori_condition_delete("Nope"));
 }
 
-TEST_F(EngineTest, ConditionTextOutlivesItsDeletionAndADispatch) {
+TEST_P(EngineTest, ConditionTextOutlivesItsDeletionAndADispatch) {
     ASSERT_TRUE(qori_condition_add("Hot", "too hot", "temperature > 40\n"));
     char descr[256];
     std::memset(descr, 'x', sizeof descr);

@@ -3,7 +3,7 @@
 
 using Strings = std::vector<std::string>;
 
-TEST_F(EngineTest, UnsavedEditsStayInTheWorkingCopyUntilSaved) {
+TEST_P(EngineTest, UnsavedEditsStayInTheWorkingCopyUntilSaved) {
     Qor_Defn t = grounded("report");
     ASSERT_TRUE(qori_template_store(t, "report", "first"));
     EXPECT_STREQ(t.stored_name(), "report");
@@ -25,7 +25,7 @@ TEST_F(EngineTest, UnsavedEditsStayInTheWorkingCopyUntilSaved) {
     EXPECT_EQ(state_names(t), Strings({"Ground"}));
 }
 
-TEST_F(EngineTest, LostUpdatesAreRefused) {
+TEST_P(EngineTest, LostUpdatesAreRefused) {
     Qor_Defn t = grounded("shared");
     ASSERT_TRUE(qori_template_store(t, "shared", "d"));
     Qor_Defn first = qori_template_find("shared");
@@ -42,7 +42,7 @@ TEST_F(EngineTest, LostUpdatesAreRefused) {
     EXPECT_TRUE(qori_template_add(first, "shared", "d")) << qori_error_str;
 }
 
-TEST_F(EngineTest, StoreCopyAndReplaceWriteWholeDefinitions) {
+TEST_P(EngineTest, StoreCopyAndReplaceWriteWholeDefinitions) {
     Qor_Defn t = grounded("base");
     ASSERT_TRUE(qori_transition_add(t, "Ground", "Ground", "LinkDown", nullptr, nullptr, nullptr));
     ASSERT_TRUE(qori_template_store(t, "base", "the base"));
@@ -66,7 +66,7 @@ TEST_F(EngineTest, StoreCopyAndReplaceWriteWholeDefinitions) {
     EXPECT_EQ(album_names(QORI_ALBUM_TEMPLATES), Strings({"base", "brand_new", "derived"}));
 }
 
-TEST_F(EngineTest, TemplateWritesAreRefusedWithAReason) {
+TEST_P(EngineTest, TemplateWritesAreRefusedWithAReason) {
     Qor_Defn t = grounded("one");
     EXPECT_FALSE(qori_template_add(t, "one", "d")) << "add before the first store";
     ASSERT_TRUE(qori_template_store(t, "one", "d"));
@@ -92,7 +92,7 @@ TEST_F(EngineTest, TemplateWritesAreRefusedWithAReason) {
     EXPECT_EQ(album_names(QORI_ALBUM_TEMPLATES), Strings({"one", "x"}));
 }
 
-TEST_F(EngineTest, RunningTemplatesCannotBeSavedReplacedOrDeleted) {
+TEST_P(EngineTest, RunningTemplatesCannotBeSavedReplacedOrDeleted) {
     Qor_Defn t = grounded("live");
     ASSERT_TRUE(qori_template_store(t, "live", "d"));
     other_client()->set_running("router1", "live");

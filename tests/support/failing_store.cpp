@@ -32,6 +32,7 @@ public:
     std::vector<varo::RunningTemplate> list_running() override { return check().list_running(); }
     void set_running(const std::string& o, const std::string& t) override { check().set_running(o, t); }
     void set_stopped(const std::string& o, const std::string& t) override { check().set_stopped(o, t); }
+    void import_contents(const varo::StoreContents& c) override { check().import_contents(c); }
     varo::ChangeReport poll_changes() override {
         if (fail->lost && fail->poll_reports) {
             varo::ChangeReport lost;

@@ -143,6 +143,9 @@ private:
                 types[i] = kInt8Oid;
                 values[i] = texts[i].c_str();
             } else if (const auto* s = std::get_if<std::string>(&params[i])) {
+                // Text goes over as a C string: a NUL inside would cut it short unnoticed.
+                if (s->find('\0') != std::string::npos)
+                    throw StoreError(StoreError::Invalid, "A text holding a NUL byte cannot be stored");
                 values[i] = s->c_str();
             }
         }

@@ -96,6 +96,8 @@ Settings connection_settings(const std::string& conninfo) {
     add_default("keepalives_idle", "5");
     add_default("keepalives_interval", "2");
     add_default("keepalives_count", "3");
+    // Keepalives stay quiet while sent data waits for its acknowledgement: bound that too.
+    add_default("tcp_user_timeout", "15000");
     add_default("connect_timeout", "5");
     add_default("application_name", "tarnwright");
     auto env_set = [](const char* name) {

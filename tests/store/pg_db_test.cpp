@@ -70,6 +70,9 @@ TEST(PgDb, BindsValuesAndTurnsConstraintsIntoRefusals) {
               StoreError::Invalid);
     EXPECT_EQ(kind_of([&] { db->exec("INSERT INTO conds VALUES ('e', ?)", {std::string()}); }), StoreError::Invalid);
     EXPECT_EQ(kind_of([&] { db->exec("SELECT ?, ?", {std::int64_t{1}}); }), StoreError::Corrupt);
+    EXPECT_EQ(kind_of([&] { db->exec("INSERT INTO conds VALUES ('f', ?)", {std::string("a\0b", 3)}); }),
+              StoreError::Invalid);
+    EXPECT_EQ(db->query("SELECT count(*) FROM conds")[0].integer(0), 1);
 }
 
 TEST(PgDb, AFailedTransactionLeavesNothingAndIsNotReportedAsDone) {

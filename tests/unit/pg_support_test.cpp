@@ -52,6 +52,7 @@ TEST(PgSettings, AddsKeepalivesAndDefaultDatabaseButKeepsWhatIsGiven) {
     EXPECT_EQ(m["keepalives_interval"], "2");
     EXPECT_EQ(m["keepalives_count"], "3");
     EXPECT_EQ(m["connect_timeout"], "5");
+    EXPECT_EQ(m["tcp_user_timeout"], "15000");
     EXPECT_EQ(m["application_name"], "tarnwright");
 
     m = settings_of("postgresql://ops@nms2:5433/inventory?connect_timeout=20");

@@ -140,10 +140,36 @@ int read_version(Db& db) {
 
 int stored_version(Db& db) { return read_version(db); }
 
+namespace {
+// PostgreSQL does not serialise CREATE TABLE IF NOT EXISTS between sessions: programs opening
+// one store take turns on a lock. It is taken before the transaction begins, so that the
+// transaction's snapshot already shows what the previous holder made (a serializable
+// transaction's snapshot is fixed by its first statement, which would be the lock itself).
+class SchemaLock {
+public:
+    explicit SchemaLock(Db& db) : db_(db), held_(db.dialect() == Dialect::PostgreSQL) {
+        if (held_) db_.query("SELECT pg_advisory_lock(?)", {kLockKey});
+    }
+    ~SchemaLock() {
+        try {
+            if (held_) db_.query("SELECT pg_advisory_unlock(?)", {kLockKey});
+        } catch (const StoreError&) {
+            // A lost session has let go of its locks already.
+        }
+    }
+    SchemaLock(const SchemaLock&) = delete;
+    SchemaLock& operator=(const SchemaLock&) = delete;
+
+private:
+    static constexpr std::int64_t kLockKey = 7263001;
+    Db& db_;
+    bool held_;
+};
+}  // namespace
+
 int apply(Db& db) {
+    SchemaLock lock(db);
     return in_transaction(db, [&] {
-        // PostgreSQL does not serialise CREATE TABLE IF NOT EXISTS between sessions.
-        if (db.dialect() == Dialect::PostgreSQL) db.query("SELECT pg_advisory_xact_lock(7263001)");
         db.exec("CREATE TABLE IF NOT EXISTS schema_version (version INTEGER NOT NULL)");
         int version = read_version(db);
         if (version > kLatestVersion)

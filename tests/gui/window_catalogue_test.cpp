@@ -438,7 +438,7 @@ TEST_F(WindowCatalogue, StatedSizesAndSettings)
         EXPECT_EQ(XmDIALOG_TEMPLATE, type) << XtName(box);
         EXPECT_FALSE(auto_unmanage) << XtName(box);
     }
-    Dimension min_w = 0, min_h = 0;
+    int min_w = 0, min_h = 0;  // WM hints are ints
     XtVaGetValues(transition_list_win, XmNminWidth, &min_w, XmNminHeight, &min_h, nullptr);
     EXPECT_EQ(150, min_w);
     EXPECT_EQ(200, min_h);

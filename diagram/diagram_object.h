@@ -41,10 +41,8 @@ public:
     // Stores the colour name and makes it the drawing colour (see set_color_hook).
     void set_color(const char* color_name);
 
-    // Drawing and selection; implemented by the drawing area (diagram/draw_area.cpp).
+    // Fills the state's circle in the current colour (diagram/draw_area.cpp).
     void draw_object();
-    void select_object();
-    void deselect_object();
 
     std::string name;        // state: its name; transition: its from-state
     std::string color;       // X colour name

@@ -1,0 +1,106 @@
+#include "app/notifications.h"
+
+#include <Xm/List.h>
+
+#include <string>
+#include <vector>
+
+#include "app/globals.h"
+#include "app/messages.h"
+#include "edit/exit_flows.h"
+#include "template/album_reader.h"
+#include "template/line_format.h"
+#include "template/list_items.h"
+#include "template/option_menus.h"
+#include "ui/message_dialogs.h"
+#include "ui/widgets.h"
+#include "ui/windows.h"
+
+// The work procedure of the main loop (app/).
+Boolean my_dispatcher(XtPointer client_data);
+
+namespace {
+
+// The album's lines, in the order one-by-one sorted insertion would give them.
+template <class Format>
+std::vector<std::string> album_lines(const Qor_GenericAlbum& album, Format format) {
+    std::vector<std::string> out;
+    for (const Qor_GenericImage& image : read_album(album)) out.push_back(format(image));
+    return lines::in_list_order(std::move(out));
+}
+
+}  // namespace
+
+void fill_template_list(bool refresh) {
+    std::size_t bound = refresh ? lines::TEMPLATE_REFRESH : lines::SERVER_LIST;
+    set_list_lines(ol_list, album_lines(qorDefnContainer(DataUnit()), [bound](const Qor_GenericImage& t) {
+                       return lines::template_line(t.name(), t.descr(), bound);
+                   }));
+}
+
+void fill_pollrate_list() {
+    set_list_lines(pollrate_list, album_lines(qorPollRateContainer(DataUnit()), [](const Qor_GenericImage& p) {
+                       return lines::pollrate_line(p.name(), Qor_PollRate(p).rate());
+                   }));
+    build_pollrate_buttons();
+}
+
+void fill_severity_list(bool start_up) {
+    std::size_t bound = start_up ? lines::SEVERITY_START : lines::SERVER_LIST;
+    set_list_lines(severity_list, album_lines(qorSeverityContainer(DataUnit()), [bound](const Qor_GenericImage& s) {
+                       Qor_Severity severity(s);
+                       return lines::severity_line(s.name(), severity.value(), severity.color(), bound);
+                   }));
+    build_severity_buttons();
+}
+
+void fill_condition_list() {
+    set_list_lines(ct_condition_list, album_lines(qorCondContainer(DataUnit()), [](const Qor_GenericImage& c) {
+                       return lines::condition_line(c.name());
+                   }));
+    build_condition_list();
+    build_action_list();
+}
+
+void init_template_win(Widget& parent) {
+    create_open_list_win(parent);
+    fill_template_list(false);
+}
+
+void init_pollrate_win(Widget& parent) {
+    create_pollrate_win(parent);
+    fill_pollrate_list();
+}
+
+void init_severity_win(Widget& parent) {
+    create_severity_edit_win(parent);
+    fill_severity_list(true);
+}
+
+void init_cond_win(Widget& parent) {
+    create_condition_text_win(parent);
+    fill_condition_list();
+}
+
+void update_template(void*, void*) {
+    fill_template_list(true);
+    int count = 0;
+    XtVaGetValues(ol_list, XmNitemCount, &count, nullptr);
+    if (count > 0) XmListSelectPos(ol_list, 1, True);
+}
+
+void update_pollrate(void*, void*) { fill_pollrate_list(); }
+void update_severity(void*, void*) { fill_severity_list(false); }
+void update_condition(void*, void*) { fill_condition_list(); }
+
+void disconnected_cb(void*, void*) { error_dialog(te_win, message_text(2, 8), exit_no_save, exit_no_save); }
+
+void register_callbacks() {
+    SchedContext context = SchedContext::current();
+    qorPollRateContainer(DataUnit()).add_callback(Callback(context, update_pollrate, nullptr), nullptr);
+    qorSeverityContainer(DataUnit()).add_callback(Callback(context, update_severity, nullptr), nullptr);
+    qorCondContainer(DataUnit()).add_callback(Callback(context, update_condition, nullptr), nullptr);
+    qorDefnContainer(DataUnit()).add_callback(Callback(context, update_template, nullptr), nullptr);
+    _qor_dimons3g.when(DataUnit("DISCONNECTED"), Callback(context, disconnected_cb, nullptr));
+    XtAppAddWorkProc(app_context, my_dispatcher, nullptr);
+}

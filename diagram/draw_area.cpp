@@ -1,0 +1,126 @@
+#include "diagram/draw_area.h"
+
+#include <Xm/DrawingA.h>
+#include <Xm/Xm.h>
+
+#include <cstring>
+#include <map>
+#include <string>
+
+#include "app/messages.h"
+#include "diagram/diagram_object.h"
+#include "ui/widgets.h"
+
+Display* draw_display = nullptr;
+GC gc = nullptr;
+
+namespace {
+
+const int FULL_CIRCLE = 360 * 64;
+const int CHAR_WIDTH = 6;  // all text placement assumes the server's default font
+
+struct Allocation {
+    bool ok;
+    unsigned long pixel;
+};
+
+// Colours by name for the drawing area's colormap; failures are remembered too.
+std::map<std::string, Allocation>& colour_cache() {
+    static std::map<std::string, Allocation> cache;
+    return cache;
+}
+
+Window canvas() { return sd_draw_area && XtIsRealized(sd_draw_area) ? XtWindow(sd_draw_area) : 0; }
+
+void draw_text(int x, int y, const std::string& text) {
+    XDrawString(draw_display, canvas(), gc, x, y, text.c_str(), static_cast<int>(text.size()));
+}
+
+// A transition's numbered label box: black outline, white inside, black count.
+void draw_label(DiagramObject& t) {
+    Window w = canvas();
+    XDrawRectangle(draw_display, w, gc, t.x, t.y, LABEL_WIDTH, LABEL_HEIGHT);
+    t.set_color("white");
+    XFillRectangle(draw_display, w, gc, t.x, t.y, LABEL_WIDTH, LABEL_HEIGHT);
+    t.set_color("black");
+    draw_text(t.x + 8, t.y + 10, std::to_string(t.num_conditions));
+}
+
+void draw_transition(DiagramObject& t) {
+    DiagramObject* to = find_by_name(t.transition.c_str());
+    DiagramObject* from = find_by_name(t.name.c_str());
+    if (!to || !from) return;
+    t.set_color("black");
+    const int half = STATE_SIZE / 2;
+    if (t.name != t.transition) {
+        XDrawLine(draw_display, canvas(), gc, from->x + half, from->y + half, to->x + half, to->y + half);
+        DiagramPoint mid = get_mid(from, to);
+        t.x = mid.x;
+        t.y = mid.y;
+    } else {
+        t.x = from->x + SELF_LABEL_OFFSET;
+        t.y = from->y + SELF_LABEL_OFFSET;
+        XDrawArc(draw_display, canvas(), gc, from->x + half, from->y + half, STATE_SIZE, STATE_SIZE, 0, FULL_CIRCLE);
+    }
+    draw_label(t);
+}
+
+void draw_state(DiagramObject& s) {
+    std::string own = s.color;
+    s.set_color(own.c_str());
+    XDrawArc(draw_display, canvas(), gc, s.x, s.y, STATE_SIZE, STATE_SIZE, 0, FULL_CIRCLE);
+    s.draw_object();
+    s.set_color("black");
+    int length = static_cast<int>(s.name.size());
+    draw_text(s.x + STATE_SIZE / 2 - (length / 2) * CHAR_WIDTH, s.y + STATE_SIZE / 2, s.name);
+    s.set_color(own.c_str());
+}
+
+}  // namespace
+
+void use_color(const char* color_name) {
+    if (!gc || !draw_display || !sd_draw_area || !color_name) return;
+    auto& cache = colour_cache();
+    auto it = cache.find(color_name);
+    if (it == cache.end()) {
+        XColor screen_colour, exact;
+        Colormap map = DefaultColormapOfScreen(XtScreen(sd_draw_area));
+        Allocation a = {XAllocNamedColor(draw_display, map, color_name, &screen_colour, &exact) != 0, 0};
+        if (a.ok)
+            a.pixel = screen_colour.pixel;
+        else
+            XtWarning(format_message(2, 402, {color_name}).c_str());
+        it = cache.emplace(color_name, a).first;
+    }
+    if (it->second.ok) XSetForeground(draw_display, gc, it->second.pixel);
+}
+
+void init_draw_area() {
+    if (!sd_draw_area) return;
+    draw_display = XtDisplay(sd_draw_area);
+    Screen* screen = XtScreen(sd_draw_area);
+    if (gc) XFreeGC(draw_display, gc);
+    colour_cache().clear();
+    XGCValues gcv;
+    gcv.foreground = BlackPixelOfScreen(screen);
+    gc = XCreateGC(draw_display, RootWindowOfScreen(screen), GCForeground, &gcv);
+    XSetLineAttributes(draw_display, gc, 3, LineSolid, CapRound, JoinRound);
+    XtVaSetValues(sd_draw_area, XmNuserData, gc, XmNunitType, XmPIXELS, nullptr);
+    XtAddCallback(sd_draw_area, XmNexposeCallback, redraw_diagram, nullptr);
+    set_color_hook(use_color);
+}
+
+void DiagramObject::draw_object() {
+    if (gc && canvas()) XFillArc(draw_display, canvas(), gc, x, y, STATE_SIZE, STATE_SIZE, 0, FULL_CIRCLE);
+}
+
+void draw_diagram() {
+    if (!gc || !canvas()) return;
+    XClearWindow(draw_display, canvas());
+    for (std::size_t i = 0; i < object_list.size(); ++i)
+        if (object_list.at(i)->type == TransitionObject) draw_transition(*object_list.at(i));
+    for (std::size_t i = 0; i < object_list.size(); ++i)
+        if (object_list.at(i)->type == StateObject) draw_state(*object_list.at(i));
+}
+
+void redraw_diagram(Widget, XtPointer, XtPointer) { draw_diagram(); }

@@ -1,0 +1,21 @@
+// Painting the diagram into sd_draw_area with one shared graphics context.
+#ifndef TARNWRIGHT_DIAGRAM_DRAW_AREA_H
+#define TARNWRIGHT_DIAGRAM_DRAW_AREA_H
+
+#include <X11/Intrinsic.h>
+
+extern Display* draw_display;
+extern GC gc;
+
+// Once, after the windows exist: the graphics context, the expose callback, colours.
+void init_draw_area();
+// Clears the drawing area and paints every transition, then every state.
+void draw_diagram();
+// The expose callback of sd_draw_area.
+void redraw_diagram(Widget w, XtPointer client_data, XtPointer call_data);
+
+// Makes a colour name the current foreground; each name is asked of the server once.
+// An unknown colour gives one warning and leaves the foreground as it was.
+void use_color(const char* color_name);
+
+#endif

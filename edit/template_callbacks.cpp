@@ -1,0 +1,96 @@
+// New, Open, Save and the overwrite confirmation, with their save-changes questions.
+#include "edit/template_callbacks.h"
+
+#include <Xm/List.h>
+
+#include "app/globals.h"
+#include "app/messages.h"
+#include "diagram/draw_area.h"
+#include "edit/callbacks.h"
+#include "template/line_format.h"
+#include "template/motif_text.h"
+#include "template/name_rules.h"
+#include "template/template_model.h"
+#include "ui/gui_utils.h"
+#include "ui/message_dialogs.h"
+#include "ui/widgets.h"
+
+namespace {
+
+std::string open_name() { return qor_handle.name() ? qor_handle.name() : ""; }
+
+void start_new() {
+    new_template();
+    draw_diagram();
+}
+
+void open_chosen() {
+    template_open();
+    draw_diagram();
+}
+
+}  // namespace
+
+void main_new_template_cb(Widget, XtPointer, XtPointer) {
+    if (!modified) {
+        BusyCursor busy(te_win);
+        start_new();
+        return;
+    }
+    display_question(te_win, format_message(2, 200, {open_name()}).c_str(), save_changes_new, save_changes_cancel);
+}
+
+void save_changes_new(Widget, XtPointer, XtPointer) {
+    close_question_dialog();
+    BusyCursor busy(te_win);
+    if (save_template()) start_new();
+}
+
+void save_changes_cancel(Widget, XtPointer, XtPointer) {
+    close_question_dialog();
+    BusyCursor busy(te_win);
+    start_new();
+}
+
+void open_button_cb(Widget, XtPointer, XtPointer) {
+    if (!modified) {
+        BusyCursor busy(te_win);
+        template_open();
+        return;
+    }
+    display_question(te_win, format_message(2, 228, {open_name()}).c_str(), save_changes_open, save_changes_remove);
+}
+
+void save_changes_open(Widget, XtPointer, XtPointer) {
+    close_question_dialog();
+    BusyCursor busy(te_win);
+    if (save_template()) open_chosen();
+}
+
+void save_changes_remove(Widget, XtPointer, XtPointer) {
+    close_question_dialog();
+    BusyCursor busy(te_win);
+    open_chosen();
+}
+
+void main_save_button_cb(Widget, XtPointer, XtPointer) {
+    BusyCursor busy(te_win);
+    save_template();
+}
+
+void ol_browse_cb(Widget, XtPointer, XtPointer call_data) {
+    auto* cbs = static_cast<XmListCallbackStruct*>(call_data);
+    if (!cbs || !cbs->item) return;
+    std::string word = lines::first_word(motif_text::plain(cbs->item));
+    copy_bounded(open_template, sizeof open_template, word);
+    XtSetSensitive(ol_ok_button, True);
+    XtSetSensitive(ol_delete_button, True);
+}
+
+void overwrite_template_cb(Widget, XtPointer, XtPointer) {
+    close_warning_dialog();
+    BusyCursor busy(te_win);
+    std::string name = name_word(motif_text::field(main_name));
+    std::string descr = normalise_description(motif_text::field(main_description));
+    overwrite_template(name.c_str(), descr.c_str());
+}

@@ -1,0 +1,14 @@
+// The answers of the template's confirmations and save-changes questions. The callbacks
+// the windows bind (New, Open, Save, the open list's selection) are in edit/callbacks.h.
+#ifndef TARNWRIGHT_EDIT_TEMPLATE_CALLBACKS_H
+#define TARNWRIGHT_EDIT_TEMPLATE_CALLBACKS_H
+
+#include <X11/Intrinsic.h>
+
+void overwrite_template_cb(Widget w, XtPointer client_data, XtPointer call_data);
+void save_changes_new(Widget w, XtPointer client_data, XtPointer call_data);
+void save_changes_cancel(Widget w, XtPointer client_data, XtPointer call_data);
+void save_changes_open(Widget w, XtPointer client_data, XtPointer call_data);
+void save_changes_remove(Widget w, XtPointer client_data, XtPointer call_data);
+
+#endif

@@ -1,0 +1,18 @@
+// Reading and writing the lines of a Motif list.
+#ifndef TARNWRIGHT_TEMPLATE_LIST_ITEMS_H
+#define TARNWRIGHT_TEMPLATE_LIST_ITEMS_H
+
+#include <X11/Intrinsic.h>
+
+#include <string>
+#include <vector>
+
+// The list's items as texts, in order.
+std::vector<std::string> list_lines(Widget list);
+// Replaces every item of the list by these lines, added in one call.
+void set_list_lines(Widget list, const std::vector<std::string>& lines);
+// Inserts one line in strcmp order: before the first item that sorts after it, else at
+// the end (so equal lines go after the existing one).
+void add_string(Widget list, const char* text);
+
+#endif

@@ -1,0 +1,224 @@
+#include "template/option_menus.h"
+
+#include <Xm/Form.h>
+#include <Xm/PushB.h>
+#include <Xm/PushBG.h>
+#include <Xm/RowColumn.h>
+
+#include <vector>
+
+#include "app/messages.h"
+#include "template/line_format.h"
+#include "template/list_items.h"
+#include "template/motif_text.h"
+#include "template/template_model.h"
+#include "template/text_view.h"
+#include "ui/widgets.h"
+
+namespace {
+
+// One rebuilt option menu: where it lives, what feeds it, and the globals that name it.
+struct MenuSpec {
+    const char* name;
+    const char* pulldown_name;
+    Widget* menu;
+    Widget* label;
+    Widget* option;
+    Widget* pulldown;
+    Widget* form;
+    Widget* source;
+    int label_number;  // set 2
+    int top, left;
+    bool bottom_to_form_top;  // the from-state menu also hangs from the form's top
+    int bottom;
+    XtCallbackProc activate;
+};
+
+// Used when no menu exists yet to take its place from.
+const MenuSpec tran_condition_spec = {"tran_condition", "tran_condition_parent", &tran_condition, &tran_condition_label,
+                                      &tran_condition_option, &tran_condition_parent, &te_transition_edit_form,
+                                      &ct_condition_list, 125, 280, 7, false, 0, nullptr};
+const MenuSpec condition_action_spec = {"condition_action", "condition_action_parent", &condition_action,
+                                        &condition_action_label, &condition_action_option, &condition_action_parent,
+                                        &te_transition_edit_form, &ct_condition_list, 126, 345, 27, false, 0, nullptr};
+const MenuSpec tran_from_state_spec = {"tran_from_state", "tran_from_state_parent", &tran_from_state,
+                                       &tran_from_state_label, &tran_from_state_option, &tran_from_state_parent,
+                                       &te_transition_edit_form, &state_edit_list, 127, 215, 32, true, -248, from_list};
+const MenuSpec tran_to_state_spec = {"tran_to_state", "tran_to_state_parent", &tran_to_state, &tran_to_state_label,
+                                     &tran_to_state_option, &tran_to_state_parent, &te_transition_edit_form,
+                                     &state_edit_list, 128, 248, 46, false, 0, nullptr};
+const MenuSpec ot_states_spec = {"ot_states", "ot_states_parent", &ot_states, &ot_states_label, &ot_states_option,
+                                 &ot_states_parent, &ot_form, &state_edit_list, 129, 175, 6, false, 0, show_list};
+const MenuSpec se_pollrate_spec = {"se_pollrate", "se_pollrate_parent", &se_pollrate, &se_pollrate_label,
+                                   &se_pollrate_option, &se_pollrate_parent, &state_edit_form, &pollrate_list,
+                                   130, 283, 11, false, 0, nullptr};
+const MenuSpec cs_pollrate_spec = {"cs_pollrate", "cs_pollrate_parent", &cs_pollrate, &cs_pollrate_label,
+                                   &cs_pollrate_option, &cs_pollrate_parent, &cs_form, &pollrate_list,
+                                   131, 81, 12, false, 0, nullptr};
+const MenuSpec se_severity_spec = {"se_severity", "se_severity_parent", &se_severity, &se_severity_label,
+                                   &se_severity_option, &se_severity_parent, &state_edit_form, &severity_list,
+                                   132, 315, 12, false, 0, nullptr};
+const MenuSpec cs_severity_spec = {"cs_severity", "cs_severity_parent", &cs_severity, &cs_severity_label,
+                                   &cs_severity_option, &cs_severity_parent, &cs_form, &severity_list,
+                                   133, 115, 13, false, 0, nullptr};
+
+// A form child's attachments, so that the new menu takes the old one's place.
+struct Attachments {
+    unsigned char kind[4] = {XmATTACH_NONE, XmATTACH_NONE, XmATTACH_NONE, XmATTACH_NONE};
+    int offset[4] = {0, 0, 0, 0};
+    int position[4] = {0, 0, 0, 0};
+    Widget widget[4] = {nullptr, nullptr, nullptr, nullptr};
+};
+
+const char* const attach_res[4] = {XmNtopAttachment, XmNbottomAttachment, XmNleftAttachment, XmNrightAttachment};
+const char* const offset_res[4] = {XmNtopOffset, XmNbottomOffset, XmNleftOffset, XmNrightOffset};
+const char* const position_res[4] = {XmNtopPosition, XmNbottomPosition, XmNleftPosition, XmNrightPosition};
+const char* const widget_res[4] = {XmNtopWidget, XmNbottomWidget, XmNleftWidget, XmNrightWidget};
+
+Attachments read_attachments(Widget w) {
+    Attachments a;
+    for (int i = 0; i < 4; ++i)
+        XtVaGetValues(w, attach_res[i], &a.kind[i], offset_res[i], &a.offset[i], position_res[i], &a.position[i],
+                      widget_res[i], &a.widget[i], nullptr);
+    return a;
+}
+
+Attachments table_attachments(const MenuSpec& spec) {
+    Attachments a;
+    a.kind[0] = XmATTACH_FORM;
+    a.offset[0] = spec.top;
+    a.kind[2] = XmATTACH_FORM;
+    a.offset[2] = spec.left;
+    if (spec.bottom_to_form_top) {
+        a.kind[1] = XmATTACH_OPPOSITE_FORM;
+        a.offset[1] = spec.bottom;
+    }
+    return a;
+}
+
+void apply_attachments(Widget w, const Attachments& a) {
+    for (int i = 0; i < 4; ++i) {
+        XtVaSetValues(w, attach_res[i], a.kind[i], offset_res[i], a.offset[i], nullptr);
+        if (a.kind[i] == XmATTACH_POSITION || a.kind[i] == XmATTACH_OPPOSITE_POSITION)
+            XtVaSetValues(w, position_res[i], a.position[i], nullptr);
+        if (a.kind[i] == XmATTACH_WIDGET || a.kind[i] == XmATTACH_OPPOSITE_WIDGET)
+            XtVaSetValues(w, widget_res[i], a.widget[i], nullptr);
+    }
+}
+
+// Siblings attached to the old menu are attached to the new one instead.
+void repoint_siblings(Widget form, Widget old_menu, Widget new_menu) {
+    WidgetList children = nullptr;
+    Cardinal count = 0;
+    XtVaGetValues(form, XmNchildren, &children, XmNnumChildren, &count, nullptr);
+    for (Cardinal c = 0; c < count; ++c) {
+        if (children[c] == old_menu || children[c] == new_menu || !XtIsRectObj(children[c])) continue;
+        for (int i = 0; i < 4; ++i) {
+            Widget target = nullptr;
+            XtVaGetValues(children[c], widget_res[i], &target, nullptr);
+            if (target == old_menu) XtVaSetValues(children[c], widget_res[i], new_menu, nullptr);
+        }
+    }
+}
+
+void rebuild(const MenuSpec& spec) {
+    Widget form = *spec.form;
+    if (!form) return;
+    std::vector<std::string> words;
+    for (const std::string& line : list_lines(*spec.source)) {
+        std::string word = lines::first_word(line);
+        if (!word.empty()) words.push_back(word);
+    }
+
+    Widget old_menu = *spec.menu;
+    Attachments place = old_menu ? read_attachments(old_menu) : table_attachments(spec);
+    Widget old_pulldown = *spec.pulldown;
+
+    Widget pulldown = XmCreatePulldownMenu(form, const_cast<char*>(spec.pulldown_name), nullptr, 0);
+    std::vector<Widget> entries;
+    entries.reserve(words.size() + 1);
+    if (words.empty()) {
+        // Nothing to offer: a placeholder that cannot be chosen, in a menu that cannot be used.
+        Widget none = XmCreatePushButton(pulldown, const_cast<char*>("none"), nullptr, 0);
+        set_string(none, message_text(2, 108));
+        XtSetSensitive(none, False);
+        entries.push_back(none);
+    }
+    for (std::size_t i = 0; i < words.size(); ++i) {
+        char* name = const_cast<char*>(words[i].c_str());
+        Widget entry = i == 0 ? XmCreatePushButton(pulldown, name, nullptr, 0)
+                              : XmCreatePushButtonGadget(pulldown, name, nullptr, 0);
+        if (spec.activate) XtAddCallback(entry, XmNactivateCallback, spec.activate, nullptr);
+        entries.push_back(entry);
+    }
+    XtManageChildren(entries.data(), static_cast<Cardinal>(entries.size()));
+
+    Arg args[1];
+    XtSetArg(args[0], XmNsubMenuId, pulldown);
+    Widget menu = XmCreateOptionMenu(form, const_cast<char*>(spec.name), args, 1);
+    apply_attachments(menu, place);
+    *spec.menu = menu;
+    *spec.pulldown = pulldown;
+    *spec.label = XmOptionLabelGadget(menu);
+    *spec.option = XmOptionButtonGadget(menu);
+    set_string(*spec.label, message_text(2, spec.label_number));
+    if (old_menu) {
+        repoint_siblings(form, old_menu, menu);
+        XtDestroyWidget(old_menu);
+    }
+    if (old_pulldown) XtDestroyWidget(old_pulldown);
+    if (words.empty()) XtSetSensitive(menu, False);
+    XtManageChild(menu);
+}
+
+}  // namespace
+
+std::string option_value(Widget option_menu) {
+    if (!option_menu) return std::string();
+    return motif_text::label(XmOptionButtonGadget(option_menu));
+}
+
+void build_condition_list() { rebuild(tran_condition_spec); }
+
+void build_action_list() {
+    rebuild(condition_action_spec);
+    if (option_value(tran_action) != "CONDITION") {
+        XtSetSensitive(condition_action_option, False);
+        XtSetSensitive(condition_action_label, False);
+    }
+}
+
+void build_from_state() { rebuild(tran_from_state_spec); }
+void build_to_state() { rebuild(tran_to_state_spec); }
+void build_order_state() { rebuild(ot_states_spec); }
+
+void build_state_list_buttons() {
+    build_from_state();
+    build_to_state();
+    build_order_state();
+}
+
+void build_se_pollrate() { rebuild(se_pollrate_spec); }
+void build_cs_pollrate() { rebuild(cs_pollrate_spec); }
+
+void build_pollrate_buttons() {
+    build_se_pollrate();
+    build_cs_pollrate();
+}
+
+void build_se_severity() { rebuild(se_severity_spec); }
+void build_cs_severity() { rebuild(cs_severity_spec); }
+
+void build_severity_buttons() {
+    build_se_severity();
+    build_cs_severity();
+}
+
+void from_list(Widget w, XtPointer, XtPointer) { get_transitions(transition_list, XtName(w)); }
+
+void show_list(Widget w, XtPointer, XtPointer) {
+    get_transitions(ot_list, XtName(w));
+    int count = 0;
+    XtVaGetValues(ot_list, XmNitemCount, &count, nullptr);
+    if (count > 0) XmListSelectPos(ot_list, 1, True);
+}

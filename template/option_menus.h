@@ -1,0 +1,30 @@
+// The option menus that offer states, conditions, poll rates and severities, each
+// destroyed and created anew from the list that feeds it.
+#ifndef TARNWRIGHT_TEMPLATE_OPTION_MENUS_H
+#define TARNWRIGHT_TEMPLATE_OPTION_MENUS_H
+
+#include <X11/Intrinsic.h>
+
+#include <string>
+
+void build_condition_list();
+void build_action_list();  // also: insensitive unless the action menu reads "CONDITION"
+void build_from_state();
+void build_to_state();
+void build_order_state();
+void build_state_list_buttons();
+void build_se_pollrate();
+void build_cs_pollrate();
+void build_pollrate_buttons();
+void build_se_severity();
+void build_cs_severity();
+void build_severity_buttons();
+
+// The text of an option menu's current choice.
+std::string option_value(Widget option_menu);
+
+// The activate callbacks of the from-state and order-state entries.
+void from_list(Widget w, XtPointer client_data, XtPointer call_data);
+void show_list(Widget w, XtPointer client_data, XtPointer call_data);
+
+#endif

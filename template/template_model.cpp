@@ -1,0 +1,192 @@
+#include "template/template_model.h"
+
+#include <Xm/List.h>
+
+#include <cstring>
+
+#include "app/globals.h"
+#include "app/messages.h"
+#include "diagram/diagram_object.h"
+#include "diagram/draw_area.h"
+#include "edit/callbacks.h"
+#include "template/album_reader.h"
+#include "template/motif_text.h"
+#include "template/name_rules.h"
+#include "template/text_view.h"
+#include "ui/message_dialogs.h"
+#include "ui/widgets.h"
+
+Qor_Defn qor_handle;
+int modified = 0;
+
+namespace {
+
+enum { GROUND_NAME_SIZE = 200 };
+
+const char* NONAME = "Noname";
+
+std::string open_name() { return qor_handle.name() ? qor_handle.name() : ""; }
+
+// The ground state, as the state editor adds a state.
+bool add_ground_state(const char* poll_rate, const char* severity) {
+    if (qori_state_add(qor_handle, "Ground", poll_rate, severity, "default")) return true;
+    error.reset_error();
+    error_dialog(main_template_parent, message_text(2, 320));
+    return false;
+}
+
+void clear_list(Widget list) {
+    if (list) XmListDeleteAllItems(list);
+}
+
+// Every failure of a write: the engine's error reset, the dialog, the status.
+int refuse_write(const std::string& dialog_text, const std::string& status) {
+    error.reset_error();
+    error_dialog(main_template_parent, dialog_text.c_str());
+    set_status(status);
+    return 0;
+}
+
+}  // namespace
+
+void set_string(Widget label, const char* text) {
+    if (!label) return;
+    motif_text::Compound s(text ? text : "");
+    XtVaSetValues(label, XmNlabelString, static_cast<XmString>(s), nullptr);
+}
+
+void set_status(const std::string& text) {
+    set_string(main_message_label, text.c_str());
+    set_string(sd_message_label, text.c_str());
+}
+
+void get_new_ground_pollrate(char* out) {
+    copy_bounded(out, GROUND_NAME_SIZE, choose_ground_pollrate(album_names(qorPollRateContainer(DataUnit()))));
+}
+
+void get_new_ground_sev(char* out) {
+    copy_bounded(out, GROUND_NAME_SIZE, choose_ground_severity(album_names(qorSeverityContainer(DataUnit()))));
+}
+
+void new_template() {
+    motif_text::set_field(main_name, NONAME);
+    motif_text::set_field(main_description, "No Description");
+    clear_list(main_text_list);
+    clear_list(ot_list);
+    clear_list(transition_list);
+    destroy_list();
+    modified = 0;
+    qor_handle = qori_template_create(NONAME, "None");
+
+    char severity[GROUND_NAME_SIZE] = "";
+    char poll_rate[GROUND_NAME_SIZE] = "";
+    get_new_ground_sev(severity);
+    get_new_ground_pollrate(poll_rate);
+    if (!add_ground_state(poll_rate, severity)) {
+        error_dialog(main_win_form, message_text(2, 114));
+        return;
+    }
+    reset_layout();
+    load_template();
+    build_state_list_window();
+    build_state_list_buttons();
+    set_status(format_message(2, 115, {open_name()}));
+}
+
+void template_open() {
+    reset_layout();
+    std::string name = name_word(open_template);
+    if (qor_handle.is_valid() && name == open_name()) return;
+
+    motif_text::set_field(main_name, name);
+    destroy_list();
+    qor_handle = qori_template_find(name.c_str());
+    if (qor_handle.is_valid() && load_template()) {
+        motif_text::set_field(main_name, name);
+        motif_text::set_field(main_description, qor_handle.descr() ? qor_handle.descr() : "");
+        build_state_list_window();
+        build_state_list_buttons();
+        draw_diagram();
+        modified = 0;
+        set_status(format_message(2, 123, {name}));
+        return;
+    }
+    error.reset_error();
+    error_dialog(open_list_win, message_text(2, 122));
+    new_template();
+    modified = 0;
+}
+
+int valid_description(const char* descr) {
+    if (descr && description_has_text(descr)) return 1;
+    error_dialog(main_template_parent, message_text(2, 124));
+    return 0;
+}
+
+int save_template() {
+    std::string text = motif_text::field(main_name);
+    switch (check_name(text)) {
+    case NameCheck::Blank:
+        return 0;
+    case NameCheck::HasSpace:
+        error_dialog(main_win_form, message_text(2, 241));
+        return 0;
+    case NameCheck::Ok:
+        break;
+    }
+    std::string name = name_word(text);
+    motif_text::set_field(main_name, name);
+    if (name == NONAME) {
+        error_dialog(main_win_form, message_text(2, 100));
+        return 0;
+    }
+    std::string raw = motif_text::field(main_description);
+    if (!valid_description(raw.c_str())) return 0;
+    std::string descr = normalise_description(raw);
+    motif_text::set_field(main_description, descr);
+
+    if (!qor_handle.is_valid()) {
+        // No template is open when start-up could not reach Varo.
+        error_dialog(main_win_form, message_text(2, 116));
+        return 0;
+    }
+    if (name != open_name() && qori_template_find(name.c_str()).is_valid()) {
+        display_warning(te_win, message_text(2, 101), overwrite_template_cb, cancel_warning);
+        return 0;
+    }
+    return write_template(name.c_str(), descr.c_str());
+}
+
+int write_template(const char* name, const char* descr) {
+    std::string current = open_name();
+    if (!qor_handle.is_valid() || current != name) {
+        if (qori_template_find(name).is_valid()) return refuse_write(message_text(2, 102), message_text(2, 103));
+        Qor_Defn result;
+        if (qor_handle.stored_name()) {
+            // The open template is stored under its old name: that one stays as it is.
+            result = qori_template_copy(qor_handle, name, descr);
+        } else if (qori_template_store(qor_handle, name, descr)) {
+            result = qor_handle;
+        }
+        if (!result.is_valid()) return refuse_write(message_text(2, 104), format_message(2, 105, {open_name()}));
+        qor_handle = result;
+    } else if (!qori_template_add(qor_handle, name, descr)) {
+        return refuse_write(message_text(2, 106), format_message(2, 107, {name}));
+    }
+    set_status(format_message(2, 110, {open_name()}));
+    modified = 0;
+    return 1;
+}
+
+int overwrite_template(const char* name, const char* descr) {
+    if (!qor_handle.is_valid()) return 0;
+    Qor_Defn result = qori_template_replace(qor_handle, name, descr);
+    if (!result.is_valid()) {
+        // Says why: typically the stored template is running on a managed object.
+        return refuse_write(format_message(2, 109, {qori_error_str}), format_message(2, 105, {open_name()}));
+    }
+    qor_handle = result;
+    set_status(format_message(2, 110, {open_name()}));
+    modified = 0;
+    return 1;
+}

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "app/globals.h"
+#include "app/main_loop.h"
 #include "app/messages.h"
 #include "edit/exit_flows.h"
 #include "template/album_reader.h"
@@ -15,9 +16,6 @@
 #include "ui/message_dialogs.h"
 #include "ui/widgets.h"
 #include "ui/windows.h"
-
-// The work procedure of the main loop (app/).
-Boolean my_dispatcher(XtPointer client_data);
 
 namespace {
 

@@ -1,6 +1,7 @@
 #include "template/option_menus.h"
 
 #include <Xm/Form.h>
+#include <Xm/List.h>
 #include <Xm/PushB.h>
 #include <Xm/PushBG.h>
 #include <Xm/RowColumn.h>
@@ -99,7 +100,7 @@ Attachments table_attachments(const MenuSpec& spec) {
 void apply_attachments(Widget w, const Attachments& a) {
     for (int i = 0; i < 4; ++i) {
         XtVaSetValues(w, attach_res[i], a.kind[i], offset_res[i], a.offset[i], nullptr);
-        if (a.kind[i] == XmATTACH_POSITION || a.kind[i] == XmATTACH_OPPOSITE_POSITION)
+        if (a.kind[i] == XmATTACH_POSITION)
             XtVaSetValues(w, position_res[i], a.position[i], nullptr);
         if (a.kind[i] == XmATTACH_WIDGET || a.kind[i] == XmATTACH_OPPOSITE_WIDGET)
             XtVaSetValues(w, widget_res[i], a.widget[i], nullptr);

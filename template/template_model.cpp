@@ -8,7 +8,7 @@
 #include "app/messages.h"
 #include "diagram/diagram_object.h"
 #include "diagram/draw_area.h"
-#include "edit/callbacks.h"
+#include "edit/template_callbacks.h"
 #include "template/album_reader.h"
 #include "template/motif_text.h"
 #include "template/name_rules.h"

@@ -1,0 +1,42 @@
+// The whole editor in process, started the way tarnedit starts it, over the fresh store
+// of gui::GuiTest, with a second client on the same store for "somebody else" writes.
+//
+//     TEST_F(EditorTest, Something) {
+//         other->add_poll_rate({"fast", 10});   // before start: what the server holds
+//         start_editor();                       // no -t: a new "Noname" template
+//         ...drive widgets with gui::...
+//         other->add_poll_rate({"slow", 90});
+//         dispatch();                           // the notifications arrive
+//     }
+#ifndef TARNWRIGHT_TESTS_SUPPORT_EDITOR_FIXTURE_H
+#define TARNWRIGHT_TESTS_SUPPORT_EDITOR_FIXTURE_H
+
+#include "support/gui_harness.h"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "varo/store.h"
+
+class EditorTest : public gui::GuiTest {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // Builds every window, fills the server lists, registers for notifications and opens
+    // `name` ("Noname": a new template), as start-up does after a successful connection.
+    void start_editor(const std::string& name = "Noname");
+    // Runs the platform's pending notifications, then the X events they caused.
+    void dispatch();
+
+    // Stores a template through the second client.
+    void store_template(const varo::TemplateDef& def);
+
+    std::unique_ptr<varo::Store> other;
+};
+
+// The names of the entries of an option menu's pulldown, in order.
+std::vector<std::string> menu_entries(Widget pulldown);
+
+#endif

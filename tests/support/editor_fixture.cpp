@@ -30,10 +30,9 @@ void EditorTest::TearDown() {
     gui::GuiTest::TearDown();
 }
 
-void EditorTest::start_editor(const std::string& name) {
-    gui::open_display();
+bool build_editor(const std::string& name) {
     copy_bounded(open_template, sizeof open_template, name);
-    ASSERT_TRUE(qori_init("localhost")) << qori_error_str;
+    if (!qori_init("localhost")) return false;
     static char invocation[] = "tarnedit";
     char* argv[] = {invocation, nullptr};
     create_te_win(display, invocation, 1, argv);
@@ -49,8 +48,6 @@ void EditorTest::start_editor(const std::string& name) {
     init_pollrate_win(te_win);
     init_severity_win(te_win);
     init_cond_win(te_win);
-    gui::add_root(te_win);
-    gui::add_root(state_diagram_win);
     XtRealizeWidget(te_win);
     XtRealizeWidget(state_diagram_win);
     init_draw_area();
@@ -59,6 +56,14 @@ void EditorTest::start_editor(const std::string& name) {
         new_template();
     else
         template_open();
+    return true;
+}
+
+void EditorTest::start_editor(const std::string& name) {
+    gui::open_display();
+    ASSERT_TRUE(build_editor(name)) << qori_error_str;
+    gui::add_root(te_win);
+    gui::add_root(state_diagram_win);
     gui::process_events();
 }
 

@@ -36,6 +36,10 @@ protected:
     std::unique_ptr<varo::Store> other;
 };
 
+// What start_editor does once the display is open (app_context and display set); also
+// used by the benchmarks. False when Varo cannot be reached.
+bool build_editor(const std::string& name);
+
 // The names of the entries of an option menu's pulldown, in order.
 std::vector<std::string> menu_entries(Widget pulldown);
 

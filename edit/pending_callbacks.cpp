@@ -3,10 +3,6 @@
 #include "edit/callbacks.h"
 
 void name(Widget, XtPointer, XtPointer) {}
-void main_new_template_cb(Widget, XtPointer, XtPointer) {}
-void main_save_button_cb(Widget, XtPointer, XtPointer) {}
-void open_button_cb(Widget, XtPointer, XtPointer) {}
-void ol_browse_cb(Widget, XtPointer, XtPointer) {}
 void delete_template_cb(Widget, XtPointer, XtPointer) {}
 void verify_no_space(Widget, XtPointer, XtPointer) {}
 void verify_number(Widget, XtPointer, XtPointer) {}

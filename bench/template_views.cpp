@@ -1,5 +1,8 @@
 // load_template + draw_diagram for templates of 10, 100 and 1,000 states, and the
 // condition list's refresh with 10,000 conditions. Needs DISPLAY (an Xvfb will do).
+// The fixture first: it brings gtest in before X defines its macros.
+#include "support/editor_fixture.h"
+
 #include <benchmark/benchmark.h>
 
 #include <X11/Intrinsic.h>
@@ -11,7 +14,6 @@
 #include "app/notifications.h"
 #include "diagram/draw_area.h"
 #include "platform/qori.h"
-#include "support/editor_fixture.h"
 #include "template/template_model.h"
 #include "template/text_view.h"
 #include "ui/widgets.h"

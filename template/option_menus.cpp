@@ -154,9 +154,10 @@ void rebuild(const MenuSpec& spec) {
     }
     XtManageChildren(entries.data(), static_cast<Cardinal>(entries.size()));
 
-    Arg args[1];
+    Arg args[2];
     XtSetArg(args[0], XmNsubMenuId, pulldown);
-    Widget menu = XmCreateOptionMenu(form, const_cast<char*>(spec.name), args, 1);
+    XtSetArg(args[1], XmNmenuHistory, entries.front());
+    Widget menu = XmCreateOptionMenu(form, const_cast<char*>(spec.name), args, 2);
     apply_attachments(menu, place);
     *spec.menu = menu;
     *spec.pulldown = pulldown;

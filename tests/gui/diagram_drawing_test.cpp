@@ -11,6 +11,7 @@
 #include "app/globals.h"
 #include "diagram/diagram_object.h"
 #include "diagram/draw_area.h"
+#include "template/template_model.h"
 #include "template/text_view.h"
 #include "ui/widgets.h"
 
@@ -31,8 +32,9 @@ protected:
         def.transitions = {{"A", "B", "LinkDown", {}}, {"A", "B", "HighErrors", {}}, {"B", "B", "LinkDown", {}}};
         other->insert_template(def);
         warnings.clear();
-        start_editor("pair");
+        gui::open_display();
         XtAppSetWarningHandler(app_context, record_warning);
+        start_editor("pair");
         XtPopup(state_diagram_win, XtGrabNone);
         gui::process_events();
     }

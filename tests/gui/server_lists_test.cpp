@@ -2,11 +2,14 @@
 // of the program when the platform disconnects.
 #include "support/editor_fixture.h"
 
+#include <Xm/RowColumn.h>
+
 #include <string>
 #include <vector>
 
 #include "app/globals.h"
 #include "app/notifications.h"
+#include "platform/qori.h"
 #include "template/line_format.h"
 #include "template/list_items.h"
 #include "ui/widgets.h"

@@ -120,7 +120,7 @@ TEST_F(EditorTest, OpeningShowsTheTemplateLineForLine) {
                                         "     MAIL < \"ops@example.com\" \"link down\""}),
               gui::list_items(si_list));
     transition_dump("Ground", "Down");
-    EXPECT_EQ((std::vector<std::string>{"(LinkDown)", "                COMMAND < \"ls -l\" \"\"", "(HighErrors)"}),
+    EXPECT_EQ((std::vector<std::string>{"(LinkDown)", "             COMMAND < \"ls -l\" \"\"", "(HighErrors)"}),
               gui::list_items(tl_list));
     transition_dump("Down", LONG.c_str());
     EXPECT_TRUE(gui::list_items(tl_list).empty());

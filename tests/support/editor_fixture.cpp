@@ -1,5 +1,7 @@
 #include "support/editor_fixture.h"
 
+#include <X11/IntrinsicP.h>
+#include <X11/CoreP.h>
 #include <Xm/RowColumn.h>
 
 #include <cstdlib>

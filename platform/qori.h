@@ -8,8 +8,11 @@
 // definition to the store in one transaction. Copies of a handle share one working copy.
 //
 // Every failing call returns a null handle or a zero flag, writes a text into
-// qori_error_str and records the error on the global Error `error` (which calls the
-// error hook).
+// qori_error_str (cut to fit on a character boundary) and records the error on the global
+// Error `error` (which calls the error hook). Names are one word of at most QORI_NAME_MAX
+// bytes, descriptions at most QORI_DESCR_MAX bytes, values and rates QORI_VALUE_MIN to
+// QORI_VALUE_MAX; a named state, condition, severity or poll rate must exist. A call that
+// finds the store unreachable fails, and the next dispatch raises "DISCONNECTED".
 #ifndef TARNWRIGHT_PLATFORM_QORI_H
 #define TARNWRIGHT_PLATFORM_QORI_H
 
@@ -123,7 +126,8 @@ public:
     char get_transitionsq(Qor_TransitionQueue& queue, const Qor_State& from, const Qor_State& to) const;
     // The transition leaving this state to `to` triggered by `condition`, or null.
     Qor_Transition find_transition(const char* condition, const Qor_State& to) const;
-    // Move a transition leaving this state one place earlier or later in the stored order.
+    // Move a transition leaving this state one place earlier or later among the
+    // transitions leaving it; refused at the ends.
     char move_up(const Qor_Transition& transition);
     char move_down(const Qor_Transition& transition);
 
@@ -202,20 +206,28 @@ bool qori_connected();
 // Templates.
 Qor_Defn qori_template_create(const char* name, const char* descr);  // unsaved working copy
 Qor_Defn qori_template_find(const char* name);                       // working copy of a stored one
-char qori_template_add(Qor_Defn& t, const char* name, const char* descr);    // save in place
-char qori_template_store(Qor_Defn& t, const char* name, const char* descr);  // first store
-Qor_Defn qori_template_copy(Qor_Defn& t, const char* name, const char* descr);  // store as new name
+// Save in place under the name t is stored as; refused when that template runs on a
+// managed object ("in use") or when another client saved it since t read it.
+char qori_template_add(Qor_Defn& t, const char* name, const char* descr);
+// First store; refused when the name is taken. t is then stored under name.
+char qori_template_store(Qor_Defn& t, const char* name, const char* descr);
+// Store t's definition under a new name and return a working copy of it; the template t
+// was read from stays as it is stored. Templates without states are never stored.
+Qor_Defn qori_template_copy(Qor_Defn& t, const char* name, const char* descr);
 // Store t's definition under name, replacing the template stored there, in one
 // transaction; the result is a working copy of what was stored, or null.
 Qor_Defn qori_template_replace(Qor_Defn& t, const char* name, const char* descr);
-char qori_template_delete(Qor_Defn& t);
+char qori_template_delete(Qor_Defn& t);  // refused while running; t becomes unsaved
 
 // States and transitions of a working copy.
 char qori_state_add(Qor_Defn& t, const char* name, const char* poll_rate, const char* severity,
                     const char* descr);
-char qori_state_delete(Qor_Defn& t, const char* name);
-// action null: the transition alone; otherwise one action of that kind with its
-// arguments ("CONDITION" names a condition in arg1; other kinds take two quoted texts).
+char qori_state_delete(Qor_Defn& t, const char* name);  // with every transition from or to it
+// A transition is identified by (from, to, condition). action null: the transition alone
+// (adding an existing one is refused; deleting removes it with its actions). Otherwise one
+// action: "CONDITION" names a condition in arg1 (arg2 null or empty); "COMMAND" and "MAIL"
+// take two double-quoted texts. Adding appends it (making the transition if needed; the
+// same action twice is refused); deleting removes just that action (refused if absent).
 char qori_transition_add(Qor_Defn& t, const char* from, const char* to, const char* condition,
                          const char* action, const char* arg1, const char* arg2);
 char qori_transition_delete(Qor_Defn& t, const char* from, const char* to, const char* condition,
@@ -234,6 +246,6 @@ char qori_pollrate_delete(const char* name);
 // into descr (256 bytes). The returned value stays readable as long as it is held.
 DataUnit qori_condition_get(const char* name, char* descr);
 char qori_condition_add(const char* name, const char* descr, const char* code);
-char qori_condition_delete(const char* name);
+char qori_condition_delete(const char* name);  // refused while a stored template uses it
 
 #endif

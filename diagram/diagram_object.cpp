@@ -13,9 +13,6 @@ namespace {
 ColorHook color_hook = nullptr;
 
 std::string text_or_empty(const char* text) { return text ? std::string(text) : std::string(); }
-
-// A transition's label as a state: the name of its from-state.
-bool same(const std::string& a, const char* b) { return b && a == b; }
 }  // namespace
 
 void set_color_hook(ColorHook hook) { color_hook = hook; }
@@ -34,9 +31,15 @@ DiagramObject::DiagramObject(const char* name_, const char* transition_, const c
     (void)num_conditions_;
 }
 
-void DiagramObject::set_name(const char* text) { name = text_or_empty(text); }
+void DiagramObject::set_name(const char* text) {
+    name = text_or_empty(text);
+    if (listed) object_list.names_changed();
+}
 
-void DiagramObject::set_transition(const char* text) { transition = text_or_empty(text); }
+void DiagramObject::set_transition(const char* text) {
+    transition = text_or_empty(text);
+    if (listed) object_list.names_changed();
+}
 
 void DiagramObject::set_condition(const char* condition) {
     if (condition && std::strcmp(condition, "None") == 0) {
@@ -58,7 +61,35 @@ void DiagramObject::set_color(const char* color_name) {
 }
 
 void ObjectList::append(std::unique_ptr<DiagramObject> object) {
-    if (object) objects.push_back(std::move(object));
+    if (!object) return;
+    object->listed = true;
+    if (index_valid) index(object.get());
+    objects.push_back(std::move(object));
+}
+
+// Keeps the first of each name: later objects of the same name do not replace it.
+void ObjectList::index(DiagramObject* object) const {
+    by_name.emplace(object->name, object);
+    if (object->type == TransitionObject) by_pair.emplace(std::make_pair(object->name, object->transition), object);
+}
+
+void ObjectList::rebuild_index() const {
+    by_name.clear();
+    by_pair.clear();
+    for (const auto& o : objects) index(o.get());
+    index_valid = true;
+}
+
+DiagramObject* ObjectList::first_named(const std::string& name) const {
+    if (!index_valid) rebuild_index();
+    auto it = by_name.find(name);
+    return it == by_name.end() ? nullptr : it->second;
+}
+
+DiagramObject* ObjectList::first_transition(const std::string& from, const std::string& to) const {
+    if (!index_valid) rebuild_index();
+    auto it = by_pair.find(std::make_pair(from, to));
+    return it == by_pair.end() ? nullptr : it->second;
 }
 
 bool ObjectList::remove(DiagramObject* object) {
@@ -68,6 +99,7 @@ bool ObjectList::remove(DiagramObject* object) {
     if (first_obj == object) first_obj = nullptr;
     if (second_obj == object) second_obj = nullptr;
     objects.erase(it);
+    index_valid = false;
     return true;
 }
 
@@ -75,6 +107,9 @@ void ObjectList::clear() {
     first_obj = nullptr;
     second_obj = nullptr;
     objects.clear();
+    by_name.clear();
+    by_pair.clear();
+    index_valid = true;
 }
 
 bool ObjectList::contains(const DiagramObject* object) const {
@@ -127,18 +162,10 @@ DiagramObject* create_transition_object(const char* from, const char* to, const 
     return result;
 }
 
-DiagramObject* find_by_name(const char* name) {
-    for (std::size_t i = 0; i < object_list.size(); ++i)
-        if (same(object_list.at(i)->name, name)) return object_list.at(i);
-    return nullptr;
-}
+DiagramObject* find_by_name(const char* name) { return name ? object_list.first_named(name) : nullptr; }
 
 DiagramObject* find_transition(const char* from, const char* to) {
-    for (std::size_t i = 0; i < object_list.size(); ++i) {
-        DiagramObject* o = object_list.at(i);
-        if (o->type == TransitionObject && same(o->name, from) && same(o->transition, to)) return o;
-    }
-    return nullptr;
+    return from && to ? object_list.first_transition(from, to) : nullptr;
 }
 
 bool object_contains(const DiagramObject& o, std::int32_t px, std::int32_t py) {

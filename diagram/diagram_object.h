@@ -6,8 +6,11 @@
 #define TARNWRIGHT_DIAGRAM_DIAGRAM_OBJECT_H
 
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <string>
+#include <unordered_map>
+#include <utility>
 #include <vector>
 
 enum ObjectType { StateObject = 0, TransitionObject = 1 };
@@ -44,6 +47,7 @@ public:
     // Fills the state's circle in the current colour (diagram/draw_area.cpp).
     void draw_object();
 
+    // Renamed through set_name / set_transition, which keep the list's index current.
     std::string name;        // state: its name; transition: its from-state
     std::string color;       // X colour name
     ObjectType type;
@@ -52,6 +56,10 @@ public:
     std::string transition;  // transition: its to-state; state: "None"
     std::vector<std::string> conditions;
     std::int32_t num_conditions;
+
+private:
+    friend class ObjectList;
+    bool listed = false;  // in object_list, whose name index must follow renames
 };
 
 // Owns the diagram's objects in creation order. Removing an object destroys it and clears
@@ -68,8 +76,20 @@ public:
     DiagramObject* at(std::size_t i) const { return objects[i].get(); }
     bool contains(const DiagramObject* object) const;
 
+    // The first object with this name, and the first transition object from -> to, in
+    // list order; both found through an index kept with the list.
+    DiagramObject* first_named(const std::string& name) const;
+    DiagramObject* first_transition(const std::string& from, const std::string& to) const;
+    void names_changed() { index_valid = false; }
+
 private:
+    void index(DiagramObject* object) const;
+    void rebuild_index() const;
+
     Store objects;
+    mutable std::unordered_map<std::string, DiagramObject*> by_name;
+    mutable std::map<std::pair<std::string, std::string>, DiagramObject*> by_pair;
+    mutable bool index_valid = true;
 };
 
 extern ObjectList object_list;

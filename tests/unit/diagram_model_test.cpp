@@ -98,6 +98,22 @@ TEST_F(DiagramModel, TransitionsShareOneObjectPerPairAndNeedTheirFromState) {
     EXPECT_EQ(find_by_name("A")->type, StateObject) << "a state's name finds the state, not its transitions";
 }
 
+TEST_F(DiagramModel, LookupsFollowRenamesAndRemovals) {
+    DiagramObject* placeholder = create_state_object("NoName", "black");
+    DiagramObject* second = create_state_object("NoName", "black");
+    EXPECT_EQ(placeholder, find_by_name("NoName")) << "the first in list order";
+    placeholder->set_name("Up");
+    EXPECT_EQ(placeholder, find_by_name("Up"));
+    EXPECT_EQ(second, find_by_name("NoName"));
+    DiagramObject* t = create_transition_object("Up", "NoName", "c1");
+    t->set_transition("Elsewhere");
+    EXPECT_EQ(nullptr, find_transition("Up", "NoName"));
+    EXPECT_EQ(t, find_transition("Up", "Elsewhere"));
+    object_list.remove(placeholder);
+    EXPECT_EQ(t, find_by_name("Up")) << "the state is gone: the first object of that name is its transition";
+    EXPECT_EQ(nullptr, find_by_name(nullptr));
+}
+
 TEST_F(DiagramModel, ConditionsCountPastNineteenAndNoneEmptiesThem) {
     create_state_object("A", "red");
     DiagramObject* t = create_transition_object("A", "A", "c0");

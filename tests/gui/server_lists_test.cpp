@@ -2,6 +2,7 @@
 // of the program when the platform disconnects.
 #include "support/editor_fixture.h"
 
+#include <Xm/List.h>
 #include <Xm/RowColumn.h>
 
 #include <string>
@@ -12,6 +13,7 @@
 #include "platform/qori.h"
 #include "template/line_format.h"
 #include "template/list_items.h"
+#include "template/text_view.h"
 #include "ui/widgets.h"
 
 namespace {
@@ -96,6 +98,31 @@ TEST_F(EditorTest, AddStringKeepsStrcmpOrder) {
     set_list_lines(ct_condition_list, {});
     for (const char* line : {"b", "abc", "a", "ab", "B", "a"}) add_string(ct_condition_list, line);
     EXPECT_EQ((std::vector<std::string>{"B", "a", "a", "ab", "abc", "b"}), gui::list_items(ct_condition_list));
+}
+
+TEST_F(EditorTest, MakeItemVisibleScrollsOnlyWhenNeededAndSelects) {
+    start_editor();
+    std::vector<std::string> many;
+    for (int i = 0; i < 60; ++i) many.push_back("c" + std::to_string(100 + i));
+    set_list_lines(ct_condition_list, many);
+    int visible = 0, top = 0;
+    XtVaGetValues(ct_condition_list, XmNvisibleItemCount, &visible, nullptr);
+    ASSERT_LT(visible, 50);
+
+    make_item_visible(ct_condition_list, 50);
+    XtVaGetValues(ct_condition_list, XmNtopItemPosition, &top, nullptr);
+    EXPECT_EQ(50 - visible + 1, top) << "brought in as the bottom item";
+    EXPECT_EQ(std::vector<int>{50}, gui::selected_positions(ct_condition_list));
+
+    make_item_visible(ct_condition_list, top + 1);
+    int after = 0;
+    XtVaGetValues(ct_condition_list, XmNtopItemPosition, &after, nullptr);
+    EXPECT_EQ(top, after) << "already in view: no scrolling";
+    EXPECT_EQ(std::vector<int>{top + 1}, gui::selected_positions(ct_condition_list));
+
+    make_item_visible(ct_condition_list, 3);
+    XtVaGetValues(ct_condition_list, XmNtopItemPosition, &after, nullptr);
+    EXPECT_EQ(3, after) << "above the view: made the top item";
 }
 
 TEST_F(EditorTest, DisconnectionEndsTheProgramWithStatusOne) {

@@ -1,6 +1,9 @@
 // The PostgreSQL database layer against a real server: values, refusals, transactions, the
 // change feed and a lost connection.
 #include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <sys/socket.h>
 
 #include <chrono>
 #include <functional>
@@ -156,6 +159,40 @@ TEST(PgDb, ChangeFeedReportsNamedAlbumsWithoutWaiting) {
     r = poll_until_reported(*b);
     EXPECT_TRUE(r.templates);
     EXPECT_FALSE(r.severities);
+}
+
+int socket_option(int fd, int level, int name) {
+    int value = -1;
+    socklen_t len = sizeof value;
+    return getsockopt(fd, level, name, &value, &len) == 0 ? value : -1;
+}
+
+TEST(PgDb, ConnectionWatchesForASilentPeerAndNamesItself) {
+    REQUIRE_POSTGRES();
+    testenv::ScratchPgDatabase scratch;
+    auto db = varo::open_pg_db(scratch.conninfo());
+    std::string port = scratch.conninfo().substr(scratch.conninfo().find("port=") + 5);
+    port = port.substr(0, port.find(' '));
+
+    // The process's one TCP connection to the server.
+    int found = -1;
+    for (int fd = 0; fd < 1024 && found < 0; ++fd) {
+        sockaddr_in peer{};
+        socklen_t len = sizeof peer;
+        if (getpeername(fd, reinterpret_cast<sockaddr*>(&peer), &len) == 0 && peer.sin_family == AF_INET &&
+            ntohs(peer.sin_port) == std::stoi(port))
+            found = fd;
+    }
+    ASSERT_GE(found, 0);
+    EXPECT_EQ(socket_option(found, SOL_SOCKET, SO_KEEPALIVE), 1);
+    EXPECT_EQ(socket_option(found, IPPROTO_TCP, TCP_KEEPIDLE), 5);
+    EXPECT_EQ(socket_option(found, IPPROTO_TCP, TCP_KEEPINTVL), 2);
+    EXPECT_EQ(socket_option(found, IPPROTO_TCP, TCP_KEEPCNT), 3);
+    EXPECT_EQ(socket_option(found, IPPROTO_TCP, TCP_USER_TIMEOUT), 15000);
+
+    EXPECT_EQ(testenv::pg_admin(testenv::env_conninfo(),
+                                "SELECT application_name FROM pg_stat_activity WHERE datname = $1", scratch.name()),
+              "tarnwright");
 }
 
 TEST(PgDb, TerminatedSessionIsReportedAsDisconnected) {

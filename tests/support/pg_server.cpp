@@ -46,6 +46,8 @@ std::string run_script(const std::string& script, bool* ok) {
 
 }  // namespace
 
+std::string env_conninfo() { return env("VARO_TEST_PG"); }
+
 std::string pg_admin(const std::string& conninfo, const std::string& sql, const std::string& param) {
     std::unique_ptr<PGconn, ConnCloser> conn(PQconnectdb(conninfo.c_str()));
     if (PQstatus(conn.get()) != CONNECTION_OK) {

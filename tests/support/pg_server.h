@@ -20,6 +20,9 @@
 
 namespace testenv {
 
+// The test server's maintenance connection string (VARO_TEST_PG).
+std::string env_conninfo();
+
 // Runs one statement on the server's maintenance connection and returns the first column
 // of the first row ("" when none). Fails the test on an error.
 std::string pg_admin(const std::string& conninfo, const std::string& sql, const std::string& param = "");

@@ -27,7 +27,9 @@
 #include <set>
 
 #include "app/globals.h"
+#include "app/startup.h"
 #include "app/toolkit.h"
+#include "ui/widgets.h"
 #include "ui/xm_string.h"
 
 namespace gui {
@@ -240,6 +242,21 @@ Widget test_shell() {
     add_root(shell);
     process_events();
     return shell;
+}
+
+Widget start_editor(std::initializer_list<const char*> args) {
+    static std::vector<std::string> storage;  // argv must outlive the program's use of it
+    storage.assign({"tarnedit"});
+    for (const char* a : args) storage.emplace_back(a);
+    static std::vector<char*> argv;
+    argv.clear();
+    for (std::string& a : storage) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    start_up(static_cast<int>(storage.size()), argv.data());
+    add_root(te_win);
+    add_root(state_diagram_win);
+    process_events();
+    return te_win;
 }
 
 void add_root(Widget root) {

@@ -3,7 +3,7 @@
 // A GUI test derives its fixture from gui::GuiTest (or uses it directly with TEST_F):
 //
 //     TEST_F(GuiTest, DeleteAsksFirst) {
-//         Widget shell = gui::test_shell();
+//         Widget shell = gui::test_shell();              // or gui::start_editor({"-t", "x"})
 //         display_warning(shell, "Gone?", ok_cb, cancel_warning);
 //         gui::Dialog d = gui::only_dialog();            // fails the test unless exactly one is up
 //         EXPECT_EQ(d.title, "Warning");
@@ -59,7 +59,12 @@ void open_display();
 // A realized 600 x 400 application shell to hang dialogs on, made once per test.
 Widget test_shell();
 
-// Widget trees searched by find(); test_shell adds its own.
+// Runs the program's start-up (command line, windows, connection, ...) as main() does,
+// without entering the main loop; the arguments follow argv[0] ("tarnedit"). Returns te_win.
+// To start without a connection, point VARO_STORE somewhere unreachable first.
+Widget start_editor(std::initializer_list<const char*> args = {});
+
+// Widget trees searched by find(); test_shell and start_editor add theirs.
 void add_root(Widget root);
 // The first widget of that name, searching all trees and their popups; null if none.
 Widget find(const std::string& name);

@@ -1,0 +1,189 @@
+// See process_runner.h.
+#include "support/process_runner.h"
+
+#include "support/gui_harness.h"  // first: gtest before X's macros
+
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <X11/keysym.h>
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <thread>
+
+namespace proc {
+namespace {
+std::string slurp(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+std::string temp_file(const char* stem) {
+    std::string pattern = std::string("/tmp/tarnwright-") + stem + ".XXXXXX";
+    std::vector<char> buffer(pattern.begin(), pattern.end());
+    buffer.push_back('\0');
+    int fd = mkstemp(buffer.data());
+    if (fd >= 0) close(fd);
+    return buffer.data();
+}
+
+void sleep_ms(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
+
+std::string window_title(Display* dpy, Window w) {
+    XTextProperty prop;
+    std::string title;
+    if (XGetWMName(dpy, w, &prop) && prop.value) {
+        title.assign(reinterpret_cast<char*>(prop.value), prop.nitems);
+        XFree(prop.value);
+    }
+    return title;
+}
+}  // namespace
+
+Child::Child(const std::string& program, const Options& options) {
+    out_path = temp_file("out");
+    err_path = temp_file("err");
+    child = fork();
+    if (child == 0) {
+        for (const auto& [name, value] : options.env) setenv(name.c_str(), value.c_str(), 1);
+        for (const std::string& name : options.unset) unsetenv(name.c_str());
+        int out = open(out_path.c_str(), O_WRONLY | O_TRUNC);
+        int err = open(err_path.c_str(), O_WRONLY | O_TRUNC);
+        dup2(out, 1);
+        dup2(err, 2);
+        // Move the handed descriptors clear of their targets first, then into place.
+        std::map<int, int> moved;
+        for (const auto& [target, source] : options.fds) {
+            moved[target] = fcntl(source, F_DUPFD_CLOEXEC, 100);
+            close(source);  // only the target may stay open in the program
+        }
+        for (const auto& [target, source] : moved) dup2(source, target);
+        std::vector<char*> argv;
+        argv.push_back(const_cast<char*>(program.c_str()));
+        for (const std::string& a : options.args) argv.push_back(const_cast<char*>(a.c_str()));
+        argv.push_back(nullptr);
+        execv(program.c_str(), argv.data());
+        _exit(127);
+    }
+    for (const auto& [target, source] : options.fds) close(source);
+}
+
+Child::~Child() {
+    if (child > 0 && !done) {
+        kill(child, SIGKILL);
+        waitpid(child, nullptr, 0);
+    }
+    unlink(out_path.c_str());
+    unlink(err_path.c_str());
+}
+
+bool Child::running() {
+    if (done || child <= 0) return false;
+    int status = 0;
+    pid_t r = waitpid(child, &status, WNOHANG);
+    if (r == 0) return true;
+    done = true;
+    result.exited = WIFEXITED(status);
+    result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return false;
+}
+
+Result Child::finish(double timeout_seconds) {
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(timeout_seconds);
+    while (running() && std::chrono::steady_clock::now() < deadline) sleep_ms(20);
+    if (running()) {
+        kill(child, SIGKILL);
+        waitpid(child, nullptr, 0);
+        done = true;
+        result.exited = false;
+    }
+    result.out = slurp(out_path);
+    result.err = slurp(err_path);
+    return result;
+}
+
+Result run(const std::string& program, const Options& options, double timeout_seconds) {
+    Child child(program, options);
+    return child.finish(timeout_seconds);
+}
+
+std::string tarnedit() { return TARNEDIT_BINARY; }
+
+std::string unreachable_store() { return "pg:host=127.0.0.1 port=1 dbname=none connect_timeout=2"; }
+
+Display* x_display() {
+    static Display* dpy = nullptr;
+    if (!dpy) {
+        gui::ensure_x_server();
+        dpy = XOpenDisplay(nullptr);
+    }
+    return dpy;
+}
+
+unsigned long wait_for_window(const std::string& title, double timeout_seconds) {
+    Display* dpy = x_display();
+    if (!dpy) return 0;
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(timeout_seconds);
+    do {
+        Window root, parent, *children = nullptr;
+        unsigned int count = 0;
+        Window found = 0;
+        if (XQueryTree(dpy, DefaultRootWindow(dpy), &root, &parent, &children, &count)) {
+            for (unsigned int i = 0; i < count && !found; ++i)
+                if (window_title(dpy, children[i]) == title) found = children[i];
+            if (children) XFree(children);
+        }
+        if (found) return found;
+        sleep_ms(50);
+    } while (std::chrono::steady_clock::now() < deadline);
+    return 0;
+}
+
+void send_wm_delete(unsigned long window) {
+    Display* dpy = x_display();
+    XEvent event{};
+    event.xclient.type = ClientMessage;
+    event.xclient.window = window;
+    event.xclient.message_type = XInternAtom(dpy, "WM_PROTOCOLS", False);
+    event.xclient.format = 32;
+    event.xclient.data.l[0] = static_cast<long>(XInternAtom(dpy, "WM_DELETE_WINDOW", False));
+    event.xclient.data.l[1] = CurrentTime;
+    XSendEvent(dpy, window, False, NoEventMask, &event);
+    XFlush(dpy);
+}
+
+void press_return_in(unsigned long window) {
+    Display* dpy = x_display();
+    // Wait until it is viewable: focus cannot go to an unmapped window.
+    for (int i = 0; i < 100; ++i) {
+        XWindowAttributes a;
+        if (XGetWindowAttributes(dpy, window, &a) && a.map_state == IsViewable) break;
+        sleep_ms(50);
+    }
+    XSetInputFocus(dpy, window, RevertToPointerRoot, CurrentTime);
+    XSync(dpy, False);
+    sleep_ms(300);  // let the toolkit take the focus to the default button
+    XEvent event{};
+    event.xkey.display = dpy;
+    event.xkey.window = window;
+    event.xkey.root = DefaultRootWindow(dpy);
+    event.xkey.same_screen = True;
+    event.xkey.keycode = XKeysymToKeycode(dpy, XK_Return);
+    event.xkey.time = CurrentTime;
+    event.xkey.type = KeyPress;
+    XSendEvent(dpy, window, True, KeyPressMask, &event);
+    event.xkey.type = KeyRelease;
+    XSendEvent(dpy, window, True, KeyReleaseMask, &event);
+    XFlush(dpy);
+}
+
+}  // namespace proc

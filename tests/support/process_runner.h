@@ -1,0 +1,68 @@
+// Runs the built programs as a user or a launcher would, and watches their windows from
+// outside through a connection of the test's own.
+#ifndef TARNWRIGHT_TESTS_SUPPORT_PROCESS_RUNNER_H
+#define TARNWRIGHT_TESTS_SUPPORT_PROCESS_RUNNER_H
+
+#include <sys/types.h>
+
+#include <map>
+#include <string>
+#include <vector>
+
+struct _XDisplay;
+
+namespace proc {
+
+struct Options {
+    std::vector<std::string> args;                 // after argv[0]
+    std::map<std::string, std::string> env;       // set in the child
+    std::vector<std::string> unset;                // removed from the child's environment
+    // Descriptors handed to the child: child fd -> this process's fd (closed here after spawning).
+    std::map<int, int> fds;
+};
+
+struct Result {
+    bool exited = false;  // false: killed by a signal or timed out
+    int status = -1;      // exit status when exited
+    std::string out, err;
+};
+
+// A running program; its output goes to temporary files read back by finish().
+class Child {
+public:
+    Child(const std::string& program, const Options& options);
+    ~Child();  // kills a child still running
+    Child(const Child&) = delete;
+    Child& operator=(const Child&) = delete;
+    pid_t pid() const { return child; }
+    bool running();
+    // Waits up to timeout seconds; a child still running then is killed (exited false).
+    Result finish(double timeout_seconds = 30);
+
+private:
+    pid_t child = -1;
+    std::string out_path, err_path;
+    Result result;
+    bool done = false;
+};
+
+// Runs to the end (at most timeout seconds).
+Result run(const std::string& program, const Options& options, double timeout_seconds = 30);
+
+// The editor binary and a store spec that cannot be reached.
+std::string tarnedit();
+std::string unreachable_store();
+
+// The test's own X connection (starting a private Xvfb when DISPLAY names none).
+_XDisplay* x_display();
+// A top-level window with exactly this title; waits up to timeout seconds, 0 if none came.
+unsigned long wait_for_window(const std::string& title, double timeout_seconds = 20);
+// Sends the window manager's close (WM_DELETE_WINDOW) to a window.
+void send_wm_delete(unsigned long window);
+// Gives the window the keyboard focus and presses Return in it, as a user answering the
+// dialog's default button would.
+void press_return_in(unsigned long window);
+
+}  // namespace proc
+
+#endif

@@ -3,7 +3,6 @@
 #include "edit/callbacks.h"
 
 void name(Widget, XtPointer, XtPointer) {}
-void delete_template_cb(Widget, XtPointer, XtPointer) {}
 void verify_no_space(Widget, XtPointer, XtPointer) {}
 void verify_number(Widget, XtPointer, XtPointer) {}
 void state_edit_selection(Widget, XtPointer, XtPointer) {}

@@ -87,6 +87,32 @@ void ol_browse_cb(Widget, XtPointer, XtPointer call_data) {
     XtSetSensitive(ol_delete_button, True);
 }
 
+void delete_template_cb(Widget, XtPointer, XtPointer) {
+    display_warning(open_list_win, format_message(2, 239, {open_template}).c_str(), delete_template_ok, cancel_warning);
+}
+
+void delete_template_ok(Widget, XtPointer, XtPointer) {
+    close_warning_dialog();
+    BusyCursor busy(te_win);
+    std::string name = lines::first_word(open_template);
+    Qor_Defn doomed = qori_template_find(name.c_str());
+    if (!doomed.is_valid()) {
+        error.reset_error();
+        error_dialog(open_list_win, message_text(2, 601));
+        return;
+    }
+    if (!qori_template_delete(doomed)) {
+        error.reset_error();
+        error_dialog(open_list_win, message_text(2, 600));
+    }
+    // Refused or not, the open template is replaced when it was the one named.
+    if (name == open_name()) new_template();
+    draw_diagram();
+    int count = 0;
+    XtVaGetValues(ol_list, XmNitemCount, &count, nullptr);
+    if (count > 0) XmListSelectPos(ol_list, 1, True);
+}
+
 void overwrite_template_cb(Widget, XtPointer, XtPointer) {
     close_warning_dialog();
     BusyCursor busy(te_win);

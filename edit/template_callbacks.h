@@ -5,6 +5,7 @@
 
 #include <X11/Intrinsic.h>
 
+void delete_template_ok(Widget w, XtPointer client_data, XtPointer call_data);
 void overwrite_template_cb(Widget w, XtPointer client_data, XtPointer call_data);
 void save_changes_new(Widget w, XtPointer client_data, XtPointer call_data);
 void save_changes_cancel(Widget w, XtPointer client_data, XtPointer call_data);

@@ -194,3 +194,43 @@ TEST_F(EditorTest, EmptySourceListsGiveAnUnusablePlaceholder) {
 }
 
 }  // namespace
+
+namespace {
+
+varo::TemplateDef ground_only(const std::string& name) {
+    varo::TemplateDef def;
+    def.name = name;
+    def.descr = "d";
+    def.states = {{"Ground", "g", "Normal", "Poll"}};
+    return def;
+}
+
+void confirm_deletion_of(int position, const std::string& expected_question) {
+    gui::select_list_pos(ol_list, position);
+    gui::press(ol_delete_button);
+    gui::Dialog q = gui::only_dialog();
+    EXPECT_EQ(expected_question, q.message);
+    gui::press(q.button(q.buttons.at(0)));
+}
+
+TEST_F(EditorTest, DeletingTemplatesFromTheOpenList) {
+    store_template(ground_only("alpha"));
+    store_template(ground_only("beta"));
+    start_editor("beta");
+
+    confirm_deletion_of(1, "Template 'alpha' will be deleted from Varo.");
+    EXPECT_TRUE(gui::open_dialogs().empty());
+    EXPECT_FALSE(other->load_template("alpha").has_value());
+    EXPECT_STREQ("beta", qor_handle.name()) << "another template: the open one stays";
+    dispatch();
+    EXPECT_EQ(1u, gui::list_items(ol_list).size());
+
+    other->set_running("core-1", "beta");
+    confirm_deletion_of(1, "Template 'beta' will be deleted from Varo.");
+    EXPECT_EQ("Template delete operation failed.\nCheck if template is running on an object.",
+              gui::only_dialog().message);
+    EXPECT_TRUE(other->load_template("beta").has_value());
+    EXPECT_STREQ("Noname", qor_handle.name()) << "the open one is replaced all the same";
+}
+
+}  // namespace

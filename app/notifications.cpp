@@ -100,5 +100,5 @@ void register_callbacks() {
     qorCondContainer(DataUnit()).add_callback(Callback(context, update_condition, nullptr), nullptr);
     qorDefnContainer(DataUnit()).add_callback(Callback(context, update_template, nullptr), nullptr);
     _qor_dimons3g.when(DataUnit("DISCONNECTED"), Callback(context, disconnected_cb, nullptr));
-    XtAppAddWorkProc(app_context, my_dispatcher, nullptr);
+    install_dispatcher();
 }

@@ -12,9 +12,12 @@
 #include "app/globals.h"
 #include "app/main_loop.h"
 #include "app/messages.h"
+#include "app/notifications.h"
 #include "app/toolkit.h"
+#include "diagram/draw_area.h"
 #include "edit/exit_flows.h"
 #include "platform/qori.h"
+#include "template/template_model.h"
 #include "ui/app_icon.h"
 #include "ui/gui_utils.h"
 #include "ui/message_dialogs.h"
@@ -79,8 +82,12 @@ void tell_not_connected() {
 // Steps that run only with a connection.
 void start_connected(int argc, char** argv) {
     init_gui(argc, argv);
-    install_dispatcher();
-    if (std::strcmp(open_template, "Noname") == 0) {
+    init_draw_area();
+    register_callbacks();  // also installs the dispatcher
+    if (std::strcmp(open_template, "Noname") != 0) {
+        template_open();
+    } else {
+        new_template();
         set_label(main_message_label, message_text(MSG_SET, MSG_NOTICE_MAIN));
         set_label(sd_message_label, message_text(MSG_SET, MSG_NOTICE_DIAGRAM));
     }
@@ -124,8 +131,11 @@ void init_startup_gui(int argc, char** argv) {
 }
 
 void init_gui(int, char**) {
-    // The server-backed windows (open list, poll rates, severities, conditions) are
-    // created and filled here by their fillers, and help is set up on te_win.
+    // Help is set up on te_win here once it exists.
+    init_template_win(te_win);
+    init_pollrate_win(te_win);
+    init_severity_win(te_win);
+    init_cond_win(te_win);
     XtRealizeWidget(te_win);
     XtRealizeWidget(state_diagram_win);
     if (ol_label) set_label(ol_label, format_message(MSG_SET, MSG_OPEN_LIST_LABEL, {global_platform}).c_str());

@@ -97,13 +97,15 @@ TEST_F(Tarnedit, TitleNamesThisMachineForNoHostAndForLocalhostAndEndsOnWindowClo
         proc::Result r = child.finish();
         EXPECT_TRUE(r.exited);
         EXPECT_EQ(r.status, 0);
+        EXPECT_TRUE(proc::wait_for_no_window(main_title(host_name())));
     }
 }
 
 TEST_F(Tarnedit, ClosingTheDiagramWindowEndsWithStatus0) {
     proc::Child child(proc::tarnedit(), options({"-host", "nms1"}));
-    ASSERT_NE(proc::wait_for_window(main_title("nms1")), 0u);
-    unsigned long diagram = proc::wait_for_window("Tarnwright: State Diagram", 5);
+    unsigned long main = proc::wait_for_window(main_title("nms1"));
+    ASSERT_NE(main, 0u);
+    unsigned long diagram = proc::wait_for_window("Tarnwright: State Diagram", 5, main);
     ASSERT_NE(diagram, 0u);
     proc::send_wm_delete(diagram);
     proc::Result r = child.finish();
@@ -131,15 +133,16 @@ TEST_F(Tarnedit, FdZeroAndMinusOneReportNothing) {
         SCOPED_TRACE(fd);
         int fds[2];
         ASSERT_EQ(pipe2(fds, O_CLOEXEC), 0);
-        proc::Options o = options({"-fd", fd, "-host", "quiet"});
+        std::string host = std::string("quiet") + fd;
+        proc::Options o = options({"-fd", fd, "-host", host});
         o.fds[0] = fds[1];  // a report to descriptor 0 would land in this pipe
         proc::Child child(proc::tarnedit(), o);
-        ASSERT_NE(proc::wait_for_window(main_title("quiet")), 0u);
+        ASSERT_NE(proc::wait_for_window(main_title(host)), 0u);
         proc::Result r = child.finish(0.5);  // still running: killed here
         EXPECT_FALSE(r.exited);
         EXPECT_EQ(read_all(fds[0]), "");
         close(fds[0]);
-        EXPECT_EQ(r.err, "");
+        EXPECT_EQ(r.err, "") << "nothing to standard error either";
     }
 }
 

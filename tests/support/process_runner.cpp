@@ -129,23 +129,57 @@ Display* x_display() {
     return dpy;
 }
 
-unsigned long wait_for_window(const std::string& title, double timeout_seconds) {
+namespace {
+// The toolkit marks every top-level window of a program with its main window.
+Window client_leader(Display* dpy, Window w) {
+    Atom type;
+    int format;
+    unsigned long count = 0, after = 0;
+    unsigned char* data = nullptr;
+    Window leader = 0;
+    if (XGetWindowProperty(dpy, w, XInternAtom(dpy, "WM_CLIENT_LEADER", False), 0, 1, False, XA_WINDOW, &type,
+                           &format, &count, &after, &data) == Success &&
+        data && count == 1)
+        leader = *reinterpret_cast<Window*>(data);
+    if (data) XFree(data);
+    return leader;
+}
+
+Window find_window(Display* dpy, const std::string& title, Window leader) {
+    Window root, parent, *children = nullptr;
+    unsigned int count = 0;
+    Window found = 0;
+    XSync(dpy, False);
+    if (XQueryTree(dpy, DefaultRootWindow(dpy), &root, &parent, &children, &count)) {
+        for (unsigned int i = 0; i < count && !found; ++i)
+            if (window_title(dpy, children[i]) == title && (!leader || client_leader(dpy, children[i]) == leader))
+                found = children[i];
+        if (children) XFree(children);
+    }
+    return found;
+}
+}  // namespace
+
+unsigned long wait_for_window(const std::string& title, double timeout_seconds, unsigned long leader) {
     Display* dpy = x_display();
     if (!dpy) return 0;
     auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(timeout_seconds);
     do {
-        Window root, parent, *children = nullptr;
-        unsigned int count = 0;
-        Window found = 0;
-        if (XQueryTree(dpy, DefaultRootWindow(dpy), &root, &parent, &children, &count)) {
-            for (unsigned int i = 0; i < count && !found; ++i)
-                if (window_title(dpy, children[i]) == title) found = children[i];
-            if (children) XFree(children);
-        }
-        if (found) return found;
+        if (Window found = find_window(dpy, title, leader)) return found;
         sleep_ms(50);
     } while (std::chrono::steady_clock::now() < deadline);
     return 0;
+}
+
+bool wait_for_no_window(const std::string& title, double timeout_seconds) {
+    Display* dpy = x_display();
+    if (!dpy) return true;
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(timeout_seconds);
+    do {
+        if (!find_window(dpy, title, 0)) return true;
+        sleep_ms(50);
+    } while (std::chrono::steady_clock::now() < deadline);
+    return false;
 }
 
 void send_wm_delete(unsigned long window) {

@@ -55,8 +55,12 @@ std::string unreachable_store();
 
 // The test's own X connection (starting a private Xvfb when DISPLAY names none).
 _XDisplay* x_display();
-// A top-level window with exactly this title; waits up to timeout seconds, 0 if none came.
-unsigned long wait_for_window(const std::string& title, double timeout_seconds = 20);
+// A top-level window with exactly this title (and, when leader is given, belonging to the
+// program whose main window that is); waits up to timeout seconds, 0 if none came.
+unsigned long wait_for_window(const std::string& title, double timeout_seconds = 20, unsigned long leader = 0);
+// Waits until no window has this title any more: the server removes the windows of a
+// program that ended a moment after it ended. True when they are gone.
+bool wait_for_no_window(const std::string& title, double timeout_seconds = 10);
 // Sends the window manager's close (WM_DELETE_WINDOW) to a window.
 void send_wm_delete(unsigned long window);
 // Gives the window the keyboard focus and presses Return in it, as a user answering the

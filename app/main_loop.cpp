@@ -6,6 +6,7 @@
 #include <csignal>
 #include <cstdio>
 
+#include "app/globals.h"
 #include "app/messages.h"
 #include "platform/vorn.h"
 
@@ -17,6 +18,13 @@ Boolean my_dispatcher(XtPointer) {
     dispatch_recursive(0);
     usleep(IDLE_POLL_MICROSECONDS);
     return False;
+}
+
+void install_dispatcher() {
+    static bool installed = false;
+    if (installed || !app_context) return;
+    installed = true;
+    XtAppAddWorkProc(app_context, my_dispatcher, nullptr);
 }
 
 void usleep(int microseconds) {

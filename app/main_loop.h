@@ -9,6 +9,8 @@ class Error;
 
 // Xt work procedure: dispatch_recursive(0), sleep 100 ms, stay installed (returns False).
 Boolean my_dispatcher(XtPointer client_data);
+// Installs my_dispatcher as the application's work procedure (once).
+void install_dispatcher();
 // Sleeps n microseconds (below one second) with SIGPOLL and SIGALRM blocked, restoring the
 // previous mask; a failed select is reported with perror and cuts the sleep short.
 void usleep(int microseconds);

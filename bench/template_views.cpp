@@ -16,6 +16,8 @@
 #include "platform/qori.h"
 #include "template/template_model.h"
 #include "template/text_view.h"
+#include "template/list_items.h"
+#include "template/option_menus.h"
 #include "ui/widgets.h"
 #include "varo/store.h"
 
@@ -51,13 +53,7 @@ bool setup() {
     setenv("VARO_STORE", spec.c_str(), 1);
     other = varo::open_store(spec);
     for (int n : {10, 100, 1000}) other->insert_template(generated(n));
-    XtToolkitInitialize();
-    app_context = XtCreateApplicationContext();
-    int argc = 1;
-    static char name[] = "tarnedit";
-    char* argv[] = {name, nullptr};
-    display = XtOpenDisplay(app_context, nullptr, name, "Tarnedit", nullptr, 0, &argc, argv);
-    if (!display) return false;
+    if (!std::getenv("DISPLAY")) return false;
     ok = build_editor("Noname");
     if (ok) XtPopup(state_diagram_win, XtGrabNone);
     return ok;
@@ -78,23 +74,53 @@ void BM_LoadAndDraw(benchmark::State& state) {
 }
 BENCHMARK(BM_LoadAndDraw)->Arg(10)->Arg(100)->Arg(1000)->Unit(benchmark::kMillisecond);
 
-void BM_ConditionRefresh10000(benchmark::State& state) {
+// The condition list and its two menus rebuilt from an album of n conditions (plus the
+// two seeded ones); runs in ascending n, adding conditions as needed.
+void BM_ConditionRefresh(benchmark::State& state) {
     if (!setup()) {
         state.SkipWithError("no display or no store");
         return;
     }
-    static bool filled = false;
-    if (!filled) {
-        for (int i = 0; i < 10000; ++i)
-            other->add_condition({"cond" + std::to_string((i * 7919) % 10000), "generated", "ifOperStatus != \"up\"\n"});
-        filled = true;
-    }
+    static int held = 0;
+    for (; held < state.range(0); ++held)
+        other->add_condition({"cond" + std::to_string(held), "generated", "ifOperStatus != \"up\"\n"});
     for (auto _ : state) {
         update_condition(nullptr, nullptr);
         XSync(display, False);
     }
+    state.counters["conditions"] = static_cast<double>(state.range(0));
 }
-BENCHMARK(BM_ConditionRefresh10000)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_ConditionRefresh)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 }  // namespace
 
+namespace {
+
+std::vector<std::string> generated_names(int n) {
+    std::vector<std::string> names;
+    for (int i = 0; i < n; ++i) names.push_back("cond" + std::to_string(i));
+    return names;
+}
+
+// The two halves of a condition refresh: the list's items, then one menu rebuilt from them.
+void BM_ConditionListOnly(benchmark::State& state) {
+    if (!setup()) return state.SkipWithError("no display or no store");
+    std::vector<std::string> names = generated_names(static_cast<int>(state.range(0)));
+    for (auto _ : state) {
+        set_list_lines(ct_condition_list, names);
+        XSync(display, False);
+    }
+}
+BENCHMARK(BM_ConditionListOnly)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+void BM_ConditionMenuOnly(benchmark::State& state) {
+    if (!setup()) return state.SkipWithError("no display or no store");
+    set_list_lines(ct_condition_list, generated_names(static_cast<int>(state.range(0))));
+    for (auto _ : state) {
+        build_condition_list();
+        XSync(display, False);
+    }
+}
+BENCHMARK(BM_ConditionMenuOnly)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+}  // namespace

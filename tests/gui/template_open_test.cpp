@@ -45,6 +45,10 @@ TEST_F(EditorTest, NewTemplateHasTheGroundStateAndItsDefaults) {
     EXPECT_STREQ("Poll", ground.poll_rate()) << "the seeded store has Poll and default_rate";
     EXPECT_STREQ("Normal", ground.severity());
     EXPECT_EQ(0, modified);
+    // Start-up replaces new_template's status with its notices.
+    EXPECT_EQ(message_text(2, 1), status());
+    EXPECT_EQ(message_text(2, 2), gui::label(sd_message_label));
+    new_template();
     EXPECT_EQ("Current Template: Noname", status());
     EXPECT_EQ(status(), gui::label(sd_message_label));
     ASSERT_EQ(1u, object_list.size());

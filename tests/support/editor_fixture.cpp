@@ -8,14 +8,11 @@
 #include <cstring>
 
 #include "app/globals.h"
-#include "app/messages.h"
-#include "app/notifications.h"
+#include "app/startup.h"
 #include "diagram/diagram_object.h"
-#include "diagram/draw_area.h"
 #include "platform/qori.h"
 #include "template/template_model.h"
 #include "ui/widgets.h"
-#include "ui/windows.h"
 
 void EditorTest::SetUp() {
     gui::GuiTest::SetUp();
@@ -33,32 +30,10 @@ void EditorTest::TearDown() {
 }
 
 bool build_editor(const std::string& name) {
-    copy_bounded(open_template, sizeof open_template, name);
-    if (!qori_init("localhost")) return false;
-    static char invocation[] = "tarnedit";
-    char* argv[] = {invocation, nullptr};
-    create_te_win(display, invocation, 1, argv);
-    create_state_diagram_win(te_win);
-    create_state_edit_win(te_win);
-    create_transition_edit_win(te_win);
-    create_order_trans_win(te_win);
-    create_state_list_win(state_diagram_win);
-    create_transition_list_win(state_diagram_win);
-    create_configure_states(state_diagram_win);
-    create_state_information(state_diagram_win);
-    init_template_win(te_win);
-    init_pollrate_win(te_win);
-    init_severity_win(te_win);
-    init_cond_win(te_win);
-    XtRealizeWidget(te_win);
-    XtRealizeWidget(state_diagram_win);
-    init_draw_area();
-    register_callbacks();
-    if (name == "Noname")
-        new_template();
-    else
-        template_open();
-    return true;
+    static char program[] = "tarnedit", option[] = "-t";
+    std::string value = name;
+    char* argv[] = {program, option, &value[0], nullptr};
+    return start_up(name == "Noname" ? 1 : 3, argv);
 }
 
 void EditorTest::start_editor(const std::string& name) {

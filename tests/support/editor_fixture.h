@@ -24,8 +24,8 @@ protected:
     void SetUp() override;
     void TearDown() override;
 
-    // Builds every window, fills the server lists, registers for notifications and opens
-    // `name` ("Noname": a new template), as start-up does after a successful connection.
+    // Starts the editor through the program's own start-up, with "-t name" unless name is
+    // "Noname" (then a new template).
     void start_editor(const std::string& name = "Noname");
     // Runs the platform's pending notifications, then the X events they caused.
     void dispatch();
@@ -36,8 +36,7 @@ protected:
     std::unique_ptr<varo::Store> other;
 };
 
-// What start_editor does once the display is open (app_context and display set); also
-// used by the benchmarks. False when Varo cannot be reached.
+// What start_editor does, also used by the benchmarks. False when Varo cannot be reached.
 bool build_editor(const std::string& name);
 
 // The names of the entries of an option menu's pulldown, in order.

@@ -154,16 +154,4 @@ TEST_F(DiagramModel, ARebuildKeepsSelectionsWhoseStateStillExists) {
     EXPECT_EQ(nullptr, second_obj);
 }
 
-TEST_F(DiagramModel, SetColorReachesTheHook) {
-    static std::vector<std::string> seen;
-    seen.clear();
-    set_color_hook([](const char* c) { seen.push_back(c); });
-    DiagramObject* s = create_state_object("A", "red");
-    s->set_color("white");
-    set_color_hook(nullptr);
-    s->set_color("blue");
-    EXPECT_EQ((std::vector<std::string>{"red", "white"}), seen);
-    EXPECT_EQ("blue", s->color);
-}
-
 }  // namespace

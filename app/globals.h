@@ -4,7 +4,8 @@
 
 #include <X11/Intrinsic.h>
 
-enum { PLATFORM_NAME_SIZE = 64, TEMPLATE_NAME_SIZE = 64 };
+// A template name is one word of at most 64 characters, so its buffer holds 64 plus the terminator.
+enum { PLATFORM_NAME_SIZE = 64, TEMPLATE_NAME_SIZE = 65 };
 
 extern char global_platform[PLATFORM_NAME_SIZE];  // host of the Varo server
 extern char open_template[TEMPLATE_NAME_SIZE];    // name of the template to open

@@ -2,9 +2,6 @@
 // the unit that implements one deletes it from here.
 #include "edit/callbacks.h"
 
-void name(Widget, XtPointer, XtPointer) {}
-void verify_no_space(Widget, XtPointer, XtPointer) {}
-void verify_number(Widget, XtPointer, XtPointer) {}
 void state_edit_selection(Widget, XtPointer, XtPointer) {}
 void state_edit_add_cb(Widget, XtPointer, XtPointer) {}
 void state_edit_modify_cb(Widget, XtPointer, XtPointer) {}

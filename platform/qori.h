@@ -36,6 +36,20 @@ struct ImageRecord;
 enum { QORI_NAME_MAX = 64, QORI_DESCR_MAX = 255, QORI_VALUE_MIN = 1, QORI_VALUE_MAX = 32767 };
 
 extern char qori_error_str[100];
+// The kind of the last refusal, beside its text in qori_error_str (0 before any).
+enum QoriRefusal {
+    QORI_REFUSED_INVALID = 1,
+    QORI_REFUSED_NOT_FOUND,
+    QORI_REFUSED_EXISTS,
+    QORI_REFUSED_IN_USE,
+    QORI_REFUSED_RUNNING,
+    QORI_REFUSED_CONFLICT,  // the stored template changed since the working copy was read
+    QORI_REFUSED_UNAVAILABLE,
+    QORI_REFUSED_CORRUPT,
+    QORI_REFUSED_NOT_CONNECTED,
+    QORI_REFUSED_INTERNAL
+};
+extern int qori_error_kind;
 
 // A named object of Varo read as a snapshot: a template summary, severity, poll rate or
 // condition. name() and descr() of a null handle are null pointers.

@@ -5,6 +5,7 @@
 #include "platform/qori_internal.h"
 
 char qori_error_str[100] = "";
+int qori_error_kind = 0;
 
 namespace qori_detail {
 
@@ -20,6 +21,7 @@ void copy_cut(char* out, std::size_t size, const std::string& text) {
 
 bool refuse(int code, const std::string& text) {
     copy_cut(qori_error_str, sizeof qori_error_str, text);
+    qori_error_kind = code;
     error.set_error(code, qori_error_str);
     return false;
 }

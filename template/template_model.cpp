@@ -171,7 +171,10 @@ int write_template(const char* name, const char* descr) {
         if (!result.is_valid()) return refuse_write(message_text(2, 104), format_message(2, 105, {open_name()}));
         qor_handle = result;
     } else if (!qori_template_add(qor_handle, name, descr)) {
-        return refuse_write(message_text(2, 106), format_message(2, 107, {name}));
+        // "in use" is the usual reason; any other (another client's save came first) is named.
+        bool in_use = qori_error_kind == QORI_REFUSED_RUNNING || qori_error_kind == QORI_REFUSED_IN_USE;
+        std::string why = in_use ? message_text(2, 106) : format_message(2, 111, {qori_error_str});
+        return refuse_write(why, format_message(2, 107, {name}));
     }
     set_status(format_message(2, 110, {open_name()}));
     modified = 0;

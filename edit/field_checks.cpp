@@ -1,0 +1,44 @@
+// The modify-verify callbacks behind name and number fields: a refused insertion leaves the
+// field as it was, whether typed or pasted.
+#include "edit/field_checks.h"
+
+#include <Xm/Xm.h>
+
+#include "edit/callbacks.h"
+
+namespace {
+bool posix_space(char c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
+
+// The inserted bytes of a text-verify call, or null for a deletion.
+const XmTextBlockRec* inserted_text(XtPointer call_data) {
+    auto* cbs = static_cast<XmTextVerifyCallbackStruct*>(call_data);
+    if (!cbs || !cbs->text || !cbs->text->ptr || cbs->text->length <= 0) return nullptr;
+    return cbs->text;
+}
+}  // namespace
+
+bool name_insertion_allowed(const char* text, std::size_t length) {
+    for (std::size_t i = 0; i < length; ++i)
+        if (posix_space(text[i])) return false;
+    return true;
+}
+
+bool number_insertion_allowed(const char* text, std::size_t length) {
+    for (std::size_t i = 0; i < length; ++i)
+        if (text[i] < '0' || text[i] > '9') return false;
+    return true;
+}
+
+void verify_no_space(Widget, XtPointer, XtPointer call_data) {
+    if (const XmTextBlockRec* block = inserted_text(call_data))
+        if (!name_insertion_allowed(block->ptr, static_cast<std::size_t>(block->length)))
+            static_cast<XmTextVerifyCallbackStruct*>(call_data)->doit = False;
+}
+
+void verify_number(Widget, XtPointer, XtPointer call_data) {
+    if (const XmTextBlockRec* block = inserted_text(call_data))
+        if (!number_insertion_allowed(block->ptr, static_cast<std::size_t>(block->length)))
+            static_cast<XmTextVerifyCallbackStruct*>(call_data)->doit = False;
+}

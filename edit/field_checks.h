@@ -1,0 +1,13 @@
+// Keystroke filters of the name and number fields, shared by every editor.
+#ifndef TARNWRIGHT_EDIT_FIELD_CHECKS_H
+#define TARNWRIGHT_EDIT_FIELD_CHECKS_H
+
+#include <cstddef>
+
+// Whether an insertion of these bytes may go into a name field: none of them is white space
+// (space, tab, newline, vertical tab, form feed, carriage return). Deletions always pass.
+bool name_insertion_allowed(const char* text, std::size_t length);
+// Whether an insertion may go into a number field: digits 0 to 9 only.
+bool number_insertion_allowed(const char* text, std::size_t length);
+
+#endif

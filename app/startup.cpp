@@ -94,6 +94,16 @@ void start_connected(int argc, char** argv) {
 }
 }  // namespace
 
+void create_editor_dialogs() {
+    create_state_edit_win(te_win);
+    create_transition_edit_win(te_win);
+    create_order_trans_win(te_win);
+    create_state_list_win(state_diagram_win);
+    create_transition_list_win(state_diagram_win);
+    create_configure_states(state_diagram_win);
+    create_state_information(state_diagram_win);
+}
+
 void usage() {
     std::fputs(usage_text().c_str(), stderr);
     std::exit(1);
@@ -112,13 +122,7 @@ void init_startup_gui(int argc, char** argv) {
     end_on_window_close(state_diagram_win);
     end_on_window_close(te_win);
 
-    create_state_edit_win(te_win);
-    create_transition_edit_win(te_win);
-    create_order_trans_win(te_win);
-    create_state_list_win(state_diagram_win);
-    create_transition_list_win(state_diagram_win);
-    create_configure_states(state_diagram_win);
-    create_state_information(state_diagram_win);
+    create_editor_dialogs();
 
     char title[TITLE_SIZE];
     copy_bounded(title, sizeof title, format_message(MSG_SET, MSG_TITLE, {VERSION, global_platform}));

@@ -12,6 +12,9 @@ bool start_up(int argc, char** argv);
 // Catalogue, application context, display, both top-level windows with their icon and
 // close action, the dialogs hanging off them, and the main window's title; realizes te_win.
 void init_startup_gui(int argc, char** argv);
+// The editor dialogs of both top-level windows, in start-up's order (after te_win and
+// state_diagram_win exist).
+void create_editor_dialogs();
 // What needs the server: the server-backed windows, help, and both shells realized.
 void init_gui(int argc, char** argv);
 // The usage text on standard error, then exit status 1.

@@ -1,6 +1,7 @@
 #include "support/window_fixture.h"
 
 #include "app/globals.h"
+#include "app/startup.h"
 #include "ui/gui_utils.h"
 
 void build_all_windows(Display* d)
@@ -9,13 +10,7 @@ void build_all_windows(Display* d)
     char* argv[] = {name, nullptr};
     create_te_win(d, name, 1, argv);
     create_state_diagram_win(te_win);
-    create_state_edit_win(te_win);
-    create_transition_edit_win(te_win);
-    create_order_trans_win(te_win);
-    create_state_list_win(state_diagram_win);
-    create_transition_list_win(state_diagram_win);
-    create_configure_states(state_diagram_win);
-    create_state_information(state_diagram_win);
+    create_editor_dialogs();
     create_open_list_win(te_win);
     create_pollrate_win(te_win);
     create_severity_edit_win(te_win);

@@ -13,6 +13,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
@@ -120,11 +121,24 @@ std::string tarnedit() { return TARNEDIT_BINARY; }
 
 std::string unreachable_store() { return "pg:host=127.0.0.1 port=1 dbname=none connect_timeout=2"; }
 
+namespace {
+// Windows of other programs come and go while the tests look through the screen's windows:
+// one that vanished between the listing and the look is simply not the one searched for.
+int ignore_vanished_windows(Display* dpy, XErrorEvent* e) {
+    if (e->error_code == BadWindow) return 0;
+    char text[256] = {0};
+    XGetErrorText(dpy, e->error_code, text, sizeof text - 1);
+    std::fprintf(stderr, "X error in the test: %s (request %d)\n", text, e->request_code);
+    return 0;
+}
+}  // namespace
+
 Display* x_display() {
     static Display* dpy = nullptr;
     if (!dpy) {
         gui::ensure_x_server();
         dpy = XOpenDisplay(nullptr);
+        XSetErrorHandler(ignore_vanished_windows);
     }
     return dpy;
 }

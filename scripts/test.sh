@@ -20,10 +20,23 @@ pg_throwaway_start
 export VARO_REQUIRE_PG=1
 unset VARO_STORE
 
+passed=0
+failed=0
 run_suite() {
   local dir="$1"; shift
+  local log status=0
   bash scripts/build.sh "$dir" "$@"
-  ctest --test-dir "$dir" --output-on-failure -j "$jobs" --timeout 300
+  log="$(mktemp)"
+  ctest --test-dir "$dir" --output-on-failure -j "$jobs" --timeout 300 2>&1 | tee "$log" || status=$?
+  # ctest's summary: "N% tests passed, F tests failed out of T"
+  read -r f t < <(sed -n 's/.* tests passed, \([0-9]*\) tests failed out of \([0-9]*\).*/\1 \2/p' "$log" | tail -n 1)
+  rm -f "$log"
+  passed=$((passed + ${t:-0} - ${f:-0}))
+  failed=$((failed + ${f:-0}))
+  if [ "$status" -ne 0 ]; then
+    echo "$passed passed, $failed failed"
+    exit "$status"
+  fi
 }
 
 echo "== tests =="
@@ -51,4 +64,4 @@ if [ "${SKIP_FUZZ:-0}" != 1 ] && [ -f tests/fuzz/CMakeLists.txt ]; then
     rm -rf "$work"
   done
 fi
-echo "all tests passed"
+echo "$passed passed, $failed failed"

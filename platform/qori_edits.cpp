@@ -21,6 +21,23 @@ std::shared_ptr<StateRecord> named_state(TemplateCopy& copy, const char* name) {
     return s;
 }
 
+// The working copy of t and the two states a transition joins; null copy when any is missing
+// (the refusal is recorded).
+struct TransitionEnds {
+    TemplateCopy* copy = nullptr;
+    std::shared_ptr<StateRecord> from, to;
+};
+TransitionEnds transition_ends(const Qor_Defn& t, const char* from, const char* to) {
+    TransitionEnds ends;
+    TemplateCopy* copy = copy_of(t);
+    if (!copy) return ends;
+    ends.from = named_state(*copy, from);
+    if (!ends.from) return ends;
+    ends.to = named_state(*copy, to);
+    if (ends.to) ends.copy = copy;
+    return ends;
+}
+
 bool is_quoted_text(const char* s) {
     std::size_t n = s ? std::strlen(s) : 0;
     return n >= 2 && s[0] == '"' && s[n - 1] == '"';
@@ -110,12 +127,11 @@ char qori_state_delete(Qor_Defn& t, const char* name) {
 
 char qori_transition_add(Qor_Defn& t, const char* from, const char* to, const char* condition, const char* action,
                          const char* arg1, const char* arg2) {
-    TemplateCopy* copy = copy_of(t);
-    if (!copy) return 0;
-    auto f = named_state(*copy, from);
-    if (!f) return 0;
-    auto s = named_state(*copy, to);
-    if (!s) return 0;
+    TransitionEnds ends = transition_ends(t, from, to);
+    if (!ends.copy) return 0;
+    TemplateCopy* copy = ends.copy;
+    auto& f = ends.from;
+    auto& s = ends.to;
     if (!qorCond_Find(condition).is_valid()) return 0;
     ActionRecord act;
     if (action && !make_action(action, arg1, arg2, act)) return 0;
@@ -142,13 +158,10 @@ char qori_transition_add(Qor_Defn& t, const char* from, const char* to, const ch
 
 char qori_transition_delete(Qor_Defn& t, const char* from, const char* to, const char* condition, const char* action,
                             const char* arg1, const char* arg2) {
-    TemplateCopy* copy = copy_of(t);
-    if (!copy) return 0;
-    auto f = named_state(*copy, from);
-    if (!f) return 0;
-    auto s = named_state(*copy, to);
-    if (!s) return 0;
-    auto existing = copy->find_transition(f.get(), s.get(), text_or_empty(condition));
+    TransitionEnds ends = transition_ends(t, from, to);
+    if (!ends.copy) return 0;
+    TemplateCopy* copy = ends.copy;
+    auto existing = copy->find_transition(ends.from.get(), ends.to.get(), text_or_empty(condition));
     if (!existing) return refuse(ERR_NOT_FOUND, "No " + transition_text(from, to, condition));
     if (!action) {
         copy->remove_transition(existing);

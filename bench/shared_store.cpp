@@ -32,7 +32,7 @@ public:
             std::string pattern = (std::filesystem::temp_directory_path() / "varo-bench.XXXXXX").string();
             if (mkdtemp(pattern.data())) {
                 dir_ = pattern;
-                spec_ = "sqlite:" + dir_ + "/varo.db";
+                address_ = "sqlite:" + dir_ + "/varo.db";
             }
             return;
         }
@@ -40,27 +40,27 @@ public:
         if (!server || !*server) return;
         static int made = 0;
         dbname_ = "varo_bench_" + std::to_string(getpid()) + "_" + std::to_string(made++);  // a safe identifier
-        if (pg_admin("CREATE DATABASE " + dbname_)) spec_ = std::string("pg:") + server + " dbname=" + dbname_;
+        if (pg_admin("CREATE DATABASE " + dbname_)) address_ = std::string("pg:") + server + " dbname=" + dbname_;
     }
     ~Location() {
         if (!dir_.empty()) {
             std::error_code ec;
             std::filesystem::remove_all(dir_, ec);
         }
-        if (!spec_.empty() && backend_ == kPostgreSQL) pg_admin("DROP DATABASE IF EXISTS " + dbname_ + " WITH (FORCE)");
+        if (!address_.empty() && backend_ == kPostgreSQL) pg_admin("DROP DATABASE IF EXISTS " + dbname_ + " WITH (FORCE)");
     }
     // Null (and the benchmark skipped) when the backend is not available here.
     std::unique_ptr<varo::Store> open(benchmark::State& state) const {
-        if (spec_.empty()) {
+        if (address_.empty()) {
             state.SkipWithError(backend_ == kSQLite ? "no temporary folder" : "no PostgreSQL server (VARO_TEST_PG)");
             return nullptr;
         }
-        return varo::open_store(spec_);
+        return varo::open_store(address_);
     }
 
 private:
     Backend backend_;
-    std::string spec_, dir_, dbname_;
+    std::string address_, dir_, dbname_;
 };
 
 varo::TemplateDef ten_state_template() {

@@ -49,9 +49,9 @@ bool setup() {
     char pattern[] = "/tmp/tarnwright-bench-XXXXXX";
     const char* dir = mkdtemp(pattern);
     if (!dir) return false;
-    std::string spec = std::string("sqlite:") + dir + "/varo.db";
-    setenv("VARO_STORE", spec.c_str(), 1);
-    other = varo::open_store(spec);
+    std::string address = std::string("sqlite:") + dir + "/varo.db";
+    setenv("VARO_STORE", address.c_str(), 1);
+    other = varo::open_store(address);
     for (int n : {10, 100, 1000}) other->insert_template(generated(n));
     if (!std::getenv("DISPLAY")) return false;
     ok = build_editor("Noname");

@@ -45,10 +45,10 @@ char qori_init(const char* host) {
     Engine& e = engine();
     e.store.reset();
     forget_pending(e);
-    std::string spec;
+    std::string address;
     try {
-        spec = varo::store_spec_for_host(host ? host : "");
-        return qori_attach_store(varo::open_store(spec));
+        address = varo::store_address_for_host(host ? host : "");
+        return qori_attach_store(varo::open_store(address));
     } catch (const std::exception& err) {
         return refuse(ERR_UNAVAILABLE, std::string("Cannot open Varo: ") + err.what());
     }

@@ -84,15 +84,15 @@ Attachments read_attachments(Widget w) {
     return a;
 }
 
-Attachments table_attachments(const MenuSpec& spec) {
+Attachments table_attachments(const MenuSpec& table_row) {
     Attachments a;
     a.kind[0] = XmATTACH_FORM;
-    a.offset[0] = spec.top;
+    a.offset[0] = table_row.top;
     a.kind[2] = XmATTACH_FORM;
-    a.offset[2] = spec.left;
-    if (spec.bottom_to_form_top) {
+    a.offset[2] = table_row.left;
+    if (table_row.bottom_to_form_top) {
         a.kind[1] = XmATTACH_OPPOSITE_FORM;
-        a.offset[1] = spec.bottom;
+        a.offset[1] = table_row.bottom;
     }
     return a;
 }
@@ -122,20 +122,20 @@ void repoint_siblings(Widget form, Widget old_menu, Widget new_menu) {
     }
 }
 
-void rebuild(const MenuSpec& spec) {
-    Widget form = *spec.form;
+void rebuild(const MenuSpec& table_row) {
+    Widget form = *table_row.form;
     if (!form) return;
     std::vector<std::string> words;
-    for (const std::string& line : list_lines(*spec.source)) {
+    for (const std::string& line : list_lines(*table_row.source)) {
         std::string word = lines::first_word(line);
         if (!word.empty()) words.push_back(word);
     }
 
-    Widget old_menu = *spec.menu;
-    Attachments place = old_menu ? read_attachments(old_menu) : table_attachments(spec);
-    Widget old_pulldown = *spec.pulldown;
+    Widget old_menu = *table_row.menu;
+    Attachments place = old_menu ? read_attachments(old_menu) : table_attachments(table_row);
+    Widget old_pulldown = *table_row.pulldown;
 
-    Widget pulldown = XmCreatePulldownMenu(form, const_cast<char*>(spec.pulldown_name), nullptr, 0);
+    Widget pulldown = XmCreatePulldownMenu(form, const_cast<char*>(table_row.pulldown_name), nullptr, 0);
     std::vector<Widget> entries;
     entries.reserve(words.size() + 1);
     if (words.empty()) {
@@ -149,7 +149,7 @@ void rebuild(const MenuSpec& spec) {
         char* name = const_cast<char*>(words[i].c_str());
         Widget entry = i == 0 ? XmCreatePushButton(pulldown, name, nullptr, 0)
                               : XmCreatePushButtonGadget(pulldown, name, nullptr, 0);
-        if (spec.activate) XtAddCallback(entry, XmNactivateCallback, spec.activate, nullptr);
+        if (table_row.activate) XtAddCallback(entry, XmNactivateCallback, table_row.activate, nullptr);
         entries.push_back(entry);
     }
     XtManageChildren(entries.data(), static_cast<Cardinal>(entries.size()));
@@ -157,13 +157,13 @@ void rebuild(const MenuSpec& spec) {
     Arg args[2];
     XtSetArg(args[0], XmNsubMenuId, pulldown);
     XtSetArg(args[1], XmNmenuHistory, entries.front());
-    Widget menu = XmCreateOptionMenu(form, const_cast<char*>(spec.name), args, 2);
+    Widget menu = XmCreateOptionMenu(form, const_cast<char*>(table_row.name), args, 2);
     apply_attachments(menu, place);
-    *spec.menu = menu;
-    *spec.pulldown = pulldown;
-    *spec.label = XmOptionLabelGadget(menu);
-    *spec.option = XmOptionButtonGadget(menu);
-    set_string(*spec.label, message_text(2, spec.label_number));
+    *table_row.menu = menu;
+    *table_row.pulldown = pulldown;
+    *table_row.label = XmOptionLabelGadget(menu);
+    *table_row.option = XmOptionButtonGadget(menu);
+    set_string(*table_row.label, message_text(2, table_row.label_number));
     if (old_menu) {
         repoint_siblings(form, old_menu, menu);
         XtDestroyWidget(old_menu);

@@ -151,18 +151,18 @@ Widget make_option_menu(Widget form, const char* name, const char* pulldown_name
     return menu;
 }
 
-Widget make_dialog(Widget parent, const DialogSpec& spec, Widget& shell, Widget* separator)
+Widget make_dialog(Widget parent, const DialogSpec& layout, Widget& shell, Widget* separator)
 {
-    shell = XtVaCreatePopupShell(spec.shell_name, xmDialogShellWidgetClass, parent,
-                                 XmNallowShellResize, spec.allow_shell_resize ? True : False, nullptr);
-    if (spec.title_message) set_catalogue_title(shell, spec.title_message);
+    shell = XtVaCreatePopupShell(layout.shell_name, xmDialogShellWidgetClass, parent,
+                                 XmNallowShellResize, layout.allow_shell_resize ? True : False, nullptr);
+    if (layout.title_message) set_catalogue_title(shell, layout.title_message);
     std::vector<Arg> args(4);
     Cardinal n = 0;
     XtSetArg(args[n], XmNdialogType, XmDIALOG_TEMPLATE); n++;
     XtSetArg(args[n], XmNautoUnmanage, False); n++;
-    if (spec.width) { XtSetArg(args[n], XmNwidth, spec.width); n++; }
-    if (spec.height) { XtSetArg(args[n], XmNheight, spec.height); n++; }
-    Widget box = XtCreateWidget(spec.box_name, xmMessageBoxWidgetClass, shell, args.data(), n);
+    if (layout.width) { XtSetArg(args[n], XmNwidth, layout.width); n++; }
+    if (layout.height) { XtSetArg(args[n], XmNheight, layout.height); n++; }
+    Widget box = XtCreateWidget(layout.box_name, xmMessageBoxWidgetClass, shell, args.data(), n);
     if (separator) *separator = XmMessageBoxGetChild(box, XmDIALOG_SEPARATOR);
     return box;
 }

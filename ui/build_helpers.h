@@ -83,7 +83,7 @@ struct DialogSpec {
     Dimension height;
     int title_message; // set-2 catalogue number of the shell title, 0 for the resource file's
 };
-Widget make_dialog(Widget parent, const DialogSpec& spec, Widget& shell, Widget* separator = nullptr);
+Widget make_dialog(Widget parent, const DialogSpec& layout, Widget& shell, Widget* separator = nullptr);
 
 // Action-area buttons of a message box, in order.
 struct ActionButton {

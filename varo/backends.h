@@ -1,4 +1,4 @@
-// The database layers the store can run on. open_store picks one from the specification.
+// The database layers the store can run on. open_store picks one from the address.
 #ifndef TARNWRIGHT_VARO_BACKENDS_H
 #define TARNWRIGHT_VARO_BACKENDS_H
 

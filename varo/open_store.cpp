@@ -1,4 +1,4 @@
-// Picks the backend a store specification names.
+// Picks the backend a store address names.
 #include <memory>
 #include <string>
 
@@ -14,18 +14,18 @@ bool ends_with(const std::string& s, const std::string& suffix) {
 }
 }  // namespace
 
-std::unique_ptr<Store> open_store(const std::string& spec) {
+std::unique_ptr<Store> open_store(const std::string& address) {
     std::unique_ptr<Db> db;
-    if (starts_with(spec, "sqlite:"))
-        db = open_sqlite_db(spec.substr(7));
-    else if (starts_with(spec, "pg:"))
-        db = open_pg_db(spec.substr(3));
-    else if (starts_with(spec, "postgresql://") || starts_with(spec, "postgres://"))
-        db = open_pg_db(spec);
-    else if (ends_with(spec, ".db"))
-        db = open_sqlite_db(spec);
+    if (starts_with(address, "sqlite:"))
+        db = open_sqlite_db(address.substr(7));
+    else if (starts_with(address, "pg:"))
+        db = open_pg_db(address.substr(3));
+    else if (starts_with(address, "postgresql://") || starts_with(address, "postgres://"))
+        db = open_pg_db(address);
+    else if (ends_with(address, ".db"))
+        db = open_sqlite_db(address);
     else
-        throw StoreError(StoreError::Unavailable, "unknown store " + std::string(spec.empty() ? "(none named)" : spec) +
+        throw StoreError(StoreError::Unavailable, "unknown store " + std::string(address.empty() ? "(none named)" : address) +
                                                       ": use sqlite:PATH, PATH.db, pg:CONNINFO or postgresql://...");
     return std::make_unique<SqlStore>(std::move(db));
 }

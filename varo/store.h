@@ -168,16 +168,16 @@ public:
     virtual ChangeReport poll_changes() = 0;
 };
 
-// Opens (creating and seeding on first use) the store a specification names:
+// Opens (creating and seeding on first use) the store an address names:
 //   "sqlite:PATH" or a PATH ending in ".db"          the embedded file
 //   "postgresql://..." / "postgres://..." / "pg:CONNINFO"   PostgreSQL through libpq
 // Throws StoreError(Unavailable) when it cannot be opened.
-std::unique_ptr<Store> open_store(const std::string& spec);
+std::unique_ptr<Store> open_store(const std::string& address);
 
 // The store qori_init(host) opens: VARO_STORE when set; the per-user embedded file
 // when host is this machine; otherwise PostgreSQL on host (database "varo" unless
 // PGDATABASE says otherwise).
-std::string store_spec_for_host(const std::string& host);
+std::string store_address_for_host(const std::string& host);
 
 }  // namespace varo
 

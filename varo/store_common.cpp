@@ -46,7 +46,7 @@ std::string user_data_dir() {
 }
 }  // namespace
 
-std::string store_spec_for_host(const std::string& host) {
+std::string store_address_for_host(const std::string& host) {
     const char* env = std::getenv("VARO_STORE");
     if (env && *env) return env;
     if (is_this_machine(host)) return "sqlite:" + user_data_dir() + "/varo.db";

@@ -22,8 +22,8 @@ void EngineTest::SetUp() {
         GTEST_SKIP() << "no PostgreSQL (VARO_TEST_PG) in this environment";
     }
     location = std::make_unique<testenv::StoreLocation>(GetParam());
-    spec = location->spec();
-    setenv("VARO_STORE", spec.c_str(), 1);
+    address = location->address();
+    setenv("VARO_STORE", address.c_str(), 1);
     hook_calls = 0;
     Error::error_entry_callback = count_hook;
     ASSERT_TRUE(qori_init("")) << qori_error_str;
@@ -35,7 +35,7 @@ void EngineTest::TearDown() {
     unsetenv("VARO_STORE");
 }
 
-std::unique_ptr<varo::Store> EngineTest::other_client() const { return varo::open_store(spec); }
+std::unique_ptr<varo::Store> EngineTest::other_client() const { return varo::open_store(address); }
 
 Qor_Defn EngineTest::grounded(const char* name) {
     Qor_Defn t = qori_template_create(name, "test template");

@@ -27,7 +27,7 @@ protected:
     // An unsaved template with the state "Ground" (Normal, Poll).
     Qor_Defn grounded(const char* name);
     std::unique_ptr<testenv::StoreLocation> location;
-    std::string spec;
+    std::string address;
 };
 
 std::vector<std::string> state_names(const Qor_Defn& t);

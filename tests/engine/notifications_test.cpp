@@ -86,7 +86,7 @@ TEST_P(EngineTest, AnotherClientsChangeRunsOnlyThatAlbumOnce) {
     if (child == 0) {
         int status = 1;
         try {
-            auto store = varo::open_store(spec);
+            auto store = varo::open_store(address);
             store->add_severity(varo::Severity{"Remote", 9, "blue"});
             status = 0;
         } catch (...) {
@@ -137,7 +137,7 @@ TEST_P(EngineTest, CallbacksMayRegisterAndDispatchAgain) {
 
 TEST_P(EngineTest, LostConnectionFailsTheCallAndRaisesDisconnectedOnce) {
     auto fail = std::make_shared<testenv::FailSwitch>();
-    ASSERT_TRUE(qori_attach_store(testenv::failing_store(varo::open_store(spec), fail)));
+    ASSERT_TRUE(qori_attach_store(testenv::failing_store(varo::open_store(address), fail)));
     register_all();
     ASSERT_TRUE(qori_severity_add("Before", 2, "red"));
     fail->lost = true;
@@ -155,7 +155,7 @@ TEST_P(EngineTest, LostConnectionFailsTheCallAndRaisesDisconnectedOnce) {
 
     // A store that reports the loss itself, with no failed call first.
     fail->lost = false;
-    ASSERT_TRUE(qori_attach_store(testenv::failing_store(varo::open_store(spec), fail)));
+    ASSERT_TRUE(qori_attach_store(testenv::failing_store(varo::open_store(address), fail)));
     fail->lost = fail->poll_reports = true;
     dispatch_recursive(0);
     EXPECT_EQ(disconnects, 2);

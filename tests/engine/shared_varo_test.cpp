@@ -133,9 +133,9 @@ TEST(SharedVaroHost, HostNamesThePostgreSQLServerAndLibpqsVariablesTheRest) {
     setenv("PGPORT", setting(scratch.conninfo(), "port").c_str(), 1);
     setenv("PGUSER", setting(scratch.conninfo(), "user").c_str(), 1);
     // "127.1" is the loopback address but not a name of this machine: the shared store.
-    const std::string spec = varo::store_spec_for_host("127.1");
+    const std::string address = varo::store_address_for_host("127.1");
     try {
-        varo::open_store(spec);
+        varo::open_store(address);
         ADD_FAILURE() << "a database the server does not have was opened";
     } catch (const varo::StoreError& e) {
         EXPECT_EQ(e.kind(), varo::StoreError::Unavailable);

@@ -15,10 +15,10 @@ namespace {
 class Varoctl : public ::testing::Test {
 protected:
     ProcessResult run(std::vector<std::string> args, const std::string& input = "", const std::string& store = "") {
-        args.insert(args.begin(), {"--store", store.empty() ? spec() : store});
+        args.insert(args.begin(), {"--store", store.empty() ? address() : store});
         return testenv::run_process(VAROCTL_BINARY, args, input);
     }
-    std::string spec() const { return "sqlite:" + dir.path() + "/a.db"; }
+    std::string address() const { return "sqlite:" + dir.path() + "/a.db"; }
     std::string file(const std::string& name) const { return dir.path() + "/" + name; }
     static std::string read(const std::string& path) {
         std::ifstream in(path, std::ios::binary);

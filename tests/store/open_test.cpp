@@ -12,14 +12,14 @@ using varo::StoreError;
 
 namespace {
 
-StoreError::Kind open_refusal(const std::string& spec, std::string* text = nullptr) {
+StoreError::Kind open_refusal(const std::string& address, std::string* text = nullptr) {
     try {
-        varo::open_store(spec);
+        varo::open_store(address);
     } catch (const StoreError& e) {
         if (text) *text = e.what();
         return e.kind();
     }
-    ADD_FAILURE() << "opened " << spec;
+    ADD_FAILURE() << "opened " << address;
     return StoreError::Corrupt;
 }
 

@@ -21,10 +21,10 @@ TEST(PgDroppedWrite, SessionEndedMidWriteLeavesNoHalfTemplate) {
     b.descr = "the other one";
     for (int round = 0; round < 3; ++round) {
         testenv::ScratchPgDatabase scratch;
-        const std::string spec = "pg:" + scratch.conninfo();
-        varo::open_store(spec)->insert_template(a);
+        const std::string address = "pg:" + scratch.conninfo();
+        varo::open_store(address)->insert_template(a);
 
-        auto writer = varo::open_store(spec);
+        auto writer = varo::open_store(address);
         std::atomic<int> saves{0};
         auto outcome = std::async(std::launch::async, [&] {
             try {
@@ -42,7 +42,7 @@ TEST(PgDroppedWrite, SessionEndedMidWriteLeavesNoHalfTemplate) {
         EXPECT_EQ(outcome.get(), varo::StoreError::Unavailable);
         EXPECT_TRUE(writer->poll_changes().disconnected);
 
-        auto loaded = varo::open_store(spec)->load_template("Big");
+        auto loaded = varo::open_store(address)->load_template("Big");
         ASSERT_TRUE(loaded);
         EXPECT_TRUE(loaded->same_content(a) || loaded->same_content(b))
             << "torn template: " << loaded->states.size() << " states, " << loaded->transitions.size() << " transitions";

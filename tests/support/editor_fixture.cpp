@@ -16,9 +16,9 @@
 
 void EditorTest::SetUp() {
     gui::GuiTest::SetUp();
-    const char* spec = std::getenv("VARO_STORE");
-    ASSERT_NE(nullptr, spec);
-    other = varo::open_store(spec);
+    const char* address = std::getenv("VARO_STORE");
+    ASSERT_NE(nullptr, address);
+    other = varo::open_store(address);
 }
 
 void EditorTest::TearDown() {

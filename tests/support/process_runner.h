@@ -49,7 +49,7 @@ private:
 // Runs to the end (at most timeout seconds).
 Result run(const std::string& program, const Options& options, double timeout_seconds = 30);
 
-// The editor binary and a store spec that cannot be reached.
+// The editor binary and a store address that cannot be reached.
 std::string tarnedit();
 std::string unreachable_store();
 

@@ -56,11 +56,11 @@ StoreLocation::StoreLocation(Backend backend) : backend_(backend) {
         std::string pattern = (std::filesystem::temp_directory_path() / "varo-store.XXXXXX").string();
         if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
         dir_ = pattern;
-        spec_ = "sqlite:" + dir_ + "/varo.db";
+        address_ = "sqlite:" + dir_ + "/varo.db";
     } else {
         dbname_ = "varo_test_" + std::to_string(getpid()) + "_" + std::to_string(counter++);
         pg_admin("CREATE DATABASE %I", dbname_);
-        spec_ = std::string("pg:") + std::getenv("VARO_TEST_PG") + " dbname=" + dbname_;
+        address_ = std::string("pg:") + std::getenv("VARO_TEST_PG") + " dbname=" + dbname_;
     }
 }
 

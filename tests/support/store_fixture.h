@@ -22,12 +22,12 @@ public:
     StoreLocation(const StoreLocation&) = delete;
     StoreLocation& operator=(const StoreLocation&) = delete;
 
-    const std::string& spec() const { return spec_; }
-    std::unique_ptr<varo::Store> open() const { return varo::open_store(spec_); }
+    const std::string& address() const { return address_; }
+    std::unique_ptr<varo::Store> open() const { return varo::open_store(address_); }
 
 private:
     Backend backend_;
-    std::string spec_;
+    std::string address_;
     std::string dir_;     // SQLite: the temporary folder
     std::string dbname_;  // PostgreSQL: the database made for this test
 };

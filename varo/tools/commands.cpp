@@ -17,7 +17,7 @@
 namespace varoctl {
 
 const char* const kUsage =
-    "Usage: varoctl [--store SPEC] COMMAND [ARGUMENTS]\n"
+    "Usage: varoctl [--store STORE] COMMAND [ARGUMENTS]\n"
     "\n"
     "Commands:\n"
     "  init                               create (and seed) the store\n"
@@ -34,7 +34,7 @@ const char* const kUsage =
     "  import FILE|-                      add or replace everything in a JSON file, all or nothing\n"
     "\n"
     "Options:\n"
-    "  --store SPEC   sqlite:PATH, PATH.db, pg:CONNINFO or postgresql://...\n"
+    "  --store STORE  sqlite:PATH, PATH.db, pg:CONNINFO or postgresql://...\n"
     "                 (default: VARO_STORE, else the per-user store file)\n"
     "  --help         this text\n"
     "  --version      the program's version\n";

@@ -11,7 +11,7 @@
 
 int main(int argc, char** argv) {
     std::vector<std::string> args(argv + 1, argv + argc);
-    std::string spec;
+    std::string address;
     std::vector<std::string> command;
     try {
         for (std::size_t i = 0; i < args.size(); ++i) {
@@ -25,10 +25,10 @@ int main(int argc, char** argv) {
                 std::cout << "varoctl " TARNWRIGHT_VERSION "\n";
                 return 0;
             } else if (a == "--store") {
-                if (i + 1 >= args.size()) throw varoctl::UsageError("--store needs a store specification");
-                spec = args[++i];
+                if (i + 1 >= args.size()) throw varoctl::UsageError("--store needs a store address");
+                address = args[++i];
             } else if (a.rfind("--store=", 0) == 0) {
-                spec = a.substr(8);
+                address = a.substr(8);
             } else if (a.size() > 1 && a[0] == '-' && a != "-") {
                 throw varoctl::UsageError("unknown option '" + a + "'");
             } else {
@@ -36,8 +36,8 @@ int main(int argc, char** argv) {
             }
         }
         varoctl::check_usage(command);
-        if (spec.empty()) spec = varo::store_spec_for_host("localhost");
-        varoctl::run(command, [&] { return varo::open_store(spec); }, std::cout);
+        if (address.empty()) address = varo::store_address_for_host("localhost");
+        varoctl::run(command, [&] { return varo::open_store(address); }, std::cout);
         std::cout.flush();
         if (!std::cout) {
             std::cerr << "varoctl: cannot write the output\n";

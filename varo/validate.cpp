@@ -14,10 +14,42 @@ namespace {
 bool is_blank(unsigned char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f'; }
 
 std::string quoted(const std::string& s) { return "\"" + s + "\""; }
+
+// Length of the UTF-8 sequence that starts text[i], or 0 when it is not a valid one
+// (overlong forms, surrogates and code points past U+10FFFF included).
+std::size_t utf8_sequence(const std::string& text, std::size_t i) {
+    auto byte = [&](std::size_t k) { return k < text.size() ? static_cast<unsigned char>(text[k]) : 0u; };
+    auto tail = [&](std::size_t k) { return (byte(k) & 0xC0) == 0x80; };
+    unsigned c = byte(i);
+    if (c < 0x80) return 1;
+    if (c >= 0xC2 && c <= 0xDF) return tail(i + 1) ? 2 : 0;
+    if (c >= 0xE0 && c <= 0xEF) {
+        unsigned c1 = byte(i + 1);
+        if ((c == 0xE0 && c1 < 0xA0) || (c == 0xED && c1 > 0x9F)) return 0;
+        return tail(i + 1) && tail(i + 2) ? 3 : 0;
+    }
+    if (c >= 0xF0 && c <= 0xF4) {
+        unsigned c1 = byte(i + 1);
+        if ((c == 0xF0 && c1 < 0x90) || (c == 0xF4 && c1 > 0x8F)) return 0;
+        return tail(i + 1) && tail(i + 2) && tail(i + 3) ? 4 : 0;
+    }
+    return 0;
+}
 }  // namespace
+
+// Both backends keep the same texts: one refuses a NUL or bytes that are not UTF-8, so both do.
+void validate_text(const std::string& what, const std::string& text) {
+    for (std::size_t i = 0; i < text.size();) {
+        if (text[i] == '\0') invalid(what + " contains a NUL byte");
+        std::size_t n = utf8_sequence(text, i);
+        if (n == 0) invalid(what + " is not valid UTF-8 text");
+        i += n;
+    }
+}
 
 void validate_name(const std::string& what, const std::string& name) {
     if (name.empty()) invalid(what + " is empty");
+    validate_text(what, name);
     for (unsigned char c : name) {
         if (is_blank(c)) invalid(what + " " + quoted(name) + " contains white space");
         if (c < 0x20 || c == 0x7f) invalid(what + " contains a control character");
@@ -26,6 +58,7 @@ void validate_name(const std::string& what, const std::string& name) {
 }
 
 void validate_descr(const std::string& what, const std::string& descr) {
+    validate_text(what, descr);
     if (descr.size() > kMaxDescr) invalid(what + " is longer than " + std::to_string(kMaxDescr) + " bytes");
 }
 
@@ -45,6 +78,7 @@ void validate_poll_rate(const PollRate& p) {
 void validate_condition(const Condition& c) {
     validate_name("condition name", c.name);
     validate_descr("condition description", c.descr);
+    validate_text("condition " + quoted(c.name) + " code", c.code);
     if (auto error = condition_code_error(c.code)) invalid("condition " + quoted(c.name) + ": " + *error);
 }
 
@@ -73,6 +107,8 @@ void validate_template(const TemplateDef& def) {
                 validate_name(tw + "raised condition name", a.arg0);
                 if (!a.arg1.empty()) invalid(tw + "a CONDITION action takes one argument");
             } else if (a.kind == "COMMAND" || a.kind == "MAIL") {
+                validate_text(tw + "action argument", a.arg0);
+                validate_text(tw + "action argument", a.arg1);
                 if (a.arg0.size() > kMaxArgument || a.arg1.size() > kMaxArgument)
                     invalid(tw + "an action argument is longer than " + std::to_string(kMaxArgument) + " bytes");
             } else {

@@ -14,6 +14,8 @@ constexpr std::size_t kMaxDescr = 255;      // bytes
 constexpr std::size_t kMaxArgument = 1024;  // bytes of an action argument
 constexpr int kMaxValue = 32767;            // severity values and poll rates: 1..kMaxValue
 
+// Refuses a NUL byte or bytes that are not UTF-8.
+void validate_text(const std::string& what, const std::string& text);
 // what names the field in the text: "severity name", "state name"...
 void validate_name(const std::string& what, const std::string& name);
 void validate_descr(const std::string& what, const std::string& descr);

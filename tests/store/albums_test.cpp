@@ -96,6 +96,12 @@ TEST_P(AlbumStore, Conditions) {
     EXPECT_NE(text.find("line 1, column"), std::string::npos) << text;
     EXPECT_EQ(refusal([&] { store->add_condition({"Empty", "", "  \n"}); }), StoreError::Invalid);
     EXPECT_EQ(refusal([&] { store->add_condition({"Long", std::string(256, 'x'), "up"}); }), StoreError::Invalid);
+    // Both backends refuse what one of them could not keep as it is.
+    for (const std::string& bad : {std::string("caf\xE9"), std::string("a\0b", 3), std::string("\xED\xA0\x80"),
+                                   std::string("\xC0\xAF"), std::string("\xF4\x90\x80\x80")})
+        EXPECT_EQ(refusal([&] { store->add_condition({"Odd", bad, "up"}); }), StoreError::Invalid);
+    store->add_condition({"Accented", "caf\xC3\xA9 \xE2\x82\xAC \xF0\x9F\x93\xA1", "up"});
+    EXPECT_EQ(store->find_condition("Accented")->descr, "caf\xC3\xA9 \xE2\x82\xAC \xF0\x9F\x93\xA1");
     EXPECT_FALSE(store->find_condition("Bad"));
 
     store->delete_condition("Busy");

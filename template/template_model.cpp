@@ -84,6 +84,9 @@ void new_template() {
     get_new_ground_pollrate(poll_rate);
     if (!add_ground_state(poll_rate, severity)) {
         error_dialog(main_win_form, message_text(2, 114));
+        // The lists and menus show the new, empty template rather than the one before it.
+        build_state_list_window();
+        build_state_list_buttons();
         return;
     }
     reset_layout();

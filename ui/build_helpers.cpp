@@ -56,6 +56,21 @@ void attach(Widget w, Edge top, Edge left, Edge right, Edge bottom)
     XtSetValues(w, args.data(), static_cast<Cardinal>(args.size()));
 }
 
+namespace {
+void forget_destroyed(Widget w, XtPointer global, XtPointer)
+{
+    Widget* var = static_cast<Widget*>(global);
+    if (*var == w) *var = nullptr;
+}
+}  // namespace
+
+Widget keep_in(Widget* global, Widget w)
+{
+    *global = w;
+    XtAddCallback(w, XmNdestroyCallback, forget_destroyed, global);
+    return w;
+}
+
 Widget make_push_button(Widget parent, const char* name, const Binds& activate)
 {
     Widget w = XtVaCreateManagedWidget(name, xmPushButtonWidgetClass, parent, nullptr);

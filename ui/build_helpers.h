@@ -43,6 +43,9 @@ void attach(Widget w, Edge top, Edge left, Edge right = free_edge(), Edge bottom
 
 // Managed controls. Texts come from the resource file unless set by the caller.
 Widget make_push_button(Widget parent, const char* name, const Binds& activate = {});
+// Stores w in *global and clears *global when w is destroyed (an option-menu rebuild
+// destroys the entries it does not recreate), so the global never dangles.
+Widget keep_in(Widget* global, Widget w);
 Widget make_toggle(Widget parent, const char* name, const Binds& value_changed = {});
 Widget make_label(Widget parent, const char* name, unsigned char alignment = XmALIGNMENT_BEGINNING);
 Widget make_text_field(Widget parent, const char* name, const Binds& modify_verify = {}, short columns = 0);

@@ -20,9 +20,9 @@ Widget create_configure_states(Widget parent)
     make_field_row(cs_form, "widget30", widget30, "cs_description", cs_description, to_widget(cs_name, 4), 84);
     cs_pollrate = make_option_menu(cs_form, "cs_pollrate", "cs_pollrate_parent",
                                    {&cs_pollrate_parent, &cs_pollrate_label, &cs_pollrate_option}, 81, 12);
-    cs_pollrate_new = make_push_button(cs_pollrate_parent, "cs_pollrate_new", {show(te_pollrate_dialog)});
+    keep_in(&cs_pollrate_new, make_push_button(cs_pollrate_parent, "cs_pollrate_new", {show(te_pollrate_dialog)}));
     cs_severity = make_option_menu(cs_form, "cs_severity", "cs_severity_parent",
                                    {&cs_severity_parent, &cs_severity_label, &cs_severity_option}, 115, 13);
-    cs_severity_new = make_push_button(cs_severity_parent, "cs_severity_new", {show(te_severity_dialog)});
+    keep_in(&cs_severity_new, make_push_button(cs_severity_parent, "cs_severity_new", {show(te_severity_dialog)}));
     return configure_states;
 }

@@ -32,9 +32,9 @@ Widget create_state_edit_win(Widget parent)
 
     se_pollrate = make_option_menu(state_edit_form, "se_pollrate", "se_pollrate_parent",
                                    {&se_pollrate_parent, &se_pollrate_label, &se_pollrate_option}, 283, 11);
-    se_new_pollrate = make_push_button(se_pollrate_parent, "se_new_pollrate", {show(te_pollrate_dialog)});
+    keep_in(&se_new_pollrate, make_push_button(se_pollrate_parent, "se_new_pollrate", {show(te_pollrate_dialog)}));
     se_severity = make_option_menu(state_edit_form, "se_severity", "se_severity_parent",
                                    {&se_severity_parent, &se_severity_label, &se_severity_option}, 315, 12);
-    se_new_severity = make_push_button(se_severity_parent, "se_new_severity", {show(te_severity_dialog)});
+    keep_in(&se_new_severity, make_push_button(se_severity_parent, "se_new_severity", {show(te_severity_dialog)}));
     return state_edit_win;
 }

@@ -12,15 +12,14 @@ void build_menus()
     tran_from_state = make_option_menu(form, "tran_from_state", "tran_from_state_parent",
                                        {&tran_from_state_parent, &tran_from_state_label, &tran_from_state_option},
                                        215, 32);
-    tran_from_new_state = make_push_button(tran_from_state_parent, "tran_from_new_state", {show(state_edit_dialog)});
+    keep_in(&tran_from_new_state, make_push_button(tran_from_state_parent, "tran_from_new_state", {show(state_edit_dialog)}));
     tran_to_state = make_option_menu(form, "tran_to_state", "tran_to_state_parent",
                                      {&tran_to_state_parent, &tran_to_state_label, &tran_to_state_option}, 248, 46);
-    tran_to_new_state = make_push_button(tran_to_state_parent, "tran_to_new_state", {show(state_edit_dialog)});
+    keep_in(&tran_to_new_state, make_push_button(tran_to_state_parent, "tran_to_new_state", {show(state_edit_dialog)}));
     tran_condition = make_option_menu(form, "tran_condition", "tran_condition_parent",
                                       {&tran_condition_parent, &tran_condition_label, &tran_condition_option},
                                       280, 7);
-    tran_new_condition = make_push_button(tran_condition_parent, "tran_new_condition", {show(ct_dialog)});
-
+    keep_in(&tran_new_condition, make_push_button(tran_condition_parent, "tran_new_condition", {show(ct_dialog)}));
     tran_action = make_option_menu(form, "tran_action", "widget330",
                                    {&tran_action_parent, &tran_action_label, &tran_action_option}, 312, 24);
     transition_none_button = make_push_button(tran_action_parent, "transition_none_button", {call(transition_none_cb)});
@@ -35,7 +34,7 @@ void build_menus()
     condition_action = make_option_menu(form, "condition_action", "condition_action_parent",
                                         {&condition_action_parent, &condition_action_label, &condition_action_option},
                                         345, 27);
-    condition_new = make_push_button(condition_action_parent, "condition_new", {show(ct_dialog)});
+    keep_in(&condition_new, make_push_button(condition_action_parent, "condition_new", {show(ct_dialog)}));
 }
 
 }  // namespace

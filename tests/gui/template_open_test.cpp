@@ -234,7 +234,7 @@ TEST_F(EditorTest, DeletingTemplatesFromTheOpenList) {
     EXPECT_EQ("Template delete operation failed.\nCheck if template is running on an object.",
               gui::only_dialog().message);
     EXPECT_TRUE(other->load_template("beta").has_value());
-    EXPECT_STREQ("Noname", qor_handle.name()) << "the open one is replaced all the same";
+    EXPECT_STREQ("beta", qor_handle.name()) << "a refused delete leaves the open template as it was";
 }
 
 }  // namespace

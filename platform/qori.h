@@ -47,7 +47,8 @@ enum QoriRefusal {
     QORI_REFUSED_UNAVAILABLE,
     QORI_REFUSED_CORRUPT,
     QORI_REFUSED_NOT_CONNECTED,
-    QORI_REFUSED_INTERNAL
+    QORI_REFUSED_INTERNAL,
+    QORI_REFUSED_BUSY  // the store could not take this write now; the connection stays
 };
 extern int qori_error_kind;
 

@@ -35,6 +35,7 @@ int code_for(varo::StoreError::Kind kind) {
     case varo::StoreError::Running: return ERR_RUNNING;
     case varo::StoreError::Conflict: return ERR_CONFLICT;
     case varo::StoreError::Unavailable: return ERR_UNAVAILABLE;
+    case varo::StoreError::Busy: return ERR_BUSY;
     case varo::StoreError::Corrupt: return ERR_CORRUPT;
     }
     return ERR_INTERNAL;

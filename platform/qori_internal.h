@@ -96,7 +96,8 @@ enum ErrorCode {
     ERR_UNAVAILABLE = QORI_REFUSED_UNAVAILABLE,
     ERR_CORRUPT = QORI_REFUSED_CORRUPT,
     ERR_NOT_CONNECTED = QORI_REFUSED_NOT_CONNECTED,
-    ERR_INTERNAL = QORI_REFUSED_INTERNAL
+    ERR_INTERNAL = QORI_REFUSED_INTERNAL,
+    ERR_BUSY = QORI_REFUSED_BUSY
 };
 
 // Writes text into qori_error_str (bounded, cut on a character boundary), records it

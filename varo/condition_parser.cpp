@@ -238,6 +238,9 @@ private:
     }
 
     NodePtr binary(ConditionNode::Kind kind, const Token& at, const std::string& op, NodePtr l, NodePtr r) {
+        // A long chain of operators builds a deep tree; its depth is bounded like nesting is.
+        if (++operators_ > kMaxOperators)
+            fail_at(at.line, at.column, "the condition has more than " + std::to_string(kMaxOperators) + " operators");
         NodePtr n = node(kind, at, op);
         n->line = l->line;
         n->column = l->column;
@@ -409,9 +412,12 @@ private:
         return n;
     }
 
+    static constexpr int kMaxOperators = 4096;
+
     std::vector<Token> t_;
     std::size_t pos_ = 0;
     int depth_ = 0;
+    int operators_ = 0;
 };
 
 std::string quote(const std::string& s) {
@@ -435,6 +441,10 @@ std::string quote(const std::string& s) {
 
 ConditionParse parse_condition(const std::string& code) {
     ConditionParse out;
+    if (code.size() > kMaxConditionCode) {
+        out.error = ConditionError{1, 1, "the condition code is longer than " + std::to_string(kMaxConditionCode) + " bytes"};
+        return out;
+    }
     try {
         out.tree = Parser(Lexer(code).run()).condition();
     } catch (const Failure& f) {

@@ -31,6 +31,9 @@ struct ConditionParse {
     std::optional<ConditionError> error;
 };
 
+// Longest condition code accepted, in bytes.
+constexpr std::size_t kMaxConditionCode = 65536;
+
 ConditionParse parse_condition(const std::string& code);
 
 // The error text of code that does not parse, or nothing.

@@ -1,7 +1,18 @@
 // Column access of the database layer's rows.
 #include "varo/db.h"
 
+#include <chrono>
+#include <random>
+#include <thread>
+
 namespace varo {
+
+void retry_pause(int attempt) {
+    static thread_local std::minstd_rand jitter(std::random_device{}());
+    int ceiling_ms = 2 << (attempt < 6 ? attempt : 6);  // 4, 8, ... 128 ms
+    std::uniform_int_distribution<int> pick(1, ceiling_ms);
+    std::this_thread::sleep_for(std::chrono::milliseconds(pick(jitter)));
+}
 
 std::int64_t Row::integer(std::size_t i) const {
     if (i >= columns.size()) return 0;

@@ -58,6 +58,10 @@ public:
     virtual ChangeReport take_changes() = 0;
 };
 
+// A short pause before running an overtaken transaction again, growing with each attempt
+// and jittered, so that two writers that collided do not collide again in step.
+void retry_pause(int attempt);
+
 // Runs fn inside one write transaction, rolling back on any exception. A transaction the
 // server refused only because another one overtook it runs again, a bounded number of times.
 template <class Fn>
@@ -79,6 +83,7 @@ auto in_transaction(Db& db, Fn&& fn) -> decltype(fn()) {
             bool again = attempt < kAttempts && db.retryable(e);
             db.rollback();
             if (!again) throw;
+            retry_pause(attempt);
         } catch (...) {
             db.rollback();
             throw;

@@ -121,8 +121,10 @@ StoreError::Kind kind_for_sqlstate(const std::string& sqlstate, const std::strin
     }
     if (sqlstate.compare(0, 2, "23") == 0 || sqlstate.compare(0, 2, "22") == 0) return StoreError::Invalid;
     if (is_retryable_sqlstate(sqlstate)) return StoreError::Conflict;
+    // Not permitted, or a lock that could not be had: this write only, the connection stays.
+    if (sqlstate == "42501" || sqlstate == "55P03" || sqlstate == "25006") return StoreError::Busy;
     if (sqlstate.compare(0, 2, "08") == 0 || sqlstate.compare(0, 3, "57P") == 0 || sqlstate == "53300" ||
-        sqlstate == "42501" || sqlstate == "28000" || sqlstate == "28P01")
+        sqlstate == "28000" || sqlstate == "28P01")
         return StoreError::Unavailable;
     return StoreError::Corrupt;
 }

@@ -27,7 +27,14 @@ StoreError::Kind kind_for_sqlite(int extended_code) {
     case SQLITE_ERROR:
     case SQLITE_SCHEMA:
     case SQLITE_FORMAT: return StoreError::Corrupt;
-    default: return StoreError::Unavailable;  // busy, locked, I/O, full, read-only, cannot open
+    // Another program holding the lock, or a file this user may only read, refuses the one
+    // write; the store is still there to read and to hear changes from.
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED:
+    case SQLITE_READONLY:
+    case SQLITE_PERM:
+    case SQLITE_AUTH: return StoreError::Busy;
+    default: return StoreError::Unavailable;  // I/O, full, cannot open
     }
 }
 
@@ -187,8 +194,9 @@ void SqliteDb::begin() {
 void SqliteDb::commit() {
     Counters ours = read_counters();
     exec("COMMIT");
+    // Our own commit does not move data_version; reading it again here could only take in
+    // another client's commit as seen before its counters were compared.
     last_counters_ = std::move(ours);
-    last_data_version_ = data_version();
 }
 
 void SqliteDb::rollback() noexcept {

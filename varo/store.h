@@ -104,6 +104,7 @@ public:
         Running,      // a template running on a managed object
         Conflict,     // the stored template changed since the working copy was read
         Unavailable,  // the store cannot be reached or the connection was lost
+        Busy,         // this write cannot be taken now (locked too long, read-only, not permitted)
         Corrupt       // the store holds something it should not (schema too new, bad rows)
     };
     StoreError(Kind kind, const std::string& text) : std::runtime_error(text), kind_(kind) {}

@@ -161,6 +161,26 @@ TEST_P(EngineTest, LostConnectionFailsTheCallAndRaisesDisconnectedOnce) {
     EXPECT_EQ(disconnects, 2);
 }
 
+TEST_P(EngineTest, ABusyStoreRefusesTheCallButStaysConnected) {
+    auto fail = std::make_shared<testenv::FailSwitch>();
+    ASSERT_TRUE(qori_attach_store(testenv::failing_store(varo::open_store(address), fail)));
+    register_all();
+    fail->busy = true;
+    EXPECT_FALSE(qori_severity_add("Locked", 2, "red"));
+    EXPECT_EQ(qori_error_kind, QORI_REFUSED_BUSY);
+    EXPECT_TRUE(qori_connected());
+    fail->busy = false;
+    dispatch_recursive(0);
+    EXPECT_EQ(disconnects, 0);
+
+    other_client()->add_poll_rate({"Later", 7});
+    for (int i = 0; i < 300 && runs[QORI_ALBUM_POLLRATES] == 0; ++i) {
+        dispatch_recursive(0);
+        if (runs[QORI_ALBUM_POLLRATES] == 0) usleep(10000);
+    }
+    EXPECT_EQ(runs[QORI_ALBUM_POLLRATES], 1) << "others' changes are still heard";
+}
+
 TEST_P(EngineTest, RefusalTextsAreBoundedAndCallTheHook) {
     std::string huge(500, 'n');
     int before = hook_calls;

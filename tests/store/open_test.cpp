@@ -61,7 +61,7 @@ TEST(OpenStore, RefusesASchemaNewerThanItKnows) {
     EXPECT_NE(text.find("99"), std::string::npos) << text;
 }
 
-TEST(OpenStore, BusyStoreIsUnavailableNotHung) {
+TEST(OpenStore, BusyStoreRefusesTheWriteNotHung) {
     testenv::TempDir dir;
     std::string path = dir.path() + "/busy.db";
     varo::open_store(path);
@@ -71,7 +71,7 @@ TEST(OpenStore, BusyStoreIsUnavailableNotHung) {
         waiter.begin();
         ADD_FAILURE() << "two writers at once";
     } catch (const StoreError& e) {
-        EXPECT_EQ(e.kind(), StoreError::Unavailable) << e.what();
+        EXPECT_EQ(e.kind(), StoreError::Busy) << e.what();
     }
     holder.rollback();
     waiter.begin();  // free again

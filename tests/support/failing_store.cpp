@@ -45,6 +45,7 @@ public:
 private:
     varo::Store& check() {
         if (fail->lost) throw varo::StoreError(varo::StoreError::Unavailable, "connection to Varo lost");
+        if (fail->busy) throw varo::StoreError(varo::StoreError::Busy, "the store is busy");
         return *real;
     }
     std::unique_ptr<varo::Store> real;

@@ -11,6 +11,7 @@ namespace testenv {
 
 struct FailSwitch {
     bool lost = false;         // every call throws Unavailable
+    bool busy = false;         // every call throws Busy, as a store locked by another program does
     bool poll_reports = false; // poll_changes says so (otherwise it still answers normally)
 };
 

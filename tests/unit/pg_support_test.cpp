@@ -88,6 +88,7 @@ TEST(PgErrors, SqlstatesBecomeTheStoresRefusals) {
     EXPECT_EQ(varo::kind_for_sqlstate("40001", "UPDATE"), StoreError::Conflict);
     EXPECT_EQ(varo::kind_for_sqlstate("40P01", "UPDATE"), StoreError::Conflict);
     EXPECT_EQ(varo::kind_for_sqlstate("57P01", "SELECT"), StoreError::Unavailable);
+    EXPECT_EQ(varo::kind_for_sqlstate("42501", "INSERT"), StoreError::Busy);
     EXPECT_EQ(varo::kind_for_sqlstate("08006", "SELECT"), StoreError::Unavailable);
     EXPECT_TRUE(varo::is_retryable_sqlstate("40001"));
     EXPECT_TRUE(varo::is_retryable_sqlstate("40P01"));

@@ -1,6 +1,7 @@
 // The commands of varoctl.
 #include "varo/tools/commands.h"
 
+#include <fcntl.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -133,28 +134,32 @@ std::string read_all(const std::string& file) {
     return text;
 }
 
-// Writes the whole text or leaves any old file as it was.
+// Writes the whole text or leaves any old file as it was: the new file is on disk (synced)
+// before it takes the old one's name.
 void write_all(const std::string& file, const std::string& text, std::ostream& out) {
     if (file == "-") {
         out << text;
         return;
     }
     std::string temp = file + ".tmp." + std::to_string(getpid());
-    {
-        std::ofstream f(temp, std::ios::binary | std::ios::trunc);
-        if (!f) throw Failure("cannot write " + file + ": " + std::strerror(errno));
-        f << text;
-        f.flush();
-        if (!f) {
-            std::remove(temp.c_str());
-            throw Failure("cannot write " + file);
-        }
-    }
-    if (std::rename(temp.c_str(), file.c_str()) != 0) {
-        int saved = errno;
+    int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (fd < 0) throw Failure("cannot write " + file + ": " + std::strerror(errno));
+    auto fail = [&](int saved) {
+        if (fd >= 0) ::close(fd);
         std::remove(temp.c_str());
         throw Failure("cannot write " + file + ": " + std::strerror(saved));
+    };
+    for (std::size_t done = 0; done < text.size();) {
+        ssize_t n = ::write(fd, text.data() + done, text.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) fail(errno);
+        done += static_cast<std::size_t>(n);
     }
+    if (::fsync(fd) != 0) fail(errno);
+    int closed = ::close(fd);
+    fd = -1;
+    if (closed != 0) fail(errno);
+    if (std::rename(temp.c_str(), file.c_str()) != 0) fail(errno);
 }
 
 void show_template(const varo::TemplateDef& t, std::ostream& out) {

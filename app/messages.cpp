@@ -1,6 +1,8 @@
 // Catalogue lookups and the one bounded formatter for catalogue texts.
 #include "app/messages.h"
 
+#include "varo/utf8.h"
+
 #include "app/data_paths.h"
 
 #include <cstdlib>
@@ -102,10 +104,7 @@ std::string format_message(int set, int number, std::initializer_list<std::strin
 
 void copy_bounded(char* out, std::size_t size, const std::string& text) {
     if (size == 0) return;
-    std::size_t n = text.size() < size - 1 ? text.size() : size - 1;
-    // Step back over UTF-8 continuation bytes so no character is cut in half.
-    if (n < text.size())
-        while (n > 0 && (static_cast<unsigned char>(text[n]) & 0xC0) == 0x80) --n;
+    std::size_t n = utf8_cut_length(text, size - 1);
     std::memcpy(out, text.data(), n);
     out[n] = '\0';
 }

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "platform/qori_internal.h"
+#include "varo/utf8.h"
 
 char qori_error_str[100] = "";
 int qori_error_kind = 0;
@@ -11,10 +12,7 @@ namespace qori_detail {
 
 void copy_cut(char* out, std::size_t size, const std::string& text) {
     if (!out || size == 0) return;
-    std::size_t n = text.size() < size - 1 ? text.size() : size - 1;
-    // Step back over continuation bytes so that no character is cut in half.
-    if (n < text.size())
-        while (n > 0 && (static_cast<unsigned char>(text[n]) & 0xC0) == 0x80) --n;
+    std::size_t n = utf8_cut_length(text, size - 1);
     std::memcpy(out, text.data(), n);
     out[n] = '\0';
 }
@@ -49,8 +47,7 @@ bool refuse_store_error(const std::string& what, const varo::StoreError& err) {
 std::string quoted(const std::string& name) {
     const std::size_t shown = 40;
     if (name.size() <= shown) return "'" + name + "'";
-    std::size_t n = shown;
-    while (n > 0 && (static_cast<unsigned char>(name[n]) & 0xC0) == 0x80) --n;
+    std::size_t n = utf8_cut_length(name, shown);
     return "'" + name.substr(0, n) + "...'";
 }
 

@@ -6,6 +6,8 @@
 #include <cstring>
 #include <vector>
 
+#include "varo/utf8.h"
+
 namespace lines {
 namespace {
 
@@ -27,12 +29,7 @@ std::string bounded(std::size_t bound, const char* format, ...) {
     std::vector<char> buffer(static_cast<std::size_t>(wanted) + 1, '\0');
     std::vsnprintf(buffer.data(), buffer.size(), format, again);
     va_end(again);
-    std::size_t n = static_cast<std::size_t>(wanted);
-    if (n >= bound) {
-        n = bound - 1;
-        while (n > 0 && (static_cast<unsigned char>(buffer[n]) & 0xC0) == 0x80) --n;
-    }
-    return std::string(buffer.data(), n);
+    return std::string(buffer.data(), utf8_cut_length(buffer.data(), static_cast<std::size_t>(wanted), bound - 1));
 }
 
 const char thirty_blanks[] = "                              ";

@@ -1,5 +1,7 @@
 #include "template/name_rules.h"
 
+#include "varo/utf8.h"
+
 const char* POLL_PR = "Poll";
 const char* DEFAULT_PR = "default_rate";
 const char* NORMAL_SEVERITY = "Normal";
@@ -9,10 +11,7 @@ const char blanks[] = " \t\n\r\f\v";
 }
 
 std::string cut_utf8(const std::string& text, std::size_t max_bytes) {
-    if (text.size() <= max_bytes) return text;
-    std::size_t n = max_bytes;
-    while (n > 0 && (static_cast<unsigned char>(text[n]) & 0xC0) == 0x80) --n;
-    return text.substr(0, n);
+    return text.substr(0, utf8_cut_length(text, max_bytes));
 }
 
 NameCheck check_name(const std::string& text) {

@@ -3,6 +3,7 @@
 
 #include "support/store_fixture.h"
 
+using testenv::refusal;
 using testenv::sample_template;
 using varo::StoreError;
 
@@ -10,18 +11,6 @@ namespace {
 
 class AlbumStore : public testenv::StoreTest {};
 VARO_STORE_SUITE(AlbumStore);
-
-template <class Fn>
-StoreError::Kind refusal(Fn&& fn, std::string* text = nullptr) {
-    try {
-        fn();
-    } catch (const StoreError& e) {
-        if (text) *text = e.what();
-        return e.kind();
-    }
-    ADD_FAILURE() << "no StoreError thrown";
-    return StoreError::Corrupt;
-}
 
 TEST_P(AlbumStore, FreshStoreIsSeeded) {
     EXPECT_EQ(store->schema_version(), 1);

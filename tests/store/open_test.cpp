@@ -1,4 +1,4 @@
-// Opening stores: specifications, folders, schema versions, bad files.
+// Opening stores: addresses, folders, schema versions, bad files.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -13,17 +13,10 @@ using varo::StoreError;
 namespace {
 
 StoreError::Kind open_refusal(const std::string& address, std::string* text = nullptr) {
-    try {
-        varo::open_store(address);
-    } catch (const StoreError& e) {
-        if (text) *text = e.what();
-        return e.kind();
-    }
-    ADD_FAILURE() << "opened " << address;
-    return StoreError::Corrupt;
+    return testenv::refusal([&] { varo::open_store(address); }, text);
 }
 
-TEST(OpenStore, SpecificationsPickTheBackend) {
+TEST(OpenStore, AddressesPickTheBackend) {
     testenv::TempDir dir;
     auto a = varo::open_store("sqlite:" + dir.path() + "/deep/er/a.db");  // parents created
     EXPECT_EQ(a->describe(), "sqlite:" + dir.path() + "/deep/er/a.db");

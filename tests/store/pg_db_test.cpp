@@ -10,6 +10,7 @@
 #include <thread>
 
 #include "support/pg_server.h"
+#include "support/store_fixture.h"
 #include "varo/backends.h"
 
 namespace {
@@ -18,15 +19,7 @@ using varo::ChangeReport;
 using varo::Db;
 using varo::StoreError;
 
-StoreError::Kind kind_of(const std::function<void()>& fn) {
-    try {
-        fn();
-    } catch (const StoreError& e) {
-        return e.kind();
-    }
-    ADD_FAILURE() << "no refusal";
-    return StoreError::Corrupt;
-}
+using testenv::refusal;
 
 // Polls the way the editor's idle loop does, until something is reported or time is up.
 ChangeReport poll_until_reported(Db& db, std::chrono::milliseconds limit = std::chrono::seconds(5)) {
@@ -66,14 +59,14 @@ TEST(PgDb, BindsValuesAndTurnsConstraintsIntoRefusals) {
     EXPECT_EQ(rows[0].integer(3), 1);
     EXPECT_EQ(rows[0].integer(4), 1);  // a boolean reads as an integer
 
-    EXPECT_EQ(kind_of([&] { db->exec("INSERT INTO conds VALUES (?, ?)", {odd, std::string("y")}); }),
+    EXPECT_EQ(refusal([&] { db->exec("INSERT INTO conds VALUES (?, ?)", {odd, std::string("y")}); }),
               StoreError::Exists);
-    EXPECT_EQ(kind_of([&] { db->exec("DELETE FROM conds WHERE name = ?", {odd}); }), StoreError::InUse);
-    EXPECT_EQ(kind_of([&] { db->exec("INSERT INTO uses VALUES (2, ?, NULL)", {std::string("missing")}); }),
+    EXPECT_EQ(refusal([&] { db->exec("DELETE FROM conds WHERE name = ?", {odd}); }), StoreError::InUse);
+    EXPECT_EQ(refusal([&] { db->exec("INSERT INTO uses VALUES (2, ?, NULL)", {std::string("missing")}); }),
               StoreError::Invalid);
-    EXPECT_EQ(kind_of([&] { db->exec("INSERT INTO conds VALUES ('e', ?)", {std::string()}); }), StoreError::Invalid);
-    EXPECT_EQ(kind_of([&] { db->exec("SELECT ?, ?", {std::int64_t{1}}); }), StoreError::Corrupt);
-    EXPECT_EQ(kind_of([&] { db->exec("INSERT INTO conds VALUES ('f', ?)", {std::string("a\0b", 3)}); }),
+    EXPECT_EQ(refusal([&] { db->exec("INSERT INTO conds VALUES ('e', ?)", {std::string()}); }), StoreError::Invalid);
+    EXPECT_EQ(refusal([&] { db->exec("SELECT ?, ?", {std::int64_t{1}}); }), StoreError::Corrupt);
+    EXPECT_EQ(refusal([&] { db->exec("INSERT INTO conds VALUES ('f', ?)", {std::string("a\0b", 3)}); }),
               StoreError::Invalid);
     EXPECT_EQ(db->query("SELECT count(*) FROM conds")[0].integer(0), 1);
 }
@@ -85,7 +78,7 @@ TEST(PgDb, AFailedTransactionLeavesNothingAndIsNotReportedAsDone) {
     make_tables(*db);
     db->exec("INSERT INTO conds VALUES ('a', 'x')");
 
-    EXPECT_EQ(kind_of([&] {
+    EXPECT_EQ(refusal([&] {
                   varo::in_transaction(*db, [&] {
                       db->exec("INSERT INTO conds VALUES ('b', 'x')");
                       db->exec("INSERT INTO conds VALUES ('a', 'x')");
@@ -95,7 +88,7 @@ TEST(PgDb, AFailedTransactionLeavesNothingAndIsNotReportedAsDone) {
     EXPECT_EQ(db->query("SELECT count(*) FROM conds")[0].integer(0), 1);
 
     // A failure swallowed inside the transaction still may not commit: the server dropped it.
-    EXPECT_EQ(kind_of([&] {
+    EXPECT_EQ(refusal([&] {
                   varo::in_transaction(*db, [&] {
                       db->exec("INSERT INTO conds VALUES ('c', 'x')");
                       try {
@@ -203,8 +196,8 @@ TEST(PgDb, TerminatedSessionIsReportedAsDisconnected) {
     EXPECT_EQ(scratch.terminate_clients(), 1);
     EXPECT_TRUE(poll_until_reported(*db).disconnected);
     EXPECT_TRUE(db->take_changes().disconnected);  // it stays lost: no silent reconnection
-    EXPECT_EQ(kind_of([&] { db->query("SELECT 1"); }), StoreError::Unavailable);
-    EXPECT_EQ(kind_of([&] { varo::in_transaction(*db, [&] { db->exec("SELECT 1"); }); }), StoreError::Unavailable);
+    EXPECT_EQ(refusal([&] { db->query("SELECT 1"); }), StoreError::Unavailable);
+    EXPECT_EQ(refusal([&] { varo::in_transaction(*db, [&] { db->exec("SELECT 1"); }); }), StoreError::Unavailable);
 }
 
 TEST(PgDb, StoppedServerIsReportedAsDisconnectedAndUnreachableServerRefused) {
@@ -220,7 +213,7 @@ TEST(PgDb, StoppedServerIsReportedAsDisconnectedAndUnreachableServerRefused) {
 
     // Nothing listens on the server's port once it is stopped: the open is refused.
     server.stop();
-    EXPECT_EQ(kind_of([&] { varo::open_pg_db(server.conninfo()); }), StoreError::Unavailable);
+    EXPECT_EQ(refusal([&] { varo::open_pg_db(server.conninfo()); }), StoreError::Unavailable);
 }
 
 }  // namespace

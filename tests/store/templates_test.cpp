@@ -3,6 +3,7 @@
 
 #include "support/store_fixture.h"
 
+using testenv::refusal;
 using testenv::sample_template;
 using varo::StoreError;
 using varo::TemplateDef;
@@ -11,19 +12,6 @@ namespace {
 
 class TemplateStore : public testenv::StoreTest {};
 VARO_STORE_SUITE(TemplateStore);
-
-// Runs fn and returns the kind of StoreError it threw (fails when it threw none).
-template <class Fn>
-StoreError::Kind refusal(Fn&& fn, std::string* text = nullptr) {
-    try {
-        fn();
-    } catch (const StoreError& e) {
-        if (text) *text = e.what();
-        return e.kind();
-    }
-    ADD_FAILURE() << "no StoreError thrown";
-    return StoreError::Corrupt;
-}
 
 TEST_P(TemplateStore, InsertLoadListAndOrderRoundTrip) {
     TemplateDef def = sample_template("IfWatch", 7);

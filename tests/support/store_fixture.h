@@ -58,6 +58,20 @@ protected:
 };
 
 void PrintTo(Backend backend, std::ostream* out);
+
+// Runs fn and returns the kind of StoreError it threw (fails the test when it threw none);
+// its text goes to *text when asked for.
+template <class Fn>
+varo::StoreError::Kind refusal(Fn&& fn, std::string* text = nullptr) {
+    try {
+        fn();
+    } catch (const varo::StoreError& e) {
+        if (text) *text = e.what();
+        return e.kind();
+    }
+    ADD_FAILURE() << "no StoreError thrown";
+    return varo::StoreError::Corrupt;
+}
 std::string backend_label(const ::testing::TestParamInfo<Backend>& info);
 
 // Instantiates a StoreTest-derived suite on both backends.

@@ -2,6 +2,7 @@
 // the unit that implements one deletes it from here.
 #include "edit/callbacks.h"
 
+// state editing
 void state_edit_selection(Widget, XtPointer, XtPointer) {}
 void state_edit_add_cb(Widget, XtPointer, XtPointer) {}
 void state_edit_modify_cb(Widget, XtPointer, XtPointer) {}
@@ -10,6 +11,8 @@ void cs_apply_cb(Widget, XtPointer, XtPointer) {}
 void cs_modify_cb(Widget, XtPointer, XtPointer) {}
 void cs_delete_cb(Widget, XtPointer, XtPointer) {}
 void cs_close_cb(Widget, XtPointer, XtPointer) {}
+
+// transition and action editing
 void transition_popup_cb(Widget, XtPointer, XtPointer) {}
 void tran_list_cb(Widget, XtPointer, XtPointer) {}
 void transition_none_cb(Widget, XtPointer, XtPointer) {}
@@ -23,6 +26,8 @@ void te_close_button_cb(Widget, XtPointer, XtPointer) {}
 void ot_up_button_cb(Widget, XtPointer, XtPointer) {}
 void ot_down_button_cb(Widget, XtPointer, XtPointer) {}
 void ot_list_cb(Widget, XtPointer, XtPointer) {}
+
+// severities and poll rates
 void severity_list_selection_cb(Widget, XtPointer, XtPointer) {}
 void add_severity_cb(Widget, XtPointer, XtPointer) {}
 void modify_severity_cb(Widget, XtPointer, XtPointer) {}
@@ -31,13 +36,19 @@ void pollrate_selection_cb(Widget, XtPointer, XtPointer) {}
 void add_pollrate_cb(Widget, XtPointer, XtPointer) {}
 void modify_pollrate_cb(Widget, XtPointer, XtPointer) {}
 void delete_pollrate_cb(Widget, XtPointer, XtPointer) {}
+
+// conditions
 void ct_select_condition_cb(Widget, XtPointer, XtPointer) {}
 void ct_add_button_cb(Widget, XtPointer, XtPointer) {}
 void ct_modify_button_cb(Widget, XtPointer, XtPointer) {}
 void ct_delete_button_cb(Widget, XtPointer, XtPointer) {}
+
+// diagram
 void generic_state_cb(Widget, XtPointer, XtPointer) {}
 void generic_transition_cb(Widget, XtPointer, XtPointer) {}
 void draw_area_input_cb(Widget, XtPointer, XtPointer) {}
+
+// help
 void main_help_cb(Widget, XtPointer, XtPointer) {}
 void sd_main_help_cb(Widget, XtPointer, XtPointer) {}
 void ol_help_cb(Widget, XtPointer, XtPointer) {}

@@ -2,7 +2,7 @@
 # Installs the Debian packages that building, running and testing need (only the missing ones).
 set -euo pipefail
 packages=(
-  build-essential cmake pkg-config gettext-base libc-bin
+  build-essential cmake pkg-config gettext-base libc-bin ccache
   libmotif-dev libxt-dev libxpm-dev libxext-dev libxfixes-dev libx11-dev
   libsqlite3-dev sqlite3 libpq-dev postgresql
   nlohmann-json3-dev libgtest-dev libgmock-dev libbenchmark-dev

@@ -1,0 +1,31 @@
+// Whole editing operations behind the editor dialogs. Each member reads and checks the
+// fields it is handed, calls the request engine, reports a failure in an error dialog and
+// refreshes the views; each returns non-zero for success and 0 for failure.
+#ifndef TARNWRIGHT_EDIT_GENERIC_H
+#define TARNWRIGHT_EDIT_GENERIC_H
+
+#include <X11/Intrinsic.h>
+
+class Generic {
+public:
+    // States of the open template.
+    int add_state(Widget name, Widget descr, Widget pollrate_menu, Widget severity_menu);
+    int add_state(const char* name, const char* descr, const char* pollrate, const char* severity);
+    int delete_state(Widget name);
+
+    // Transitions and actions of the open template.
+    int add_transition(Widget from_menu, Widget to_menu, Widget condition_menu, Widget action_menu,
+                       Widget condition_action_menu, Widget operand1, Widget operand2);
+    int delete_transition(Widget from_menu, Widget to_menu, Widget condition_menu, Widget action_menu,
+                          Widget operand1, Widget operand2);
+
+    // Severities and poll rates of the server.
+    int add_severity(Widget name, Widget value, Widget color);
+    int delete_severity(Widget name);
+    int add_pollrate(Widget name, Widget rate);
+    int delete_pollrate(Widget name);
+};
+
+extern Generic generic;
+
+#endif

@@ -4,7 +4,10 @@
 
 #include <Xm/Xm.h>
 
+#include "app/messages.h"
 #include "edit/callbacks.h"
+#include "template/name_rules.h"
+#include "ui/message_dialogs.h"
 
 namespace {
 bool posix_space(char c) {
@@ -41,4 +44,13 @@ void verify_number(Widget, XtPointer, XtPointer call_data) {
     if (const XmTextBlockRec* block = inserted_text(call_data))
         if (!number_insertion_allowed(block->ptr, static_cast<std::size_t>(block->length)))
             static_cast<XmTextVerifyCallbackStruct*>(call_data)->doit = False;
+}
+
+int valid_name(const std::string& text, Widget parent) {
+    switch (check_name(text)) {
+    case NameCheck::Ok: return 1;
+    case NameCheck::HasSpace: error_dialog(parent, message_text(2, 241)); return 0;
+    case NameCheck::Blank: return 0;
+    }
+    return 0;
 }

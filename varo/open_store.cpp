@@ -3,6 +3,7 @@
 #include <string>
 
 #include "varo/backends.h"
+#include "varo/pg_support.h"
 #include "varo/sql_store.h"
 
 namespace varo {
@@ -11,6 +12,12 @@ namespace {
 bool starts_with(const std::string& s, const char* prefix) { return s.rfind(prefix, 0) == 0; }
 bool ends_with(const std::string& s, const std::string& suffix) {
     return s.size() >= suffix.size() && s.compare(s.size() - suffix.size(), suffix.size(), suffix) == 0;
+}
+// An address that holds a password is not echoed at all: a mistyped one may hide it anywhere.
+std::string shown_address(const std::string& address) {
+    if (address.empty()) return "(none named)";
+    if (redact_address(address) != address) return "(not shown: it holds a password)";
+    return address;
 }
 }  // namespace
 
@@ -25,7 +32,7 @@ std::unique_ptr<Store> open_store(const std::string& address) {
     else if (ends_with(address, ".db"))
         db = open_sqlite_db(address);
     else
-        throw StoreError(StoreError::Unavailable, "unknown store " + std::string(address.empty() ? "(none named)" : address) +
+        throw StoreError(StoreError::Unavailable, "unknown store " + shown_address(address) +
                                                       ": use sqlite:PATH, PATH.db, pg:CONNINFO or postgresql://...");
     return std::make_unique<SqlStore>(std::move(db));
 }

@@ -74,6 +74,8 @@ Settings connection_settings(const std::string& conninfo) {
         std::string text = error ? error : "out of memory";
         if (error) PQfreemem(error);
         while (!text.empty() && (text.back() == '\n' || text.back() == ' ')) text.pop_back();
+        // libpq quotes the words it could not read, which may be part of a password.
+        if (redact_address(conninfo) != conninfo) text = "it could not be read (not shown: it holds a password)";
         throw StoreError(StoreError::Unavailable, "Bad PostgreSQL connection string: " + text);
     }
     Settings settings;
@@ -107,6 +109,69 @@ Settings connection_settings(const std::string& conninfo) {
     if (!has_dbname && !has_service && !env_set("PGDATABASE") && !env_set("PGSERVICE"))
         settings.emplace_back("dbname", "varo");
     return settings;
+}
+
+namespace {
+std::string redact_uri(std::string a) {
+    std::size_t start = a.find("://") + 3;
+    std::size_t end = a.find_first_of("/?", start);
+    std::size_t at = a.rfind('@', end == std::string::npos ? std::string::npos : end);
+    if (at != std::string::npos && at >= start) {
+        std::size_t colon = a.find(':', start);
+        if (colon != std::string::npos && colon < at) a.replace(colon + 1, at - colon - 1, "***");
+    }
+    std::size_t query = a.find('?');
+    while (query != std::string::npos) {
+        std::size_t key = query + 1;
+        std::size_t next = a.find('&', key);
+        if (a.compare(key, 9, "password=") == 0) {
+            std::size_t value = key + 9;
+            a.replace(value, (next == std::string::npos ? a.size() : next) - value, "***");
+            next = a.find('&', value);
+        }
+        query = next;
+    }
+    return a;
+}
+
+std::string redact_keywords(const std::string& a) {
+    std::string out;
+    std::size_t i = 0;
+    while (i < a.size()) {
+        std::size_t key = a.find("password", i);
+        if (key == std::string::npos) break;
+        std::size_t eq = a.find_first_not_of(" \t", key + 8);
+        std::size_t word = key >= 3 && a.compare(key - 3, 3, "ssl") == 0 ? key - 3 : key;  // sslpassword too
+        bool at_word_start = word == 0 || a[word - 1] == ' ' || a[word - 1] == '\t';
+        if (!at_word_start || eq == std::string::npos || a[eq] != '=') {
+            out.append(a, i, key + 8 - i);
+            i = key + 8;
+            continue;
+        }
+        std::size_t value = a.find_first_not_of(" \t", eq + 1);
+        out.append(a, i, eq + 1 - i);
+        out += "***";
+        if (value == std::string::npos) return out;
+        std::size_t end = value;
+        if (a[value] == '\'') {
+            for (end = value + 1; end < a.size() && a[end] != '\''; ++end)
+                if (a[end] == '\\') ++end;
+            end = std::min(end + 1, a.size());
+        } else {
+            end = a.find_first_of(" \t", value);
+            if (end == std::string::npos) end = a.size();
+        }
+        i = end;
+    }
+    out.append(a, std::min(i, a.size()), std::string::npos);
+    return out;
+}
+}  // namespace
+
+std::string redact_address(const std::string& address) {
+    std::size_t scheme = address.find("://");
+    if (scheme != std::string::npos) return redact_uri(address);
+    return redact_keywords(address);
 }
 
 StoreError::Kind kind_for_sqlstate(const std::string& sqlstate, const std::string& sql) {

@@ -29,6 +29,11 @@ using Settings = std::vector<std::pair<std::string, std::string>>;
 // conninfo libpq cannot read.
 Settings connection_settings(const std::string& conninfo);
 
+// The address with every password replaced by "***": the password= value of a key=value
+// string (quoted or not) and the password of a URI's user information or query. Fit for
+// messages and logs.
+std::string redact_address(const std::string& address);
+
 // The refusal a failed statement becomes, from its SQLSTATE and the statement's first word.
 StoreError::Kind kind_for_sqlstate(const std::string& sqlstate, const std::string& sql);
 

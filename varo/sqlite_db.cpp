@@ -1,6 +1,13 @@
 // SQLite implementation of the database layer.
 #include "varo/sqlite_db.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <system_error>
 
@@ -224,13 +231,47 @@ ChangeReport SqliteDb::take_changes() {
     return report;
 }
 
+namespace {
+
+// Folders the store makes are its owner's alone, whatever the umask.
+void make_private_folders(const std::filesystem::path& folder) {
+    if (folder.empty()) return;
+    std::error_code ec;
+    if (std::filesystem::exists(folder, ec)) return;
+    make_private_folders(folder.parent_path());
+    if (mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST)
+        throw StoreError(StoreError::Unavailable, "cannot create folder " + folder.string() + ": " + std::strerror(errno));
+    chmod(folder.c_str(), 0700);
+}
+
+// A new store file is made 0600 before SQLite opens it: its WAL and shared-memory files
+// take the database file's mode.
+void make_private_file(const std::string& path) {
+    int fd = open(path.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0600);
+    if (fd < 0) return;  // there already, or SQLite will say why it cannot be opened
+    fchmod(fd, 0600);
+    close(fd);
+}
+
+// An existing store open to other users is reported, not changed: its owner may mean it.
+void report_wide_modes(const std::string& path) {
+    for (const char* suffix : {"", "-wal", "-shm"}) {
+        std::string file = path + suffix;
+        struct stat st {};
+        if (stat(file.c_str(), &st) != 0 || !S_ISREG(st.st_mode) || (st.st_mode & 077) == 0) continue;
+        std::fprintf(stderr, "varo: %s can be read or written by other users (mode %04o); chmod 600 keeps it private\n",
+                     file.c_str(), static_cast<unsigned>(st.st_mode & 07777));
+    }
+}
+
+}  // namespace
+
 std::unique_ptr<Db> open_sqlite_db(const std::string& path) {
     if (path.empty()) throw StoreError(StoreError::Unavailable, "no store file named");
     if (path != ":memory:") {
-        std::filesystem::path parent = std::filesystem::path(path).parent_path();
-        std::error_code ec;
-        if (!parent.empty()) std::filesystem::create_directories(parent, ec);
-        if (ec) throw StoreError(StoreError::Unavailable, "cannot create folder " + parent.string() + ": " + ec.message());
+        make_private_folders(std::filesystem::path(path).parent_path());
+        report_wide_modes(path);
+        make_private_file(path);
     }
     return std::make_unique<SqliteDb>(path);
 }

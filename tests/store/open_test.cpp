@@ -1,6 +1,8 @@
 // Opening stores: addresses, folders, schema versions, bad files.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <filesystem>
 #include <fstream>
 
@@ -69,6 +71,38 @@ TEST(OpenStore, BusyStoreRefusesTheWriteNotHung) {
     holder.rollback();
     waiter.begin();  // free again
     waiter.rollback();
+}
+
+
+// The store is its owner's alone, whatever the umask; an existing one open to others is
+// reported on standard error and left as it is.
+TEST(OpenStore, NewStoresArePrivateAndWideOnesAreReported) {
+    auto mode = [](const std::string& p) {
+        struct stat st {};
+        return stat(p.c_str(), &st) == 0 ? static_cast<int>(st.st_mode & 07777) : -1;
+    };
+    for (mode_t mask : {0000, 0022, 0277}) {
+        testenv::TempDir dir;
+        mode_t old = umask(mask);
+        std::string path = dir.path() + "/a/b/varo.db";
+        {
+            auto store = varo::open_store(path);
+            store->add_poll_rate({"Slow", 600});  // the owner can still write
+            EXPECT_EQ(mode(dir.path() + "/a"), 0700);
+            EXPECT_EQ(mode(dir.path() + "/a/b"), 0700);
+            for (const char* suffix : {"", "-wal", "-shm"}) EXPECT_EQ(mode(path + suffix), 0600) << suffix;
+        }
+        umask(old);
+    }
+    testenv::TempDir dir;
+    std::string path = dir.path() + "/wide.db";
+    varo::open_store(path);
+    chmod(path.c_str(), 0644);
+    testing::internal::CaptureStderr();
+    varo::open_store(path);
+    std::string said = testing::internal::GetCapturedStderr();
+    EXPECT_NE(said.find(path + " can be read or written by other users (mode 0644)"), std::string::npos) << said;
+    EXPECT_EQ(mode(path), 0644) << "reported, not changed";
 }
 
 }  // namespace

@@ -96,3 +96,33 @@ TEST(PgErrors, SqlstatesBecomeTheStoresRefusals) {
 }
 
 }  // namespace
+
+TEST(PgSupport, PasswordsNeverReachAMessage) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"host=db password=s3cret dbname=varo", "host=db password=*** dbname=varo"},
+        {"password = 's e\\'c' host=db", "password =*** host=db"},
+        {"host=db sslpassword=k", "host=db sslpassword=***"},
+        {"host=db mypassword=x", "host=db mypassword=x"},  // not a libpq keyword
+        {"host=db", "host=db"},
+        {"postgresql://ann:s3cret@db:5432/varo", "postgresql://ann:***@db:5432/varo"},
+        {"postgres://ann@db/varo?password=s3cret&sslmode=require", "postgres://ann@db/varo?password=***&sslmode=require"},
+        {"postgresql://db/varo", "postgresql://db/varo"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(varo::redact_address(c.first), c.second) << c.first;
+
+    for (const char* bad : {"host=db password=two words", "postgresq://ann:s3cret@db"}) {
+        std::string text;
+        try {
+            varo::open_store(std::string("pg:") + bad);
+        } catch (const varo::StoreError& e) {
+            text = e.what();
+        }
+        try {
+            varo::open_store(bad);
+        } catch (const varo::StoreError& e) {
+            text += e.what();
+        }
+        EXPECT_EQ(text.find("words"), std::string::npos) << text;
+        EXPECT_EQ(text.find("s3cret"), std::string::npos) << text;
+    }
+}

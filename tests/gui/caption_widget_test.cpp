@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "support/gui_harness.h"
 #include "ui/captionP.h"
 
 namespace {
@@ -26,6 +27,7 @@ class CaptionWidget : public ::testing::Test {
 protected:
     void SetUp() override
     {
+        gui::ensure_x_server();
         XtToolkitInitialize();
         app = XtCreateApplicationContext();
         int argc = 1;

@@ -15,9 +15,20 @@ std::string build_root() {
     return slash == std::string::npos ? resources : resources.substr(0, slash);
 }
 
+std::string executable_path() {
+    char exe[PATH_MAX] = {};
+    ssize_t n = readlink("/proc/self/exe", exe, sizeof exe - 1);
+    return n > 0 ? std::string(exe, static_cast<std::size_t>(n)) : std::string();
+}
+
 std::vector<std::string> ordered(const char* installed, const char* build) {
-    if (running_from_build_tree()) return {build, installed};
-    return {installed, build};
+    std::vector<std::string> dirs;
+    if (running_from_build_tree()) dirs.push_back(build);
+    std::string moved = relocated_install_dir(installed);
+    if (moved != installed) dirs.push_back(moved);
+    dirs.push_back(installed);
+    if (!running_from_build_tree()) dirs.push_back(build);
+    return dirs;
 }
 
 std::string env(const char* name) {
@@ -43,11 +54,22 @@ std::string join_search_path(const std::string& user_path, const std::vector<std
 }
 
 bool running_from_build_tree() {
-    char exe[PATH_MAX] = {};
-    ssize_t n = readlink("/proc/self/exe", exe, sizeof exe - 1);
-    if (n <= 0) return false;
+    std::string exe = executable_path();
     std::string root = build_root() + "/";
-    return std::string(exe, static_cast<std::size_t>(n)).compare(0, root.size(), root) == 0;
+    return !exe.empty() && exe.compare(0, root.size(), root) == 0;
+}
+
+std::string relocate(const std::string& compiled, const std::string& compiled_prefix, const std::string& exe) {
+    std::string prefix = compiled_prefix;
+    while (prefix.size() > 1 && prefix.back() == '/') prefix.pop_back();
+    if (compiled.compare(0, prefix.size() + 1, prefix + "/") != 0) return compiled;
+    std::string::size_type slash = exe.find_last_of('/');
+    if (slash == std::string::npos || slash < 4 || exe.compare(slash - 4, 4, "/bin") != 0) return compiled;
+    return exe.substr(0, slash - 4) + compiled.substr(prefix.size());
+}
+
+std::string relocated_install_dir(const char* compiled) {
+    return relocate(compiled, TARNWRIGHT_PREFIX, executable_path());
 }
 
 void complete_nlspath() {

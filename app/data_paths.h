@@ -14,6 +14,13 @@ std::string join_search_path(const std::string& user_path, const std::vector<std
 // Whether the running executable lies inside the build tree.
 bool running_from_build_tree();
 
+// An installed folder as seen from where the program runs: an install moved to another
+// prefix (cmake --install --prefix, a package) keeps its share/ beside its bin/. The
+// compiled-in folder when the program is not in a bin/ folder or the folder is not under
+// the compiled-in prefix.
+std::string relocate(const std::string& compiled, const std::string& compiled_prefix, const std::string& exe);
+std::string relocated_install_dir(const char* compiled);
+
 // Adds the catalogue folders to NLSPATH and the app-defaults folders to XFILESEARCHPATH
 // (after Xt's usual system folders when the user set none). Each runs once per process.
 void complete_nlspath();

@@ -62,3 +62,16 @@ TEST(DataPaths, UserPathComesFirstThenEachFolder) {
     EXPECT_EQ(join_search_path("/mine/%N", {"/a"}, "%N"), "/mine/%N:/a/%N");
     EXPECT_TRUE(running_from_build_tree());  // the tests run from the build tree
 }
+
+TEST(DataPaths, AnInstallMovedToAnotherPrefixFindsItsOwnShareFolder) {
+    const char* share = "/usr/local/share/tarnwright/nls";
+    struct { const char* prefix; const char* exe; const char* expected; } cases[] = {
+        {"/usr/local", "/opt/tw/bin/tarnedit", "/opt/tw/share/tarnwright/nls"},
+        {"/usr/local/", "/opt/tw/bin/tarnedit", "/opt/tw/share/tarnwright/nls"},
+        {"/usr/local", "/usr/local/bin/tarnedit", share},
+        {"/usr/local", "/home/me/build/tarnedit", share},  // not in a bin folder
+        {"/srv", "/opt/tw/bin/tarnedit", share},            // not under the compiled-in prefix
+        {"/usr/local", "", share},
+    };
+    for (const auto& c : cases) EXPECT_EQ(relocate(share, c.prefix, c.exe), c.expected) << c.exe;
+}

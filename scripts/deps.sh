@@ -7,7 +7,7 @@ packages=(
   libsqlite3-dev sqlite3 libpq-dev postgresql
   nlohmann-json3-dev libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev
-  xvfb xauth x11-utils xfonts-base fonts-dejavu-core imagemagick
+  xvfb xauth x11-utils xfonts-base fonts-dejavu-core imagemagick strace man-db dpkg-dev
 )
 missing=()
 for p in "${packages[@]}"; do

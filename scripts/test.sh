@@ -42,6 +42,17 @@ run_suite() {
 echo "== tests =="
 run_suite "$root/build"
 
+if [ "${SKIP_PACKAGE:-0}" != 1 ]; then
+  echo "== install and package =="
+  if bash scripts/package-check.sh "$root/build"; then
+    passed=$((passed + 1))
+  else
+    failed=$((failed + 1))
+    echo "$passed passed, $failed failed"
+    exit 1
+  fi
+fi
+
 if [ "${SKIP_SANITIZERS:-0}" != 1 ]; then
   echo "== tests under AddressSanitizer and UndefinedBehaviorSanitizer =="
   export ASAN_OPTIONS="detect_leaks=0:abort_on_error=1"

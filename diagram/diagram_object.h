@@ -46,6 +46,9 @@ public:
 
     // Fills the state's circle in the current colour (diagram/draw_area.cpp).
     void draw_object();
+    // Paints the state white / back in its severity's colour (diagram/diagram_selection.cpp).
+    void select_object();
+    void deselect_object();
 
     // Renamed through set_name / set_transition, which keep the list's index current.
     std::string name;        // state: its name; transition: its from-state

@@ -71,8 +71,7 @@ void draw_state(DiagramObject& s) {
     XDrawArc(draw_display, canvas(), gc, s.x, s.y, STATE_SIZE, STATE_SIZE, 0, FULL_CIRCLE);
     s.draw_object();
     s.set_color("black");
-    int length = static_cast<int>(s.name.size());
-    draw_text(s.x + STATE_SIZE / 2 - (length / 2) * CHAR_WIDTH, s.y + STATE_SIZE / 2, s.name);
+    draw_state_name(s);
     s.set_color(own.c_str());
 }
 
@@ -108,6 +107,12 @@ void init_draw_area() {
     XtVaSetValues(sd_draw_area, XmNuserData, gc, XmNunitType, XmPIXELS, nullptr);
     XtAddCallback(sd_draw_area, XmNexposeCallback, redraw_diagram, nullptr);
     set_color_hook(use_color);
+}
+
+void draw_state_name(const DiagramObject& s) {
+    if (!gc || !canvas()) return;
+    int length = static_cast<int>(s.name.size());
+    draw_text(s.x + STATE_SIZE / 2 - (length / 2) * CHAR_WIDTH, s.y + STATE_SIZE / 2, s.name);
 }
 
 void DiagramObject::draw_object() {

@@ -43,11 +43,6 @@ void ct_add_button_cb(Widget, XtPointer, XtPointer) {}
 void ct_modify_button_cb(Widget, XtPointer, XtPointer) {}
 void ct_delete_button_cb(Widget, XtPointer, XtPointer) {}
 
-// diagram
-void generic_state_cb(Widget, XtPointer, XtPointer) {}
-void generic_transition_cb(Widget, XtPointer, XtPointer) {}
-void draw_area_input_cb(Widget, XtPointer, XtPointer) {}
-
 // help
 void main_help_cb(Widget, XtPointer, XtPointer) {}
 void sd_main_help_cb(Widget, XtPointer, XtPointer) {}

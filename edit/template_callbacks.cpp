@@ -41,6 +41,21 @@ void open_chosen() {
     draw_diagram();
 }
 
+// A New or Open whose save stopped to ask about an overwrite: it goes on once the
+// overwrite is written, and is dropped when the overwrite is cancelled or refused (the
+// changes are not stored, so the template stays).
+void (*after_overwrite)() = nullptr;
+bool overwrite_asked = false;
+
+void save_then(void (*next)()) {
+    after_overwrite = nullptr;
+    overwrite_asked = false;
+    if (save_template())
+        next();
+    else if (overwrite_asked)
+        after_overwrite = next;
+}
+
 }  // namespace
 
 void main_new_template_cb(Widget, XtPointer, XtPointer) {
@@ -55,7 +70,7 @@ void main_new_template_cb(Widget, XtPointer, XtPointer) {
 void save_changes_new(Widget, XtPointer, XtPointer) {
     close_question_dialog();
     EditorBusy busy;
-    if (save_template()) start_new();
+    save_then(start_new);
 }
 
 void save_changes_cancel(Widget, XtPointer, XtPointer) {
@@ -77,7 +92,7 @@ void open_button_cb(Widget, XtPointer, XtPointer) {
 void save_changes_open(Widget, XtPointer, XtPointer) {
     close_question_dialog();
     EditorBusy busy;
-    if (save_template()) open_chosen();
+    save_then(open_chosen);
 }
 
 void save_changes_remove(Widget, XtPointer, XtPointer) {
@@ -88,6 +103,7 @@ void save_changes_remove(Widget, XtPointer, XtPointer) {
 
 void main_save_button_cb(Widget, XtPointer, XtPointer) {
     EditorBusy busy;
+    after_overwrite = nullptr;
     save_template();
 }
 
@@ -115,22 +131,35 @@ void delete_template_ok(Widget, XtPointer, XtPointer) {
         error_dialog(open_list_win, message_text(2, 601));
         return;
     }
-    if (!qori_template_delete(doomed)) {
+    if (qori_template_delete(doomed)) {
+        if (name == open_name()) new_template();
+    } else {
+        // The template is still there: the open one, and its edits, stay.
         error.reset_error();
         error_dialog(open_list_win, message_text(2, 600));
-        return;  // the template is still there: the open one, and its edits, stay
     }
-    if (name == open_name()) new_template();
     draw_diagram();
     int count = 0;
     XtVaGetValues(ol_list, XmNitemCount, &count, nullptr);
     if (count > 0) XmListSelectPos(ol_list, 1, True);
 }
 
+void ask_overwrite() {
+    overwrite_asked = true;
+    display_warning(te_win, message_text(2, 101), overwrite_template_cb, cancel_overwrite_cb);
+}
+
 void overwrite_template_cb(Widget, XtPointer, XtPointer) {
     close_warning_dialog();
+    void (*next)() = after_overwrite;
+    after_overwrite = nullptr;
     EditorBusy busy;
     std::string name = name_word(motif_text::field(main_name));
     std::string descr = normalise_description(motif_text::field(main_description));
-    overwrite_template(name.c_str(), descr.c_str());
+    if (overwrite_template(name.c_str(), descr.c_str()) && next) next();
+}
+
+void cancel_overwrite_cb(Widget w, XtPointer client_data, XtPointer call_data) {
+    after_overwrite = nullptr;
+    cancel_warning(w, client_data, call_data);
 }

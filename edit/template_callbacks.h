@@ -6,7 +6,10 @@
 #include <X11/Intrinsic.h>
 
 void delete_template_ok(Widget w, XtPointer client_data, XtPointer call_data);
+// The overwrite question of a save; a New or Open waiting on that save goes on after OK.
+void ask_overwrite();
 void overwrite_template_cb(Widget w, XtPointer client_data, XtPointer call_data);
+void cancel_overwrite_cb(Widget w, XtPointer client_data, XtPointer call_data);
 void save_changes_new(Widget w, XtPointer client_data, XtPointer call_data);
 void save_changes_cancel(Widget w, XtPointer client_data, XtPointer call_data);
 void save_changes_open(Widget w, XtPointer client_data, XtPointer call_data);

@@ -154,7 +154,7 @@ int save_template() {
         return 0;
     }
     if (name != open_name() && qori_template_find(name.c_str()).is_valid()) {
-        display_warning(te_win, message_text(2, 101), overwrite_template_cb, cancel_warning);
+        ask_overwrite();
         return 0;
     }
     return write_template(name.c_str(), descr.c_str());

@@ -114,8 +114,14 @@ std::vector<Widget> all_roots() {
     return roots;
 }
 
+// Each widget once, also when one root lies inside another's tree (the diagram window is a
+// popup of the main window).
 void walk_all(const std::function<void(Widget)>& visit) {
-    for (Widget root : all_roots()) walk(root, visit);
+    std::set<Widget> seen;
+    for (Widget root : all_roots())
+        walk(root, [&](Widget w) {
+            if (seen.insert(w).second) visit(w);
+        });
 }
 
 bool usable(Widget w, const char* what) {
@@ -270,6 +276,12 @@ Widget find(const std::string& name) {
         if (!found && name == XtName(w)) found = w;
     });
     return found;
+}
+
+std::size_t widget_count() {
+    std::size_t count = 0;
+    walk_all([&](Widget) { ++count; });
+    return count;
 }
 
 Widget need(const std::string& name) {

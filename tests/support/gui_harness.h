@@ -34,6 +34,7 @@
 
 #include <X11/Intrinsic.h>
 
+#include <cstddef>
 #include <initializer_list>
 #include <string>
 #include <vector>
@@ -72,6 +73,9 @@ Widget find(const std::string& name);
 Widget need(const std::string& name);
 // XtNameToWidget below root ("*name" when name has no '.' or '*').
 Widget find_in(Widget root, const std::string& name);
+
+// How many widgets find() can reach (popups included): a leak check for widget trees.
+std::size_t widget_count();
 
 // Processes X events and timers until nothing is pending (work procedures are not run).
 void process_events();

@@ -1,0 +1,40 @@
+#include "diagram/diagram_tools.h"
+
+#include "app/messages.h"
+#include "diagram/diagram_object.h"
+#include "diagram/draw_area.h"
+#include "edit/callbacks.h"
+#include "template/motif_text.h"
+#include "template/template_model.h"
+#include "ui/gui_utils.h"
+#include "ui/message_dialogs.h"
+#include "ui/widgets.h"
+
+void state_defaults() {
+    motif_text::set_field(cs_name, "");
+    motif_text::set_field(cs_description, "Default");
+    set_string(cs_pollrate_option, message_text(2, 408));
+    set_string(cs_severity_option, message_text(2, 409));
+}
+
+void generic_state_cb(Widget, XtPointer, XtPointer) {
+    // Lands where the user last clicked, or on the next layout slot.
+    create_state_object("NoName", "black");
+    draw_diagram();
+    g2_win_show(cs_template);
+    state_defaults();
+}
+
+void generic_transition_cb(Widget w, XtPointer, XtPointer) {
+    if (!first_obj || !second_obj) {
+        error_dialog(w ? XtParent(w) : sd_frame, message_text(2, 401));
+        return;
+    }
+    std::string from = first_obj->name, to = second_obj->name;
+    // One label per pair of states: a second one with 0 would hide the count of the first.
+    if (!find_transition(from.c_str(), to.c_str())) create_transition_object(from.c_str(), to.c_str(), "None");
+    draw_diagram();
+    g2_win_show(te_transition_edit_dialog);
+    set_string(tran_from_state_option, from.c_str());
+    set_string(tran_to_state_option, to.c_str());
+}

@@ -70,6 +70,9 @@ protected:
         e.xbutton.time = CurrentTime;  // a later time than the server's would make the menu's grab fail
         e.xbutton.x = p.x;
         e.xbutton.y = p.y;
+        Window child;
+        XTranslateCoordinates(display, e.xbutton.window, e.xbutton.root, p.x, p.y, &e.xbutton.x_root,
+                              &e.xbutton.y_root, &child);  // where the menu goes
         e.xbutton.state = type == ButtonRelease ? (Button1Mask << (button - 1)) : 0;
         e.xbutton.button = button;
         e.xbutton.same_screen = True;

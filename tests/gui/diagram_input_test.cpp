@@ -4,6 +4,7 @@
 
 #include <X11/Xutil.h>
 #include <Xm/DrawingA.h>
+#include <Xm/TextF.h>
 
 #include <cstdlib>
 #include <map>
@@ -131,6 +132,13 @@ protected:
 };
 
 std::string name_of(const DiagramObject* o) { return o ? o->name : "-"; }
+
+// What a dialog's fields and option menus show.
+std::vector<std::string> shown(std::initializer_list<Widget> widgets) {
+    std::vector<std::string> texts;
+    for (Widget w : widgets) texts.push_back(XmIsTextField(w) ? gui::text(w) : gui::label(w));
+    return texts;
+}
 
 // The error dialogs up, oldest first (the editor windows are message boxes as well).
 std::vector<std::string> errors() {
@@ -268,29 +276,21 @@ TEST_F(DiagramInputTest, PopupOffersConfigureAndDescriptionOnObjectsOnly) {
         gui::screenshot(std::string(dir) + "/diagram_selection_popup.png");
     choose("Configure...");
     EXPECT_TRUE(gui::managed(cs_template));
-    EXPECT_EQ("Down", gui::text(cs_name));
-    EXPECT_EQ("link is down", gui::text(cs_description));
-    EXPECT_EQ("default_rate", gui::label(cs_pollrate_option));
-    EXPECT_EQ("Critical", gui::label(cs_severity_option));
+    const std::vector<std::string> down = {"Down", "link is down", "default_rate", "Critical"};
+    EXPECT_EQ(down, shown({cs_name, cs_description, cs_pollrate_option, cs_severity_option}));
     menu_on("Down");
     choose("Description...");
-    EXPECT_TRUE(gui::managed(si_form));
-    EXPECT_EQ("Down", gui::text(si_name));
-    EXPECT_EQ("Critical", gui::text(si_severity));
+    EXPECT_EQ(down, shown({si_name, si_description, si_pollrate, si_severity}));
     EXPECT_EQ(1u, gui::list_items(si_list).size()) << "its self-transition";
 
     // On a transition label: the editor with the pair, and the conditions of the pair.
     menu_on("label");
     choose("Configure...");
-    EXPECT_TRUE(gui::managed(te_transition_edit_dialog));
-    EXPECT_EQ("Ground", gui::label(tran_from_state_option));
-    EXPECT_EQ("Down", gui::label(tran_to_state_option));
+    EXPECT_EQ((std::vector<std::string>{"Ground", "Down"}), shown({tran_from_state_option, tran_to_state_option}));
     EXPECT_EQ(3u, gui::list_items(transition_list).size()) << "every transition leaving Ground";
     menu_on("label");
     choose("Description...");
-    EXPECT_TRUE(gui::managed(tl_template));
-    EXPECT_EQ("Ground", gui::text(tl_from_state));
-    EXPECT_EQ("Down", gui::text(tl_to_state));
+    EXPECT_EQ((std::vector<std::string>{"Ground", "Down"}), shown({tl_from_state, tl_to_state}));
     EXPECT_EQ(2u, gui::list_items(tl_list).size());
 
     // A placeholder, placed where the user clicked: the defaults, and no description.
@@ -303,10 +303,8 @@ TEST_F(DiagramInputTest, PopupOffersConfigureAndDescriptionOnObjectsOnly) {
     gui::type_text(cs_description, "typed");
     send(ButtonPress, 3, {625, 325});
     choose("Configure...");
-    EXPECT_EQ("", gui::text(cs_name));
-    EXPECT_EQ("Default", gui::text(cs_description));
-    EXPECT_EQ("Poll", gui::label(cs_pollrate_option));
-    EXPECT_EQ("Normal", gui::label(cs_severity_option));
+    EXPECT_EQ((std::vector<std::string>{"", "Default", "Poll", "Normal"}),
+              shown({cs_name, cs_description, cs_pollrate_option, cs_severity_option}));
     send(ButtonPress, 3, {625, 325});
     choose("Description...");
     EXPECT_EQ(std::vector<std::string>{"State not Configured"}, errors());
@@ -329,9 +327,8 @@ TEST_F(DiagramInputTest, PopupOffersConfigureAndDescriptionOnObjectsOnly) {
     DiagramObject* real = find_by_name("NoName");
     send(ButtonPress, 3, {real->x + 25, real->y + 25});
     choose("Configure...");
-    EXPECT_EQ("NoName", gui::text(cs_name));
-    EXPECT_EQ("named so", gui::text(cs_description));
-    EXPECT_EQ("Major", gui::label(cs_severity_option));
+    EXPECT_EQ((std::vector<std::string>{"NoName", "named so", "Poll", "Major"}),
+              shown({cs_name, cs_description, cs_pollrate_option, cs_severity_option}));
 
     // The object under the menu is gone by the time an item is chosen: nothing happens.
     XtUnmanageChild(cs_template);

@@ -6,13 +6,16 @@
 #include <benchmark/benchmark.h>
 
 #include <X11/Intrinsic.h>
+#include <Xm/DrawingA.h>
 
 #include <cstdlib>
 #include <string>
 
 #include "app/globals.h"
 #include "app/notifications.h"
+#include "diagram/diagram_object.h"
 #include "diagram/draw_area.h"
+#include "edit/callbacks.h"
 #include "platform/qori.h"
 #include "template/template_model.h"
 #include "template/text_view.h"
@@ -122,5 +125,34 @@ void BM_ConditionMenuOnly(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_ConditionMenuOnly)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+}  // namespace
+
+namespace {
+
+// Button 1 released on one state, then on another: the hit test over every object, the old
+// first selection repainted in its severity's colour (looked up in the template), the new
+// one painted white.
+void BM_ClickMovesSelection(benchmark::State& state) {
+    if (!setup()) return state.SkipWithError("no display or no store");
+    qor_handle = qori_template_find(("states" + std::to_string(state.range(0))).c_str());
+    load_template();
+    draw_diagram();
+    DiagramObject* targets[] = {find_by_name("S1"), find_by_name("S2")};
+    XEvent event = {};
+    event.xbutton.type = ButtonRelease;
+    event.xbutton.button = Button1;
+    XmDrawingAreaCallbackStruct cbs = {XmCR_INPUT, &event, XtWindow(sd_draw_area)};
+    int i = 0;
+    for (auto _ : state) {
+        DiagramObject* target = targets[i++ % 2];
+        event.xbutton.x = target->x + 25;
+        event.xbutton.y = target->y + 25;
+        draw_area_input_cb(sd_draw_area, nullptr, &cbs);
+        XSync(display, False);
+    }
+    state.counters["states"] = static_cast<double>(state.range(0));
+}
+BENCHMARK(BM_ClickMovesSelection)->Arg(10)->Arg(100)->Arg(1000)->Unit(benchmark::kMicrosecond);
 
 }  // namespace

@@ -192,6 +192,27 @@ DiagramPoint get_mid(const DiagramObject* from, const DiagramObject* to) {
 
 void destroy_list() { object_list.clear(); }
 
+std::size_t remove_state_objects(const std::string& name, std::size_t keep, std::size_t limit) {
+    // Collected first: removing destroys objects and shifts the list.
+    std::vector<DiagramObject*> states;
+    std::vector<DiagramObject*> transitions;
+    for (std::size_t i = 0; i < object_list.size(); ++i) {
+        DiagramObject* o = object_list.at(i);
+        if (o->type == StateObject && o->name == name)
+            states.push_back(o);
+        else if (o->type == TransitionObject && (o->name == name || o->transition == name))
+            transitions.push_back(o);
+    }
+    std::size_t removed = 0;
+    for (std::size_t i = keep; i < states.size() && removed < limit; ++i, ++removed) {
+        object_list.remove(states[i]);
+        if (num_states > 0) --num_states;
+    }
+    if (removed > 0 && keep == 0 && removed == states.size())
+        for (DiagramObject* t : transitions) object_list.remove(t);
+    return removed;
+}
+
 SelectionNames remember_selection() {
     SelectionNames names;
     if (first_obj) names.first = first_obj->name;

@@ -120,6 +120,12 @@ void destroy_list();
 // Resets placement: loc to (20, 20), num_states to 0.
 void reset_layout();
 
+// Removes state objects named `name`, skipping the first `keep` of them (states the template
+// knows) and removing at most `limit`. When no state object of that name is left, the
+// transition objects from or to it go too. num_states drops by one per state removed, never
+// below 0. Returns the number of states removed.
+std::size_t remove_state_objects(const std::string& name, std::size_t keep, std::size_t limit);
+
 // A rebuild keeps the selections by state name: remember them before the list is emptied,
 // restore them once it is filled again (a selection whose state is gone stays cleared).
 struct SelectionNames {

@@ -2,31 +2,6 @@
 // the unit that implements one deletes it from here.
 #include "edit/callbacks.h"
 
-// state editing
-void state_edit_selection(Widget, XtPointer, XtPointer) {}
-void state_edit_add_cb(Widget, XtPointer, XtPointer) {}
-void state_edit_modify_cb(Widget, XtPointer, XtPointer) {}
-void state_edit_delete_cb(Widget, XtPointer, XtPointer) {}
-void cs_apply_cb(Widget, XtPointer, XtPointer) {}
-void cs_modify_cb(Widget, XtPointer, XtPointer) {}
-void cs_delete_cb(Widget, XtPointer, XtPointer) {}
-void cs_close_cb(Widget, XtPointer, XtPointer) {}
-
-// transition and action editing
-void transition_popup_cb(Widget, XtPointer, XtPointer) {}
-void tran_list_cb(Widget, XtPointer, XtPointer) {}
-void transition_none_cb(Widget, XtPointer, XtPointer) {}
-void transition_command_cb(Widget, XtPointer, XtPointer) {}
-void transition_mail_cb(Widget, XtPointer, XtPointer) {}
-void transition_condition_cb(Widget, XtPointer, XtPointer) {}
-void display_conditions_cb(Widget, XtPointer, XtPointer) {}
-void tran_add_button_cb(Widget, XtPointer, XtPointer) {}
-void tran_delete_button_cb(Widget, XtPointer, XtPointer) {}
-void te_close_button_cb(Widget, XtPointer, XtPointer) {}
-void ot_up_button_cb(Widget, XtPointer, XtPointer) {}
-void ot_down_button_cb(Widget, XtPointer, XtPointer) {}
-void ot_list_cb(Widget, XtPointer, XtPointer) {}
-
 // severities and poll rates
 void severity_list_selection_cb(Widget, XtPointer, XtPointer) {}
 void add_severity_cb(Widget, XtPointer, XtPointer) {}

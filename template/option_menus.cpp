@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "app/messages.h"
+#include "edit/transition_editing.h"
 #include "template/line_format.h"
 #include "template/list_items.h"
 #include "template/motif_text.h"
@@ -222,5 +223,8 @@ void show_list(Widget w, XtPointer, XtPointer) {
     get_transitions(ot_list, XtName(w));
     int count = 0;
     XtVaGetValues(ot_list, XmNitemCount, &count, nullptr);
-    if (count > 0) XmListSelectPos(ot_list, 1, True);
+    if (count > 0)
+        XmListSelectPos(ot_list, 1, True);
+    else
+        forget_order_choice();  // nothing to choose: nothing left to move
 }

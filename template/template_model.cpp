@@ -8,6 +8,7 @@
 #include "app/messages.h"
 #include "diagram/diagram_object.h"
 #include "diagram/draw_area.h"
+#include "edit/generic.h"
 #include "edit/template_callbacks.h"
 #include "template/album_reader.h"
 #include "template/motif_text.h"
@@ -29,10 +30,7 @@ std::string open_name() { return qor_handle.name() ? qor_handle.name() : ""; }
 
 // The ground state, as the state editor adds a state.
 bool add_ground_state(const char* poll_rate, const char* severity) {
-    if (qori_state_add(qor_handle, "Ground", poll_rate, severity, "default")) return true;
-    error.reset_error();
-    error_dialog(main_template_parent, message_text(2, 320));
-    return false;
+    return Generic().add_state("Ground", "default", poll_rate, severity) != 0;
 }
 
 void clear_list(Widget list) {

@@ -19,7 +19,8 @@ TEST(FieldChecks, NameAndNumberInsertions) {
 
 TEST_F(EditorTest, TypingBlanksIntoANameFieldInsertsNothing) {
     start_editor();
-    for (Widget field : {main_name, severity_name, severity_color, pollrate_name, ct_name_text}) {
+    for (Widget field :
+         {main_name, se_state_name, cs_name, severity_name, severity_color, pollrate_name, ct_name_text}) {
         gui::type_text(field, "report");
         gui::insert_text(field, " daily");
         EXPECT_EQ("report", gui::text(field)) << XtName(field);

@@ -1,0 +1,150 @@
+// States of the open template: add, modify and delete, with the views they refresh.
+#include <vector>
+
+#include "app/messages.h"
+#include "diagram/diagram_object.h"
+#include "diagram/draw_area.h"
+#include "edit/field_checks.h"
+#include "edit/generic.h"
+#include "edit/option.h"
+#include "edit/state_editing.h"
+#include "edit/template_status.h"
+#include "template/motif_text.h"
+#include "template/name_rules.h"
+#include "template/template_model.h"
+#include "template/text_view.h"
+#include "ui/gui_utils.h"
+#include "ui/message_dialogs.h"
+#include "ui/widgets.h"
+
+namespace {
+
+Widget parent_of(Widget w) { return w && XtParent(w) ? XtParent(w) : w; }
+
+// A refusal of the engine: its error is cleared before the editor's own message shows.
+void refused(Widget parent, int number) {
+    error.reset_error();
+    error_dialog(parent, message_text(2, number));
+}
+
+std::string field_word(Widget field) { return name_word(motif_text::field(field)); }
+
+// Removes from the template every transition that enters `state`, as the diagram shows
+// them, and the diagram objects that stood for them.
+void remove_incoming(const std::string& state) {
+    std::vector<DiagramObject*> incoming;
+    for (std::size_t i = 0; i < object_list.size(); ++i) {
+        DiagramObject* o = object_list.at(i);
+        if (o->type == TransitionObject && o->transition == state) incoming.push_back(o);
+    }
+    for (DiagramObject* o : incoming) {
+        for (const std::string& condition : o->conditions)
+            if (!qori_transition_delete(qor_handle, o->name.c_str(), state.c_str(), condition.c_str(), nullptr,
+                                        nullptr, nullptr))
+                refused(configure_states, 120);
+        object_list.remove(o);
+    }
+}
+
+}  // namespace
+
+int Generic::add_state(Widget name, Widget descr, Widget pollrate_menu, Widget severity_menu) {
+    std::string text = motif_text::field(name);
+    if (!valid_name(text, parent_of(name))) {
+        error_dialog(parent_of(name), message_text(2, 321));
+        return 0;
+    }
+    std::string word = name_word(text);
+    motif_text::set_field(name, word);
+
+    std::string raw = motif_text::field(descr);
+    if (!valid_description(raw.c_str())) return 0;
+    std::string description = normalise_description(raw);
+    motif_text::set_field(descr, description);
+
+    Option option;
+    std::string pollrate = option.get_value(pollrate_menu);
+    std::string severity = option.get_value(severity_menu);
+    if (!qori_state_add(qor_handle, word.c_str(), pollrate.c_str(), severity.c_str(), description.c_str())) {
+        refused(state_edit_win, 322);
+        return 0;
+    }
+    mark_modified(323);
+    build_state_list_window();
+    build_state_list_buttons();
+    load_template();
+    draw_diagram();
+    return 1;
+}
+
+int Generic::add_state(const char* name, const char* descr, const char* pollrate, const char* severity) {
+    if (qori_state_add(qor_handle, name, pollrate, severity, descr)) return 1;
+    refused(main_template_parent, 320);
+    return 0;
+}
+
+int Generic::delete_state(Widget name) {
+    std::string word = field_word(name);
+    if (!qori_state_delete(qor_handle, word.c_str())) {
+        error.reset_error();
+        return 0;
+    }
+    mark_modified(319);
+    build_state_list_window();
+    build_state_list_buttons();
+    load_template();
+    draw_diagram();
+    return 1;
+}
+
+void modify_state(Widget window, Widget name, Widget, Widget pollrate_menu, Widget severity_menu) {
+    BusyCursor busy(window);
+    std::string word = field_word(name);
+    Option option;
+    std::string pollrate = option.get_value(pollrate_menu);
+    std::string severity = option.get_value(severity_menu);
+
+    Qor_State state = qor_handle.find_state(word.c_str());
+    if (!state.is_valid()) {
+        refused(window, 118);
+        return;
+    }
+    // Store only once both values were taken, so a refused one never leaves the other applied.
+    DataUnit empty;
+    if (!state.set_poll_rate(DataUnit(pollrate), empty) || !state.set_severity(DataUnit(severity), empty) ||
+        !state.Store(empty)) {
+        refused(window, 324);
+        return;
+    }
+    load_template();
+    build_state_list_window();
+    draw_diagram();
+    mark_modified(119);
+}
+
+void delete_state(Widget window, Widget name, Widget descr) {
+    BusyCursor busy(window);
+    std::string word = field_word(name);
+    if (word.empty()) return;
+    // Checked first: a refused delete must not have lost the incoming transitions.
+    if (!qor_handle.find_state(word.c_str()).is_valid()) {
+        refused(window, 121);
+        return;
+    }
+    remove_incoming(word);
+    if (Generic().delete_state(name)) {
+        motif_text::set_field(name, "");
+        motif_text::set_field(descr, "");
+    } else {
+        error_dialog(window, message_text(2, 121));
+    }
+}
+
+std::size_t remove_placeholders(std::size_t limit) {
+    // A real state named "NoName" is loaded before any placeholder and stays.
+    std::size_t keep = qor_handle.find_state("NoName").is_valid() ? 1 : 0;
+    std::size_t removed = remove_state_objects("NoName", keep, limit);
+    error.reset_error();
+    draw_diagram();
+    return removed;
+}

@@ -1,0 +1,128 @@
+// Transitions and their actions in the open template: add and delete, with the views they
+// refresh.
+#include "app/messages.h"
+#include "diagram/draw_area.h"
+#include "edit/action_operands.h"
+#include "edit/generic.h"
+#include "edit/option.h"
+#include "edit/template_status.h"
+#include "template/motif_text.h"
+#include "template/template_model.h"
+#include "template/text_view.h"
+#include "ui/message_dialogs.h"
+#include "ui/widgets.h"
+
+static_assert(int{OPERAND_MAX_BYTES} == int{QORI_DESCR_MAX}, "operands are bounded as the engine bounds them");
+
+namespace {
+
+// The three kinds of call: the transition alone, a condition to raise, or a command or mail
+// action whose kind is the menu's label.
+enum class ActionKind { TransitionOnly, Condition, Operands };
+
+ActionKind kind_of(const std::string& label, int none_number, int condition_number) {
+    if (label == message_text(2, none_number)) return ActionKind::TransitionOnly;
+    if (label == message_text(2, condition_number)) return ActionKind::Condition;
+    return ActionKind::Operands;
+}
+
+// The menus' choices as the engine takes them.
+struct TransitionChoice {
+    std::string from, to, condition, kind;
+};
+
+TransitionChoice read_choice(Widget from_menu, Widget to_menu, Widget condition_menu, Widget action_menu) {
+    Option option;
+    return {option.get_value(from_menu), option.get_value(to_menu), option.get_value(condition_menu),
+            option.get_value(action_menu)};
+}
+
+// Normalises both operand fields and writes them back; the first is left alone by an empty
+// command, which sends nothing.
+ActionOperands take_operands(Widget operand1, Widget operand2) {
+    ActionOperands ops = normalise_operands(motif_text::field(operand1), motif_text::field(operand2));
+    motif_text::set_field(operand1, ops.first_field);
+    if (ops.has_command()) motif_text::set_field(operand2, ops.second_field);
+    return ops;
+}
+
+void refresh_after_edit(const std::string& from, int status_number) {
+    load_template();
+    draw_diagram();
+    get_transitions(transition_list, from.c_str());
+    mark_modified(status_number);
+}
+
+Widget parent_of(Widget w) { return w && XtParent(w) ? XtParent(w) : w; }
+
+}  // namespace
+
+int Generic::add_transition(Widget from_menu, Widget to_menu, Widget condition_menu, Widget action_menu,
+                            Widget condition_action_menu, Widget operand1, Widget operand2) {
+    TransitionChoice c = read_choice(from_menu, to_menu, condition_menu, action_menu);
+    char added = 0;
+    switch (kind_of(c.kind, 311, 312)) {
+    case ActionKind::TransitionOnly:
+        added = qori_transition_add(qor_handle, c.from.c_str(), c.to.c_str(), c.condition.c_str(), nullptr, nullptr,
+                                    nullptr);
+        break;
+    case ActionKind::Condition: {
+        std::string raised = Option().get_value(condition_action_menu);
+        added = qori_transition_add(qor_handle, c.from.c_str(), c.to.c_str(), c.condition.c_str(), c.kind.c_str(),
+                                    raised.c_str(), nullptr);
+        break;
+    }
+    case ActionKind::Operands: {
+        ActionOperands ops = take_operands(operand1, operand2);
+        if (!ops.has_command() || !ops.fits()) return 0;
+        added = qori_transition_add(qor_handle, c.from.c_str(), c.to.c_str(), c.condition.c_str(), c.kind.c_str(),
+                                    ops.first_quoted.c_str(), ops.second_quoted.c_str());
+        break;
+    }
+    }
+    if (!added) {
+        error.reset_error();
+        return 0;
+    }
+    refresh_after_edit(c.from, 313);
+    return 1;
+}
+
+int Generic::delete_transition(Widget from_menu, Widget to_menu, Widget condition_menu, Widget action_menu,
+                               Widget operand1, Widget operand2) {
+    TransitionChoice c = read_choice(from_menu, to_menu, condition_menu, action_menu);
+    ActionKind kind = kind_of(c.kind, 314, 316);
+    char deleted = 0;
+    switch (kind) {
+    case ActionKind::TransitionOnly:
+        deleted = qori_transition_delete(qor_handle, c.from.c_str(), c.to.c_str(), c.condition.c_str(), nullptr,
+                                         nullptr, nullptr);
+        break;
+    case ActionKind::Condition: {
+        std::string raised = Option().get_value(condition_action);
+        deleted = qori_transition_delete(qor_handle, c.from.c_str(), c.to.c_str(), c.condition.c_str(),
+                                         c.kind.c_str(), raised.c_str(), nullptr);
+        break;
+    }
+    case ActionKind::Operands: {
+        ActionOperands ops = take_operands(operand1, operand2);
+        if (!ops.has_command()) return 0;  // nothing named: nothing to do, nothing to say
+        // An operand the engine could never have kept names no action of it.
+        if (ops.fits())
+            deleted = qori_transition_delete(qor_handle, c.from.c_str(), c.to.c_str(), c.condition.c_str(),
+                                             c.kind.c_str(), ops.first_quoted.c_str(), ops.second_quoted.c_str());
+        break;
+    }
+    }
+    if (!deleted) {
+        error.reset_error();
+        error_dialog(parent_of(from_menu), message_text(2, kind == ActionKind::TransitionOnly ? 315 : 317));
+        return 0;
+    }
+    if (kind != ActionKind::TransitionOnly) {
+        motif_text::set_field(operand1, "");
+        motif_text::set_field(operand2, "");
+    }
+    refresh_after_edit(c.from, 318);
+    return 1;
+}

@@ -1,0 +1,75 @@
+// The order window: a state's transitions, one of them chosen, moved up or down.
+#include <Xm/List.h>
+
+#include "edit/callbacks.h"
+#include "edit/listed_transition.h"
+#include "edit/option.h"
+#include "edit/template_status.h"
+#include "edit/transition_editing.h"
+#include "template/motif_text.h"
+#include "template/template_model.h"
+#include "template/text_view.h"
+#include "ui/widgets.h"
+
+std::string up_choice;
+int position = 0;
+
+namespace {
+
+void set_arrows(bool up, bool down) {
+    if (ot_up_button) XtSetSensitive(ot_up_button, up ? True : False);
+    if (ot_down_button) XtSetSensitive(ot_down_button, down ? True : False);
+}
+
+// Moves the chosen transition one place; on success the list is refilled with it chosen
+// again at its new place.
+void move_choice(bool up) {
+    if (position < 1) return;
+    std::string state = Option().get_value(ot_states);
+    Qor_Transition t = listed_transition(state, position, up_choice);
+    if (!t.is_valid()) {
+        // The list no longer shows what was chosen.
+        forget_order_choice();
+        return;
+    }
+    Qor_State from = t.from_state();
+    if (!(up ? from.move_up(t) : from.move_down(t))) {
+        error.reset_error();
+        return;
+    }
+    position += up ? -1 : 1;
+    get_transitions(ot_list, state.c_str());
+    if (Option().get_value(tran_from_state) == state) get_transitions(transition_list, state.c_str());
+    load_template();
+    mark_modified(up ? 237 : 238);
+    XmListSelectPos(ot_list, position, True);
+}
+
+}  // namespace
+
+void forget_order_choice() {
+    up_choice.clear();
+    position = 0;
+    set_arrows(false, false);
+}
+
+void display_conditions_cb(Widget, XtPointer, XtPointer) {
+    std::string from = Option().get_value(tran_from_state);
+    set_string(ot_states_option, from.c_str());
+    get_transitions(ot_list, from.c_str());
+    forget_order_choice();
+}
+
+void ot_list_cb(Widget, XtPointer, XtPointer call_data) {
+    auto* cbs = static_cast<XmListCallbackStruct*>(call_data);
+    if (!cbs || !cbs->item) return;
+    int count = 0;
+    XtVaGetValues(ot_list, XmNitemCount, &count, nullptr);
+    up_choice = motif_text::plain(cbs->item);
+    position = cbs->item_position;
+    set_arrows(count >= 2 && position > 1, count >= 2 && position < count);
+}
+
+void ot_up_button_cb(Widget, XtPointer, XtPointer) { move_choice(true); }
+
+void ot_down_button_cb(Widget, XtPointer, XtPointer) { move_choice(false); }

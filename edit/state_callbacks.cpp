@@ -1,0 +1,93 @@
+// The state editor and the configure-states dialog: their buttons, the list choice and
+// the two delete confirmations.
+#include <Xm/List.h>
+
+#include <limits>
+
+#include "app/messages.h"
+#include "diagram/draw_area.h"
+#include "edit/callbacks.h"
+#include "edit/generic.h"
+#include "edit/state_editing.h"
+#include "edit/template_status.h"
+#include "template/motif_text.h"
+#include "template/name_rules.h"
+#include "template/template_model.h"
+#include "ui/gui_utils.h"
+#include "ui/message_dialogs.h"
+#include "ui/widgets.h"
+
+namespace {
+
+void add_from(Widget window, Widget name, Widget descr, Widget pollrate, Widget severity) {
+    BusyCursor busy(window);
+    if (Generic().add_state(name, descr, pollrate, severity)) draw_diagram();
+}
+
+std::string field_word(Widget field) { return name_word(motif_text::field(field)); }
+
+std::string delete_question(int number, const std::string& state) {
+    return format_message(2, number, {state, template_name()});
+}
+
+}  // namespace
+
+void state_edit_add_cb(Widget, XtPointer, XtPointer) {
+    add_from(state_edit_win, se_state_name, se_description_name, se_pollrate, se_severity);
+}
+
+void cs_apply_cb(Widget, XtPointer, XtPointer) {
+    add_from(configure_states, cs_name, cs_description, cs_pollrate, cs_severity);
+}
+
+void state_edit_modify_cb(Widget, XtPointer, XtPointer) {
+    modify_state(state_edit_win, se_state_name, se_description_name, se_pollrate, se_severity);
+}
+
+void cs_modify_cb(Widget, XtPointer, XtPointer) {
+    modify_state(configure_states, cs_name, cs_description, cs_pollrate, cs_severity);
+}
+
+void state_edit_delete_cb(Widget, XtPointer, XtPointer) {
+    display_warning(state_edit_win, delete_question(227, field_word(se_state_name)).c_str(), delete_state_edit_ok,
+                    cancel_warning);
+}
+
+void cs_delete_cb(Widget, XtPointer, XtPointer) {
+    std::string state = field_word(cs_name);
+    if (state.empty()) {
+        // Nothing was typed: the state placed in the diagram was never meant to be kept.
+        remove_placeholders(1);
+        return;
+    }
+    display_warning(configure_states, delete_question(240, state).c_str(), delete_configure_state_ok, cancel_warning);
+}
+
+void cs_close_cb(Widget, XtPointer, XtPointer) { remove_placeholders(std::numeric_limits<std::size_t>::max()); }
+
+void delete_state_edit_ok(Widget, XtPointer, XtPointer) {
+    close_warning_dialog();
+    delete_state(state_edit_win, se_state_name, se_description_name);
+}
+
+void delete_configure_state_ok(Widget, XtPointer, XtPointer) {
+    close_warning_dialog();
+    delete_state(configure_states, cs_name, cs_description);
+}
+
+void state_edit_selection(Widget, XtPointer, XtPointer call_data) {
+    auto* cbs = static_cast<XmListCallbackStruct*>(call_data);
+    if (!cbs || !cbs->item) return;
+    std::string name = name_word(motif_text::plain(cbs->item));
+    motif_text::set_field(se_state_name, name);
+    Qor_State state = qor_handle.find_state(name.c_str());
+    if (!state.is_valid()) {
+        error.reset_error();
+        error_dialog(state_edit_win, message_text(2, 118));
+        return;
+    }
+    motif_text::set_field(se_description_name, state.descr() ? state.descr() : "");
+    // Only the shown labels: the menus' own choices stay where they are.
+    set_string(se_pollrate_option, state.poll_rate());
+    set_string(se_severity_option, state.severity());
+}

@@ -1,0 +1,11 @@
+#include "edit/template_status.h"
+
+#include "app/messages.h"
+#include "template/template_model.h"
+
+std::string template_name() { return qor_handle.name() ? qor_handle.name() : ""; }
+
+void mark_modified(int number) {
+    modified = 1;
+    set_status(format_message(2, number, {template_name()}));
+}

@@ -1,0 +1,91 @@
+// The transition editor: the action kinds with the fields each uses, Add, Delete with its
+// confirmation, and the list of the from-state's transitions.
+#include <Xm/List.h>
+
+#include <initializer_list>
+
+#include "app/messages.h"
+#include "diagram/draw_area.h"
+#include "edit/callbacks.h"
+#include "edit/generic.h"
+#include "edit/listed_transition.h"
+#include "edit/option.h"
+#include "edit/template_status.h"
+#include "edit/transition_editing.h"
+#include "template/motif_text.h"
+#include "template/template_model.h"
+#include "template/text_view.h"
+#include "ui/gui_utils.h"
+#include "ui/message_dialogs.h"
+#include "ui/widgets.h"
+
+namespace {
+
+void set_sensitive(std::initializer_list<Widget> widgets, bool on) {
+    for (Widget w : widgets)
+        if (w) XtSetSensitive(w, on ? True : False);
+}
+
+// Command and mail use both operand fields, under their own labels; the condition name waits.
+void use_operands(int label1_number, int label2_number) {
+    set_sensitive({tran_edit_text1, tran_edit_label1, tran_edit_text2, tran_edit_label2}, true);
+    set_string(tran_edit_label1, message_text(2, label1_number));
+    set_string(tran_edit_label2, message_text(2, label2_number));
+    set_sensitive({condition_action_option, condition_action_label}, false);
+}
+
+std::string from_state() { return Option().get_value(tran_from_state); }
+
+}  // namespace
+
+void transition_none_cb(Widget, XtPointer, XtPointer) {
+    set_sensitive({tran_edit_label1, tran_edit_text1, tran_edit_label2, tran_edit_text2, condition_action_option,
+                   condition_action_label},
+                  false);
+}
+
+void transition_command_cb(Widget, XtPointer, XtPointer) { use_operands(233, 234); }
+
+void transition_mail_cb(Widget, XtPointer, XtPointer) { use_operands(235, 236); }
+
+void transition_condition_cb(Widget, XtPointer, XtPointer) {
+    set_sensitive({tran_edit_label1, tran_edit_text1, tran_edit_label2, tran_edit_text2}, false);
+    set_sensitive({condition_action_option, condition_action_label}, true);
+}
+
+void tran_add_button_cb(Widget w, XtPointer, XtPointer) {
+    BusyCursor busy(transition_edit_win);
+    if (generic.add_transition(tran_from_state, tran_to_state, tran_condition, tran_action, condition_action,
+                               tran_edit_text1, tran_edit_text2))
+        draw_diagram();
+    else
+        error_dialog(XtParent(w) ? XtParent(w) : w, message_text(2, 229));
+}
+
+void tran_delete_button_cb(Widget, XtPointer, XtPointer) {
+    bool transition_only = Option().get_value(tran_action) == message_text(2, 230);
+    std::string text = transition_only ? format_message(2, 232, {template_name()}) : message_text(2, 231);
+    display_warning(transition_edit_win, text.c_str(), delete_transition_ok, cancel_warning);
+}
+
+void delete_transition_ok(Widget, XtPointer, XtPointer) {
+    close_warning_dialog();
+    BusyCursor busy(transition_edit_win);
+    generic.delete_transition(tran_from_state, tran_to_state, tran_condition, tran_action, tran_edit_text1,
+                              tran_edit_text2);
+}
+
+void tran_list_cb(Widget, XtPointer, XtPointer call_data) {
+    auto* cbs = static_cast<XmListCallbackStruct*>(call_data);
+    if (!cbs || !cbs->item) return;
+    Qor_Transition t = listed_transition(from_state(), cbs->item_position, motif_text::plain(cbs->item));
+    if (!t.is_valid()) return;
+    // Only the shown labels: the menus' own choices stay where they are.
+    set_string(tran_to_state_option, t.to_state().name());
+    set_string(tran_condition_option, t.name());
+}
+
+void transition_popup_cb(Widget, XtPointer, XtPointer) { get_transitions(transition_list, from_state().c_str()); }
+
+// The button's own link closes the window; nothing is left to tidy.
+void te_close_button_cb(Widget, XtPointer, XtPointer) {}

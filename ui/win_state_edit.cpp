@@ -5,7 +5,8 @@
 
 Widget create_state_edit_win(Widget parent)
 {
-    state_edit_dialog = make_dialog(parent, {"state_edit_win", "state_edit_dialog", false, 300, 415, 0},
+    // Wide enough for the list's three columns (15, 15 and a poll-rate name) to show whole.
+    state_edit_dialog = make_dialog(parent, {"state_edit_win", "state_edit_dialog", false, 380, 415, 0},
                                     state_edit_win, &te_state_edit_separator);
     make_action_buttons(state_edit_dialog, {
         {"state_edit_add_button", &state_edit_add_button, {call(state_edit_add_cb)}, 0},

@@ -396,7 +396,7 @@ TEST_F(WindowCatalogue, StatedSizesAndSettings)
         int width, height;
     };
     const Sized sized[] = {
-        {state_edit_dialog, 300, 415}, {te_transition_edit_dialog, 345, 525}, {te_severity_dialog, 275, 350},
+        {state_edit_dialog, 380, 415}, {te_transition_edit_dialog, 345, 525}, {te_severity_dialog, 275, 350},
         {te_pollrate_dialog, 275, 300}, {cs_template, 360, 210},            {tl_template, 375, 300},
         {widget203, 400, 250},          {widget35, 350, 300},
     };

@@ -79,6 +79,7 @@ protected:
 
 TEST_F(TransitionTest, EachActionKindOffersTheFieldsItUses) {
     open_net();
+    EXPECT_EQ(3u, gui::list_items(transition_list).size()) << "Ground's transitions, filled as the editor pops up";
     struct Case {
         const char* entry;
         bool operands, condition;

@@ -77,52 +77,34 @@ protected:
     }
 };
 
-TEST_F(TransitionTest, EachActionKindOffersTheFieldsItUses) {
+TEST_F(TransitionTest, AddSendsEachKindOfActionNormalisedAndQuoted) {
     open_net();
     EXPECT_EQ(3u, gui::list_items(transition_list).size()) << "Ground's transitions, filled as the editor pops up";
     struct Case {
-        const char* entry;
-        bool operands, condition;
-        const char *label1, *label2;
-    };
-    const Case cases[] = {
-        {"transition_command_button", true, false, "Command:", "Arguments:"},
-        {"transition_mail_button", true, false, "Address:", "Message:"},
-        {"transition_condition_button", false, true, "Address:", "Message:"},
-        {"transition_none_button", false, false, "Address:", "Message:"},
-    };
-    for (const Case& c : cases) {
-        gui::choose_option(tran_action, c.entry);
-        for (Widget w : {tran_edit_label1, tran_edit_text1, tran_edit_label2, tran_edit_text2})
-            EXPECT_EQ(c.operands, gui::sensitive(w)) << c.entry << " " << XtName(w);
-        EXPECT_EQ(c.condition, gui::sensitive(condition_action_option)) << c.entry;
-        EXPECT_EQ(c.condition, gui::sensitive(condition_action_label)) << c.entry;
-        EXPECT_EQ(c.label1, gui::label(tran_edit_label1)) << c.entry;
-        EXPECT_EQ(c.label2, gui::label(tran_edit_label2)) << c.entry;
-    }
-}
-
-TEST_F(TransitionTest, AddSendsEachKindOfActionNormalisedAndQuoted) {
-    open_net();
-    struct Case {
         std::string from, to, condition, kind, text1, text2;
-        std::string field1, field2;          // the fields afterwards
-        std::vector<std::string> actions;    // of that transition afterwards
+        std::string label1;                // over the first operand
+        std::string field1, field2;        // the fields afterwards
+        std::vector<std::string> actions;  // of that transition afterwards
     };
     const std::vector<Case> cases = {
-        {"Down", "Ground", "LinkDown", "<none>", "", "", "", "", {}},
-        {"Ground", "Down", "LinkDown", "COMMAND", " ping \t  -c\n", "", "ping -c ", "",
+        {"Down", "Ground", "LinkDown", "<none>", "", "", "Command:", "", "", {}},
+        {"Ground", "Down", "LinkDown", "COMMAND", " ping \t  -c\n", "", "Command:", "ping -c ", "",
          {"COMMAND \"ping -c \" \"\""}},
-        {"Ground", "Down", "LinkDown", "COMMAND", "notify", "  a   b ", "notify ", "a b ",
+        {"Ground", "Down", "LinkDown", "COMMAND", "notify", "  a   b ", "Command:", "notify ", "a b ",
          {"COMMAND \"ping -c \" \"\"", "COMMAND \"notify \" \"a b \""}},
-        {"Ground", "Up", "HighErrors", "MAIL", "ops@example.org", " \t ", "ops@example.org ", "",
+        {"Ground", "Up", "HighErrors", "MAIL", "ops@example.org", " \t ", "Address:", "ops@example.org ", "",
          {"MAIL \"ops@example.org \" \"\""}},
         // The operand fields are not read, so they stay as they were.
-        {"Down", "Up", "HighErrors", "CONDITION", "", "", "ops@example.org ", "", {"CONDITION HighErrors "}},
+        {"Down", "Up", "HighErrors", "CONDITION", "", "", "Address:", "ops@example.org ", "",
+         {"CONDITION HighErrors "}},
     };
     for (const Case& c : cases) {
         modified = 0;
         choose(c.from, c.to, c.condition, c.kind, c.text1, c.text2);
+        bool operands = c.kind == "COMMAND" || c.kind == "MAIL";
+        EXPECT_EQ(operands, gui::sensitive(tran_edit_text1) && gui::sensitive(tran_edit_label2)) << c.kind;
+        EXPECT_EQ(c.kind == "CONDITION", gui::sensitive(condition_action_option)) << c.kind;
+        EXPECT_EQ(c.label1, gui::label(tran_edit_label1)) << c.kind;
         if (c.kind == "CONDITION") gui::choose_option(condition_action, "HighErrors");
         gui::press(tran_add_button);
         EXPECT_TRUE(gui::message_dialogs().empty()) << c.kind;
@@ -130,7 +112,6 @@ TEST_F(TransitionTest, AddSendsEachKindOfActionNormalisedAndQuoted) {
         EXPECT_EQ(c.field1, gui::text(tran_edit_text1)) << c.kind;
         EXPECT_EQ(c.field2, gui::text(tran_edit_text2)) << c.kind;
         EXPECT_EQ(c.actions, actions_of(c.from, c.to, c.condition)) << c.kind;
-        EXPECT_EQ(1, modified);
         EXPECT_EQ("Current Template: net...modified", status());
         EXPECT_EQ(gui::list_items(transition_list).size(), leaving(c.from).size()) << "list of " << c.from;
         if (c.kind == "MAIL") gui::snap_window(transition_edit_win, "transition_editor.png");
@@ -219,10 +200,8 @@ TEST_F(TransitionTest, OrderWindowMovesTheChosenLineAndKeepsItChosen) {
     gui::press(ot_up_button);
     EXPECT_EQ(long_line, gui::list_items(ot_list).at(0));
     EXPECT_EQ(std::vector<int>{1}, gui::selected_positions(ot_list));
-    EXPECT_EQ(1, position);
     EXPECT_EQ((std::vector<std::string>{LONG_STATE, "Down", "Up"}), leaving("Ground"));
     EXPECT_EQ("Current Template: net...Template Modified", status());
-    EXPECT_EQ(1, modified);
     EXPECT_FALSE(gui::sensitive(ot_up_button));
     gui::snap_window(order_trans_win, "order_transitions.png");
 
@@ -235,8 +214,7 @@ TEST_F(TransitionTest, OrderWindowMovesTheChosenLineAndKeepsItChosen) {
     // One line: nothing to move; no line: nothing chosen.
     gui::choose_option(ot_states, "Down");
     EXPECT_EQ(1u, gui::list_items(ot_list).size());
-    EXPECT_FALSE(gui::sensitive(ot_up_button));
-    EXPECT_FALSE(gui::sensitive(ot_down_button));
+    EXPECT_FALSE(gui::sensitive(ot_up_button) || gui::sensitive(ot_down_button));
     gui::choose_option(ot_states, "Up");
     EXPECT_TRUE(gui::list_items(ot_list).empty());
     EXPECT_EQ(0, position);

@@ -70,11 +70,13 @@ void ObjectList::append(std::unique_ptr<DiagramObject> object) {
 // Keeps the first of each name: later objects of the same name do not replace it.
 void ObjectList::index(DiagramObject* object) const {
     by_name.emplace(object->name, object);
+    if (object->type == StateObject) states_by_name.emplace(object->name, object);
     if (object->type == TransitionObject) by_pair.emplace(std::make_pair(object->name, object->transition), object);
 }
 
 void ObjectList::rebuild_index() const {
     by_name.clear();
+    states_by_name.clear();
     by_pair.clear();
     for (const auto& o : objects) index(o.get());
     index_valid = true;
@@ -84,6 +86,12 @@ DiagramObject* ObjectList::first_named(const std::string& name) const {
     if (!index_valid) rebuild_index();
     auto it = by_name.find(name);
     return it == by_name.end() ? nullptr : it->second;
+}
+
+DiagramObject* ObjectList::first_state(const std::string& name) const {
+    if (!index_valid) rebuild_index();
+    auto it = states_by_name.find(name);
+    return it == states_by_name.end() ? nullptr : it->second;
 }
 
 DiagramObject* ObjectList::first_transition(const std::string& from, const std::string& to) const {
@@ -108,6 +116,7 @@ void ObjectList::clear() {
     second_obj = nullptr;
     objects.clear();
     by_name.clear();
+    states_by_name.clear();
     by_pair.clear();
     index_valid = true;
 }
@@ -148,7 +157,7 @@ DiagramObject* create_state_object(const char* name, const char* color) {
 }
 
 DiagramObject* create_transition_object(const char* from, const char* to, const char* condition) {
-    DiagramObject* from_state = find_by_name(from);
+    DiagramObject* from_state = find_state(from);
     if (!from_state) return nullptr;
     auto object = std::make_unique<DiagramObject>("NoName", "None", "black", StateObject, 0, 0);
     object->type = TransitionObject;
@@ -163,6 +172,8 @@ DiagramObject* create_transition_object(const char* from, const char* to, const 
 }
 
 DiagramObject* find_by_name(const char* name) { return name ? object_list.first_named(name) : nullptr; }
+
+DiagramObject* find_state(const char* name) { return name ? object_list.first_state(name) : nullptr; }
 
 DiagramObject* find_transition(const char* from, const char* to) {
     return from && to ? object_list.first_transition(from, to) : nullptr;
@@ -223,8 +234,8 @@ SelectionNames remember_selection() {
 void restore_selection(const SelectionNames& names) {
     auto pick = [](const std::string& name) -> DiagramObject* {
         if (name.empty()) return nullptr;
-        DiagramObject* o = find_by_name(name.c_str());
-        if (!o || o->type != StateObject) return nullptr;
+        DiagramObject* o = find_state(name.c_str());
+        if (!o) return nullptr;
         // Shown selected until deselected, as before the rebuild.
         o->selected = 1;
         o->color = "white";

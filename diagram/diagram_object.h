@@ -82,6 +82,7 @@ public:
     // The first object with this name, and the first transition object from -> to, in
     // list order; both found through an index kept with the list.
     DiagramObject* first_named(const std::string& name) const;
+    DiagramObject* first_state(const std::string& name) const;
     DiagramObject* first_transition(const std::string& from, const std::string& to) const;
     void names_changed() { index_valid = false; }
 
@@ -91,6 +92,7 @@ private:
 
     Store objects;
     mutable std::unordered_map<std::string, DiagramObject*> by_name;
+    mutable std::unordered_map<std::string, DiagramObject*> states_by_name;
     mutable std::map<std::pair<std::string, std::string>, DiagramObject*> by_pair;
     mutable bool index_valid = true;
 };
@@ -109,6 +111,9 @@ DiagramObject* create_state_object(const char* name, const char* color);
 // Appends nothing when `from` has no state object.
 DiagramObject* create_transition_object(const char* from, const char* to, const char* condition);
 DiagramObject* find_by_name(const char* name);
+// The state object of that name, never a transition object (which carries its from-state's
+// name): drawing and hit testing look states up by this.
+DiagramObject* find_state(const char* name);
 DiagramObject* find_transition(const char* from, const char* to);
 DiagramObject* find_object();  // the object at loc, or null
 void layout();

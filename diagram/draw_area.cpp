@@ -5,10 +5,14 @@
 
 #include <cstring>
 #include <map>
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "app/messages.h"
 #include "diagram/diagram_object.h"
+#include "diagram/diagram_text.h"
+#include "diagram/xft_text.h"
 #include "ui/widgets.h"
 
 Display* draw_display = nullptr;
@@ -17,7 +21,6 @@ GC gc = nullptr;
 namespace {
 
 const int FULL_CIRCLE = 360 * 64;
-const int CHAR_WIDTH = 6;  // all text placement assumes the server's default font
 
 struct Allocation {
     bool ok;
@@ -32,8 +35,53 @@ std::map<std::string, Allocation>& colour_cache() {
 
 Window canvas() { return sd_draw_area && XtIsRealized(sd_draw_area) ? XtWindow(sd_draw_area) : 0; }
 
-void draw_text(int x, int y, const std::string& text) {
-    XDrawString(draw_display, canvas(), gc, x, y, text.c_str(), static_cast<int>(text.size()));
+// The font named by the resource diagramFont of sd_draw_area, and its painter on the window.
+std::unique_ptr<DiagramFonts> diagram_fonts;
+std::unique_ptr<XftTextPainter> text_painter;
+Window painter_window = 0;
+
+std::string diagram_font_name() {
+    String name = nullptr;
+    static XtResource resources[] = {
+        {const_cast<char*>("diagramFont"), const_cast<char*>("DiagramFont"), const_cast<char*>(XmRString),
+         sizeof(String), 0, const_cast<char*>(XmRString), const_cast<char*>(DIAGRAM_FALLBACK_FONT)},
+    };
+    XtGetApplicationResources(sd_draw_area, &name, resources, XtNumber(resources), nullptr, 0);
+    return name && *name ? name : DIAGRAM_FALLBACK_FONT;
+}
+
+XftTextPainter* painter() {
+    Window w = canvas();
+    if (!w || !diagram_fonts) return nullptr;
+    if (!text_painter || painter_window != w) {
+        Screen* screen = XtScreen(sd_draw_area);
+        text_painter.reset();
+        text_painter.reset(new XftTextPainter(draw_display, w, DefaultVisualOfScreen(screen),
+                                              DefaultColormapOfScreen(screen), gc, *diagram_fonts));
+        painter_window = w;
+    }
+    return text_painter.get();
+}
+
+// Text centred on centre_x, in the graphics context's current foreground.
+void draw_text(int centre_x, int baseline, const std::string& text) {
+    XftTextPainter* p = painter();
+    if (!p) return;
+    XGCValues values;
+    XGetGCValues(draw_display, gc, GCForeground, &values);
+    p->set_pixel(values.foreground);
+    draw_centred_text(*p, *diagram_fonts, text, centre_x, baseline);
+}
+
+// Gives back every colour the cache holds and forgets them.
+void free_colours() {
+    std::vector<unsigned long> pixels;
+    for (const auto& entry : colour_cache())
+        if (entry.second.ok) pixels.push_back(entry.second.pixel);
+    if (!pixels.empty() && draw_display && sd_draw_area)
+        XFreeColors(draw_display, DefaultColormapOfScreen(XtScreen(sd_draw_area)), pixels.data(),
+                    static_cast<int>(pixels.size()), 0);
+    colour_cache().clear();
 }
 
 // A transition's numbered label box: black outline, white inside, black count.
@@ -43,12 +91,12 @@ void draw_label(DiagramObject& t) {
     t.set_color("white");
     XFillRectangle(draw_display, w, gc, t.x, t.y, LABEL_WIDTH, LABEL_HEIGHT);
     t.set_color("black");
-    draw_text(t.x + 8, t.y + 10, std::to_string(t.num_conditions));
+    draw_text(t.x + LABEL_WIDTH / 2, t.y + 10, std::to_string(t.num_conditions));
 }
 
 void draw_transition(DiagramObject& t) {
-    DiagramObject* to = find_by_name(t.transition.c_str());
-    DiagramObject* from = find_by_name(t.name.c_str());
+    DiagramObject* to = find_state(t.transition.c_str());
+    DiagramObject* from = find_state(t.name.c_str());
     if (!to || !from) return;
     t.set_color("black");
     const int half = STATE_SIZE / 2;
@@ -77,6 +125,10 @@ void draw_state(DiagramObject& s) {
 
 }  // namespace
 
+void draw_state_name(const DiagramObject& state) {
+    draw_text(state.x + STATE_SIZE / 2, state.y + STATE_SIZE / 2, state.name);
+}
+
 void use_color(const char* color_name) {
     if (!gc || !draw_display || !sd_draw_area || !color_name) return;
     auto& cache = colour_cache();
@@ -98,15 +150,19 @@ void init_draw_area() {
     if (!sd_draw_area) return;
     draw_display = XtDisplay(sd_draw_area);
     Screen* screen = XtScreen(sd_draw_area);
+    text_painter.reset();
+    free_colours();
     if (gc) XFreeGC(draw_display, gc);
-    colour_cache().clear();
     XGCValues gcv;
     gcv.foreground = BlackPixelOfScreen(screen);
     gc = XCreateGC(draw_display, RootWindowOfScreen(screen), GCForeground, &gcv);
     XSetLineAttributes(draw_display, gc, 3, LineSolid, CapRound, JoinRound);
     XtVaSetValues(sd_draw_area, XmNuserData, gc, XmNunitType, XmPIXELS, nullptr);
+    // A second set-up replaces the first: one expose callback, one set of colours and fonts.
+    XtRemoveCallback(sd_draw_area, XmNexposeCallback, redraw_diagram, nullptr);
     XtAddCallback(sd_draw_area, XmNexposeCallback, redraw_diagram, nullptr);
     set_color_hook(use_color);
+    diagram_fonts.reset(new DiagramFonts(diagram_font_name()));
 }
 
 void draw_state_name(const DiagramObject& s) {

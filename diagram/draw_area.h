@@ -4,6 +4,8 @@
 
 #include <X11/Intrinsic.h>
 
+class DiagramObject;
+
 extern Display* draw_display;
 extern GC gc;
 
@@ -11,6 +13,8 @@ extern GC gc;
 void init_draw_area();
 // Clears the drawing area and paints every transition, then every state.
 void draw_diagram();
+// Draws a state's name centred in its circle, in the current foreground.
+void draw_state_name(const DiagramObject& state);
 // The expose callback of sd_draw_area.
 void redraw_diagram(Widget w, XtPointer client_data, XtPointer call_data);
 

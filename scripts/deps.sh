@@ -1,13 +1,14 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that building, running and testing need (only the missing ones).
 set -euo pipefail
+# fonts-wqy-microhei: the CJK characters the DejaVu fonts lack, for names in the diagram.
 packages=(
   build-essential cmake pkg-config gettext-base libc-bin ccache
-  libmotif-dev libxt-dev libxpm-dev libxext-dev libxfixes-dev libx11-dev
+  libmotif-dev libxt-dev libxpm-dev libxext-dev libxfixes-dev libx11-dev libxft-dev libfontconfig-dev
   libsqlite3-dev sqlite3 libpq-dev postgresql
   nlohmann-json3-dev libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev
-  xvfb xauth x11-utils xfonts-base fonts-dejavu-core imagemagick strace man-db dpkg-dev
+  xvfb xauth x11-utils xfonts-base fonts-dejavu-core fonts-wqy-microhei imagemagick strace man-db dpkg-dev
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -4,6 +4,8 @@
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
+#include <cwchar>
+#include <locale.h>
 #include <vector>
 
 #include "varo/utf8.h"
@@ -32,6 +34,37 @@ std::string bounded(std::size_t bound, const char* format, ...) {
     return std::string(buffer.data(), utf8_cut_length(buffer.data(), static_cast<std::size_t>(wanted), bound - 1));
 }
 
+// Columns a text takes in a fixed-width font: wide East Asian characters take two, combining
+// marks none. Widths come from the C library's UTF-8 tables whatever the program's locale;
+// without them every character counts one. A character wcwidth rejects counts one, as its
+// byte did before.
+std::size_t display_width(const char* text) {
+    static const locale_t utf8 = newlocale(LC_CTYPE_MASK, "C.UTF-8", static_cast<locale_t>(nullptr));
+    std::size_t length = std::strlen(text), pos = 0, columns = 0;
+    locale_t previous = utf8 ? uselocale(utf8) : nullptr;
+    while (pos < length) {
+        char32_t c = utf8_next(text, length, &pos);
+        int w = c < 0x80 ? 1 : utf8 ? wcwidth(static_cast<wchar_t>(c)) : 1;
+        columns += w < 0 ? 1 : static_cast<std::size_t>(w);
+    }
+    if (previous) uselocale(previous);
+    return columns;
+}
+
+// "%-Ns" and "%Ns" by columns shown rather than bytes; plain ASCII comes out as printf has it.
+std::string left(const char* text, std::size_t columns) {
+    std::string s = safe(text);
+    std::size_t w = display_width(s.c_str());
+    if (w < columns) s.append(columns - w, ' ');
+    return s;
+}
+
+std::string right(const char* text, std::size_t columns) {
+    std::string s = safe(text);
+    std::size_t w = display_width(s.c_str());
+    return w < columns ? std::string(columns - w, ' ') + s : s;
+}
+
 const char thirty_blanks[] = "                              ";
 static_assert(sizeof thirty_blanks == 31, "the action indent is 30 blanks");
 
@@ -40,19 +73,21 @@ static_assert(sizeof thirty_blanks == 31, "the action indent is 30 blanks");
 std::string text_view_state(const char* state) { return bounded(TEXT_VIEW_STATE, "%s", safe(state)); }
 
 std::string text_view_transition(const char* to_state, const char* transition) {
-    return bounded(TEXT_VIEW_TRANSITION, "       -> %-15s(%s)", safe(to_state), safe(transition));
+    return bounded(TEXT_VIEW_TRANSITION, "       -> %s(%s)", left(to_state, 15).c_str(), safe(transition));
 }
 
 std::string text_view_action(const char* action, const char* arg0, const char* arg1) {
-    return bounded(TEXT_VIEW_ACTION, "%s%15s : %s %s", thirty_blanks, safe(action), safe(arg0), safe(arg1));
+    return bounded(TEXT_VIEW_ACTION, "%s%s : %s %s", thirty_blanks, right(action, 15).c_str(), safe(arg0),
+                   safe(arg1));
 }
 
 std::string state_list(const char* state, const char* severity, const char* poll_rate) {
-    return bounded(STATE_LIST, "%-15s %-15s %s", safe(state), safe(severity), safe(poll_rate));
+    return bounded(STATE_LIST, "%s %s %s", left(state, 15).c_str(), left(severity, 15).c_str(),
+                   safe(poll_rate));
 }
 
 std::string transition(const char* to_state, const char* transition) {
-    return bounded(TRANSITION, "%-25s%s", safe(to_state), safe(transition));
+    return bounded(TRANSITION, "%s%s", left(to_state, 25).c_str(), safe(transition));
 }
 
 std::string state_dump_transition(const char* to_state, const char* transition) {
@@ -68,17 +103,17 @@ std::string transition_dump_transition(const char* transition) {
 }
 
 std::string transition_dump_action(const char* action, const char* arg0, const char* arg1) {
-    return bounded(DUMP_ACTION, "     %15s < %s %s", safe(action), safe(arg0), safe(arg1));
+    return bounded(DUMP_ACTION, "     %s < %s %s", right(action, 15).c_str(), safe(arg0), safe(arg1));
 }
 
 std::string template_line(const char* name, const char* descr, std::size_t bound) {
-    return bounded(bound, "%-35s %s", safe(name), safe(descr));
+    return bounded(bound, "%s %s", left(name, 35).c_str(), safe(descr));
 }
 
-std::string pollrate_line(const char* name, int rate) { return bounded(SERVER_LIST, "%-25s %d", safe(name), rate); }
+std::string pollrate_line(const char* name, int rate) { return bounded(SERVER_LIST, "%s %d", left(name, 25).c_str(), rate); }
 
 std::string severity_line(const char* name, int value, const char* color, std::size_t bound) {
-    return bounded(bound, "%-15s %-5d %-10s", safe(name), value, safe(color));
+    return bounded(bound, "%s %-5d %s", left(name, 15).c_str(), value, left(color, 10).c_str());
 }
 
 std::string condition_line(const char* name) { return bounded(SERVER_LIST, "%s", safe(name)); }

@@ -152,7 +152,7 @@ Widget make_cascade(Widget menu_bar, const char* name, Widget pulldown)
 }
 
 Widget make_option_menu(Widget form, const char* name, const char* pulldown_name, const OptionMenuParts& parts,
-                        int top, int left)
+                        int top, int left, Edge bottom)
 {
     Widget pane = make_pulldown(form, pulldown_name);
     Arg args[1];
@@ -161,7 +161,7 @@ Widget make_option_menu(Widget form, const char* name, const char* pulldown_name
     *parts.pulldown = pane;
     if (parts.label) *parts.label = XmOptionLabelGadget(menu);
     if (parts.option) *parts.option = XmOptionButtonGadget(menu);
-    attach(menu, to_form(top), to_form(left));
+    attach(menu, to_form(top), to_form(left), free_edge(), bottom);
     XtManageChild(menu);
     return menu;
 }

@@ -38,6 +38,8 @@ inline Edge to_form(int offset = 0) { return {XmATTACH_FORM, nullptr, offset, 0}
 inline Edge to_widget(Widget w, int offset = 0) { return {XmATTACH_WIDGET, w, offset, 0}; }
 inline Edge to_opposite(Widget w, int offset = 0) { return {XmATTACH_OPPOSITE_WIDGET, w, offset, 0}; }
 inline Edge to_position(int position, int offset = 0) { return {XmATTACH_POSITION, nullptr, offset, position}; }
+// The edge is held at offset from the form's opposite edge (a bottom edge from its top).
+inline Edge to_opposite_form(int offset = 0) { return {XmATTACH_OPPOSITE_FORM, nullptr, offset, 0}; }
 
 void attach(Widget w, Edge top, Edge left, Edge right = free_edge(), Edge bottom = free_edge());
 
@@ -74,7 +76,7 @@ struct OptionMenuParts {
     Widget* option;  // may be null
 };
 Widget make_option_menu(Widget form, const char* name, const char* pulldown_name, const OptionMenuParts& parts,
-                        int top, int left);
+                        int top, int left, Edge bottom = free_edge());
 
 // The dialog pattern: a dialog shell holding a template message box whose push buttons
 // form the action area. The message box is returned unmanaged (shown later by a link).

@@ -164,6 +164,26 @@ bool is_caption(Widget w)
     return w && XtIsSubclass(w, psCaptionWidgetClass);
 }
 
+// A reference widget destroyed first is forgotten, so that no later layout reads it; a caption
+// destroyed first stops its reference from pointing back at it.
+void forget_reference(Widget, XtPointer client_data, XtPointer)
+{
+    part(static_cast<Widget>(client_data))->reference_widget = nullptr;
+}
+
+void follow_reference(Widget self, Widget old_reference, Widget new_reference)
+{
+    if (old_reference == new_reference) return;
+    if (old_reference) XtRemoveCallback(old_reference, XtNdestroyCallback, forget_reference, self);
+    if (new_reference) XtAddCallback(new_reference, XtNdestroyCallback, forget_reference, self);
+}
+
+void leave_reference(Widget self, XtPointer, XtPointer)
+{
+    follow_reference(self, part(self)->reference_widget, nullptr);
+    part(self)->reference_widget = nullptr;
+}
+
 void size_procedure(Widget self, Dimension* width, Dimension* height)
 {
     std::vector<CaptionRow> rows;
@@ -278,6 +298,8 @@ void initialize(Widget, Widget w, ArgList, Cardinal*)
     PsCaptionPart* p = part(w);
     p->constraint_change_pending = False;
     p->handled_child = nullptr;
+    follow_reference(w, nullptr, p->reference_widget);
+    XtAddCallback(w, XtNdestroyCallback, leave_reference, nullptr);
     if (p->caption_width != 0) warn(w, 1025);
     if (p->reference_caption_width != 0) {
         warn(w, 1026);
@@ -323,6 +345,7 @@ Boolean set_values(Widget old, Widget, Widget w, ArgList, Cardinal*)
         warn(w, 1027);
         p->caption_width = o->caption_width;
     }
+    follow_reference(w, o->reference_widget, p->reference_widget);
     bool same_size = w->core.width == old->core.width && w->core.height == old->core.height;
     bool same_layout = p->margin_width == o->margin_width && p->margin_height == o->margin_height &&
                        p->horizontal_spacing == o->horizontal_spacing && p->vertical_spacing == o->vertical_spacing &&

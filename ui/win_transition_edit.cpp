@@ -11,7 +11,7 @@ void build_menus()
     Widget form = te_transition_edit_form;
     tran_from_state = make_option_menu(form, "tran_from_state", "tran_from_state_parent",
                                        {&tran_from_state_parent, &tran_from_state_label, &tran_from_state_option},
-                                       215, 32);
+                                       215, 32, to_opposite_form(-248));
     keep_in(&tran_from_new_state, make_push_button(tran_from_state_parent, "tran_from_new_state", {show(state_edit_dialog)}));
     tran_to_state = make_option_menu(form, "tran_to_state", "tran_to_state_parent",
                                      {&tran_to_state_parent, &tran_to_state_label, &tran_to_state_option}, 248, 46);

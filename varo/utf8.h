@@ -12,4 +12,8 @@ inline std::size_t utf8_cut_length(const std::string& text, std::size_t max_byte
     return utf8_cut_length(text.data(), text.size(), max_bytes);
 }
 
+// The character at text[*pos], moving *pos past it. A byte that does not start a well-formed
+// sequence (overlong, surrogate, beyond U+10FFFF, cut short) reads as U+FFFD and moves one byte.
+char32_t utf8_next(const char* text, std::size_t length, std::size_t* pos);
+
 #endif

@@ -177,6 +177,39 @@ TEST_F(CaptionWidget, ReferenceWidgetsShareOneColumn)
     EXPECT_LT(np->preferred_width, wide_width + 2 + f2_preferred.width + 4);
 }
 
+// A reference destroyed first is forgotten and the survivors lay out without it; a caption
+// destroyed first leaves nothing behind in its old or current reference. The sanitizer build
+// checks every access.
+TEST_F(CaptionWidget, DestroyedReferenceIsForgotten)
+{
+    Widget form = XtVaCreateManagedWidget("box", xmBulletinBoardWidgetClass, shell, nullptr);
+    Widget a = caption("a", form), b = caption("b", form), c = caption("c", form);
+    for (Widget w : {a, b, c}) {
+        label(w, "Caption:");
+        field(w, "f");
+        XtManageChild(w);
+    }
+    XtVaSetValues(a, PsNreferenceWidget, b, nullptr);
+    XtVaSetValues(b, PsNreferenceWidget, a, nullptr);
+    XtVaSetValues(c, PsNreferenceWidget, a, nullptr);
+    XtVaSetValues(c, PsNreferenceWidget, b, nullptr);
+    realize(form);
+
+    XtDestroyWidget(b);
+    for (Widget w : {a, c}) {
+        Widget reference = shell;
+        XtVaGetValues(w, PsNreferenceWidget, &reference, nullptr);
+        EXPECT_EQ(nullptr, reference) << XtName(w);
+        label(w, "A longer caption:");
+        field(w, "g");  // a new row: size and layout run again
+        auto* p = reinterpret_cast<PsCaptionPart*>(reinterpret_cast<char*>(w) + psCaptionOffsets[PsCaptionIndex]);
+        EXPECT_EQ(p->caption_width, p->column_width) << XtName(w) << " has a column of its own";
+    }
+    XtDestroyWidget(c);
+    XtDestroyWidget(a);  // c once referred to it
+    while (XtAppPending(app)) XtAppProcessEvent(app, XtIMAll);
+}
+
 TEST_F(CaptionWidget, CaptionWidthIsReadOnly)
 {
     Arg args[1];

@@ -1,15 +1,18 @@
-// Painting the diagram: pixels of the drawing area, label positions, colours asked once.
+// Painting the diagram: pixels of the drawing area, label positions, colours asked once,
+// names drawn as characters.
 #include "support/editor_fixture.h"
 
 #include <X11/Xutil.h>
 #include <Xm/DrawingA.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <string>
 #include <vector>
 
 #include "app/globals.h"
 #include "diagram/diagram_object.h"
+#include "diagram/diagram_text.h"
 #include "diagram/draw_area.h"
 #include "template/template_model.h"
 #include "template/text_view.h"
@@ -18,6 +21,38 @@
 namespace {
 
 std::vector<std::string> warnings;
+
+// Columns a drawn name covers: from its first to its last inked column.
+struct Span {
+    int left, right;
+    int width() const { return right < left ? 0 : right - left + 1; }
+    int twice_centre() const { return left + right + 1; }
+};
+
+// Code points that few fonts have; a test takes the first no installed font covers.
+FcChar32 uncovered_character() {
+    for (FcChar32 c : {0x10000u, 0x12000u, 0x13000u, 0x14400u}) {
+        FcPattern* p = FcPatternCreate();
+        FcCharSet* set = FcCharSetCreate();
+        FcCharSetAddChar(set, c);
+        FcPatternAddCharSet(p, FC_CHARSET, set);
+        FcObjectSet* family = FcObjectSetBuild(FC_FAMILY, nullptr);
+        FcFontSet* fonts = FcFontList(nullptr, p, family);
+        bool none = !fonts || fonts->nfont == 0;
+        if (fonts) FcFontSetDestroy(fonts);
+        FcObjectSetDestroy(family);
+        FcCharSetDestroy(set);
+        FcPatternDestroy(p);
+        if (none) return c;
+    }
+    return 0;
+}
+
+std::string utf8(FcChar32 c) {
+    FcChar8 bytes[FC_UTF8_MAX_LEN];
+    int n = FcUcs4ToUtf8(c, bytes);
+    return std::string(reinterpret_cast<char*>(bytes), n);
+}
 
 void record_warning(String message) { warnings.push_back(message ? message : ""); }
 
@@ -47,6 +82,45 @@ protected:
         unsigned long p = XGetPixel(image, 0, 0);
         XDestroyImage(image);
         return p;
+    }
+
+    static int left_of(const DiagramObject* s) { return std::max(0, s->x - 40); }
+
+    // Where each state's name is inked: the band around its baseline, drawn with the names and
+    // again without them (transitions, whose lines cross the band, are taken off first).
+    std::vector<Span> name_spans(const std::vector<DiagramObject*>& states) {
+        auto bands = [&]() {
+            draw_diagram();
+            XSync(display, False);
+            std::vector<XImage*> images;
+            for (DiagramObject* s : states)
+                images.push_back(XGetImage(display, XtWindow(sd_draw_area), left_of(s), s->y + 12, 130, 18, AllPlanes,
+                                           ZPixmap));
+            return images;
+        };
+        std::vector<XImage*> with = bands();
+        std::vector<std::string> names;
+        for (DiagramObject* s : states) {
+            names.push_back(s->name);
+            s->set_name("");
+        }
+        std::vector<XImage*> without = bands();
+        std::vector<Span> spans;
+        for (std::size_t i = 0; i < states.size(); ++i) {
+            states[i]->set_name(names[i].c_str());
+            Span span = {1 << 30, -1};
+            for (int x = 0; x < 130; ++x)
+                for (int y = 0; y < 18; ++y)
+                    if (XGetPixel(with[i], x, y) != XGetPixel(without[i], x, y)) {
+                        span.left = std::min(span.left, left_of(states[i]) + x);
+                        span.right = std::max(span.right, left_of(states[i]) + x);
+                    }
+            spans.push_back(span);
+            XDestroyImage(with[i]);
+            XDestroyImage(without[i]);
+        }
+        draw_diagram();
+        return spans;
     }
 
     unsigned long named(const char* colour) {
@@ -102,6 +176,12 @@ TEST_F(DiagramTest, AnUnknownColourWarnsOnceAndKeepsThePreviousColour) {
 
 TEST_F(DiagramTest, ExposeRepaintsAndSelectionsSurviveAReload) {
     open_diagram();
+    init_draw_area();  // a second set-up replaces the first
+    XtCallbackList exposes = nullptr;
+    XtVaGetValues(sd_draw_area, XmNexposeCallback, &exposes, nullptr);
+    int repaints = 0;
+    for (XtCallbackList c = exposes; c && c->callback; ++c) repaints += c->callback == redraw_diagram;
+    EXPECT_EQ(1, repaints);
     first_obj = find_by_name("B");
     second_obj = find_by_name("A");
     qori_state_delete(qor_handle, "A");
@@ -115,6 +195,104 @@ TEST_F(DiagramTest, ExposeRepaintsAndSelectionsSurviveAReload) {
     XmDrawingAreaCallbackStruct cbs = {XmCR_EXPOSE, nullptr, XtWindow(sd_draw_area)};
     XtCallCallbacks(sd_draw_area, XmNexposeCallback, &cbs);
     EXPECT_EQ(named("white"), pixel_at(175, 158)) << "B is drawn as selected";
+}
+
+TEST_F(DiagramTest, NamesAreDrawnAsCharactersCentredByTheirWidth) {
+    varo::TemplateDef def;
+    def.name = "names";
+    def.descr = "names in any language";
+    def.states = {{"\u00dcberlast", "", "Critical", "Poll"}, {"St\u00f6rung", "", "Major", "Poll"},
+                  {"\u6b63\u5e38", "", "Normal", "Poll"}};
+    def.transitions = {{"\u6b63\u5e38", "St\u00f6rung", "LinkDown", {}},
+                       {"St\u00f6rung", "\u00dcberlast", "HighErrors", {}},
+                       {"\u00dcberlast", "\u6b63\u5e38", "LinkDown", {}}};
+    other->insert_template(def);
+    gui::open_display();
+    start_editor("names");
+    XtPopup(state_diagram_win, XtGrabNone);
+    gui::process_events();
+    draw_diagram();
+    if (const char* dir = std::getenv("TARNWRIGHT_SCREENSHOTS"))
+        gui::screenshot(std::string(dir) + "/diagram_utf8_names.png");
+
+    std::vector<DiagramObject*> states = {find_state("\u00dcberlast"), find_state("St\u00f6rung"),
+                                          find_state("\u6b63\u5e38")};
+    for (DiagramObject* s : states) ASSERT_NE(nullptr, s);
+    for (std::size_t i = object_list.size(); i-- > 0;)
+        if (object_list.at(i)->type == TransitionObject) object_list.remove(object_list.at(i));
+    std::vector<Span> utf8_spans = name_spans(states);
+    states[0]->set_name("Uberlast");
+    states[1]->set_name("Storung");
+    std::vector<Span> ascii_spans = name_spans({states[0], states[1]});
+    for (std::size_t i = 0; i < 2; ++i) {
+        SCOPED_TRACE(i);
+        // As wide as the same letters without their marks: each character drawn once.
+        EXPECT_NEAR(ascii_spans[i].width(), utf8_spans[i].width(), 1);
+        EXPECT_GT(utf8_spans[i].width(), 30);
+    }
+    for (std::size_t i = 0; i < 3; ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_NEAR(2 * (states[i]->x + STATE_SIZE / 2), utf8_spans[i].twice_centre(), 3) << "centred on the circle";
+    }
+    // Two ideographs from a font that has them, not six bytes' worth of other glyphs.
+    EXPECT_GT(utf8_spans[2].width(), 14);
+    EXPECT_LT(utf8_spans[2].width(), 28);
+}
+
+TEST_F(DiagramTest, ACharacterNoFontHasShowsAReplacementNotItsBytes) {
+    FcChar32 missing = uncovered_character();
+    ASSERT_NE(0u, missing) << "every candidate script is installed";
+    DiagramFonts fonts("DejaVu Sans:pixelsize=11");
+    std::vector<TextRun> runs = fonts.runs("N" + utf8(missing) + "\u6b63");
+    ASSERT_EQ(2u, runs.size());
+    EXPECT_EQ((std::vector<FcChar32>{'N', 0xFFFD}), runs[0].chars);
+    EXPECT_EQ((std::vector<FcChar32>{0x6b63}), runs[1].chars);
+    EXPECT_GT(runs[1].font, runs[0].font) << "an ideograph comes from another installed font";
+
+    gui::open_display();
+    start_editor();
+    XtPopup(state_diagram_win, XtGrabNone);
+    gui::process_events();
+    destroy_list();
+    reset_layout();
+    std::vector<DiagramObject*> states = {
+        create_state_object(("N" + utf8(missing)).c_str(), "yellow"), create_state_object("N\uFFFD", "yellow"),
+        create_state_object("N\xFF", "yellow"),  // not UTF-8
+        create_state_object("N", "yellow")};
+    std::vector<Span> spans = name_spans(states);
+    EXPECT_GT(spans[1].width(), spans[3].width() + 4) << "the replacement is visible";
+    EXPECT_EQ(spans[1].width(), spans[0].width());
+    EXPECT_EQ(spans[1].width(), spans[2].width());
+}
+
+TEST_F(DiagramTest, TransitionsOfAStateWithoutObjectAreNotDrawnAndLabelsStayPut) {
+    varo::TemplateDef def;
+    def.name = "ring";
+    def.descr = "three states in a ring";
+    def.states = {{"A", "a", "Critical", "Poll"}, {"B", "b", "Normal", "Poll"}, {"C", "c", "Normal", "Poll"}};
+    def.transitions = {{"A", "B", "LinkDown", {}}, {"B", "C", "LinkDown", {}}, {"C", "A", "LinkDown", {}}};
+    other->insert_template(def);
+    gui::open_display();
+    start_editor("ring");
+    XtPopup(state_diagram_win, XtGrabNone);
+    gui::process_events();
+
+    ASSERT_TRUE(object_list.remove(find_state("B")));
+    auto labels = []() {
+        std::vector<DiagramPoint> at;
+        for (std::size_t i = 0; i < object_list.size(); ++i) at.push_back({object_list.at(i)->x, object_list.at(i)->y});
+        return at;
+    };
+    draw_diagram();
+    std::vector<DiagramPoint> first = labels();
+    draw_diagram();
+    EXPECT_EQ(first, labels());
+
+    // C (400, 150) to A (20, 20) is drawn; nothing runs to or from where B was (150, 150).
+    DiagramObject* ca = find_transition("C", "A");
+    EXPECT_EQ(named("white"), pixel_at(ca->x + 3, ca->y + 3));
+    EXPECT_NE(named("black"), pixel_at(110, 110)) << "A to B";
+    EXPECT_NE(named("black"), pixel_at(300, 175)) << "B to C";
 }
 
 }  // namespace

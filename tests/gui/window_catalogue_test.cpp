@@ -386,50 +386,21 @@ TEST_F(WindowCatalogue, OptionMenuGadgetsScrolledWindowsSeparatorsAndScrollBars)
     EXPECT_EQ(XtParent(sd_horizontal), sd_scrolled_window);
 }
 
-// The option menus sit where their table puts them from the first build on, and every
-// rebuild keeps them there.
-TEST_F(WindowCatalogue, OptionMenusKeepTheirFormAttachmentsThroughRebuilds)
+// The from-state menu hangs from the form's top by its bottom edge too, from the first build
+// on, and its rebuilds keep that.
+TEST_F(WindowCatalogue, FromStateMenuKeepsItsBottomAttachmentThroughRebuilds)
 {
-    struct Place {
-        Widget* menu;
-        int top, left;
-        unsigned char bottom;
-        int bottom_offset;
-    };
-    const Place places[] = {
-        {&tran_condition, 280, 7, XmATTACH_NONE, 0},
-        {&condition_action, 345, 27, XmATTACH_NONE, 0},
-        {&tran_from_state, 215, 32, XmATTACH_OPPOSITE_FORM, -248},
-        {&tran_to_state, 248, 46, XmATTACH_NONE, 0},
-        {&ot_states, 175, 6, XmATTACH_NONE, 0},
-        {&se_pollrate, 283, 11, XmATTACH_NONE, 0},
-        {&cs_pollrate, 81, 12, XmATTACH_NONE, 0},
-        {&se_severity, 315, 12, XmATTACH_NONE, 0},
-        {&cs_severity, 115, 13, XmATTACH_NONE, 0},
-    };
     for (int build = 1; build <= 2; ++build) {
-        for (const Place& p : places) {
-            SCOPED_TRACE(std::string(XtName(*p.menu)) + " build " + std::to_string(build));
-            unsigned char top = 0, left = 0, right = 0, bottom = 0;
-            int top_offset = 0, left_offset = 0, bottom_offset = 0;
-            XtVaGetValues(*p.menu, XmNtopAttachment, &top, XmNtopOffset, &top_offset, XmNleftAttachment, &left,
-                          XmNleftOffset, &left_offset, XmNrightAttachment, &right, XmNbottomAttachment, &bottom,
-                          XmNbottomOffset, &bottom_offset, nullptr);
-            EXPECT_EQ(XmATTACH_FORM, top);
-            EXPECT_EQ(p.top, top_offset);
-            EXPECT_EQ(XmATTACH_FORM, left);
-            EXPECT_EQ(p.left, left_offset);
-            EXPECT_EQ(XmATTACH_NONE, right);
-            EXPECT_EQ(p.bottom, bottom);
-            if (p.bottom != XmATTACH_NONE) {
-                EXPECT_EQ(p.bottom_offset, bottom_offset);
-            }
-        }
-        build_condition_list();
-        build_action_list();
-        build_state_list_buttons();
-        build_pollrate_buttons();
-        build_severity_buttons();
+        SCOPED_TRACE(build);
+        unsigned char top = 0, bottom = 0;
+        int top_offset = 0, bottom_offset = 0;
+        XtVaGetValues(tran_from_state, XmNtopAttachment, &top, XmNtopOffset, &top_offset, XmNbottomAttachment, &bottom,
+                      XmNbottomOffset, &bottom_offset, nullptr);
+        EXPECT_EQ(XmATTACH_FORM, top);
+        EXPECT_EQ(215, top_offset);
+        EXPECT_EQ(XmATTACH_OPPOSITE_FORM, bottom);
+        EXPECT_EQ(-248, bottom_offset);
+        build_from_state();
     }
 }
 

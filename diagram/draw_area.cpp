@@ -165,12 +165,6 @@ void init_draw_area() {
     diagram_fonts.reset(new DiagramFonts(diagram_font_name()));
 }
 
-void draw_state_name(const DiagramObject& s) {
-    if (!gc || !canvas()) return;
-    int length = static_cast<int>(s.name.size());
-    draw_text(s.x + STATE_SIZE / 2 - (length / 2) * CHAR_WIDTH, s.y + STATE_SIZE / 2, s.name);
-}
-
 void DiagramObject::draw_object() {
     if (gc && canvas()) XFillArc(draw_display, canvas(), gc, x, y, STATE_SIZE, STATE_SIZE, 0, FULL_CIRCLE);
 }

@@ -18,10 +18,6 @@ void draw_state_name(const DiagramObject& state);
 // The expose callback of sd_draw_area.
 void redraw_diagram(Widget w, XtPointer client_data, XtPointer call_data);
 
-class DiagramObject;
-// Draws a state's name across its circle in the current colour.
-void draw_state_name(const DiagramObject& state);
-
 // Makes a colour name the current foreground; each name is asked of the server once.
 // An unknown colour gives one warning and leaves the foreground as it was.
 void use_color(const char* color_name);

@@ -32,6 +32,8 @@ void usleep(int microseconds) {
     sigemptyset(&blocked);
     sigaddset(&blocked, SIGPOLL);
     sigaddset(&blocked, SIGALRM);
+    // A help viewer ending must not cut the sleep short (its SIGCHLD is handled afterwards).
+    sigaddset(&blocked, SIGCHLD);
     sigprocmask(SIG_BLOCK, &blocked, &previous);
     if (microseconds < 0) microseconds = 0;
     timeval timeout{};

@@ -11,7 +11,7 @@ class Error;
 Boolean my_dispatcher(XtPointer client_data);
 // Installs my_dispatcher as the application's work procedure (once).
 void install_dispatcher();
-// Sleeps n microseconds (below one second) with SIGPOLL and SIGALRM blocked, restoring the
+// Sleeps n microseconds (below one second) with SIGPOLL, SIGALRM and SIGCHLD blocked, restoring the
 // previous mask; a failed select is reported with perror and cuts the sleep short.
 void usleep(int microseconds);
 // The platform library's error hook.

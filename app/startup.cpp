@@ -16,6 +16,7 @@
 #include "app/toolkit.h"
 #include "diagram/draw_area.h"
 #include "edit/exit_flows.h"
+#include "help/XtHelp.h"
 #include "platform/qori.h"
 #include "template/template_model.h"
 #include "ui/app_icon.h"
@@ -135,11 +136,11 @@ void init_startup_gui(int argc, char** argv) {
 }
 
 void init_gui(int, char**) {
-    // Help is set up on te_win here once it exists.
     init_template_win(te_win);
     init_pollrate_win(te_win);
     init_severity_win(te_win);
     init_cond_win(te_win);
+    init_help(te_win);
     XtRealizeWidget(te_win);
     XtRealizeWidget(state_diagram_win);
     if (ol_label) set_label(ol_label, format_message(MSG_SET, MSG_OPEN_LIST_LABEL, {global_platform}).c_str());

@@ -17,17 +17,3 @@ void ct_select_condition_cb(Widget, XtPointer, XtPointer) {}
 void ct_add_button_cb(Widget, XtPointer, XtPointer) {}
 void ct_modify_button_cb(Widget, XtPointer, XtPointer) {}
 void ct_delete_button_cb(Widget, XtPointer, XtPointer) {}
-
-// help
-void main_help_cb(Widget, XtPointer, XtPointer) {}
-void sd_main_help_cb(Widget, XtPointer, XtPointer) {}
-void ol_help_cb(Widget, XtPointer, XtPointer) {}
-void state_help_cb(Widget, XtPointer, XtPointer) {}
-void te_help_button_cb(Widget, XtPointer, XtPointer) {}
-void order_help_cb(Widget, XtPointer, XtPointer) {}
-void ct_help_cb(Widget, XtPointer, XtPointer) {}
-void te_severity_help_cb(Widget, XtPointer, XtPointer) {}
-void te_pollrate_help_cb(Widget, XtPointer, XtPointer) {}
-void cs_help_cb(Widget, XtPointer, XtPointer) {}
-void sl_help_cb(Widget, XtPointer, XtPointer) {}
-void tl_help_cb(Widget, XtPointer, XtPointer) {}

@@ -4,7 +4,7 @@ set -euo pipefail
 # fonts-wqy-microhei: the CJK characters the DejaVu fonts lack, for names in the diagram.
 packages=(
   build-essential cmake pkg-config gettext-base libc-bin ccache
-  libmotif-dev libxt-dev libxpm-dev libxext-dev libxfixes-dev libx11-dev libxft-dev libfontconfig-dev
+  libmotif-dev libxt-dev libxpm-dev libxext-dev libxfixes-dev libxtst-dev libx11-dev libxft-dev libfontconfig-dev
   libsqlite3-dev sqlite3 libpq-dev postgresql
   nlohmann-json3-dev libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev

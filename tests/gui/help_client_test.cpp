@@ -1,0 +1,321 @@
+// The help client against a real X server: the records on the root window, the
+// ClientMessage, and the viewer processes it starts (a stand-in script that logs how it
+// was started).
+#include "support/gui_harness.h"
+
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <dirent.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <thread>
+
+#include "app/globals.h"
+#include "edit/callbacks.h"
+#include "help/XtHelp.h"
+#include "help/help_protocol.h"
+
+namespace fs = std::filesystem;
+namespace hp = help_protocol;
+using namespace std::chrono_literals;
+
+namespace {
+const char* const FAKE_VIEWER = R"(#!/bin/sh
+log="$HELP_TEST_LOG"
+printf '%s\n' "$@" > "$log.args"
+env > "$log.env"
+ls -l /proc/$$/fd > "$log.fds"
+echo run >> "$log.runs"
+[ "$HELP_TEST_MODE" = exit ] && exit 0
+exec sleep 30
+)";
+
+std::string slurp(const std::string& path) {
+    std::ifstream in(path);
+    std::stringstream all;
+    all << in.rdbuf();
+    return all.str();
+}
+
+std::vector<std::string> lines(const std::string& text) {
+    std::vector<std::string> out;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) out.push_back(line);
+    return out;
+}
+
+// Children of this process that have ended and not been reaped.
+int zombies() {
+    int count = 0;
+    DIR* proc = opendir("/proc");
+    while (dirent* e = readdir(proc)) {
+        std::string stat = slurp(std::string("/proc/") + e->d_name + "/stat");
+        std::size_t close = stat.rfind(')');
+        if (close == std::string::npos) continue;
+        char state = 0;
+        int ppid = 0;
+        std::istringstream(stat.substr(close + 2)) >> state >> ppid;
+        if (ppid == getpid() && state == 'Z') ++count;
+    }
+    closedir(proc);
+    return count;
+}
+
+class HelpClient : public gui::GuiTest {
+protected:
+    void SetUp() override {
+        gui::GuiTest::SetUp();
+        home = temp_dir() + "/corvane";
+        fs::create_directories(home + "/bin");
+        fs::create_directories(home + "/help");
+        std::ofstream(viewer()) << FAKE_VIEWER;
+        chmod(viewer().c_str(), 0755);
+        std::ofstream(help_file()) << ".contents Contents\n";
+        log = home + "/log";
+        setenv("CORVANE_HOME", home.c_str(), 1);
+        setenv("HELP_TEST_LOG", log.c_str(), 1);
+        shell = gui::test_shell();
+        atom = XInternAtom(display, hp::ATOM_NAME, False);
+        XDeleteProperty(display, DefaultRootWindow(display), atom);
+    }
+    void TearDown() override {
+        for (XtHelp* h : {&client, help})
+            if (h && h->processId() > 0) kill(static_cast<pid_t>(h->processId()), SIGKILL);
+        gui::GuiTest::TearDown();
+    }
+
+    std::string viewer() const { return home + "/bin/hyperhelp"; }
+    std::string help_file() const { return home + "/help/corvane_help.hlp"; }
+
+    void start_client() {
+        ASSERT_EQ(client.initialize(shell, nullptr, nullptr), 0);
+        client.setHelpFile("corvane_help.hlp");
+    }
+
+    // Viewer starts logged so far, after waiting up to a second for at least `least`.
+    int runs(int least = 1) {
+        for (int i = 0; i < 100 && static_cast<int>(lines(slurp(log + ".runs")).size()) < least; ++i)
+            std::this_thread::sleep_for(10ms);
+        return static_cast<int>(lines(slurp(log + ".runs")).size());
+    }
+
+    std::vector<hp::Record> records() {
+        Atom type;
+        int format;
+        unsigned long items, after;
+        unsigned char* data = nullptr;
+        XGetWindowProperty(display, DefaultRootWindow(display), atom, 0, hp::PROPERTY_READ_UNITS, False,
+                           AnyPropertyType, &type, &format, &items, &after, &data);
+        auto out = hp::read_records(data, format == 8 ? items : 0, format, type == atom);
+        if (data) XFree(data);
+        return out;
+    }
+
+    void put_property(Atom type, int format, const std::vector<unsigned char>& bytes) {
+        int units = format == 8 ? static_cast<int>(bytes.size()) : static_cast<int>(bytes.size() / (format / 8));
+        std::vector<long> longs(bytes.size() / 4 + 1);  // Xlib wants longs for format 32
+        const unsigned char* data = bytes.data();
+        if (format == 32) {
+            for (std::size_t i = 0; i < longs.size(); ++i) longs[i] = 0x41414141;
+            data = reinterpret_cast<const unsigned char*>(longs.data());
+        }
+        XChangeProperty(display, DefaultRootWindow(display), atom, type, format, PropModeReplace, data, units);
+        XSync(display, False);
+    }
+
+    void put_record(Window window) {
+        hp::Record r = hp::Record::for_client(XtHelp::magic_pid);
+        r.set_window(static_cast<std::uint32_t>(window));
+        put_property(atom, 8, hp::write_records({r}));
+    }
+
+    // Kills the stand-in viewer and lets the main loop reap it.
+    void end_viewer(XtHelp& h) {
+        if (h.processId() > 0) kill(static_cast<pid_t>(h.processId()), SIGKILL);
+        for (int i = 0; i < 200 && h.processId() > 0; ++i) {
+            gui::process_events();
+            std::this_thread::sleep_for(10ms);
+        }
+        EXPECT_EQ(h.processId(), 0);
+    }
+
+    std::string topic_command(int topic) const { return hp::topic_command(topic, help_file()); }
+
+    std::string home, log;
+    Widget shell = nullptr;
+    Atom atom = None;
+    XtHelp client;
+};
+}  // namespace
+
+TEST_F(HelpClient, NoUsableRecordAppendsOneAndStartsTheViewerWithItsArgumentsAndNothingElse) {
+    start_client();
+    ASSERT_EQ(client.showHelpOnTopic(5000), 0) << client.getMessage();
+    ASSERT_EQ(runs(), 1);
+    std::vector<std::string> expected = {"-d", "67890", "-s", "0", "-display", DisplayString(display),
+                                         "-c", "5000", help_file()};
+    EXPECT_EQ(lines(slurp(log + ".args")), expected);
+    std::string env = slurp(log + ".env");
+    EXPECT_NE(env.find("HHHOME=" + home + "/help\n"), std::string::npos);
+    EXPECT_NE(env.find("HHPATH=" + home + "/help\n"), std::string::npos);
+    // 0 to 2 on /dev/null; any other descriptor is only the shell's own script.
+    for (const std::string& line : lines(slurp(log + ".fds"))) {
+        std::size_t arrow = line.find(" -> ");
+        if (arrow == std::string::npos) continue;
+        std::string fd = line.substr(line.rfind(' ', arrow - 1) + 1, arrow - line.rfind(' ', arrow - 1) - 1);
+        std::string target = line.substr(arrow + 4);
+        if (fd == "0" || fd == "1" || fd == "2") EXPECT_EQ(target, "/dev/null") << line;
+        else EXPECT_EQ(target, viewer()) << "inherited: " << line;
+    }
+    auto recs = records();
+    ASSERT_EQ(recs.size(), 1u);
+    EXPECT_EQ(recs[0].client(), 67890u);
+    EXPECT_EQ(recs[0].window(), 0u);
+    end_viewer(client);
+
+    // Garbage another client left on the property is safe: its whole records stay, the
+    // rest is dropped, and there is still one record for this client.
+    hp::Record other = hp::Record::for_client(4242);
+    std::vector<unsigned char> other_and_tail = hp::write_records({other});
+    other_and_tail.resize(other_and_tail.size() + 700, 0xff);
+    struct Case {
+        const char* what;
+        Atom type;
+        int format;
+        std::vector<unsigned char> bytes;
+        std::size_t kept;
+    } cases[] = {
+        {"empty", atom, 8, {}, 0},
+        {"a partial record", atom, 8, std::vector<unsigned char>(500, 0x5a), 0},
+        {"format 32", atom, 32, std::vector<unsigned char>(4 * 300, 0), 0},
+        {"another type", XA_STRING, 8, std::vector<unsigned char>(hp::RECORD_SIZE, 0), 0},
+        {"another client and a tail", atom, 8, other_and_tail, 1},
+    };
+    int started = 1;
+    for (const Case& c : cases) {
+        put_property(c.type, c.format, c.bytes);
+        ASSERT_EQ(client.showHelpOnTopic(5100), 0) << c.what << ": " << client.getMessage();
+        EXPECT_EQ(runs(++started), started) << c.what;
+        recs = records();
+        ASSERT_EQ(recs.size(), c.kept + 1) << c.what;
+        EXPECT_EQ(recs.back().client(), 67890u) << c.what;
+        if (c.kept) EXPECT_EQ(recs.front().client(), 4242u) << c.what;
+        end_viewer(client);
+    }
+}
+
+TEST_F(HelpClient, ALiveWindowGetsTheCommandAndAClientMessageForEachPress) {
+    start_client();
+    Display* viewer_side = XOpenDisplay(DisplayString(display));
+    ASSERT_NE(viewer_side, nullptr);
+    Window w = XCreateSimpleWindow(viewer_side, DefaultRootWindow(viewer_side), 0, 0, 10, 10, 0, 0, 0);
+    XSync(viewer_side, False);
+    put_record(w);
+
+    for (int press = 0; press < 2; ++press) {
+        ASSERT_EQ(client.showHelpOnTopic(5300), 0) << client.getMessage();
+        auto recs = records();
+        ASSERT_EQ(recs.size(), 1u);
+        EXPECT_EQ(recs[0].command(), topic_command(5300));
+        EXPECT_EQ(recs[0].window(), w);
+        XEvent event{};
+        for (int i = 0; i < 200 && !XPending(viewer_side); ++i) std::this_thread::sleep_for(5ms);
+        ASSERT_TRUE(XPending(viewer_side)) << "press " << press;
+        XNextEvent(viewer_side, &event);
+        ASSERT_EQ(event.type, ClientMessage);
+        EXPECT_EQ(event.xclient.message_type, atom);
+        EXPECT_EQ(event.xclient.format, 8);
+        EXPECT_STREQ(event.xclient.data.b, "67890");
+    }
+    EXPECT_EQ(runs(0), 0) << "no viewer is started while one answers";
+    XCloseDisplay(viewer_side);
+}
+
+TEST_F(HelpClient, AGoneWindowRestartsTheViewerOnTheSameRecord) {
+    start_client();
+    Display* viewer_side = XOpenDisplay(DisplayString(display));
+    Window w = XCreateSimpleWindow(viewer_side, DefaultRootWindow(viewer_side), 0, 0, 10, 10, 0, 0, 0);
+    XSync(viewer_side, False);
+    put_record(w);
+    XCloseDisplay(viewer_side);  // its window goes with it
+
+    ASSERT_EQ(client.showHelpOnTopic(5200), 0) << client.getMessage();
+    EXPECT_EQ(runs(), 1);
+    EXPECT_EQ(lines(slurp(log + ".args")).at(7), "5200");
+    auto recs = records();
+    ASSERT_EQ(recs.size(), 1u);
+    EXPECT_EQ(recs[0].window(), 0u) << "the dead window is forgotten";
+    EXPECT_EQ(recs[0].command(), topic_command(5200));
+}
+
+TEST_F(HelpClient, PressesBeforeTheViewerRegistersStartOneViewerAndTerminateStartsNone) {
+    start_client();
+    ASSERT_EQ(client.showHelpOnTopic(5000), 0);
+    ASSERT_EQ(client.showHelpOnTopic(5300), 0);
+    ASSERT_EQ(runs(), 1);
+    std::this_thread::sleep_for(200ms);
+    EXPECT_EQ(runs(), 1);
+    auto recs = records();
+    ASSERT_EQ(recs.size(), 1u);
+    EXPECT_EQ(recs[0].command(), topic_command(5300)) << "the starting viewer finds the latest command";
+
+    client.terminate();
+    EXPECT_EQ(records()[0].command(), "-q 67890\n");
+    XDeleteProperty(display, DefaultRootWindow(display), atom);
+    client.terminate();
+    std::this_thread::sleep_for(200ms);
+    EXPECT_EQ(runs(), 1);
+    EXPECT_TRUE(records().empty());
+}
+
+TEST_F(HelpClient, AMissingHelpFileIsPrintedAndStartsNothing) {
+    fs::remove(help_file());
+    init_help(shell);
+    testing::internal::CaptureStderr();
+    main_help_cb(shell, nullptr, nullptr);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "showHelpOnTopic failed: Can't find help file corvane_help.hlp\n");
+    EXPECT_EQ(runs(0), 0);
+    EXPECT_TRUE(records().empty());
+}
+
+TEST_F(HelpClient, AViewerThatCannotBeExecutedIsReportedAndReaped) {
+    chmod(viewer().c_str(), 0644);
+    start_client();
+    EXPECT_EQ(client.showHelpOnTopic(5000), -1);
+    EXPECT_EQ(std::string(client.getMessage()), "Can't execute " + viewer() + ": Permission denied");
+    EXPECT_EQ(client.processId(), 0);
+    EXPECT_EQ(zombies(), 0);
+
+    fs::remove(viewer());
+    EXPECT_EQ(client.showHelpOnTopic(5000), -1);
+    EXPECT_STREQ(client.getMessage(), "Can't find HyperHelp executable");
+}
+
+TEST_F(HelpClient, AnEndedViewerIsReapedByTheMainLoop) {
+    setenv("HELP_TEST_MODE", "exit", 1);
+    start_client();
+    ASSERT_EQ(client.showHelpOnTopic(5000), 0);
+    EXPECT_GT(client.processId(), 0);
+    ASSERT_EQ(runs(), 1);
+    for (int i = 0; i < 300 && client.processId() > 0; ++i) {
+        gui::process_events();  // the SIGCHLD wakes the loop, which reaps
+        std::this_thread::sleep_for(10ms);
+    }
+    EXPECT_EQ(client.processId(), 0);
+    EXPECT_EQ(zombies(), 0);
+}
+
+TEST_F(HelpClient, AnInstallationDirectoryTooLongForItsPathsIsRefused) {
+    setenv("CORVANE_HOME", std::string(HELP_PATH_MAX - 8, 'd').c_str(), 1);
+    unsetenv("HHPATH");
+    EXPECT_EQ(client.initialize(shell, nullptr, nullptr), -1);
+    EXPECT_EQ(std::string(client.getMessage()).rfind("Help path or command too long: ddd", 0), 0u);
+    EXPECT_EQ(std::getenv("HHPATH"), nullptr);
+}

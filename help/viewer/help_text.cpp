@@ -35,6 +35,7 @@ private:
     Parsed result;
     Topic* topic = nullptr;
     bool in_paragraph = false;
+    bool after_heading = false;
     int line_no = 0;
     std::vector<PendingLink> pending;
 
@@ -85,6 +86,8 @@ private:
         if (starts(text, "== ")) {
             new_block();
             add_text(trim(text.substr(3)));
+            topic->text += "\n";
+            after_heading = true;
             in_paragraph = false;
         } else if (starts(text, "- ") && !continuation) {
             if (in_paragraph) topic->text += "\n";
@@ -110,6 +113,7 @@ private:
         result.document.topics.push_back(Topic{number, title, title + "\n", {}});
         topic = &result.document.topics.back();
         in_paragraph = false;
+        after_heading = false;
     }
 
     void finish_topic() {
@@ -117,7 +121,12 @@ private:
         topic = nullptr;
     }
 
-    void new_block() { topic->text += "\n"; }
+    // Blocks are set apart by a blank line, but a heading stays on top of its block.
+    void new_block() {
+        if (topic->text.empty() || topic->text.back() != '\n') topic->text += "\n";
+        if (!after_heading) topic->text += "\n";
+        after_heading = false;
+    }
 
     // Copies running text, turning {N|label} into the label and a link.
     void add_text(const std::string& text) {

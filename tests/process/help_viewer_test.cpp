@@ -66,8 +66,8 @@ TEST(HelpViewer, MainWindowHelpStartsTheViewerAndTheDiagramsHelpReusesIt) {
     type_keys(dpy, main, {{XK_Alt_L, XK_v}, {0, XK_b}});  // View > Both: the diagram window too
     unsigned long diagram = proc::wait_for_window("Tarnwright: State Diagram");
     ASSERT_NE(diagram, 0u);
-    XMoveWindow(dpy, viewer, 600, 40);
-    XMoveWindow(dpy, diagram, 40, 380);
+    XMoveWindow(dpy, viewer, 620, 30);
+    XMoveWindow(dpy, diagram, 0, 610);
     type_keys(dpy, diagram, {{XK_Alt_L, XK_h}, {0, XK_w}});
     EXPECT_EQ(proc::wait_for_window("Tarnwright Help: The state-diagram window"), viewer)
         << "topic 5800 in the same viewer";

@@ -227,7 +227,9 @@ TEST(HelpText, PagesLinksAndFind) {
         "== Controls\n"
         "- Save: writes\n"
         "  the template.\n"
-        "- Back: {0|contents}\n");
+        "- Back: {0|contents}\n"
+        "== More\n"
+        "text\n");
     ASSERT_TRUE(p.problems.empty()) << p.problems.front().what;
     EXPECT_EQ(p.document.title, "Demo Help");
     ASSERT_EQ(p.document.topics.size(), 2u);
@@ -241,7 +243,7 @@ TEST(HelpText, PagesLinksAndFind) {
     EXPECT_EQ(ht::link_at(contents, contents.links[0].end), nullptr);
     const ht::Topic* first = p.document.find(10);
     ASSERT_NE(first, nullptr);
-    EXPECT_EQ(first->text, "First\n\nControls\n- Save: writes the template.\n- Back: contents\n");
+    EXPECT_EQ(first->text, "First\n\nControls\n- Save: writes the template.\n- Back: contents\n\nMore\ntext\n");
 
     ht::Place found;
     ASSERT_TRUE(ht::find_next(p.document, "THE", {0, 0}, found));

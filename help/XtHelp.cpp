@@ -100,7 +100,9 @@ pid_t wait_retrying(pid_t pid, int options) {
     sigset_t none;
     sigemptyset(&none);
     sigprocmask(SIG_SETMASK, &none, nullptr);
-    signal(SIGCHLD, SIG_DFL);
+    struct sigaction fallback {};
+    fallback.sa_handler = SIG_DFL;
+    sigaction(SIGCHLD, &fallback, nullptr);
     // The errno pipe must stay clear of 0 to 2, which become /dev/null.
     if (error_fd <= 2) error_fd = fcntl(error_fd, F_DUPFD_CLOEXEC, 3);
     else fcntl(error_fd, F_SETFD, FD_CLOEXEC);
@@ -110,8 +112,9 @@ pid_t wait_retrying(pid_t pid, int options) {
         if (null_fd != fd) dup2(null_fd, fd);
     if (null_fd > 2 && null_fd != error_fd) close(null_fd);
     // Nothing else of ours goes to the viewer.
-    if (close_range(3, static_cast<unsigned>(error_fd) - 1, 0) != 0 ||
-        close_range(static_cast<unsigned>(error_fd) + 1, ~0U, 0) != 0) {
+    bool closed = (error_fd == 3 || close_range(3, static_cast<unsigned>(error_fd) - 1, 0) == 0) &&
+                  close_range(static_cast<unsigned>(error_fd) + 1, ~0U, 0) == 0;
+    if (!closed) {
         long limit = sysconf(_SC_OPEN_MAX);
         if (limit < 0) limit = 64;
         for (long fd = 3; fd < limit; ++fd)
@@ -376,15 +379,15 @@ int XtHelp::sendEvent(const char* command, bool may_start) {
         hp::Record* record = hp::find_record(records, magic_pid);
         if (!record) {
             start = register_first = true;
-        } else if (record->window() == 0 && pid <= 0 && may_start) {
-            start = true;
         } else if (!record->set_command(command)) {
             fail(format_message(MSG_SET, MSG_TOO_LONG, {command}).c_str());
             return -1;
         } else {
-            // With no window yet, the viewer we started reads the command when it registers.
+            // A viewer reads the record's command when it registers, so the one we are
+            // starting (or start now) shows the latest press, never an older command.
             write_property(dpy, atom, records);
             target = record->window();
+            start = target == 0 && pid <= 0;
         }
     }
     if (start) return may_start ? startViewer(command, register_first) : 0;

@@ -85,8 +85,14 @@ protected:
         XDeleteProperty(display, DefaultRootWindow(display), atom);
     }
     void TearDown() override {
-        for (XtHelp* h : {&client, help})
-            if (h && h->processId() > 0) kill(static_cast<pid_t>(h->processId()), SIGKILL);
+        for (XtHelp* h : {&client, help}) {
+            if (!h || h->processId() <= 0) continue;
+            kill(static_cast<pid_t>(h->processId()), SIGKILL);
+            for (int i = 0; i < 200 && h->processId() > 0; ++i) {
+                reap_help_children();
+                std::this_thread::sleep_for(10ms);
+            }
+        }
         gui::GuiTest::TearDown();
     }
 
@@ -263,6 +269,15 @@ TEST_F(HelpClient, AGoneWindowRestartsTheViewerOnTheSameRecord) {
     ASSERT_EQ(recs.size(), 1u);
     EXPECT_EQ(recs[0].window(), 0u) << "the dead window is forgotten";
     EXPECT_EQ(recs[0].command(), topic_command(5200));
+
+    // A viewer that ended before registering leaves its command behind; the next one
+    // started must not find that older command.
+    end_viewer(client);
+    ASSERT_EQ(client.showHelpOnTopic(5400), 0);
+    EXPECT_EQ(runs(2), 2);
+    recs = records();
+    ASSERT_EQ(recs.size(), 1u);
+    EXPECT_EQ(recs[0].command(), topic_command(5400));
 }
 
 TEST_F(HelpClient, PressesBeforeTheViewerRegistersStartOneViewerAndTerminateStartsNone) {

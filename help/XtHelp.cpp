@@ -223,8 +223,13 @@ bool send_client_message(Display* dpy, Window target, Atom atom, int client) {
     return !send_failed;
 }
 
+// The build tree's copy for a program run from it; else the install, moved with the
+// program when it was installed under another prefix.
 std::string default_install_dir() {
-    return running_from_build_tree() ? TARNWRIGHT_BUILD_RESOURCES : TARNWRIGHT_DATADIR;
+    if (running_from_build_tree()) return TARNWRIGHT_BUILD_RESOURCES;
+    std::string moved = relocated_install_dir(TARNWRIGHT_DATADIR);
+    struct stat st;
+    return stat(moved.c_str(), &st) == 0 && S_ISDIR(st.st_mode) ? moved : TARNWRIGHT_DATADIR;
 }
 
 bool put_env(const std::string& assignment) {

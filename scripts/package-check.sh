@@ -35,7 +35,8 @@ check_installed() {
   local prefix="$1"
   for f in bin/tarnedit bin/varoctl share/tarnwright/nls/corvane.cat share/X11/app-defaults/Tarnedit \
            share/man/man1/tarnedit.1 share/man/man1/varoctl.1 share/applications/tarnedit.desktop \
-           share/icons/hicolor/48x48/apps/tarnedit.png; do
+           share/icons/hicolor/48x48/apps/tarnedit.png share/tarnwright/bin/hyperhelp \
+           share/tarnwright/help/corvane_help.hlp; do
     [ -e "$prefix/$f" ] || fail "$prefix/$f is missing"
   done
   "$prefix/bin/varoctl" --store "sqlite:$work/v.db" list severities | grep -q Normal || fail "$prefix/bin/varoctl cannot list"

@@ -5,7 +5,8 @@
 // held by this client; the qori_state_*, qori_transition_* calls and the state and
 // transition member functions change only that copy. qori_template_add,
 // qori_template_store, qori_template_copy and qori_template_replace write the whole
-// definition to the store in one transaction. Copies of a handle share one working copy.
+// definition to the store in one transaction; so do the *_replace calls of severities,
+// poll rates and conditions for one object. Copies of a handle share one working copy.
 //
 // Every failing call returns a null handle or a zero flag, writes a text into
 // qori_error_str (cut to fit on a character boundary) and records the error on the global
@@ -257,10 +258,16 @@ char qori_severity_add(const char* name, int value, const char* color);
 char qori_severity_delete(const char* name);
 char qori_pollrate_add(const char* name, int rate);
 char qori_pollrate_delete(const char* name);
+// Change an existing severity, poll rate or condition in one transaction: refused, the
+// old definition stays; every client hears one change. A condition a stored template
+// uses is refused ("in use"), as its deletion would be.
+char qori_severity_replace(const char* name, int value, const char* color);
+char qori_pollrate_replace(const char* name, int rate);
 // The condition's code (empty when there is no such condition) and its description
 // into descr (256 bytes). The returned value stays readable as long as it is held.
 DataUnit qori_condition_get(const char* name, char* descr);
 char qori_condition_add(const char* name, const char* descr, const char* code);
 char qori_condition_delete(const char* name);  // refused while a stored template uses it
+char qori_condition_replace(const char* name, const char* descr, const char* code);
 
 #endif

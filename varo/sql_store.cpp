@@ -309,19 +309,52 @@ void SqlStore::add_condition(const Condition& c) {
     });
 }
 
+void SqlStore::refuse_used_condition(const std::string& name) {
+    Rows users = db_->query(
+        "SELECT template FROM transitions WHERE cond = ? UNION SELECT template FROM actions WHERE raises = ?"
+        " ORDER BY 1",
+        {name, name});
+    if (!users.empty())
+        throw StoreError(StoreError::InUse,
+                         "condition " + quoted(name) + " is used by template " + quoted(users[0].text(0)));
+}
+
 void SqlStore::delete_condition(const std::string& name) {
     write({Album::Conditions}, [&] {
         if (db_->query("SELECT 1 FROM conditions WHERE name = ?", {name}).empty())
             throw StoreError(StoreError::NotFound, "condition " + quoted(name) + " does not exist");
-        Rows users = db_->query(
-            "SELECT template FROM transitions WHERE cond = ? UNION SELECT template FROM actions WHERE raises = ?"
-            " ORDER BY 1",
-            {name, name});
-        if (!users.empty())
-            throw StoreError(StoreError::InUse,
-                             "condition " + quoted(name) + " is used by template " + quoted(users[0].text(0)));
+        refuse_used_condition(name);
         // The foreign keys refuse it too when a template starts using it meanwhile.
         db_->exec("DELETE FROM conditions WHERE name = ?", {name});
+    });
+}
+
+void SqlStore::replace_severity(const Severity& s) {
+    validate_severity(s);
+    write({Album::Severities}, [&] {
+        if (db_->query("UPDATE severities SET value = ?, color = ? WHERE name = ? RETURNING name",
+                       {std::int64_t{s.value}, s.color, s.name})
+                .empty())
+            throw StoreError(StoreError::NotFound, "severity " + quoted(s.name) + " does not exist");
+    });
+}
+
+void SqlStore::replace_poll_rate(const PollRate& p) {
+    validate_poll_rate(p);
+    write({Album::PollRates}, [&] {
+        if (db_->query("UPDATE poll_rates SET rate = ? WHERE name = ? RETURNING name", {std::int64_t{p.rate}, p.name})
+                .empty())
+            throw StoreError(StoreError::NotFound, "poll rate " + quoted(p.name) + " does not exist");
+    });
+}
+
+void SqlStore::replace_condition(const Condition& c) {
+    validate_condition(c);
+    write({Album::Conditions}, [&] {
+        if (db_->query("SELECT 1 FROM conditions WHERE name = ?", {c.name}).empty())
+            throw StoreError(StoreError::NotFound, "condition " + quoted(c.name) + " does not exist");
+        refuse_used_condition(c.name);
+        db_->exec("UPDATE conditions SET descr = ?, code = ? WHERE name = ?", {c.descr, c.code, c.name});
     });
 }
 

@@ -37,6 +37,9 @@ public:
     std::optional<Condition> find_condition(const std::string& name) override;
     void add_condition(const Condition& c) override;
     void delete_condition(const std::string& name) override;
+    void replace_severity(const Severity& s) override;
+    void replace_poll_rate(const PollRate& p) override;
+    void replace_condition(const Condition& c) override;
 
     std::vector<RunningTemplate> list_running() override;
     void set_running(const std::string& object, const std::string& template_name) override;
@@ -62,6 +65,7 @@ private:
     void upsert_severity(const Severity& s);
     void upsert_poll_rate(const PollRate& p);
     void upsert_condition(const Condition& c);
+    void refuse_used_condition(const std::string& name);
 
     std::unique_ptr<Db> db_;
     ChangeReport own_;  // this client's committed writes not yet polled

@@ -155,6 +155,12 @@ public:
     virtual std::optional<Condition> find_condition(const std::string& name) = 0;
     virtual void add_condition(const Condition& c) = 0;          // Exists, Invalid (code)
     virtual void delete_condition(const std::string& name) = 0;  // NotFound, InUse
+    // Change an existing object under its name in one transaction, so that every client sees
+    // either the old definition or the new one. NotFound, Invalid; a condition a stored
+    // template uses is refused as InUse, as its deletion would be.
+    virtual void replace_severity(const Severity& s) = 0;
+    virtual void replace_poll_rate(const PollRate& p) = 0;
+    virtual void replace_condition(const Condition& c) = 0;
 
     // Managed objects running templates.
     virtual std::vector<RunningTemplate> list_running() = 0;

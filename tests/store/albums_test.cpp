@@ -59,6 +59,44 @@ TEST_P(AlbumStore, ModifyingAUsedSeverityOrPollRateStaysPossible) {
     EXPECT_TRUE(store->load_template("T")->same_content(sample_template("T")));
 }
 
+TEST_P(AlbumStore, ReplaceChangesInPlaceOrLeavesTheOldDefinition) {
+    store->add_condition({"Hot", "too hot", "t > 40"});
+    store->insert_template(sample_template("T"));  // uses Minor, Poll and LinkDown
+    const auto severities = store->list_severities();
+    const auto rates = store->list_poll_rates();
+    const auto conditions = store->list_conditions();
+    store->poll_changes();
+
+    // Refused: unknown, out of range, a text one backend could not keep, bad code, in use.
+    EXPECT_EQ(refusal([&] { store->replace_severity({"Nope", 2, "red"}); }), StoreError::NotFound);
+    EXPECT_EQ(refusal([&] { store->replace_severity({"Minor", 32768, "pink"}); }), StoreError::Invalid);
+    EXPECT_EQ(refusal([&] { store->replace_severity({"Minor", 7, "caf\xE9"}); }), StoreError::Invalid);
+    EXPECT_EQ(refusal([&] { store->replace_poll_rate({"Nope", 5}); }), StoreError::NotFound);
+    EXPECT_EQ(refusal([&] { store->replace_poll_rate({"Poll", 0}); }), StoreError::Invalid);
+    EXPECT_EQ(refusal([&] { store->replace_condition({"Nope", "", "t > 1"}); }), StoreError::NotFound);
+    std::string text;
+    EXPECT_EQ(refusal([&] { store->replace_condition({"Hot", "new", "t >"}); }, &text), StoreError::Invalid);
+    EXPECT_NE(text.find("line 1, column"), std::string::npos) << text;
+    EXPECT_EQ(refusal([&] { store->replace_condition({"LinkDown", "new", "t > 1"}); }, &text), StoreError::InUse);
+    EXPECT_NE(text.find("\"T\""), std::string::npos) << text;
+    EXPECT_EQ(store->list_severities(), severities);
+    EXPECT_EQ(store->list_poll_rates(), rates);
+    EXPECT_EQ(store->list_conditions(), conditions);
+    EXPECT_FALSE(store->poll_changes().any()) << "a refused replace is no change";
+
+    // Accepted: changed under the same name; a template naming it is unaffected.
+    store->replace_severity({"Minor", 7, "pink"});
+    store->replace_poll_rate({"Poll", 30});
+    store->replace_condition({"Hot", "hotter", "t > 50\n"});
+    EXPECT_EQ(store->find_severity("Minor"), (varo::Severity{"Minor", 7, "pink"}));
+    EXPECT_EQ(store->find_poll_rate("Poll"), (varo::PollRate{"Poll", 30}));
+    EXPECT_EQ(store->find_condition("Hot"), (varo::Condition{"Hot", "hotter", "t > 50\n"}));
+    EXPECT_EQ(store->list_severities().size(), severities.size());
+    EXPECT_TRUE(store->load_template("T")->same_content(sample_template("T")));
+    varo::ChangeReport r = store->poll_changes();
+    EXPECT_TRUE(r.severities && r.poll_rates && r.conditions && !r.templates);
+}
+
 TEST_P(AlbumStore, PollRates) {
     store->add_poll_rate({"Fast", 1});
     store->add_poll_rate({"Slow", 32767});

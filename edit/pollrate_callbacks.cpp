@@ -1,0 +1,67 @@
+// The poll-rate window: Add, Modify, Delete and the choice of a line.
+#include <Xm/List.h>
+
+#include <sstream>
+
+#include "app/messages.h"
+#include "edit/callbacks.h"
+#include "edit/generic.h"
+#include "edit/number_reader.h"
+#include "edit/server_object_callbacks.h"
+#include "platform/qori.h"
+#include "template/motif_text.h"
+#include "template/name_rules.h"
+#include "ui/gui_utils.h"
+#include "ui/message_dialogs.h"
+#include "ui/widgets.h"
+
+void add_pollrate_cb(Widget, XtPointer, XtPointer) {
+    BusyCursor busy(pollrate_win);
+    generic.add_pollrate(pollrate_name, pollrate_value);
+}
+
+void modify_pollrate_cb(Widget w, XtPointer, XtPointer) {
+    BusyCursor busy(pollrate_win);
+    Widget where = XtParent(w);
+    auto refuse = [where](int number) { error_dialog(where, message_text(2, number)); };
+
+    // Of several words the first names the poll rate.
+    std::string name = name_word(motif_text::field(pollrate_name));
+    if (name.empty()) return refuse(209);
+    motif_text::set_field(pollrate_name, name);
+    std::optional<int> rate = read_number(motif_text::field(pollrate_value), QORI_VALUE_MIN, QORI_VALUE_MAX);
+    if (!rate) return refuse(210);
+    if (!qorPollRate_Find(name.c_str()).is_valid()) {
+        error.reset_error();
+        return refuse(213);
+    }
+    // One replace: the server keeps the old rate or holds the new one, never neither.
+    if (!qori_pollrate_replace(name.c_str(), *rate)) {
+        bool gone = qori_error_kind == QORI_REFUSED_NOT_FOUND;
+        error.reset_error();
+        refuse(gone ? 213 : 212);
+    }
+}
+
+void delete_pollrate_cb(Widget, XtPointer, XtPointer) {
+    display_warning(pollrate_win, message_text(2, 214), delete_pollrate_ok, cancel_warning);
+}
+
+void delete_pollrate_ok(Widget, XtPointer, XtPointer) {
+    close_warning_dialog();
+    BusyCursor busy(pollrate_win);
+    if (!generic.delete_pollrate(pollrate_name)) return;
+    motif_text::set_field(pollrate_name, "");
+    motif_text::set_field(pollrate_value, "");
+}
+
+void pollrate_selection_cb(Widget, XtPointer, XtPointer call_data) {
+    auto* cbs = static_cast<XmListCallbackStruct*>(call_data);
+    if (!cbs || !cbs->item) return;
+    std::istringstream words(motif_text::plain(cbs->item));
+    for (Widget field : {pollrate_name, pollrate_value}) {
+        std::string word;
+        words >> word;
+        motif_text::set_field(field, word);
+    }
+}

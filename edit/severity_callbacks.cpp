@@ -1,0 +1,78 @@
+// The severity window: Add, Modify, Delete and the choice of a line.
+#include <Xm/List.h>
+
+#include <sstream>
+
+#include "app/messages.h"
+#include "edit/callbacks.h"
+#include "edit/field_checks.h"
+#include "edit/generic.h"
+#include "edit/number_reader.h"
+#include "edit/server_object_callbacks.h"
+#include "platform/qori.h"
+#include "template/motif_text.h"
+#include "template/name_rules.h"
+#include "ui/gui_utils.h"
+#include "ui/message_dialogs.h"
+#include "ui/widgets.h"
+
+void add_severity_cb(Widget, XtPointer, XtPointer) {
+    BusyCursor busy(severity_edit_win);
+    generic.add_severity(severity_name, severity_value, severity_color);
+}
+
+void modify_severity_cb(Widget w, XtPointer, XtPointer) {
+    BusyCursor busy(severity_edit_win);
+    Widget where = XtParent(w);
+    auto refuse = [where](int number) { error_dialog(where, message_text(2, number)); };
+
+    std::string text = motif_text::field(severity_name);
+    if (!valid_name(text, where)) return refuse(201);
+    std::string name = name_word(text);
+    motif_text::set_field(severity_name, name);
+    std::optional<int> value = read_number(motif_text::field(severity_value), QORI_VALUE_MIN, QORI_VALUE_MAX);
+    if (!value) return refuse(202);
+    text = motif_text::field(severity_color);
+    if (!valid_name(text, where)) return refuse(203);
+    std::string color = name_word(text);
+    motif_text::set_field(severity_color, color);
+    if (!qorSeverity_Find(name.c_str()).is_valid()) {
+        error.reset_error();
+        return refuse(206);
+    }
+    // One replace: the server keeps the old definition or holds the new one, never neither.
+    if (!qori_severity_replace(name.c_str(), *value, color.c_str())) {
+        bool gone = qori_error_kind == QORI_REFUSED_NOT_FOUND;
+        error.reset_error();
+        refuse(gone ? 206 : 205);
+    }
+}
+
+void delete_severity_cb(Widget w, XtPointer, XtPointer) {
+    std::string text = motif_text::field(severity_name);
+    if (!valid_name(text, XtParent(w))) {
+        error_dialog(XtParent(w), message_text(2, 207));
+        return;
+    }
+    std::string name = name_word(text);
+    motif_text::set_field(severity_name, name);
+    display_warning(severity_edit_win, format_message(2, 208, {name}).c_str(), delete_severity_ok, cancel_warning);
+}
+
+void delete_severity_ok(Widget, XtPointer, XtPointer) {
+    close_warning_dialog();
+    BusyCursor busy(severity_edit_win);
+    if (!generic.delete_severity(severity_name)) return;
+    for (Widget field : {severity_name, severity_color, severity_value}) motif_text::set_field(field, "");
+}
+
+void severity_list_selection_cb(Widget, XtPointer, XtPointer call_data) {
+    auto* cbs = static_cast<XmListCallbackStruct*>(call_data);
+    if (!cbs || !cbs->item) return;
+    std::istringstream words(motif_text::plain(cbs->item));
+    for (Widget field : {severity_name, severity_value, severity_color}) {
+        std::string word;
+        words >> word;
+        motif_text::set_field(field, word);
+    }
+}

@@ -39,11 +39,16 @@ Widget create_condition_text_win(Widget parent)
     ct_sash_form2 = XtVaCreateManagedWidget("ct_sash_form2", xmFormWidgetClass, ct_sash, nullptr);
     ct_code_label = make_label(ct_sash_form2, "ct_code_label");
     attach(ct_code_label, to_form(2), to_form(2), to_form(2));
-    Arg args[3];
+    // An editor for code (monospaced like every XmText): lines are never wrapped, it scrolls
+    // both ways, and Tab inserts a tab, which stops every eight columns.
+    Arg args[6];
     XtSetArg(args[0], XmNeditMode, XmMULTI_LINE_EDIT);
     XtSetArg(args[1], XmNcolumns, 65);
     XtSetArg(args[2], XmNrows, 11);
-    ct_condition_code = XmCreateScrolledText(ct_sash_form2, const_cast<char*>("ct_condition_code"), args, 3);
+    XtSetArg(args[3], XmNwordWrap, False);
+    XtSetArg(args[4], XmNscrollHorizontal, True);
+    XtSetArg(args[5], XmNscrollVertical, True);
+    ct_condition_code = XmCreateScrolledText(ct_sash_form2, const_cast<char*>("ct_condition_code"), args, 6);
     XtManageChild(ct_condition_code);
     ct_code = XtParent(ct_condition_code);
     attach(ct_code, to_widget(ct_code_label, 2), to_form(2), to_form(2), to_form(2));

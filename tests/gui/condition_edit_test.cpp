@@ -1,8 +1,11 @@
 // The condition window: choosing a condition, Add, Modify and Delete against the server.
 #include "support/editor_fixture.h"
 
+#include <X11/keysym.h>
 #include <Xm/List.h>
+#include <Xm/Text.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -13,6 +16,14 @@
 #include "ui/widgets.h"
 
 namespace {
+
+// Saves the window of a shell, as the user sees it, for the documentation.
+void window_shot(Widget shell, const std::string& path) {
+    gui::process_events();
+    char id[32];
+    std::snprintf(id, sizeof id, "0x%lx", XtWindow(shell));
+    EXPECT_EQ(0, std::system(("import -window " + std::string(id) + " '" + path + "'").c_str()));
+}
 
 using Messages = std::vector<std::string>;
 
@@ -105,7 +116,7 @@ TEST_F(ConditionEditTest, AddedConditionIsScrolledIntoViewAndSelected) {
         XtManageChild(ct_dialog);
         gui::type_text(ct_condition_code, "# down, or up and losing packets\nifOperStatus != \"up\"\n"
                                           "\tor ifInErrors > 100 and ifType in (6, 117)\n");
-        gui::screenshot(std::string(dir) + "/condition_editor_editing.png");
+        window_shot(condition_text_win, std::string(dir) + "/condition_editor_editing.png");
     }
 }
 
@@ -191,6 +202,38 @@ TEST_F(ConditionEditTest, DeleteConfirmsAndRefusesAConditionInUse) {
     EXPECT_EQ(Messages{}, answer_dialogs());
     EXPECT_FALSE(other->find_condition("Beta"));
     EXPECT_EQ((Messages{"", "", ""}), shown());
+}
+
+TEST_F(ConditionEditTest, CodeFieldIsAnEditorForCode) {
+    start_editor();
+    XtManageChild(ct_dialog);
+    gui::type_text(ct_condition_code, "a > 1");
+    XmProcessTraversal(ct_condition_code, XmTRAVERSE_CURRENT);
+    XEvent tab{};
+    tab.xkey.type = KeyPress;
+    tab.xkey.display = XtDisplay(ct_condition_code);
+    tab.xkey.window = XtWindow(ct_condition_code);
+    tab.xkey.keycode = XKeysymToKeycode(tab.xkey.display, XK_Tab);
+    tab.xkey.same_screen = True;
+    XtDispatchEvent(&tab);
+    gui::process_events();
+    EXPECT_EQ("a > 1\t", gui::text(ct_condition_code)) << "Tab is typed, not a move to the next field";
+
+    XmRenderTable fonts = nullptr;
+    XtVaGetValues(ct_condition_code, XmNrenderTable, &fonts, nullptr);
+    XmString narrow = XmStringCreateLocalized(const_cast<char*>("iiii")),
+             wide = XmStringCreateLocalized(const_cast<char*>("MMMM"));
+    EXPECT_EQ(XmStringWidth(fonts, narrow), XmStringWidth(fonts, wide)) << "monospaced";
+    XmStringFree(narrow);
+    XmStringFree(wide);
+
+    gui::type_text(ct_condition_code, std::string(300, 'x') + "\n" + std::string(40, '\n'));
+    Widget across = nullptr, down = nullptr;
+    XtVaGetValues(ct_code, XmNhorizontalScrollBar, &across, XmNverticalScrollBar, &down, nullptr);
+    EXPECT_TRUE(gui::managed(across) && gui::managed(down));
+    Boolean wraps = True;
+    XtVaGetValues(ct_condition_code, XmNwordWrap, &wraps, nullptr);
+    EXPECT_FALSE(wraps);
 }
 
 }  // namespace

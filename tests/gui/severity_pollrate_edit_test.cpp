@@ -6,6 +6,7 @@
 #include <Xm/RowColumn.h>
 #include <Xm/TextF.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -18,6 +19,14 @@
 #include "ui/widgets.h"
 
 namespace {
+
+// Saves the window of a shell, as the user sees it, for the documentation.
+void window_shot(Widget shell, const std::string& path) {
+    gui::process_events();
+    char id[32];
+    std::snprintf(id, sizeof id, "0x%lx", XtWindow(shell));
+    EXPECT_EQ(0, std::system(("import -window " + std::string(id) + " '" + path + "'").c_str()));
+}
 
 // The messages of the dialogs up, each closed with its OK.
 std::vector<std::string> answer_dialogs() {
@@ -141,10 +150,10 @@ TEST_F(EditorTest, ModifyTheStoreRefusesKeepsTheOldDefinition) {
     if (const char* dir = std::getenv("TARNWRIGHT_SCREENSHOTS")) {
         XtManageChild(te_severity_dialog);
         gui::select_list_pos(severity_list, 3);
-        gui::screenshot(std::string(dir) + "/severities_editing.png");
-        XtUnmanageChild(te_severity_dialog);
+        window_shot(severity_edit_win, std::string(dir) + "/severities_editing.png");
         XtManageChild(te_pollrate_dialog);
-        gui::screenshot(std::string(dir) + "/poll_rates_editing.png");
+        gui::select_list_pos(pollrate_list, 1);
+        window_shot(pollrate_win, std::string(dir) + "/poll_rates_editing.png");
     }
 }
 

@@ -1,4 +1,5 @@
-// Storing and loading a template of 10 and 100 states in the embedded SQLite store.
+// Storing and loading a template of 10 and 100 states, and changing a severity, in the
+// embedded SQLite store.
 #include <benchmark/benchmark.h>
 #include <stdlib.h>
 
@@ -69,6 +70,23 @@ void BM_LoadTemplate(benchmark::State& state) {
     for (auto _ : state) benchmark::DoNotOptimize(b.store->load_template("Bench"));
 }
 BENCHMARK(BM_LoadTemplate)->Arg(10)->Arg(100)->Unit(benchmark::kMicrosecond);
+
+// A Modify of a severity: one replace, against the delete and add it stands for.
+void BM_ModifySeverity(benchmark::State& state) {
+    BenchStore b;
+    int value = 1;
+    for (auto _ : state) {
+        varo::Severity s{"Minor", value = value % 9 + 1, "pink"};
+        if (state.range(0)) {
+            b.store->replace_severity(s);
+        } else {
+            b.store->delete_severity(s.name);
+            b.store->add_severity(s);
+        }
+    }
+    state.SetLabel(state.range(0) ? "replace" : "delete+add");
+}
+BENCHMARK(BM_ModifySeverity)->Arg(1)->Arg(0)->Unit(benchmark::kMicrosecond);
 
 void BM_PollChangesIdle(benchmark::State& state) {
     BenchStore b;

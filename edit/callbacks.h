@@ -1,5 +1,5 @@
 // The named callbacks that the windows bind (ui/win_*.cpp). Each lives with the editing
-// area that owns it; edit/pending_callbacks.cpp holds the ones not written yet.
+// area that owns it.
 #ifndef TARNWRIGHT_EDIT_CALLBACKS_H
 #define TARNWRIGHT_EDIT_CALLBACKS_H
 

@@ -103,6 +103,8 @@ void create_editor_dialogs() {
     create_transition_list_win(state_diagram_win);
     create_configure_states(state_diagram_win);
     create_state_information(state_diagram_win);
+    create_check_template_win(te_win);
+    create_simulate_win(te_win);
 }
 
 void usage() {

@@ -34,7 +34,10 @@ Widget create_condition_text_win(Widget parent)
                                            {call(ct_select_condition_cb)}, &ct_list);
     XtVaSetValues(ct_condition_list, XmNautomaticSelection, True, nullptr);
     bind(ct_condition_list, XmNdefaultActionCallback, {call(ct_select_condition_cb)});
-    attach(ct_list, to_widget(ct_list_label, 2), to_form(2), to_form(2), to_form(2));
+    // The templates that use the chosen condition, under the list.
+    ct_used_by_label = make_label(ct_sash_form1, "ct_used_by_label");
+    attach(ct_used_by_label, free_edge(), to_form(2), to_form(2), to_form(2));
+    attach(ct_list, to_widget(ct_list_label, 2), to_form(2), to_form(2), to_widget(ct_used_by_label, 2));
 
     ct_sash_form2 = XtVaCreateManagedWidget("ct_sash_form2", xmFormWidgetClass, ct_sash, nullptr);
     ct_code_label = make_label(ct_sash_form2, "ct_code_label");

@@ -23,6 +23,8 @@ void build_menus()
     sd_template_new = make_push_button(sd_template_pulldown, "sd_template_new", {call(main_new_template_cb)});
     sd_template_open = make_push_button(sd_template_pulldown, "sd_template_open", {show(open_list_dialog)});
     sd_template_save = make_push_button(sd_template_pulldown, "sd_template_save", {call(main_save_button_cb)});
+    sd_template_check = make_push_button(sd_template_pulldown, "sd_template_check", {call(check_template_cb)});
+    sd_template_simulate = make_push_button(sd_template_pulldown, "sd_template_simulate", {call(simulate_cb)});
     sep1 = make_separator(sd_template_pulldown, "sep1");
     sd_exit_button = make_push_button(sd_template_pulldown, "sd_exit_button", {call(sd_exit_button_cb)});
 

@@ -23,6 +23,8 @@ void build_menus()
     main_new_template = make_push_button(main_template_parent, "main_new_template", {call(main_new_template_cb)});
     main_open_button = make_push_button(main_template_parent, "main_open_button", {show(open_list_dialog)});
     main_save_button = make_push_button(main_template_parent, "main_save_button", {call(main_save_button_cb)});
+    main_check_template = make_push_button(main_template_parent, "main_check_template", {call(check_template_cb)});
+    main_simulate = make_push_button(main_template_parent, "main_simulate", {call(simulate_cb)});
     widget165 = make_separator(main_template_parent, "widget165");
     main_exit_button = make_push_button(main_template_parent, "main_exit_button", {call(main_exit_button_cb)});
 

@@ -20,5 +20,8 @@ Widget create_open_list_win(Widget parent);
 Widget create_pollrate_win(Widget parent);
 Widget create_severity_edit_win(Widget parent);
 Widget create_condition_text_win(Widget parent);
+// Template analysis, reached from the Template menus of both windows.
+Widget create_check_template_win(Widget parent);
+Widget create_simulate_win(Widget parent);
 
 #endif

@@ -13,6 +13,9 @@
 #include <map>
 #include <sstream>
 
+#include <nlohmann/json.hpp>
+
+#include "varo/analysis.h"
 #include "varo/transfer.h"
 
 namespace varoctl {
@@ -33,6 +36,11 @@ const char* const kUsage =
     "  running                            list the templates running on managed objects\n"
     "  export [--template NAME] [FILE|-]  write the store (or one template) as JSON\n"
     "  import FILE|-                      add or replace everything in a JSON file, all or nothing\n"
+    "  check [--json] [TEMPLATE]          check one template (or all): one finding a line,\n"
+    "                                     exit status 1 when any is an error\n"
+    "  simulate TEMPLATE COND...          walk TEMPLATE from Ground, one condition a step\n"
+    "  used condition|severity|pollrate NAME\n"
+    "                                     the templates and states that name it\n"
     "\n"
     "Options:\n"
     "  --store STORE  sqlite:PATH, PATH.db, pg:CONNINFO or postgresql://...\n"
@@ -68,12 +76,17 @@ const std::map<std::string, Shape>& shapes() {
         {"running", {0, 0}},
         {"export", {0, 3}},
         {"import", {1, 1}},
+        {"check", {0, 2}},
+        {"simulate", {1, 1000000}},
+        {"used condition", {1, 1}},
+        {"used severity", {1, 1}},
+        {"used pollrate", {1, 1}},
     };
     return m;
 }
 
 bool has_subcommand(const std::string& command) {
-    return command == "list" || command == "show" || command == "add" || command == "delete";
+    return command == "list" || command == "show" || command == "add" || command == "delete" || command == "used";
 }
 
 // The shape key of args and the arguments after it.
@@ -181,6 +194,73 @@ void show_template(const varo::TemplateDef& t, std::ostream& out) {
     }
 }
 
+struct CheckArgs {
+    bool json = false;
+    std::optional<std::string> template_name;
+};
+
+CheckArgs check_args(const std::vector<std::string>& rest) {
+    CheckArgs c;
+    for (const std::string& a : rest) {
+        if (a == "--json") {
+            if (c.json) throw UsageError("--json given twice");
+            c.json = true;
+        } else if (a.size() > 1 && a[0] == '-') {
+            throw UsageError("unknown option '" + a + "' for 'check'");
+        } else if (c.template_name) {
+            throw UsageError("too many arguments for 'check'");
+        } else {
+            c.template_name = a;
+        }
+    }
+    return c;
+}
+
+varo::TemplateDef need_template(varo::Store& store, const std::string& name) {
+    auto t = store.load_template(name);
+    if (!t) throw varo::StoreError(varo::StoreError::NotFound, "template \"" + name + "\" does not exist");
+    return std::move(*t);
+}
+
+// One finding a line and a count at the end, or one JSON array. Status 1 when any is an error.
+int check(varo::Store& store, const CheckArgs& c, std::ostream& out) {
+    namespace an = varo::analysis;
+    std::vector<std::string> names;
+    if (c.template_name) {
+        names.push_back(*c.template_name);
+    } else {
+        for (const auto& t : store.list_templates()) names.push_back(t.name);
+    }
+    an::ServerNames server = an::server_names(store);
+    std::vector<an::Finding> findings;
+    for (const std::string& name : names)
+        for (an::Finding& f : an::check(need_template(store, name), server)) findings.push_back(std::move(f));
+    if (c.json) {
+        nlohmann::json list = nlohmann::json::array();
+        for (const an::Finding& f : findings)
+            list.push_back({{"template", f.template_name}, {"state", f.state}, {"level", an::level_key(f.level())},
+                            {"problem", an::problem_key(f.problem)}, {"text", an::problem_text(f)}});
+        out << list.dump(2) << "\n";
+    } else {
+        int counts[3] = {0, 0, 0};
+        for (const an::Finding& f : findings) {
+            out << f.template_name << ": " << (f.state.empty() ? "-" : f.state) << ": " << an::level_text(f.level())
+                << ": " << an::problem_text(f) << "\n";
+            ++counts[static_cast<int>(f.level())];
+        }
+        out << names.size() << (names.size() == 1 ? " template" : " templates") << " checked: " << counts[0]
+            << (counts[0] == 1 ? " error, " : " errors, ") << counts[1] << (counts[1] == 1 ? " warning, " : " warnings, ")
+            << counts[2] << (counts[2] == 1 ? " note\n" : " notes\n");
+    }
+    return an::has_errors(findings) ? 1 : 0;
+}
+
+varo::analysis::NameKind name_kind(const std::string& key) {
+    if (key == "used severity") return varo::analysis::NameKind::Severity;
+    if (key == "used pollrate") return varo::analysis::NameKind::PollRate;
+    return varo::analysis::NameKind::Condition;
+}
+
 std::string padded(const std::string& s, std::size_t width) {
     return s.size() >= width ? s + " " : s + std::string(width - s.size(), ' ');
 }
@@ -190,18 +270,19 @@ std::string padded(const std::string& s, std::size_t width) {
 void check_usage(const std::vector<std::string>& args) {
     auto [key, rest] = split(args);
     if (key == "export") export_args(rest);
+    if (key == "check") check_args(rest);
     if (key == "add severity") number(rest[1], "VALUE");
     if (key == "add pollrate") number(rest[1], "RATE");
 }
 
-void run(const std::vector<std::string>& args, const std::function<std::unique_ptr<varo::Store>()>& open_store,
-         std::ostream& out) {
+int run(const std::vector<std::string>& args, const std::function<std::unique_ptr<varo::Store>()>& open_store,
+        std::ostream& out) {
     auto [key, rest] = split(args);
     if (key == "export") {
         ExportArgs e = export_args(rest);
         auto store = open_store();
         write_all(e.file, varo::export_json(*store, e.template_name), out);
-        return;
+        return 0;
     }
     if (key == "import") {
         std::string text = read_all(rest[0]);
@@ -211,15 +292,29 @@ void run(const std::vector<std::string>& args, const std::function<std::unique_p
         } catch (const varo::StoreError& e) {
             throw varo::StoreError(e.kind(), (rest[0] == "-" ? "standard input" : rest[0]) + ": " + e.what());
         }
-        return;
+        return 0;
     }
     if (key == "add condition") {
         std::string code = read_all(rest.size() > 2 ? rest[2] : "-");
         open_store()->add_condition({rest[0], rest[1], code});
-        return;
+        return 0;
     }
 
     auto store = open_store();
+    if (key == "check") return check(*store, check_args(rest), out);
+    if (key == "simulate") {
+        varo::TemplateDef def = need_template(*store, rest[0]);
+        auto sim = varo::analysis::simulate(def, std::vector<std::string>(rest.begin() + 1, rest.end()));
+        if (!sim.has_ground)
+            throw varo::StoreError(varo::StoreError::NotFound, "template \"" + rest[0] + "\" has no state named Ground");
+        for (const std::string& line : varo::analysis::simulation_lines(sim)) out << line << "\n";
+        return 0;
+    }
+    if (key.rfind("used ", 0) == 0) {
+        for (const auto& use : varo::analysis::find_uses(*store, name_kind(key), rest[0]))
+            out << varo::analysis::use_line(use) << "\n";
+        return 0;
+    }
     if (key == "init") {
         out << "store " << store->describe() << " is ready (schema version " << store->schema_version() << ")\n";
     } else if (key == "list templates") {
@@ -259,6 +354,7 @@ void run(const std::vector<std::string>& args, const std::function<std::unique_p
     } else if (key == "running") {
         for (const auto& r : store->list_running()) out << padded(r.object, 24) << r.template_name << "\n";
     }
+    return 0;
 }
 
 }  // namespace varoctl

@@ -28,9 +28,10 @@ extern const char* const kUsage;
 // never creates a store file.
 void check_usage(const std::vector<std::string>& args);
 
-// Runs args (command first) against the store open_store gives; output to out.
-void run(const std::vector<std::string>& args, const std::function<std::unique_ptr<varo::Store>()>& open_store,
-         std::ostream& out);
+// Runs args (command first) against the store open_store gives; output to out. Returns the
+// exit status: 0, or 1 when a check found errors.
+int run(const std::vector<std::string>& args, const std::function<std::unique_ptr<varo::Store>()>& open_store,
+        std::ostream& out);
 
 }  // namespace varoctl
 

@@ -37,13 +37,13 @@ int main(int argc, char** argv) {
         }
         varoctl::check_usage(command);
         if (address.empty()) address = varo::store_address_for_host("localhost");
-        varoctl::run(command, [&] { return varo::open_store(address); }, std::cout);
+        int status = varoctl::run(command, [&] { return varo::open_store(address); }, std::cout);
         std::cout.flush();
         if (!std::cout) {
             std::cerr << "varoctl: cannot write the output\n";
             return 1;
         }
-        return 0;
+        return status;
     } catch (const varoctl::UsageError& e) {
         std::cerr << "varoctl: " << e.what() << "\nTry 'varoctl --help' for the commands.\n";
         return 2;

@@ -18,7 +18,7 @@ Widget create_check_template_win(Widget parent)
     chk_summary = make_label(chk_form, "chk_summary");
     attach(chk_summary, to_form(4), to_form(4), to_form(4));
     chk_list = make_scrolled_list(chk_form, "chk_list", 12, XmBROWSE_SELECT, {call(chk_list_cb)}, &chk_scrolled_list);
-    XtVaSetValues(chk_list, XmNwidth, 520, nullptr);
+    XtVaSetValues(chk_list, XmNwidth, 600, nullptr);
     attach(chk_scrolled_list, to_widget(chk_summary, 4), to_form(4), to_form(4), to_form(4));
     return check_template_win;
 }

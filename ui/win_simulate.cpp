@@ -25,7 +25,7 @@ Widget create_simulate_win(Widget parent)
     sim_condition_list = make_scrolled_list(sim_form, "sim_condition_list", 14, XmBROWSE_SELECT, {},
                                             &sim_condition_scrolled_list);
     bind(sim_condition_list, XmNdefaultActionCallback, {call(sim_step_cb)});
-    XtVaSetValues(sim_condition_list, XmNwidth, 150, nullptr);
+    XtVaSetValues(sim_condition_list, XmNwidth, 170, nullptr);
     attach(sim_condition_scrolled_list, to_widget(sim_condition_label, 2), to_form(4), free_edge(), to_form(4));
 
     sim_steps_label = make_label(sim_form, "sim_steps_label");

@@ -1,6 +1,7 @@
 // Check Template, Simulate... and the users of a condition, in the running editor.
 #include "support/editor_fixture.h"
 
+#include <Xm/Xm.h>
 #include <X11/Shell.h>
 
 #include <cstdlib>
@@ -10,6 +11,7 @@
 #include "diagram/diagram_object.h"
 #include "diagram/draw_area.h"
 #include "edit/analysis_callbacks.h"
+#include "template/template_model.h"
 #include "ui/widgets.h"
 
 namespace {
@@ -22,7 +24,10 @@ void show_diagram() {
     draw_diagram();
 }
 
-void shoot(const char* name) {
+// Beside the diagram, so that the selected state shows in the picture.
+void shoot(Widget shell, const char* name) {
+    XtVaSetValues(shell, XmNx, 560, XmNy, 0, nullptr);
+    draw_diagram();
     gui::process_events();
     if (const char* dir = std::getenv("TARNWRIGHT_SCREENSHOTS")) gui::screenshot(std::string(dir) + "/" + name);
 }
@@ -32,7 +37,9 @@ TEST_F(EditorTest, CheckTemplateListsTheFindingsAndSelectsTheirState) {
     def.name = "watch";
     def.states = {{"Ground", "", "Normal", "Poll"}, {"Down", "", "Critical", "Poll"}, {"Orphan", "", "Gone", "Poll"}};
     def.transitions = {{"Ground", "Down", "LinkDown", {}}};
+    other->add_severity({"Gone", 9, "black"});
     store_template(def);
+    other->delete_severity("Gone");  // templates keep naming a deleted severity
     start_editor("watch");
     show_diagram();
 
@@ -42,7 +49,7 @@ TEST_F(EditorTest, CheckTemplateListsTheFindingsAndSelectsTheirState) {
         ASSERT_TRUE(gui::press(gui::need(entry)));
         EXPECT_TRUE(gui::managed(chk_dialog));
     }
-    EXPECT_EQ("watch: 1 errors, 1 warnings, 2 notes", gui::label(chk_summary));
+    EXPECT_EQ("watch: errors 1, warnings 1, notes 2", gui::label(chk_summary));
     EXPECT_EQ((std::vector<std::string>{"Down: note: no transition leaves this state",
                                         "Orphan: error: severity Gone is not on the server",
                                         "Orphan: warning: cannot be reached from Ground",
@@ -57,7 +64,7 @@ TEST_F(EditorTest, CheckTemplateListsTheFindingsAndSelectsTheirState) {
     EXPECT_EQ(0, down->selected);
     EXPECT_EQ("red", down->color) << "a state no longer selected shows its severity again";
     EXPECT_EQ("white", first_obj->color);
-    shoot("check_template.png");
+    shoot(check_template_win, "check_template.png");
 
     // Mended in the working copy, the check comes back clean.
     ASSERT_TRUE(qori_state_delete(qor_handle, "Orphan"));
@@ -104,8 +111,8 @@ TEST_F(EditorTest, SimulationHighlightsTheCurrentStateAfterEachPick) {
             << gui::label(sim_state);
         EXPECT_EQ(p.last_line, gui::list_items(sim_steps_list).back());
     }
-    EXPECT_EQ(1 + 1 + 4 + 4 + 4u, gui::list_items(sim_steps_list).size()) << "the steps accumulate";
-    shoot("simulate.png");
+    EXPECT_EQ(1 + 2 + 4 + 4 + 4u, gui::list_items(sim_steps_list).size()) << "the steps accumulate";
+    shoot(simulate_win, "simulate.png");
 
     ASSERT_TRUE(gui::press(sim_reset_button));
     EXPECT_EQ("Ground", selected_state());

@@ -120,6 +120,9 @@ std::vector<Finding> check(const TemplateDef& def, const ServerNames& names) {
     for (const State& s : def.states) has_ground = has_ground || s.name == kGround;
     if (!has_ground) out.push_back({tmpl, "", Problem::NoGround, {}});
     std::set<std::string> reachable = reachable_from_ground(def);
+    // The transitions leaving each state, in stored order.
+    std::map<std::string, std::vector<const Transition*>> leaving;
+    for (const Transition& t : def.transitions) leaving[t.from].push_back(&t);
 
     for (const State& s : def.states) {
         auto add = [&](Problem p, std::vector<std::string> args) { out.push_back({tmpl, s.name, p, std::move(args)}); };
@@ -130,15 +133,13 @@ std::vector<Finding> check(const TemplateDef& def, const ServerNames& names) {
         // Targets per condition, in stored order, each once.
         std::vector<std::string> conditions;
         std::map<std::string, std::vector<std::string>> targets;
-        bool leaves = false;
-        for (const Transition& t : def.transitions) {
-            if (t.from != s.name) continue;
-            leaves = true;
-            auto& to = targets[t.condition];
-            if (to.empty()) conditions.push_back(t.condition);
-            if (std::find(to.begin(), to.end(), t.to) == to.end()) to.push_back(t.to);
+        const std::vector<const Transition*>& out_of = leaving[s.name];
+        for (const Transition* t : out_of) {
+            auto& to = targets[t->condition];
+            if (to.empty()) conditions.push_back(t->condition);
+            if (std::find(to.begin(), to.end(), t->to) == to.end()) to.push_back(t->to);
         }
-        if (!leaves) add(Problem::NoWayOut, {});
+        if (out_of.empty()) add(Problem::NoWayOut, {});
         for (const std::string& c : conditions) {
             const auto& to = targets[c];
             if (to.size() > 1) {
@@ -148,8 +149,7 @@ std::vector<Finding> check(const TemplateDef& def, const ServerNames& names) {
             }
             if (!names.conditions.count(c)) add(Problem::MissingCondition, {c, to.front()});
         }
-        for (const Transition& t : def.transitions)
-            if (t.from == s.name) check_actions(t, names, out, tmpl);
+        for (const Transition* t : out_of) check_actions(*t, names, out, tmpl);
     }
     return out;
 }

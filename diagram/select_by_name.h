@@ -5,7 +5,7 @@
 
 #include <string>
 
-// Makes the named state the diagram's only selection (first_obj) and repaints. Earlier
+// Makes the named state the diagram's only selection (first_obj) and paints it. Earlier
 // selections go back to their severity colour. False, with nothing changed, when the
 // diagram has no such state.
 bool select_state_named(const std::string& name);

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "app/messages.h"
+#include "edit/analysis_callbacks.h"
 #include "edit/callbacks.h"
 #include "edit/field_checks.h"
 #include "edit/server_object_callbacks.h"
@@ -89,6 +90,7 @@ void ct_select_condition_cb(Widget w, XtPointer, XtPointer call_data) {
     }
     motif_text::set_field(ct_name_text, name);
     motif_text::set_field(ct_description_text, descr);
+    show_condition_users(name);
     if (cbs->reason == XmCR_DEFAULT_ACTION)
         set_code(code.str(), name);
     else if (!code_of.empty() && code_of != name)
@@ -156,7 +158,7 @@ void delete_condition_ok(Widget, XtPointer, XtPointer) {
     if (!qori_condition_delete(name.c_str())) {
         bool gone = qori_error_kind == QORI_REFUSED_NOT_FOUND;
         error.reset_error();
-        refuse(condition_text_win, message_text(2, gone ? 225 : 604));
+        refuse(condition_text_win, gone ? message_text(2, 225) : condition_in_use_text(name));
         return;
     }
     motif_text::set_field(ct_name_text, "");

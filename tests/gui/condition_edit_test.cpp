@@ -184,7 +184,8 @@ TEST_F(ConditionEditTest, DeleteConfirmsAndRefusesAConditionInUse) {
     EXPECT_EQ("Condition 'LinkDown' will be removed from Varo.", ask.message);
     EXPECT_EQ(condition_text_win, XtParent(XtParent(ask.box)));
     gui::press(ask.button("OK"));
-    EXPECT_EQ(Messages{"Cannot delete condition.\nIt is currently in use in a template."}, answer_dialogs());
+    EXPECT_EQ(Messages{"Cannot delete condition.\nIt is currently in use in a template.\nUsed by: T"}, answer_dialogs());
+    EXPECT_EQ("Used by: T", gui::label(ct_used_by_label));
     EXPECT_TRUE(other->find_condition("LinkDown"));
     EXPECT_EQ("LinkDown", gui::text(ct_name_text));
     EXPECT_FALSE(gui::text(ct_condition_code).empty());

@@ -5,36 +5,19 @@
 #include <Xm/List.h>
 #include <Xm/Text.h>
 
-#include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <vector>
 
 #include "platform/qori.h"
+#include "support/edit_dialogs.h"
 #include "support/failing_store.h"
 #include "support/store_fixture.h"
 #include "ui/widgets.h"
 
 namespace {
 
-// Saves the window of a shell, as the user sees it, for the documentation.
-void window_shot(Widget shell, const std::string& path) {
-    gui::process_events();
-    char id[32];
-    std::snprintf(id, sizeof id, "0x%lx", XtWindow(shell));
-    EXPECT_EQ(0, std::system(("import -window " + std::string(id) + " '" + path + "'").c_str()));
-}
-
 using Messages = std::vector<std::string>;
-
-std::vector<std::string> answer_dialogs() {
-    std::vector<std::string> seen;
-    for (const gui::Dialog& d : gui::open_dialogs()) {
-        seen.push_back(d.message);
-        gui::press(d.button("OK"));
-    }
-    return seen;
-}
 
 class ConditionEditTest : public EditorTest {
 protected:
@@ -81,16 +64,16 @@ TEST_F(ConditionEditTest, AddChecksBeforeCallingTheEngineAndShowsTheCheckersText
     for (const char* code : {"", "  \n\t"}) {
         fields("Gamma", "third", code);
         gui::press(ct_add_button);
-        EXPECT_EQ(Messages{"Missing condition code"}, answer_dialogs());
+        EXPECT_EQ(Messages{"Missing condition code"}, gui::answer_messages());
     }
     fields("Gamma", "", "g > 1");
     gui::press(ct_add_button);
-    EXPECT_EQ(Messages{"Please enter a description."}, answer_dialogs());
+    EXPECT_EQ(Messages{"Please enter a description."}, gui::answer_messages());
     EXPECT_EQ(0, store->writes);
 
     fields("Gamma", "  third", "g > > 1");
     gui::press(ct_add_button);
-    Messages said = answer_dialogs();
+    Messages said = gui::answer_messages();
     ASSERT_EQ(1u, said.size());
     EXPECT_EQ("Add Condition Error: line 1, column 5: expected a value", said[0].substr(0, 55)) << said[0];
     EXPECT_EQ((Messages{"Gamma", "third", "g > > 1"}), shown()) << "what the user typed stays";
@@ -102,7 +85,7 @@ TEST_F(ConditionEditTest, AddedConditionIsScrolledIntoViewAndSelected) {
     start_editor();
     fields("zeta", "last one", "z > 1\n");
     gui::press(ct_add_button);
-    EXPECT_EQ(Messages{}, answer_dialogs());
+    EXPECT_EQ(Messages{}, gui::answer_messages());
     EXPECT_EQ((varo::Condition{"zeta", "last one", "z > 1\n"}), other->find_condition("zeta"));
     std::vector<std::string> items = gui::list_items(ct_condition_list);
     ASSERT_EQ(35u, items.size());
@@ -112,11 +95,11 @@ TEST_F(ConditionEditTest, AddedConditionIsScrolledIntoViewAndSelected) {
     XtVaGetValues(ct_condition_list, XmNtopItemPosition, &top, XmNvisibleItemCount, &visible, nullptr);
     EXPECT_GE(top + visible - 1, 35);
     EXPECT_EQ((Messages{"zeta", "last one", "z > 1\n"}), shown());
-    if (const char* dir = std::getenv("TARNWRIGHT_SCREENSHOTS")) {
+    if (std::getenv("TARNWRIGHT_SCREENSHOTS")) {
         XtManageChild(ct_dialog);
         gui::type_text(ct_condition_code, "# down, or up and losing packets\nifOperStatus != \"up\"\n"
                                           "\tor ifInErrors > 100 and ifType in (6, 117)\n");
-        window_shot(condition_text_win, std::string(dir) + "/condition_editor_editing.png");
+        gui::snap_window(condition_text_win, "condition_editor_editing.png");
     }
 }
 
@@ -129,7 +112,7 @@ TEST_F(ConditionEditTest, ANameTheRefreshedListLacksSelectsNothing) {
     };
     fields("Ghost", "short-lived", "g > 1");
     gui::press(ct_add_button);
-    EXPECT_EQ(Messages{}, answer_dialogs());
+    EXPECT_EQ(Messages{}, gui::answer_messages());
     EXPECT_EQ((Messages{"Alpha", "Beta", "HighErrors", "LinkDown"}), gui::list_items(ct_condition_list));
     EXPECT_TRUE(gui::selected_positions(ct_condition_list).empty());
     EXPECT_EQ((Messages{"Ghost", "short-lived", "g > 1"}), shown());
@@ -141,20 +124,20 @@ TEST_F(ConditionEditTest, ModifyReplacesOrLeavesTheServerAsItWas) {
     gui::activate_list_pos(ct_condition_list, 4);
     gui::type_text(ct_description_text, "changed");
     gui::press(ct_modify_button);
-    EXPECT_EQ(Messages{"Condition is being used in a template."}, answer_dialogs());
+    EXPECT_EQ(Messages{"Condition is being used in a template."}, gui::answer_messages());
     const varo::Condition link_down = *other->find_condition("LinkDown");
     EXPECT_NE("changed", link_down.descr);
 
     fields("Nope", "d", "x > 1");
     gui::press(ct_modify_button);
     EXPECT_EQ(Messages{"Condition doesn't exist in the Varo.\nCreate new conditions by using the 'Add' button."},
-              answer_dialogs());
+              gui::answer_messages());
 
     gui::activate_list_pos(ct_condition_list, 1);
     gui::type_text(ct_description_text, "new words");
     gui::type_text(ct_condition_code, "a >\n");
     gui::press(ct_modify_button);
-    EXPECT_EQ(Messages{"Modify Condition Error: line 1, column 4: expected a value after '>'"}, answer_dialogs());
+    EXPECT_EQ(Messages{"Modify Condition Error: line 1, column 4: expected a value after '>'"}, gui::answer_messages());
     EXPECT_EQ((varo::Condition{"Alpha", "first", "a > 1\n"}), other->find_condition("Alpha"));
     EXPECT_EQ((Messages{"Alpha", "new words", "a >\n"}), shown()) << "kept for correction";
 
@@ -162,14 +145,14 @@ TEST_F(ConditionEditTest, ModifyReplacesOrLeavesTheServerAsItWas) {
     store->refuse_writes = true;
     gui::type_text(ct_condition_code, "a > 3\n");
     gui::press(ct_modify_button);
-    Messages said = answer_dialogs();
+    Messages said = gui::answer_messages();
     ASSERT_EQ(1u, said.size());
     EXPECT_EQ(0u, said[0].find("Modify Condition Error: ")) << said[0];
     EXPECT_EQ((varo::Condition{"Alpha", "first", "a > 1\n"}), other->find_condition("Alpha"));
 
     store->refuse_writes = false;
     gui::press(ct_modify_button);
-    EXPECT_EQ(Messages{}, answer_dialogs());
+    EXPECT_EQ(Messages{}, gui::answer_messages());
     EXPECT_EQ((varo::Condition{"Alpha", "new words", "a > 3\n"}), other->find_condition("Alpha"));
     EXPECT_EQ(std::vector<int>{1}, gui::selected_positions(ct_condition_list));
     EXPECT_EQ((Messages{"Alpha", "new words", "a > 3\n"}), shown());
@@ -184,7 +167,7 @@ TEST_F(ConditionEditTest, DeleteConfirmsAndRefusesAConditionInUse) {
     EXPECT_EQ("Condition 'LinkDown' will be removed from Varo.", ask.message);
     EXPECT_EQ(condition_text_win, XtParent(XtParent(ask.box)));
     gui::press(ask.button("OK"));
-    EXPECT_EQ(Messages{"Cannot delete condition.\nIt is currently in use in a template.\nUsed by: T"}, answer_dialogs());
+    EXPECT_EQ(Messages{"Cannot delete condition.\nIt is currently in use in a template.\nUsed by: T"}, gui::answer_messages());
     EXPECT_EQ("Used by: T", gui::label(ct_used_by_label));
     EXPECT_TRUE(other->find_condition("LinkDown"));
     EXPECT_EQ("LinkDown", gui::text(ct_name_text));
@@ -192,7 +175,7 @@ TEST_F(ConditionEditTest, DeleteConfirmsAndRefusesAConditionInUse) {
 
     gui::type_text(ct_name_text, "Nope");
     gui::press(ct_delete_button);
-    EXPECT_EQ(Messages{"Condition doesn't exist."}, answer_dialogs());
+    EXPECT_EQ(Messages{"Condition doesn't exist."}, gui::answer_messages());
 
     gui::activate_list_pos(ct_condition_list, 2);
     gui::press(ct_delete_button);
@@ -200,7 +183,7 @@ TEST_F(ConditionEditTest, DeleteConfirmsAndRefusesAConditionInUse) {
     EXPECT_TRUE(other->find_condition("Beta"));
     gui::press(ct_delete_button);
     gui::press(gui::only_dialog().button("OK"));
-    EXPECT_EQ(Messages{}, answer_dialogs());
+    EXPECT_EQ(Messages{}, gui::answer_messages());
     EXPECT_FALSE(other->find_condition("Beta"));
     EXPECT_EQ((Messages{"", "", ""}), shown());
 }

@@ -6,37 +6,19 @@
 #include <Xm/RowColumn.h>
 #include <Xm/TextF.h>
 
-#include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <vector>
 
 #include "edit/callbacks.h"
 #include "platform/qori.h"
+#include "support/edit_dialogs.h"
 #include "support/failing_store.h"
 #include "template/option_menus.h"
 #include "template/template_model.h"
 #include "ui/widgets.h"
 
 namespace {
-
-// Saves the window of a shell, as the user sees it, for the documentation.
-void window_shot(Widget shell, const std::string& path) {
-    gui::process_events();
-    char id[32];
-    std::snprintf(id, sizeof id, "0x%lx", XtWindow(shell));
-    EXPECT_EQ(0, std::system(("import -window " + std::string(id) + " '" + path + "'").c_str()));
-}
-
-// The messages of the dialogs up, each closed with its OK.
-std::vector<std::string> answer_dialogs() {
-    std::vector<std::string> seen;
-    for (const gui::Dialog& d : gui::open_dialogs()) {
-        seen.push_back(d.message);
-        gui::press(d.button("OK"));
-    }
-    return seen;
-}
 
 using Messages = std::vector<std::string>;
 
@@ -66,22 +48,22 @@ TEST_F(EditorTest, ValueFieldsTakeOneTo32767AndNothingElse) {
 
         fill({{severity_name, name.c_str()}, {severity_value, row.value}, {severity_color, "gold"}});
         gui::press(te_severity_add_button);
-        EXPECT_EQ(row.accepted ? Messages{} : bad_severity, answer_dialogs());
+        EXPECT_EQ(row.accepted ? Messages{} : bad_severity, gui::answer_messages());
         EXPECT_EQ(row.accepted, other->find_severity(name).has_value());
         fill({{severity_name, "Minor"}, {severity_value, row.value}});
         gui::press(te_severity_modify_button);
-        EXPECT_EQ(row.accepted ? Messages{} : bad_severity, answer_dialogs());
+        EXPECT_EQ(row.accepted ? Messages{} : bad_severity, gui::answer_messages());
         if (row.accepted) {
             EXPECT_EQ(value, other->find_severity("Minor")->value);
         }
 
         fill({{pollrate_name, name.c_str()}, {pollrate_value, row.value}});
         gui::press(te_pollrate_add_button);
-        EXPECT_EQ(row.accepted ? Messages{} : bad_rate, answer_dialogs());
+        EXPECT_EQ(row.accepted ? Messages{} : bad_rate, gui::answer_messages());
         EXPECT_EQ(row.accepted, other->find_poll_rate(name).has_value());
         fill({{pollrate_name, "Poll"}});
         gui::press(te_pollrate_modify_button);
-        EXPECT_EQ(row.accepted ? Messages{} : bad_rate, answer_dialogs());
+        EXPECT_EQ(row.accepted ? Messages{} : bad_rate, gui::answer_messages());
         if (row.accepted) {
             EXPECT_EQ(value, other->find_poll_rate("Poll")->rate);
         }
@@ -93,18 +75,18 @@ TEST_F(EditorTest, AddAndModifyCheckTheServerBeforeWriting) {
     auto store = watch_writes();
     fill({{severity_name, "Normal"}, {severity_value, "5"}, {severity_color, "pink"}});
     gui::press(te_severity_add_button);
-    EXPECT_EQ(Messages{"Add Failed: Severity already exists."}, answer_dialogs());
+    EXPECT_EQ(Messages{"Add Failed: Severity already exists."}, gui::answer_messages());
     fill({{pollrate_name, "Poll"}, {pollrate_value, "5"}});
     gui::press(te_pollrate_add_button);
-    EXPECT_EQ(Messages{"Add Failed: Poll Rate already exists."}, answer_dialogs());
+    EXPECT_EQ(Messages{"Add Failed: Poll Rate already exists."}, gui::answer_messages());
     EXPECT_EQ(0, store->writes) << "the engine's add was called";
 
     fill({{severity_name, "Nope"}});
     gui::press(te_severity_modify_button);
-    EXPECT_EQ(Messages{"Severity does not exist in platform."}, answer_dialogs());
+    EXPECT_EQ(Messages{"Severity does not exist in platform."}, gui::answer_messages());
     fill({{pollrate_name, "Nope"}});
     gui::press(te_pollrate_modify_button);
-    EXPECT_EQ(Messages{"Poll rate does not exist in platform."}, answer_dialogs());
+    EXPECT_EQ(Messages{"Poll rate does not exist in platform."}, gui::answer_messages());
     EXPECT_EQ(0, store->writes);
 
     // Past the keyboard filter, which keeps blanks out: the first word names the poll rate.
@@ -113,7 +95,7 @@ TEST_F(EditorTest, AddAndModifyCheckTheServerBeforeWriting) {
     ASSERT_EQ("Poll extra words", gui::text(pollrate_name));
     fill({{pollrate_value, "45"}});
     gui::press(te_pollrate_modify_button);
-    EXPECT_EQ(Messages{}, answer_dialogs());
+    EXPECT_EQ(Messages{}, gui::answer_messages());
     EXPECT_EQ(45, other->find_poll_rate("Poll")->rate);
     EXPECT_EQ("Poll", gui::text(pollrate_name));
 }
@@ -128,32 +110,32 @@ TEST_F(EditorTest, ModifyTheStoreRefusesKeepsTheOldDefinition) {
     EXPECT_EQ("yellow", gui::text(severity_color));
     fill({{severity_value, "7"}, {severity_color, "pink"}});
     gui::press(te_severity_modify_button);
-    EXPECT_EQ(Messages{"Adding severity failed"}, answer_dialogs());
+    EXPECT_EQ(Messages{"Adding severity failed"}, gui::answer_messages());
     EXPECT_EQ((varo::Severity{"Minor", 2, "yellow"}), other->find_severity("Minor"));
 
     gui::select_list_item(pollrate_list, "Poll                      60");
     EXPECT_EQ("Poll", gui::text(pollrate_name));
     fill({{pollrate_value, "30"}});
     gui::press(te_pollrate_modify_button);
-    EXPECT_EQ(Messages{"QORI Error: Adding Poll Rate"}, answer_dialogs());
+    EXPECT_EQ(Messages{"QORI Error: Adding Poll Rate"}, gui::answer_messages());
     EXPECT_EQ(60, other->find_poll_rate("Poll")->rate);
 
     // Taken again: one change, which the lists show after the notification.
     store->refuse_writes = false;
     gui::press(te_severity_modify_button);
     gui::press(te_pollrate_modify_button);
-    EXPECT_EQ(Messages{}, answer_dialogs());
+    EXPECT_EQ(Messages{}, gui::answer_messages());
     dispatch();
     EXPECT_EQ("Minor           7     pink      ", gui::list_items(severity_list)[2]);
     EXPECT_EQ("Poll                      30", gui::list_items(pollrate_list)[0]);
     EXPECT_EQ(4u, menu_entries(se_severity_parent).size());
-    if (const char* dir = std::getenv("TARNWRIGHT_SCREENSHOTS")) {
+    if (std::getenv("TARNWRIGHT_SCREENSHOTS")) {
         XtManageChild(te_severity_dialog);
         gui::select_list_pos(severity_list, 3);
-        window_shot(severity_edit_win, std::string(dir) + "/severities_editing.png");
+        gui::snap_window(severity_edit_win, "severities_editing.png");
         XtManageChild(te_pollrate_dialog);
         gui::select_list_pos(pollrate_list, 1);
-        window_shot(pollrate_win, std::string(dir) + "/poll_rates_editing.png");
+        gui::snap_window(pollrate_win, "poll_rates_editing.png");
     }
 }
 
@@ -180,7 +162,7 @@ TEST_F(EditorTest, DeletedItemsLeaveTheStateEditorsMenusAtOnce) {
     gui::select_list_item(pollrate_list, "fast.1                    5");
     gui::press(te_pollrate_delete_button);
     gui::press(gui::only_dialog().button("OK"));
-    EXPECT_EQ(Messages{}, answer_dialogs());
+    EXPECT_EQ(Messages{}, gui::answer_messages());
     EXPECT_FALSE(other->find_poll_rate("fast.1"));
     EXPECT_EQ("", gui::text(pollrate_name));
     EXPECT_EQ("", gui::text(pollrate_value));
@@ -197,18 +179,18 @@ TEST_F(EditorTest, DeletedItemsLeaveTheStateEditorsMenusAtOnce) {
     EXPECT_EQ("This will delete severity Odd* from Varo.", ask.message);
     EXPECT_EQ(severity_edit_win, XtParent(XtParent(ask.box)));
     gui::press(ask.button("OK"));
-    EXPECT_EQ(Messages{}, answer_dialogs());
+    EXPECT_EQ(Messages{}, gui::answer_messages());
     EXPECT_EQ((std::vector<std::string>{"Critical", "Major", "Minor", "Normal"}), menu_entries(cs_severity_parent));
     EXPECT_EQ(menu_entries(cs_severity_parent), menu_entries(se_severity_parent));
     EXPECT_EQ("Critical", option_value(cs_severity));
     EXPECT_EQ("", gui::text(severity_color));
 
     gui::press(te_severity_delete_button);
-    EXPECT_EQ(Messages{"Please enter a name."}, answer_dialogs()) << "no name: no confirmation";
+    EXPECT_EQ(Messages{"Please enter a name."}, gui::answer_messages()) << "no name: no confirmation";
     fill({{severity_name, "Gone"}});
     gui::press(te_severity_delete_button);
     gui::press(gui::only_dialog().button("OK"));
-    EXPECT_EQ(Messages{"QORI Error: Severity doesn't exist."}, answer_dialogs());
+    EXPECT_EQ(Messages{"QORI Error: Severity doesn't exist."}, gui::answer_messages());
     EXPECT_EQ("Gone", gui::text(severity_name)) << "a failed delete keeps the fields";
 }
 

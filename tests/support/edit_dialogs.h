@@ -48,6 +48,16 @@ inline void dismiss_messages() {
     for (const Dialog& d : message_dialogs()) press(d.button(d.buttons.at(0)));
 }
 
+// The texts of the message dialogs up, oldest first, each then closed with its OK.
+inline std::vector<std::string> answer_messages() {
+    std::vector<std::string> seen;
+    for (const Dialog& d : message_dialogs()) {
+        seen.push_back(d.message);
+        press(d.button("OK"));
+    }
+    return seen;
+}
+
 // With TARNWRIGHT_SCREENSHOTS naming a folder: the window as the user sees it now.
 inline void snap_window(Widget shell, const std::string& file) {
     const char* dir = std::getenv("TARNWRIGHT_SCREENSHOTS");

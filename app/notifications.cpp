@@ -9,6 +9,7 @@
 #include "app/main_loop.h"
 #include "app/messages.h"
 #include "edit/exit_flows.h"
+#include "edit/template_news.h"
 #include "template/album_reader.h"
 #include "template/line_format.h"
 #include "template/list_items.h"
@@ -85,6 +86,7 @@ void update_template(void*, void*) {
     int count = 0;
     XtVaGetValues(ol_list, XmNitemCount, &count, nullptr);
     if (count > 0) XmListSelectPos(ol_list, 1, True);
+    check_open_template();
 }
 
 void update_pollrate(void*, void*) { fill_pollrate_list(); }

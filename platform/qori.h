@@ -23,6 +23,7 @@
 
 namespace varo {
 class Store;
+struct TemplateDef;
 }
 
 namespace qori_detail {
@@ -187,6 +188,22 @@ private:
     std::shared_ptr<qori_detail::TemplateCopy> copy;
 };
 
+// The contents of a working copy at one moment (its states, transitions and actions, with
+// everything the copy holds for them), for undo. Later edits of the copy do not reach it.
+class Qor_Snapshot {
+public:
+    Qor_Snapshot() = default;
+    bool is_valid() const { return def != nullptr; }
+    bool operator==(const Qor_Snapshot& o) const;  // the same contents; two null ones are equal
+    bool operator!=(const Qor_Snapshot& o) const { return !(*this == o); }
+
+    const std::shared_ptr<const varo::TemplateDef>& contents() const { return def; }
+    explicit Qor_Snapshot(std::shared_ptr<const varo::TemplateDef> d) : def(std::move(d)) {}
+
+private:
+    std::shared_ptr<const varo::TemplateDef> def;
+};
+
 // An album: one kind of Varo object, read whole and watched for changes.
 enum QoriAlbumKind { QORI_ALBUM_TEMPLATES, QORI_ALBUM_SEVERITIES, QORI_ALBUM_POLLRATES, QORI_ALBUM_CONDITIONS };
 
@@ -234,6 +251,25 @@ Qor_Defn qori_template_copy(Qor_Defn& t, const char* name, const char* descr);
 // transaction; the result is a working copy of what was stored, or null.
 Qor_Defn qori_template_replace(Qor_Defn& t, const char* name, const char* descr);
 char qori_template_delete(Qor_Defn& t);  // refused while running; t becomes unsaved
+
+// The contents of t now, and putting them back: t keeps its name, description and the
+// stored template it was read from or saved to. Handles of t's states and transitions
+// taken before a restore no longer belong to it.
+Qor_Snapshot qori_template_snapshot(const Qor_Defn& t);
+char qori_template_restore(Qor_Defn& t, const Qor_Snapshot& contents);
+
+// What became of the stored template t was read from or last saved to, read from the store
+// now. CHANGED and GONE stay with t: qori_template_add refuses it as changed by another
+// client from then on, even when the store's version matches (deleted and stored anew).
+enum QoriStoredFate {
+    QORI_STORED_NONE,     // t is not stored
+    QORI_STORED_SAME,     // as t read or saved it
+    QORI_STORED_CHANGED,  // saved or replaced since by another client
+    QORI_STORED_GONE,     // deleted since by another client
+    QORI_STORED_UNKNOWN   // the store could not be read (the refusal is recorded)
+};
+// version, when given, receives the stored version (0 when none or unknown).
+QoriStoredFate qori_template_fate(Qor_Defn& t, long long* version = nullptr);
 
 // States and transitions of a working copy.
 char qori_state_add(Qor_Defn& t, const char* name, const char* poll_rate, const char* severity,

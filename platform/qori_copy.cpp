@@ -11,27 +11,36 @@ std::shared_ptr<TemplateCopy> TemplateCopy::from_def(const varo::TemplateDef& de
     copy->descr = def.descr;
     copy->stored_as = def.version != 0 ? def.name : std::string();
     copy->version = def.version;
+    if (def.version != 0) copy->stored_contents = std::make_shared<const varo::TemplateDef>(def);
+    copy->fill(copy, def);
+    return copy;
+}
+
+void TemplateCopy::fill(const std::shared_ptr<TemplateCopy>& self, const varo::TemplateDef& def) {
+    for (const auto& s : states) s->removed = true;
+    for (const auto& t : transitions) t->removed = true;
+    states.clear();
+    transitions.clear();
     for (const varo::State& s : def.states) {
         auto r = std::make_shared<StateRecord>();
-        r->owner = copy;
+        r->owner = self;
         r->name = s.name;
         r->descr = s.descr;
         r->severity = s.severity;
         r->poll_rate = s.poll_rate;
-        copy->states.push_back(r);
+        states.push_back(r);
     }
     for (const varo::Transition& t : def.transitions) {
         auto r = std::make_shared<TransitionRecord>();
-        r->owner = copy;
-        r->from = copy->find_state(t.from);
-        r->to = copy->find_state(t.to);
+        r->owner = self;
+        r->from = find_state(t.from);
+        r->to = find_state(t.to);
         if (!r->from || !r->to) continue;  // the store keeps transitions to its own states
         r->condition = t.condition;
         for (const varo::Action& a : t.actions)
             r->actions.push_back(std::make_shared<const ActionRecord>(ActionRecord{a.kind, a.arg0, a.arg1}));
-        copy->transitions.push_back(r);
+        transitions.push_back(r);
     }
-    return copy;
 }
 
 varo::TemplateDef TemplateCopy::to_def(const std::string& as_name, const std::string& as_descr) const {

@@ -56,10 +56,17 @@ struct TemplateCopy {
     std::string name, descr;
     std::string stored_as;     // the stored template this copy was read from or saved to
     std::int64_t version = 0;  // of stored_as when read or last saved; 0 when never stored
+    // What stored_as held when read or last saved, to tell it from one deleted and stored anew.
+    std::shared_ptr<const varo::TemplateDef> stored_contents;
+    // Another client changed or deleted stored_as since: saving in place is refused.
+    QoriStoredFate stale = QORI_STORED_SAME;
     std::vector<std::shared_ptr<StateRecord>> states;
     std::vector<std::shared_ptr<TransitionRecord>> transitions;
 
     static std::shared_ptr<TemplateCopy> from_def(const varo::TemplateDef& def);
+    // Replaces the states and transitions by those of def (the records of the old ones
+    // are marked removed).
+    void fill(const std::shared_ptr<TemplateCopy>& self, const varo::TemplateDef& def);
     varo::TemplateDef to_def(const std::string& as_name, const std::string& as_descr) const;
     std::shared_ptr<StateRecord> find_state(const std::string& state) const;
     std::shared_ptr<TransitionRecord> find_transition(const StateRecord* from, const StateRecord* to,

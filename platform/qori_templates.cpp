@@ -44,11 +44,20 @@ TemplateCopy* savable(const Qor_Defn& t, const char* name, const char* descr) {
     return copy;
 }
 
-void adopt(TemplateCopy& copy, const char* name, const char* descr, std::int64_t version) {
-    copy.name = name;
-    copy.descr = descr ? descr : "";
-    copy.stored_as = name;
+void adopt(TemplateCopy& copy, varo::TemplateDef def, std::int64_t version) {
+    copy.name = def.name;
+    copy.descr = def.descr;
+    copy.stored_as = def.name;
     copy.version = version;
+    copy.stale = QORI_STORED_SAME;
+    def.version = version;
+    copy.stored_contents = std::make_shared<const varo::TemplateDef>(std::move(def));
+}
+
+std::string stale_text(const TemplateCopy& copy) {
+    return "Template " + quoted(copy.stored_as) +
+           (copy.stale == QORI_STORED_GONE ? " was deleted by another client since it was read"
+                                           : " was changed by another client since it was read");
 }
 }  // namespace
 
@@ -76,10 +85,11 @@ char qori_template_add(Qor_Defn& t, const char* name, const char* descr) {
         return refuse(ERR_NOT_FOUND, "Template " + quoted(copy->name) + " has not been stored yet");
     if (copy->stored_as != name)
         return refuse(ERR_INVALID, "Template " + quoted(copy->stored_as) + " can only be saved in place under its own name");
+    if (copy->stale != QORI_STORED_SAME) return refuse(ERR_CONFLICT, stale_text(*copy));
     varo::TemplateDef def = copy->to_def(name, descr ? descr : "");
     std::int64_t version = 0;
     if (!write_template(name, [&](varo::Store& s) { version = s.update_template(def, copy->version); })) return 0;
-    adopt(*copy, name, descr, version);
+    adopt(*copy, std::move(def), version);
     return 1;
 }
 
@@ -89,7 +99,7 @@ char qori_template_store(Qor_Defn& t, const char* name, const char* descr) {
     varo::TemplateDef def = copy->to_def(name, descr ? descr : "");
     std::int64_t version = 0;
     if (!write_template(name, [&](varo::Store& s) { version = s.insert_template(def); })) return 0;
-    adopt(*copy, name, descr, version);
+    adopt(*copy, std::move(def), version);
     return 1;
 }
 
@@ -118,5 +128,52 @@ char qori_template_delete(Qor_Defn& t) {
     if (!write_template(name, [&](varo::Store& s) { s.delete_template(name); }, true)) return 0;
     copy->stored_as.clear();
     copy->version = 0;
+    copy->stored_contents.reset();
+    copy->stale = QORI_STORED_SAME;
     return 1;
+}
+
+bool Qor_Snapshot::operator==(const Qor_Snapshot& o) const {
+    if (!def || !o.def) return def == o.def;
+    return def == o.def || def->same_content(*o.def);
+}
+
+Qor_Snapshot qori_template_snapshot(const Qor_Defn& t) {
+    const TemplateCopy* copy = t.working_copy().get();
+    if (!copy) return refuse(ERR_INVALID, "No template"), Qor_Snapshot();
+    // Without name, description and version: those belong to the copy, not to its contents.
+    varo::TemplateDef def = copy->to_def("", "");
+    def.version = 0;
+    return Qor_Snapshot(std::make_shared<const varo::TemplateDef>(std::move(def)));
+}
+
+char qori_template_restore(Qor_Defn& t, const Qor_Snapshot& contents) {
+    const std::shared_ptr<TemplateCopy>& copy = t.working_copy();
+    if (!copy) return refuse(ERR_INVALID, "No template");
+    if (!contents.is_valid()) return refuse(ERR_INVALID, "No contents to restore");
+    copy->fill(copy, *contents.contents());
+    return 1;
+}
+
+QoriStoredFate qori_template_fate(Qor_Defn& t, long long* version) {
+    if (version) *version = 0;
+    TemplateCopy* copy = t.working_copy().get();
+    if (!copy) return refuse(ERR_INVALID, "No template"), QORI_STORED_UNKNOWN;
+    if (copy->stored_as.empty()) return QORI_STORED_NONE;
+    std::optional<varo::TemplateDef> stored;
+    if (!with_store("Reading template " + quoted(copy->stored_as),
+                    [&](varo::Store& s) { stored = s.load_template(copy->stored_as); }))
+        return QORI_STORED_UNKNOWN;
+    QoriStoredFate fate = QORI_STORED_SAME;
+    if (!stored) {
+        fate = QORI_STORED_GONE;
+    } else {
+        if (version) *version = stored->version;
+        // A template deleted and stored anew starts again at the first version.
+        bool same = stored->version == copy->version &&
+                    (!copy->stored_contents || stored->same_content(*copy->stored_contents));
+        if (!same) fate = QORI_STORED_CHANGED;
+    }
+    if (fate != QORI_STORED_SAME) copy->stale = fate;
+    return fate;
 }

@@ -14,6 +14,12 @@ std::string cut_utf8(const std::string& text, std::size_t max_bytes) {
     return text.substr(0, utf8_cut_length(text, max_bytes));
 }
 
+std::string numbered_name(const std::string& name, int n) {
+    if (n <= 1) return cut_utf8(name, NAME_MAX_BYTES);
+    std::string suffix = "_" + std::to_string(n);
+    return cut_utf8(name, NAME_MAX_BYTES - suffix.size()) + suffix;
+}
+
 NameCheck check_name(const std::string& text) {
     std::size_t start = text.find_first_not_of(blanks);
     if (start == std::string::npos) return NameCheck::Blank;

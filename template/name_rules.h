@@ -20,6 +20,9 @@ std::string normalise_description(const std::string& text);
 bool description_has_text(const std::string& text);
 // Cut to at most `max_bytes` without splitting a UTF-8 character.
 std::string cut_utf8(const std::string& text, std::size_t max_bytes);
+// The n-th name offered for a copy of `name`: the name itself for 1, else "name_n", the
+// name cut so that the whole stays a valid name.
+std::string numbered_name(const std::string& name, int n);
 
 // The ground state's poll rate from the poll-rate names in album order: "Poll", else
 // "default_rate", else the first one, else "".

@@ -10,6 +10,8 @@
 #include "diagram/draw_area.h"
 #include "edit/generic.h"
 #include "edit/template_callbacks.h"
+#include "edit/template_news.h"
+#include "edit/template_status.h"
 #include "template/album_reader.h"
 #include "template/motif_text.h"
 #include "template/name_rules.h"
@@ -43,6 +45,14 @@ int refuse_write(const std::string& dialog_text, const std::string& status) {
     error_dialog(main_template_parent, dialog_text.c_str());
     set_status(status);
     return 0;
+}
+
+// What every successful write does last.
+int saved() {
+    set_status(format_message(2, 110, {open_name()}));
+    modified = 0;
+    template_saved();
+    return 1;
 }
 
 }  // namespace
@@ -85,6 +95,7 @@ void new_template() {
         // The lists and menus show the new, empty template rather than the one before it.
         build_state_list_window();
         build_state_list_buttons();
+        template_started();
         return;
     }
     reset_layout();
@@ -92,7 +103,21 @@ void new_template() {
     build_state_list_window();
     build_state_list_buttons();
     set_status(format_message(2, 115, {open_name()}));
+    template_started();
 }
+
+namespace {
+// The views of a template just read from the store.
+void show_opened(const std::string& name) {
+    motif_text::set_field(main_name, name);
+    motif_text::set_field(main_description, qor_handle.descr() ? qor_handle.descr() : "");
+    build_state_list_window();
+    build_state_list_buttons();
+    draw_diagram();
+    modified = 0;
+    template_started();
+}
+}  // namespace
 
 void template_open() {
     reset_layout();
@@ -103,12 +128,7 @@ void template_open() {
     destroy_list();
     qor_handle = qori_template_find(name.c_str());
     if (qor_handle.is_valid() && load_template()) {
-        motif_text::set_field(main_name, name);
-        motif_text::set_field(main_description, qor_handle.descr() ? qor_handle.descr() : "");
-        build_state_list_window();
-        build_state_list_buttons();
-        draw_diagram();
-        modified = 0;
+        show_opened(name);
         set_status(format_message(2, 123, {name}));
         return;
     }
@@ -116,6 +136,23 @@ void template_open() {
     error_dialog(open_list_win, message_text(2, 122));
     new_template();
     modified = 0;
+}
+
+int reload_template() {
+    const char* stored = qor_handle.stored_name();
+    if (!stored) return 0;
+    std::string name = stored;
+    Qor_Defn fresh = qori_template_find(name.c_str());
+    if (!fresh.is_valid()) {
+        error.reset_error();
+        return 0;
+    }
+    qor_handle = fresh;
+    reset_layout();
+    destroy_list();
+    load_template();
+    show_opened(name);
+    return 1;
 }
 
 int valid_description(const char* descr) {
@@ -158,28 +195,38 @@ int save_template() {
     return write_template(name.c_str(), descr.c_str());
 }
 
+int write_template_as(const char* name, const char* descr) {
+    if (qori_template_find(name).is_valid()) return refuse_write(message_text(2, 102), message_text(2, 103));
+    Qor_Defn result;
+    if (qor_handle.stored_name()) {
+        // The open template is stored under its old name: that one stays as it is.
+        result = qori_template_copy(qor_handle, name, descr);
+    } else if (qori_template_store(qor_handle, name, descr)) {
+        result = qor_handle;
+    }
+    if (!result.is_valid()) return refuse_write(message_text(2, 104), format_message(2, 105, {open_name()}));
+    qor_handle = result;
+    return saved();
+}
+
 int write_template(const char* name, const char* descr) {
-    std::string current = open_name();
-    if (!qor_handle.is_valid() || current != name) {
-        if (qori_template_find(name).is_valid()) return refuse_write(message_text(2, 102), message_text(2, 103));
-        Qor_Defn result;
-        if (qor_handle.stored_name()) {
-            // The open template is stored under its old name: that one stays as it is.
-            result = qori_template_copy(qor_handle, name, descr);
-        } else if (qori_template_store(qor_handle, name, descr)) {
-            result = qor_handle;
+    if (!qor_handle.is_valid() || open_name() != name) return write_template_as(name, descr);
+    if (!qori_template_add(qor_handle, name, descr)) {
+        std::string reason = qori_error_str;
+        int kind = qori_error_kind;
+        if (kind == QORI_REFUSED_CONFLICT || kind == QORI_REFUSED_NOT_FOUND) {
+            // Another client saved or deleted it: offer a copy rather than overwrite theirs.
+            error.reset_error();
+            set_status(format_message(2, 107, {name}));
+            offer_copy(reason, descr);
+            return 0;
         }
-        if (!result.is_valid()) return refuse_write(message_text(2, 104), format_message(2, 105, {open_name()}));
-        qor_handle = result;
-    } else if (!qori_template_add(qor_handle, name, descr)) {
-        // "in use" is the usual reason; any other (another client's save came first) is named.
-        bool in_use = qori_error_kind == QORI_REFUSED_RUNNING || qori_error_kind == QORI_REFUSED_IN_USE;
-        std::string why = in_use ? message_text(2, 106) : format_message(2, 111, {qori_error_str});
+        // "in use" is the usual reason; any other is named.
+        bool in_use = kind == QORI_REFUSED_RUNNING || kind == QORI_REFUSED_IN_USE;
+        std::string why = in_use ? message_text(2, 106) : format_message(2, 111, {reason});
         return refuse_write(why, format_message(2, 107, {name}));
     }
-    set_status(format_message(2, 110, {open_name()}));
-    modified = 0;
-    return 1;
+    return saved();
 }
 
 int overwrite_template(const char* name, const char* descr) {
@@ -190,7 +237,5 @@ int overwrite_template(const char* name, const char* descr) {
         return refuse_write(format_message(2, 109, {qori_error_str}), format_message(2, 105, {open_name()}));
     }
     qor_handle = result;
-    set_status(format_message(2, 110, {open_name()}));
-    modified = 0;
-    return 1;
+    return saved();
 }

@@ -21,6 +21,11 @@ void new_template();
 void template_open();  // opens the name in open_template
 int save_template();   // 1 = saved; 0 = not saved, or stopped to ask about an overwrite
 int write_template(const char* name, const char* descr);
+// Stores the open template under a name no stored template has (a first store or a copy).
+int write_template_as(const char* name, const char* descr);
+// Reads the open template again from what is stored under its name, dropping the changes
+// made here; 0 (with nothing changed) when it is no longer stored.
+int reload_template();
 // Replaces the template stored under name by the open one, in one store transaction.
 int overwrite_template(const char* name, const char* descr);
 int valid_description(const char* descr);

@@ -30,6 +30,9 @@ void build_menus()
 
     sd_edit_pulldown = make_pulldown(sd_menu_bar, "sd_edit_pulldown");
     sd_edit = make_cascade(sd_menu_bar, "sd_edit", sd_edit_pulldown);
+    sd_edit_undo = make_push_button(sd_edit_pulldown, "sd_edit_undo", {call(main_undo_cb)});
+    sd_edit_redo = make_push_button(sd_edit_pulldown, "sd_edit_redo", {call(main_redo_cb)});
+    sd_edit_separator = make_separator(sd_edit_pulldown, "sd_edit_separator");
     sd_edit_states = make_push_button(sd_edit_pulldown, "sd_edit_states", {show(state_edit_dialog)});
     sd_edit_transitions = make_push_button(sd_edit_pulldown, "sd_edit_transitions", {show(te_transition_edit_dialog)});
     sd_edit_conditions = make_push_button(sd_edit_pulldown, "sd_edit_conditions", {show(ct_dialog)});

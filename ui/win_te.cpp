@@ -30,6 +30,9 @@ void build_menus()
 
     main_edit_parent = make_pulldown(main_menu_bar, "main_edit_parent");
     main_edit = make_cascade(main_menu_bar, "main_edit", main_edit_parent);
+    main_edit_undo = make_push_button(main_edit_parent, "main_edit_undo", {call(main_undo_cb)});
+    main_edit_redo = make_push_button(main_edit_parent, "main_edit_redo", {call(main_redo_cb)});
+    main_edit_separator = make_separator(main_edit_parent, "main_edit_separator");
     main_edit_states = make_push_button(main_edit_parent, "main_edit_states", {show(state_edit_dialog)});
     main_edit_transitions =
         make_push_button(main_edit_parent, "main_edit_transitions", {show(te_transition_edit_dialog)});
@@ -59,6 +62,9 @@ void build_work_area()
                    {call(verify_no_space)});
     make_field_row(main_win_form, "main_description_label", main_description_label, "main_description",
                    main_description, to_widget(main_name, 6), 96);
+    // Typing a name or description is a step of the undo history.
+    bind(main_name, XmNvalueChangedCallback, {call(main_field_changed_cb)});
+    bind(main_description, XmNvalueChangedCallback, {call(main_field_changed_cb)});
     main_header = make_label(main_win_form, "main_header");
     attach(main_header, to_widget(main_description, 12), to_form(8), to_form(8));
     main_text_list = make_scrolled_list(main_win_form, "main_text_list", 13, XmBROWSE_SELECT, {}, &main_text);

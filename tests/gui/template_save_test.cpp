@@ -145,8 +145,11 @@ TEST_F(EditorTest, ASaveRacingAnotherClientsSaveIsRefusedNotLost) {
     qori_state_add(qor_handle, "Mine", "Poll", "Normal", "added here");
     modified = 1;
     gui::press(main_save_button);
-    EXPECT_EQ("Save Failed: Template 'router' was changed by another client since it was read",
-              gui::only_dialog().message);
+    gui::Dialog refusal = gui::only_dialog();
+    EXPECT_EQ("Save Failed: Template 'router' was changed by another client since it was read\n"
+              "Save your version as 'router_2' instead?",
+              refusal.message);
+    gui::press(refusal.button("No"));
     EXPECT_EQ("Current Template: router...save failed", status());
     auto stored = other->load_template("router");
     EXPECT_EQ("theirs", stored->descr);

@@ -105,6 +105,25 @@ TEST(NameRules, NamesAreOneWordOfAtMostSixtyFourBytes) {
     EXPECT_EQ(std::string(63, 'n'), name_word(accented)) << "never half a character";
 }
 
+TEST(NameRules, OfferedCopyNamesStayValidNames) {
+    std::string accented = std::string(61, 'n') + "\xC3\xA9";  // 63 bytes
+    struct Case {
+        std::string name;
+        int n;
+        std::string offered;
+    };
+    const Case cases[] = {
+        {"router", 1, "router"},
+        {"router", 2, "router_2"},
+        {std::string(64, 'n'), 12, std::string(61, 'n') + "_12"},
+        {accented, 2, std::string(61, 'n') + "_2"},  // cut before the character, not through it
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(c.offered, numbered_name(c.name, c.n)) << c.name << " " << c.n;
+        EXPECT_EQ(NameCheck::Ok, check_name(c.offered));
+    }
+}
+
 TEST(NameRules, DescriptionsLoseLeadingBlanksAndAreCutOnACharacter) {
     EXPECT_EQ("my template ", normalise_description(" \t my template "));
     EXPECT_FALSE(description_has_text("  \t\n"));

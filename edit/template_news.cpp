@@ -1,0 +1,131 @@
+// What another client did to the template open here, told once per change.
+#include "edit/template_news.h"
+
+#include <X11/Shell.h>
+
+#include "app/messages.h"
+#include "edit/template_status.h"
+#include "template/motif_text.h"
+#include "template/name_rules.h"
+#include "template/template_model.h"
+#include "ui/gui_utils.h"
+#include "ui/message_dialogs.h"
+#include "ui/widgets.h"
+
+namespace {
+
+// The change last told for the open copy, so that later notifications (another template
+// saved, a list refreshed) do not tell it again.
+struct News {
+    QoriStoredFate fate = QORI_STORED_SAME;
+    long long version = 0;
+    bool operator==(const News& o) const { return fate == o.fate && version == o.version; }
+};
+News told;
+
+std::string diagram_title;  // as the resource file words it, taken before the first news
+std::string offered_name, offered_descr;
+
+// Copies tried before giving up: name, name_2, ... name_99.
+enum { OFFERED_NAMES = 99 };
+
+struct EditorBusy {
+    BusyCursor main{te_win};
+    BusyCursor diagram{state_diagram_win};
+};
+
+void set_diagram_title(const std::string& title) {
+    if (state_diagram_win) XtVaSetValues(state_diagram_win, XtNtitle, title.c_str(), nullptr);
+}
+
+void tell(int status_number, int title_number, const std::string& name) {
+    set_status(format_message(2, status_number, {name}));
+    if (!state_diagram_win) return;
+    if (diagram_title.empty()) {
+        char* title = nullptr;
+        XtVaGetValues(state_diagram_win, XtNtitle, &title, nullptr);
+        diagram_title = title ? title : "";
+    }
+    set_diagram_title(format_message(2, title_number, {diagram_title, name}));
+}
+
+std::string stored_name() { return qor_handle.stored_name() ? qor_handle.stored_name() : template_name(); }
+
+// The first name no stored template has, or "" after OFFERED_NAMES tries.
+std::string free_name(const std::string& name) {
+    for (int n = 1; n <= OFFERED_NAMES; ++n) {
+        std::string candidate = numbered_name(name, n);
+        bool taken = qori_template_find(candidate.c_str()).is_valid();
+        error.reset_error();
+        if (!taken) return candidate;
+    }
+    return std::string();
+}
+
+}  // namespace
+
+void check_open_template() {
+    if (!qor_handle.is_valid()) return;
+    long long version = 0;
+    QoriStoredFate fate = qori_template_fate(qor_handle, &version);
+    if (fate == QORI_STORED_UNKNOWN) error.reset_error();
+    if (fate != QORI_STORED_CHANGED && fate != QORI_STORED_GONE) return;
+    News news{fate, version};
+    if (news == told) return;
+    std::string name = stored_name();
+    if (fate == QORI_STORED_GONE) {
+        told = news;
+        tell(854, 860, name);
+        return;
+    }
+    told = news;
+    if (!modified) {
+        if (reload_template())
+            tell(852, 859, name);
+        else
+            tell(854, 860, name);  // deleted since
+        return;
+    }
+    tell(853, 859, name);
+    // A question already up (save changes before New or Open) is left to its answer; the
+    // status line and the title have told, and a Save would be refused.
+    if (current_question_dialog) return;
+    display_question(te_win, format_message(2, 855, {name}).c_str(), news_reload_cb, news_keep_cb);
+    current_question_dialog->label_button(OK_BUTTON, message_text(2, 856));
+    current_question_dialog->label_button(CANCEL_BUTTON, message_text(2, 857));
+}
+
+void news_forget() {
+    told = News();
+    if (!diagram_title.empty()) set_diagram_title(diagram_title);
+}
+
+void news_reload_cb(Widget, XtPointer, XtPointer) {
+    close_question_dialog();
+    EditorBusy busy;
+    std::string name = stored_name();
+    if (reload_template())
+        tell(852, 859, name);
+    else
+        tell(854, 860, name);  // deleted meanwhile: the changes here stay
+}
+
+// Keeping the changes, like declining the offer, only closes the question.
+void news_keep_cb(Widget, XtPointer, XtPointer) { close_question_dialog(); }
+
+void offer_copy(const std::string& reason, const std::string& descr) {
+    offered_name = free_name(stored_name());
+    offered_descr = descr;
+    if (offered_name.empty()) {
+        error_dialog(main_template_parent, format_message(2, 111, {reason}).c_str());
+        return;
+    }
+    display_question(te_win, format_message(2, 858, {reason, offered_name}).c_str(), offer_copy_cb, news_keep_cb);
+}
+
+void offer_copy_cb(Widget, XtPointer, XtPointer) {
+    close_question_dialog();
+    EditorBusy busy;
+    motif_text::set_field(main_name, offered_name);
+    write_template_as(offered_name.c_str(), offered_descr.c_str());
+}

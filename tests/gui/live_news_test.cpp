@@ -122,6 +122,7 @@ TEST_P(LiveNews, ASaveElsewhereAsksOnceWhenChangedHere) {
                   question.message);
         EXPECT_EQ((Texts{"Reload", "Keep"}), question.buttons);
         EXPECT_TRUE(shown(mine));
+        gui::snap_window(XtParent(question.box), "live_news_question.png");
         gui::press(question.button(c.answer));
         EXPECT_TRUE(gui::message_dialogs().empty());
         bool reloaded = std::string(c.answer) == "Reload";
@@ -142,6 +143,7 @@ TEST_P(LiveNews, ASaveElsewhereAsksOnceWhenChangedHere) {
               offer.message);
     EXPECT_EQ("Current Template: router...save failed", gui::label(main_message_label));
     EXPECT_TRUE(other->load_template("router")->same_content(stored)) << "nothing written before the answer";
+    gui::snap_window(XtParent(offer.box), "live_news_save_offer.png");
     gui::press(offer.button("Yes"));
     EXPECT_TRUE(gui::message_dialogs().empty());
     EXPECT_TRUE(other->load_template("router")->same_content(stored));

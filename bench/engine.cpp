@@ -1,5 +1,7 @@
 // The request engine over the embedded store: the idle dispatch the editor runs every
-// 100 ms, and building and saving a template of 10 and 100 states through working copies.
+// 100 ms, building and saving a template of 10 and 100 states through working copies, the
+// undo step every edit takes and puts back, and the check of the open template that every
+// change of the template album costs.
 #include <benchmark/benchmark.h>
 #include <stdlib.h>
 
@@ -60,5 +62,25 @@ void BM_SaveInPlace(benchmark::State& state) {
         if (!qori_template_add(t, "Bench", "d")) state.SkipWithError(qori_error_str);
 }
 BENCHMARK(BM_SaveInPlace)->Arg(10)->Arg(100)->Unit(benchmark::kMillisecond);
+
+void BM_UndoStep(benchmark::State& state) {
+    BenchEngine e;
+    Qor_Defn t = build(static_cast<int>(state.range(0)));
+    Qor_Snapshot before = qori_template_snapshot(t);
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(qori_template_snapshot(t));
+        qori_template_restore(t, before);
+    }
+}
+BENCHMARK(BM_UndoStep)->Arg(10)->Arg(100)->Unit(benchmark::kMicrosecond);
+
+void BM_StoredFate(benchmark::State& state) {
+    BenchEngine e;
+    Qor_Defn t = build(static_cast<int>(state.range(0)));
+    qori_template_store(t, "Bench", "d");
+    for (auto _ : state)
+        if (qori_template_fate(t) != QORI_STORED_SAME) state.SkipWithError("not the same");
+}
+BENCHMARK(BM_StoredFate)->Arg(10)->Arg(100)->Unit(benchmark::kMicrosecond);
 
 }  // namespace

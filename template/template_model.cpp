@@ -211,6 +211,8 @@ int write_template_as(const char* name, const char* descr) {
 
 int write_template(const char* name, const char* descr) {
     if (!qor_handle.is_valid() || open_name() != name) return write_template_as(name, descr);
+    // Before the news arrives: one deleted and stored anew has the version this copy read.
+    if (qori_template_fate(qor_handle) == QORI_STORED_UNKNOWN) error.reset_error();
     if (!qori_template_add(qor_handle, name, descr)) {
         std::string reason = qori_error_str;
         int kind = qori_error_kind;

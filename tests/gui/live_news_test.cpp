@@ -181,4 +181,14 @@ TEST_P(LiveNews, ADeleteElsewhereIsToldAndTheChangesHereCanBeStoredAgain) {
     EXPECT_EQ(0, modified);
 }
 
+TEST_P(LiveNews, ATemplateDeletedAndStoredAnewBeforeAnyNewsIsNotOverwritten) {
+    add_state_here("Mine");
+    other->delete_template("router");
+    varo::TemplateDef anew = testenv::sample_template("router", 2);
+    ASSERT_EQ(1, other->insert_template(anew)) << "the version this editor read";
+    gui::press(main_save_button);
+    EXPECT_EQ(0u, gui::only_message().message.rfind("Save Failed: Template 'router' was changed", 0));
+    EXPECT_TRUE(other->load_template("router")->same_content(anew));
+}
+
 }  // namespace

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "diagram/picture/scene.h"
+
 ObjectList object_list;
 DiagramPoint loc = {RESET_LOC, RESET_LOC};
 std::int32_t num_states = 0;
@@ -132,12 +134,8 @@ void reset_layout() {
 }
 
 DiagramPoint layout_slot(std::int32_t count) {
-    // Four corners of a square, then the four points of a diamond around (275, 275).
-    static const DiagramPoint slots[8] = {{150, 150}, {400, 150}, {400, 400}, {150, 400},
-                                          {275, 100}, {450, 275}, {275, 450}, {75, 275}};
-    std::int32_t r = count % 8;
-    if (r < 0) return {10, 10};
-    return slots[r];
+    picture::Corner c = picture::slot(count);
+    return {c.x, c.y};
 }
 
 void layout() {
@@ -194,11 +192,8 @@ DiagramObject* find_object() {
 DiagramPoint get_mid(const DiagramObject* from, const DiagramObject* to) {
     // A quarter of the way from the from-state's centre to the to-state's centre, so the
     // labels of the two directions between one pair of states do not meet.
-    auto quarter = [](std::int32_t a, std::int32_t b) {
-        std::int32_t m = (a + b + STATE_SIZE) / 2;
-        return (a + m + STATE_SIZE / 2) / 2;
-    };
-    return {quarter(from->x, to->x), quarter(from->y, to->y)};
+    picture::Corner c = picture::quarter_label({from->x, from->y}, {to->x, to->y});
+    return {c.x, c.y};
 }
 
 void destroy_list() { object_list.clear(); }

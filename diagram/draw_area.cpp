@@ -3,6 +3,7 @@
 #include <Xm/DrawingA.h>
 #include <Xm/Xm.h>
 
+#include <cmath>
 #include <cstring>
 #include <map>
 #include <memory>
@@ -10,7 +11,9 @@
 #include <vector>
 
 #include "app/messages.h"
+#include "diagram/diagram_input.h"
 #include "diagram/diagram_object.h"
+#include "diagram/diagram_scene.h"
 #include "diagram/diagram_text.h"
 #include "diagram/xft_text.h"
 #include "ui/widgets.h"
@@ -84,44 +87,60 @@ void free_colours() {
     colour_cache().clear();
 }
 
-// A transition's numbered label box: black outline, white inside, black count.
-void draw_label(DiagramObject& t) {
-    Window w = canvas();
-    XDrawRectangle(draw_display, w, gc, t.x, t.y, LABEL_WIDTH, LABEL_HEIGHT);
-    t.set_color("white");
-    XFillRectangle(draw_display, w, gc, t.x, t.y, LABEL_WIDTH, LABEL_HEIGHT);
-    t.set_color("black");
-    draw_text(t.x + LABEL_WIDTH / 2, t.y + 10, std::to_string(t.num_conditions));
+XPoint pixel(picture::Point p) {
+    return {static_cast<short>(std::lround(p.x)), static_cast<short>(std::lround(p.y))};
 }
 
-void draw_transition(DiagramObject& t) {
-    DiagramObject* to = find_state(t.transition.c_str());
-    DiagramObject* from = find_state(t.name.c_str());
-    if (!to || !from) return;
-    t.set_color("black");
-    const int half = STATE_SIZE / 2;
-    if (t.name != t.transition) {
-        XDrawLine(draw_display, canvas(), gc, from->x + half, from->y + half, to->x + half, to->y + half);
-        DiagramPoint mid = get_mid(from, to);
-        t.x = mid.x;
-        t.y = mid.y;
-    } else {
-        t.x = from->x + SELF_LABEL_OFFSET;
-        t.y = from->y + SELF_LABEL_OFFSET;
-        XDrawArc(draw_display, canvas(), gc, from->x + half, from->y + half, STATE_SIZE, STATE_SIZE, 0, FULL_CIRCLE);
+// The scene painted on the window with the shared graphics context, each colour asked of
+// the server once.
+class XCanvas : public picture::Canvas {
+public:
+    explicit XCanvas(Window w) : window(w) {}
+
+    void line(picture::Part, picture::Point a, picture::Point b, const std::string& colour) override {
+        use(colour);
+        XPoint p = pixel(a), q = pixel(b);
+        XDrawLine(draw_display, window, gc, p.x, p.y, q.x, q.y);
     }
-    draw_label(t);
-}
+    void polygon(picture::Part, const picture::Point* points, int n, const std::string& colour) override {
+        use(colour);
+        std::vector<XPoint> xs;
+        for (int i = 0; i < n; ++i) xs.push_back(pixel(points[i]));
+        XFillPolygon(draw_display, window, gc, xs.data(), n, Convex, CoordModeOrigin);
+    }
+    void ring(picture::Part, const picture::Box& b, const std::string& colour) override {
+        use(colour);
+        XDrawArc(draw_display, window, gc, b.x, b.y, b.w, b.h, 0, FULL_CIRCLE);
+    }
+    void disc(picture::Part, const picture::Box& b, const std::string& colour) override {
+        use(colour);
+        XFillArc(draw_display, window, gc, b.x, b.y, b.w, b.h, 0, FULL_CIRCLE);
+    }
+    void frame(picture::Part, const picture::Box& b, const std::string& colour) override {
+        use(colour);
+        XDrawRectangle(draw_display, window, gc, b.x, b.y, b.w, b.h);
+    }
+    void fill(picture::Part, const picture::Box& b, const std::string& colour) override {
+        use(colour);
+        XFillRectangle(draw_display, window, gc, b.x, b.y, b.w, b.h);
+    }
+    void text(picture::Part, int centre_x, int baseline, const std::string& utf8, const std::string& colour) override {
+        use_color(colour.c_str());
+        draw_text(centre_x, baseline, utf8);
+        // As each object keeps its colour: the shape's colour is current again after its text
+        // (and stays so for a following colour the server does not know).
+        if (!shape.empty()) use_color(shape.c_str());
+    }
 
-void draw_state(DiagramObject& s) {
-    std::string own = s.color;
-    s.set_color(own.c_str());
-    XDrawArc(draw_display, canvas(), gc, s.x, s.y, STATE_SIZE, STATE_SIZE, 0, FULL_CIRCLE);
-    s.draw_object();
-    s.set_color("black");
-    draw_state_name(s);
-    s.set_color(own.c_str());
-}
+private:
+    void use(const std::string& colour) {
+        shape = colour;
+        use_color(colour.c_str());
+    }
+
+    Window window;
+    std::string shape;
+};
 
 }  // namespace
 
@@ -161,6 +180,9 @@ void init_draw_area() {
     // A second set-up replaces the first: one expose callback, one set of colours and fonts.
     XtRemoveCallback(sd_draw_area, XmNexposeCallback, redraw_diagram, nullptr);
     XtAddCallback(sd_draw_area, XmNexposeCallback, redraw_diagram, nullptr);
+    // The drawing area's translations pass presses and releases on, not motion: drags come here.
+    XtRemoveEventHandler(sd_draw_area, Button1MotionMask, False, drag_motion_handler, nullptr);
+    XtAddEventHandler(sd_draw_area, Button1MotionMask, False, drag_motion_handler, nullptr);
     set_color_hook(use_color);
     diagram_fonts.reset(new DiagramFonts(diagram_font_name()));
 }
@@ -172,10 +194,11 @@ void DiagramObject::draw_object() {
 void draw_diagram() {
     if (!gc || !canvas()) return;
     XClearWindow(draw_display, canvas());
-    for (std::size_t i = 0; i < object_list.size(); ++i)
-        if (object_list.at(i)->type == TransitionObject) draw_transition(*object_list.at(i));
-    for (std::size_t i = 0; i < object_list.size(); ++i)
-        if (object_list.at(i)->type == StateObject) draw_state(*object_list.at(i));
+    picture::Scene scene = diagram_scene();
+    XCanvas painter(canvas());
+    picture::paint_scene(scene, painter);
 }
+
+const DiagramFonts* diagram_fonts_in_use() { return diagram_fonts.get(); }
 
 void redraw_diagram(Widget, XtPointer, XtPointer) { draw_diagram(); }

@@ -18,6 +18,10 @@ void draw_state_name(const DiagramObject& state);
 // The expose callback of sd_draw_area.
 void redraw_diagram(Widget w, XtPointer client_data, XtPointer call_data);
 
+class DiagramFonts;
+// The fonts the diagram's text is drawn with; null before init_draw_area.
+const DiagramFonts* diagram_fonts_in_use();
+
 // Makes a colour name the current foreground; each name is asked of the server once.
 // An unknown colour gives one warning and leaves the foreground as it was.
 void use_color(const char* color_name);

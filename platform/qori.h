@@ -35,7 +35,7 @@ struct ImageRecord;
 }  // namespace qori_detail
 
 // Longest name and description the engine accepts.
-enum { QORI_NAME_MAX = 64, QORI_DESCR_MAX = 255, QORI_VALUE_MIN = 1, QORI_VALUE_MAX = 32767 };
+enum { QORI_NAME_MAX = 64, QORI_DESCR_MAX = 255, QORI_VALUE_MIN = 1, QORI_VALUE_MAX = 32767, QORI_POSITION_MAX = 32767 };
 
 extern char qori_error_str[100];
 // The kind of the last refusal, beside its text in qori_error_str (0 before any).
@@ -136,6 +136,12 @@ public:
     char set_poll_rate(const DataUnit& poll_rate, const DataUnit& unused);
     char set_severity(const DataUnit& severity, const DataUnit& unused);
     char Store(const DataUnit& unused);
+
+    // The state's place in the diagram (the corner of its circle's box, in pixels), kept in
+    // the working copy and saved with it. position() gives 0 when the state has none (the
+    // diagram then places it); set_position refuses coordinates outside 0 to QORI_POSITION_MAX.
+    char position(int* x, int* y) const;
+    char set_position(int x, int y);
 
     // Transitions of this state's template in stored order: those leaving `from`
     // (every transition when `from` is null), limited to those entering `to` unless

@@ -28,6 +28,11 @@ void TemplateCopy::fill(const std::shared_ptr<TemplateCopy>& self, const varo::T
         r->descr = s.descr;
         r->severity = s.severity;
         r->poll_rate = s.poll_rate;
+        if (s.position) {
+            r->placed = true;
+            r->x = s.position->x;
+            r->y = s.position->y;
+        }
         states.push_back(r);
     }
     for (const varo::Transition& t : def.transitions) {
@@ -48,7 +53,10 @@ varo::TemplateDef TemplateCopy::to_def(const std::string& as_name, const std::st
     def.name = as_name;
     def.descr = as_descr;
     def.version = version;
-    for (const auto& s : states) def.states.push_back(varo::State{s->name, s->descr, s->severity, s->poll_rate});
+    for (const auto& s : states) {
+        def.states.push_back(varo::State{s->name, s->descr, s->severity, s->poll_rate});
+        if (s->placed) def.states.back().position = varo::StatePosition{s->x, s->y};
+    }
     for (const auto& t : transitions) {
         varo::Transition out{t->from->name, t->to->name, t->condition, {}};
         for (const auto& a : t->actions) out.actions.push_back(varo::Action{a->kind, a->arg0, a->arg1});
@@ -138,6 +146,13 @@ const char* Qor_State::name() const { return rec ? rec->name.c_str() : nullptr; 
 const char* Qor_State::descr() const { return rec ? rec->descr.c_str() : nullptr; }
 const char* Qor_State::severity() const { return rec ? rec->severity.c_str() : nullptr; }
 const char* Qor_State::poll_rate() const { return rec ? rec->poll_rate.c_str() : nullptr; }
+
+char Qor_State::position(int* x, int* y) const {
+    if (!rec || !rec->placed) return 0;
+    if (x) *x = rec->x;
+    if (y) *y = rec->y;
+    return 1;
+}
 
 char Qor_State::get_transitionsq(Qor_TransitionQueue& queue, const Qor_State& from, const Qor_State& to) const {
     std::shared_ptr<TemplateCopy> owner = rec ? rec->owner.lock() : nullptr;

@@ -197,5 +197,15 @@ char Qor_State::Store(const DataUnit&) {
     return 1;
 }
 
+char Qor_State::set_position(int x, int y) {
+    if (!live_owner(rec)) return 0;
+    if (x < 0 || y < 0 || x > QORI_POSITION_MAX || y > QORI_POSITION_MAX)
+        return refuse(ERR_INVALID, "The position of " + quoted(rec->name) + " is outside the diagram");
+    rec->placed = true;
+    rec->x = x;
+    rec->y = y;
+    return 1;
+}
+
 char Qor_State::move_up(const Qor_Transition& transition) { return move(rec, transition, true); }
 char Qor_State::move_down(const Qor_Transition& transition) { return move(rec, transition, false); }

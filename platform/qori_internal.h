@@ -40,6 +40,9 @@ struct StateRecord {
     // Set by set_severity / set_poll_rate, applied by Store.
     bool severity_staged = false, poll_rate_staged = false;
     std::string staged_severity, staged_poll_rate;
+    // The state's place in the diagram; none until it is moved or arranged.
+    bool placed = false;
+    int x = 0, y = 0;
 };
 
 struct TransitionRecord {

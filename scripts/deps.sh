@@ -2,9 +2,12 @@
 # Installs the Debian packages that building, running and testing need (only the missing ones).
 set -euo pipefail
 # fonts-wqy-microhei: the CJK characters the DejaVu fonts lack, for names in the diagram.
+# libcairo2-dev, libgraphviz-dev: the diagram's pictures and its arrangement; x11-common: the
+# X colour names (rgb.txt) pictures are coloured by; librsvg2-bin: looking at exported SVGs.
 packages=(
   build-essential cmake pkg-config gettext-base libc-bin ccache
   libmotif-dev libxt-dev libxpm-dev libxext-dev libxfixes-dev libxtst-dev libx11-dev libxft-dev libfontconfig-dev
+  libcairo2-dev libgraphviz-dev x11-common librsvg2-bin
   libsqlite3-dev sqlite3 libpq-dev postgresql
   nlohmann-json3-dev libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev

@@ -6,6 +6,7 @@
 
 #include "app/globals.h"
 #include "app/messages.h"
+#include "diagram/diagram_commands.h"
 #include "diagram/diagram_object.h"
 #include "diagram/draw_area.h"
 #include "edit/generic.h"
@@ -109,6 +110,7 @@ void new_template() {
 namespace {
 // The views of a template just read from the store.
 void show_opened(const std::string& name) {
+    arrange_if_overlapping();
     motif_text::set_field(main_name, name);
     motif_text::set_field(main_description, qor_handle.descr() ? qor_handle.descr() : "");
     build_state_list_window();

@@ -1,6 +1,7 @@
 // The state-diagram window: the same menus as the main window, the tool buttons, and the
 // scrolled drawing area.
 #include <Xm/DrawingA.h>
+#include <Xm/FileSB.h>
 #include <Xm/Form.h>
 #include <Xm/RowColumn.h>
 #include <Xm/ScrolledW.h>
@@ -25,6 +26,7 @@ void build_menus()
     sd_template_save = make_push_button(sd_template_pulldown, "sd_template_save", {call(main_save_button_cb)});
     sd_template_check = make_push_button(sd_template_pulldown, "sd_template_check", {call(check_template_cb)});
     sd_template_simulate = make_push_button(sd_template_pulldown, "sd_template_simulate", {call(simulate_cb)});
+    sd_template_export = make_push_button(sd_template_pulldown, "sd_template_export", {call(sd_export_cb)});
     sep1 = make_separator(sd_template_pulldown, "sep1");
     sd_exit_button = make_push_button(sd_template_pulldown, "sd_exit_button", {call(sd_exit_button_cb)});
 
@@ -40,6 +42,7 @@ void build_menus()
     sd_edit_setup = make_cascade(sd_edit_pulldown, "sd_edit_setup", sd_setup_pulldown);
     sd_edit_pollrates = make_push_button(sd_setup_pulldown, "sd_edit_pollrates", {show(te_pollrate_dialog)});
     sd_edit_severities = make_push_button(sd_setup_pulldown, "sd_edit_severities", {show(te_severity_dialog)});
+    sd_edit_arrange = make_push_button(sd_edit_pulldown, "sd_edit_arrange", {call(sd_arrange_cb)});
 
     sd_view_pulldown = make_pulldown(sd_menu_bar, "sd_view_pulldown");
     sd_view = make_cascade(sd_menu_bar, "sd_view", sd_view_pulldown);
@@ -55,6 +58,16 @@ void build_menus()
     sd_help_button = make_cascade(sd_menu_bar, "sd_help_button", sd_help_pulldown);
     sd_help_bt = make_push_button(sd_help_pulldown, "sd_help_bt", {call(sd_main_help_cb)});
     XtVaSetValues(sd_menu_bar, XmNmenuHelpWidget, sd_help_button, nullptr);
+}
+
+// The file dialog of Export Diagram...: the name typed or picked, a PNG or SVG by its ending.
+void build_export_dialog()
+{
+    sd_export_dialog = XmCreateFileSelectionDialog(state_diagram_win, const_cast<char*>("sd_export_dialog"), nullptr, 0);
+    XtVaSetValues(sd_export_dialog, XmNautoUnmanage, False, nullptr);
+    bind(sd_export_dialog, XmNokCallback, {call(sd_export_ok_cb)});
+    bind(sd_export_dialog, XmNcancelCallback, {hide(sd_export_dialog)});
+    bind(sd_export_dialog, XmNhelpCallback, {call(sd_main_help_cb)});
 }
 
 }  // namespace
@@ -89,5 +102,6 @@ Widget create_state_diagram_win(Widget parent)
     bind(sd_draw_area, XmNinputCallback, {call(draw_area_input_cb)});
     XtVaGetValues(sd_scrolled_window, XmNhorizontalScrollBar, &sd_horizontal, XmNverticalScrollBar, &sd_vertical,
                   nullptr);
+    build_export_dialog();
     return state_diagram_win;
 }

@@ -126,8 +126,16 @@ void seed1(Db& db) {
                          "ifOperStatus == \"up\" and ifInErrors > 100\n")});
 }
 
+// Each state may carry its place in the diagram; states stored before have none.
+std::vector<std::string> state_positions(Dialect) {
+    return {
+        "ALTER TABLE states ADD COLUMN x INTEGER CHECK (x BETWEEN 0 AND 32767)",
+        "ALTER TABLE states ADD COLUMN y INTEGER CHECK (y BETWEEN 0 AND 32767)",
+    };
+}
+
 const std::vector<Migration>& migrations() {
-    static const std::vector<Migration> list = {{1, version1, seed1}};
+    static const std::vector<Migration> list = {{1, version1, seed1}, {2, state_positions, nullptr}};
     return list;
 }
 

@@ -7,7 +7,7 @@
 namespace varo::schema {
 
 // The newest schema this program knows.
-constexpr int kLatestVersion = 1;
+constexpr int kLatestVersion = 2;
 
 // Per-album change counters, bumped in every write's own transaction; backends read them to
 // tell which albums other clients changed.

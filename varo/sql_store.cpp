@@ -70,10 +70,12 @@ std::vector<TemplateSummary> SqlStore::list_templates() {
 std::optional<TemplateDef> SqlStore::load_template(const std::string& name) {
     // One statement, so the template is read from one snapshot even while others write it.
     Rows rows = db_->query(
-        "SELECT 0, 0, 0, descr, '', '', '', version FROM templates WHERE name = ?"
-        " UNION ALL SELECT 1, position, 0, name, descr, severity, poll_rate, 0 FROM states WHERE template = ?"
-        " UNION ALL SELECT 2, position, 0, from_state, to_state, cond, '', 0 FROM transitions WHERE template = ?"
-        " UNION ALL SELECT 3, transition, position, kind, arg0, arg1, '', 0 FROM actions WHERE template = ?"
+        "SELECT 0, 0, 0, descr, '', '', '', version, NULL, NULL FROM templates WHERE name = ?"
+        " UNION ALL SELECT 1, position, 0, name, descr, severity, poll_rate, 0, x, y FROM states WHERE template = ?"
+        " UNION ALL SELECT 2, position, 0, from_state, to_state, cond, '', 0, NULL, NULL FROM transitions"
+        " WHERE template = ?"
+        " UNION ALL SELECT 3, transition, position, kind, arg0, arg1, '', 0, NULL, NULL FROM actions"
+        " WHERE template = ?"
         " ORDER BY 1, 2, 3",
         {name, name, name, name});
     if (rows.empty() || rows[0].integer(0) != 0) return std::nullopt;
@@ -85,7 +87,12 @@ std::optional<TemplateDef> SqlStore::load_template(const std::string& name) {
     for (std::size_t i = 1; i < rows.size(); ++i) {
         const Row& r = rows[i];
         switch (r.integer(0)) {
-        case 1: def.states.push_back({r.text(3), r.text(4), r.text(5), r.text(6)}); break;
+        case 1:
+            def.states.push_back({r.text(3), r.text(4), r.text(5), r.text(6)});
+            if (!r.is_null(8) && !r.is_null(9))
+                def.states.back().position =
+                    StatePosition{static_cast<int>(r.integer(8)), static_cast<int>(r.integer(9))};
+            break;
         case 2:
             def.transitions.push_back({r.text(3), r.text(4), r.text(5), {}});
             transition_positions.push_back(r.integer(1));
@@ -147,9 +154,19 @@ void SqlStore::write_children(const TemplateDef& def, bool replacing) {
         db_->exec("DELETE FROM states WHERE template = ?", {def.name});
     }
     std::int64_t pos = 0;
-    for (const State& s : def.states)
-        db_->exec("INSERT INTO states (template, position, name, descr, severity, poll_rate) VALUES (?, ?, ?, ?, ?, ?)",
-                  {def.name, pos++, s.name, s.descr, s.severity, s.poll_rate});
+    for (const State& s : def.states) {
+        Params row = {def.name, pos++, s.name, s.descr, s.severity, s.poll_rate};
+        if (s.position) {
+            row.emplace_back(std::int64_t{s.position->x});
+            row.emplace_back(std::int64_t{s.position->y});
+        } else {
+            row.emplace_back(nullptr);
+            row.emplace_back(nullptr);
+        }
+        db_->exec("INSERT INTO states (template, position, name, descr, severity, poll_rate, x, y)"
+                  " VALUES (?, ?, ?, ?, ?, ?, ?, ?)",
+                  row);
+    }
     pos = 0;
     for (const Transition& t : def.transitions) {
         db_->exec("INSERT INTO transitions (template, position, from_state, to_state, cond) VALUES (?, ?, ?, ?, ?)",

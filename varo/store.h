@@ -50,13 +50,22 @@ struct Transition {
     }
 };
 
+// Where a state's circle sits in the diagram: the top-left corner of its box, in pixels.
+struct StatePosition {
+    int x = 0;
+    int y = 0;
+    bool operator==(const StatePosition& o) const { return x == o.x && y == o.y; }
+};
+
 struct State {
     std::string name;
     std::string descr;
     std::string severity;
     std::string poll_rate;
+    std::optional<StatePosition> position = std::nullopt;  // none: the diagram places it
     bool operator==(const State& o) const {
-        return name == o.name && descr == o.descr && severity == o.severity && poll_rate == o.poll_rate;
+        return name == o.name && descr == o.descr && severity == o.severity && poll_rate == o.poll_rate &&
+               position == o.position;
     }
 };
 

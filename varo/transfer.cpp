@@ -21,8 +21,14 @@ Json condition_json(const Condition& c) { return Json{{"name", c.name}, {"descr"
 
 Json template_json(const TemplateDef& t) {
     Json states = Json::array();
-    for (const State& s : t.states)
-        states.push_back(Json{{"name", s.name}, {"descr", s.descr}, {"severity", s.severity}, {"poll_rate", s.poll_rate}});
+    for (const State& s : t.states) {
+        Json state{{"name", s.name}, {"descr", s.descr}, {"severity", s.severity}, {"poll_rate", s.poll_rate}};
+        if (s.position) {
+            state["x"] = s.position->x;
+            state["y"] = s.position->y;
+        }
+        states.push_back(std::move(state));
+    }
     Json transitions = Json::array();
     for (const Transition& tr : t.transitions) {
         Json actions = Json::array();
@@ -48,17 +54,23 @@ const char* type_name(const Json& j) {
     return "a number";
 }
 
-// An object whose keys are exactly the given ones (all required), read one key at a time.
+// An object whose keys are the given ones (all required) and, where allowed, the optional
+// ones, read one key at a time.
 class Fields {
 public:
-    Fields(const Json& j, std::string pointer, std::initializer_list<const char*> keys) : j_(j), p_(std::move(pointer)) {
+    Fields(const Json& j, std::string pointer, std::initializer_list<const char*> keys,
+           std::initializer_list<const char*> optional = {})
+        : j_(j), p_(std::move(pointer)) {
         if (!j.is_object()) bad(p_, std::string("expected an object, found ") + type_name(j));
         std::set<std::string> known(keys.begin(), keys.end());
+        known.insert(optional.begin(), optional.end());
         for (auto it = j.begin(); it != j.end(); ++it)
             if (!known.count(it.key())) bad(p_ + "/" + escape(it.key()), "unknown key '" + it.key() + "'");
         for (const char* k : keys)
             if (!j.contains(k)) bad(p_, std::string("missing '") + k + "'");
     }
+
+    bool has(const char* key) const { return j_.contains(key); }
 
     std::string text(const char* key) const {
         const Json& v = j_.at(key);
@@ -71,6 +83,14 @@ public:
         if (v.is_number_unsigned() ? v.get<std::uint64_t>() > 32767u
                                    : (v.get<std::int64_t>() > 32767 || v.get<std::int64_t>() < -32768))
             bad(where(key), "number out of range (1 to 32767)");
+        return static_cast<int>(v.get<std::int64_t>());
+    }
+    int coordinate(const char* key) const {
+        const Json& v = j_.at(key);
+        if (!v.is_number_integer()) bad(where(key), std::string("expected a whole number, found ") + type_name(v));
+        if (v.is_number_unsigned() ? v.get<std::uint64_t>() > static_cast<std::uint64_t>(kMaxPosition)
+                                   : (v.get<std::int64_t>() < 0 || v.get<std::int64_t>() > kMaxPosition))
+            bad(where(key), "position out of range (0 to " + std::to_string(kMaxPosition) + ")");
         return static_cast<int>(v.get<std::int64_t>());
     }
     const Json& array(const char* key) const {
@@ -107,8 +127,12 @@ TemplateDef read_template(const Json& j, const std::string& p) {
     t.descr = f.text("descr");
     const Json& states = f.array("states");
     for (std::size_t i = 0; i < states.size(); ++i) {
-        Fields s(states[i], f.where("states") + "/" + std::to_string(i), {"name", "descr", "severity", "poll_rate"});
+        Fields s(states[i], f.where("states") + "/" + std::to_string(i), {"name", "descr", "severity", "poll_rate"},
+                 {"x", "y"});
         t.states.push_back({s.text("name"), s.text("descr"), s.text("severity"), s.text("poll_rate")});
+        // A diagram position is both coordinates or none.
+        if (s.has("x") != s.has("y")) bad(s.where(s.has("x") ? "x" : "y"), "a position needs both 'x' and 'y'");
+        if (s.has("x")) t.states.back().position = StatePosition{s.coordinate("x"), s.coordinate("y")};
     }
     const Json& transitions = f.array("transitions");
     for (std::size_t i = 0; i < transitions.size(); ++i) {
@@ -173,9 +197,14 @@ std::string export_json(Store& store, const std::optional<std::string>& template
         return !template_name || names.count(name) > 0;
     };
 
+    // Files without positions keep the first format, so older programs still read them.
+    bool positions = false;
+    for (const TemplateDef& t : templates)
+        for (const State& s : t.states) positions = positions || s.position.has_value();
+
     Json doc;
     doc["format"] = kTransferFormat;
-    doc["format_version"] = kTransferVersion;
+    doc["format_version"] = positions ? kTransferVersion : 1;
     doc["severities"] = Json::array();
     for (const Severity& s : store.list_severities())
         if (wanted(severities, s.name)) doc["severities"].push_back(severity_json(s));

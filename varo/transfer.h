@@ -11,7 +11,8 @@
 namespace varo {
 
 constexpr const char* kTransferFormat = "tarnwright-varo";
-constexpr int kTransferVersion = 1;
+// 2 adds the optional diagram position ("x", "y") of a state; written only when one is set.
+constexpr int kTransferVersion = 2;
 
 // The whole store, or only the named template with the severities, poll rates and
 // conditions it names (so the file can be imported elsewhere). Lists are in name order and

@@ -93,6 +93,9 @@ void validate_template(const TemplateDef& def) {
         validate_name(where + "state " + quoted(s.name) + " severity", s.severity);
         validate_name(where + "state " + quoted(s.name) + " poll rate", s.poll_rate);
         if (!states.insert(s.name).second) invalid(where + "state " + quoted(s.name) + " appears twice");
+        if (s.position && (s.position->x < 0 || s.position->x > kMaxPosition || s.position->y < 0 ||
+                           s.position->y > kMaxPosition))
+            invalid(where + "state " + quoted(s.name) + " position is outside 0 to " + std::to_string(kMaxPosition));
     }
     std::set<std::tuple<std::string, std::string, std::string>> seen;
     for (const Transition& t : def.transitions) {

@@ -13,6 +13,7 @@ constexpr std::size_t kMaxName = 64;        // characters (bytes: names are sing
 constexpr std::size_t kMaxDescr = 255;      // bytes
 constexpr std::size_t kMaxArgument = 1024;  // bytes of an action argument
 constexpr int kMaxValue = 32767;            // severity values and poll rates: 1..kMaxValue
+constexpr int kMaxPosition = 32767;         // a state's diagram position: 0..kMaxPosition
 
 // Refuses a NUL byte or bytes that are not UTF-8.
 void validate_text(const std::string& what, const std::string& text);

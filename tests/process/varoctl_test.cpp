@@ -179,7 +179,7 @@ TEST_F(Varoctl, BadImportChangesNothingAndSaysWhere) {
         {replaced(kTemplateFile, "\"color\"", "\"colour\""), "/severities/0/colour: unknown key 'colour'"},
         {replaced(kTemplateFile, "\"to\": \"Ground\"", "\"to\": \"Gone\""),
          "/templates/0: template \"Thermo\": transition \"Warm\" -> \"Gone\": no state \"Gone\""},
-        {replaced(kTemplateFile, "\"format_version\": 1", "\"format_version\": 2"),
+        {replaced(kTemplateFile, "\"format_version\": 1", "\"format_version\": 3"),
          "/format_version: written by a newer program"},
     };
     for (const Case& c : cases) {

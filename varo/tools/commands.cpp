@@ -1,9 +1,6 @@
 // The commands of varoctl.
 #include "varo/tools/commands.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -15,7 +12,10 @@
 
 #include <nlohmann/json.hpp>
 
+#include "diagram/picture/render.h"
+#include "diagram/picture/template_scene.h"
 #include "varo/analysis.h"
+#include "varo/file_write.h"
 #include "varo/transfer.h"
 
 namespace varoctl {
@@ -41,6 +41,7 @@ const char* const kUsage =
     "  simulate TEMPLATE COND...          walk TEMPLATE from Ground, one condition a step\n"
     "  used condition|severity|pollrate NAME\n"
     "                                     the templates and states that name it\n"
+    "  render TEMPLATE FILE.svg|FILE.png  draw a template's diagram into a picture file\n"
     "\n"
     "Options:\n"
     "  --store STORE  sqlite:PATH, PATH.db, pg:CONNINFO or postgresql://...\n"
@@ -81,6 +82,7 @@ const std::map<std::string, Shape>& shapes() {
         {"used condition", {1, 1}},
         {"used severity", {1, 1}},
         {"used pollrate", {1, 1}},
+        {"render", {2, 2}},
     };
     return m;
 }
@@ -147,32 +149,14 @@ std::string read_all(const std::string& file) {
     return text;
 }
 
-// Writes the whole text or leaves any old file as it was: the new file is on disk (synced)
-// before it takes the old one's name.
+// Writes the whole text or leaves any old file as it was.
 void write_all(const std::string& file, const std::string& text, std::ostream& out) {
     if (file == "-") {
         out << text;
         return;
     }
-    std::string temp = file + ".tmp." + std::to_string(getpid());
-    int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd < 0) throw Failure("cannot write " + file + ": " + std::strerror(errno));
-    auto fail = [&](int saved) {
-        if (fd >= 0) ::close(fd);
-        std::remove(temp.c_str());
-        throw Failure("cannot write " + file + ": " + std::strerror(saved));
-    };
-    for (std::size_t done = 0; done < text.size();) {
-        ssize_t n = ::write(fd, text.data() + done, text.size() - done);
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) fail(errno);
-        done += static_cast<std::size_t>(n);
-    }
-    if (::fsync(fd) != 0) fail(errno);
-    int closed = ::close(fd);
-    fd = -1;
-    if (closed != 0) fail(errno);
-    if (std::rename(temp.c_str(), file.c_str()) != 0) fail(errno);
+    std::string why;
+    if (!varo::write_file_replacing(file, text, &why)) throw Failure("cannot write " + file + ": " + why);
 }
 
 void show_template(const varo::TemplateDef& t, std::ostream& out) {
@@ -273,6 +257,8 @@ void check_usage(const std::vector<std::string>& args) {
     if (key == "check") check_args(rest);
     if (key == "add severity") number(rest[1], "VALUE");
     if (key == "add pollrate") number(rest[1], "RATE");
+    if (key == "render" && !picture::format_for(rest[1]))
+        throw UsageError("the picture's name must end in .svg or .png, not '" + rest[1] + "'");
 }
 
 int run(const std::vector<std::string>& args, const std::function<std::unique_ptr<varo::Store>()>& open_store,
@@ -293,6 +279,20 @@ int run(const std::vector<std::string>& args, const std::function<std::unique_pt
             throw varo::StoreError(e.kind(), (rest[0] == "-" ? "standard input" : rest[0]) + ": " + e.what());
         }
         return 0;
+    }
+    if (key == "render") {
+        auto store = open_store();
+        auto t = store->load_template(rest[0]);
+        if (!t) throw varo::StoreError(varo::StoreError::NotFound, "template \"" + rest[0] + "\" does not exist");
+        std::map<std::string, std::string> colours;
+        for (const varo::Severity& s : store->list_severities()) colours[s.name] = s.color;
+        DiagramFonts fonts(DIAGRAM_FONT);
+        try {
+            picture::export_picture(picture::template_scene(*t, colours), fonts, rest[1]);
+        } catch (const std::runtime_error& e) {
+            throw Failure("cannot draw " + rest[1] + ": " + e.what());
+        }
+        return;
     }
     if (key == "add condition") {
         std::string code = read_all(rest.size() > 2 ? rest[2] : "-");

@@ -1,0 +1,123 @@
+#include "diagram/diagram_commands.h"
+
+#include <Xm/FileSB.h>
+
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/messages.h"
+#include "diagram/diagram_object.h"
+#include "diagram/diagram_scene.h"
+#include "diagram/draw_area.h"
+#include "diagram/picture/arrange.h"
+#include "diagram/picture/render.h"
+#include "edit/callbacks.h"
+#include "edit/template_status.h"
+#include "template/motif_text.h"
+#include "template/template_model.h"
+#include "template/text_view.h"
+#include "ui/gui_utils.h"
+#include "ui/message_dialogs.h"
+#include "ui/widgets.h"
+
+namespace {
+
+std::vector<Qor_State> template_states() {
+    std::vector<Qor_State> out;
+    Qor_StateQueue queue;
+    if (!qor_handle.is_valid() || !qor_handle.get_statesq(queue)) return out;
+    for (Qor_State s = queue.deq(); s.is_valid(); s = queue.deq()) out.push_back(s);
+    return out;
+}
+
+// One link per pair of states, by from-state and then transition order, as a loaded
+// template's diagram has them (and varoctl render too, so both arrange alike).
+std::vector<picture::LinkIn> template_links(const std::vector<Qor_State>& states) {
+    std::map<std::string, std::size_t> index;
+    for (std::size_t i = 0; i < states.size(); ++i) index.emplace(states[i].name(), i);
+    std::vector<picture::LinkIn> links;
+    std::map<std::pair<std::size_t, std::size_t>, std::size_t> seen;
+    for (std::size_t i = 0; i < states.size(); ++i) {
+        Qor_TransitionQueue queue;
+        if (!states[i].get_transitionsq(queue, states[i], Qor_State())) continue;
+        for (Qor_Transition t = queue.deq(); t.is_valid(); t = queue.deq()) {
+            auto to = index.find(t.to_state().name() ? t.to_state().name() : "");
+            if (to == index.end()) continue;
+            auto key = std::make_pair(i, to->second);
+            auto it = seen.find(key);
+            if (it == seen.end()) {
+                seen.emplace(key, links.size());
+                links.push_back({i, to->second, 1});
+            } else {
+                ++links[it->second].count;
+            }
+        }
+    }
+    return links;
+}
+
+Widget export_text() { return sd_export_dialog ? XmFileSelectionBoxGetChild(sd_export_dialog, XmDIALOG_TEXT) : nullptr; }
+
+}  // namespace
+
+bool arrange_diagram(bool by_user) {
+    std::vector<Qor_State> states = template_states();
+    if (states.empty()) return true;
+    std::vector<std::string> names;
+    for (const Qor_State& s : states) names.push_back(s.name());
+    std::vector<picture::Corner> at;
+    try {
+        at = picture::arrange(names, template_links(states));
+    } catch (const picture::ArrangeError& e) {
+        error_dialog(state_diagram_win, format_message(2, 801, {e.what()}).c_str());
+        return false;
+    }
+    for (std::size_t i = 0; i < states.size(); ++i) states[i].set_position(at[i].x, at[i].y);
+    load_template();
+    draw_diagram();
+    if (by_user) mark_modified(800);
+    return true;
+}
+
+void arrange_if_overlapping() {
+    std::vector<Qor_State> states = template_states();
+    std::vector<std::optional<picture::Corner>> own;
+    for (const Qor_State& s : states) {
+        int x = 0, y = 0;
+        own.push_back(s.position(&x, &y) ? std::optional<picture::Corner>(picture::Corner{x, y}) : std::nullopt);
+    }
+    if (picture::slots_overlap(picture::loaded_corners(own), own)) arrange_diagram(false);
+}
+
+void sd_arrange_cb(Widget, XtPointer, XtPointer) {
+    BusyCursor busy(state_diagram_win);
+    arrange_diagram(true);
+}
+
+void sd_export_cb(Widget, XtPointer, XtPointer) {
+    if (!sd_export_dialog) return;
+    g2_win_show(sd_export_dialog);
+}
+
+void sd_export_ok_cb(Widget, XtPointer, XtPointer) {
+    std::string path = motif_text::field(export_text());
+    if (!picture::format_for(path)) {
+        error_dialog(state_diagram_win, message_text(2, 802));
+        return;
+    }
+    XtUnmanageChild(sd_export_dialog);
+    BusyCursor busy(state_diagram_win);
+    std::unique_ptr<DiagramFonts> own;
+    const DiagramFonts* fonts = diagram_fonts_in_use();
+    if (!fonts) fonts = (own = std::make_unique<DiagramFonts>(DIAGRAM_FONT)).get();
+    try {
+        picture::export_picture(diagram_scene(SceneColours::Severity), *fonts, path);
+    } catch (const picture::ExportError& e) {
+        error_dialog(state_diagram_win, format_message(2, 803, {path, e.what()}).c_str());
+        return;
+    }
+    set_status(format_message(2, 804, {template_name(), path}));
+}

@@ -1,0 +1,40 @@
+// The diagram as a picture file, drawn from its scene: PNG through cairo, SVG written with
+// one element per circle, line, arrowhead, label and name (text kept as text, so names can
+// be searched and read back). Text is measured and placed by the same fonts as the window.
+#ifndef TARNWRIGHT_DIAGRAM_PICTURE_RENDER_H
+#define TARNWRIGHT_DIAGRAM_PICTURE_RENDER_H
+
+#include <optional>
+#include <stdexcept>
+#include <string>
+
+#include "diagram/diagram_text.h"
+#include "diagram/picture/scene.h"
+
+// The diagram's font where no resource names one (the resource file gives the same).
+#define DIAGRAM_FONT "DejaVu Sans:pixelsize=11"
+
+namespace picture {
+
+enum class Format { Png, Svg };
+// By the name's ending, ".png" or ".svg" in any case; null for anything else.
+std::optional<Format> format_for(const std::string& path);
+
+struct ExportError : std::runtime_error {
+    using std::runtime_error::runtime_error;
+};
+
+// Space around the drawing in a picture.
+enum { PICTURE_MARGIN = 20 };
+// The part of the canvas a picture shows: the drawing with its margin.
+Box picture_area(const Scene& scene);
+
+std::string render_png(const Scene& scene, const DiagramFonts& fonts);
+std::string render_svg(const Scene& scene, const DiagramFonts& fonts);
+// Writes the picture in the format its name asks for, replacing any file of that name only
+// once the whole picture is written. Throws ExportError saying why it could not.
+void export_picture(const Scene& scene, const DiagramFonts& fonts, const std::string& path);
+
+}  // namespace picture
+
+#endif

@@ -1,0 +1,118 @@
+// The diagram's picture without a toolkit: where every circle, line, arrowhead, label and
+// name goes, computed once from the states and their transitions, and painted through a
+// Canvas by the X window, the PNG and the SVG alike, so all three show the same picture.
+#ifndef TARNWRIGHT_DIAGRAM_PICTURE_SCENE_H
+#define TARNWRIGHT_DIAGRAM_PICTURE_SCENE_H
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace picture {
+
+enum {
+    BOX = 50,            // a state's circle and its bounding square
+    RADIUS = BOX / 2,
+    LABEL_W = 20,        // a transition's label box
+    LABEL_H = 12,
+    LOOP_LABEL = 65,     // a self-transition's label, from the state's corner
+    LINE_WIDTH = 3,
+    ARROW_LENGTH = 12,   // from the arrowhead's tip to its base
+    ARROW_HALF = 5,      // half the base's width
+    PAIR_OFFSET = 7,     // A->B and B->A each drawn this far to the right of the centre line
+    CANVAS = 3000,       // the drawing area, in pixels, both ways
+    FIRST_CORNER = 20    // where the first state of a loaded template goes
+};
+
+struct Point {
+    double x, y;
+};
+
+struct Corner {
+    int x, y;
+    bool operator==(const Corner& o) const { return x == o.x && y == o.y; }
+    bool operator!=(const Corner& o) const { return !(*this == o); }
+};
+
+struct Box {
+    int x, y, w, h;
+};
+
+// What the picture is made of: states by the corner of their square, and one link per
+// (from-state, to-state) pair carrying the number of its conditions.
+struct StateIn {
+    std::string name;
+    std::string colour;  // X colour name
+    Corner at;
+};
+struct LinkIn {
+    std::size_t from, to;  // indexes into the states
+    int count;
+};
+
+struct StateShape {
+    std::string name;
+    std::string colour;
+    Box box;
+    int name_baseline;
+};
+
+struct LinkShape {
+    std::size_t from, to;
+    bool loop;          // a self-transition: a circle through the state's centre
+    bool has_line;      // false when the circles touch and only the arrowhead shows
+    Point start, end;   // the line, from the from-state's edge to the arrowhead's base
+    Box loop_box;       // loop: the circle's square
+    Point arrow[3];     // tip (on the to-state's edge), then the two base corners
+    Box label;          // the numbered box
+    std::string count;  // the number shown
+};
+
+struct Scene {
+    std::vector<StateShape> states;
+    std::vector<LinkShape> links;
+};
+
+Scene build_scene(const std::vector<StateIn>& states, const std::vector<LinkIn>& links);
+// Everything painted, line widths included.
+Box scene_bounds(const Scene& scene);
+
+// The corner of a transition's label: a quarter of the way from the from-state's centre to
+// the to-state's, by corners a (from) and b (to), in integers as the diagram has always had it.
+Corner quarter_label(Corner a, Corner b);
+
+// Placement of new states: the eight slots around (275, 275), by the count of states placed.
+Corner slot(int count);
+// Where the i-th state of a loaded template lands when it has no position of its own:
+// the first at (20, 20), the others on the slots in turn.
+Corner loaded_corner(std::size_t index);
+// Each state's own position where it has one, else loaded_corner.
+std::vector<Corner> loaded_corners(const std::vector<std::optional<Corner>>& own);
+// Whether a state placed by a slot overlaps another state's square (slots repeat from the
+// tenth state on): such a template is arranged when it is opened.
+bool slots_overlap(const std::vector<Corner>& at, const std::vector<std::optional<Corner>>& own);
+bool squares_overlap(Corner a, Corner b);
+
+// What paints a scene. Lines and outlines are LINE_WIDTH wide with round ends; each call
+// says which part of the picture it draws, for surfaces that keep the structure (SVG).
+enum class Part { Line, Arrow, Loop, LabelFrame, Label, Count, StateRing, State, Name };
+
+class Canvas {
+public:
+    virtual ~Canvas() = default;
+    virtual void line(Part part, Point a, Point b, const std::string& colour) = 0;
+    virtual void polygon(Part part, const Point* points, int n, const std::string& colour) = 0;
+    virtual void ring(Part part, const Box& box, const std::string& colour) = 0;  // circle outline
+    virtual void disc(Part part, const Box& box, const std::string& colour) = 0;  // filled circle
+    virtual void frame(Part part, const Box& box, const std::string& colour) = 0; // rectangle outline
+    virtual void fill(Part part, const Box& box, const std::string& colour) = 0;  // filled rectangle
+    virtual void text(Part part, int centre_x, int baseline, const std::string& utf8, const std::string& colour) = 0;
+};
+
+// Every link (line or loop, arrowhead, label), then every state over them.
+void paint_scene(const Scene& scene, Canvas& canvas);
+
+}  // namespace picture
+
+#endif

@@ -1,0 +1,152 @@
+// The diagram's picture without X: arrowheads, the two lines of opposite transitions,
+// loops, labels and their hit tests, slot overlap, arrangement, colour names.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "diagram/diagram_object.h"
+#include "diagram/diagram_scene.h"
+#include "diagram/picture/arrange.h"
+#include "diagram/picture/colours.h"
+#include "diagram/picture/render.h"
+#include "diagram/picture/scene.h"
+
+using namespace picture;
+
+namespace {
+
+Point centre(Corner c) { return {c.x + 25.0, c.y + 25.0}; }
+double distance(Point a, Point b) { return std::hypot(a.x - b.x, a.y - b.y); }
+
+bool boxes_meet(const Box& a, const Box& b) {
+    return a.x < b.x + b.w && b.x < a.x + a.w && a.y < b.y + b.h && b.y < a.y + a.h;
+}
+
+TEST(DiagramPicture, ArrowheadsEndOnTheToStatesEdgeInEveryDirection) {
+    const Corner from = {400, 400};
+    for (Corner to : std::vector<Corner>{{700, 400}, {400, 100}, {150, 610}, {460, 470}, {380, 600}}) {
+        SCOPED_TRACE(std::to_string(to.x) + "," + std::to_string(to.y));
+        Scene s = build_scene({{"A", "red", from}, {"B", "green", to}}, {{0, 1, 2}});
+        ASSERT_EQ(1u, s.links.size());
+        const LinkShape& l = s.links[0];
+        EXPECT_NEAR(25.0, distance(l.arrow[0], centre(to)), 0.01) << "the tip touches the circle";
+        EXPECT_NEAR(25.0, distance(l.start, centre(from)), 0.01) << "the line leaves from the edge";
+        EXPECT_NEAR(12.0, distance(l.arrow[0], l.end), 0.01) << "and stops at the arrowhead's base";
+        EXPECT_NEAR(distance(l.arrow[1], l.end), distance(l.arrow[2], l.end), 0.01);
+        // A single direction keeps its label a quarter of the way from the from-state.
+        Corner q = quarter_label(from, to);
+        EXPECT_EQ(q.x, l.label.x);
+        EXPECT_EQ(q.y, l.label.y);
+        EXPECT_EQ("2", l.count);
+    }
+}
+
+TEST(DiagramPicture, OppositeTransitionsAreTwoSeparateLinesWithTheirOwnLabels) {
+    for (Corner b : std::vector<Corner>{{300, 100}, {100, 300}, {260, 230}}) {
+        Corner a = {100, 100};
+        Scene s = build_scene({{"A", "red", a}, {"B", "green", b}}, {{0, 1, 1}, {1, 0, 3}});
+        ASSERT_EQ(2u, s.links.size());
+        const LinkShape &ab = s.links[0], &ba = s.links[1];
+        // Parallel, each PAIR_OFFSET off the centre line, on opposite sides.
+        double dx = b.x - a.x, dy = b.y - a.y, len = std::hypot(dx, dy);
+        auto side = [&](Point p) { return ((p.x - a.x - 25) * dy - (p.y - a.y - 25) * dx) / len; };
+        EXPECT_NEAR(-PAIR_OFFSET, side(ab.start), 0.01);
+        EXPECT_NEAR(-PAIR_OFFSET, side(ab.end), 0.01);
+        EXPECT_NEAR(PAIR_OFFSET, side(ba.start), 0.01);
+        EXPECT_NEAR(PAIR_OFFSET, side(ba.end), 0.01);
+        EXPECT_NEAR(25.0, distance(ab.arrow[0], centre(b)), 0.01);
+        EXPECT_NEAR(25.0, distance(ba.arrow[0], centre(a)), 0.01);
+        EXPECT_FALSE(boxes_meet(ab.label, ba.label));
+    }
+}
+
+TEST(DiagramPicture, ASelfLoopEndsInAnArrowheadOnTheStatesEdge) {
+    Corner at = {200, 120};
+    Scene s = build_scene({{"A", "red", at}}, {{0, 0, 1}});
+    const LinkShape& l = s.links[0];
+    ASSERT_TRUE(l.loop);
+    Point loop_centre = {l.loop_box.x + 25.0, l.loop_box.y + 25.0};
+    EXPECT_NEAR(25.0, distance(l.arrow[0], centre(at)), 0.01) << "on the state's circle";
+    EXPECT_NEAR(25.0, distance(l.arrow[0], loop_centre), 0.01) << "where the loop meets it";
+    EXPECT_LT(l.arrow[0].y, l.arrow[1].y) << "pointing into the state";
+    EXPECT_EQ(at.x + 65, l.label.x);
+    EXPECT_EQ(at.y + 65, l.label.y);
+    Box b = scene_bounds(s);
+    EXPECT_LE(b.x + b.w, at.x + 65 + 20 + 2);
+    EXPECT_GE(b.x + b.w, at.x + 65 + 20);
+}
+
+TEST(DiagramPicture, LabelsOfBothDirectionsAreHitWhereTheyAreDrawn) {
+    destroy_list();
+    reset_layout();
+    create_state_object("A", "red");  // (20, 20)
+    create_state_object("B", "red");  // (150, 150)
+    DiagramObject* ab = create_transition_object("A", "B", "c1");
+    DiagramObject* ba = create_transition_object("B", "A", "c2");
+    DiagramObject* bb = create_transition_object("B", "B", "c3");
+    Scene s = diagram_scene();
+    ASSERT_EQ(3u, s.links.size());
+    for (auto [object, link] : std::vector<std::pair<DiagramObject*, const LinkShape*>>{
+             {ab, &s.links[0]}, {ba, &s.links[1]}, {bb, &s.links[2]}}) {
+        EXPECT_EQ(link->label.x, object->x);
+        EXPECT_EQ(link->label.y, object->y);
+        loc = {link->label.x + LABEL_W / 2, link->label.y + LABEL_H / 2};
+        EXPECT_EQ(object, find_object()) << object->name << "->" << object->transition;
+    }
+    destroy_list();
+}
+
+TEST(DiagramPicture, SlotPlacedStatesOverlapFromTheTenthOn) {
+    auto own = [](std::size_t n) { return std::vector<std::optional<Corner>>(n); };
+    EXPECT_FALSE(slots_overlap(loaded_corners(own(9)), own(9)));
+    EXPECT_TRUE(slots_overlap(loaded_corners(own(10)), own(10)));
+    std::vector<std::optional<Corner>> placed = own(10);
+    placed[9] = Corner{900, 900};
+    EXPECT_FALSE(slots_overlap(loaded_corners(placed), placed)) << "a state with its own place is left there";
+    placed[9] = Corner{160, 160};
+    EXPECT_TRUE(slots_overlap(loaded_corners(placed), placed)) << "a slot-placed state under it still counts";
+    placed = own(2);
+    placed[0] = Corner{20, 20};
+    placed[1] = Corner{30, 30};
+    EXPECT_FALSE(slots_overlap(loaded_corners(placed), placed)) << "states the user put together stay";
+}
+
+TEST(DiagramPicture, ArrangingThirtyStatesLeavesNoOverlapOnTheCanvasTheSameEachTime) {
+    std::vector<std::string> names = {"Ground"};
+    for (int i = 1; i < 30; ++i) names.push_back("S" + std::to_string(i));
+    std::vector<LinkIn> links;
+    unsigned seed = 7;
+    auto next = [&seed]() { return (seed = seed * 1103515245u + 12345u) >> 16; };
+    for (int i = 0; i < 60; ++i) links.push_back({next() % 30, next() % 30, 1});
+    std::vector<Corner> at = arrange(names, links);
+    ASSERT_EQ(names.size(), at.size());
+    for (std::size_t i = 0; i < at.size(); ++i) {
+        EXPECT_TRUE(at[i].x >= 0 && at[i].y >= 0 && at[i].x + BOX <= CANVAS && at[i].y + BOX <= CANVAS) << names[i];
+        for (std::size_t k = i + 1; k < at.size(); ++k) EXPECT_FALSE(squares_overlap(at[i], at[k])) << names[i] << names[k];
+        EXPECT_LE(at[0].y, at[i].y) << "Ground is on the top layer";
+    }
+    EXPECT_EQ(at, arrange(names, links));
+    EXPECT_TRUE(arrange({}, {}).empty());
+}
+
+TEST(DiagramPicture, ColourNamesAndPictureNames) {
+    struct Case {
+        const char* name;
+        std::optional<Rgb> rgb;
+    } cases[] = {
+        {"green", Rgb{0, 255, 0}},           {"Orange", Rgb{255, 165, 0}},     {"dark slate gray", Rgb{47, 79, 79}},
+        {"#f80", Rgb{0xf0, 0x80, 0x00}},     {"#ff8000", Rgb{255, 128, 0}},    {"#ffff80000000", Rgb{255, 128, 0}},
+        {"rgb:ff/80/0", Rgb{255, 128, 0}},   {"nosuchcolour", std::nullopt},   {"#12", std::nullopt},
+        {"rgb:1/2", std::nullopt},
+    };
+    for (const Case& c : cases) EXPECT_EQ(c.rgb, colour_rgb(c.name)) << c.name;
+    EXPECT_EQ(Format::Png, format_for("a/b.png"));
+    EXPECT_EQ(Format::Svg, format_for("B.SVG"));
+    EXPECT_FALSE(format_for("b.svg.txt"));
+    EXPECT_FALSE(format_for("png"));
+}
+
+}  // namespace

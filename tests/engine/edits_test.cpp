@@ -114,3 +114,36 @@ TEST_P(EngineTest, TransitionOrderFollowsMovesAndIsStored) {
     EXPECT_EQ(transitions_of(qori_template_find("t"), "Ground"),
               Strings({"Ground>B:HighErrors", "Ground>B:LinkDown", "Ground>A:LinkDown"}));
 }
+
+TEST_P(EngineTest, PositionsLiveInTheWorkingCopyAndAreSavedWithIt) {
+    Qor_Defn t = grounded("placed");
+    Qor_State g = t.find_state("Ground");
+    int x = -1, y = -1;
+    EXPECT_FALSE(g.position(&x, &y)) << "none until moved";
+    EXPECT_FALSE(g.set_position(-1, 10));
+    EXPECT_FALSE(g.set_position(10, QORI_POSITION_MAX + 1));
+    ASSERT_TRUE(g.set_position(310, 42));
+    ASSERT_TRUE(g.position(&x, &y));
+    EXPECT_EQ(std::make_pair(310, 42), std::make_pair(x, y));
+    ASSERT_TRUE(qori_state_add(t, "Down", "Poll", "Critical", ""));
+    ASSERT_TRUE(qori_template_store(t, "placed", "d")) << qori_error_str;
+
+    auto stored = other_client()->load_template("placed");
+    ASSERT_TRUE(stored);
+    EXPECT_EQ(stored->states[0].position, (varo::StatePosition{310, 42}));
+    EXPECT_FALSE(stored->states[1].position);
+
+    // Another client reads it back; a move there is saved in place and copied with the rest.
+    Qor_Defn again = qori_template_find("placed");
+    ASSERT_TRUE(again.find_state("Ground").position(&x, &y));
+    EXPECT_EQ(std::make_pair(310, 42), std::make_pair(x, y));
+    ASSERT_TRUE(again.find_state("Down").set_position(0, 0));
+    ASSERT_TRUE(qori_template_add(again, "placed", "d")) << qori_error_str;
+    Qor_Defn copy = qori_template_copy(again, "copied", "d");
+    ASSERT_TRUE(copy.is_valid());
+    EXPECT_EQ(other_client()->load_template("copied")->states[1].position, (varo::StatePosition{0, 0}));
+
+    Qor_State down = again.find_state("Down");
+    ASSERT_TRUE(qori_state_delete(again, "Down"));
+    EXPECT_FALSE(down.set_position(5, 5)) << "a deleted state cannot be moved";
+}

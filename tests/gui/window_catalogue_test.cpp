@@ -6,6 +6,7 @@
 #include <Xm/CascadeB.h>
 #include <Xm/DialogS.h>
 #include <Xm/DrawingA.h>
+#include <Xm/FileSB.h>
 #include <Xm/Form.h>
 #include <Xm/Label.h>
 #include <Xm/List.h>
@@ -97,6 +98,7 @@ std::vector<Expect> documented_tree()
         {"sd_template_new", pb, "sd_template_pulldown"},
         {"sd_template_open", pb, "sd_template_pulldown"},
         {"sd_template_save", pb, "sd_template_pulldown"},
+        {"sd_template_export", pb, "sd_template_pulldown"},
         {"sep1", sp, "sd_template_pulldown"},
         {"sd_exit_button", pb, "sd_template_pulldown"},
         {"sd_edit", cb, "sd_menu_bar"},
@@ -109,6 +111,7 @@ std::vector<Expect> documented_tree()
         {"sd_edit_setup", cb, "sd_edit_pulldown"},
         {"sd_edit_pollrates", pb, "sd_setup_pulldown"},
         {"sd_edit_severities", pb, "sd_setup_pulldown"},
+        {"sd_edit_arrange", pb, "sd_edit_pulldown"},
         {"sd_view", cb, "sd_menu_bar"},
         {"sd_view_graphical", tb, "sd_view_pulldown"},
         {"sd_view_text", tb, "sd_view_pulldown"},
@@ -123,6 +126,7 @@ std::vector<Expect> documented_tree()
         {"sd_draw_area", xmDrawingAreaWidgetClass, "ClipWindow"},
         {"sd_separator", sp, "sd_form"},
         {"sd_message_label", lb, "sd_form"},
+        {"sd_export_dialog", xmFileSelectionBoxWidgetClass, "sd_export_dialog_popup"},
 
         {"open_list_win", ds, "te_win"},
         {"open_list_dialog", mb, "open_list_win"},
@@ -472,6 +476,10 @@ TEST_F(WindowCatalogue, StatedSizesAndSettings)
 TEST_F(WindowCatalogue, CatalogueLabelsAndTitles)
 {
     EXPECT_EQ("Transition Information", gui::title(transition_list_win));
+    // The diagram's own commands, worded by the resource file.
+    EXPECT_EQ("Export Diagram...", label(sd_template_export));
+    EXPECT_EQ("Arrange", label(sd_edit_arrange));
+    EXPECT_EQ("Tarnwright: Export Diagram", gui::title(XtParent(sd_export_dialog)));
     EXPECT_EQ("transition         action", label(list_label));
     EXPECT_EQ("From:", label(tl_from_label));
     EXPECT_EQ("To:", label(tl_to_label));

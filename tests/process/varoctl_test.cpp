@@ -1,7 +1,12 @@
 // varoctl as a user runs it: exit statuses, messages, and export/import through files.
 #include <gtest/gtest.h>
 
+#include <cairo/cairo.h>
+
 #include <filesystem>
+#include <map>
+#include <regex>
+#include <set>
 #include <fstream>
 #include <sstream>
 
@@ -73,7 +78,8 @@ TEST_F(Varoctl, HelpVersionAndUsageErrors) {
     for (const std::vector<std::string>& bad : std::vector<std::vector<std::string>>{
              {}, {"frobnicate"}, {"list"}, {"list widgets"}, {"list", "widgets"}, {"show", "template"},
              {"add", "severity", "X", "high", "red"}, {"add", "pollrate", "F", "-1"}, {"delete", "template", "a", "b"},
-             {"export", "--template"}, {"export", "a", "b"}, {"import"}, {"--bogus", "init"}}) {
+             {"export", "--template"}, {"export", "a", "b"}, {"import"}, {"--bogus", "init"}, {"render", "T"},
+             {"render", "T", "out.pdf"}}) {
         r = run(bad);
         std::string shown;
         for (const auto& a : bad) shown += a + " ";
@@ -199,6 +205,87 @@ TEST_F(Varoctl, BadImportChangesNothingAndSaysWhere) {
     EXPECT_EQ(r.status, 1);
     EXPECT_NE(r.err.find("template is running on rack1"), std::string::npos) << r.err;
     EXPECT_EQ(run({"export"}).out, before);
+}
+
+// Ground, Warm and Hot at places of their own, Cold on the slot of the fourth state
+// (400, 400), as the editor places it: both directions
+// between Ground and Warm, two conditions Warm -> Hot, a loop on Hot.
+const char* const kPictureFile = R"({
+  "format": "tarnwright-varo",
+  "format_version": 2,
+  "severities": [ { "name": "Warning", "value": 5, "color": "gold" } ],
+  "poll_rates": [],
+  "conditions": [ { "name": "Hot", "descr": "too hot", "code": "temp > 70\n" } ],
+  "templates": [ {
+    "name": "Thermo", "descr": "Watches the temperature",
+    "states": [
+      { "name": "Ground", "descr": "", "severity": "Normal", "poll_rate": "Poll", "x": 100, "y": 100 },
+      { "name": "Warm", "descr": "", "severity": "Warning", "poll_rate": "Poll", "x": 300, "y": 100 },
+      { "name": "Hot", "descr": "", "severity": "Critical", "poll_rate": "Poll", "x": 300, "y": 300 },
+      { "name": "Cold", "descr": "", "severity": "Minor", "poll_rate": "Poll" }
+    ],
+    "transitions": [
+      { "from": "Ground", "to": "Warm", "condition": "Hot", "actions": [] },
+      { "from": "Warm", "to": "Ground", "condition": "LinkDown", "actions": [] },
+      { "from": "Warm", "to": "Hot", "condition": "Hot", "actions": [] },
+      { "from": "Warm", "to": "Hot", "condition": "LinkDown", "actions": [] },
+      { "from": "Hot", "to": "Hot", "condition": "HighErrors", "actions": [] },
+      { "from": "Cold", "to": "Ground", "condition": "LinkDown", "actions": [] }
+    ]
+  } ]
+}
+)";
+
+TEST_F(Varoctl, RenderDrawsTheDiagramAsSvgAndPng) {
+    write(file("t.json"), kPictureFile);
+    ASSERT_EQ(run({"import", file("t.json")}).status, 0);
+
+    ASSERT_EQ(run({"render", "Thermo", file("t.svg")}).status, 0);
+    std::string svg = read(file("t.svg"));
+    auto count = [&](const std::string& pattern) {
+        std::regex re(pattern);
+        return std::distance(std::sregex_iterator(svg.begin(), svg.end(), re), std::sregex_iterator());
+    };
+    EXPECT_EQ(4, count("<circle class=\"state\""));
+    std::multiset<std::string> names;
+    std::regex name_re("<text class=\"name\"[^>]*>(.*?)</text>");
+    for (auto it = std::sregex_iterator(svg.begin(), svg.end(), name_re); it != std::sregex_iterator(); ++it)
+        names.insert(std::regex_replace((*it)[1].str(), std::regex("<[^>]*>"), ""));
+    EXPECT_EQ(names, (std::multiset<std::string>{"Cold", "Ground", "Hot", "Warm"}));
+    EXPECT_EQ(5, count("<rect class=\"label\"")) << "one per pair of states, each direction its own";
+    EXPECT_EQ(5, count("<polygon class=\"arrow\""));
+    EXPECT_EQ(1, count("<circle class=\"loop\""));
+    EXPECT_NE(svg.find(">2</tspan>"), std::string::npos) << "Warm -> Hot counts two conditions";
+
+    ASSERT_EQ(run({"render", "Thermo", file("t.png")}).status, 0);
+    cairo_surface_t* png = cairo_image_surface_create_from_png(file("t.png").c_str());
+    ASSERT_EQ(CAIRO_STATUS_SUCCESS, cairo_surface_status(png));
+    // From Ground's top left (98, 98, its outline included) to Cold's bottom right (452, 452),
+    // with 20 pixels around.
+    EXPECT_EQ(452 - 98 + 40, cairo_image_surface_get_width(png));
+    EXPECT_EQ(452 - 98 + 40, cairo_image_surface_get_height(png));
+    cairo_surface_flush(png);
+    auto pixel = [&](int x, int y) {
+        const unsigned char* data = cairo_image_surface_get_data(png);
+        std::uint32_t p = *reinterpret_cast<const std::uint32_t*>(
+            data + (y - 98 + 20) * cairo_image_surface_get_stride(png) + (x - 98 + 20) * 4);
+        return p & 0xFFFFFF;
+    };
+    // Above each name, inside the circle: the severity's colour.
+    const std::map<std::string, std::pair<std::pair<int, int>, std::uint32_t>> colours = {
+        {"Ground", {{125, 110}, 0x00FF00}}, {"Warm", {{325, 110}, 0xFFD700}},
+        {"Hot", {{325, 310}, 0xFF0000}}, {"Cold", {{425, 410}, 0xFFFF00}}};
+    for (const auto& [name, where] : colours)
+        EXPECT_EQ(where.second, pixel(where.first.first, where.first.second)) << name;
+    EXPECT_EQ(0xFFFFFFu, pixel(250, 380)) << "the background is white";
+    cairo_surface_destroy(png);
+
+    ProcessResult r = run({"render", "Nothing", file("n.svg")});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_FALSE(std::filesystem::exists(file("n.svg")));
+    r = run({"render", "Thermo", file("no/such/folder/t.png")});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("cannot draw"), std::string::npos) << r.err;
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "support/store_fixture.h"
+#include "varo/schema.h"
 
 using testenv::refusal;
 using testenv::sample_template;
@@ -13,7 +14,7 @@ class AlbumStore : public testenv::StoreTest {};
 VARO_STORE_SUITE(AlbumStore);
 
 TEST_P(AlbumStore, FreshStoreIsSeeded) {
-    EXPECT_EQ(store->schema_version(), 1);
+    EXPECT_EQ(store->schema_version(), varo::schema::kLatestVersion);
     auto sev = store->list_severities();
     ASSERT_EQ(sev.size(), 4u);
     EXPECT_EQ(sev[0], (varo::Severity{"Critical", 4, "red"}));  // sorted by name

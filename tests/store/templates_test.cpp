@@ -2,6 +2,9 @@
 #include <gtest/gtest.h>
 
 #include "support/store_fixture.h"
+#include "varo/backends.h"
+#include "varo/schema.h"
+#include "varo/transfer.h"
 
 using testenv::refusal;
 using testenv::sample_template;
@@ -208,6 +211,66 @@ TEST_P(TemplateStore, ImportIsAllOrNothing) {
 
     store->set_running("sw7", "Imported");
     EXPECT_EQ(refusal([&] { store->import_contents(c); }), StoreError::Running);
+}
+
+// Diagram positions: stored per state or not at all, carried by the exchange file, and kept
+// through the upgrade of a store made before they existed.
+TEST_P(TemplateStore, StatePositionsRoundTripExportImportAndUpgrade) {
+    TemplateDef def = sample_template("Placed", 3);
+    def.states[0].position = varo::StatePosition{0, 32767};
+    def.states[2].position = varo::StatePosition{440, 95};
+    store->insert_template(def);
+    auto loaded = store->load_template("Placed");
+    ASSERT_TRUE(loaded);
+    EXPECT_TRUE(loaded->same_content(def));
+    EXPECT_FALSE(loaded->states[1].position) << "a state without a place stays without";
+
+    TemplateDef far = sample_template("Far", 1);
+    far.states[0].position = varo::StatePosition{-1, 5};
+    EXPECT_EQ(refusal([&] { store->insert_template(far); }), StoreError::Invalid);
+
+    // The exchange file carries them; a file without them is the first format.
+    std::string text = varo::export_json(*store, std::string("Placed"));
+    EXPECT_NE(text.find("\"format_version\": 2"), std::string::npos);
+    EXPECT_NE(text.find("\"x\": 440"), std::string::npos);
+    store->delete_template("Placed");
+    varo::import_json(*store, text);
+    EXPECT_TRUE(store->load_template("Placed")->same_content(def));
+    store->insert_template(sample_template("Loose", 2));
+    EXPECT_NE(varo::export_json(*store, std::string("Loose")).find("\"format_version\": 1"), std::string::npos);
+
+    struct Bad {
+        const char* from;
+        const char* to;
+        const char* where;
+    } bad[] = {{"\"x\": 440,", "", "/templates/0/states/2/y: a position needs both"},
+               {"\"x\": 440", "\"x\": -3", "/templates/0/states/2/x: position out of range"},
+               {"\"x\": 440", "\"x\": \"left\"", "/templates/0/states/2/x: expected a whole number"}};
+    for (const Bad& b : bad) {
+        std::string broken = text;
+        broken.replace(broken.find(b.from), std::string(b.from).size(), b.to);
+        std::string why;
+        EXPECT_EQ(refusal([&] { varo::import_json(*store, broken); }, &why), StoreError::Invalid);
+        EXPECT_NE(why.find(b.where), std::string::npos) << why;
+    }
+
+    // A store from before positions: its templates load without them, then take them.
+    store.reset();
+    {
+        const std::string& a = location->address();
+        auto db = a.rfind("sqlite:", 0) == 0 ? varo::open_sqlite_db(a.substr(7)) : varo::open_pg_db(a.substr(3));
+        db->exec("ALTER TABLE states DROP COLUMN x");
+        db->exec("ALTER TABLE states DROP COLUMN y");
+        db->exec("UPDATE schema_version SET version = 1");
+    }
+    store = reopen();
+    EXPECT_EQ(store->schema_version(), varo::schema::kLatestVersion);
+    auto old = store->load_template("Loose");
+    ASSERT_TRUE(old);
+    EXPECT_FALSE(old->states[0].position);
+    old->states[0].position = varo::StatePosition{7, 9};
+    store->update_template(*old, old->version);
+    EXPECT_EQ(store->load_template("Loose")->states[0].position, (varo::StatePosition{7, 9}));
 }
 
 }  // namespace

@@ -36,7 +36,8 @@ varo::TemplateDef watch_template() {
     return def;
 }
 
-// A template of n states placed by slots only, each joined to the next two.
+// A template of n states placed by slots only: each leads to the next two of a binary tree
+// under Ground, every fifth one back to Ground, and one loop.
 varo::TemplateDef crowded_template(const std::string& name, int n) {
     varo::TemplateDef def;
     def.name = name;
@@ -44,11 +45,12 @@ varo::TemplateDef crowded_template(const std::string& name, int n) {
     const char* severities[] = {"Normal", "Minor", "Major", "Critical"};
     for (int i = 0; i < n; ++i)
         def.states.push_back({i ? "S" + std::to_string(i) : "Ground", "", severities[i % 4], "Poll"});
-    for (int i = 0; i + 1 < n; ++i) {
-        def.transitions.push_back({def.states[i].name, def.states[i + 1].name, "LinkDown", {}});
-        if (i % 3 == 0 && i + 2 < n) def.transitions.push_back({def.states[i].name, def.states[i + 2].name, "HighErrors", {}});
+    for (int i = 0; i < n; ++i) {
+        for (int child : {2 * i + 1, 2 * i + 2})
+            if (child < n) def.transitions.push_back({def.states[i].name, def.states[child].name, "LinkDown", {}});
         if (i % 5 == 4) def.transitions.push_back({def.states[i].name, "Ground", "HighErrors", {}});
     }
+    def.transitions.push_back({"S3", "S3", "HighErrors", {}});
     return def;
 }
 
@@ -207,7 +209,7 @@ TEST_F(DiagramMovingTest, ACrowdedTemplateIsArrangedOnOpeningAndByArrange) {
     DiagramPoint ground = corner("Ground");
     for (std::size_t i = 0; i < object_list.size(); ++i)
         EXPECT_LE(ground.y, object_list.at(i)->y) << "Ground on top";
-    XtVaSetValues(state_diagram_win, XmNwidth, 900, XmNheight, 760, nullptr);
+    XtVaSetValues(state_diagram_win, XmNwidth, 1270, XmNheight, 1010, nullptr);
     gui::process_events();
     draw_diagram();
     if (const char* dir = std::getenv("TARNWRIGHT_SCREENSHOTS")) gui::screenshot(std::string(dir) + "/diagram_arranged.png");

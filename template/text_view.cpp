@@ -73,7 +73,10 @@ int load_template() {
         DiagramObject* shown = create_state_object(text(state.name()), colours.colour(state.severity()).c_str());
         // A state with a place of its own goes there; the slots still count it.
         int x = 0, y = 0;
-        if (shown && state.position(&x, &y)) shown->x = x, shown->y = y;
+        if (shown && state.position(&x, &y)) {
+            shown->x = x;
+            shown->y = y;
+        }
         for (const Qor_Transition& t : leaving(state)) {
             const char* to = text(t.to_state().name());
             out.push_back(lines::text_view_transition(to, t.name()));

@@ -292,7 +292,7 @@ int run(const std::vector<std::string>& args, const std::function<std::unique_pt
         } catch (const std::runtime_error& e) {
             throw Failure("cannot draw " + rest[1] + ": " + e.what());
         }
-        return;
+        return 0;
     }
     if (key == "add condition") {
         std::string code = read_all(rest.size() > 2 ? rest[2] : "-");

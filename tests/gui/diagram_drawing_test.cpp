@@ -74,15 +74,7 @@ protected:
         gui::process_events();
     }
 
-    unsigned long pixel_at(int x, int y) {
-        XSync(display, False);
-        XImage* image = XGetImage(display, XtWindow(sd_draw_area), x, y, 1, 1, AllPlanes, ZPixmap);
-        EXPECT_NE(nullptr, image);
-        if (!image) return 0;
-        unsigned long p = XGetPixel(image, 0, 0);
-        XDestroyImage(image);
-        return p;
-    }
+    unsigned long pixel_at(int x, int y) { return gui::pixel_at(sd_draw_area, x, y); }
 
     static int left_of(const DiagramObject* s) { return std::max(0, s->x - 40); }
 
@@ -123,11 +115,7 @@ protected:
         return spans;
     }
 
-    unsigned long named(const char* colour) {
-        XColor screen, exact;
-        XAllocNamedColor(display, DefaultColormapOfScreen(XtScreen(sd_draw_area)), colour, &screen, &exact);
-        return screen.pixel;
-    }
+    unsigned long named(const char* colour) { return gui::named_pixel(sd_draw_area, colour); }
 };
 
 TEST_F(DiagramTest, StatesAndLabelsArePaintedWhereTheyBelong) {

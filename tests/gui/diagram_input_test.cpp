@@ -109,20 +109,9 @@ protected:
         return std::vector<Widget>(list, list + n);
     }
 
-    unsigned long pixel_at(DiagramPoint p) {
-        XSync(display, False);
-        XImage* image = XGetImage(display, XtWindow(sd_draw_area), p.x, p.y, 1, 1, AllPlanes, ZPixmap);
-        if (!image) return 0;
-        unsigned long pixel = XGetPixel(image, 0, 0);
-        XDestroyImage(image);
-        return pixel;
-    }
+    unsigned long pixel_at(DiagramPoint p) { return gui::pixel_at(sd_draw_area, p.x, p.y); }
 
-    unsigned long named(const char* colour) {
-        XColor screen, exact;
-        XAllocNamedColor(display, DefaultColormapOfScreen(XtScreen(sd_draw_area)), colour, &screen, &exact);
-        return screen.pixel;
-    }
+    unsigned long named(const char* colour) { return gui::named_pixel(sd_draw_area, colour); }
 
     // Below the name, inside the circle.
     unsigned long state_pixel(const std::string& name) {

@@ -104,20 +104,9 @@ protected:
         return s ? DiagramPoint{s->x, s->y} : DiagramPoint{-1, -1};
     }
 
-    unsigned long pixel_at(DiagramPoint p) {
-        XSync(display, False);
-        XImage* image = XGetImage(display, XtWindow(sd_draw_area), p.x, p.y, 1, 1, AllPlanes, ZPixmap);
-        if (!image) return 0;
-        unsigned long pixel = XGetPixel(image, 0, 0);
-        XDestroyImage(image);
-        return pixel;
-    }
+    unsigned long pixel_at(DiagramPoint p) { return gui::pixel_at(sd_draw_area, p.x, p.y); }
 
-    unsigned long named(const char* colour) {
-        XColor screen, exact;
-        XAllocNamedColor(display, DefaultColormapOfScreen(XtScreen(sd_draw_area)), colour, &screen, &exact);
-        return screen.pixel;
-    }
+    unsigned long named(const char* colour) { return gui::named_pixel(sd_draw_area, colour); }
 
     // No two state squares overlap, and every one is on the canvas.
     void expect_apart() {

@@ -236,6 +236,21 @@ void open_display() {
     open_toolkit_display("tarnedit");
 }
 
+unsigned long pixel_at(Widget w, int x, int y) {
+    XSync(display, False);
+    XImage* image = XGetImage(display, XtWindow(w), x, y, 1, 1, AllPlanes, ZPixmap);
+    if (!image) return 0;
+    unsigned long pixel = XGetPixel(image, 0, 0);
+    XDestroyImage(image);
+    return pixel;
+}
+
+unsigned long named_pixel(Widget w, const char* colour) {
+    XColor screen{}, exact{};
+    XAllocNamedColor(display, DefaultColormapOfScreen(XtScreen(w)), colour, &screen, &exact);
+    return screen.pixel;
+}
+
 Widget test_shell() {
     static Widget shell = nullptr;
     if (shell) return shell;

@@ -121,6 +121,11 @@ std::vector<Dialog> open_dialogs();
 // The one dialog up; fails the test unless there is exactly one.
 Dialog only_dialog();
 
+// The pixel drawn at x, y in w's window (after the server has caught up), and the pixel of a
+// named colour in w's colormap, to compare with it.
+unsigned long pixel_at(Widget w, int x, int y);
+unsigned long named_pixel(Widget w, const char* colour);
+
 // Saves a screenshot of the whole screen (ImageMagick's import); true on success.
 bool screenshot(const std::string& path);
 

@@ -1,0 +1,239 @@
+// See desktop.h.
+#include "desktop.h"
+
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdlib>
+#include <functional>
+#include <thread>
+
+#include "support/process.h"
+
+namespace e2e {
+namespace {
+// Long enough for the program to take in one key (its idle poll sleeps 100 ms at a time)
+// and for a menu it posts to grab the keyboard before the next key.
+const char* const PAUSE = "0.3";
+
+std::string title_of(Display* dpy, Window w) {
+    XTextProperty prop;
+    std::string title;
+    if (XGetWMName(dpy, w, &prop) && prop.value) {
+        title.assign(reinterpret_cast<char*>(prop.value), prop.nitems);
+        XFree(prop.value);
+    }
+    return title;
+}
+
+// The program's main window, for any of its top-level windows.
+Window leader_of(Display* dpy, Window w) {
+    Atom type;
+    int format;
+    unsigned long count = 0, after = 0;
+    unsigned char* data = nullptr;
+    Window leader = 0;
+    if (XGetWindowProperty(dpy, w, XInternAtom(dpy, "WM_CLIENT_LEADER", False), 0, 1, False, XA_WINDOW, &type,
+                           &format, &count, &after, &data) == Success &&
+        data && count == 1)
+        leader = *reinterpret_cast<Window*>(data);
+    if (data) XFree(data);
+    // Dialogs name the main window as the one they are transient for instead.
+    Window transient_for = 0;
+    if (!leader && XGetTransientForHint(dpy, w, &transient_for)) leader = transient_for;
+    return leader;
+}
+
+bool viewable(Display* dpy, Window w) {
+    XWindowAttributes a;
+    return XGetWindowAttributes(dpy, w, &a) && a.map_state == IsViewable;
+}
+
+std::vector<Window> children_of(Display* dpy, Window w) {
+    Window root, parent, *children = nullptr;
+    unsigned int count = 0;
+    std::vector<Window> out;
+    if (XQueryTree(dpy, w, &root, &parent, &children, &count) && children) {
+        out.assign(children, children + count);
+        XFree(children);
+    }
+    return out;
+}
+
+// Every window has all its dialogs from the start, unmapped: only a shown one counts.
+Window find_shown(const std::string& title, Window leader, double timeout_seconds) {
+    Display* dpy = proc::x_display();
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(timeout_seconds);
+    do {
+        XSync(dpy, False);
+        for (Window w : children_of(dpy, DefaultRootWindow(dpy)))
+            if (title_of(dpy, w) == title && (!leader || leader_of(dpy, w) == leader) && viewable(dpy, w)) return w;
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    } while (std::chrono::steady_clock::now() < deadline);
+    return 0;
+}
+
+void xdo(const std::vector<std::string>& args) {
+    proc::Result r = proc::run(xdotool(), proc::Options{args, {}, {}, {}}, 120);
+    if (std::getenv("E2E_DEBUG")) { std::string all; for (auto& x : args) all += x + " "; std::fprintf(stderr, "xdo %s -> %d %s\n", all.c_str(), r.status, r.err.c_str()); }
+    EXPECT_TRUE(r.exited && r.status == 0) << "xdotool " << args.front() << ": " << r.err;
+}
+
+void walk(Display* dpy, Window w, const std::function<void(Window)>& visit) {
+    for (Window child : children_of(dpy, w)) {
+        visit(child);
+        walk(dpy, child, visit);
+    }
+}
+
+XWindowAttributes attributes(Display* dpy, Window w) {
+    XWindowAttributes a{};
+    XGetWindowAttributes(dpy, w, &a);
+    return a;
+}
+}  // namespace
+
+std::string xdotool() {
+    const char* path = std::getenv("PATH");
+    std::string list = path ? path : "/usr/bin:/bin";
+    std::size_t start = 0;
+    for (;;) {
+        std::size_t colon = list.find(':', start);
+        std::string dir = list.substr(start, colon == std::string::npos ? std::string::npos : colon - start);
+        std::string candidate = (dir.empty() ? "." : dir) + "/xdotool";
+        if (access(candidate.c_str(), X_OK) == 0) return candidate;
+        if (colon == std::string::npos) return "";
+        start = colon + 1;
+    }
+}
+
+Editor::Editor(const std::string& store, const std::string& host, const std::vector<std::string>& args) {
+    proc::Options o;
+    o.args = {"-host", host};
+    o.args.insert(o.args.end(), args.begin(), args.end());
+    o.env["VARO_STORE"] = store;
+    o.env["DISPLAY"] = std::getenv("DISPLAY");
+    o.unset = {"NLSPATH", "XFILESEARCHPATH", "XENVIRONMENT"};
+    child = std::make_unique<proc::Child>(proc::tarnedit(), o);
+    main_window = find_shown("Quillon Corvane 1.2: Tarnwright [" + host + "]", 0, 20);
+}
+
+Editor::~Editor() = default;
+
+unsigned long Editor::window(const std::string& title, double timeout_seconds) const {
+    return find_shown(title, main_window, timeout_seconds);
+}
+
+void Editor::in(unsigned long window, const Steps& steps) const {
+    ASSERT_NE(window, 0u) << "no window to type into";
+    std::vector<std::string> a = {"windowfocus", "--sync", std::to_string(window), "sleep", PAUSE};
+    for (const std::string& step : steps) {
+        std::size_t plus = step.find('+');
+        if (!step.empty() && step[0] == '=') {
+            // type takes every argument after it as text: it ends an invocation.
+            a.insert(a.end(), {"type", "--delay", "40", step.substr(1)});
+            xdo(a);
+            a = {"sleep", PAUSE};
+            continue;
+        } else if (step == "clear") {
+            a.insert(a.end(), {"key", "Home", "sleep", "0.1", "key", "shift+End"});
+        } else if (plus != std::string::npos && plus > 0 && plus + 1 < step.size()) {
+            // Held down around the key, as a hand does: a quick chord is missed now and then.
+            std::string modifier = step.substr(0, plus) == "alt" ? "Alt_L" : "Control_L";
+            a.insert(a.end(), {"keydown", modifier, "sleep", "0.1", "key", step.substr(plus + 1), "sleep", "0.1",
+                               "keyup", modifier});
+        } else {
+            a.insert(a.end(), {"key", step});
+        }
+        a.insert(a.end(), {"sleep", PAUSE});
+    }
+    xdo(a);
+}
+
+void Editor::move(unsigned long window, int x, int y) const {
+    xdo({"windowmove", "--sync", std::to_string(window), std::to_string(x), std::to_string(y)});
+}
+
+proc::Result Editor::exit() {
+    in(main_window, {"ctrl+q"});
+    return child->finish(15);
+}
+
+void click(unsigned long window, int x, int y, int button) {
+    xdo({"mousemove", "--sync", "--window", std::to_string(window), std::to_string(x), std::to_string(y), "sleep",
+         "0.2", "click", std::to_string(button), "sleep", PAUSE});
+}
+
+unsigned long drawing_area(unsigned long diagram) {
+    Display* dpy = proc::x_display();
+    Window best = 0;
+    long best_area = 0;
+    walk(dpy, diagram, [&](Window w) {
+        XWindowAttributes a = attributes(dpy, w);
+        long area = static_cast<long>(a.width) * a.height;
+        if (area > best_area) best = w, best_area = area;
+    });
+    return best;
+}
+
+unsigned long tool_button(unsigned long diagram, int index) {
+    Display* dpy = proc::x_display();
+    std::vector<Window> row;
+    walk(dpy, diagram, [&](Window w) {
+        std::vector<Window> kids = children_of(dpy, w);
+        if (kids.size() != 3 || !row.empty()) return;
+        for (Window k : kids) {
+            XWindowAttributes a = attributes(dpy, k);
+            if (a.width != a.height || a.width < 32) return;
+        }
+        row = kids;
+    });
+    std::sort(row.begin(), row.end(), [&](Window l, Window r) { return attributes(dpy, l).x < attributes(dpy, r).x; });
+    return index < static_cast<int>(row.size()) ? row[static_cast<std::size_t>(index)] : 0;
+}
+
+std::vector<char> pixels(unsigned long window) {
+    Display* dpy = proc::x_display();
+    XWindowAttributes a = attributes(dpy, window);
+    std::vector<char> out;
+    if (a.width <= 0 || a.height <= 0) return out;
+    XImage* image = XGetImage(dpy, window, 0, 0, static_cast<unsigned>(a.width), static_cast<unsigned>(a.height),
+                              AllPlanes, ZPixmap);
+    if (!image) return out;
+    out.assign(image->data, image->data + static_cast<std::size_t>(image->bytes_per_line) * image->height);
+    XDestroyImage(image);
+    return out;
+}
+
+std::string varoctl(const std::string& store, const std::vector<std::string>& args) {
+    std::vector<std::string> all = {"--store", store};
+    all.insert(all.end(), args.begin(), args.end());
+    testenv::ProcessResult r = testenv::run_process(VAROCTL_BINARY, all);
+    EXPECT_EQ(r.status, 0) << "varoctl " << args.front() << ": " << r.err;
+    return r.out;
+}
+
+bool varoctl_shows(const std::string& store, const std::vector<std::string>& args, const std::string& text,
+                   double timeout_seconds) {
+    std::vector<std::string> all = {"--store", store};
+    all.insert(all.end(), args.begin(), args.end());
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(timeout_seconds);
+    do {
+        if (testenv::run_process(VAROCTL_BINARY, all).out.find(text) != std::string::npos) return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    } while (std::chrono::steady_clock::now() < deadline);
+    return false;
+}
+
+void screenshot(const std::string& name) {
+    const char* dir = std::getenv("TARNWRIGHT_SCREENSHOTS");
+    if (!dir) return;
+    std::string command = "import -window root " + std::string(dir) + "/" + name + ".png";
+    EXPECT_EQ(std::system(command.c_str()), 0);
+}
+
+}  // namespace e2e

@@ -1,0 +1,186 @@
+// The README's tutorial, followed with the keyboard and the mouse on the real tarnedit:
+// a template of three states and two transitions with actions, saved, reopened and saved
+// again; then two editors on one store, SQLite and PostgreSQL, each seeing what the other
+// did.
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <thread>
+
+#include "desktop.h"
+#include "support/pg_server.h"
+
+namespace {
+using e2e::Editor;
+
+const char* const IF_WATCH =
+    "Template: IfWatch (version %d)\n"
+    "Description: Watches an interface\n"
+    "\n"
+    "State Ground: severity Normal, poll rate Poll - default\n"
+    "  -> LinkLost on LinkDown\n"
+    "       COMMAND \"logger \" \"link down \"\n"
+    "  -> Noisy on HighErrors\n"
+    "       MAIL \"noc@example.com \" \"input errors \"\n"
+    "\n"
+    "State LinkLost: severity Critical, poll rate Poll - The link is down\n"
+    "\n"
+    "State Noisy: severity Major, poll rate Poll - Input errors are high\n";
+
+std::string if_watch(int version) {
+    std::string text = IF_WATCH;
+    return text.replace(text.find("%d"), 2, std::to_string(version));
+}
+
+// A temporary folder for the test's SQLite store.
+class Folder {
+public:
+    Folder() {
+        char pattern[] = "/tmp/tarnwright-e2e.XXXXXX";
+        if (mkdtemp(pattern)) path = pattern;
+    }
+    ~Folder() {
+        if (!path.empty()) std::filesystem::remove_all(path);
+    }
+    std::string path;
+};
+
+// The tutorial's first part in a fresh editor. Option menus post with space and keep their
+// choice; severities are listed Critical, Major, Minor, Normal; conditions HighErrors, LinkDown;
+// actions <none>, COMMAND, MAIL, CONDITION.
+void build_if_watch(Editor& editor) {
+    // Nothing has the focus in a fresh main window: the first Tab gives it to the name.
+    editor.in(editor.main(), {"Tab", "clear", "=IfWatch", "Tab", "clear", "=Watches an interface", "alt+e", "s"});
+
+    // The state editor opens on Add; Tab goes on to the poll-rate menu (Down: the severity
+    // menu), the list, the name, the description and back to the buttons.
+    unsigned long states = editor.window("Tarnwright: States");
+    editor.in(states, {"Tab", "Tab", "Tab", "=LinkLost", "Tab", "=The link is down", "Tab", "space",  // Critical
+                       "Tab", "Down", "space", "Down", "Return",                                      // Major
+                       "Tab", "Tab", "clear", "=Noisy", "Tab", "clear", "=Input errors are high", "Tab", "space",
+                       "Right", "Right", "Right", "space"});  // Close
+
+    // The transition editor: Tab from the buttons to Order Transitions, Down through From,
+    // To, Condition and Action; the action's fields come next in the Tab order.
+    editor.in(editor.main(), {"alt+e", "t"});
+    unsigned long transitions = editor.window("Tarnwright: Transitions");
+    editor.in(transitions, {"Tab", "Down", "Down", "space", "Down", "Return",  // To: LinkLost
+                            "Down", "space", "Down", "Return",                  // Condition: LinkDown
+                            "Down", "space", "Down", "Return",                  // Action: COMMAND
+                            "Tab", "Tab", "=logger", "Tab", "=link down", "Tab", "space", "Right", "Right", "space"});
+
+    // The second transition is drawn: Ground is the new template's first state at (20, 20),
+    // the next states take the layout slots (150, 150) and (400, 150); each is 50 across.
+    editor.in(editor.main(), {"alt+v", "b"});  // View > Both
+    unsigned long diagram = editor.window("Tarnwright: State Diagram");
+    ASSERT_NE(diagram, 0u);
+    editor.move(diagram, 600, 0);
+    unsigned long area = e2e::drawing_area(diagram);
+    e2e::click(area, 45, 45, 1);    // Ground: the first selection
+    e2e::click(area, 425, 175, 2);  // Noisy: the second
+    e2e::click(e2e::tool_button(diagram, 1), 22, 22);  // the transition tool opens the editor on them
+    transitions = editor.window("Tarnwright: Transitions");
+    editor.in(transitions, {"Tab", "Down", "Down", "Down", "space", "Up", "Return",  // Condition: HighErrors
+                            "Down", "space", "Down", "Return",                        // Action: MAIL
+                            "Tab", "Tab", "clear", "=noc@example.com", "Tab", "clear", "=input errors", "Tab",
+                            "space", "Right", "Right", "space"});
+}
+}  // namespace
+
+TEST(E2eTutorial, ThreeStatesAndTwoTransitionsAreSavedReopenedAndSavedAgain) {
+    REQUIRE_DESKTOP();
+    Folder folder;
+    std::string store = "sqlite:" + folder.path + "/varo.db";
+    {
+        Editor editor(store, "tutorial");
+        ASSERT_NE(editor.main(), 0u) << "tarnedit never showed its main window";
+        build_if_watch(editor);
+        editor.in(editor.main(), {"ctrl+s"});
+        ASSERT_TRUE(e2e::varoctl_shows(store, {"list", "templates"}, "IfWatch")) << "the save never reached the store";
+        EXPECT_EQ(e2e::varoctl(store, {"show", "template", "IfWatch"}), if_watch(1));
+        e2e::screenshot("tutorial");
+        proc::Result r = editor.exit();
+        EXPECT_TRUE(r.exited);
+        EXPECT_EQ(r.status, 0);
+        EXPECT_EQ(r.err, "");
+    }
+    // Reopened from the command line, the whole template is there: saving it again writes
+    // the same definition as a new version.
+    Editor editor(store, "tutorial", {"-t", "IfWatch"});
+    ASSERT_NE(editor.main(), 0u);
+    editor.in(editor.main(), {"ctrl+s"});
+    ASSERT_TRUE(e2e::varoctl_shows(store, {"show", "template", "IfWatch"}, "(version 2)"));
+    EXPECT_EQ(e2e::varoctl(store, {"show", "template", "IfWatch"}), if_watch(2));
+    EXPECT_EQ(editor.exit().status, 0);
+}
+
+namespace {
+// Two editors on one store: a severity one adds shows in the other's severity list (its
+// pixels change) and menus, and a template one saves shows in the other's open list. The
+// second editor opens that template, adds a state of the new severity and saves it, which
+// only works if it saw both.
+void two_editors_see_each_other(const std::string& store) {
+    e2e::varoctl(store, {"init"});
+    Editor a(store, "alpha");
+    Editor b(store, "beta");
+    ASSERT_NE(a.main(), 0u);
+    ASSERT_NE(b.main(), 0u);
+    b.move(b.main(), 640, 0);  // side by side: each one's dialogs open over its own main window
+
+    b.in(b.main(), {"alt+e", "u", "v"});  // Edit > Setup > Severities...
+    unsigned long b_severities = b.window("Tarnwright: Severities");
+    ASSERT_NE(b_severities, 0u);
+    std::vector<char> before = e2e::pixels(b_severities);
+
+    a.in(a.main(), {"alt+e", "u", "v"});
+    unsigned long a_severities = a.window("Tarnwright: Severities");
+    // Opens on Add; Tab: name, value, colour, list, Add.
+    a.in(a_severities, {"Tab", "=Flapping", "Tab", "=3", "Tab", "=purple", "Tab", "Tab", "space"});
+    EXPECT_TRUE(e2e::varoctl_shows(store, {"list", "severities"}, "Flapping"));
+    bool changed = false;
+    for (int i = 0; i < 100 && !changed; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        changed = e2e::pixels(b_severities) != before;
+    }
+    EXPECT_TRUE(changed) << "the other editor's severity list never changed";
+    e2e::screenshot("two_editors");
+
+    a.in(a.main(), {"Tab", "clear", "=Shared", "ctrl+s"});
+    ASSERT_TRUE(e2e::varoctl_shows(store, {"list", "templates"}, "Shared"));
+
+    b.in(b.main(), {"ctrl+o"});
+    unsigned long open = b.window("Tarnwright: Open Template");
+    ASSERT_NE(open, 0u);
+    // Opens on its buttons (Open waits for a choice): Tab to the list, space chooses the
+    // only template, Tab back to the buttons, where Open now comes first.
+    b.in(open, {"Tab", "space", "Tab", "space"});
+    b.in(b.main(), {"alt+e", "s"});
+    unsigned long states = b.window("Tarnwright: States");
+    // Severities now: Critical, Flapping, Major, Minor, Normal.
+    b.in(states, {"Tab", "Down", "space", "Down", "Return", "Tab", "Tab", "=Flaps", "Tab", "=Flapping link", "Tab",
+                  "space", "Right", "Right", "Right", "space"});
+    b.in(b.main(), {"ctrl+s"});
+    EXPECT_TRUE(e2e::varoctl_shows(store, {"show", "template", "Shared"}, "State Flaps: severity Flapping, poll rate Poll"))
+        << e2e::varoctl(store, {"show", "template", "Shared"});
+
+    EXPECT_EQ(a.exit().status, 0);
+    EXPECT_EQ(b.exit().status, 0);
+}
+}  // namespace
+
+TEST(E2eSharing, TwoEditorsOnOneSqliteStoreSeeEachOthersChanges) {
+    REQUIRE_DESKTOP();
+    Folder folder;
+    two_editors_see_each_other("sqlite:" + folder.path + "/varo.db");
+}
+
+TEST(E2eSharing, TwoEditorsOnOnePostgresStoreSeeEachOthersChanges) {
+    REQUIRE_DESKTOP();
+    REQUIRE_POSTGRES();
+    testenv::ScratchPgDatabase db;
+    two_editors_see_each_other("pg:" + db.conninfo());
+}

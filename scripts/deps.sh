@@ -4,6 +4,7 @@ set -euo pipefail
 # fonts-wqy-microhei: the CJK characters the DejaVu fonts lack, for names in the diagram.
 # libcairo2-dev, libgraphviz-dev: the diagram's pictures and its arrangement; x11-common: the
 # X colour names (rgb.txt) pictures are coloured by; librsvg2-bin: looking at exported SVGs.
+# xdotool: the end-to-end tests press keys and click in the real editor with it.
 packages=(
   build-essential cmake pkg-config gettext-base libc-bin ccache
   libmotif-dev libxt-dev libxpm-dev libxext-dev libxfixes-dev libxtst-dev libx11-dev libxft-dev libfontconfig-dev
@@ -11,7 +12,7 @@ packages=(
   libsqlite3-dev sqlite3 libpq-dev postgresql
   nlohmann-json3-dev libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev
-  xvfb xauth x11-utils xfonts-base fonts-dejavu-core fonts-wqy-microhei imagemagick strace man-db dpkg-dev
+  xvfb xauth x11-utils xfonts-base fonts-dejavu-core fonts-wqy-microhei imagemagick strace man-db dpkg-dev xdotool
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -16,8 +16,9 @@ cleanup() { xvfb_stop; pg_throwaway_stop; }
 trap cleanup EXIT
 xvfb_start
 pg_throwaway_start
-# Nothing is skipped here: the PostgreSQL half of the store suite must run.
-export VARO_REQUIRE_PG=1
+# Nothing is skipped here: the PostgreSQL half of the store suite and the end-to-end tests
+# must run.
+export VARO_REQUIRE_PG=1 TARNWRIGHT_REQUIRE_E2E=1
 unset VARO_STORE
 
 passed=0

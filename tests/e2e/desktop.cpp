@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <functional>
 #include <thread>
@@ -79,7 +80,11 @@ Window find_shown(const std::string& title, Window leader, double timeout_second
 
 void xdo(const std::vector<std::string>& args) {
     proc::Result r = proc::run(xdotool(), proc::Options{args, {}, {}, {}}, 120);
-    if (std::getenv("E2E_DEBUG")) { std::string all; for (auto& x : args) all += x + " "; std::fprintf(stderr, "xdo %s -> %d %s\n", all.c_str(), r.status, r.err.c_str()); }
+    if (std::getenv("TARNWRIGHT_E2E_TRACE")) {  // what was typed where, for a failure that needs it
+        std::string all;
+        for (const std::string& a : args) all += " " + a;
+        std::fprintf(stderr, "xdotool%s: %d %s\n", all.c_str(), r.status, r.err.c_str());
+    }
     EXPECT_TRUE(r.exited && r.status == 0) << "xdotool " << args.front() << ": " << r.err;
 }
 
@@ -109,6 +114,11 @@ std::string xdotool() {
         if (colon == std::string::npos) return "";
         start = colon + 1;
     }
+}
+
+bool required() {
+    const char* value = std::getenv("TARNWRIGHT_REQUIRE_E2E");
+    return value && std::string(value) == "1";
 }
 
 Editor::Editor(const std::string& store, const std::string& host, const std::vector<std::string>& args) {

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Configures and builds into the folder given (default: build), with any extra CMake options.
+# Configures and builds into the folder given (default: build), with any extra CMake options;
+# BUILD_TARGETS names the targets to build (default: all).
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 dir="${1:-$root/build}"
@@ -11,4 +12,6 @@ if command -v ccache >/dev/null 2>&1; then
   launcher=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 fi
 cmake -S "$root" -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo "${launcher[@]}" "$@" >/dev/null
-cmake --build "$dir" -j "${BUILD_JOBS:-$(nproc)}"
+targets=()
+for t in ${BUILD_TARGETS:-}; do targets+=(--target "$t"); done
+cmake --build "$dir" -j "${BUILD_JOBS:-$(nproc)}" "${targets[@]}"

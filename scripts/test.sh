@@ -41,7 +41,8 @@ run_suite() {
 }
 
 echo "== tests =="
-run_suite "$root/build"
+# Named here: a build folder that scripts/run.sh made first has them switched off.
+run_suite "$root/build" -DTARNWRIGHT_TESTS=ON -DTARNWRIGHT_BENCH=ON
 
 if [ "${SKIP_PACKAGE:-0}" != 1 ]; then
   echo "== install and package =="

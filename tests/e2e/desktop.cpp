@@ -239,10 +239,11 @@ bool varoctl_shows(const std::string& store, const std::vector<std::string>& arg
     return false;
 }
 
-void screenshot(const std::string& name) {
+void screenshot(const std::string& name, int width, int height) {
     const char* dir = std::getenv("TARNWRIGHT_SCREENSHOTS");
     if (!dir) return;
-    std::string command = "import -window root " + std::string(dir) + "/" + name + ".png";
+    std::string command = "import -window root -crop " + std::to_string(width) + "x" + std::to_string(height) +
+                          "+0+0 " + std::string(dir) + "/" + name + ".png";
     EXPECT_EQ(std::system(command.c_str()), 0);
 }
 

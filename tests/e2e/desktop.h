@@ -80,8 +80,9 @@ std::string varoctl(const std::string& store, const std::vector<std::string>& ar
 bool varoctl_shows(const std::string& store, const std::vector<std::string>& args, const std::string& text,
                    double timeout_seconds = 15);
 
-// With TARNWRIGHT_SCREENSHOTS naming a folder: the whole screen into <folder>/<name>.png.
-void screenshot(const std::string& name);
+// With TARNWRIGHT_SCREENSHOTS naming a folder: the screen's top left corner of that size
+// into <folder>/<name>.png.
+void screenshot(const std::string& name, int width, int height);
 
 }  // namespace e2e
 

@@ -1,6 +1,6 @@
-// Several clients on one Varo, seen through the engine: another client's change reaches
-// this one's album callbacks at its next dispatch, and a server that goes away runs the
-// "DISCONNECTED" callbacks once.
+// A shared Varo seen through the engine: -host names the PostgreSQL server, and a server that
+// goes away runs the "DISCONNECTED" callbacks once. (Another client's changes reaching the
+// callbacks: the notification tests on both stores, and the two-editor end-to-end tests.)
 #include <gtest/gtest.h>
 
 #include <array>
@@ -10,8 +10,6 @@
 #include "platform/qori.h"
 #include "support/pg_server.h"
 #include "support/store_fixture.h"
-
-using testenv::sample_template;
 
 namespace {
 
@@ -38,73 +36,6 @@ void register_like_the_editor() {
     qorCondContainer(none).add_callback(cb(QORI_ALBUM_CONDITIONS), nullptr);
     qorDefnContainer(none).add_callback(cb(QORI_ALBUM_TEMPLATES), nullptr);
     _qor_dimons3g.when(DataUnit("DISCONNECTED"), Callback(SchedContext::current(), count_disconnected, nullptr));
-}
-
-std::array<int, 4> runs(int templates, int severities, int poll_rates, int conditions) {
-    std::array<int, 4> r{};
-    r[QORI_ALBUM_TEMPLATES] = templates;
-    r[QORI_ALBUM_SEVERITIES] = severities;
-    r[QORI_ALBUM_POLLRATES] = poll_rates;
-    r[QORI_ALBUM_CONDITIONS] = conditions;
-    return r;
-}
-
-// Dispatches once a poll period, as the idle loop does, until some album callback ran (a
-// loaded machine may take more than one period; the benchmark measures the latency).
-void dispatch_until_news() {
-    const std::array<int, 4> before = album_runs;
-    for (int period = 0; period < 30 && album_runs == before; ++period) {
-        std::this_thread::sleep_for(kPollPeriod);
-        dispatch_recursive(0);
-    }
-}
-
-class SharedVaro : public testenv::StoreTest {
-protected:
-    void SetUp() override {
-        testenv::StoreTest::SetUp();
-        if (IsSkipped() || HasFatalFailure()) return;
-        ASSERT_TRUE(qori_attach_store(reopen()));
-        register_like_the_editor();
-        dispatch_recursive(0);
-    }
-    void TearDown() override {
-        qori_shutdown();
-        testenv::StoreTest::TearDown();
-    }
-};
-VARO_STORE_SUITE(SharedVaro);
-
-TEST_P(SharedVaro, OtherClientsChangeRunsOnlyThatAlbumsCallbacksAtTheNextDispatch) {
-    // `store` is the other workstation.
-    store->add_severity({"Warning", 5, "gold"});
-    dispatch_until_news();
-    EXPECT_EQ(album_runs, runs(0, 1, 0, 0));
-    dispatch_recursive(0);
-    EXPECT_EQ(album_runs, runs(0, 1, 0, 0)) << "ran again without a change";
-
-    // Several changes between two dispatches run each album's callbacks once.
-    store->insert_template(sample_template("Remote", 3));
-    store->add_condition({"Hot", "too hot", "temperature > 80"});
-    store->add_condition({"Cold", "too cold", "temperature < 5"});
-    dispatch_until_news();
-    // On a loaded machine the commits may arrive over two dispatches: then the second
-    // condition is news of its own.
-    if (album_runs[QORI_ALBUM_TEMPLATES] == 0 || album_runs[QORI_ALBUM_CONDITIONS] == 0) dispatch_until_news();
-    if (album_runs[QORI_ALBUM_CONDITIONS] == 2) album_runs[QORI_ALBUM_CONDITIONS] = 1;
-    EXPECT_EQ(album_runs, runs(1, 1, 0, 1));
-
-    // This client's own change, through the engine, runs at its next dispatch too.
-    ASSERT_TRUE(qori_pollrate_add("Fast", 5));
-    dispatch_recursive(0);
-    EXPECT_EQ(album_runs, runs(1, 1, 1, 1));
-
-    // A refused change is no change.
-    EXPECT_THROW(store->add_poll_rate({"Fast", 7}), varo::StoreError);
-    std::this_thread::sleep_for(kPollPeriod);
-    dispatch_recursive(0);
-    EXPECT_EQ(album_runs, runs(1, 1, 1, 1));
-    EXPECT_EQ(disconnected_runs, 0);
 }
 
 // Dispatches as the idle loop does until the disconnect callbacks ran, then some more.
@@ -149,22 +80,6 @@ TEST(SharedVaroHost, HostNamesThePostgreSQLServerAndLibpqsVariablesTheRest) {
     auto direct = varo::open_store("pg:" + scratch.conninfo());
     EXPECT_TRUE(direct->find_severity("Shared"));
     unsetenv("PGDATABASE");
-}
-
-TEST(SharedVaroDisconnect, TerminatedSessionRunsTheDisconnectCallbacksOnce) {
-    REQUIRE_POSTGRES();
-    testenv::ScratchPgDatabase scratch;
-    ASSERT_TRUE(qori_attach_store(varo::open_store("pg:" + scratch.conninfo())));
-    register_like_the_editor();
-    dispatch_recursive(0);
-    EXPECT_EQ(disconnected_runs, 0);
-    EXPECT_GE(scratch.terminate_clients(), 1);
-    dispatch_through_a_disconnect();
-    EXPECT_EQ(disconnected_runs, 1);
-    EXPECT_FALSE(qori_connected());
-    // Nothing half-done: a write now is refused, not reported as done.
-    EXPECT_FALSE(qori_pollrate_add("Late", 9));
-    qori_shutdown();
 }
 
 TEST(SharedVaroDisconnect, StoppedServerRunsTheDisconnectCallbacksOnce) {

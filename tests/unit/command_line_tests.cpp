@@ -63,14 +63,6 @@ TEST(CommandLine, ValuesTooLongForTheirBuffersAreRefused) {
     EXPECT_FALSE(parse({"-t", too_long_name.c_str()}).ok);
 }
 
-TEST(CommandLine, UsageTextIsTheFourCatalogueLines) {
-    EXPECT_EQ(usage_text(),
-              "Usage: tarnedit [-help] [-host <server>] [-t <template>]\n"
-              "\t-help \t\t: this message\n"
-              "\t-host <server> \t: Varo server\n"
-              "\t-t <template> \t: Name of template to load\n");
-}
-
 TEST(CommandLine, OnlyLocalhostIsReplacedByThisMachinesName) {
     char name[256] = {};
     ASSERT_EQ(gethostname(name, sizeof name - 1), 0);

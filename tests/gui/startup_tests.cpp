@@ -1,5 +1,6 @@
 // Start-up in process: the real windows, their title, icon and close action, and what a
-// failed connection leaves the user with.
+// failed connection leaves the user with. (Closing a window and answering the connection
+// error end the real binary in tests/process.)
 #include "support/gui_harness.h"
 
 #include <X11/Shell.h>
@@ -34,17 +35,6 @@ void expect_icon_and_close_action(Widget shell) {
     EXPECT_NE(icon, 0u);
     EXPECT_STREQ(icon_name, "Requests");
     EXPECT_EQ(delete_response, XmDO_NOTHING);
-}
-
-void send_wm_delete(Widget shell) {
-    XEvent event{};
-    event.xclient.type = ClientMessage;
-    event.xclient.window = XtWindow(shell);
-    event.xclient.message_type = XInternAtom(display, "WM_PROTOCOLS", False);
-    event.xclient.format = 32;
-    event.xclient.data.l[0] = static_cast<long>(XInternAtom(display, "WM_DELETE_WINDOW", False));
-    XSendEvent(display, XtWindow(shell), False, NoEventMask, &event);
-    gui::process_events();
 }
 
 const char* const server_commands[] = {"main_new_template", "main_open_button", "main_save_button",
@@ -90,21 +80,5 @@ TEST_F(GuiTest, FailedConnectionTellsTheUserAndRefusesServerCommands) {
     EXPECT_EQ(d.buttons, (std::vector<std::string>{"OK", "Cancel"}));
     EXPECT_EQ(XtParent(XtParent(d.box)), te_win);
     for (const char* name : server_commands) EXPECT_FALSE(gui::sensitive(gui::need(name))) << name;
-    EXPECT_EXIT(gui::press(gui::only_dialog().button("OK")), testing::ExitedWithCode(1), "");
-    EXPECT_EXIT(gui::press(gui::only_dialog().button("Cancel")), testing::ExitedWithCode(1), "");
-}
-
-TEST_F(GuiTest, WindowManagerCloseOfEitherShellEndsWithStatus0) {
-    EXPECT_EXIT(
-        {
-            gui::start_editor();
-            send_wm_delete(te_win);
-        },
-        testing::ExitedWithCode(0), "");
-    EXPECT_EXIT(
-        {
-            gui::start_editor();
-            send_wm_delete(state_diagram_win);
-        },
-        testing::ExitedWithCode(0), "");
+    // Answering it ends the program with status 1: tests/process runs that on the binary.
 }

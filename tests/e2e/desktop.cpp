@@ -13,46 +13,12 @@
 #include <functional>
 #include <thread>
 
-#include "support/process.h"
 
 namespace e2e {
 namespace {
 // Long enough for the program to take in one key (its idle poll sleeps 100 ms at a time)
 // and for a menu it posts to grab the keyboard before the next key.
 const char* const PAUSE = "0.3";
-
-std::string title_of(Display* dpy, Window w) {
-    XTextProperty prop;
-    std::string title;
-    if (XGetWMName(dpy, w, &prop) && prop.value) {
-        title.assign(reinterpret_cast<char*>(prop.value), prop.nitems);
-        XFree(prop.value);
-    }
-    return title;
-}
-
-// The program's main window, for any of its top-level windows.
-Window leader_of(Display* dpy, Window w) {
-    Atom type;
-    int format;
-    unsigned long count = 0, after = 0;
-    unsigned char* data = nullptr;
-    Window leader = 0;
-    if (XGetWindowProperty(dpy, w, XInternAtom(dpy, "WM_CLIENT_LEADER", False), 0, 1, False, XA_WINDOW, &type,
-                           &format, &count, &after, &data) == Success &&
-        data && count == 1)
-        leader = *reinterpret_cast<Window*>(data);
-    if (data) XFree(data);
-    // Dialogs name the main window as the one they are transient for instead.
-    Window transient_for = 0;
-    if (!leader && XGetTransientForHint(dpy, w, &transient_for)) leader = transient_for;
-    return leader;
-}
-
-bool viewable(Display* dpy, Window w) {
-    XWindowAttributes a;
-    return XGetWindowAttributes(dpy, w, &a) && a.map_state == IsViewable;
-}
 
 std::vector<Window> children_of(Display* dpy, Window w) {
     Window root, parent, *children = nullptr;
@@ -63,19 +29,6 @@ std::vector<Window> children_of(Display* dpy, Window w) {
         XFree(children);
     }
     return out;
-}
-
-// Every window has all its dialogs from the start, unmapped: only a shown one counts.
-Window find_shown(const std::string& title, Window leader, double timeout_seconds) {
-    Display* dpy = proc::x_display();
-    auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(timeout_seconds);
-    do {
-        XSync(dpy, False);
-        for (Window w : children_of(dpy, DefaultRootWindow(dpy)))
-            if (title_of(dpy, w) == title && (!leader || leader_of(dpy, w) == leader) && viewable(dpy, w)) return w;
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    } while (std::chrono::steady_clock::now() < deadline);
-    return 0;
 }
 
 void xdo(const std::vector<std::string>& args) {
@@ -129,13 +82,13 @@ Editor::Editor(const std::string& store, const std::string& host, const std::vec
     o.env["DISPLAY"] = std::getenv("DISPLAY");
     o.unset = {"NLSPATH", "XFILESEARCHPATH", "XENVIRONMENT"};
     child = std::make_unique<proc::Child>(proc::tarnedit(), o);
-    main_window = find_shown("Quillon Corvane 1.2: Tarnwright [" + host + "]", 0, 20);
+    main_window = proc::wait_for_window("Quillon Corvane 1.2: Tarnwright [" + host + "]", 20, 0, true);
 }
 
 Editor::~Editor() = default;
 
 unsigned long Editor::window(const std::string& title, double timeout_seconds) const {
-    return find_shown(title, main_window, timeout_seconds);
+    return proc::wait_for_window(title, timeout_seconds, main_window, true);
 }
 
 void Editor::in(unsigned long window, const Steps& steps) const {
@@ -220,20 +173,22 @@ std::vector<char> pixels(unsigned long window) {
 }
 
 std::string varoctl(const std::string& store, const std::vector<std::string>& args) {
-    std::vector<std::string> all = {"--store", store};
-    all.insert(all.end(), args.begin(), args.end());
-    testenv::ProcessResult r = testenv::run_process(VAROCTL_BINARY, all);
+    proc::Options o;
+    o.args = {"--store", store};
+    o.args.insert(o.args.end(), args.begin(), args.end());
+    proc::Result r = proc::run(proc::varoctl(), o);
     EXPECT_EQ(r.status, 0) << "varoctl " << args.front() << ": " << r.err;
     return r.out;
 }
 
 bool varoctl_shows(const std::string& store, const std::vector<std::string>& args, const std::string& text,
                    double timeout_seconds) {
-    std::vector<std::string> all = {"--store", store};
-    all.insert(all.end(), args.begin(), args.end());
+    proc::Options o;
+    o.args = {"--store", store};
+    o.args.insert(o.args.end(), args.begin(), args.end());
     auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(timeout_seconds);
     do {
-        if (testenv::run_process(VAROCTL_BINARY, all).out.find(text) != std::string::npos) return true;
+        if (proc::run(proc::varoctl(), o).out.find(text) != std::string::npos) return true;
         std::this_thread::sleep_for(std::chrono::milliseconds(200));
     } while (std::chrono::steady_clock::now() < deadline);
     return false;

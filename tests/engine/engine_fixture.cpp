@@ -3,8 +3,6 @@
 
 #include <cstdlib>
 
-#include "support/test_environment.h"
-
 int EngineTest::hook_calls = 0;
 
 namespace {
@@ -17,10 +15,7 @@ void count_hook(Error* e) {
 VARO_STORE_SUITE(EngineTest);
 
 void EngineTest::SetUp() {
-    if (GetParam() == testenv::Backend::PostgreSQL && !testenv::postgres_available()) {
-        if (testenv::postgres_required()) FAIL() << "VARO_TEST_PG is not set";
-        GTEST_SKIP() << "no PostgreSQL (VARO_TEST_PG) in this environment";
-    }
+    if (GetParam() == testenv::Backend::PostgreSQL) REQUIRE_POSTGRES();
     location = std::make_unique<testenv::StoreLocation>(GetParam());
     address = location->address();
     setenv("VARO_STORE", address.c_str(), 1);

@@ -25,23 +25,6 @@ TEST_P(EngineTest, UnsavedEditsStayInTheWorkingCopyUntilSaved) {
     EXPECT_EQ(state_names(t), Strings({"Ground"}));
 }
 
-TEST_P(EngineTest, LostUpdatesAreRefused) {
-    Qor_Defn t = grounded("shared");
-    ASSERT_TRUE(qori_template_store(t, "shared", "d"));
-    Qor_Defn first = qori_template_find("shared");
-    Qor_Defn second = qori_template_find("shared");
-    ASSERT_TRUE(qori_state_add(first, "A", "Poll", "Minor", ""));
-    ASSERT_TRUE(qori_state_add(second, "B", "Poll", "Minor", ""));
-
-    ASSERT_TRUE(qori_template_add(first, "shared", "d")) << qori_error_str;
-    EXPECT_FALSE(qori_template_add(second, "shared", "d"));
-    EXPECT_NE(std::string(qori_error_str).find("changed by another client"), std::string::npos) << qori_error_str;
-    EXPECT_EQ(state_names(qori_template_find("shared")), Strings({"Ground", "A"}));
-    // The winner can go on saving: its copy knows the version it wrote.
-    ASSERT_TRUE(qori_state_add(first, "C", "Poll", "Minor", ""));
-    EXPECT_TRUE(qori_template_add(first, "shared", "d")) << qori_error_str;
-}
-
 TEST_P(EngineTest, StoreCopyAndReplaceWriteWholeDefinitions) {
     Qor_Defn t = grounded("base");
     ASSERT_TRUE(qori_transition_add(t, "Ground", "Ground", "LinkDown", nullptr, nullptr, nullptr));
@@ -90,27 +73,6 @@ TEST_P(EngineTest, TemplateWritesAreRefusedWithAReason) {
     EXPECT_FALSE(qori_template_add(null_handle, "one", "d"));
     EXPECT_FALSE(qori_state_add(null_handle, "S", "Poll", "Normal", ""));
     EXPECT_EQ(album_names(QORI_ALBUM_TEMPLATES), Strings({"one", "x"}));
-}
-
-TEST_P(EngineTest, RunningTemplatesCannotBeSavedReplacedOrDeleted) {
-    Qor_Defn t = grounded("live");
-    ASSERT_TRUE(qori_template_store(t, "live", "d"));
-    other_client()->set_running("router1", "live");
-    int before = hook_calls;
-
-    EXPECT_FALSE(qori_template_add(t, "live", "d"));
-    EXPECT_NE(std::string(qori_error_str).find("in use"), std::string::npos) << qori_error_str;
-    EXPECT_FALSE(qori_template_replace(t, "live", "d").is_valid());
-    EXPECT_FALSE(qori_template_delete(t));
-    EXPECT_NE(std::string(qori_error_str).find("running"), std::string::npos) << qori_error_str;
-    EXPECT_EQ(hook_calls, before + 3) << "every refusal calls the error hook once";
-    EXPECT_TRUE(qori_template_find("live").is_valid());
-
-    other_client()->set_stopped("router1", "live");
-    EXPECT_TRUE(qori_template_delete(t)) << qori_error_str;
-    EXPECT_FALSE(qori_template_find("live").is_valid());
-    EXPECT_EQ(t.stored_name(), nullptr);
-    EXPECT_TRUE(qori_template_store(t, "live", "again")) << "a deleted copy can be stored anew";
 }
 
 TEST_P(EngineTest, SnapshotsPutBackContentsAndKeepTheStoredIdentity) {

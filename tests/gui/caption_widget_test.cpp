@@ -71,32 +71,6 @@ int bottom(Widget w) { return w->core.y + w->core.height + 2 * w->core.border_wi
 
 }  // namespace
 
-TEST_F(CaptionWidget, ResolvedOffsetsReachTheResources)
-{
-    Arg args[2];
-    XtSetArg(args[0], PsNverticalSpacing, 13);
-    XtSetArg(args[1], XmNmarginWidth, 7);
-    Widget c = PsCreateCaption(shell, "c", args, 2);
-    Widget l = label(c, "Name:");
-    XtVaSetValues(l, PsNcaptionAlignment, PsCAPTION_BOTTOM, nullptr);
-    Dimension spacing = 0, margin = 0;
-    unsigned char alignment = 0;
-    Boolean stretch = True;
-    XtVaGetValues(c, PsNverticalSpacing, &spacing, XmNmarginWidth, &margin, nullptr);
-    XtVaGetValues(l, PsNcaptionAlignment, &alignment, PsNstretchHorizontal, &stretch, nullptr);
-    EXPECT_EQ(13, spacing);
-    EXPECT_EQ(7, margin);
-    EXPECT_EQ(PsCAPTION_BOTTOM, alignment);
-    EXPECT_FALSE(stretch);
-}
-
-TEST_F(CaptionWidget, EmptyWidgetIsEightByFive)
-{
-    Widget c = caption("c");
-    EXPECT_EQ(8, c->core.width);
-    EXPECT_EQ(5, c->core.height);
-}
-
 TEST_F(CaptionWidget, LabelsRightAlignedFieldsAtSpacingRowsEightApartCentred)
 {
     Widget c = caption("c");
@@ -130,18 +104,6 @@ TEST_F(CaptionWidget, StretchHorizontalReachesTheRightMargin)
     realize(c);
     EXPECT_EQ(c->core.width - 2, right(f1));
     EXPECT_EQ(right(f2), right(f1));
-}
-
-TEST_F(CaptionWidget, OddChildIsNeitherSizedNorPlaced)
-{
-    Widget c = caption("c");
-    label(c, "Name:");
-    Widget f1 = field(c, "f1");
-    Widget odd = XtVaCreateManagedWidget("odd", xmLabelWidgetClass, c, XmNx, 500, XmNy, 400, nullptr);
-    realize(c);
-    EXPECT_EQ(500, odd->core.x);
-    EXPECT_EQ(400, odd->core.y);
-    EXPECT_EQ(bottom(f1) + 2 + 1, c->core.height);
 }
 
 TEST_F(CaptionWidget, ReferenceWidgetsShareOneColumn)
@@ -210,33 +172,6 @@ TEST_F(CaptionWidget, DestroyedReferenceIsForgotten)
     while (XtAppPending(app)) XtAppProcessEvent(app, XtIMAll);
 }
 
-TEST_F(CaptionWidget, CaptionWidthIsReadOnly)
-{
-    Arg args[1];
-    XtSetArg(args[0], PsNcaptionWidth, 99);
-    Widget c = PsCreateCaption(shell, "c", args, 1);
-    ASSERT_EQ(1u, warnings.size());
-    EXPECT_EQ("XmNcaptionWidth cannot be set at widget creation", warnings[0]);
-
-    label(c, "Name:");
-    field(c, "f");
-    realize(c);
-    Dimension before = 0, after = 0;
-    XtVaGetValues(c, PsNcaptionWidth, &before, nullptr);
-    warnings.clear();
-    XtVaSetValues(c, PsNcaptionWidth, before + 50, nullptr);
-    XtVaGetValues(c, PsNcaptionWidth, &after, nullptr);
-    ASSERT_EQ(1u, warnings.size());
-    EXPECT_EQ("XmNcaptionWidth is read-only", warnings[0]);
-    EXPECT_EQ(before, after);
-
-    warnings.clear();
-    XtSetArg(args[0], PsNreferenceCaptionWidth, 5);
-    PsCreateCaption(shell, "d", args, 1);
-    ASSERT_EQ(1u, warnings.size());
-    EXPECT_EQ("XmNreferenceCaptionWidth cannot be set at widget creation", warnings[0]);
-}
-
 TEST_F(CaptionWidget, ConstraintChangesRelayoutAndInvalidAlignmentIsRefused)
 {
     Widget c = caption("c");
@@ -266,14 +201,4 @@ TEST_F(CaptionWidget, ConstraintChangesRelayoutAndInvalidAlignmentIsRefused)
     XtVaSetValues(f1, PsNstretchHorizontal, True, nullptr);
     EXPECT_GT(f1->core.width, narrow);
     EXPECT_EQ(c->core.width - 2, right(f1));
-}
-
-TEST_F(CaptionWidget, AlignmentConvertsFromResourceStrings)
-{
-    Widget c = caption("c");
-    Widget l = XtVaCreateManagedWidget("l", xmLabelWidgetClass, c, XtVaTypedArg, PsNcaptionAlignment, XmRString,
-                                       "caption_top", sizeof("caption_top"), nullptr);
-    unsigned char alignment = 0;
-    XtVaGetValues(l, PsNcaptionAlignment, &alignment, nullptr);
-    EXPECT_EQ(PsCAPTION_TOP, alignment);
 }

@@ -1,17 +1,13 @@
 // The condition window: choosing a condition, Add, Modify and Delete against the server.
 #include "support/editor_fixture.h"
 
-#include <X11/keysym.h>
 #include <Xm/List.h>
-#include <Xm/Text.h>
 
 #include <cstdlib>
 #include <string>
 #include <vector>
 
 #include "platform/qori.h"
-#include "support/edit_dialogs.h"
-#include "support/failing_store.h"
 #include "support/store_fixture.h"
 #include "ui/widgets.h"
 
@@ -34,11 +30,6 @@ protected:
     }
     std::vector<std::string> shown() {
         return {gui::text(ct_name_text), gui::text(ct_description_text), gui::text(ct_condition_code)};
-    }
-    std::shared_ptr<testenv::FailSwitch> watch_writes() {
-        auto fail = std::make_shared<testenv::FailSwitch>();
-        EXPECT_TRUE(qori_attach_store(testenv::failing_store(varo::open_store(std::getenv("VARO_STORE")), fail)));
-        return fail;
     }
 };
 
@@ -64,16 +55,16 @@ TEST_F(ConditionEditTest, AddChecksBeforeCallingTheEngineAndShowsTheCheckersText
     for (const char* code : {"", "  \n\t"}) {
         fields("Gamma", "third", code);
         gui::press(ct_add_button);
-        EXPECT_EQ(Messages{"Missing condition code"}, gui::answer_messages());
+        EXPECT_EQ(Messages{"Missing condition code"}, gui::answer_all());
     }
     fields("Gamma", "", "g > 1");
     gui::press(ct_add_button);
-    EXPECT_EQ(Messages{"Please enter a description."}, gui::answer_messages());
+    EXPECT_EQ(Messages{"Please enter a description."}, gui::answer_all());
     EXPECT_EQ(0, store->writes);
 
     fields("Gamma", "  third", "g > > 1");
     gui::press(ct_add_button);
-    Messages said = gui::answer_messages();
+    Messages said = gui::answer_all();
     ASSERT_EQ(1u, said.size());
     EXPECT_EQ("Add Condition Error: line 1, column 5: expected a value", said[0].substr(0, 55)) << said[0];
     EXPECT_EQ((Messages{"Gamma", "third", "g > > 1"}), shown()) << "what the user typed stays";
@@ -85,7 +76,7 @@ TEST_F(ConditionEditTest, AddedConditionIsScrolledIntoViewAndSelected) {
     start_editor();
     fields("zeta", "last one", "z > 1\n");
     gui::press(ct_add_button);
-    EXPECT_EQ(Messages{}, gui::answer_messages());
+    EXPECT_EQ(Messages{}, gui::answer_all());
     EXPECT_EQ((varo::Condition{"zeta", "last one", "z > 1\n"}), other->find_condition("zeta"));
     std::vector<std::string> items = gui::list_items(ct_condition_list);
     ASSERT_EQ(35u, items.size());
@@ -99,7 +90,7 @@ TEST_F(ConditionEditTest, AddedConditionIsScrolledIntoViewAndSelected) {
         XtManageChild(ct_dialog);
         gui::type_text(ct_condition_code, "# down, or up and losing packets\nifOperStatus != \"up\"\n"
                                           "\tor ifInErrors > 100 and ifType in (6, 117)\n");
-        gui::snap_window(condition_text_win, "condition_editor_editing.png");
+        gui::snap(condition_text_win, "condition_editor_editing.png");
     }
 }
 
@@ -112,7 +103,7 @@ TEST_F(ConditionEditTest, ANameTheRefreshedListLacksSelectsNothing) {
     };
     fields("Ghost", "short-lived", "g > 1");
     gui::press(ct_add_button);
-    EXPECT_EQ(Messages{}, gui::answer_messages());
+    EXPECT_EQ(Messages{}, gui::answer_all());
     EXPECT_EQ((Messages{"Alpha", "Beta", "HighErrors", "LinkDown"}), gui::list_items(ct_condition_list));
     EXPECT_TRUE(gui::selected_positions(ct_condition_list).empty());
     EXPECT_EQ((Messages{"Ghost", "short-lived", "g > 1"}), shown());
@@ -124,20 +115,20 @@ TEST_F(ConditionEditTest, ModifyReplacesOrLeavesTheServerAsItWas) {
     gui::activate_list_pos(ct_condition_list, 4);
     gui::type_text(ct_description_text, "changed");
     gui::press(ct_modify_button);
-    EXPECT_EQ(Messages{"Condition is being used in a template."}, gui::answer_messages());
+    EXPECT_EQ(Messages{"Condition is being used in a template."}, gui::answer_all());
     const varo::Condition link_down = *other->find_condition("LinkDown");
     EXPECT_NE("changed", link_down.descr);
 
     fields("Nope", "d", "x > 1");
     gui::press(ct_modify_button);
     EXPECT_EQ(Messages{"Condition doesn't exist in the Varo.\nCreate new conditions by using the 'Add' button."},
-              gui::answer_messages());
+              gui::answer_all());
 
     gui::activate_list_pos(ct_condition_list, 1);
     gui::type_text(ct_description_text, "new words");
     gui::type_text(ct_condition_code, "a >\n");
     gui::press(ct_modify_button);
-    EXPECT_EQ(Messages{"Modify Condition Error: line 1, column 4: expected a value after '>'"}, gui::answer_messages());
+    EXPECT_EQ(Messages{"Modify Condition Error: line 1, column 4: expected a value after '>'"}, gui::answer_all());
     EXPECT_EQ((varo::Condition{"Alpha", "first", "a > 1\n"}), other->find_condition("Alpha"));
     EXPECT_EQ((Messages{"Alpha", "new words", "a >\n"}), shown()) << "kept for correction";
 
@@ -145,14 +136,14 @@ TEST_F(ConditionEditTest, ModifyReplacesOrLeavesTheServerAsItWas) {
     store->refuse_writes = true;
     gui::type_text(ct_condition_code, "a > 3\n");
     gui::press(ct_modify_button);
-    Messages said = gui::answer_messages();
+    Messages said = gui::answer_all();
     ASSERT_EQ(1u, said.size());
     EXPECT_EQ(0u, said[0].find("Modify Condition Error: ")) << said[0];
     EXPECT_EQ((varo::Condition{"Alpha", "first", "a > 1\n"}), other->find_condition("Alpha"));
 
     store->refuse_writes = false;
     gui::press(ct_modify_button);
-    EXPECT_EQ(Messages{}, gui::answer_messages());
+    EXPECT_EQ(Messages{}, gui::answer_all());
     EXPECT_EQ((varo::Condition{"Alpha", "new words", "a > 3\n"}), other->find_condition("Alpha"));
     EXPECT_EQ(std::vector<int>{1}, gui::selected_positions(ct_condition_list));
     EXPECT_EQ((Messages{"Alpha", "new words", "a > 3\n"}), shown());
@@ -167,7 +158,7 @@ TEST_F(ConditionEditTest, DeleteConfirmsAndRefusesAConditionInUse) {
     EXPECT_EQ("Condition 'LinkDown' will be removed from Varo.", ask.message);
     EXPECT_EQ(condition_text_win, XtParent(XtParent(ask.box)));
     gui::press(ask.button("OK"));
-    EXPECT_EQ(Messages{"Cannot delete condition.\nIt is currently in use in a template.\nUsed by: T"}, gui::answer_messages());
+    EXPECT_EQ(Messages{"Cannot delete condition.\nIt is currently in use in a template.\nUsed by: T"}, gui::answer_all());
     EXPECT_EQ("Used by: T", gui::label(ct_used_by_label));
     EXPECT_TRUE(other->find_condition("LinkDown"));
     EXPECT_EQ("LinkDown", gui::text(ct_name_text));
@@ -175,7 +166,7 @@ TEST_F(ConditionEditTest, DeleteConfirmsAndRefusesAConditionInUse) {
 
     gui::type_text(ct_name_text, "Nope");
     gui::press(ct_delete_button);
-    EXPECT_EQ(Messages{"Condition doesn't exist."}, gui::answer_messages());
+    EXPECT_EQ(Messages{"Condition doesn't exist."}, gui::answer_all());
 
     gui::activate_list_pos(ct_condition_list, 2);
     gui::press(ct_delete_button);
@@ -183,41 +174,9 @@ TEST_F(ConditionEditTest, DeleteConfirmsAndRefusesAConditionInUse) {
     EXPECT_TRUE(other->find_condition("Beta"));
     gui::press(ct_delete_button);
     gui::press(gui::only_dialog().button("OK"));
-    EXPECT_EQ(Messages{}, gui::answer_messages());
+    EXPECT_EQ(Messages{}, gui::answer_all());
     EXPECT_FALSE(other->find_condition("Beta"));
     EXPECT_EQ((Messages{"", "", ""}), shown());
-}
-
-TEST_F(ConditionEditTest, CodeFieldIsAnEditorForCode) {
-    start_editor();
-    XtManageChild(ct_dialog);
-    gui::type_text(ct_condition_code, "a > 1");
-    XmProcessTraversal(ct_condition_code, XmTRAVERSE_CURRENT);
-    XEvent tab{};
-    tab.xkey.type = KeyPress;
-    tab.xkey.display = XtDisplay(ct_condition_code);
-    tab.xkey.window = XtWindow(ct_condition_code);
-    tab.xkey.keycode = XKeysymToKeycode(tab.xkey.display, XK_Tab);
-    tab.xkey.same_screen = True;
-    XtDispatchEvent(&tab);
-    gui::process_events();
-    EXPECT_EQ("a > 1\t", gui::text(ct_condition_code)) << "Tab is typed, not a move to the next field";
-
-    XmRenderTable fonts = nullptr;
-    XtVaGetValues(ct_condition_code, XmNrenderTable, &fonts, nullptr);
-    XmString narrow = XmStringCreateLocalized(const_cast<char*>("iiii")),
-             wide = XmStringCreateLocalized(const_cast<char*>("MMMM"));
-    EXPECT_EQ(XmStringWidth(fonts, narrow), XmStringWidth(fonts, wide)) << "monospaced";
-    XmStringFree(narrow);
-    XmStringFree(wide);
-
-    gui::type_text(ct_condition_code, std::string(300, 'x') + "\n" + std::string(40, '\n'));
-    Widget across = nullptr, down = nullptr;
-    XtVaGetValues(ct_code, XmNhorizontalScrollBar, &across, XmNverticalScrollBar, &down, nullptr);
-    EXPECT_TRUE(gui::managed(across) && gui::managed(down));
-    Boolean wraps = True;
-    XtVaGetValues(ct_condition_code, XmNwordWrap, &wraps, nullptr);
-    EXPECT_FALSE(wraps);
 }
 
 }  // namespace

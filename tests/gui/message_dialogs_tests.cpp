@@ -71,15 +71,6 @@ TEST_F(GuiTest, CommonErrorDialogsSitAt500AndEachClosesOnItsOwnOk) {
     EXPECT_EQ(current_error_dialog, nullptr);
 }
 
-TEST_F(GuiTest, ErrorDialogCallbackWithoutClientDataClosesTheCurrentOne) {
-    gui::test_shell();
-    error_dialog(gui::need("testButton"), "oops");
-    error_dialog_cb(nullptr, nullptr, nullptr);
-    EXPECT_TRUE(gui::open_dialogs().empty());
-    EXPECT_EQ(current_error_dialog, nullptr);
-    error_dialog_cb(nullptr, nullptr, nullptr);  // none up: nothing happens
-}
-
 TEST_F(GuiTest, TwoCallbackErrorDialogRunsItsCallbacksFromBothButtonsAndTheWindowClose) {
     Widget shell = gui::test_shell();
     ok_calls = cancel_calls = 0;
@@ -133,21 +124,6 @@ TEST_F(GuiTest, ANewConfirmationOrQuestionReplacesOneStillUp) {
     display_question(shell, "q1", answered, answered);
     display_question(shell, "q2", answered, answered);
     EXPECT_EQ(gui::only_dialog().message, "q2");
-}
-
-TEST_F(GuiTest, QuestionAnswersYesOrNoAndEitherAnswerClosesIt) {
-    Widget shell = gui::test_shell();
-    ok_calls = 0;
-    display_question(shell, "Save changes made to 'Noname'.", answered, answered);
-    gui::Dialog d = gui::only_dialog();
-    EXPECT_EQ(d.name, "QuestionDialog");
-    EXPECT_EQ(d.title, "Question");
-    EXPECT_EQ(d.buttons, (std::vector<std::string>{"Yes", "No"}));
-    EXPECT_EQ(d.style, XmDIALOG_FULL_APPLICATION_MODAL);
-    gui::press(d.button("No"));
-    EXPECT_EQ(ok_calls, 1);
-    EXPECT_EQ(current_question_dialog, nullptr);
-    EXPECT_TRUE(gui::open_dialogs().empty());
 }
 
 TEST_F(GuiTest, ExitCallbacksEndTheProgramWithTheirStatus) {

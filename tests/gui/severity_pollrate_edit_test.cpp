@@ -12,8 +12,6 @@
 
 #include "edit/callbacks.h"
 #include "platform/qori.h"
-#include "support/edit_dialogs.h"
-#include "support/failing_store.h"
 #include "template/option_menus.h"
 #include "template/template_model.h"
 #include "ui/widgets.h"
@@ -21,13 +19,6 @@
 namespace {
 
 using Messages = std::vector<std::string>;
-
-// The editor's connection through a store whose writes the test can refuse and count.
-std::shared_ptr<testenv::FailSwitch> watch_writes() {
-    auto fail = std::make_shared<testenv::FailSwitch>();
-    EXPECT_TRUE(qori_attach_store(testenv::failing_store(varo::open_store(std::getenv("VARO_STORE")), fail)));
-    return fail;
-}
 
 void fill(std::initializer_list<std::pair<Widget, const char*>> fields) {
     for (const auto& f : fields) gui::type_text(f.first, f.second);
@@ -48,22 +39,22 @@ TEST_F(EditorTest, ValueFieldsTakeOneTo32767AndNothingElse) {
 
         fill({{severity_name, name.c_str()}, {severity_value, row.value}, {severity_color, "gold"}});
         gui::press(te_severity_add_button);
-        EXPECT_EQ(row.accepted ? Messages{} : bad_severity, gui::answer_messages());
+        EXPECT_EQ(row.accepted ? Messages{} : bad_severity, gui::answer_all());
         EXPECT_EQ(row.accepted, other->find_severity(name).has_value());
         fill({{severity_name, "Minor"}, {severity_value, row.value}});
         gui::press(te_severity_modify_button);
-        EXPECT_EQ(row.accepted ? Messages{} : bad_severity, gui::answer_messages());
+        EXPECT_EQ(row.accepted ? Messages{} : bad_severity, gui::answer_all());
         if (row.accepted) {
             EXPECT_EQ(value, other->find_severity("Minor")->value);
         }
 
         fill({{pollrate_name, name.c_str()}, {pollrate_value, row.value}});
         gui::press(te_pollrate_add_button);
-        EXPECT_EQ(row.accepted ? Messages{} : bad_rate, gui::answer_messages());
+        EXPECT_EQ(row.accepted ? Messages{} : bad_rate, gui::answer_all());
         EXPECT_EQ(row.accepted, other->find_poll_rate(name).has_value());
         fill({{pollrate_name, "Poll"}});
         gui::press(te_pollrate_modify_button);
-        EXPECT_EQ(row.accepted ? Messages{} : bad_rate, gui::answer_messages());
+        EXPECT_EQ(row.accepted ? Messages{} : bad_rate, gui::answer_all());
         if (row.accepted) {
             EXPECT_EQ(value, other->find_poll_rate("Poll")->rate);
         }
@@ -75,27 +66,25 @@ TEST_F(EditorTest, AddAndModifyCheckTheServerBeforeWriting) {
     auto store = watch_writes();
     fill({{severity_name, "Normal"}, {severity_value, "5"}, {severity_color, "pink"}});
     gui::press(te_severity_add_button);
-    EXPECT_EQ(Messages{"Add Failed: Severity already exists."}, gui::answer_messages());
+    EXPECT_EQ(Messages{"Add Failed: Severity already exists."}, gui::answer_all());
     fill({{pollrate_name, "Poll"}, {pollrate_value, "5"}});
     gui::press(te_pollrate_add_button);
-    EXPECT_EQ(Messages{"Add Failed: Poll Rate already exists."}, gui::answer_messages());
+    EXPECT_EQ(Messages{"Add Failed: Poll Rate already exists."}, gui::answer_all());
     EXPECT_EQ(0, store->writes) << "the engine's add was called";
 
     fill({{severity_name, "Nope"}});
     gui::press(te_severity_modify_button);
-    EXPECT_EQ(Messages{"Severity does not exist in platform."}, gui::answer_messages());
+    EXPECT_EQ(Messages{"Severity does not exist in platform."}, gui::answer_all());
     fill({{pollrate_name, "Nope"}});
     gui::press(te_pollrate_modify_button);
-    EXPECT_EQ(Messages{"Poll rate does not exist in platform."}, gui::answer_messages());
+    EXPECT_EQ(Messages{"Poll rate does not exist in platform."}, gui::answer_all());
     EXPECT_EQ(0, store->writes);
 
     // Past the keyboard filter, which keeps blanks out: the first word names the poll rate.
-    XtRemoveCallback(pollrate_name, XmNmodifyVerifyCallback, verify_no_space, nullptr);
-    XmTextFieldSetString(pollrate_name, const_cast<char*>("Poll extra words"));
-    ASSERT_EQ("Poll extra words", gui::text(pollrate_name));
+    paste(pollrate_name, "Poll extra words");
     fill({{pollrate_value, "45"}});
     gui::press(te_pollrate_modify_button);
-    EXPECT_EQ(Messages{}, gui::answer_messages());
+    EXPECT_EQ(Messages{}, gui::answer_all());
     EXPECT_EQ(45, other->find_poll_rate("Poll")->rate);
     EXPECT_EQ("Poll", gui::text(pollrate_name));
 }
@@ -110,21 +99,21 @@ TEST_F(EditorTest, ModifyTheStoreRefusesKeepsTheOldDefinition) {
     EXPECT_EQ("yellow", gui::text(severity_color));
     fill({{severity_value, "7"}, {severity_color, "pink"}});
     gui::press(te_severity_modify_button);
-    EXPECT_EQ(Messages{"Adding severity failed"}, gui::answer_messages());
+    EXPECT_EQ(Messages{"Adding severity failed"}, gui::answer_all());
     EXPECT_EQ((varo::Severity{"Minor", 2, "yellow"}), other->find_severity("Minor"));
 
     gui::select_list_item(pollrate_list, "Poll                      60");
     EXPECT_EQ("Poll", gui::text(pollrate_name));
     fill({{pollrate_value, "30"}});
     gui::press(te_pollrate_modify_button);
-    EXPECT_EQ(Messages{"QORI Error: Adding Poll Rate"}, gui::answer_messages());
+    EXPECT_EQ(Messages{"QORI Error: Adding Poll Rate"}, gui::answer_all());
     EXPECT_EQ(60, other->find_poll_rate("Poll")->rate);
 
     // Taken again: one change, which the lists show after the notification.
     store->refuse_writes = false;
     gui::press(te_severity_modify_button);
     gui::press(te_pollrate_modify_button);
-    EXPECT_EQ(Messages{}, gui::answer_messages());
+    EXPECT_EQ(Messages{}, gui::answer_all());
     dispatch();
     EXPECT_EQ("Minor           7     pink      ", gui::list_items(severity_list)[2]);
     EXPECT_EQ("Poll                      30", gui::list_items(pollrate_list)[0]);
@@ -132,10 +121,10 @@ TEST_F(EditorTest, ModifyTheStoreRefusesKeepsTheOldDefinition) {
     if (std::getenv("TARNWRIGHT_SCREENSHOTS")) {
         XtManageChild(te_severity_dialog);
         gui::select_list_pos(severity_list, 3);
-        gui::snap_window(severity_edit_win, "severities_editing.png");
+        gui::snap(severity_edit_win, "severities_editing.png");
         XtManageChild(te_pollrate_dialog);
         gui::select_list_pos(pollrate_list, 1);
-        gui::snap_window(pollrate_win, "poll_rates_editing.png");
+        gui::snap(pollrate_win, "poll_rates_editing.png");
     }
 }
 
@@ -162,7 +151,7 @@ TEST_F(EditorTest, DeletedItemsLeaveTheStateEditorsMenusAtOnce) {
     gui::select_list_item(pollrate_list, "fast.1                    5");
     gui::press(te_pollrate_delete_button);
     gui::press(gui::only_dialog().button("OK"));
-    EXPECT_EQ(Messages{}, gui::answer_messages());
+    EXPECT_EQ(Messages{}, gui::answer_all());
     EXPECT_FALSE(other->find_poll_rate("fast.1"));
     EXPECT_EQ("", gui::text(pollrate_name));
     EXPECT_EQ("", gui::text(pollrate_value));
@@ -179,18 +168,18 @@ TEST_F(EditorTest, DeletedItemsLeaveTheStateEditorsMenusAtOnce) {
     EXPECT_EQ("This will delete severity Odd* from Varo.", ask.message);
     EXPECT_EQ(severity_edit_win, XtParent(XtParent(ask.box)));
     gui::press(ask.button("OK"));
-    EXPECT_EQ(Messages{}, gui::answer_messages());
+    EXPECT_EQ(Messages{}, gui::answer_all());
     EXPECT_EQ((std::vector<std::string>{"Critical", "Major", "Minor", "Normal"}), menu_entries(cs_severity_parent));
     EXPECT_EQ(menu_entries(cs_severity_parent), menu_entries(se_severity_parent));
     EXPECT_EQ("Critical", option_value(cs_severity));
     EXPECT_EQ("", gui::text(severity_color));
 
     gui::press(te_severity_delete_button);
-    EXPECT_EQ(Messages{"Please enter a name."}, gui::answer_messages()) << "no name: no confirmation";
+    EXPECT_EQ(Messages{"Please enter a name."}, gui::answer_all()) << "no name: no confirmation";
     fill({{severity_name, "Gone"}});
     gui::press(te_severity_delete_button);
     gui::press(gui::only_dialog().button("OK"));
-    EXPECT_EQ(Messages{"QORI Error: Severity doesn't exist."}, gui::answer_messages());
+    EXPECT_EQ(Messages{"QORI Error: Severity doesn't exist."}, gui::answer_all());
     EXPECT_EQ("Gone", gui::text(severity_name)) << "a failed delete keeps the fields";
 }
 

@@ -61,15 +61,6 @@ TEST_F(GuiTest, ConnectedStartShowsTitleIconsAndTheNotice) {
     EXPECT_FALSE(error.is_error());
 }
 
-TEST_F(GuiTest, NamedTemplateAndHostAreKeptAsGiven) {
-    gui::start_editor({"-host", "nms1", "-t", "first", "-t", "Alarms"});
-    EXPECT_STREQ(global_platform, "nms1");
-    EXPECT_STREQ(open_template, "Alarms");
-    EXPECT_EQ(gui::title(te_win), "Quillon Corvane 1.2: Tarnwright [nms1]");
-    // Not a new template: the ownership notice is not shown.
-    EXPECT_NE(gui::label(main_message_label), "Tarnwright request template editor. Copyright Quillon Corvane.");
-}
-
 TEST_F(GuiTest, FailedConnectionTellsTheUserAndRefusesServerCommands) {
     setenv("VARO_STORE", proc::unreachable_store().c_str(), 1);
     gui::start_editor();

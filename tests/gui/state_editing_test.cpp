@@ -1,16 +1,13 @@
 // States added, changed and deleted from the state editor and the configure-states dialog,
 // and the diagram's placeholder states.
 #include "support/editor_fixture.h"
-#include "support/edit_dialogs.h"
 
 #include <Xm/List.h>
-#include <Xm/TextF.h>
 
 #include <string>
 #include <vector>
 
 #include "diagram/diagram_object.h"
-#include "edit/callbacks.h"
 #include "template/template_model.h"
 #include "template/text_view.h"
 #include "ui/widgets.h"
@@ -18,13 +15,6 @@
 namespace {
 
 using Texts = std::vector<std::string>;
-
-// A paste past the keystroke filter, blanks and all.
-void put(Widget field, const std::string& text) {
-    XtRemoveCallback(field, XmNmodifyVerifyCallback, verify_no_space, nullptr);
-    XmTextFieldSetString(field, const_cast<char*>(text.c_str()));
-    XtAddCallback(field, XmNmodifyVerifyCallback, verify_no_space, nullptr);
-}
 
 Texts state_names() {
     Texts names;
@@ -77,11 +67,10 @@ TEST_F(StateEditTest, AddTakesTheNameFirstWordOrRefusesIt) {
     Texts expected = {"Ground"};
     for (const Case& c : cases) {
         modified = 0;
-        put(se_state_name, c.name);
+        paste(se_state_name, c.name);
         gui::type_text(se_description_name, c.descr);
         gui::press(state_edit_add_button);
-        EXPECT_EQ(c.dialogs, gui::dialog_messages()) << c.name;
-        gui::dismiss_messages();
+        EXPECT_EQ(c.dialogs, gui::answer_all()) << c.name;
         EXPECT_EQ(c.descr_after, gui::text(se_description_name)) << c.name;
         EXPECT_EQ(!c.stored.empty(), modified == 1) << c.name;
         if (c.stored.empty()) continue;
@@ -109,25 +98,25 @@ TEST_F(StateEditTest, ModifyChangesPollRateAndSeverityButNeverTheDescription) {
     gui::choose_option(se_severity, "Major");
     gui::type_text(se_description_name, "ignored");
     gui::press(state_edit_modify_button);
-    EXPECT_TRUE(gui::message_dialogs().empty());
+    EXPECT_TRUE(gui::open_dialogs().empty());
     EXPECT_STREQ("second", qor_handle.find_state("B").descr());
     EXPECT_EQ("B               Major           default_rate", gui::list_items(state_edit_list).at(1));
     EXPECT_EQ("orange", find_by_name("B")->color);
     EXPECT_EQ("Current Template: chain...modified", status());
-    gui::snap_window(state_edit_win, "state_editor.png");
+    gui::snap(state_edit_win, "state_editor.png");
 
     // Refusals change nothing and claim no modification. A server without poll rates
     // leaves its menu at "(none)", which no state may take.
     modified = 0;
     set_status("unchanged");
-    put(se_state_name, "Nope");
+    paste(se_state_name, "Nope");
     gui::press(state_edit_modify_button);
     XmListDeleteAllItems(pollrate_list);
     build_se_pollrate();
-    put(se_state_name, "B");
+    paste(se_state_name, "B");
     gui::choose_option(se_severity, "Normal");
     gui::press(state_edit_modify_button);
-    EXPECT_EQ((Texts{"State doesn't exist.", "Modifying state failed"}), gui::dialog_messages());
+    EXPECT_EQ((Texts{"State doesn't exist.", "Modifying state failed"}), gui::answer_all());
     Qor_State b = qor_handle.find_state("B");
     EXPECT_EQ("Major default_rate", std::string(b.severity()) + " " + b.poll_rate()) << "half a Modify applied";
     EXPECT_EQ(0, modified);
@@ -137,20 +126,19 @@ TEST_F(StateEditTest, ModifyChangesPollRateAndSeverityButNeverTheDescription) {
 TEST_F(StateEditTest, DeleteTakesTheTransitionsThatEnterTheState) {
     open_chain();
     // Refused: a name the template does not have, checked before anything is touched.
-    put(se_state_name, "Nope");
+    paste(se_state_name, "Nope");
     gui::press(state_edit_delete_button);
-    EXPECT_EQ("State 'Nope' will be deleted from chain", gui::only_message().message);
-    gui::press(gui::only_message().button("OK"));
-    EXPECT_EQ(Texts{"Delete State Failed"}, gui::dialog_messages());
-    gui::dismiss_messages();
+    EXPECT_EQ("State 'Nope' will be deleted from chain", gui::only_dialog().message);
+    gui::press(gui::only_dialog().button("OK"));
+    EXPECT_EQ(Texts{"Delete State Failed"}, gui::answer_all());
     EXPECT_EQ((Texts{"A", "B", "C"}), state_names());
     EXPECT_EQ(2, find_transition("A", "B")->num_conditions);
     EXPECT_EQ(0, modified);
 
-    put(se_state_name, "B");
+    paste(se_state_name, "B");
     gui::press(state_edit_delete_button);
-    gui::press(gui::only_message().button("OK"));
-    EXPECT_TRUE(gui::message_dialogs().empty());
+    gui::press(gui::only_dialog().button("OK"));
+    EXPECT_TRUE(gui::open_dialogs().empty());
     EXPECT_EQ((Texts{"A", "C"}), gui::list_items(main_text_list));
     EXPECT_EQ(nullptr, find_transition("A", "B"));
     EXPECT_EQ(nullptr, find_by_name("B"));
@@ -165,7 +153,7 @@ TEST_F(StateEditTest, ConfigureStatesAppliesAndRemovesPlaceholders) {
     gui::type_text(cs_name, "NoName");
     gui::type_text(cs_description, "a real state of that name");
     gui::choose_option(cs_severity, "Major");
-    gui::snap_window(configure_states, "configure_state.png");
+    gui::snap(configure_states, "configure_state.png");
     gui::press(cs_apply);
     EXPECT_STREQ("Major", qor_handle.find_state("NoName").severity());
 
@@ -177,7 +165,7 @@ TEST_F(StateEditTest, ConfigureStatesAppliesAndRemovesPlaceholders) {
     ASSERT_EQ(6, state_objects());
     gui::type_text(cs_name, "");
     gui::press(cs_delete);
-    EXPECT_TRUE(gui::message_dialogs().empty()) << "an empty name asks nothing";
+    EXPECT_TRUE(gui::open_dialogs().empty()) << "an empty name asks nothing";
     EXPECT_EQ(5, state_objects());
     EXPECT_EQ(placed + 1, num_states);
     gui::press(cs_close);
@@ -186,8 +174,8 @@ TEST_F(StateEditTest, ConfigureStatesAppliesAndRemovesPlaceholders) {
 
     gui::type_text(cs_name, "NoName");
     gui::press(cs_delete);
-    EXPECT_EQ("State 'NoName' will be deleted from chain", gui::only_message().message);
-    gui::press(gui::only_message().button("OK"));
+    EXPECT_EQ("State 'NoName' will be deleted from chain", gui::only_dialog().message);
+    gui::press(gui::only_dialog().button("OK"));
     EXPECT_EQ((Texts{"A", "B", "C"}), state_names());
 
     // Without a real one, the last placeholder takes its transitions along, and the count

@@ -29,7 +29,7 @@ void shoot(Widget shell, const char* name) {
     XtVaSetValues(shell, XmNx, 560, XmNy, 0, nullptr);
     draw_diagram();
     gui::process_events();
-    if (const char* dir = std::getenv("TARNWRIGHT_SCREENSHOTS")) gui::screenshot(std::string(dir) + "/" + name);
+    gui::snap(nullptr, name);
 }
 
 TEST_F(EditorTest, CheckTemplateListsTheFindingsAndSelectsTheirState) {

@@ -1,14 +1,11 @@
 // New and Open with unsaved changes, deleting the open template, and leaving with changes.
 #include "support/editor_fixture.h"
 
-#include <Xm/TextF.h>
-
 #include <string>
 #include <vector>
 
 #include "app/globals.h"
 #include "app/messages.h"
-#include "edit/callbacks.h"
 #include "template/template_model.h"
 #include "ui/widgets.h"
 
@@ -48,13 +45,6 @@ void open_router(const std::string& edit) {
     if (edit.empty()) return;
     qori_state_add(qor_handle, edit.c_str(), "Poll", "Normal", "unsaved");
     modified = 1;
-}
-
-// The name field refuses blanks while typing; a program may still set any name.
-void set_name(const std::string& name) {
-    XtRemoveCallback(main_name, XmNmodifyVerifyCallback, verify_no_space, nullptr);
-    XmTextFieldSetString(main_name, const_cast<char*>(name.c_str()));
-    XtAddCallback(main_name, XmNmodifyVerifyCallback, verify_no_space, nullptr);
 }
 
 enum class Command { New, Open };
@@ -126,7 +116,7 @@ TEST_F(EditorTest, NewOrOpenWaitingOnAnOverwriteGoesOnOnlyAfterOk) {
 
     // Yes to saving, under the name of another stored template; OK to the overwrite.
     open_router("Mine");
-    set_name("switch");
+    paste(main_name, "switch");
     run(Command::New);
     gui::press(dialogs_named("QuestionDialog").at(0).button("Yes"));
     std::vector<gui::Dialog> warnings = dialogs_named("WarningDialog");
@@ -138,7 +128,7 @@ TEST_F(EditorTest, NewOrOpenWaitingOnAnOverwriteGoesOnOnlyAfterOk) {
 
     // Cancel of the overwrite: nothing stored, so the Open waits no more and the edit stays.
     open_router("Kept");
-    set_name("switch");
+    paste(main_name, "switch");
     run(Command::Open);
     gui::press(dialogs_named("QuestionDialog").at(0).button("Yes"));
     gui::Dialog warning = dialogs_named("WarningDialog").at(0);

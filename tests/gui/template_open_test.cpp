@@ -171,21 +171,6 @@ TEST_F(EditorTest, OpeningAMissingNameGivesAFreshTemplate) {
     EXPECT_EQ(1u, object_list.size());
 }
 
-TEST_F(EditorTest, OpenListChoiceOpensThroughTheOkButton) {
-    store_template(sample_template());
-    start_editor();
-    ASSERT_EQ(1u, gui::list_items(ol_list).size());
-    EXPECT_EQ("router                              Watches a router", gui::list_items(ol_list)[0]);
-    EXPECT_FALSE(gui::sensitive(ol_ok_button));
-    gui::select_list_pos(ol_list, 1);
-    EXPECT_STREQ("router", open_template);
-    EXPECT_TRUE(XtIsSensitive(ol_ok_button));
-    EXPECT_TRUE(XtIsSensitive(ol_delete_button));
-    gui::press(ol_ok_button);
-    EXPECT_EQ("router", gui::text(main_name));
-    EXPECT_EQ("Current Template: router", status());
-}
-
 TEST_F(EditorTest, EmptySourceListsGiveAnUnusablePlaceholder) {
     start_editor();
     for (const varo::Condition& c : other->list_conditions()) other->delete_condition(c.name);

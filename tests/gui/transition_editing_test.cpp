@@ -1,7 +1,6 @@
 // Adding and deleting transitions and actions in the transition editor, and ordering them
 // in the order window.
 #include "support/editor_fixture.h"
-#include "support/edit_dialogs.h"
 
 #include <string>
 #include <vector>
@@ -107,14 +106,13 @@ TEST_F(TransitionTest, AddSendsEachKindOfActionNormalisedAndQuoted) {
         EXPECT_EQ(c.label1, gui::label(tran_edit_label1)) << c.kind;
         if (c.kind == "CONDITION") gui::choose_option(condition_action, "HighErrors");
         gui::press(tran_add_button);
-        EXPECT_TRUE(gui::message_dialogs().empty()) << c.kind;
-        gui::dismiss_messages();
+        EXPECT_EQ(std::vector<std::string>{}, gui::answer_all()) << c.kind;
         EXPECT_EQ(c.field1, gui::text(tran_edit_text1)) << c.kind;
         EXPECT_EQ(c.field2, gui::text(tran_edit_text2)) << c.kind;
         EXPECT_EQ(c.actions, actions_of(c.from, c.to, c.condition)) << c.kind;
         EXPECT_EQ("Current Template: net...modified", status());
         EXPECT_EQ(gui::list_items(transition_list).size(), leaving(c.from).size()) << "list of " << c.from;
-        if (c.kind == "MAIL") gui::snap_window(transition_edit_win, "transition_editor.png");
+        if (c.kind == "MAIL") gui::snap(transition_edit_win, "transition_editor.png");
     }
 
     // Refused: no command, a command over the engine's limit, an existing transition.
@@ -129,8 +127,7 @@ TEST_F(TransitionTest, AddSendsEachKindOfActionNormalisedAndQuoted) {
         modified = 0;
         choose("Ground", "Down", "LinkDown", r.kind, r.text1);
         gui::press(tran_add_button);
-        EXPECT_EQ(std::vector<std::string>{"Adding Transition Failed"}, gui::dialog_messages()) << r.text1.size();
-        gui::dismiss_messages();
+        EXPECT_EQ(std::vector<std::string>{"Adding Transition Failed"}, gui::answer_all()) << r.text1.size();
         EXPECT_EQ(r.field1, gui::text(tran_edit_text1)) << "the field is never cut";
         EXPECT_EQ(0, modified);
     }
@@ -165,10 +162,9 @@ TEST_F(TransitionTest, DeleteAsksFirstAndOnlyASuccessCountsAsAChange) {
         set_status("unchanged");
         choose("Ground", c.to, c.condition, c.kind, c.text1);
         gui::press(tran_delete_button);
-        EXPECT_EQ(c.question, gui::only_message().message) << c.text1;
-        gui::press(gui::only_message().button("OK"));
-        EXPECT_EQ(c.dialogs, gui::dialog_messages()) << c.kind << " " << c.text1;
-        gui::dismiss_messages();
+        EXPECT_EQ(c.question, gui::only_dialog().message) << c.text1;
+        gui::press(gui::only_dialog().button("OK"));
+        EXPECT_EQ(c.dialogs, gui::answer_all()) << c.kind << " " << c.text1;
         EXPECT_EQ(c.actions, actions_of("Ground", c.to, c.condition)) << c.text1;
         EXPECT_EQ(c.modified, modified) << c.text1;
         EXPECT_EQ(c.modified ? "Current Template: net...modified" : "unchanged", status()) << c.text1;
@@ -203,7 +199,7 @@ TEST_F(TransitionTest, OrderWindowMovesTheChosenLineAndKeepsItChosen) {
     EXPECT_EQ((std::vector<std::string>{LONG_STATE, "Down", "Up"}), leaving("Ground"));
     EXPECT_EQ("Current Template: net...Template Modified", status());
     EXPECT_FALSE(gui::sensitive(ot_up_button));
-    gui::snap_window(order_trans_win, "order_transitions.png");
+    gui::snap(order_trans_win, "order_transitions.png");
 
     gui::press(ot_down_button);
     gui::press(ot_down_button);
@@ -227,8 +223,8 @@ TEST_F(TransitionTest, OrderWindowMovesTheChosenLineAndKeepsItChosen) {
     EXPECT_EQ("LinkDown", gui::label(tran_condition_option));
     gui::choose_option(tran_action, "<none>");
     gui::press(tran_delete_button);
-    gui::press(gui::only_message().button("OK"));
-    EXPECT_TRUE(gui::message_dialogs().empty());
+    gui::press(gui::only_dialog().button("OK"));
+    EXPECT_TRUE(gui::open_dialogs().empty());
     EXPECT_EQ((std::vector<std::string>{"Down", "Up"}), leaving("Ground"));
 }
 
@@ -253,7 +249,7 @@ TEST_F(TransitionTest, ASecondClientReadsWhatTheTextViewShows) {
     gui::press(tran_order_transitions);
     gui::select_list_pos(ot_list, 2);
     gui::press(ot_up_button);
-    ASSERT_TRUE(gui::message_dialogs().empty());
+    ASSERT_TRUE(gui::open_dialogs().empty());
 
     gui::type_text(main_name, "built");
     gui::type_text(main_description, "made in the editor");

@@ -79,64 +79,6 @@ TEST_F(WindowCatalogue, EveryWidgetTheResourceFileNamesExistsAndEveryGlobalHolds
     EXPECT_EQ(tran_action_parent, XtParent(transition_none_button));
 }
 
-TEST_F(WindowCatalogue, OptionMenuGadgetsScrolledWindowsSeparatorsAndScrollBars)
-{
-    struct Menu {
-        Widget menu, pulldown, label, option;
-    };
-    const Menu menus[] = {
-        {cs_pollrate, cs_pollrate_parent, cs_pollrate_label, cs_pollrate_option},
-        {cs_severity, cs_severity_parent, cs_severity_label, cs_severity_option},
-        {se_pollrate, se_pollrate_parent, se_pollrate_label, se_pollrate_option},
-        {se_severity, se_severity_parent, se_severity_label, se_severity_option},
-        {tran_from_state, tran_from_state_parent, tran_from_state_label, tran_from_state_option},
-        {tran_to_state, tran_to_state_parent, tran_to_state_label, tran_to_state_option},
-        {tran_condition, tran_condition_parent, tran_condition_label, tran_condition_option},
-        {tran_action, tran_action_parent, tran_action_label, tran_action_option},
-        {condition_action, condition_action_parent, condition_action_label, condition_action_option},
-        {ot_states, ot_states_parent, ot_states_label, ot_states_option},
-    };
-    for (const Menu& m : menus) {
-        SCOPED_TRACE(XtName(m.menu));
-        EXPECT_EQ(XmOptionLabelGadget(m.menu), m.label);
-        EXPECT_EQ(XmOptionButtonGadget(m.menu), m.option);
-        Widget sub = nullptr;
-        XtVaGetValues(m.menu, XmNsubMenuId, &sub, nullptr);
-        EXPECT_EQ(m.pulldown, sub);
-    }
-    EXPECT_EQ(XtParent(main_text_list), main_text);
-    EXPECT_EQ(XtParent(tl_list), transition_scrolled_list);
-    EXPECT_EQ(XtParent(ct_condition_list), ct_list);
-    EXPECT_EQ(XtParent(ct_condition_code), ct_code);
-    EXPECT_EQ(XtParent(severity_list), severity_scrolled_list);
-    EXPECT_EQ(XtParent(pollrate_list), pollrate_scrolled_list);
-    EXPECT_EQ(XmMessageBoxGetChild(main_form, XmDIALOG_SEPARATOR), main_form_separator);
-    EXPECT_EQ(XmMessageBoxGetChild(te_transition_edit_dialog, XmDIALOG_SEPARATOR), te_transition_edit_separator);
-    EXPECT_EQ(XmMessageBoxGetChild(state_edit_dialog, XmDIALOG_SEPARATOR), te_state_edit_separator);
-    EXPECT_EQ(XmMessageBoxGetChild(te_pollrate_dialog, XmDIALOG_SEPARATOR), te_pollrate_separator);
-    EXPECT_EQ(xmScrollBarWidgetClass, XtClass(sd_horizontal));
-    EXPECT_EQ(xmScrollBarWidgetClass, XtClass(sd_vertical));
-    EXPECT_EQ(XtParent(sd_horizontal), sd_scrolled_window);
-}
-
-// The from-state menu hangs from the form's top by its bottom edge too, from the first build
-// on, and its rebuilds keep that.
-TEST_F(WindowCatalogue, FromStateMenuKeepsItsBottomAttachmentThroughRebuilds)
-{
-    for (int build = 1; build <= 2; ++build) {
-        SCOPED_TRACE(build);
-        unsigned char top = 0, bottom = 0;
-        int top_offset = 0, bottom_offset = 0;
-        XtVaGetValues(tran_from_state, XmNtopAttachment, &top, XmNtopOffset, &top_offset, XmNbottomAttachment, &bottom,
-                      XmNbottomOffset, &bottom_offset, nullptr);
-        EXPECT_EQ(XmATTACH_FORM, top);
-        EXPECT_EQ(215, top_offset);
-        EXPECT_EQ(XmATTACH_OPPOSITE_FORM, bottom);
-        EXPECT_EQ(-248, bottom_offset);
-        build_from_state();
-    }
-}
-
 // Automatic unmanaging would close a dialog on any of its buttons, Add included.
 TEST_F(WindowCatalogue, DialogsStayUpUntilTheirOwnCloseAndTheMainWindowKeepsItsSize)
 {
@@ -174,35 +116,4 @@ TEST_F(WindowCatalogue, InitialSensitivitiesAndStates)
     for (Widget box : {open_list_dialog, state_edit_dialog, te_transition_edit_dialog, ot_form_box, ct_dialog,
                        te_severity_dialog, te_pollrate_dialog, cs_template, si_form, tl_template, sl_form})
         EXPECT_FALSE(XtIsManaged(box)) << XtName(box);
-}
-
-TEST_F(WindowCatalogue, IconButtonsAndViewToggleSelectColour)
-{
-    for (Widget w : {sd_state, sd_transition, sd_condition, sl_generic_state}) {
-        Pixmap normal = 0, insensitive = 0;
-        unsigned char type = 0;
-        XtVaGetValues(w, XmNlabelPixmap, &normal, XmNlabelInsensitivePixmap, &insensitive, XmNlabelType, &type,
-                      nullptr);
-        EXPECT_EQ(XmPIXMAP, type) << XtName(w);
-        ASSERT_NE(XmUNSPECIFIED_PIXMAP, normal) << XtName(w);
-        EXPECT_EQ(normal, insensitive) << XtName(w);
-        Window root;
-        int x, y;
-        unsigned width = 0, height = 0, border, depth;
-        XGetGeometry(XtDisplay(w), normal, &root, &x, &y, &width, &height, &border, &depth);
-        EXPECT_EQ(32u, width);
-        EXPECT_EQ(32u, height);
-    }
-    EXPECT_NE(state_icon, transition_icon);
-    EXPECT_NE(state_icon, condition_icon);
-
-    // The resource file sets "red" to red; the six view toggles select in it.
-    XColor red, exact;
-    ASSERT_TRUE(XAllocNamedColor(XtDisplay(te_win), DefaultColormapOfScreen(XtScreen(te_win)), "red", &red, &exact));
-    for (Widget w : {main_view_graphical, main_view_text, main_view_both, sd_view_graphical, sd_view_text,
-                     sd_view_both}) {
-        Pixel select = 0;
-        XtVaGetValues(w, XmNselectColor, &select, nullptr);
-        EXPECT_EQ(red.pixel, select) << XtName(w);
-    }
 }

@@ -116,19 +116,6 @@ TEST_F(WindowLinks, ViewTogglesOfBothWindowsAlwaysAgree)
     }
 }
 
-TEST_F(WindowLinks, ExitButtonsEndTheProgramWithStatusZero)
-{
-    EXPECT_EXIT(gui::press(main_exit_button), ::testing::ExitedWithCode(0), "");
-    EXPECT_EXIT(gui::press(sd_exit_button), ::testing::ExitedWithCode(0), "");
-}
-
-TEST_F(WindowLinks, StateListToolHidesItsWindowAfterItsCallback)
-{
-    show_dialog(sl_form);
-    ASSERT_TRUE(gui::press(sl_generic_state));
-    EXPECT_FALSE(XtIsManaged(sl_form));
-}
-
 // Without any resource file the compiled-in one labels every control.
 TEST(WindowResources, EveryControlIsLabelledWithoutAnInstalledResourceFile)
 {

@@ -128,24 +128,6 @@ TEST_F(Tarnedit, StartUpReportIsTheInvocationNameAndItsNulOnceWhateverTheConnect
     }
 }
 
-TEST_F(Tarnedit, FdZeroAndMinusOneReportNothing) {
-    for (const char* fd : {"0", "-1"}) {
-        SCOPED_TRACE(fd);
-        int fds[2];
-        ASSERT_EQ(pipe2(fds, O_CLOEXEC), 0);
-        std::string host = std::string("quiet") + fd;
-        proc::Options o = options({"-fd", fd, "-host", host});
-        o.fds[0] = fds[1];  // a report to descriptor 0 would land in this pipe
-        proc::Child child(proc::tarnedit(), o);
-        ASSERT_NE(proc::wait_for_window(main_title(host)), 0u);
-        proc::Result r = child.finish(0.5);  // still running: killed here
-        EXPECT_FALSE(r.exited);
-        EXPECT_EQ(read_all(fds[0]), "");
-        close(fds[0]);
-        EXPECT_EQ(r.err, "") << "nothing to standard error either";
-    }
-}
-
 TEST_F(Tarnedit, FailedConnectionIsToldAndAnsweringEndsWithStatus1) {
     proc::Child child(proc::tarnedit(), options({"-host", "unreachable"}, false));
     ASSERT_NE(proc::wait_for_window(main_title("unreachable")), 0u);
@@ -155,23 +137,4 @@ TEST_F(Tarnedit, FailedConnectionIsToldAndAnsweringEndsWithStatus1) {
     proc::Result r = child.finish(10);
     EXPECT_TRUE(r.exited);
     EXPECT_EQ(r.status, 1);
-}
-
-TEST_F(Tarnedit, AnotherCatalogueChangesTheTitleAndMissingTextsFallBack) {
-    {
-        std::ofstream msg(dir + "/corvane.msg");
-        msg << "$quote \"\n$set 2\n4 \"Corvane %s sur [%s]\"\n";
-    }
-    ASSERT_EQ(std::system(("gencat " + dir + "/corvane.cat " + dir + "/corvane.msg").c_str()), 0);
-    proc::Options o = options({"-host", "nms2"});
-    o.unset.clear();
-    o.env["NLSPATH"] = dir + "/%N";
-    proc::Child child(proc::tarnedit(), o);
-    unsigned long main = proc::wait_for_window("Corvane 1.2 sur [nms2]");
-    EXPECT_NE(main, 0u);
-    if (main) proc::send_wm_delete(main);
-    EXPECT_EQ(child.finish().status, 0);
-
-    o.args = {"-help"};
-    EXPECT_EQ(proc::run(proc::tarnedit(), o).err, USAGE);  // not in that catalogue: defaults
 }

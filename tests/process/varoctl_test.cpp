@@ -1,4 +1,5 @@
-// varoctl as a user runs it: exit statuses, messages, and export/import through files.
+// varoctl as a user runs it: exit statuses, messages, export/import through files (also
+// across to PostgreSQL and back), render, and check, simulate and used.
 #include <gtest/gtest.h>
 
 #include <cairo/cairo.h>
@@ -10,18 +11,24 @@
 #include <fstream>
 #include <sstream>
 
-#include "support/process.h"
+#include <nlohmann/json.hpp>
+
+#include "support/process_runner.h"
 #include "support/store_fixture.h"
 
-using testenv::ProcessResult;
+using ProcessResult = proc::Result;
 
 namespace {
 
 class Varoctl : public ::testing::Test {
 protected:
+    // "-" as the store: no --store at all.
     ProcessResult run(std::vector<std::string> args, const std::string& input = "", const std::string& store = "") {
-        args.insert(args.begin(), {"--store", store.empty() ? address() : store});
-        return testenv::run_process(VAROCTL_BINARY, args, input);
+        if (store != "-") args.insert(args.begin(), {"--store", store.empty() ? address() : store});
+        proc::Options o;
+        o.args = args;
+        o.input = input;
+        return proc::run(proc::varoctl(), o);
     }
     std::string address() const { return "sqlite:" + dir.path() + "/a.db"; }
     std::string file(const std::string& name) const { return dir.path() + "/" + name; }
@@ -66,11 +73,11 @@ std::string replaced(std::string text, const std::string& from, const std::strin
 }
 
 TEST_F(Varoctl, HelpVersionAndUsageErrors) {
-    ProcessResult r = testenv::run_process(VAROCTL_BINARY, {"--help"});
+    ProcessResult r = run({"--help"}, "", "-");
     EXPECT_EQ(r.status, 0);
     EXPECT_NE(r.out.find("Usage: varoctl"), std::string::npos);
     EXPECT_TRUE(r.err.empty());
-    r = testenv::run_process(VAROCTL_BINARY, {"--version"});
+    r = run({"--version"}, "", "-");
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.out.rfind("varoctl ", 0), 0u);
 
@@ -153,11 +160,21 @@ TEST_F(Varoctl, ExportImportRoundTripIsByteExact) {
     ASSERT_EQ(run({"export", file("all.json")}).status, 0);
     EXPECT_EQ(read(file("all.json")), first.out);
 
-    std::string other = "sqlite:" + dir.path() + "/b.db";
-    ProcessResult imported = run({"import", "-"}, first.out, other);
-    ASSERT_EQ(imported.status, 0) << imported.err;
-    ProcessResult second = run({"export"}, "", other);
-    EXPECT_EQ(second.out, first.out);
+    // Into a fresh store and out again, the same bytes: SQLite, then PostgreSQL and back.
+    std::unique_ptr<testenv::ScratchPgDatabase> pg;
+    std::vector<std::string> others = {"sqlite:" + dir.path() + "/b.db"};
+    if (testenv::postgres_available()) {
+        pg = std::make_unique<testenv::ScratchPgDatabase>();
+        others = {"pg:" + pg->conninfo(), "sqlite:" + dir.path() + "/b.db"};
+    } else if (testenv::postgres_required()) {
+        ADD_FAILURE() << "VARO_TEST_PG is not set";
+    }
+    for (const std::string& other : others) {
+        ProcessResult imported = run({"import", "-"}, first.out, other);
+        ASSERT_EQ(imported.status, 0) << other << ": " << imported.err;
+        EXPECT_EQ(run({"export"}, "", other).out, first.out) << other;
+        EXPECT_EQ(run({"show", "template", "Thermo"}, "", other).out, run({"show", "template", "Thermo"}).out);
+    }
 
     // One template carries what it names, and imports on its own into a fresh store.
     ProcessResult one = run({"export", "--template", "Thermo"});
@@ -286,6 +303,75 @@ TEST_F(Varoctl, RenderDrawsTheDiagramAsSvgAndPng) {
     r = run({"render", "Thermo", file("no/such/folder/t.png")});
     EXPECT_EQ(r.status, 1);
     EXPECT_NE(r.err.find("cannot draw"), std::string::npos) << r.err;
+}
+
+// Clean: a loop through Down with two kinds of action. Messy: a severity the server loses,
+// one condition to two states, an end state and a state nothing leads to.
+const char* const kAnalysed = R"({
+  "format": "tarnwright-varo", "format_version": 1,
+  "severities": [ { "name": "Doomed", "value": 9, "color": "black" } ],
+  "poll_rates": [],
+  "conditions": [ { "name": "Escalate", "descr": "raised", "code": "ifOperStatus != \"up\"\n" } ],
+  "templates": [
+    { "name": "Clean", "descr": "",
+      "states": [ { "name": "Ground", "descr": "", "severity": "Normal", "poll_rate": "Poll" },
+                  { "name": "Down", "descr": "", "severity": "Critical", "poll_rate": "default_rate" } ],
+      "transitions": [
+        { "from": "Ground", "to": "Down", "condition": "LinkDown", "actions": [
+          { "kind": "COMMAND", "arg0": "\"/usr/bin/page\"", "arg1": "\"-u ops\"" },
+          { "kind": "CONDITION", "arg0": "Escalate", "arg1": "" } ] },
+        { "from": "Down", "to": "Ground", "condition": "HighErrors", "actions": [] } ] },
+    { "name": "Messy", "descr": "",
+      "states": [ { "name": "Ground", "descr": "", "severity": "Doomed", "poll_rate": "Poll" },
+                  { "name": "Down", "descr": "", "severity": "Critical", "poll_rate": "Poll" },
+                  { "name": "Orphan", "descr": "", "severity": "Normal", "poll_rate": "Poll" } ],
+      "transitions": [
+        { "from": "Ground", "to": "Down", "condition": "LinkDown", "actions": [] },
+        { "from": "Ground", "to": "Ground", "condition": "LinkDown", "actions": [] },
+        { "from": "Orphan", "to": "Ground", "condition": "HighErrors", "actions": [] } ] } ]
+}
+)";
+
+TEST_F(Varoctl, CheckSimulateAndUsed) {
+    ASSERT_EQ(run({"import", "-"}, kAnalysed).status, 0);
+    ASSERT_EQ(run({"delete", "severity", "Doomed"}).status, 0);
+    const std::string messy =
+        "Messy: Ground: error: severity Doomed is not on the server\n"
+        "Messy: Ground: error: condition LinkDown leads to different states: Down, Ground\n"
+        "Messy: Down: note: no transition leaves this state\n"
+        "Messy: Orphan: warning: cannot be reached from Ground\n";
+    struct Case {
+        std::vector<std::string> args;
+        int status;
+        std::string out;
+    } cases[] = {
+        {{"check", "Clean"}, 0, "1 template checked: 0 errors, 0 warnings, 0 notes\n"},
+        {{"check"}, 1, messy + "2 templates checked: 2 errors, 1 warning, 1 note\n"},
+        {{"check", "Clean", "--json"}, 0, "[]\n"},
+        {{"check", "Nope"}, 1, ""},
+        {{"simulate", "Clean", "LinkDown", "Bogus"}, 0,
+         "Starts in Ground (severity Normal, poll rate Poll)\n1. LinkDown in Ground:\n"
+         "   takes Ground -> Down on LinkDown\n   enters Down (severity Critical, poll rate default_rate)\n"
+         "      COMMAND \"/usr/bin/page\" \"-u ops\"\n      CONDITION Escalate\n"
+         "2. Bogus in Down:\n   no transition: stays in Down\n"},
+        {{"simulate", "Nope", "LinkDown"}, 1, ""},
+        {{"used", "condition", "Escalate"}, 0, "Clean: Ground: raised by the transition to Down on LinkDown\n"},
+        {{"used", "severity", "Doomed"}, 0, "Messy: Ground: severity of the state\n"},
+        {{"used", "pollrate", "Nothing"}, 0, ""},
+    };
+    for (const Case& c : cases) {
+        ProcessResult r = run(c.args);
+        EXPECT_EQ(c.status, r.status) << c.args.back() << r.err;
+        EXPECT_EQ(c.out, r.out) << c.args.back();
+    }
+    nlohmann::json findings = nlohmann::json::parse(run({"check", "--json", "Messy"}).out);
+    ASSERT_EQ(4u, findings.size());
+    EXPECT_EQ((nlohmann::json{{"template", "Messy"}, {"state", "Ground"}, {"level", "error"},
+                              {"problem", "missing_severity"}, {"text", "severity Doomed is not on the server"}}),
+              findings[0]);
+    for (const std::vector<std::string>& bad : std::vector<std::vector<std::string>>{
+             {"check", "a", "b"}, {"check", "--yaml"}, {"simulate"}, {"used", "template", "x"}, {"used", "condition"}})
+        EXPECT_EQ(2, run(bad).status) << bad.back();
 }
 
 }  // namespace

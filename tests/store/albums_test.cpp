@@ -50,16 +50,6 @@ TEST_P(AlbumStore, Severities) {
     EXPECT_EQ(refusal([&] { store->delete_severity("Warning"); }), StoreError::NotFound);
 }
 
-TEST_P(AlbumStore, ModifyingAUsedSeverityOrPollRateStaysPossible) {
-    store->insert_template(sample_template("T"));
-    // Changing is delete-then-add; a template naming it keeps its state and loads.
-    store->delete_severity("Minor");
-    store->add_severity({"Minor", 7, "pink"});
-    store->delete_poll_rate("Poll");
-    store->add_poll_rate({"Poll", 30});
-    EXPECT_TRUE(store->load_template("T")->same_content(sample_template("T")));
-}
-
 TEST_P(AlbumStore, ReplaceChangesInPlaceOrLeavesTheOldDefinition) {
     store->add_condition({"Hot", "too hot", "t > 40"});
     store->insert_template(sample_template("T"));  // uses Minor, Poll and LinkDown

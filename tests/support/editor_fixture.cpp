@@ -3,6 +3,7 @@
 #include <X11/IntrinsicP.h>
 #include <X11/CoreP.h>
 #include <Xm/RowColumn.h>
+#include <Xm/TextF.h>
 
 #include <cstdlib>
 #include <cstring>
@@ -10,6 +11,7 @@
 #include "app/globals.h"
 #include "app/startup.h"
 #include "diagram/diagram_object.h"
+#include "edit/callbacks.h"
 #include "platform/qori.h"
 #include "template/template_model.h"
 #include "ui/widgets.h"
@@ -50,6 +52,18 @@ void EditorTest::dispatch() {
 }
 
 void EditorTest::store_template(const varo::TemplateDef& def) { other->insert_template(def); }
+
+std::shared_ptr<testenv::FailSwitch> EditorTest::watch_writes() {
+    auto fail = std::make_shared<testenv::FailSwitch>();
+    EXPECT_TRUE(qori_attach_store(testenv::failing_store(varo::open_store(std::getenv("VARO_STORE")), fail)));
+    return fail;
+}
+
+void paste(Widget field, const std::string& text) {
+    XtRemoveCallback(field, XmNmodifyVerifyCallback, verify_no_space, nullptr);
+    XmTextFieldSetString(field, const_cast<char*>(text.c_str()));
+    XtAddCallback(field, XmNmodifyVerifyCallback, verify_no_space, nullptr);
+}
 
 std::vector<std::string> menu_entries(Widget pulldown) {
     std::vector<std::string> names;

@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "support/failing_store.h"
 #include "varo/store.h"
 
 class EditorTest : public gui::GuiTest {
@@ -32,6 +33,8 @@ protected:
 
     // Stores a template through the second client.
     void store_template(const varo::TemplateDef& def);
+    // Reconnects the editor through a store whose writes the test can refuse and count.
+    std::shared_ptr<testenv::FailSwitch> watch_writes();
 
     std::unique_ptr<varo::Store> other;
 };
@@ -41,5 +44,7 @@ bool build_editor(const std::string& name);
 
 // The names of the entries of an option menu's pulldown, in order.
 std::vector<std::string> menu_entries(Widget pulldown);
+// Sets a name field as a paste would, past the keystroke filter that keeps blanks out.
+void paste(Widget field, const std::string& text);
 
 #endif

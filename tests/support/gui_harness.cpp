@@ -518,8 +518,10 @@ Widget Dialog::button(const std::string& wanted) const {
 std::vector<Dialog> open_dialogs() {
     process_events();
     std::vector<Dialog> out;
+    const std::set<std::string> kinds = {"ErrorDialog", "WarningDialog", "QuestionDialog", "InformationDialog"};
     walk_all([&](Widget w) {
         if (!XmIsMessageBox(w) || !XtIsManaged(w) || !XtParent(w) || !XmIsDialogShell(XtParent(w))) return;
+        if (!kinds.count(XtName(w))) return;
         Dialog d;
         d.box = w;
         d.name = XtName(w);
@@ -548,10 +550,21 @@ Dialog only_dialog() {
     return dialogs.front();
 }
 
-bool screenshot(const std::string& path) {
+std::vector<std::string> answer_all() {
+    std::vector<std::string> seen;
+    for (const Dialog& d : open_dialogs()) {
+        seen.push_back(d.message);
+        press(d.button(d.buttons.at(0)));
+    }
+    return seen;
+}
+
+void snap(Widget shell, const std::string& file) {
+    const char* dir = std::getenv("TARNWRIGHT_SCREENSHOTS");
+    if (!dir) return;
     process_events();
-    std::string command = "import -window root '" + path + "'";
-    return std::system(command.c_str()) == 0;
+    std::string window = shell ? std::to_string(XtWindow(shell)) : "root";
+    EXPECT_EQ(0, std::system(("import -window " + window + " '" + dir + "/" + file + "'").c_str()));
 }
 
 }  // namespace gui

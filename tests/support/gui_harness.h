@@ -116,18 +116,22 @@ struct Dialog {
     Widget button(const std::string& label) const;
 };
 
-// Every dialog up, oldest first.
+// Every message dialog up (error, warning, question, information), oldest first; not the
+// editor's own windows, which are message boxes in dialog shells too.
 std::vector<Dialog> open_dialogs();
 // The one dialog up; fails the test unless there is exactly one.
 Dialog only_dialog();
+// Answers every dialog up with its first button (OK, Yes); returns their messages.
+std::vector<std::string> answer_all();
 
 // The pixel drawn at x, y in w's window (after the server has caught up), and the pixel of a
 // named colour in w's colormap, to compare with it.
 unsigned long pixel_at(Widget w, int x, int y);
 unsigned long named_pixel(Widget w, const char* colour);
 
-// Saves a screenshot of the whole screen (ImageMagick's import); true on success.
-bool screenshot(const std::string& path);
+// With TARNWRIGHT_SCREENSHOTS naming a folder: the window of the shell (null: the whole
+// screen) as the user sees it now, into <folder>/<file>.
+void snap(Widget shell, const std::string& file);
 
 }  // namespace gui
 

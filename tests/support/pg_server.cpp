@@ -22,11 +22,6 @@ struct ResultClearer {
     void operator()(PGresult* r) const { PQclear(r); }
 };
 
-std::string env(const char* name) {
-    const char* v = std::getenv(name);
-    return v ? v : "";
-}
-
 // Runs a bash script with the throwaway-server functions loaded; returns its output.
 std::string run_script(const std::string& script, bool* ok) {
     std::string full = ". \"$TW_PG_SCRIPT\" && " + script;
@@ -45,8 +40,6 @@ std::string run_script(const std::string& script, bool* ok) {
 }
 
 }  // namespace
-
-std::string env_conninfo() { return env("VARO_TEST_PG"); }
 
 std::string pg_admin(const std::string& conninfo, const std::string& sql, const std::string& param) {
     std::unique_ptr<PGconn, ConnCloser> conn(PQconnectdb(conninfo.c_str()));
@@ -67,7 +60,7 @@ std::string pg_admin(const std::string& conninfo, const std::string& sql, const 
     return "";
 }
 
-ScratchPgDatabase::ScratchPgDatabase() : admin_(env("VARO_TEST_PG")) {
+ScratchPgDatabase::ScratchPgDatabase() : admin_(env_conninfo()) {
     static std::atomic<int> counter{0};
     std::random_device rd;
     // Only letters, digits and '_': the name is safe as an identifier.

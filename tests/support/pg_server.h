@@ -5,23 +5,25 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <string>
 
-#include "support/test_environment.h"
-
 // Skips the test without PostgreSQL, or fails it when PostgreSQL is required (CI).
-#define REQUIRE_POSTGRES()                                                               \
-    do {                                                                                 \
-        if (!testenv::postgres_available()) {                                            \
-            if (testenv::postgres_required()) FAIL() << "VARO_TEST_PG is not set";       \
-            GTEST_SKIP() << "no PostgreSQL (VARO_TEST_PG) in this environment";          \
-        }                                                                                \
+#define REQUIRE_POSTGRES()                                                         \
+    do {                                                                           \
+        if (!testenv::postgres_available()) {                                      \
+            if (testenv::postgres_required()) FAIL() << "VARO_TEST_PG is not set"; \
+            GTEST_SKIP() << "no PostgreSQL (VARO_TEST_PG) in this environment";    \
+        }                                                                          \
     } while (0)
 
 namespace testenv {
 
-// The test server's maintenance connection string (VARO_TEST_PG).
-std::string env_conninfo();
+// The test server's maintenance connection string (VARO_TEST_PG, set by the test command's
+// throwaway server), and whether its absence is a failure (VARO_REQUIRE_PG=1, as in CI).
+inline std::string env_conninfo() { return std::getenv("VARO_TEST_PG") ? std::getenv("VARO_TEST_PG") : ""; }
+inline bool postgres_available() { return !env_conninfo().empty(); }
+inline bool postgres_required() { return std::getenv("VARO_REQUIRE_PG") && std::string(std::getenv("VARO_REQUIRE_PG")) == "1"; }
 
 // Runs one statement on the server's maintenance connection and returns the first column
 // of the first row ("" when none). Fails the test on an error.

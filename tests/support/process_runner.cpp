@@ -53,12 +53,16 @@ std::string window_title(Display* dpy, Window w) {
 Child::Child(const std::string& program, const Options& options) {
     out_path = temp_file("out");
     err_path = temp_file("err");
+    in_path = temp_file("in");
+    std::ofstream(in_path, std::ios::binary) << options.input;
     child = fork();
     if (child == 0) {
         for (const auto& [name, value] : options.env) setenv(name.c_str(), value.c_str(), 1);
         for (const std::string& name : options.unset) unsetenv(name.c_str());
+        int in = open(options.input.empty() ? "/dev/null" : in_path.c_str(), O_RDONLY);
         int out = open(out_path.c_str(), O_WRONLY | O_TRUNC);
         int err = open(err_path.c_str(), O_WRONLY | O_TRUNC);
+        dup2(in, 0);
         dup2(out, 1);
         dup2(err, 2);
         // Move the handed descriptors clear of their targets first, then into place.
@@ -83,8 +87,7 @@ Child::~Child() {
         kill(child, SIGKILL);
         waitpid(child, nullptr, 0);
     }
-    unlink(out_path.c_str());
-    unlink(err_path.c_str());
+    for (const std::string& path : {in_path, out_path, err_path}) unlink(path.c_str());
 }
 
 bool Child::running() {
@@ -118,6 +121,7 @@ Result run(const std::string& program, const Options& options, double timeout_se
 }
 
 std::string tarnedit() { return TARNEDIT_BINARY; }
+std::string varoctl() { return VAROCTL_BINARY; }
 
 std::string unreachable_store() { return "pg:host=127.0.0.1 port=1 dbname=none connect_timeout=2"; }
 
@@ -156,17 +160,26 @@ Window client_leader(Display* dpy, Window w) {
         data && count == 1)
         leader = *reinterpret_cast<Window*>(data);
     if (data) XFree(data);
+    // Dialogs name the main window as the one they are transient for instead.
+    Window transient_for = 0;
+    if (!leader && XGetTransientForHint(dpy, w, &transient_for)) leader = transient_for;
     return leader;
 }
 
-Window find_window(Display* dpy, const std::string& title, Window leader) {
+bool viewable(Display* dpy, Window w) {
+    XWindowAttributes a;
+    return XGetWindowAttributes(dpy, w, &a) && a.map_state == IsViewable;
+}
+
+Window find_window(Display* dpy, const std::string& title, Window leader, bool shown) {
     Window root, parent, *children = nullptr;
     unsigned int count = 0;
     Window found = 0;
     XSync(dpy, False);
     if (XQueryTree(dpy, DefaultRootWindow(dpy), &root, &parent, &children, &count)) {
         for (unsigned int i = 0; i < count && !found; ++i)
-            if (window_title(dpy, children[i]) == title && (!leader || client_leader(dpy, children[i]) == leader))
+            if (window_title(dpy, children[i]) == title && (!leader || client_leader(dpy, children[i]) == leader) &&
+                (!shown || viewable(dpy, children[i])))
                 found = children[i];
         if (children) XFree(children);
     }
@@ -174,12 +187,12 @@ Window find_window(Display* dpy, const std::string& title, Window leader) {
 }
 }  // namespace
 
-unsigned long wait_for_window(const std::string& title, double timeout_seconds, unsigned long leader) {
+unsigned long wait_for_window(const std::string& title, double timeout_seconds, unsigned long leader, bool shown) {
     Display* dpy = x_display();
     if (!dpy) return 0;
     auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(timeout_seconds);
     do {
-        if (Window found = find_window(dpy, title, leader)) return found;
+        if (Window found = find_window(dpy, title, leader, shown)) return found;
         sleep_ms(50);
     } while (std::chrono::steady_clock::now() < deadline);
     return 0;
@@ -190,7 +203,7 @@ bool wait_for_no_window(const std::string& title, double timeout_seconds) {
     if (!dpy) return true;
     auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(timeout_seconds);
     do {
-        if (!find_window(dpy, title, 0)) return true;
+        if (!find_window(dpy, title, 0, false)) return true;
         sleep_ms(50);
     } while (std::chrono::steady_clock::now() < deadline);
     return false;
@@ -212,11 +225,7 @@ void send_wm_delete(unsigned long window) {
 void press_return_in(unsigned long window) {
     Display* dpy = x_display();
     // Wait until it is viewable: focus cannot go to an unmapped window.
-    for (int i = 0; i < 100; ++i) {
-        XWindowAttributes a;
-        if (XGetWindowAttributes(dpy, window, &a) && a.map_state == IsViewable) break;
-        sleep_ms(50);
-    }
+    for (int i = 0; i < 100 && !viewable(dpy, window); ++i) sleep_ms(50);
     XSetInputFocus(dpy, window, RevertToPointerRoot, CurrentTime);
     XSync(dpy, False);
     sleep_ms(300);  // let the toolkit take the focus to the default button

@@ -19,6 +19,7 @@ struct Options {
     std::vector<std::string> unset;                // removed from the child's environment
     // Descriptors handed to the child: child fd -> this process's fd (closed here after spawning).
     std::map<int, int> fds;
+    std::string input;  // standard input (otherwise /dev/null)
 };
 
 struct Result {
@@ -41,7 +42,7 @@ public:
 
 private:
     pid_t child = -1;
-    std::string out_path, err_path;
+    std::string in_path, out_path, err_path;
     Result result;
     bool done = false;
 };
@@ -49,15 +50,18 @@ private:
 // Runs to the end (at most timeout seconds).
 Result run(const std::string& program, const Options& options, double timeout_seconds = 30);
 
-// The editor binary and a store address that cannot be reached.
+// The built programs and a store address that cannot be reached.
 std::string tarnedit();
+std::string varoctl();
 std::string unreachable_store();
 
 // The test's own X connection (starting a private Xvfb when DISPLAY names none).
 _XDisplay* x_display();
 // A top-level window with exactly this title (and, when leader is given, belonging to the
-// program whose main window that is); waits up to timeout seconds, 0 if none came.
-unsigned long wait_for_window(const std::string& title, double timeout_seconds = 20, unsigned long leader = 0);
+// program whose main window that is; when shown, mapped); waits up to timeout seconds, 0 if
+// none came. Every program has all its dialogs from the start, unmapped.
+unsigned long wait_for_window(const std::string& title, double timeout_seconds = 20, unsigned long leader = 0,
+                              bool shown = false);
 // Waits until no window has this title any more: the server removes the windows of a
 // program that ended a moment after it ended. True when they are gone.
 bool wait_for_no_window(const std::string& title, double timeout_seconds = 10);

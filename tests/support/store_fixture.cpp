@@ -1,44 +1,10 @@
 // Fresh stores per test on SQLite and PostgreSQL.
 #include "support/store_fixture.h"
 
-#include <libpq-fe.h>
-#include <unistd.h>
-
-#include <atomic>
-#include <cstdlib>
 #include <filesystem>
 #include <stdexcept>
 
-#include "support/test_environment.h"
-
 namespace testenv {
-
-namespace {
-struct PgCloser {
-    void operator()(PGconn* c) const { PQfinish(c); }
-};
-struct PgClearer {
-    void operator()(PGresult* r) const { PQclear(r); }
-};
-
-// Runs a statement on the maintenance database named by VARO_TEST_PG.
-void pg_admin(const std::string& statement_with_identifier, const std::string& identifier) {
-    std::unique_ptr<PGconn, PgCloser> conn(PQconnectdb(std::getenv("VARO_TEST_PG")));
-    if (PQstatus(conn.get()) != CONNECTION_OK)
-        throw std::runtime_error(std::string("cannot reach the test PostgreSQL server: ") + PQerrorMessage(conn.get()));
-    // Identifiers cannot be bound: the generated name goes through libpq's own quoting.
-    char* quoted = PQescapeIdentifier(conn.get(), identifier.c_str(), identifier.size());
-    if (!quoted) throw std::runtime_error(PQerrorMessage(conn.get()));
-    std::string sql = statement_with_identifier;
-    sql.replace(sql.find("%I"), 2, quoted);
-    PQfreemem(quoted);
-    std::unique_ptr<PGresult, PgClearer> res(PQexec(conn.get(), sql.c_str()));
-    if (PQresultStatus(res.get()) != PGRES_COMMAND_OK)
-        throw std::runtime_error(sql + ": " + PQerrorMessage(conn.get()));
-}
-
-std::atomic<int> counter{0};
-}  // namespace
 
 TempDir::TempDir() {
     std::string pattern = (std::filesystem::temp_directory_path() / "varo-test.XXXXXX").string();
@@ -51,37 +17,18 @@ TempDir::~TempDir() {
     std::filesystem::remove_all(path_, ec);
 }
 
-StoreLocation::StoreLocation(Backend backend) : backend_(backend) {
+StoreLocation::StoreLocation(Backend backend) {
     if (backend == Backend::SQLite) {
-        std::string pattern = (std::filesystem::temp_directory_path() / "varo-store.XXXXXX").string();
-        if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
-        dir_ = pattern;
-        address_ = "sqlite:" + dir_ + "/varo.db";
+        dir_ = std::make_unique<TempDir>();
+        address_ = "sqlite:" + dir_->path() + "/varo.db";
     } else {
-        dbname_ = "varo_test_" + std::to_string(getpid()) + "_" + std::to_string(counter++);
-        pg_admin("CREATE DATABASE %I", dbname_);
-        address_ = std::string("pg:") + std::getenv("VARO_TEST_PG") + " dbname=" + dbname_;
-    }
-}
-
-StoreLocation::~StoreLocation() {
-    try {
-        if (backend_ == Backend::SQLite) {
-            std::error_code ec;
-            std::filesystem::remove_all(dir_, ec);
-        } else {
-            pg_admin("DROP DATABASE IF EXISTS %I WITH (FORCE)", dbname_);
-        }
-    } catch (const std::exception&) {
-        // A test server already gone takes its databases with it.
+        db_ = std::make_unique<ScratchPgDatabase>();
+        address_ = "pg:" + db_->conninfo();
     }
 }
 
 void StoreTest::SetUp() {
-    if (GetParam() == Backend::PostgreSQL && !postgres_available()) {
-        if (postgres_required()) FAIL() << "VARO_REQUIRE_PG=1 but VARO_TEST_PG names no PostgreSQL server";
-        GTEST_SKIP() << "no PostgreSQL server (set VARO_TEST_PG)";
-    }
+    if (GetParam() == Backend::PostgreSQL) REQUIRE_POSTGRES();
     location = std::make_unique<StoreLocation>(GetParam());
     store = location->open();
 }
@@ -89,12 +36,6 @@ void StoreTest::SetUp() {
 void StoreTest::TearDown() {
     store.reset();
     location.reset();
-}
-
-void PrintTo(Backend backend, std::ostream* out) { *out << (backend == Backend::SQLite ? "SQLite" : "PostgreSQL"); }
-
-std::string backend_label(const ::testing::TestParamInfo<Backend>& info) {
-    return info.param == Backend::SQLite ? "SQLite" : "PostgreSQL";
 }
 
 varo::TemplateDef sample_template(const std::string& name, int states) {

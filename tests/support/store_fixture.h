@@ -1,5 +1,5 @@
 // Fresh stores for the store contract suite, one per test, on each backend: a temporary
-// SQLite file, and a new PostgreSQL database (through VARO_TEST_PG) dropped afterwards.
+// SQLite file, and a new PostgreSQL database on VARO_TEST_PG dropped afterwards.
 #ifndef TARNWRIGHT_TESTS_STORE_FIXTURE_H
 #define TARNWRIGHT_TESTS_STORE_FIXTURE_H
 
@@ -8,29 +8,12 @@
 #include <memory>
 #include <string>
 
+#include "support/pg_server.h"
 #include "varo/store.h"
 
 namespace testenv {
 
 enum class Backend { SQLite, PostgreSQL };
-
-// A place for one fresh store; the place (file or database) is removed when destroyed.
-class StoreLocation {
-public:
-    explicit StoreLocation(Backend backend);
-    ~StoreLocation();
-    StoreLocation(const StoreLocation&) = delete;
-    StoreLocation& operator=(const StoreLocation&) = delete;
-
-    const std::string& address() const { return address_; }
-    std::unique_ptr<varo::Store> open() const { return varo::open_store(address_); }
-
-private:
-    Backend backend_;
-    std::string address_;
-    std::string dir_;     // SQLite: the temporary folder
-    std::string dbname_;  // PostgreSQL: the database made for this test
-};
 
 // A temporary folder removed with everything in it.
 class TempDir {
@@ -45,8 +28,21 @@ private:
     std::string path_;
 };
 
-// Parameterised over the backends. SetUp skips PostgreSQL when no server is given (fails
-// instead when VARO_REQUIRE_PG=1) and opens `store` on a fresh location.
+// A place for one fresh store, removed when destroyed.
+class StoreLocation {
+public:
+    explicit StoreLocation(Backend backend);
+    const std::string& address() const { return address_; }
+    std::unique_ptr<varo::Store> open() const { return varo::open_store(address_); }
+
+private:
+    std::unique_ptr<TempDir> dir_;
+    std::unique_ptr<ScratchPgDatabase> db_;
+    std::string address_;
+};
+
+// Parameterised over the backends: SetUp skips PostgreSQL when no server is given (fails
+// when one is required) and opens `store` on a fresh location.
 class StoreTest : public ::testing::TestWithParam<Backend> {
 protected:
     void SetUp() override;
@@ -56,8 +52,6 @@ protected:
     std::unique_ptr<StoreLocation> location;
     std::unique_ptr<varo::Store> store;
 };
-
-void PrintTo(Backend backend, std::ostream* out);
 
 // Runs fn and returns the kind of StoreError it threw (fails the test when it threw none);
 // its text goes to *text when asked for.
@@ -72,13 +66,15 @@ varo::StoreError::Kind refusal(Fn&& fn, std::string* text = nullptr) {
     ADD_FAILURE() << "no StoreError thrown";
     return varo::StoreError::Corrupt;
 }
-std::string backend_label(const ::testing::TestParamInfo<Backend>& info);
 
-// Instantiates a StoreTest-derived suite on both backends.
-#define VARO_STORE_SUITE(suite) \
-    INSTANTIATE_TEST_SUITE_P(Backends, suite, \
-                             ::testing::Values(::testenv::Backend::SQLite, ::testenv::Backend::PostgreSQL), \
-                             ::testenv::backend_label)
+// Instantiates a suite parameterised on Backend for both backends.
+#define VARO_STORE_SUITE(suite)                                                                                  \
+    INSTANTIATE_TEST_SUITE_P(Backends, suite,                                                                    \
+                             ::testing::Values(::testenv::Backend::SQLite, ::testenv::Backend::PostgreSQL),      \
+                             [](const auto& info) {                                                              \
+                                 return std::string(info.param == ::testenv::Backend::SQLite ? "SQLite"          \
+                                                                                             : "PostgreSQL");    \
+                             })
 
 // A small valid template over the seeded severities, poll rates and conditions.
 varo::TemplateDef sample_template(const std::string& name, int states = 3);

@@ -117,22 +117,6 @@ TEST(TemplateCheck, EachKindOfFindingAndACleanTemplate) {
     }
 }
 
-TEST(TemplateCheck, FindingLinesReadAsTheyArePrinted) {
-    varo::TemplateDef def = clean_template();
-    def.states[1].severity = "Dire";
-    def.states.push_back({"Orphan", "", "Normal", "Poll"});
-    std::vector<std::string> lines;
-    for (const an::Finding& f : an::check(def, server())) lines.push_back(an::finding_line(f));
-    EXPECT_EQ((std::vector<std::string>{"Down: error: severity Dire is not on the server",
-                                        "Orphan: warning: cannot be reached from Ground",
-                                        "Orphan: note: no transition leaves this state"}),
-              lines);
-    // A finding about the whole template names the template.
-    def.states = {{"Start", "", "Normal", "Poll"}};
-    EXPECT_EQ("router: error: no state named Ground: the template has nowhere to start",
-              an::finding_line(an::check(def, server()).at(0)));
-}
-
 TEST(TemplateSimulation, StepsTakeTheFirstMatchingTransitionOrStay) {
     varo::TemplateDef def = clean_template();
     def.states.push_back({"Lost", "", "Critical", "Poll"});

@@ -24,14 +24,6 @@ std::map<std::string, std::string> fallback_map()
 
 }  // namespace
 
-TEST(AppResources, ActionKindLabelsAreTheKindsTheEngineAccepts)
-{
-    auto m = fallback_map();
-    EXPECT_EQ("COMMAND", m["Tarnedit*transition_command_button.labelString"]);
-    EXPECT_EQ("MAIL", m["Tarnedit*transition_mail_button.labelString"]);
-    EXPECT_EQ("CONDITION", m["Tarnedit*transition_condition_button.labelString"]);
-}
-
 TEST(AppResources, FallbackCarriesItsVersionAndNoComments)
 {
     auto m = fallback_map();

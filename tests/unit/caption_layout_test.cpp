@@ -24,48 +24,6 @@ CaptionRow separator(int height)
 
 }  // namespace
 
-TEST(CaptionLayout, EmptyWidgetIsEightByFive)
-{
-    CaptionSizes s = caption_size({}, CaptionSpacing{});
-    EXPECT_EQ(8, s.preferred_width);
-    EXPECT_EQ(5, s.preferred_height);
-}
-
-TEST(CaptionLayout, PreferredSizeCountsWidestCaptionValueRowsAndSpacing)
-{
-    CaptionSpacing sp;
-    std::vector<CaptionRow> rows = {row(40, 18, 100, 30), row(60, 18, 80, 26), separator(4)};
-    CaptionSizes s = caption_size(rows, sp);
-    EXPECT_EQ(60, s.caption_width);
-    EXPECT_EQ(100, s.widest_value);
-    EXPECT_EQ(60 + 2 + 100 + 4, s.preferred_width);
-    // 1 to start, rows 30 + 26 + 4, two gaps of 8, margins 2 + 2.
-    EXPECT_EQ(1 + 30 + 8 + 26 + 8 + 4 + 4, s.preferred_height);
-    EXPECT_EQ(30 + 8 + 26 + 8 + 4 + 4, s.fixed_height);
-}
-
-TEST(CaptionLayout, CaptionsRightAlignedInOneColumnValuesCentredAfterSpacing)
-{
-    CaptionSpacing sp;
-    std::vector<CaptionRow> rows = {row(40, 18, 100, 30), row(60, 18, 100, 30)};
-    CaptionSizes s = caption_size(rows, sp);
-    auto places = caption_layout(rows, sp, s, s.caption_width, s.preferred_width, s.preferred_height);
-    ASSERT_EQ(2u, places.size());
-    // Right edges of both captions at margin + column.
-    EXPECT_EQ(2 + 60, places[0].caption.x + places[0].caption.width);
-    EXPECT_EQ(2 + 60, places[1].caption.x + places[1].caption.width);
-    EXPECT_EQ(2 + 60 + 2, places[0].value.x);
-    EXPECT_EQ(2, places[0].value.y);
-    EXPECT_EQ(2 + 30 + 8, places[1].value.y);
-    EXPECT_EQ(places[0].value.y + (30 - 18) / 2, places[0].caption.y);
-
-    rows[0].alignment = caption_top;
-    rows[1].alignment = caption_bottom;
-    places = caption_layout(rows, sp, s, s.caption_width, s.preferred_width, s.preferred_height);
-    EXPECT_EQ(places[0].value.y, places[0].caption.y);
-    EXPECT_EQ(places[1].value.y + 30 - 18, places[1].caption.y);
-}
-
 TEST(CaptionLayout, HorizontalStretchReachesRightMarginAndNarrowRoomShrinksValue)
 {
     CaptionSpacing sp;

@@ -31,15 +31,6 @@ TEST_F(DiagramModel, StatesTakeTheTenPositionsAfterAReset) {
     EXPECT_EQ((DiagramPoint{10, 10}), layout_slot(-3)) << "a negative count has its own slot";
 }
 
-TEST_F(DiagramModel, AClickMovesTheNextStateThenSlotsContinue) {
-    create_state_object("A", "red");  // (20, 20), num_states 1
-    loc = {300, 30};
-    DiagramObject* b = create_state_object("B", "red");
-    DiagramObject* c = create_state_object("C", "red");
-    EXPECT_EQ((DiagramPoint{300, 30}), (DiagramPoint{b->x, b->y}));
-    EXPECT_EQ((DiagramPoint{400, 150}), (DiagramPoint{c->x, c->y}));
-}
-
 TEST_F(DiagramModel, HitTestIsStrictOnEveryEdge) {
     DiagramObject* s = create_state_object("A", "red");  // square (20, 20)-(70, 70)
     auto hit = [](int x, int y) {
@@ -64,18 +55,6 @@ TEST_F(DiagramModel, HitTestIsStrictOnEveryEdge) {
     EXPECT_EQ(nullptr, hit(520, 505));
     EXPECT_EQ(nullptr, hit(510, 512));
     EXPECT_EQ(nullptr, hit(500, 505));
-}
-
-TEST_F(DiagramModel, LabelLiesAQuarterOfTheWayFromTheFromState) {
-    loc = {0, 0};
-    DiagramObject* a = create_state_object("A", "red");
-    loc = {400, 200};
-    DiagramObject* b = create_state_object("B", "red");
-    // Centres (25, 25) and (425, 225): a quarter of the way is (125, 75).
-    EXPECT_EQ((DiagramPoint{125, 75}), get_mid(a, b));
-    EXPECT_EQ((DiagramPoint{325, 175}), get_mid(b, a)) << "the other direction has its own place";
-    a->x = -7;  // integer halving truncates toward zero
-    EXPECT_EQ((-7 + (-7 + 400 + 50) / 2 + 25) / 2, get_mid(a, b).x);
 }
 
 TEST_F(DiagramModel, TransitionsShareOneObjectPerPairAndNeedTheirFromState) {
@@ -137,21 +116,6 @@ TEST_F(DiagramModel, SelectionsNeverDangle) {
     destroy_list();
     EXPECT_EQ(nullptr, first_obj);
     EXPECT_TRUE(object_list.empty());
-}
-
-TEST_F(DiagramModel, ARebuildKeepsSelectionsWhoseStateStillExists) {
-    first_obj = create_state_object("A", "red");
-    second_obj = create_state_object("Gone", "red");
-    SelectionNames kept = remember_selection();
-    destroy_list();
-    reset_layout();
-    DiagramObject* a = create_state_object("A", "red");
-    create_state_object("Other", "red");
-    restore_selection(kept);
-    EXPECT_EQ(a, first_obj);
-    EXPECT_EQ(1, a->selected);
-    EXPECT_EQ("white", a->color) << "still shown selected";
-    EXPECT_EQ(nullptr, second_obj);
 }
 
 }  // namespace

@@ -11,33 +11,6 @@
 #include "ui/gui_utils.h"
 #include "ui/hourglass.h"
 
-TEST(Hourglass, MaskCoversTheImageWithAOnePixelMargin) {
-    const HourglassBits& source = hourglass_source_bits();
-    const HourglassBits& mask = hourglass_mask_bits();
-    int set = 0;
-    for (int y = 0; y < HOURGLASS_SIZE; ++y)
-        for (int x = 0; x < HOURGLASS_SIZE; ++x) {
-            if (!hourglass_bit(source, x, y)) continue;
-            ++set;
-            for (int dy = -1; dy <= 1; ++dy)
-                for (int dx = -1; dx <= 1; ++dx) {
-                    int nx = x + dx, ny = y + dy;
-                    if (nx >= 0 && ny >= 0 && nx < HOURGLASS_SIZE && ny < HOURGLASS_SIZE) {
-                        EXPECT_TRUE(hourglass_bit(mask, nx, ny)) << nx << "," << ny;
-                    }
-                }
-        }
-    EXPECT_GT(set, 100);
-    EXPECT_TRUE(hourglass_bit(mask, HOURGLASS_HOT_X, HOURGLASS_HOT_Y));
-    // The sand lies in the lower bulb.
-    int upper = 0, lower = 0;
-    for (int y = 5; y < 15; ++y)
-        for (int x = 9; x < 23; ++x) upper += hourglass_bit(source, x, y);
-    for (int y = 17; y < 27; ++y)
-        for (int x = 9; x < 23; ++x) lower += hourglass_bit(source, x, y);
-    EXPECT_GT(lower, 3 * upper);
-}
-
 TEST(PanelResponse, WritesTheTextWithItsNulOnceThenCloses) {
     int fds[2];
     ASSERT_EQ(pipe(fds), 0);

@@ -49,12 +49,3 @@ TEST(MainLoop, SleepHoldsBackAlarmAndChildSignalsOnlyWhileItSleeps) {
 
     usleep(-5);  // a negative time is no time, not a failed select
 }
-
-TEST(MainLoop, ErrorHookResetsTheRecordedError) {
-    Error e(1);
-    e.set_error(7, "something");
-    ASSERT_TRUE(e.is_error());
-    vorn_error_cb(&e);
-    EXPECT_FALSE(e.is_error());
-    vorn_error_cb(nullptr);
-}

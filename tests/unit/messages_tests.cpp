@@ -68,24 +68,6 @@ TEST(Messages, DefaultsAnswerWithoutACatalogue) {
     EXPECT_EQ(format_message(2, 4, {"1.2", "alpha"}), "Quillon Corvane 1.2: Tarnwright [alpha]");
 }
 
-// The editors compare menu labels with some of these: a changed text changes behaviour.
-TEST(Messages, StateAndTransitionEditingTexts) {
-    close_message_catalogue();
-    const char* modified = "Current Template: %s...modified";
-    const char* moved = "Current Template: %s...Template Modified";
-    const char* del = "State '%s' will be deleted from %s";
-    const std::pair<int, const char*> texts[] = {
-        {118, "State doesn't exist."}, {119, modified}, {120, "No Trans"}, {121, "Delete State Failed"}, {227, del},
-        {229, "Adding Transition Failed"}, {230, "<none>"}, {231, "Action will be deleted for transition."},
-        {232, "Transition will be deleted from %s."}, {233, "Command:"}, {234, "Arguments:"}, {235, "Address:"},
-        {236, "Message:"}, {237, moved}, {238, moved}, {240, del}, {241, "White space is not allowed in name."},
-        {311, "<none>"}, {312, "CONDITION"}, {313, modified}, {314, "<none>"}, {315, "Deletion of transition failed."},
-        {316, "CONDITION"}, {317, "Deletion of action failed."}, {318, modified}, {319, modified},
-        {320, "Could not set ground state."}, {321, "Please enter a name."}, {322, "Adding state failed"},
-        {323, modified}};
-    for (const auto& t : texts) EXPECT_STREQ(t.second, message_text(2, t.first)) << t.first;
-}
-
 TEST(Messages, BuiltCatalogueHoldsExactlyTheDefaults) {
     // Only the build tree's catalogue: nothing the user set may interfere.
     setenv("NLSPATH", TARNWRIGHT_BUILD_RESOURCES "/%N", 1);

@@ -137,18 +137,4 @@ TEST(NameRules, DescriptionsLoseLeadingBlanksAndAreCutOnACharacter) {
     EXPECT_EQ(253u, normalise_description("x" + euro).size()) << "1 + 84 * 3, the 85th would cross";
 }
 
-TEST(GroundChoice, PollRatePriority) {
-    EXPECT_EQ("default_rate", choose_ground_pollrate({"fast", "default_rate", "slow"}));
-    EXPECT_EQ("Poll", choose_ground_pollrate({"fast", "Poll", "default_rate"}));
-    EXPECT_EQ("Poll", choose_ground_pollrate({"default_rate", "Poll"}));
-    EXPECT_EQ("fast", choose_ground_pollrate({"fast", "slow"}));
-    EXPECT_EQ("", choose_ground_pollrate({}));
-}
-
-TEST(GroundChoice, SeverityPriority) {
-    EXPECT_EQ("Normal", choose_ground_severity({"Critical", "Normal"}));
-    EXPECT_EQ("Critical", choose_ground_severity({"Critical", "Minor"}));
-    EXPECT_EQ("", choose_ground_severity({}));
-}
-
 }  // namespace

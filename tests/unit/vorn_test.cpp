@@ -33,19 +33,6 @@ TEST(Vorn, EventsRunTheirCallbacksOncePerRaise) {
     EXPECT_EQ(p.run_pending(), 0);
 }
 
-TEST(Vorn, ContextsArePerThreadAndCallbacksKeepTheirs) {
-    SchedContext here = SchedContext::current();
-    EXPECT_TRUE(here == SchedContext::current());
-    unsigned long there = 0;
-    std::thread([&] { there = SchedContext::current().id(); }).join();
-    EXPECT_NE(there, here.id());
-    int data = 0;
-    Callback cb(here, [](void* client, void*) { ++*static_cast<int*>(client); }, &data);
-    cb.invoke(nullptr);
-    EXPECT_EQ(data, 1);
-    EXPECT_TRUE(cb.context() == here);
-}
-
 namespace {
 int hook_calls;
 void nested_hook(Error* e) {

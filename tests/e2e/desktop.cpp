@@ -172,10 +172,11 @@ std::vector<char> pixels(unsigned long window) {
     return out;
 }
 
-std::string varoctl(const std::string& store, const std::vector<std::string>& args) {
+std::string varoctl(const std::string& store, const std::vector<std::string>& args, const std::string& input) {
     proc::Options o;
     o.args = {"--store", store};
     o.args.insert(o.args.end(), args.begin(), args.end());
+    o.input = input;
     proc::Result r = proc::run(proc::varoctl(), o);
     EXPECT_EQ(r.status, 0) << "varoctl " << args.front() << ": " << r.err;
     return r.out;

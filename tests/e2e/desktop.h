@@ -74,8 +74,9 @@ unsigned long tool_button(unsigned long diagram, int index);
 // The window's pixels as the screen shows them.
 std::vector<char> pixels(unsigned long window);
 
-// `varoctl --store <store> <args>`; its standard output (empty with a failure noted).
-std::string varoctl(const std::string& store, const std::vector<std::string>& args);
+// `varoctl --store <store> <args>`, with that standard input; its standard output (empty
+// with a failure noted).
+std::string varoctl(const std::string& store, const std::vector<std::string>& args, const std::string& input = "");
 // Polls varoctl until its output contains the text (up to timeout seconds).
 bool varoctl_shows(const std::string& store, const std::vector<std::string>& args, const std::string& text,
                    double timeout_seconds = 15);

@@ -1,18 +1,17 @@
 // The README's tutorial, followed with the keyboard and the mouse on the real tarnedit:
 // a template of three states and two transitions with actions, saved, reopened and saved
-// again; then two editors on one store, SQLite and PostgreSQL, each seeing what the other
-// did.
+// again; then shared by two editors on one store, SQLite and PostgreSQL, each seeing what
+// the other did. Results are read back with varoctl export.
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
+#include <algorithm>
 #include <chrono>
-#include <cstdlib>
-#include <filesystem>
 #include <thread>
 
+#include <nlohmann/json.hpp>
+
 #include "desktop.h"
-#include "support/pg_server.h"
+#include "support/store_fixture.h"
 
 namespace {
 using e2e::Editor;
@@ -36,18 +35,24 @@ std::string if_watch(int version) {
     return text.replace(text.find("%d"), 2, std::to_string(version));
 }
 
-// A temporary folder for the test's SQLite store.
-class Folder {
-public:
-    Folder() {
-        char pattern[] = "/tmp/tarnwright-e2e.XXXXXX";
-        if (mkdtemp(pattern)) path = pattern;
-    }
-    ~Folder() {
-        if (!path.empty()) std::filesystem::remove_all(path);
-    }
-    std::string path;
-};
+// The tutorial's template as varoctl exports it.
+const char* const IF_WATCH_JSON = R"({
+  "name": "IfWatch", "descr": "Watches an interface",
+  "states": [
+    { "name": "Ground", "descr": "default", "severity": "Normal", "poll_rate": "Poll" },
+    { "name": "LinkLost", "descr": "The link is down", "severity": "Critical", "poll_rate": "Poll" },
+    { "name": "Noisy", "descr": "Input errors are high", "severity": "Major", "poll_rate": "Poll" } ],
+  "transitions": [
+    { "from": "Ground", "to": "LinkLost", "condition": "LinkDown", "actions": [
+      { "kind": "COMMAND", "arg0": "\"logger \"", "arg1": "\"link down \"" } ] },
+    { "from": "Ground", "to": "Noisy", "condition": "HighErrors", "actions": [
+      { "kind": "MAIL", "arg0": "\"noc@example.com \"", "arg1": "\"input errors \"" } ] } ]
+})";
+
+// `varoctl export --template IfWatch`: the template and what it names.
+nlohmann::json exported(const std::string& store) {
+    return nlohmann::json::parse(e2e::varoctl(store, {"export", "--template", "IfWatch", "-"}), nullptr, false);
+}
 
 // The tutorial's first part in a fresh editor. Option menus post with space and keep their
 // choice; severities are listed Critical, Major, Minor, Normal; conditions HighErrors, LinkDown;
@@ -94,14 +99,15 @@ void build_if_watch(Editor& editor) {
 
 TEST(E2eTutorial, ThreeStatesAndTwoTransitionsAreSavedReopenedAndSavedAgain) {
     REQUIRE_DESKTOP();
-    Folder folder;
-    std::string store = "sqlite:" + folder.path + "/varo.db";
+    testenv::TempDir folder;
+    std::string store = "sqlite:" + folder.path() + "/varo.db";
     {
         Editor editor(store, "tutorial");
         ASSERT_NE(editor.main(), 0u) << "tarnedit never showed its main window";
         build_if_watch(editor);
         editor.in(editor.main(), {"ctrl+s"});
         ASSERT_TRUE(e2e::varoctl_shows(store, {"list", "templates"}, "IfWatch")) << "the save never reached the store";
+        EXPECT_EQ(exported(store)["templates"][0], nlohmann::json::parse(IF_WATCH_JSON));
         EXPECT_EQ(e2e::varoctl(store, {"show", "template", "IfWatch"}), if_watch(1));
         e2e::screenshot("tutorial", 1175, 610);
         proc::Result r = editor.exit();
@@ -116,18 +122,17 @@ TEST(E2eTutorial, ThreeStatesAndTwoTransitionsAreSavedReopenedAndSavedAgain) {
     editor.in(editor.main(), {"ctrl+s"});
     ASSERT_TRUE(e2e::varoctl_shows(store, {"show", "template", "IfWatch"}, "(version 2)"));
     EXPECT_EQ(e2e::varoctl(store, {"show", "template", "IfWatch"}), if_watch(2));
+    EXPECT_EQ(exported(store)["templates"][0], nlohmann::json::parse(IF_WATCH_JSON));
     EXPECT_EQ(editor.exit().status, 0);
 }
 
 namespace {
-// Two editors on one store: a severity one adds shows in the other's severity list (its
-// pixels change) and menus, and a template one saves shows in the other's open list. The
-// second editor opens that template, adds a state of the new severity and saves it, which
-// only works if it saw both.
-void two_editors_see_each_other(const std::string& store) {
-    e2e::varoctl(store, {"init"});
-    Editor a(store, "alpha");
-    Editor b(store, "beta");
+// The tutorial's last part on a store holding IfWatch: both editors open it; a severity the
+// first adds shows in the second's severity list (its pixels change) and menus; the second
+// adds a state of that severity and saves; the first's save is then refused, losing nothing.
+void two_editors_share_if_watch(const std::string& store) {
+    Editor a(store, "alpha", {"-t", "IfWatch"});
+    Editor b(store, "beta", {"-t", "IfWatch"});
     ASSERT_NE(a.main(), 0u);
     ASSERT_NE(b.main(), 0u);
     b.move(b.main(), 640, 0);  // side by side: each one's dialogs open over its own main window
@@ -150,23 +155,26 @@ void two_editors_see_each_other(const std::string& store) {
     EXPECT_TRUE(changed) << "the other editor's severity list never changed";
     e2e::screenshot("two_editors", 1215, 610);
 
-    a.in(a.main(), {"Tab", "clear", "=Shared", "ctrl+s"});
-    ASSERT_TRUE(e2e::varoctl_shows(store, {"list", "templates"}, "Shared"));
-
-    b.in(b.main(), {"ctrl+o"});
-    unsigned long open = b.window("Tarnwright: Open Template");
-    ASSERT_NE(open, 0u);
-    // Opens on its buttons (Open waits for a choice): Tab to the list, space chooses the
-    // only template, Tab back to the buttons, where Open now comes first.
-    b.in(open, {"Tab", "space", "Tab", "space"});
     b.in(b.main(), {"alt+e", "s"});
     unsigned long states = b.window("Tarnwright: States");
     // Severities now: Critical, Flapping, Major, Minor, Normal.
-    b.in(states, {"Tab", "Down", "space", "Down", "Return", "Tab", "Tab", "=Flaps", "Tab", "=Flapping link", "Tab",
+    b.in(states, {"Tab", "Down", "space", "Down", "Return", "Tab", "Tab", "=Flaps", "Tab", "=The link flaps", "Tab",
                   "space", "Right", "Right", "Right", "space"});
     b.in(b.main(), {"ctrl+s"});
-    EXPECT_TRUE(e2e::varoctl_shows(store, {"show", "template", "Shared"}, "State Flaps: severity Flapping, poll rate Poll"))
-        << e2e::varoctl(store, {"show", "template", "Shared"});
+    ASSERT_TRUE(e2e::varoctl_shows(store, {"show", "template", "IfWatch"},
+                                   "State Flaps: severity Flapping, poll rate Poll - The link flaps"))
+        << e2e::varoctl(store, {"show", "template", "IfWatch"});
+    nlohmann::json after = exported(store);
+    const nlohmann::json flapping = {{"name", "Flapping"}, {"value", 3}, {"color", "purple"}};
+    EXPECT_NE(std::find(after["severities"].begin(), after["severities"].end(), flapping), after["severities"].end())
+        << after.dump();
+    EXPECT_EQ(after["templates"][0]["states"].size(), 4u);
+
+    a.in(a.main(), {"ctrl+s"});
+    unsigned long refused = a.window("Error");
+    EXPECT_NE(refused, 0u) << "the first editor's save was not refused";
+    if (refused) a.in(refused, {"Return"});
+    EXPECT_EQ(exported(store), after) << "the refused save changed the store";
 
     EXPECT_EQ(a.exit().status, 0);
     EXPECT_EQ(b.exit().status, 0);
@@ -175,13 +183,25 @@ void two_editors_see_each_other(const std::string& store) {
 
 TEST(E2eSharing, TwoEditorsOnOneSqliteStoreSeeEachOthersChanges) {
     REQUIRE_DESKTOP();
-    Folder folder;
-    two_editors_see_each_other("sqlite:" + folder.path + "/varo.db");
+    testenv::TempDir folder;
+    std::string store = "sqlite:" + folder.path() + "/varo.db";
+    e2e::varoctl(store, {"import", "-"}, std::string(R"({"format": "tarnwright-varo", "format_version": 1,
+        "severities": [], "poll_rates": [], "conditions": [], "templates": [)") + IF_WATCH_JSON + "]}");
+    two_editors_share_if_watch(store);
 }
 
+// As the README has it: the template exported from the tutorial's file store, imported
+// into PostgreSQL.
 TEST(E2eSharing, TwoEditorsOnOnePostgresStoreSeeEachOthersChanges) {
     REQUIRE_DESKTOP();
     REQUIRE_POSTGRES();
+    testenv::TempDir folder;
+    std::string file_store = "sqlite:" + folder.path() + "/varo.db", json = folder.path() + "/ifwatch.json";
+    e2e::varoctl(file_store, {"import", "-"}, std::string(R"({"format": "tarnwright-varo", "format_version": 1,
+        "severities": [], "poll_rates": [], "conditions": [], "templates": [)") + IF_WATCH_JSON + "]}");
+    e2e::varoctl(file_store, {"export", "--template", "IfWatch", json});
     testenv::ScratchPgDatabase db;
-    two_editors_see_each_other("pg:" + db.conninfo());
+    std::string store = "pg:" + db.conninfo();
+    e2e::varoctl(store, {"import", json});
+    two_editors_share_if_watch(store);
 }

@@ -25,56 +25,6 @@ TEST_P(EngineTest, UnsavedEditsStayInTheWorkingCopyUntilSaved) {
     EXPECT_EQ(state_names(t), Strings({"Ground"}));
 }
 
-TEST_P(EngineTest, StoreCopyAndReplaceWriteWholeDefinitions) {
-    Qor_Defn t = grounded("base");
-    ASSERT_TRUE(qori_transition_add(t, "Ground", "Ground", "LinkDown", nullptr, nullptr, nullptr));
-    ASSERT_TRUE(qori_template_store(t, "base", "the base"));
-
-    ASSERT_TRUE(qori_state_add(t, "Extra", "Poll", "Major", ""));
-    Qor_Defn copy = qori_template_copy(t, "derived", "a copy");
-    ASSERT_TRUE(copy.is_valid()) << qori_error_str;
-    EXPECT_STREQ(copy.name(), "derived");
-    EXPECT_STREQ(copy.stored_name(), "derived");
-    EXPECT_EQ(state_names(copy), Strings({"Ground", "Extra"}));
-    EXPECT_EQ(transitions_of(copy), Strings({"Ground>Ground:LinkDown"}));
-    EXPECT_EQ(state_names(qori_template_find("base")), Strings({"Ground"})) << "copy touched the original";
-    EXPECT_NE(copy.working_copy(), t.working_copy());
-
-    // Replace overwrites what is stored under the name, whatever its version.
-    Qor_Defn replaced = qori_template_replace(t, "derived", "replaced");
-    ASSERT_TRUE(replaced.is_valid()) << qori_error_str;
-    EXPECT_STREQ(qori_template_find("derived").descr(), "replaced");
-    Qor_Defn fresh = grounded("fresh");
-    EXPECT_TRUE(qori_template_replace(fresh, "brand_new", "d").is_valid()) << "replace also inserts";
-    EXPECT_EQ(album_names(QORI_ALBUM_TEMPLATES), Strings({"base", "brand_new", "derived"}));
-}
-
-TEST_P(EngineTest, TemplateWritesAreRefusedWithAReason) {
-    Qor_Defn t = grounded("one");
-    EXPECT_FALSE(qori_template_add(t, "one", "d")) << "add before the first store";
-    ASSERT_TRUE(qori_template_store(t, "one", "d"));
-    Qor_Defn other = grounded("two");
-    EXPECT_FALSE(qori_template_store(other, "one", "d"));
-    EXPECT_NE(std::string(qori_error_str).find("already exists"), std::string::npos) << qori_error_str;
-    EXPECT_FALSE(qori_template_copy(other, "one", "d").is_valid());
-    EXPECT_FALSE(qori_template_add(t, "other_name", "d")) << "add saves in place only";
-
-    Qor_Defn empty = qori_template_create("empty", "no states");
-    EXPECT_FALSE(qori_template_store(empty, "empty", "d"));
-    EXPECT_NE(std::string(qori_error_str).find("no states"), std::string::npos) << qori_error_str;
-
-    EXPECT_FALSE(qori_template_create("two words", "d").is_valid());
-    EXPECT_FALSE(qori_template_create("", "d").is_valid());
-    EXPECT_FALSE(qori_template_store(other, "x", std::string(256, 'd').c_str()));
-    EXPECT_TRUE(qori_template_store(other, "x", std::string(255, 'd').c_str())) << qori_error_str;
-    EXPECT_FALSE(qori_template_find("missing").is_valid());
-    EXPECT_FALSE(qori_template_delete(empty)) << "never stored";
-    Qor_Defn null_handle;
-    EXPECT_FALSE(qori_template_add(null_handle, "one", "d"));
-    EXPECT_FALSE(qori_state_add(null_handle, "S", "Poll", "Normal", ""));
-    EXPECT_EQ(album_names(QORI_ALBUM_TEMPLATES), Strings({"one", "x"}));
-}
-
 TEST_P(EngineTest, SnapshotsPutBackContentsAndKeepTheStoredIdentity) {
     Qor_Defn t = grounded("undo");
     ASSERT_TRUE(qori_transition_add(t, "Ground", "Ground", "LinkDown", "COMMAND", "\"ping \"", "\"\""));

@@ -171,34 +171,3 @@ TEST_F(CaptionWidget, DestroyedReferenceIsForgotten)
     XtDestroyWidget(a);  // c once referred to it
     while (XtAppPending(app)) XtAppProcessEvent(app, XtIMAll);
 }
-
-TEST_F(CaptionWidget, ConstraintChangesRelayoutAndInvalidAlignmentIsRefused)
-{
-    Widget c = caption("c");
-    Widget l1 = label(c, "Name:");
-    Widget f1 = field(c, "f1", 10);
-    label(c, "Much longer:");
-    field(c, "f2", 30);
-    realize(c);
-    Dimension border = l1->core.border_width;
-    ASSERT_GT(middle(f1) - middle(l1), -2);
-    ASSERT_GT(l1->core.y, f1->core.y);
-
-    XtVaSetValues(l1, PsNcaptionAlignment, PsCAPTION_TOP, nullptr);
-    EXPECT_EQ(f1->core.y, l1->core.y);
-    EXPECT_EQ(border, l1->core.border_width);  // the forced request's extra pixel is taken back
-    XtVaSetValues(l1, PsNcaptionAlignment, PsCAPTION_BOTTOM, nullptr);
-    EXPECT_EQ(bottom(f1), bottom(l1));
-
-    warnings.clear();
-    XtVaSetValues(l1, PsNcaptionAlignment, 7, nullptr);
-    unsigned char alignment = 0;
-    XtVaGetValues(l1, PsNcaptionAlignment, &alignment, nullptr);
-    EXPECT_EQ(PsCAPTION_BOTTOM, alignment);
-    EXPECT_FALSE(warnings.empty());
-
-    Dimension narrow = f1->core.width;
-    XtVaSetValues(f1, PsNstretchHorizontal, True, nullptr);
-    EXPECT_GT(f1->core.width, narrow);
-    EXPECT_EQ(c->core.width - 2, right(f1));
-}

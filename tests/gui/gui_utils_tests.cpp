@@ -3,7 +3,6 @@
 
 #include <X11/Xlib.h>
 #include <X11/extensions/Xfixes.h>
-#include <X11/extensions/shape.h>
 #include <X11/Shell.h>
 #include <Xm/Xm.h>
 
@@ -16,7 +15,6 @@
 using gui::GuiTest;
 
 namespace {
-#include "resources/icons/tarnedit_icon.xpm"
 
 struct CursorShot {
     int width = 0, height = 0, xhot = 0, yhot = 0;
@@ -97,37 +95,6 @@ TEST_F(GuiTest, BusyCursorShowsTheHourglassAndResetRestoresTheDefault) {
         EXPECT_EQ(cursor_now().width, 32);
     }
     EXPECT_EQ(cursor_now().serial, before.serial);
-}
-
-TEST_F(GuiTest, IconIsAShapedWindowWithItsIconName) {
-    Widget shell = gui::test_shell();
-    EXPECT_EQ(g2_setupIconPixmap(const_cast<char**>(tarnedit_icon_xpm), shell, "Requests", 48, 48), 0);
-    Window icon = 0;
-    char* icon_name = nullptr;
-    XtVaGetValues(shell, XtNiconWindow, &icon, XtNiconName, &icon_name, nullptr);
-    ASSERT_NE(icon, 0u);
-    EXPECT_STREQ(icon_name, "Requests");
-
-    Window root;
-    int x, y;
-    unsigned int width, height, border, depth;
-    ASSERT_TRUE(XGetGeometry(display, icon, &root, &x, &y, &width, &height, &border, &depth));
-    EXPECT_EQ(width, 48u);
-    EXPECT_EQ(height, 48u);
-
-    // Shaped by the image's transparent pixels: the corner is cut, the middle is not.
-    int count = 0, ordering = 0;
-    XRectangle* rects = XShapeGetRectangles(display, icon, ShapeBounding, &count, &ordering);
-    auto covers = [&](int px, int py) {
-        for (int i = 0; i < count; ++i)
-            if (px >= rects[i].x && px < rects[i].x + rects[i].width && py >= rects[i].y &&
-                py < rects[i].y + rects[i].height)
-                return true;
-        return false;
-    };
-    EXPECT_FALSE(covers(0, 0));
-    EXPECT_TRUE(covers(24, 24));
-    if (rects) XFree(rects);
 }
 
 TEST_F(GuiTest, BadIconImageLeavesTheShellWithoutIcon) {

@@ -24,43 +24,6 @@ void fill(std::initializer_list<std::pair<Widget, const char*>> fields) {
     for (const auto& f : fields) gui::type_text(f.first, f.second);
 }
 
-TEST_F(EditorTest, ValueFieldsTakeOneTo32767AndNothingElse) {
-    start_editor();
-    const struct {
-        const char* value;
-        bool accepted;
-    } rows[] = {{"0", false}, {"", false}, {"1", true}, {"32767", true}, {"32768", false}, {"4294967297", false}};
-    const Messages bad_severity{"Missing or Invalid Severity"}, bad_rate{"Missing or Invalid Poll Rate."};
-    int n = 0;
-    for (const auto& row : rows) {
-        SCOPED_TRACE(std::string("value \"") + row.value + "\"");
-        const std::string name = "n" + std::to_string(n++);
-        const int value = std::atoi(row.value);
-
-        fill({{severity_name, name.c_str()}, {severity_value, row.value}, {severity_color, "gold"}});
-        gui::press(te_severity_add_button);
-        EXPECT_EQ(row.accepted ? Messages{} : bad_severity, gui::answer_all());
-        EXPECT_EQ(row.accepted, other->find_severity(name).has_value());
-        fill({{severity_name, "Minor"}, {severity_value, row.value}});
-        gui::press(te_severity_modify_button);
-        EXPECT_EQ(row.accepted ? Messages{} : bad_severity, gui::answer_all());
-        if (row.accepted) {
-            EXPECT_EQ(value, other->find_severity("Minor")->value);
-        }
-
-        fill({{pollrate_name, name.c_str()}, {pollrate_value, row.value}});
-        gui::press(te_pollrate_add_button);
-        EXPECT_EQ(row.accepted ? Messages{} : bad_rate, gui::answer_all());
-        EXPECT_EQ(row.accepted, other->find_poll_rate(name).has_value());
-        fill({{pollrate_name, "Poll"}});
-        gui::press(te_pollrate_modify_button);
-        EXPECT_EQ(row.accepted ? Messages{} : bad_rate, gui::answer_all());
-        if (row.accepted) {
-            EXPECT_EQ(value, other->find_poll_rate("Poll")->rate);
-        }
-    }
-}
-
 TEST_F(EditorTest, AddAndModifyCheckTheServerBeforeWriting) {
     start_editor();
     auto store = watch_writes();

@@ -293,22 +293,10 @@ Widget find(const std::string& name) {
     return found;
 }
 
-std::size_t widget_count() {
-    std::size_t count = 0;
-    walk_all([&](Widget) { ++count; });
-    return count;
-}
-
 Widget need(const std::string& name) {
     Widget w = find(name);
     if (!w) ADD_FAILURE() << "no widget named " << name;
     return w;
-}
-
-Widget find_in(Widget root, const std::string& name) {
-    if (!root) return nullptr;
-    std::string path = name.find_first_of(".*") == std::string::npos ? "*" + name : name;
-    return XtNameToWidget(root, path.c_str());
 }
 
 void process_events() {
@@ -322,7 +310,11 @@ void process_events() {
 
 bool press(Widget button) {
     if (!usable(button, "press")) return false;
-    if (is_toggle(button)) return set_toggle(button, !XmToggleButtonGetState(button));
+    if (is_toggle(button)) {
+        bool on = !XmToggleButtonGetState(button);
+        as_user([button, on] { XmToggleButtonSetState(button, on ? True : False, True); });
+        return true;
+    }
     if (XtHasCallbacks(button, XmNactivateCallback) == XtCallbackNoList) {
         ADD_FAILURE() << "press: " << XtName(button) << " has no activate callback list";
         return false;
@@ -335,16 +327,6 @@ bool press(Widget button) {
         cbs.click_count = 1;
         XtCallCallbacks(button, XmNactivateCallback, &cbs);
     });
-    return true;
-}
-
-bool set_toggle(Widget toggle, bool on) {
-    if (!usable(toggle, "set_toggle")) return false;
-    if (!is_toggle(toggle)) {
-        ADD_FAILURE() << "set_toggle: " << XtName(toggle) << " is not a toggle button";
-        return false;
-    }
-    as_user([toggle, on] { XmToggleButtonSetState(toggle, on ? True : False, True); });
     return true;
 }
 

@@ -71,11 +71,6 @@ void add_root(Widget root);
 Widget find(const std::string& name);
 // Like find, but fails the test when there is no such widget.
 Widget need(const std::string& name);
-// XtNameToWidget below root ("*name" when name has no '.' or '*').
-Widget find_in(Widget root, const std::string& name);
-
-// How many widgets find() can reach (popups included): a leak check for widget trees.
-std::size_t widget_count();
 
 // Processes X events and timers until nothing is pending (work procedures are not run).
 void process_events();
@@ -83,7 +78,6 @@ void process_events();
 // Acting as a user would. Each returns false (and fails the test) when the widget could not
 // be used by a user: null, insensitive or unmanaged.
 bool press(Widget button);                               // push button or toggle (flips it)
-bool set_toggle(Widget toggle, bool on);                 // with notification
 bool type_text(Widget field, const std::string& text);   // replaces the whole contents
 bool insert_text(Widget field, const std::string& text); // at the insertion point
 bool select_list_pos(Widget list, int position);         // 1-based, with notification

@@ -14,6 +14,7 @@
 namespace testenv {
 
 enum class Backend { SQLite, PostgreSQL };
+inline void PrintTo(Backend b, std::ostream* out) { *out << (b == Backend::SQLite ? "SQLite" : "PostgreSQL"); }
 
 // A temporary folder removed with everything in it.
 class TempDir {
@@ -71,10 +72,7 @@ varo::StoreError::Kind refusal(Fn&& fn, std::string* text = nullptr) {
 #define VARO_STORE_SUITE(suite)                                                                                  \
     INSTANTIATE_TEST_SUITE_P(Backends, suite,                                                                    \
                              ::testing::Values(::testenv::Backend::SQLite, ::testenv::Backend::PostgreSQL),      \
-                             [](const auto& info) {                                                              \
-                                 return std::string(info.param == ::testenv::Backend::SQLite ? "SQLite"          \
-                                                                                             : "PostgreSQL");    \
-                             })
+                             [](const auto& info) { return ::testing::PrintToString(info.param); })
 
 // A small valid template over the seeded severities, poll rates and conditions.
 varo::TemplateDef sample_template(const std::string& name, int states = 3);

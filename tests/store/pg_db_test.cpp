@@ -1,5 +1,5 @@
-// The PostgreSQL database layer against a real server: values, refusals, transactions, the
-// change feed and a lost connection.
+// The PostgreSQL database layer against a real server: transactions that fail or are
+// overtaken, the connection's own settings, and a lost connection.
 #include <gtest/gtest.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
@@ -36,39 +36,6 @@ ChangeReport poll_until_reported(Db& db, std::chrono::milliseconds limit = std::
 void make_tables(Db& db) {
     db.exec("CREATE TABLE conds (name text PRIMARY KEY, code text NOT NULL CHECK (length(code) > 0))");
     db.exec("CREATE TABLE uses (id bigint PRIMARY KEY, cond text NOT NULL REFERENCES conds(name), note text)");
-}
-
-TEST(PgDb, BindsValuesAndTurnsConstraintsIntoRefusals) {
-    REQUIRE_POSTGRES();
-    testenv::ScratchPgDatabase scratch;
-    auto db = varo::open_pg_db(scratch.conninfo());
-    EXPECT_EQ(db->dialect(), varo::Dialect::PostgreSQL);
-    EXPECT_NE(db->describe().find(scratch.name()), std::string::npos);
-    make_tables(*db);
-
-    // Texts that would break pasted SQL go through as values.
-    const std::string odd = "it's a '?' -- $1; DROP TABLE conds";
-    db->exec("INSERT INTO conds (name, code) VALUES (?, ?)", {odd, std::string("x > 1")});
-    db->exec("INSERT INTO uses (id, cond, note) VALUES (?, ?, ?)", {std::int64_t{9000000000}, odd, nullptr});
-    auto rows = db->query("SELECT u.id, u.cond, u.note, count(*) OVER (), u.id > ? FROM uses u WHERE u.cond = ?",
-                          {std::int64_t{1}, odd});
-    ASSERT_EQ(rows.size(), 1u);
-    EXPECT_EQ(rows[0].integer(0), 9000000000);
-    EXPECT_EQ(rows[0].text(1), odd);
-    EXPECT_TRUE(rows[0].is_null(2));
-    EXPECT_EQ(rows[0].integer(3), 1);
-    EXPECT_EQ(rows[0].integer(4), 1);  // a boolean reads as an integer
-
-    EXPECT_EQ(refusal([&] { db->exec("INSERT INTO conds VALUES (?, ?)", {odd, std::string("y")}); }),
-              StoreError::Exists);
-    EXPECT_EQ(refusal([&] { db->exec("DELETE FROM conds WHERE name = ?", {odd}); }), StoreError::InUse);
-    EXPECT_EQ(refusal([&] { db->exec("INSERT INTO uses VALUES (2, ?, NULL)", {std::string("missing")}); }),
-              StoreError::Invalid);
-    EXPECT_EQ(refusal([&] { db->exec("INSERT INTO conds VALUES ('e', ?)", {std::string()}); }), StoreError::Invalid);
-    EXPECT_EQ(refusal([&] { db->exec("SELECT ?, ?", {std::int64_t{1}}); }), StoreError::Corrupt);
-    EXPECT_EQ(refusal([&] { db->exec("INSERT INTO conds VALUES ('f', ?)", {std::string("a\0b", 3)}); }),
-              StoreError::Invalid);
-    EXPECT_EQ(db->query("SELECT count(*) FROM conds")[0].integer(0), 1);
 }
 
 TEST(PgDb, AFailedTransactionLeavesNothingAndIsNotReportedAsDone) {
@@ -124,34 +91,6 @@ TEST(PgDb, ATransactionOvertakenByAnotherRunsAgainOnFreshData) {
     });
     EXPECT_EQ(attempts, 2);
     EXPECT_EQ(a->query("SELECT code FROM conds WHERE name = 'a'")[0].text(0), "yz");
-}
-
-TEST(PgDb, ChangeFeedReportsNamedAlbumsWithoutWaiting) {
-    REQUIRE_POSTGRES();
-    testenv::ScratchPgDatabase scratch;
-    auto a = varo::open_pg_db(scratch.conninfo());
-    auto b = varo::open_pg_db(scratch.conninfo());
-
-    auto start = std::chrono::steady_clock::now();
-    for (int i = 0; i < 20; ++i) EXPECT_FALSE(a->take_changes().any());
-    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
-
-    b->exec("SELECT pg_notify('varo_change', ?), pg_notify('varo_change', ?)",
-            {std::string("severities"), std::string("conditions")});
-    ChangeReport r = poll_until_reported(*a);
-    EXPECT_TRUE(r.severities);
-    EXPECT_TRUE(r.conditions);
-    EXPECT_FALSE(r.templates);
-    EXPECT_FALSE(r.poll_rates);
-    EXPECT_FALSE(r.disconnected);
-    EXPECT_FALSE(a->take_changes().any());  // reported once
-    EXPECT_TRUE(poll_until_reported(*b).severities);
-
-    // A client hears its own changes too.
-    b->exec("SELECT pg_notify('varo_change', 'templates')");
-    r = poll_until_reported(*b);
-    EXPECT_TRUE(r.templates);
-    EXPECT_FALSE(r.severities);
 }
 
 int socket_option(int fd, int level, int name) {

@@ -200,33 +200,6 @@ TEST_F(HelpClient, NoUsableRecordAppendsOneAndStartsTheViewerWithItsArgumentsAnd
     EXPECT_EQ(recs[1].client(), 67890u);
 }
 
-TEST_F(HelpClient, ALiveWindowGetsTheCommandAndAClientMessageForEachPress) {
-    start_client();
-    Display* viewer_side = XOpenDisplay(DisplayString(display));
-    ASSERT_NE(viewer_side, nullptr);
-    Window w = XCreateSimpleWindow(viewer_side, DefaultRootWindow(viewer_side), 0, 0, 10, 10, 0, 0, 0);
-    XSync(viewer_side, False);
-    put_record(w);
-
-    for (int press = 0; press < 2; ++press) {
-        ASSERT_EQ(client.showHelpOnTopic(5300), 0) << client.getMessage();
-        auto recs = records();
-        ASSERT_EQ(recs.size(), 1u);
-        EXPECT_EQ(recs[0].command(), topic_command(5300));
-        EXPECT_EQ(recs[0].window(), w);
-        XEvent event{};
-        for (int i = 0; i < 200 && !XPending(viewer_side); ++i) std::this_thread::sleep_for(5ms);
-        ASSERT_TRUE(XPending(viewer_side)) << "press " << press;
-        XNextEvent(viewer_side, &event);
-        ASSERT_EQ(event.type, ClientMessage);
-        EXPECT_EQ(event.xclient.message_type, atom);
-        EXPECT_EQ(event.xclient.format, 8);
-        EXPECT_STREQ(event.xclient.data.b, "67890");
-    }
-    EXPECT_EQ(runs(0), 0) << "no viewer is started while one answers";
-    XCloseDisplay(viewer_side);
-}
-
 TEST_F(HelpClient, AGoneWindowRestartsTheViewerOnTheSameRecord) {
     start_client();
     Display* viewer_side = XOpenDisplay(DisplayString(display));

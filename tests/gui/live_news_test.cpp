@@ -1,7 +1,6 @@
 // Two editors on one Varo, on each backend: what one saves, replaces or deletes reaches the
 // template open in the other at once, and nothing of either is overwritten unasked.
 #include "support/editor_fixture.h"
-#include "support/edit_dialogs.h"
 
 #include <chrono>
 #include <cstdlib>
@@ -11,7 +10,6 @@
 #include <vector>
 
 #include "support/store_fixture.h"
-#include "support/test_environment.h"
 #include "template/template_model.h"
 #include "ui/widgets.h"
 
@@ -22,10 +20,7 @@ using Texts = std::vector<std::string>;
 class LiveNews : public EditorTest, public ::testing::WithParamInterface<testenv::Backend> {
 protected:
     void SetUp() override {
-        if (GetParam() == testenv::Backend::PostgreSQL && !testenv::postgres_available()) {
-            if (testenv::postgres_required()) FAIL() << "VARO_TEST_PG is not set";
-            GTEST_SKIP() << "no PostgreSQL (VARO_TEST_PG) in this environment";
-        }
+        if (GetParam() == testenv::Backend::PostgreSQL) REQUIRE_POSTGRES();
         EditorTest::SetUp();
         location = std::make_unique<testenv::StoreLocation>(GetParam());
         setenv("VARO_STORE", location->address().c_str(), 1);
@@ -90,12 +85,12 @@ TEST_P(LiveNews, ASaveElsewhereReloadsAnUnchangedTemplateAndSaysSo) {
               gui::title(state_diagram_win));
     EXPECT_TRUE(shown("Theirs"));
     EXPECT_EQ(0, modified);
-    EXPECT_TRUE(gui::message_dialogs().empty());
+    EXPECT_TRUE(gui::open_dialogs().empty());
 
     // The reloaded copy saves in place; the title has nothing left to tell.
     add_state_here("Mine");
     gui::press(main_save_button);
-    EXPECT_TRUE(gui::message_dialogs().empty());
+    EXPECT_TRUE(gui::open_dialogs().empty());
     EXPECT_EQ(4u, other->load_template("router")->states.size());
     EXPECT_EQ("Tarnwright: State Diagram", gui::title(state_diagram_win));
 }
@@ -116,15 +111,15 @@ TEST_P(LiveNews, ASaveElsewhereAsksOnceWhenChangedHere) {
         other->add_poll_rate({std::string("rate_") + c.answer, 30});
         other->insert_template(testenv::sample_template(std::string("other_") + c.answer, 2));
         for (int i = 0; i < 5; ++i) dispatch();
-        gui::Dialog question = gui::only_message();
+        gui::Dialog question = gui::only_dialog();
         EXPECT_EQ("Template 'router' was changed in Varo by another client.\n"
                   "Reload it and lose the changes made here, or keep them?",
                   question.message);
         EXPECT_EQ((Texts{"Reload", "Keep"}), question.buttons);
         EXPECT_TRUE(shown(mine));
-        gui::snap_window(XtParent(question.box), "live_news_question.png");
+        gui::snap(XtParent(question.box), "live_news_question.png");
         gui::press(question.button(c.answer));
-        EXPECT_TRUE(gui::message_dialogs().empty());
+        EXPECT_TRUE(gui::open_dialogs().empty());
         bool reloaded = std::string(c.answer) == "Reload";
         EXPECT_EQ(reloaded, shown(theirs));
         EXPECT_EQ(!reloaded, shown(mine));
@@ -137,15 +132,15 @@ TEST_P(LiveNews, ASaveElsewhereAsksOnceWhenChangedHere) {
     // Kept: Save is refused and offers a copy under a free name; theirs stays.
     varo::TemplateDef stored = *other->load_template("router");
     gui::press(main_save_button);
-    gui::Dialog offer = gui::only_message();
+    gui::Dialog offer = gui::only_dialog();
     EXPECT_EQ("Save Failed: Template 'router' was changed by another client since it was read\n"
               "Save your version as 'router_2' instead?",
               offer.message);
     EXPECT_EQ("Current Template: router...save failed", gui::label(main_message_label));
     EXPECT_TRUE(other->load_template("router")->same_content(stored)) << "nothing written before the answer";
-    gui::snap_window(XtParent(offer.box), "live_news_save_offer.png");
+    gui::snap(XtParent(offer.box), "live_news_save_offer.png");
     gui::press(offer.button("Yes"));
-    EXPECT_TRUE(gui::message_dialogs().empty());
+    EXPECT_TRUE(gui::open_dialogs().empty());
     EXPECT_TRUE(other->load_template("router")->same_content(stored));
     auto copy = other->load_template("router_2");
     ASSERT_TRUE(copy.has_value());
@@ -165,12 +160,12 @@ TEST_P(LiveNews, ADeleteElsewhereIsToldAndTheChangesHereCanBeStoredAgain) {
     EXPECT_EQ(gui::label(main_message_label), gui::label(sd_message_label));
     EXPECT_EQ("Tarnwright: State Diagram - 'router' was deleted from Varo by another client",
               gui::title(state_diagram_win));
-    EXPECT_TRUE(gui::message_dialogs().empty()) << "nothing to reload";
+    EXPECT_TRUE(gui::open_dialogs().empty()) << "nothing to reload";
     EXPECT_TRUE(shown("Mine"));
 
     // Its name is free again: the offer is that name.
     gui::press(main_save_button);
-    gui::Dialog offer = gui::only_message();
+    gui::Dialog offer = gui::only_dialog();
     EXPECT_EQ("Save Failed: Template 'router' was deleted by another client since it was read\n"
               "Save your version as 'router' instead?",
               offer.message);
@@ -187,7 +182,7 @@ TEST_P(LiveNews, ATemplateDeletedAndStoredAnewBeforeAnyNewsIsNotOverwritten) {
     varo::TemplateDef anew = testenv::sample_template("router", 2);
     ASSERT_EQ(1, other->insert_template(anew)) << "the version this editor read";
     gui::press(main_save_button);
-    EXPECT_EQ(0u, gui::only_message().message.rfind("Save Failed: Template 'router' was changed", 0));
+    EXPECT_EQ(0u, gui::only_dialog().message.rfind("Save Failed: Template 'router' was changed", 0));
     EXPECT_TRUE(other->load_template("router")->same_content(anew));
 }
 

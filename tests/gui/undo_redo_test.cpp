@@ -1,7 +1,6 @@
 // Undo and Redo of the open template, from the Edit menus of both windows, over edits made
 // through the editor dialogs.
 #include "support/editor_fixture.h"
-#include "support/edit_dialogs.h"
 
 #include <functional>
 #include <string>
@@ -57,7 +56,7 @@ protected:
     static void delete_state(const std::string& name) {
         gui::type_text(se_state_name, name);
         gui::press(state_edit_delete_button);
-        gui::press(gui::only_message().button("OK"));
+        gui::press(gui::only_dialog().button("OK"));
     }
     // A transition, or one action of it, added or (after the confirmation) deleted.
     static void transition(bool add, const std::string& from, const std::string& to, const std::string& condition,
@@ -73,7 +72,7 @@ protected:
             gui::type_text(tran_edit_text2, text2);
         }
         gui::press(add ? tran_add_button : tran_delete_button);
-        if (!add) gui::press(gui::only_message().button("OK"));
+        if (!add) gui::press(gui::only_dialog().button("OK"));
     }
     // Moves line `line` of a state's transitions one place up or down.
     static void order(const std::string& state, int line, bool up) {
@@ -113,7 +112,7 @@ TEST_F(UndoTest, TwentyEditsUndoneToTheOpenedTemplateAndRedoneToTheSameSave) {
     std::vector<Texts> seen = {view()};
     for (std::size_t i = 0; i < edits.size(); ++i) {
         edits[i]();
-        ASSERT_TRUE(gui::message_dialogs().empty()) << "edit " << i + 1 << ": " << gui::dialog_messages().at(0);
+        ASSERT_TRUE(gui::open_dialogs().empty()) << "edit " << i + 1 << ": " << gui::open_dialogs().at(0).message;
         ASSERT_NE(seen.back(), view()) << "edit " << i + 1 << " changed nothing";
         seen.push_back(view());
     }
@@ -138,7 +137,7 @@ TEST_F(UndoTest, TwentyEditsUndoneToTheOpenedTemplateAndRedoneToTheSameSave) {
     EXPECT_EQ(edited, qori_template_snapshot(qor_handle));
 
     gui::press(main_save_button);
-    ASSERT_TRUE(gui::message_dialogs().empty());
+    ASSERT_TRUE(gui::open_dialogs().empty());
     varo::TemplateDef stored = *other->load_template("net");
     EXPECT_EQ(edited.contents()->states, stored.states);
     EXPECT_EQ(edited.contents()->transitions, stored.transitions);
@@ -176,7 +175,7 @@ TEST_F(UndoTest, UndoBringsBackADeletedStatesTransitionsAndAnEditDropsTheRedo) {
     gui::press(main_edit_redo);
     ASSERT_EQ(1, modified);
     gui::press(main_new_template);
-    gui::press(gui::only_message().button("No"));
+    gui::press(gui::only_dialog().button("No"));
     EXPECT_FALSE(gui::sensitive(main_edit_undo) || gui::sensitive(main_edit_redo));
     EXPECT_EQ("Noname", gui::text(main_name));
 }

@@ -163,8 +163,9 @@ TEST_F(HelpClient, NoUsableRecordAppendsOneAndStartsTheViewerWithItsArgumentsAnd
     std::string env = slurp(log + ".env");
     EXPECT_NE(env.find("HHHOME=" + home + "/help\n"), std::string::npos);
     EXPECT_NE(env.find("HHPATH=" + home + "/help\n"), std::string::npos);
-    // Once the stand-in has become "sleep": 0 to 2 on /dev/null, anything else is only the
-    // script the shell was reading.
+    // Once the stand-in has become "sleep": 0 to 2 on /dev/null, and nothing of this process
+    // (its X connection, pipes, the store) beyond the script the shell was reading; sleep may
+    // still be reading its own locale files.
     std::string proc_dir = "/proc/" + std::to_string(client.processId());
     for (int i = 0; i < 200 && fs::read_symlink(proc_dir + "/exe").filename() != "sleep"; ++i)
         std::this_thread::sleep_for(10ms);
@@ -176,8 +177,9 @@ TEST_F(HelpClient, NoUsableRecordAppendsOneAndStartsTheViewerWithItsArgumentsAnd
         ++seen;
         if (fd == "0" || fd == "1" || fd == "2") {
             EXPECT_EQ(target, "/dev/null") << fd;
-        } else {
-            EXPECT_EQ(target, viewer()) << "inherited: " << fd << " -> " << target;
+        } else if (target != viewer()) {
+            EXPECT_TRUE(target.rfind("/etc/", 0) == 0 || target.rfind("/usr/", 0) == 0)
+                << "inherited: " << fd << " -> " << target;
         }
     }
     EXPECT_GE(seen, 3);

@@ -32,7 +32,9 @@ std::vector<Window> children_of(Display* dpy, Window w) {
 }
 
 void xdo(const std::vector<std::string>& args) {
-    proc::Result r = proc::run(xdotool(), proc::Options{args, {}, {}, {}}, 120);
+    proc::Options o;
+    o.args = args;
+    proc::Result r = proc::run(xdotool(), o, 120);
     if (std::getenv("TARNWRIGHT_E2E_TRACE")) {  // what was typed where, for a failure that needs it
         std::string all;
         for (const std::string& a : args) all += " " + a;

@@ -1,22 +1,32 @@
-// Work procedure, the program's own sleep, and the platform error hook.
+// Work procedure, the idle wait, the program's own sleep, and the platform error hook.
 #include "app/main_loop.h"
 
+#include <poll.h>
 #include <sys/select.h>
 
+#include <algorithm>
+#include <cerrno>
 #include <csignal>
 #include <cstdio>
+#include <vector>
 
 #include "app/globals.h"
 #include "app/messages.h"
+#include "platform/qori.h"
 #include "platform/vorn.h"
 
 namespace {
-enum { MSG_SET = 2, MSG_SELECT = 6, IDLE_POLL_MICROSECONDS = 100000 };
+enum { MSG_SET = 2, MSG_SELECT = 6, IDLE_POLL_MILLISECONDS = 100 };
+
+std::vector<int>& watched() {
+    static std::vector<int> fds;
+    return fds;
 }
+}  // namespace
 
 Boolean my_dispatcher(XtPointer) {
     dispatch_recursive(0);
-    usleep(IDLE_POLL_MICROSECONDS);
+    idle_wait(IDLE_POLL_MILLISECONDS);
     return False;
 }
 
@@ -25,6 +35,41 @@ void install_dispatcher() {
     if (installed || !app_context) return;
     installed = true;
     XtAppAddWorkProc(app_context, my_dispatcher, nullptr);
+}
+
+void watch_while_idle(int fd) {
+    if (fd >= 0 && std::find(watched().begin(), watched().end(), fd) == watched().end()) watched().push_back(fd);
+}
+
+IdleWake idle_wait(int milliseconds) {
+    // What the dispatch drew goes out now, not after the wait; events the connection has
+    // already read from the socket would not make it readable again.
+    if (display && XEventsQueued(display, QueuedAfterFlush) > 0) return IdleWake::XInput;
+    std::vector<pollfd> fds;
+    if (display) fds.push_back({ConnectionNumber(display), POLLIN, 0});
+    int store = qori_notification_fd();
+    if (store >= 0) fds.push_back({store, POLLIN, 0});
+    for (int fd : watched()) fds.push_back({fd, POLLIN, 0});
+
+    // SIGPOLL and SIGALRM wait until the wait is over; a child ending (help viewer) ends it,
+    // its handler having written to a watched pipe.
+    sigset_t during;
+    sigprocmask(SIG_SETMASK, nullptr, &during);
+    sigaddset(&during, SIGPOLL);
+    sigaddset(&during, SIGALRM);
+    if (milliseconds < 0) milliseconds = 0;
+    timespec timeout{milliseconds / 1000, (milliseconds % 1000) * 1000000L};
+    int ready = ppoll(fds.data(), fds.size(), &timeout, &during);
+    if (ready == 0) return IdleWake::Timeout;
+    if (ready < 0) {
+        if (errno == EINTR) return IdleWake::Signal;
+        std::perror(message_text(MSG_SET, MSG_SELECT));
+        return IdleWake::Timeout;
+    }
+    std::size_t i = 0;
+    if (display && fds[i++].revents) return IdleWake::XInput;
+    if (store >= 0 && fds[i++].revents) return IdleWake::StoreNews;
+    return IdleWake::Watched;
 }
 
 void usleep(int microseconds) {

@@ -1,5 +1,6 @@
-// The main loop's idle work: the platform library is pumped ten times a second from an Xt
-// work procedure, and its error hook resets every recorded error.
+// The main loop's idle work: the platform library is pumped from an Xt work procedure, which
+// then waits at most 100 ms for X input, news from the store or a watched descriptor; and the
+// platform's error hook, which resets every recorded error.
 #ifndef TARNWRIGHT_APP_MAIN_LOOP_H
 #define TARNWRIGHT_APP_MAIN_LOOP_H
 
@@ -7,10 +8,20 @@
 
 class Error;
 
-// Xt work procedure: dispatch_recursive(0), sleep 100 ms, stay installed (returns False).
+// Xt work procedure: dispatch_recursive(0), idle_wait(100), stay installed (returns False).
 Boolean my_dispatcher(XtPointer client_data);
 // Installs my_dispatcher as the application's work procedure (once).
 void install_dispatcher();
+
+// Why an idle wait ended.
+enum class IdleWake { Timeout, XInput, StoreNews, Watched, Signal };
+// Waits up to the given time for input on the X connection (or events already queued), the
+// store's notification descriptor, or a watched descriptor; a signal also ends it, except
+// SIGPOLL and SIGALRM, which are held back until it is over. Flushes the X output first.
+IdleWake idle_wait(int milliseconds);
+// Adds a descriptor whose input ends the idle wait (a signal handler's self-pipe).
+void watch_while_idle(int fd);
+
 // Sleeps n microseconds (below one second) with SIGPOLL, SIGALRM and SIGCHLD blocked, restoring the
 // previous mask; a failed select is reported with perror and cuts the sleep short.
 void usleep(int microseconds);

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "app/data_paths.h"
+#include "app/main_loop.h"
 #include "app/messages.h"
 #include "help/help_protocol.h"
 
@@ -84,6 +85,7 @@ void install_child_reaper(XtAppContext app) {
     action.sa_flags = SA_RESTART | SA_NOCLDSTOP;
     sigaction(SIGCHLD, &action, nullptr);
     XtAppAddInput(app, wake_pipe[0], reinterpret_cast<XtPointer>(XtInputReadMask), on_wake, nullptr);
+    watch_while_idle(wake_pipe[0]);  // the idle wait ends for it too
     installed = true;
 }
 

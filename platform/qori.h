@@ -241,6 +241,9 @@ char qori_init(const char* host);
 char qori_attach_store(std::unique_ptr<varo::Store> store);
 void qori_shutdown();  // close the store and forget every registration
 bool qori_connected();
+// Readable when dispatch_recursive may have notifications to deliver; -1 when there is no
+// such descriptor (not connected, or a store that must be polled).
+int qori_notification_fd();
 
 // Templates.
 Qor_Defn qori_template_create(const char* name, const char* descr);  // unsaved working copy

@@ -85,6 +85,11 @@ bool qori_connected() {
     return e.store != nullptr && !e.lost;
 }
 
+int qori_notification_fd() {
+    const Engine& e = engine();
+    return e.store && !e.lost ? e.store->notification_fd() : -1;
+}
+
 void dispatch_recursive(int /*depth*/) {
     Engine& e = engine();
     poll_store(e);

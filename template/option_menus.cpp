@@ -34,35 +34,44 @@ struct MenuSpec {
     bool bottom_to_form_top;  // the from-state menu also hangs from the form's top
     int bottom;
     XtCallbackProc activate;
+    void (*after)();  // run after each real rebuild
 };
+
+// The condition-action menu is usable only while the action menu reads "CONDITION".
+void action_rule() {
+    if (option_value(tran_action) != "CONDITION") {
+        XtSetSensitive(condition_action_option, False);
+        XtSetSensitive(condition_action_label, False);
+    }
+}
 
 // Used when no menu exists yet to take its place from.
 const MenuSpec tran_condition_spec = {"tran_condition", "tran_condition_parent", &tran_condition, &tran_condition_label,
                                       &tran_condition_option, &tran_condition_parent, &te_transition_edit_form,
-                                      &ct_condition_list, 125, 280, 7, false, 0, nullptr};
+                                      &ct_condition_list, 125, 280, 7, false, 0, nullptr, nullptr};
 const MenuSpec condition_action_spec = {"condition_action", "condition_action_parent", &condition_action,
                                         &condition_action_label, &condition_action_option, &condition_action_parent,
-                                        &te_transition_edit_form, &ct_condition_list, 126, 345, 27, false, 0, nullptr};
+                                        &te_transition_edit_form, &ct_condition_list, 126, 345, 27, false, 0, nullptr, action_rule};
 const MenuSpec tran_from_state_spec = {"tran_from_state", "tran_from_state_parent", &tran_from_state,
                                        &tran_from_state_label, &tran_from_state_option, &tran_from_state_parent,
-                                       &te_transition_edit_form, &state_edit_list, 127, 215, 32, true, -248, from_list};
+                                       &te_transition_edit_form, &state_edit_list, 127, 215, 32, true, -248, from_list, nullptr};
 const MenuSpec tran_to_state_spec = {"tran_to_state", "tran_to_state_parent", &tran_to_state, &tran_to_state_label,
                                      &tran_to_state_option, &tran_to_state_parent, &te_transition_edit_form,
-                                     &state_edit_list, 128, 248, 46, false, 0, nullptr};
+                                     &state_edit_list, 128, 248, 46, false, 0, nullptr, nullptr};
 const MenuSpec ot_states_spec = {"ot_states", "ot_states_parent", &ot_states, &ot_states_label, &ot_states_option,
-                                 &ot_states_parent, &ot_form, &state_edit_list, 129, 175, 6, false, 0, show_list};
+                                 &ot_states_parent, &ot_form, &state_edit_list, 129, 175, 6, false, 0, show_list, nullptr};
 const MenuSpec se_pollrate_spec = {"se_pollrate", "se_pollrate_parent", &se_pollrate, &se_pollrate_label,
                                    &se_pollrate_option, &se_pollrate_parent, &state_edit_form, &pollrate_list,
-                                   130, 283, 11, false, 0, nullptr};
+                                   130, 283, 11, false, 0, nullptr, nullptr};
 const MenuSpec cs_pollrate_spec = {"cs_pollrate", "cs_pollrate_parent", &cs_pollrate, &cs_pollrate_label,
                                    &cs_pollrate_option, &cs_pollrate_parent, &cs_form, &pollrate_list,
-                                   131, 81, 12, false, 0, nullptr};
+                                   131, 81, 12, false, 0, nullptr, nullptr};
 const MenuSpec se_severity_spec = {"se_severity", "se_severity_parent", &se_severity, &se_severity_label,
                                    &se_severity_option, &se_severity_parent, &state_edit_form, &severity_list,
-                                   132, 315, 12, false, 0, nullptr};
+                                   132, 315, 12, false, 0, nullptr, nullptr};
 const MenuSpec cs_severity_spec = {"cs_severity", "cs_severity_parent", &cs_severity, &cs_severity_label,
                                    &cs_severity_option, &cs_severity_parent, &cs_form, &severity_list,
-                                   133, 115, 13, false, 0, nullptr};
+                                   133, 115, 13, false, 0, nullptr, nullptr};
 
 // A form child's attachments, so that the new menu takes the old one's place.
 struct Attachments {
@@ -123,14 +132,8 @@ void repoint_siblings(Widget form, Widget old_menu, Widget new_menu) {
     }
 }
 
-void rebuild(const MenuSpec& table_row) {
+void build_from(const MenuSpec& table_row, const std::vector<std::string>& words) {
     Widget form = *table_row.form;
-    if (!form) return;
-    std::vector<std::string> words;
-    for (const std::string& line : list_lines(*table_row.source)) {
-        std::string word = lines::first_word(line);
-        if (!word.empty()) words.push_back(word);
-    }
 
     Widget old_menu = *table_row.menu;
     Attachments place = old_menu ? read_attachments(old_menu) : table_attachments(table_row);
@@ -172,6 +175,89 @@ void rebuild(const MenuSpec& table_row) {
     if (old_pulldown) XtDestroyWidget(old_pulldown);
     if (words.empty()) XtSetSensitive(menu, False);
     XtManageChild(menu);
+    if (table_row.after) table_row.after();
+}
+
+
+// Building a menu of thousands of entries costs far more than filling its list, so a menu
+// is built only when it can be seen, and only from a source that changed since.
+struct MenuCache {
+    bool stale = false;
+    Widget built = nullptr;          // the menu this cache describes
+    std::vector<std::string> words;  // what it was built from
+};
+
+const MenuSpec* const all_menus[] = {&tran_condition_spec, &condition_action_spec, &tran_from_state_spec,
+                                     &tran_to_state_spec,  &ot_states_spec,        &se_pollrate_spec,
+                                     &cs_pollrate_spec,    &se_severity_spec,      &cs_severity_spec};
+MenuCache caches[sizeof all_menus / sizeof all_menus[0]];
+
+MenuCache& cache_of(const MenuSpec& table_row) {
+    std::size_t i = 0;
+    while (all_menus[i] != &table_row) ++i;
+    return caches[i];
+}
+
+std::vector<std::string> source_words(Widget source) {
+    std::vector<std::string> words;
+    for (const std::string& line : list_lines(source)) {
+        std::string word = lines::first_word(line);
+        if (!word.empty()) words.push_back(word);
+    }
+    return words;
+}
+
+// The dialog a form sits in: the child of its shell.
+Widget window_of(Widget form) {
+    Widget w = form;
+    while (XtParent(w) && !XtIsShell(XtParent(w))) w = XtParent(w);
+    return w;
+}
+
+bool window_up(Widget form) {
+    Widget window = window_of(form);
+    return XtIsManaged(window) && XtParent(window) && XtIsRealized(XtParent(window));
+}
+
+void forget_menu(Widget menu, XtPointer client_data, XtPointer) {
+    MenuCache* cache = static_cast<MenuCache*>(client_data);
+    if (cache->built == menu) cache->built = nullptr;
+}
+
+void bring_up_to_date(const MenuSpec& table_row) {
+    MenuCache& cache = cache_of(table_row);
+    if (!cache.stale || !*table_row.form) return;
+    cache.stale = false;
+    std::vector<std::string> words = source_words(*table_row.source);
+    if (cache.built && cache.built == *table_row.menu && words == cache.words) return;
+    build_from(table_row, words);
+    cache.words = std::move(words);
+    cache.built = *table_row.menu;
+    XtAddCallback(cache.built, XmNdestroyCallback, forget_menu, &cache);
+}
+
+// A dialog shell pops up before it maps: its stale menus are built then, so the window
+// never shows an old one.
+void on_popup(Widget shell, XtPointer, XtPointer) {
+    for (const MenuSpec* table_row : all_menus)
+        if (*table_row->form && XtParent(window_of(*table_row->form)) == shell) bring_up_to_date(*table_row);
+}
+
+void watch_shell(Widget form) {
+    Widget shell = XtParent(window_of(form));
+    if (!shell) return;
+    XtRemoveCallback(shell, XmNpopupCallback, on_popup, nullptr);  // once per shell
+    XtAddCallback(shell, XmNpopupCallback, on_popup, nullptr);
+}
+
+void rebuild(const MenuSpec& table_row) {
+    Widget form = *table_row.form;
+    if (!form) return;
+    cache_of(table_row).stale = true;
+    if (window_up(form))
+        bring_up_to_date(table_row);
+    else
+        watch_shell(form);
 }
 
 }  // namespace
@@ -183,12 +269,10 @@ std::string option_value(Widget option_menu) {
 
 void build_condition_list() { rebuild(tran_condition_spec); }
 
-void build_action_list() {
-    rebuild(condition_action_spec);
-    if (option_value(tran_action) != "CONDITION") {
-        XtSetSensitive(condition_action_option, False);
-        XtSetSensitive(condition_action_label, False);
-    }
+void build_action_list() { rebuild(condition_action_spec); }
+
+void build_pending_menus() {
+    for (const MenuSpec* table_row : all_menus) bring_up_to_date(*table_row);
 }
 
 void build_from_state() { rebuild(tran_from_state_spec); }

@@ -1,5 +1,7 @@
 // The option menus that offer states, conditions, poll rates and severities, each
-// destroyed and created anew from the list that feeds it.
+// destroyed and created anew from the list that feeds it. A build is put off while the
+// menu's window is down (it runs when the window is next shown) and skipped when the
+// list still holds what the menu was last built from.
 #ifndef TARNWRIGHT_TEMPLATE_OPTION_MENUS_H
 #define TARNWRIGHT_TEMPLATE_OPTION_MENUS_H
 
@@ -19,6 +21,8 @@ void build_pollrate_buttons();
 void build_se_severity();
 void build_cs_severity();
 void build_severity_buttons();
+// Builds every menu that was put off, whether its window is up or not.
+void build_pending_menus();
 
 // The text of an option menu's current choice.
 std::string option_value(Widget option_menu);

@@ -56,6 +56,9 @@ public:
     // The albums other clients (and, where the backend reports them, this one) changed
     // since the last call, and whether the connection is lost. Never waits.
     virtual ChangeReport take_changes() = 0;
+    // A descriptor that turns readable when take_changes may have news; -1 when there is
+    // none. Only take_changes reads it.
+    virtual int notification_fd() const { return -1; }
 };
 
 // A short pause before running an overtaken transaction again, growing with each attempt

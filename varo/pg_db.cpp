@@ -105,6 +105,8 @@ public:
 
     bool retryable(const StoreError&) const override { return last_retryable_; }
 
+    int notification_fd() const override { return PQsocket(conn_.get()); }
+
     ChangeReport take_changes() override {
         ChangeReport report;
         PGconn* c = conn_.get();

@@ -443,6 +443,8 @@ void SqlStore::import_contents(const StoreContents& contents) {
 
 // ---- changes ----
 
+int SqlStore::notification_fd() const { return db_->notification_fd(); }
+
 ChangeReport SqlStore::poll_changes() {
     ChangeReport report;
     try {

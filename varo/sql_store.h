@@ -48,6 +48,7 @@ public:
     void import_contents(const StoreContents& contents) override;
 
     ChangeReport poll_changes() override;
+    int notification_fd() const override;
 
     Db& db() { return *db_; }
 

@@ -2,6 +2,7 @@
 #include "varo/sqlite_db.h"
 
 #include <fcntl.h>
+#include <sys/inotify.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -108,6 +109,31 @@ SqliteDb::SqliteDb(const std::string& path, int busy_timeout_ms) : path_(path) {
     } catch (const StoreError& e) {
         throw StoreError(StoreError::Unavailable, "cannot open store " + path + ": " + e.what());
     }
+    watch_folder();
+}
+
+SqliteDb::WatchFd::~WatchFd() {
+    if (fd >= 0) close(fd);
+}
+
+// Without a watch (no inotify, a memory store) clients simply poll.
+void SqliteDb::watch_folder() {
+    if (path_.empty() || path_ == ":memory:") return;
+    int fd = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+    if (fd < 0) return;
+    std::filesystem::path folder = std::filesystem::absolute(path_).parent_path();
+    if (inotify_add_watch(fd, folder.c_str(), IN_MODIFY | IN_CLOSE_WRITE | IN_MOVED_TO | IN_DELETE) < 0) {
+        close(fd);
+        return;
+    }
+    watch_.fd = fd;
+}
+
+void SqliteDb::drain_watch() {
+    if (watch_.fd < 0) return;
+    alignas(inotify_event) char events[4096];
+    while (read(watch_.fd, events, sizeof events) > 0) {
+    }
 }
 
 void SqliteDb::fail(int code, const std::string& doing) const {
@@ -212,6 +238,7 @@ void SqliteDb::rollback() noexcept {
 }
 
 ChangeReport SqliteDb::take_changes() {
+    drain_watch();  // first, so a commit landing after the reads below wakes the next wait
     ChangeReport report = pending_;
     pending_ = ChangeReport{};
     try {

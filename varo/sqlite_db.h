@@ -40,6 +40,7 @@ public:
     void commit() override;
     void rollback() noexcept override;
     ChangeReport take_changes() override;
+    int notification_fd() const override { return watch_.get(); }
 
 private:
     using Counters = std::map<std::string, std::int64_t>;
@@ -59,6 +60,18 @@ private:
     Counters last_counters_;
     bool counters_known_ = false;
     ChangeReport pending_;  // other writers' changes noticed when a write began
+    // Other writers' commits touch the store's folder (its file and write-ahead log).
+    struct WatchFd {
+        int fd = -1;
+        WatchFd() = default;
+        WatchFd(const WatchFd&) = delete;
+        WatchFd& operator=(const WatchFd&) = delete;
+        ~WatchFd();
+        int get() const { return fd; }
+    };
+    WatchFd watch_;
+    void watch_folder();
+    void drain_watch();
 };
 
 }  // namespace varo

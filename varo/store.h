@@ -182,6 +182,9 @@ public:
 
     // Change notifications: never waits.
     virtual ChangeReport poll_changes() = 0;
+    // Readable when poll_changes may have news, so a client can wait for it; -1 when the
+    // backend gives no such descriptor (poll then). poll_changes drains it.
+    virtual int notification_fd() const { return -1; }
 };
 
 // Opens (creating and seeding on first use) the store an address names:

@@ -13,7 +13,9 @@
 #include "platform/qori.h"
 #include "template/line_format.h"
 #include "template/list_items.h"
+#include "template/option_menus.h"
 #include "template/text_view.h"
+#include "ui/gui_utils.h"
 #include "ui/widgets.h"
 
 namespace {
@@ -91,6 +93,35 @@ TEST_F(EditorTest, ConditionChangesKeepTheConditionActionRule) {
     dispatch();
     EXPECT_EQ((std::vector<std::string>{"HighErrors", "LinkDown"}), menu_entries(condition_action_parent));
     EXPECT_TRUE(XtIsSensitive(condition_action_option));
+}
+
+// Menus are built when their window can be seen, and only from a list that changed.
+TEST_F(EditorTest, AMenuOfAClosedWindowIsBuiltWhenTheWindowIsShown) {
+    start_editor();
+    gui::build_unseen_menus = false;  // find the menus as the program leaves them
+    const std::vector<std::string> before{"HighErrors", "LinkDown"}, after{"Flapping", "HighErrors", "LinkDown"};
+    other->add_condition({"Flapping", "up and down", "ifOperStatus != \"up\"\n"});
+    dispatch();
+    EXPECT_EQ(3u, gui::list_items(ct_condition_list).size()) << "the list itself is always current";
+    EXPECT_EQ(before, menu_entries(tran_condition_parent)) << "the transition editor is closed";
+
+    g2_win_show(te_transition_edit_dialog);
+    gui::process_events();
+    EXPECT_EQ(after, menu_entries(tran_condition_parent)) << "built as the window came up";
+    EXPECT_EQ(after, menu_entries(condition_action_parent));
+    EXPECT_EQ("Flapping", gui::option_value(tran_condition));
+    EXPECT_FALSE(XtIsSensitive(condition_action_option)) << "the action menu does not read CONDITION";
+
+    // Open: a refresh that changes nothing keeps the menu and its choice; a change rebuilds it.
+    gui::choose_option(tran_condition, "LinkDown");
+    Widget menu = tran_condition;
+    update_condition(nullptr, nullptr);
+    EXPECT_EQ(menu, tran_condition);
+    EXPECT_EQ("LinkDown", gui::option_value(tran_condition));
+    other->delete_condition("Flapping");
+    dispatch();
+    EXPECT_EQ(before, menu_entries(tran_condition_parent));
+    EXPECT_EQ("HighErrors", gui::option_value(tran_condition)) << "a rebuilt menu shows its first entry";
 }
 
 TEST_F(EditorTest, AddStringKeepsStrcmpOrder) {

@@ -13,6 +13,7 @@
 #include "diagram/diagram_object.h"
 #include "edit/callbacks.h"
 #include "platform/qori.h"
+#include "template/option_menus.h"
 #include "template/template_model.h"
 #include "ui/widgets.h"
 
@@ -65,7 +66,8 @@ void paste(Widget field, const std::string& text) {
     XtAddCallback(field, XmNmodifyVerifyCallback, verify_no_space, nullptr);
 }
 
-std::vector<std::string> menu_entries(Widget pulldown) {
+std::vector<std::string> menu_entries(Widget& pulldown) {
+    if (gui::build_unseen_menus) build_pending_menus();  // may replace the pulldown
     std::vector<std::string> names;
     if (!pulldown) return names;
     WidgetList children = nullptr;

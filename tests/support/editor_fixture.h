@@ -42,9 +42,10 @@ protected:
 // What start_editor does, also used by the benchmarks. False when Varo cannot be reached.
 bool build_editor(const std::string& name);
 
-// The names of the entries of an option menu's pulldown, in order.
-std::vector<std::string> menu_entries(Widget pulldown);
 // Sets a name field as a paste would, past the keystroke filter that keeps blanks out.
 void paste(Widget field, const std::string& text);
+// The names of the entries of an option menu's pulldown (a global), in order, once the
+// menus put off are built (see gui::build_unseen_menus).
+std::vector<std::string> menu_entries(Widget& pulldown);
 
 #endif

@@ -29,6 +29,7 @@
 #include "app/globals.h"
 #include "app/startup.h"
 #include "app/toolkit.h"
+#include "template/option_menus.h"
 #include "ui/widgets.h"
 #include "ui/xm_string.h"
 
@@ -211,6 +212,7 @@ void as_user(std::function<void()> action) {
 }  // namespace
 
 void GuiTest::SetUp() {
+    build_unseen_menus = true;
     GTEST_FLAG_SET(death_test_style, "threadsafe");
     char pattern[] = "/tmp/tarnwright-gui.XXXXXX";
     ASSERT_NE(mkdtemp(pattern), nullptr);
@@ -299,13 +301,16 @@ Widget need(const std::string& name) {
     return w;
 }
 
+bool build_unseen_menus = true;
+
 void process_events() {
     if (!display) return;
     for (int round = 0; round < 1000; ++round) {
         XSync(display, False);
-        if (!XtAppPending(app_context)) return;
+        if (!XtAppPending(app_context)) break;
         while (XtAppPending(app_context)) XtAppProcessEvent(app_context, XtIMAll);
     }
+    if (build_unseen_menus) build_pending_menus();
 }
 
 bool press(Widget button) {

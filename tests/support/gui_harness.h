@@ -73,7 +73,11 @@ Widget find(const std::string& name);
 Widget need(const std::string& name);
 
 // Processes X events and timers until nothing is pending (work procedures are not run).
+// Then, while build_unseen_menus is set (each test starts with it set), builds the option
+// menus whose build waits for their window to be shown: tests drive dialogs without showing
+// them and should find each menu as a user opening its window would.
 void process_events();
+extern bool build_unseen_menus;
 
 // Acting as a user would. Each returns false (and fails the test) when the widget could not
 // be used by a user: null, insensitive or unmanaged.

@@ -26,12 +26,22 @@ Image poll_rate_image(const varo::PollRate& p) {
     return r;
 }
 
-Image condition_image(const varo::Condition& c) {
+Image condition_image(varo::Condition c) {
     auto r = std::make_shared<ImageRecord>();
     r->kind = IMAGE_CONDITION;
-    r->name = c.name;
-    r->descr = c.descr;
-    r->code = c.code;
+    r->name = std::move(c.name);
+    r->descr = std::move(c.descr);
+    r->code = std::move(c.code);
+    return r;
+}
+
+// Without its code, which is read if the image is asked for it.
+Image condition_summary_image(varo::Condition c) {
+    auto r = std::make_shared<ImageRecord>();
+    r->kind = IMAGE_CONDITION;
+    r->name = std::move(c.name);
+    r->descr = std::move(c.descr);
+    r->code_read = false;
     return r;
 }
 
@@ -74,7 +84,16 @@ Qor_PollRate::Qor_PollRate(const Qor_GenericImage& image)
 int Qor_PollRate::rate() const { return rec ? rec->value : 0; }
 
 Qor_Cond::Qor_Cond(const Qor_GenericImage& image) : Qor_GenericImage(kind_or_null(image, IMAGE_CONDITION)) {}
-const char* Qor_Cond::code() const { return rec ? rec->code.c_str() : ""; }
+const char* Qor_Cond::code() const {
+    if (!rec) return "";
+    if (!rec->code_read) {
+        with_store("Reading a condition of Varo", [&](varo::Store& store) {
+            if (auto c = store.find_condition(rec->name)) rec->code = c->code;
+        });
+        rec->code_read = true;
+    }
+    return rec->code.c_str();
+}
 
 Qor_Severity qorSeverity_Find(const char* name) {
     return Qor_Severity(Qor_GenericImage::from_record(find_image(
@@ -114,13 +133,16 @@ void Qor_GenericAlbum::get_all(DataElemQueue& queue) const {
                        for (const auto& p : store.list_poll_rates()) images.push_back(poll_rate_image(p));
                        break;
                    case QORI_ALBUM_CONDITIONS:
-                       for (const auto& c : store.list_conditions()) images.push_back(condition_image(c));
+                       // Lists show names only.
+                       for (auto& c : store.list_condition_summaries())
+                           images.push_back(condition_summary_image(std::move(c)));
                        break;
                    }
                });
     if (!ok) return;
-    // Byte order of the names, whatever collation the backend sorts by.
-    std::stable_sort(images.begin(), images.end(), [](const Image& a, const Image& b) { return a->name < b->name; });
+    // Byte order of the names, whatever collation the backend sorts by (usually it is already).
+    auto by_name = [](const Image& a, const Image& b) { return a->name < b->name; };
+    if (!std::is_sorted(images.begin(), images.end(), by_name)) std::stable_sort(images.begin(), images.end(), by_name);
     for (Image& image : images) queue.enq(Qor_GenericImage::from_record(std::move(image)));
 }
 

@@ -22,7 +22,9 @@ struct ImageRecord {
     std::string descr;
     int value = 0;  // severity value or poll rate
     std::string color;
-    std::string code;
+    // A condition's code, read when first asked for: album reads leave it out.
+    mutable std::string code;
+    mutable bool code_read = true;
 };
 
 struct ActionRecord {

@@ -131,9 +131,9 @@ std::string first_word(const std::string& line) {
 namespace lines {
 
 std::vector<std::string> in_list_order(std::vector<std::string> items) {
-    std::stable_sort(items.begin(), items.end(), [](const std::string& a, const std::string& b) {
-        return std::strcmp(a.c_str(), b.c_str()) < 0;
-    });
+    auto before = [](const std::string& a, const std::string& b) { return std::strcmp(a.c_str(), b.c_str()) < 0; };
+    // Albums mostly come sorted already: checking is linear, sorting is not.
+    if (!std::is_sorted(items.begin(), items.end(), before)) std::stable_sort(items.begin(), items.end(), before);
     return items;
 }
 

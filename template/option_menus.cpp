@@ -6,6 +6,7 @@
 #include <Xm/PushBG.h>
 #include <Xm/RowColumn.h>
 
+#include <cstring>
 #include <vector>
 
 #include "app/messages.h"
@@ -224,12 +225,70 @@ void forget_menu(Widget menu, XtPointer client_data, XtPointer) {
     if (cache->built == menu) cache->built = nullptr;
 }
 
+bool in_strcmp_order(const std::vector<std::string>& words) {
+    for (std::size_t i = 1; i < words.size(); ++i)
+        if (std::strcmp(words[i - 1].c_str(), words[i].c_str()) >= 0) return false;
+    return true;
+}
+
+// The menu made to show the new words by removing and adding only the entries that differ,
+// then shown at its first entry like a menu built anew. Building thousands of entries is
+// slow and grows faster than their number (the toolkit's per-widget bookkeeping); a change
+// of a few costs a few. Only for menus built from these old words, with the same first
+// entry (the one button that is a widget), both in strcmp order; false otherwise.
+bool patch_entries(const MenuSpec& table_row, const std::vector<std::string>& old_words,
+                   const std::vector<std::string>& words) {
+    Widget pulldown = *table_row.pulldown, menu = *table_row.menu;
+    if (!pulldown || !menu || old_words.empty() || words.empty() || old_words.front() != words.front()) return false;
+    if (!in_strcmp_order(old_words) || !in_strcmp_order(words)) return false;
+    WidgetList children = nullptr;
+    Cardinal count = 0;
+    XtVaGetValues(pulldown, XmNchildren, &children, XmNnumChildren, &count, nullptr);
+    if (count != old_words.size()) return false;
+    std::vector<Widget> entries(children, children + count);
+    for (std::size_t i = 0; i < count; ++i)
+        if (old_words[i] != XtName(entries[i])) return false;
+
+    std::vector<Widget> gone, made;
+    std::size_t i = 0, j = 0;
+    while (i < old_words.size() || j < words.size()) {
+        int order = i == old_words.size() ? 1 : j == words.size() ? -1 : std::strcmp(old_words[i].c_str(), words[j].c_str());
+        if (order < 0) {
+            gone.push_back(entries[i++]);
+        } else if (order > 0) {
+            // Before the old entry i, which still holds its place (with those added so far).
+            Arg args[1];
+            short position = i == old_words.size() ? static_cast<short>(XmLAST_POSITION) : static_cast<short>(i + made.size());
+            XtSetArg(args[0], XmNpositionIndex, position);
+            Widget entry = XmCreatePushButtonGadget(pulldown, const_cast<char*>(words[j++].c_str()), args, 1);
+            if (table_row.activate) XtAddCallback(entry, XmNactivateCallback, table_row.activate, nullptr);
+            made.push_back(entry);
+        } else {
+            ++i;
+            ++j;
+        }
+    }
+    if (!made.empty()) XtManageChildren(made.data(), static_cast<Cardinal>(made.size()));
+    for (Widget w : gone) XtDestroyWidget(w);
+    XtVaSetValues(menu, XmNmenuHistory, entries.front(), nullptr);
+    XtSetSensitive(menu, True);
+    XtSetSensitive(*table_row.option, True);
+    XtSetSensitive(*table_row.label, True);
+    if (table_row.after) table_row.after();
+    return true;
+}
+
 void bring_up_to_date(const MenuSpec& table_row) {
     MenuCache& cache = cache_of(table_row);
     if (!cache.stale || !*table_row.form) return;
     cache.stale = false;
     std::vector<std::string> words = source_words(*table_row.source);
-    if (cache.built && cache.built == *table_row.menu && words == cache.words) return;
+    bool ours = cache.built && cache.built == *table_row.menu;
+    if (ours && words == cache.words) return;
+    if (ours && patch_entries(table_row, cache.words, words)) {
+        cache.words = std::move(words);
+        return;
+    }
     build_from(table_row, words);
     cache.words = std::move(words);
     cache.built = *table_row.menu;

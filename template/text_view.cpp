@@ -3,6 +3,7 @@
 #include <Xm/List.h>
 
 #include <map>
+#include <unordered_map>
 #include <string>
 #include <vector>
 
@@ -27,6 +28,30 @@ std::vector<Qor_Transition> leaving(const Qor_State& state) {
         if (t.from_state() == state) result.push_back(t);
     return result;
 }
+
+// Every transition of the template grouped by from-state, in stored order: one walk over
+// the transitions instead of one per state.
+class LeavingByState {
+public:
+    explicit LeavingByState(const Qor_State& any_state) {
+        Qor_TransitionQueue queue;
+        if (!any_state.is_valid() || !any_state.get_transitionsq(queue, Qor_State(), Qor_State())) return;
+        for (Qor_Transition t = queue.deq(); t.is_valid(); t = queue.deq())
+            by_name[text(t.from_state().name())].push_back(t);
+    }
+    // As leaving(state).
+    std::vector<Qor_Transition> of(const Qor_State& state) const {
+        std::vector<Qor_Transition> result;
+        auto it = by_name.find(text(state.name()));
+        if (it != by_name.end())
+            for (const Qor_Transition& t : it->second)
+                if (t.from_state() == state) result.push_back(t);
+        return result;
+    }
+
+private:
+    std::unordered_map<std::string, std::vector<Qor_Transition>> by_name;
+};
 
 std::vector<Qor_AInstance> actions_of(const Qor_Transition& transition) {
     std::vector<Qor_AInstance> result;
@@ -66,9 +91,12 @@ int load_template() {
     reset_layout();
     destroy_list();
 
+    std::vector<Qor_State> walk;
+    for (Qor_State state = states.deq(); state.is_valid(); state = states.deq()) walk.push_back(state);
+    LeavingByState leaving_by_state(walk.empty() ? Qor_State() : walk.front());
     std::vector<std::string> out;
     SeverityColours colours;
-    for (Qor_State state = states.deq(); state.is_valid(); state = states.deq()) {
+    for (const Qor_State& state : walk) {
         out.push_back(lines::text_view_state(state.name()));
         DiagramObject* shown = create_state_object(text(state.name()), colours.colour(state.severity()).c_str());
         // A state with a place of its own goes there; the slots still count it.
@@ -77,7 +105,7 @@ int load_template() {
             shown->x = x;
             shown->y = y;
         }
-        for (const Qor_Transition& t : leaving(state)) {
+        for (const Qor_Transition& t : leaving_by_state.of(state)) {
             const char* to = text(t.to_state().name());
             out.push_back(lines::text_view_transition(to, t.name()));
             if (DiagramObject* existing = find_transition(text(state.name()), to))

@@ -305,6 +305,15 @@ void SqlStore::delete_poll_rate(const std::string& name) {
     });
 }
 
+std::vector<Condition> SqlStore::list_condition_summaries() {
+    Rows rows = db_->query("SELECT name, descr FROM conditions ORDER BY name");
+    std::vector<Condition> out;
+    out.reserve(rows.size());
+    for (Row& r : rows)
+        out.push_back({std::move(std::get<std::string>(r.columns[0])), std::move(std::get<std::string>(r.columns[1])), ""});
+    return out;
+}
+
 std::vector<Condition> SqlStore::list_conditions() {
     std::vector<Condition> out;
     for (const Row& r : db_->query("SELECT name, descr, code FROM conditions ORDER BY name")) out.push_back(condition_from(r));

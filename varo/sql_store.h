@@ -34,6 +34,7 @@ public:
     void add_poll_rate(const PollRate& p) override;
     void delete_poll_rate(const std::string& name) override;
     std::vector<Condition> list_conditions() override;
+    std::vector<Condition> list_condition_summaries() override;
     std::optional<Condition> find_condition(const std::string& name) override;
     void add_condition(const Condition& c) override;
     void delete_condition(const std::string& name) override;

@@ -112,16 +112,27 @@ TEST_F(EditorTest, AMenuOfAClosedWindowIsBuiltWhenTheWindowIsShown) {
     EXPECT_EQ("Flapping", gui::option_value(tran_condition));
     EXPECT_FALSE(XtIsSensitive(condition_action_option)) << "the action menu does not read CONDITION";
 
-    // Open: a refresh that changes nothing keeps the menu and its choice; a change rebuilds it.
+    // Open: a refresh that changes nothing keeps the menu and its choice; a change behind the
+    // first entry changes only the entries that differ; a new first entry rebuilds it. Either
+    // way the menu then shows its first entry, as one built anew.
     gui::choose_option(tran_condition, "LinkDown");
     Widget menu = tran_condition;
     update_condition(nullptr, nullptr);
     EXPECT_EQ(menu, tran_condition);
     EXPECT_EQ("LinkDown", gui::option_value(tran_condition));
+    other->add_condition({"Gone", "between", "ifOperStatus != \"up\"\n"});
+    other->add_condition({"Zeta", "last", "ifOperStatus != \"up\"\n"});
+    dispatch();
+    other->delete_condition("Gone");
+    dispatch();
+    EXPECT_EQ((std::vector<std::string>{"Flapping", "HighErrors", "LinkDown", "Zeta"}), menu_entries(tran_condition_parent));
+    EXPECT_EQ(menu, tran_condition) << "patched in place";
+    EXPECT_EQ("Flapping", gui::option_value(tran_condition));
+    EXPECT_FALSE(XtIsSensitive(condition_action_option)) << "the action menu still does not read CONDITION";
     other->delete_condition("Flapping");
     dispatch();
-    EXPECT_EQ(before, menu_entries(tran_condition_parent));
-    EXPECT_EQ("HighErrors", gui::option_value(tran_condition)) << "a rebuilt menu shows its first entry";
+    EXPECT_EQ((std::vector<std::string>{"HighErrors", "LinkDown", "Zeta"}), menu_entries(tran_condition_parent));
+    EXPECT_EQ("HighErrors", gui::option_value(tran_condition));
 }
 
 TEST_F(EditorTest, AddStringKeepsStrcmpOrder) {

@@ -303,14 +303,22 @@ Widget need(const std::string& name) {
 
 bool build_unseen_menus = true;
 
-void process_events() {
-    if (!display) return;
+namespace {
+void drain_events() {
     for (int round = 0; round < 1000; ++round) {
         XSync(display, False);
         if (!XtAppPending(app_context)) break;
         while (XtAppPending(app_context)) XtAppProcessEvent(app_context, XtIMAll);
     }
-    if (build_unseen_menus) build_pending_menus();
+}
+}  // namespace
+
+void process_events() {
+    if (!display) return;
+    drain_events();
+    if (!build_unseen_menus) return;
+    build_pending_menus();
+    drain_events();  // what the menus' making brought back
 }
 
 bool press(Widget button) {

@@ -16,7 +16,7 @@
 #include "platform/vorn.h"
 
 namespace {
-enum { MSG_SET = 2, MSG_SELECT = 6, IDLE_POLL_MILLISECONDS = 100 };
+enum { MSG_SET = 2, MSG_SELECT = 6, IDLE_POLL_MILLISECONDS = 100, SHORT_WAIT_MILLISECONDS = 5, SHORT_WAITS = 20 };
 
 std::vector<int>& watched() {
     static std::vector<int> fds;
@@ -25,8 +25,16 @@ std::vector<int>& watched() {
 }  // namespace
 
 Boolean my_dispatcher(XtPointer) {
+    // The embedded store's folder changes a moment before the commit can be read (its log is
+    // written before the log's index), so news may wake a dispatch that finds nothing yet:
+    // for a while after news the waits are short, and the commit is not left to the next 100 ms.
+    static int short_waits = 0;
     dispatch_recursive(0);
-    idle_wait(IDLE_POLL_MILLISECONDS);
+    IdleWake why = idle_wait(short_waits > 0 ? SHORT_WAIT_MILLISECONDS : IDLE_POLL_MILLISECONDS);
+    if (why == IdleWake::StoreNews)
+        short_waits = SHORT_WAITS;
+    else if (short_waits > 0)
+        --short_waits;
     return False;
 }
 

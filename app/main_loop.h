@@ -8,7 +8,8 @@
 
 class Error;
 
-// Xt work procedure: dispatch_recursive(0), idle_wait(100), stay installed (returns False).
+// Xt work procedure: dispatch_recursive(0), idle_wait(100) (5 for a while after store news),
+// stay installed (returns False).
 Boolean my_dispatcher(XtPointer client_data);
 // Installs my_dispatcher as the application's work procedure (once).
 void install_dispatcher();

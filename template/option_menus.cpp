@@ -225,6 +225,8 @@ void forget_menu(Widget menu, XtPointer client_data, XtPointer) {
     if (cache->built == menu) cache->built = nullptr;
 }
 
+constexpr std::size_t MAX_PATCHED = 64;  // entries added or removed in place at most
+
 bool in_strcmp_order(const std::vector<std::string>& words) {
     for (std::size_t i = 1; i < words.size(); ++i)
         if (std::strcmp(words[i - 1].c_str(), words[i].c_str()) >= 0) return false;
@@ -248,6 +250,15 @@ bool patch_entries(const MenuSpec& table_row, const std::vector<std::string>& ol
     std::vector<Widget> entries(children, children + count);
     for (std::size_t i = 0; i < count; ++i)
         if (old_words[i] != XtName(entries[i])) return false;
+    // Each entry put in the middle renumbers those after it: past a few, building anew is cheaper.
+    std::size_t differ = 0;
+    for (std::size_t i = 0, j = 0; (i < old_words.size() || j < words.size()) && differ <= MAX_PATCHED;) {
+        int order = i == old_words.size() ? 1 : j == words.size() ? -1 : std::strcmp(old_words[i].c_str(), words[j].c_str());
+        if (order <= 0) ++i;
+        if (order >= 0) ++j;
+        if (order != 0) ++differ;
+    }
+    if (differ > MAX_PATCHED) return false;
 
     std::vector<Widget> gone, made;
     std::size_t i = 0, j = 0;

@@ -161,7 +161,7 @@ public:
     virtual void add_poll_rate(const PollRate& p) = 0;           // Exists, Invalid
     virtual void delete_poll_rate(const std::string& name) = 0;  // NotFound
     virtual std::vector<Condition> list_conditions() = 0;
-    // The same without their code: what a list of conditions shows, for less reading.
+    // The same without their code, in no set order: what a list of conditions shows, for less reading.
     virtual std::vector<Condition> list_condition_summaries() { return list_conditions(); }
     virtual std::optional<Condition> find_condition(const std::string& name) = 0;
     virtual void add_condition(const Condition& c) = 0;          // Exists, Invalid (code)

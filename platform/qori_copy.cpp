@@ -1,5 +1,7 @@
 // A client's working copy of a template and the read side of its handles.
 #include <algorithm>
+#include <string>
+#include <unordered_map>
 
 #include "platform/qori_internal.h"
 
@@ -35,11 +37,18 @@ void TemplateCopy::fill(const std::shared_ptr<TemplateCopy>& self, const varo::T
         }
         states.push_back(r);
     }
+    // The first state of each name, as find_state finds it, without a walk per transition.
+    std::unordered_map<std::string, std::shared_ptr<StateRecord>> by_name;
+    for (const auto& r : states) by_name.emplace(r->name, r);
+    auto state_named = [&by_name](const std::string& name) {
+        auto it = by_name.find(name);
+        return it == by_name.end() ? nullptr : it->second;
+    };
     for (const varo::Transition& t : def.transitions) {
         auto r = std::make_shared<TransitionRecord>();
         r->owner = self;
-        r->from = find_state(t.from);
-        r->to = find_state(t.to);
+        r->from = state_named(t.from);
+        r->to = state_named(t.to);
         if (!r->from || !r->to) continue;  // the store keeps transitions to its own states
         r->condition = t.condition;
         for (const varo::Action& a : t.actions)

@@ -100,5 +100,5 @@ DataUnit qori_condition_get(const char* name, char* descr) {
     if (!cond.is_valid()) return DataUnit();
     if (descr) copy_cut(descr, QORI_DESCR_MAX + 1, cond.descr());
     // The value owns its text, so it outlives the condition and any refresh.
-    return DataUnit(cond.record()->code);
+    return DataUnit(std::string(cond.code()));
 }

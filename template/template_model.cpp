@@ -206,7 +206,13 @@ int write_template_as(const char* name, const char* descr) {
     } else if (qori_template_store(qor_handle, name, descr)) {
         result = qor_handle;
     }
-    if (!result.is_valid()) return refuse_write(message_text(2, 104), format_message(2, 105, {open_name()}));
+    if (!result.is_valid()) {
+        // Only a template the store finds wanting is "incomplete"; a store that could not
+        // take the write (busy, gone, read-only) says why, as a save in place does.
+        std::string why = qori_error_kind == QORI_REFUSED_INVALID ? message_text(2, 104)
+                                                                    : format_message(2, 111, {qori_error_str});
+        return refuse_write(why, format_message(2, 105, {open_name()}));
+    }
     qor_handle = result;
     return saved();
 }

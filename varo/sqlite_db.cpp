@@ -141,6 +141,15 @@ void SqliteDb::fail(int code, const std::string& doing) const {
     if ((code & 0xff) == SQLITE_BUSY || (code & 0xff) == SQLITE_LOCKED)
         text = "the store is busy (another program holds it): " + text;
     (void)doing;
+    // A file that can no longer be written (made read-only or immutable, a full disk) refuses
+    // the one write: the store is still there to read, and the user may retry once it is fixed.
+    switch (code) {
+    case SQLITE_IOERR_WRITE:
+    case SQLITE_IOERR_FSYNC:
+    case SQLITE_IOERR_TRUNCATE:
+    case SQLITE_FULL: throw StoreError(StoreError::Busy, "the store file " + path_ + " cannot be written: " + text);
+    default: break;
+    }
     throw StoreError(kind_for_sqlite(code), text);
 }
 
@@ -209,6 +218,11 @@ void SqliteDb::absorb(const Counters& now, ChangeReport& report) {
 }
 
 void SqliteDb::begin() {
+    // A file removed or renamed under an open connection still takes writes, into an
+    // unlinked inode that is gone at exit: refuse them instead of losing them silently.
+    int moved = 0;
+    if (sqlite3_file_control(db_.get(), "main", SQLITE_FCNTL_HAS_MOVED, &moved) == SQLITE_OK && moved)
+        throw StoreError(StoreError::Busy, "the store file " + path_ + " was removed or moved away");
     exec("BEGIN IMMEDIATE");
     try {
         // Holding the write lock, nobody else can commit now: whatever others changed

@@ -4,7 +4,11 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <sqlite3.h>
+
 #include <chrono>
+#include <cstring>
+#include <random>
 #include <thread>
 
 #include "support/store_fixture.h"
@@ -66,8 +70,9 @@ TEST_P(StoreChanges, OtherConnectionSeesOnlyTheChangedAlbumsOnce) {
 }
 
 TEST_P(StoreChanges, KilledWriterLeavesTheWholeOldOrNewTemplate) {
-    // Two big, different definitions of one template; a child rewrites it over and over
-    // and is killed at an arbitrary moment.
+    // Two big, different definitions of one template; a child opens the store and rewrites
+    // it over and over, and is killed at a random moment: while opening, mid-transaction or
+    // mid-commit. 100 trials.
     varo::TemplateDef a = sample_template("Big", 400);
     varo::TemplateDef b = sample_template("Big", 250);
     b.descr = "the other one";
@@ -75,7 +80,10 @@ TEST_P(StoreChanges, KilledWriterLeavesTheWholeOldOrNewTemplate) {
     store->insert_template(a);
     store.reset();
 
-    for (int round = 0; round < 3; ++round) {
+    std::mt19937 random(20261207);
+    std::uniform_int_distribution<int> pause_us(0, 60000);
+    for (int round = 0; round < 100; ++round) {
+        SCOPED_TRACE("trial " + std::to_string(round));
         pid_t child = fork();
         ASSERT_GE(child, 0);
         if (child == 0) {
@@ -86,11 +94,22 @@ TEST_P(StoreChanges, KilledWriterLeavesTheWholeOldOrNewTemplate) {
             }
             _exit(3);
         }
-        std::this_thread::sleep_for(std::chrono::milliseconds(150 + 70 * round));
+        std::this_thread::sleep_for(std::chrono::microseconds(pause_us(random)));
         kill(child, SIGKILL);
         int status = 0;
         waitpid(child, &status, 0);
         ASSERT_TRUE(WIFSIGNALED(status)) << "the writer stopped by itself: " << status;
+        if (GetParam() == testenv::Backend::SQLite) {
+            // SQLite's own check of the file the killed writer left.
+            sqlite3* db = nullptr;
+            ASSERT_EQ(SQLITE_OK, sqlite3_open_v2(location->address().substr(std::strlen("sqlite:")).c_str(), &db, SQLITE_OPEN_READWRITE, nullptr));
+            sqlite3_stmt* st = nullptr;
+            ASSERT_EQ(SQLITE_OK, sqlite3_prepare_v2(db, "PRAGMA integrity_check", -1, &st, nullptr));
+            ASSERT_EQ(SQLITE_ROW, sqlite3_step(st));
+            EXPECT_STREQ("ok", reinterpret_cast<const char*>(sqlite3_column_text(st, 0)));
+            sqlite3_finalize(st);
+            sqlite3_close(db);
+        }
 
         auto s = location->open();
         auto loaded = s->load_template("Big");

@@ -171,19 +171,24 @@ bool viewable(Display* dpy, Window w) {
     return XGetWindowAttributes(dpy, w, &a) && a.map_state == IsViewable;
 }
 
-Window find_window(Display* dpy, const std::string& title, Window leader, bool shown) {
+std::vector<Window> find_windows(Display* dpy, const std::string& title, Window leader, bool shown = false) {
     Window root, parent, *children = nullptr;
     unsigned int count = 0;
-    Window found = 0;
+    std::vector<Window> found;
     XSync(dpy, False);
     if (XQueryTree(dpy, DefaultRootWindow(dpy), &root, &parent, &children, &count)) {
-        for (unsigned int i = 0; i < count && !found; ++i)
+        for (unsigned int i = 0; i < count; ++i)
             if (window_title(dpy, children[i]) == title && (!leader || client_leader(dpy, children[i]) == leader) &&
                 (!shown || viewable(dpy, children[i])))
-                found = children[i];
+                found.push_back(children[i]);
         if (children) XFree(children);
     }
     return found;
+}
+
+Window find_window(Display* dpy, const std::string& title, Window leader, bool shown) {
+    std::vector<Window> found = find_windows(dpy, title, leader, shown);
+    return found.empty() ? 0 : found.front();
 }
 }  // namespace
 
@@ -196,6 +201,11 @@ unsigned long wait_for_window(const std::string& title, double timeout_seconds, 
         sleep_ms(50);
     } while (std::chrono::steady_clock::now() < deadline);
     return 0;
+}
+
+int count_windows(const std::string& title, unsigned long leader) {
+    Display* dpy = x_display();
+    return dpy ? static_cast<int>(find_windows(dpy, title, leader).size()) : 0;
 }
 
 bool wait_for_no_window(const std::string& title, double timeout_seconds) {

@@ -62,6 +62,8 @@ _XDisplay* x_display();
 // none came. Every program has all its dialogs from the start, unmapped.
 unsigned long wait_for_window(const std::string& title, double timeout_seconds = 20, unsigned long leader = 0,
                               bool shown = false);
+// How many top-level windows have this title (and, when leader is given, that main window).
+int count_windows(const std::string& title, unsigned long leader = 0);
 // Waits until no window has this title any more: the server removes the windows of a
 // program that ended a moment after it ended. True when they are gone.
 bool wait_for_no_window(const std::string& title, double timeout_seconds = 10);

@@ -233,11 +233,6 @@ std::string default_install_dir() {
     struct stat st;
     return stat(moved.c_str(), &st) == 0 && S_ISDIR(st.st_mode) ? moved : TARNWRIGHT_DATADIR;
 }
-
-bool put_env(const std::string& assignment) {
-    char* copy = strdup(assignment.c_str());  // putenv keeps it
-    return copy && putenv(copy) == 0;
-}
 }  // namespace
 
 XtHelpError::~XtHelpError() { std::free(message); }
@@ -305,7 +300,9 @@ int XtHelp::initialize(Widget parent_arg, XtHelpNotify* notify_arg, XtHelpError*
             return -1;
         }
         copy_bounded(install_dir_buffer, sizeof install_dir_buffer, dir);
-        if (!put_env("HHHOME=" + dir + "/help") || !put_env("HHPATH=" + dir + "/help")) return -1;
+        // setenv keeps its own copies: a later change of either cannot lose ours.
+        const std::string help = dir + "/help";
+        if (setenv("HHHOME", help.c_str(), 1) != 0 || setenv("HHPATH", help.c_str(), 1) != 0) return -1;
         install_dir = install_dir_buffer;
     }
     if (notify_arg) {

@@ -1,28 +1,39 @@
 #!/usr/bin/env bash
-# Memcheck over the editor: start-up, a scripted edit session (states, transitions,
-# conditions, severities, a save) and the end of the process, under Xvfb. Fails on any
-# invalid read or write, use of uninitialised values, or a definite leak that is not the
-# toolkit's own (scripts/valgrind.supp). Usage: scripts/valgrind.sh [build-dir]
+# Memcheck over the editor: the real tarnedit started, shown and closed (the process tests
+# run it under valgrind), and a scripted edit session through the real windows in process
+# (states, transitions, conditions, severities, poll rates, saves). Fails on any invalid read
+# or write, use of uninitialised values, or a definite leak that is not the toolkit's own
+# (scripts/valgrind.supp). Needs DISPLAY (an Xvfb). Usage: scripts/valgrind.sh [build-dir]
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 build="${1:-$root/build}"
-cmake --build "$build" -j "${BUILD_JOBS:-2}" --target test_gui >/dev/null
-# The edit session: each of these drives the real windows through the program's start-up.
-session="${VALGRIND_SESSION:-StateEditTest.AddTakesTheNameFirstWordOrRefusesIt:TransitionTest.AddSendsEachKindOfActionNormalisedAndQuoted:ConditionEditTest.ModifyReplacesOrLeavesTheServerAsItWas:EditorTest.FirstStoreTrimsTheFieldsAndWritesThemBack:EditorTest.ValueFieldsTakeOneTo32767AndNothingElse}"
-log="${VALGRIND_LOG:-$build/valgrind.log}"
+cmake --build "$build" -j "${BUILD_JOBS:-2}" --target test_gui test_process tarnedit >/dev/null
+logs="${VALGRIND_LOGS:-$build/valgrind}"
+rm -rf "$logs" && mkdir -p "$logs"
+memcheck=(valgrind --tool=memcheck --error-exitcode=99 --leak-check=full --show-leak-kinds=definite
+          --errors-for-leak-kinds=definite --num-callers=30 --suppressions="$root/scripts/valgrind.supp")
+
+# Start-up, the main window, exit on close (status 0) and on an unreachable store (status 1).
+starts="${VALGRIND_STARTS:-Tarnedit.ClosingTheDiagramWindowEndsWithStatus0:Tarnedit.FailedConnectionIsToldAndAnsweringEndsWithStatus1}"
+# The edit session, each test in a process of its own as ctest runs them.
+session="${VALGRIND_SESSION:-StateEditTest.AddTakesTheNameFirstWordOrRefusesIt:TransitionTest.AddSendsEachKindOfActionNormalisedAndQuoted:ConditionEditTest.ModifyReplacesOrLeavesTheServerAsItWas:EditorTest.AddAndModifyCheckTheServerBeforeWriting:EditorTest.FirstStoreTrimsTheFieldsAndWritesThemBack:EditorTest.SavingUnderANewNameMakesTheCopyTheOpenTemplate:BadInputTest.StateTransitionAndTemplateFields}"
+
 status=0
+echo "== tarnedit start-up and exit"
+TARNWRIGHT_EDITOR_WRAPPER="${memcheck[*]} --log-file=$logs/tarnedit.%p.log" \
+  "$build/tests/test_process" --gtest_filter="$starts" >"$logs/starts.out" 2>&1 || status=1
 IFS=':' read -r -a tests <<<"$session"
-: >"$log"
 for t in "${tests[@]}"; do
-  echo "== $t" | tee -a "$log"
-  # One process a test, as ctest runs them; Xvfb is the harness's own, not traced.
-  if ! valgrind --tool=memcheck --error-exitcode=99 --leak-check=full --show-leak-kinds=definite \
-      --errors-for-leak-kinds=definite --track-origins=yes --num-callers=30 \
-      --suppressions="$root/scripts/valgrind.supp" \
-      "$build/tests/test_gui" --gtest_filter="$t" >>"$log" 2>&1; then
-    status=1
-    echo "   FAILED (see $log)"
-  fi
-  grep -E "ERROR SUMMARY|definitely lost|\[  (PASSED|FAILED)" "$log" | tail -n 3
+  echo "== $t"
+  "${memcheck[@]}" --log-file="$logs/session.${t}.log" "$build/tests/test_gui" --gtest_filter="$t" \
+    >"$logs/session.${t}.out" 2>&1 || status=1
 done
+for f in "$logs"/*.log; do
+  errors="$(sed -n 's/.*ERROR SUMMARY: \([0-9]*\) errors.*/\1/p' "$f" | tail -n 1)"
+  lost="$(sed -n 's/.*definitely lost: \([0-9,]*\) bytes.*/\1/p' "$f" | tail -n 1)"
+  printf '%-70s errors %s, definitely lost %s bytes\n' "$(basename "$f")" "${errors:-?}" "${lost:-0}"
+  [ "${errors:-1}" = 0 ] || status=1
+done
+grep -h "tests\? ran\|PASSED\|FAILED" "$logs"/*.out | sort | uniq -c
+[ "$status" = 0 ] && echo "valgrind: clean" || echo "valgrind: errors (see $logs)"
 exit "$status"

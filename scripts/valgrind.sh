@@ -13,8 +13,8 @@ rm -rf "$logs" && mkdir -p "$logs"
 memcheck=(valgrind --tool=memcheck --error-exitcode=99 --leak-check=full --show-leak-kinds=definite
           --errors-for-leak-kinds=definite --num-callers=30 --suppressions="$root/scripts/valgrind.supp")
 
-# Start-up, the main window, exit on close (status 0) and on an unreachable store (status 1).
-starts="${VALGRIND_STARTS:-Tarnedit.ClosingTheDiagramWindowEndsWithStatus0:Tarnedit.FailedConnectionIsToldAndAnsweringEndsWithStatus1}"
+# Start-up, the main window and its diagram, exit on close (status 0).
+starts="${VALGRIND_STARTS:-Tarnedit.ClosingTheDiagramWindowEndsWithStatus0}"
 # The edit session, each test in a process of its own as ctest runs them.
 session="${VALGRIND_SESSION:-StateEditTest.AddTakesTheNameFirstWordOrRefusesIt:TransitionTest.AddSendsEachKindOfActionNormalisedAndQuoted:ConditionEditTest.ModifyReplacesOrLeavesTheServerAsItWas:EditorTest.AddAndModifyCheckTheServerBeforeWriting:EditorTest.FirstStoreTrimsTheFieldsAndWritesThemBack:EditorTest.SavingUnderANewNameMakesTheCopyTheOpenTemplate:BadInputTest.StateTransitionAndTemplateFields}"
 

@@ -78,6 +78,7 @@ TEST_F(EditorTest, ASaveAgainstAStoreLockedByAnotherProgramIsRefusedThenTakenOnR
     ASSERT_EQ(1u, shown.size()) << ::testing::PrintToString(shown);
     EXPECT_EQ(0u, shown[0].rfind("Save Failed: ", 0)) << shown[0];
     EXPECT_NE(std::string::npos, shown[0].find("busy")) << shown[0];
+    gui::snap_window(XtParent(gui::message_dialogs().at(0).box), "save_refused_store_busy.png");
     gui::dismiss_messages();
     EXPECT_EQ("Current Template: Noname...save failed", gui::label(main_message_label));
     EXPECT_EQ(1, modified);

@@ -78,8 +78,7 @@ protected:
             SCOPED_TRACE(window + ", " + h.what);
             std::string before = snapshot();
             act(h.text);
-            std::vector<std::string> shown = gui::dialog_messages();
-            gui::dismiss_messages();
+            std::vector<std::string> shown = gui::answer_messages();
             dispatch();
             EXPECT_TRUE(gui::message_dialogs().empty());
             for (const std::string& m : shown) {

@@ -137,8 +137,7 @@ TEST_F(EditorTest, AStoreMadeReadOnlyUnderTheEditorRefusesTheSaveUntilItIsWritab
     std::string before = integrity(path) + varo::export_json(*other);
 
     save_as("ro");
-    std::vector<std::string> shown = gui::dialog_messages();
-    gui::dismiss_messages();
+    std::vector<std::string> shown = gui::answer_messages();
     dispatch();
     EXPECT_TRUE(gui::message_dialogs().empty()) << "still connected";
     if (immutable) {

@@ -230,6 +230,9 @@ StoreContents parse_transfer(const std::string& text) {
         std::string reason = colon == std::string::npos ? what : what.substr(colon + 2);
         std::size_t at = e.byte > 0 ? e.byte - 1 : 0;
         throw StoreError(StoreError::Invalid, position_of(text, at) + ": not valid JSON: " + reason);
+    } catch (const Json::out_of_range&) {
+        // 1e999 and its like: the library's text would quote the whole number back.
+        throw StoreError(StoreError::Invalid, "not valid JSON: a number is too large");
     }
     Fields top(doc, "", {"format", "format_version", "severities", "poll_rates", "conditions", "templates"});
     if (top.text("format") != kTransferFormat)

@@ -204,6 +204,7 @@ TEST_F(Varoctl, BadImportChangesNothingAndSaysWhere) {
          "/templates/0: template \"Thermo\": transition \"Warm\" -> \"Gone\": no state \"Gone\""},
         {replaced(kTemplateFile, "\"format_version\": 1", "\"format_version\": 3"),
          "/format_version: written by a newer program"},
+        {replaced(kTemplateFile, "\"value\": 5", "\"value\": 5" + std::string(400, '4')), "not valid JSON: a number is too large"},
     };
     for (const Case& c : cases) {
         write(file("bad.json"), c.text);

@@ -2,7 +2,6 @@
 // then stored as the field shows it) or refused with one of the window's own messages,
 // and a refusal leaves the store and the open template exactly as they were.
 #include "support/editor_fixture.h"
-#include "support/edit_dialogs.h"
 
 #include <Xm/Text.h>
 #include <Xm/TextF.h>
@@ -41,14 +40,6 @@ const std::vector<Hostile>& hostile_inputs() {
     return inputs;
 }
 
-// A paste, past the keystroke filters (a program or the selection can put anything there).
-void paste(Widget field, const std::string& text) {
-    XtRemoveCallback(field, XmNmodifyVerifyCallback, verify_no_space, nullptr);
-    if (XmIsTextField(field)) XmTextFieldSetString(field, const_cast<char*>(text.c_str()));
-    else XmTextSetString(field, const_cast<char*>(text.c_str()));
-    XtAddCallback(field, XmNmodifyVerifyCallback, verify_no_space, nullptr);
-}
-
 std::vector<std::string> template_states() {
     std::vector<std::string> names;
     Qor_StateQueue q;
@@ -78,9 +69,9 @@ protected:
             SCOPED_TRACE(window + ", " + h.what);
             std::string before = snapshot();
             act(h.text);
-            std::vector<std::string> shown = gui::answer_messages();
+            std::vector<std::string> shown = gui::answer_all();
             dispatch();
-            EXPECT_TRUE(gui::message_dialogs().empty());
+            EXPECT_TRUE(gui::open_dialogs().empty());
             for (const std::string& m : shown) {
                 bool ours = false;
                 for (const std::string& k : known) ours = ours || m.rfind(k, 0) == 0;
@@ -263,11 +254,10 @@ TEST_F(BadInputTest, SeverityPollRateAndConditionWindows) {
         paste(ct_description_text, "d");
         paste(ct_condition_code, code);
         gui::press(ct_add_button);
-        std::vector<std::string> shown = gui::dialog_messages();
+        std::vector<std::string> shown = gui::answer_all();
         ASSERT_EQ(1u, shown.size());
         EXPECT_EQ(0u, shown[0].rfind("Add Condition Error: ", 0)) << shown[0];
         EXPECT_NE(std::string::npos, shown[0].find(reason)) << shown[0];
-        gui::dismiss_messages();
         dispatch();
         EXPECT_EQ(before, snapshot());
     }

@@ -1,7 +1,6 @@
 // The editor's store taken away under it: held locked by another program, deleted, made
 // read-only. Each is reported in a dialog, no write is lost unsaid, and nothing is torn.
 #include "support/editor_fixture.h"
-#include "support/edit_dialogs.h"
 
 #include <Xm/TextF.h>
 #include <sqlite3.h>
@@ -74,19 +73,18 @@ TEST_F(EditorTest, ASaveAgainstAStoreLockedByAnotherProgramIsRefusedThenTakenOnR
     auto waited = std::chrono::steady_clock::now() - started;
     // The store's busy timeout is 5 s; the bound only catches a hang.
     EXPECT_LT(waited, std::chrono::seconds(30));
-    std::vector<std::string> shown = gui::dialog_messages();
+    if (!gui::open_dialogs().empty()) gui::snap(XtParent(gui::open_dialogs().at(0).box), "save_refused_store_busy.png");
+    std::vector<std::string> shown = gui::answer_all();
     ASSERT_EQ(1u, shown.size()) << ::testing::PrintToString(shown);
     EXPECT_EQ(0u, shown[0].rfind("Save Failed: ", 0)) << shown[0];
     EXPECT_NE(std::string::npos, shown[0].find("busy")) << shown[0];
-    gui::snap_window(XtParent(gui::message_dialogs().at(0).box), "save_refused_store_busy.png");
-    gui::dismiss_messages();
     EXPECT_EQ("Current Template: Noname...save failed", gui::label(main_message_label));
     EXPECT_EQ(1, modified);
 
     std::fputs("ROLLBACK;\n.quit\n", holder);
     pclose(holder);
     save_as("locked");
-    EXPECT_TRUE(gui::message_dialogs().empty());
+    EXPECT_TRUE(gui::open_dialogs().empty());
     EXPECT_EQ("Current Template: locked...save complete", gui::label(main_message_label));
     ASSERT_TRUE(other->load_template("locked").has_value());
     EXPECT_EQ("ok", integrity(path));
@@ -99,20 +97,18 @@ TEST_F(EditorTest, AStoreDeletedUnderTheEditorRefusesTheSaveThenEndsAsADisconnec
 
     // Written into an unlinked file the save would be lost at exit: refused, and said why.
     save_as("gone");
-    std::vector<std::string> shown = gui::dialog_messages();
+    std::vector<std::string> shown = gui::answer_all();
     ASSERT_EQ(1u, shown.size()) << ::testing::PrintToString(shown);
     EXPECT_EQ(0u, shown[0].rfind("Save Failed: ", 0)) << shown[0];
     EXPECT_NE(std::string::npos, shown[0].find("removed or moved")) << shown[0];
-    gui::dismiss_messages();
     EXPECT_EQ(1, modified);
 
     // Nobody can share a store that is gone: the idle loop's next look tells the user.
     EXPECT_EXIT(
         {
             dispatch();
-            std::vector<std::string> now = gui::dialog_messages();
+            std::vector<std::string> now = gui::answer_all();
             if (now != std::vector<std::string>{"Platform has disconnected"}) std::exit(3);
-            gui::dismiss_messages();
             std::exit(5);
         },
         ::testing::ExitedWithCode(1), "");
@@ -137,9 +133,9 @@ TEST_F(EditorTest, AStoreMadeReadOnlyUnderTheEditorRefusesTheSaveUntilItIsWritab
     std::string before = integrity(path) + varo::export_json(*other);
 
     save_as("ro");
-    std::vector<std::string> shown = gui::answer_messages();
+    std::vector<std::string> shown = gui::answer_all();
     dispatch();
-    EXPECT_TRUE(gui::message_dialogs().empty()) << "still connected";
+    EXPECT_TRUE(gui::open_dialogs().empty()) << "still connected";
     if (immutable) {
         ASSERT_EQ(1u, shown.size()) << ::testing::PrintToString(shown);
         EXPECT_EQ(0u, shown[0].rfind("Save Failed: ", 0)) << shown[0];
@@ -148,7 +144,7 @@ TEST_F(EditorTest, AStoreMadeReadOnlyUnderTheEditorRefusesTheSaveUntilItIsWritab
         EXPECT_EQ(before, integrity(path) + varo::export_json(*other));
         ASSERT_EQ(0, std::system(("chattr -i " + files).c_str()));
         save_as("ro");
-        shown = gui::dialog_messages();
+        shown = gui::answer_all();
     }
     EXPECT_TRUE(shown.empty()) << ::testing::PrintToString(shown);
     EXPECT_EQ("Current Template: ro...save complete", gui::label(main_message_label));

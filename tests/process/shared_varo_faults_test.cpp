@@ -11,11 +11,17 @@
 #include <thread>
 
 #include "support/pg_server.h"
-#include "support/process.h"
 #include "support/process_runner.h"
 #include "support/store_fixture.h"
 
 namespace {
+
+proc::Result varoctl(const std::vector<std::string>& args, const std::string& input = "") {
+    proc::Options o;
+    o.args = args;
+    o.input = input;
+    return proc::run(proc::varoctl(), o);
+}
 
 const char* const kStore = R"({
   "format": "tarnwright-varo", "format_version": 1,
@@ -52,8 +58,8 @@ TEST(SharedVaroFaults, EditorsThatLoseTheServerAreToldOnceAndEndWithStatus1) {
     ASSERT_FALSE(server.conninfo().empty());
     const std::string store = "pg:" + server.conninfo();
     testenv::TempDir dir;
-    ASSERT_EQ(testenv::run_process(VAROCTL_BINARY, {"--store", store, "import", "-"}, kStore).status, 0);
-    const std::string before = testenv::run_process(VAROCTL_BINARY, {"--store", store, "export"}).out;
+    ASSERT_EQ(varoctl({"--store", store, "import", "-"}, kStore).status, 0);
+    const std::string before = varoctl({"--store", store, "export"}).out;
     ASSERT_NE(before.find("Thermo"), std::string::npos);
 
     const std::vector<Fault> faults = {
@@ -111,7 +117,7 @@ TEST(SharedVaroFaults, EditorsThatLoseTheServerAreToldOnceAndEndWithStatus1) {
         }
         EXPECT_EQ(told, fault.told);
         if (fault.stopped) server.start();
-        EXPECT_EQ(testenv::run_process(VAROCTL_BINARY, {"--store", store, "export"}).out, before)
+        EXPECT_EQ(varoctl({"--store", store, "export"}).out, before)
             << "the store changed";
     }
 }

@@ -11,11 +11,10 @@
 #include <string>
 #include <vector>
 
-#include "support/process.h"
 #include "support/process_runner.h"
 #include "support/store_fixture.h"
 
-using testenv::ProcessResult;
+using ProcessResult = proc::Result;
 
 namespace {
 
@@ -23,7 +22,10 @@ class VaroctlBadInput : public ::testing::Test {
 protected:
     ProcessResult run(std::vector<std::string> args, const std::string& input = "") {
         args.insert(args.begin(), {"--store", "sqlite:" + path()});
-        return testenv::run_process(VAROCTL_BINARY, args, input);
+        proc::Options o;
+        o.args = args;
+        o.input = input;
+        return proc::run(proc::varoctl(), o);
     }
     std::string path() const { return dir.path() + "/a.db"; }
     std::string file_bytes() const {

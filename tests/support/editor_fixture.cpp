@@ -3,6 +3,7 @@
 #include <X11/IntrinsicP.h>
 #include <X11/CoreP.h>
 #include <Xm/RowColumn.h>
+#include <Xm/Text.h>
 #include <Xm/TextF.h>
 
 #include <cstdlib>
@@ -62,7 +63,8 @@ std::shared_ptr<testenv::FailSwitch> EditorTest::watch_writes() {
 
 void paste(Widget field, const std::string& text) {
     XtRemoveCallback(field, XmNmodifyVerifyCallback, verify_no_space, nullptr);
-    XmTextFieldSetString(field, const_cast<char*>(text.c_str()));
+    if (XmIsTextField(field)) XmTextFieldSetString(field, const_cast<char*>(text.c_str()));
+    else XmTextSetString(field, const_cast<char*>(text.c_str()));
     XtAddCallback(field, XmNmodifyVerifyCallback, verify_no_space, nullptr);
 }
 

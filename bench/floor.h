@@ -19,6 +19,8 @@
 #include <string>
 #include <vector>
 
+#include "varo/store.h"
+
 namespace floor_bench {
 
 inline double seconds(clockid_t clock) {
@@ -120,11 +122,36 @@ public:
     }
     const std::string& address() const { return address_; }
     const char* missing() const { return backend_ == kSQLite ? "no temporary folder" : "no PostgreSQL server (VARO_TEST_PG)"; }
+    // Null (and the benchmark skipped) when the backend is not available here.
+    std::unique_ptr<varo::Store> open(benchmark::State& state) const {
+        if (address_.empty()) {
+            state.SkipWithError(missing());
+            return nullptr;
+        }
+        return varo::open_store(address_);
+    }
 
 private:
     Backend backend_;
     std::string address_, dir_, dbname_;
 };
+
+// n states, five transitions leaving each, the first of them with an action.
+inline varo::TemplateDef generated_template(const std::string& name, int n) {
+    varo::TemplateDef def;
+    def.name = name;
+    def.descr = "generated";
+    const char* severities[] = {"Normal", "Minor", "Major", "Critical"};
+    for (int i = 0; i < n; ++i) def.states.push_back({"S" + std::to_string(i), "state", severities[i % 4], "Poll"});
+    for (int i = 0; i < n; ++i)
+        for (int k = 1; k <= 5; ++k) {
+            varo::Transition t{"S" + std::to_string(i), "S" + std::to_string((i + k) % n),
+                               k % 2 ? "LinkDown" : "HighErrors", {}};
+            if (k == 1) t.actions.push_back({"COMMAND", "\"restart S" + std::to_string(i) + "\"", "\"\""});
+            def.transitions.push_back(t);
+        }
+    return def;
+}
 
 }  // namespace floor_bench
 

@@ -54,22 +54,6 @@ using floor_bench::wall;
 std::string store_address;
 std::unique_ptr<varo::Store> other;
 
-varo::TemplateDef generated(int n) {
-    varo::TemplateDef def;
-    def.name = "states" + std::to_string(n);
-    def.descr = "generated";
-    const char* severities[] = {"Normal", "Minor", "Major", "Critical"};
-    for (int i = 0; i < n; ++i) def.states.push_back({"S" + std::to_string(i), "state", severities[i % 4], "Poll"});
-    for (int i = 0; i < n; ++i)
-        for (int k = 1; k <= 5; ++k) {
-            varo::Transition t{"S" + std::to_string(i), "S" + std::to_string((i + k) % n),
-                               k % 2 ? "LinkDown" : "HighErrors", {}};
-            if (k == 1) t.actions.push_back({"COMMAND", "\"restart S" + std::to_string(i) + "\"", "\"\""});
-            def.transitions.push_back(t);
-        }
-    return def;
-}
-
 bool setup() {
     static bool done = false, ok = false;
     if (done) return ok;
@@ -80,7 +64,7 @@ bool setup() {
     store_address = std::string("sqlite:") + dir + "/varo.db";
     setenv("VARO_STORE", store_address.c_str(), 1);
     other = varo::open_store(store_address);
-    for (int n : {10, 100, 1000}) other->insert_template(generated(n));
+    for (int n : {10, 100, 1000}) other->insert_template(floor_bench::generated_template("states" + std::to_string(n), n));
     ok = build_editor("Noname");
     if (ok) XtPopup(state_diagram_win, XtGrabNone);
     gui::process_events();

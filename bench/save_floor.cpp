@@ -13,22 +13,6 @@ namespace {
 
 using floor_bench::Backend;
 
-varo::TemplateDef generated(const std::string& name, int n) {
-    varo::TemplateDef def;
-    def.name = name;
-    def.descr = "generated";
-    const char* severities[] = {"Normal", "Minor", "Major", "Critical"};
-    for (int i = 0; i < n; ++i) def.states.push_back({"S" + std::to_string(i), "state", severities[i % 4], "Poll"});
-    for (int i = 0; i < n; ++i)
-        for (int k = 1; k <= 5; ++k) {
-            varo::Transition t{"S" + std::to_string(i), "S" + std::to_string((i + k) % n),
-                               k % 2 ? "LinkDown" : "HighErrors", {}};
-            if (k == 1) t.actions.push_back({"COMMAND", "\"restart S" + std::to_string(i) + "\"", "\"\""});
-            def.transitions.push_back(t);
-        }
-    return def;
-}
-
 std::unique_ptr<varo::Db> bare_db(const std::string& address) {
     if (address.rfind("sqlite:", 0) == 0) return varo::open_sqlite_db(address.substr(7));
     return varo::open_pg_db(address.substr(3));
@@ -62,11 +46,11 @@ void BM_SaveBesideBareTransaction(benchmark::State& state) {
     floor_bench::Location where(static_cast<Backend>(state.range(0)));
     if (where.address().empty()) return state.SkipWithError(where.missing());
     const int states = 1000;
-    varo::open_store(where.address())->insert_template(generated("saved", states));
+    varo::open_store(where.address())->insert_template(floor_bench::generated_template("saved", states));
     if (!qori_attach_store(varo::open_store(where.address()))) return state.SkipWithError("cannot attach");
     Qor_Defn open = qori_template_find("saved");
     std::unique_ptr<varo::Db> db = bare_db(where.address());
-    varo::TemplateDef floor_rows = generated("floor", states);
+    varo::TemplateDef floor_rows = floor_bench::generated_template("floor", states);
     floor_bench::Pairs p;
     for (auto _ : state) {
         p.op([&] {

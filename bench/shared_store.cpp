@@ -10,58 +10,15 @@
 #include <memory>
 #include <string>
 
+#include "floor.h"
 #include "varo/store.h"
 
 namespace {
 
-enum Backend { kSQLite = 0, kPostgreSQL = 1 };
-
-// Runs one maintenance statement on the server VARO_TEST_PG names.
-bool pg_admin(const std::string& sql) {
-    std::unique_ptr<PGconn, decltype(&PQfinish)> conn(PQconnectdb(std::getenv("VARO_TEST_PG")), &PQfinish);
-    if (PQstatus(conn.get()) != CONNECTION_OK) return false;
-    std::unique_ptr<PGresult, decltype(&PQclear)> res(PQexec(conn.get(), sql.c_str()), &PQclear);
-    return PQresultStatus(res.get()) == PGRES_COMMAND_OK;
-}
-
-// A fresh store for one benchmark: a temporary file or a new database, removed afterwards.
-class Location {
-public:
-    explicit Location(Backend backend) : backend_(backend) {
-        if (backend == kSQLite) {
-            std::string pattern = (std::filesystem::temp_directory_path() / "varo-bench.XXXXXX").string();
-            if (mkdtemp(pattern.data())) {
-                dir_ = pattern;
-                address_ = "sqlite:" + dir_ + "/varo.db";
-            }
-            return;
-        }
-        const char* server = std::getenv("VARO_TEST_PG");
-        if (!server || !*server) return;
-        static int made = 0;
-        dbname_ = "varo_bench_" + std::to_string(getpid()) + "_" + std::to_string(made++);  // a safe identifier
-        if (pg_admin("CREATE DATABASE " + dbname_)) address_ = std::string("pg:") + server + " dbname=" + dbname_;
-    }
-    ~Location() {
-        if (!dir_.empty()) {
-            std::error_code ec;
-            std::filesystem::remove_all(dir_, ec);
-        }
-        if (!address_.empty() && backend_ == kPostgreSQL) pg_admin("DROP DATABASE IF EXISTS " + dbname_ + " WITH (FORCE)");
-    }
-    // Null (and the benchmark skipped) when the backend is not available here.
-    std::unique_ptr<varo::Store> open(benchmark::State& state) const {
-        if (address_.empty()) {
-            state.SkipWithError(backend_ == kSQLite ? "no temporary folder" : "no PostgreSQL server (VARO_TEST_PG)");
-            return nullptr;
-        }
-        return varo::open_store(address_);
-    }
-
-private:
-    Backend backend_;
-    std::string address_, dir_, dbname_;
-};
+using floor_bench::Backend;
+using floor_bench::kPostgreSQL;
+using floor_bench::kSQLite;
+using floor_bench::Location;
 
 varo::TemplateDef ten_state_template() {
     varo::TemplateDef def;

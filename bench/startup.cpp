@@ -29,23 +29,6 @@ namespace {
 
 std::string folder;
 
-// n states, five transitions leaving each, the first with an action.
-varo::TemplateDef generated(int n) {
-    varo::TemplateDef def;
-    def.name = "states" + std::to_string(n);
-    def.descr = "generated";
-    const char* severities[] = {"Normal", "Minor", "Major", "Critical"};
-    for (int i = 0; i < n; ++i) def.states.push_back({"S" + std::to_string(i), "state", severities[i % 4], "Poll"});
-    for (int i = 0; i < n; ++i)
-        for (int k = 1; k <= 5; ++k) {
-            varo::Transition t{"S" + std::to_string(i), "S" + std::to_string((i + k) % n),
-                               k % 2 ? "LinkDown" : "HighErrors", {}};
-            if (k == 1) t.actions.push_back({"COMMAND", "\"restart S" + std::to_string(i) + "\"", "\"\""});
-            def.transitions.push_back(t);
-        }
-    return def;
-}
-
 // The tree under w, one line per widget: depth, class, name, managed, popup, and the two
 // creation-time resources that decide what a parent makes itself.
 void write_tree(std::ofstream& out, Widget w, int depth, bool popup) {
@@ -86,7 +69,7 @@ bool setup() {
     folder = pattern;
     std::string address = "sqlite:" + folder + "/varo.db";
     setenv("VARO_STORE", address.c_str(), 1);
-    varo::open_store(address)->insert_template(generated(1000));
+    varo::open_store(address)->insert_template(floor_bench::generated_template("states1000", 1000));
     complete_xfilesearchpath();  // both programs read the same resource file
     // The trees as they stand when the report is made: the windows made before connecting.
     XtSetLanguageProc(nullptr, nullptr, nullptr);

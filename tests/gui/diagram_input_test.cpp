@@ -62,24 +62,7 @@ protected:
         return s ? DiagramPoint{s->x + 25, s->y + 25} : EMPTY;
     }
 
-    void send(int type, unsigned int button, DiagramPoint p) {
-        XEvent e = {};
-        e.xbutton.type = type;
-        e.xbutton.display = display;
-        e.xbutton.window = XtWindow(sd_draw_area);
-        e.xbutton.root = RootWindowOfScreen(XtScreen(sd_draw_area));
-        e.xbutton.time = CurrentTime;  // a later time than the server's would make the menu's grab fail
-        e.xbutton.x = p.x;
-        e.xbutton.y = p.y;
-        Window child;
-        XTranslateCoordinates(display, e.xbutton.window, e.xbutton.root, p.x, p.y, &e.xbutton.x_root,
-                              &e.xbutton.y_root, &child);  // where the menu goes
-        e.xbutton.state = type == ButtonRelease ? (Button1Mask << (button - 1)) : 0;
-        e.xbutton.button = button;
-        e.xbutton.same_screen = True;
-        XtDispatchEvent(&e);
-        gui::process_events();
-    }
+    void send(int type, unsigned int button, DiagramPoint p) { gui::pointer_event(sd_draw_area, type, button, p.x, p.y); }
 
     void click(unsigned int button, const std::string& target) {
         DiagramPoint p = at(target);

@@ -65,25 +65,7 @@ protected:
         gui::process_events();
     }
 
-    void send(int type, unsigned int button, DiagramPoint p) {
-        XEvent e = {};
-        e.xbutton.type = type;
-        e.xbutton.display = display;
-        e.xbutton.window = XtWindow(sd_draw_area);
-        e.xbutton.root = RootWindowOfScreen(XtScreen(sd_draw_area));
-        e.xbutton.time = CurrentTime;
-        e.xbutton.x = p.x;
-        e.xbutton.y = p.y;
-        e.xbutton.state = type == ButtonPress ? 0 : Button1Mask << (button - 1);
-        e.xbutton.button = button;
-        e.xbutton.same_screen = True;
-        if (type == MotionNotify) {
-            e.xmotion.is_hint = NotifyNormal;
-            e.xmotion.state = Button1Mask << (button - 1);
-        }
-        XtDispatchEvent(&e);
-        gui::process_events();
-    }
+    void send(int type, unsigned int button, DiagramPoint p) { gui::pointer_event(sd_draw_area, type, button, p.x, p.y); }
 
     // Button 1 pressed at `from`, moved through `to`, released there.
     void drag(DiagramPoint from, DiagramPoint to) {

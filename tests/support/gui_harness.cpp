@@ -247,6 +247,26 @@ unsigned long pixel_at(Widget w, int x, int y) {
     return pixel;
 }
 
+void pointer_event(Widget w, int type, unsigned int button, int x, int y) {
+    XEvent e = {};
+    e.xbutton.type = type;
+    e.xbutton.display = display;
+    e.xbutton.window = XtWindow(w);
+    e.xbutton.root = RootWindowOfScreen(XtScreen(w));
+    e.xbutton.time = CurrentTime;  // a later time than the server's would make a menu's grab fail
+    e.xbutton.x = x;
+    e.xbutton.y = y;
+    Window child;
+    XTranslateCoordinates(display, e.xbutton.window, e.xbutton.root, x, y, &e.xbutton.x_root, &e.xbutton.y_root,
+                          &child);  // where a popup menu goes
+    e.xbutton.state = type == ButtonPress ? 0 : Button1Mask << (button - 1);
+    e.xbutton.button = button;
+    e.xbutton.same_screen = True;
+    if (type == MotionNotify) e.xmotion.is_hint = NotifyNormal;
+    XtDispatchEvent(&e);
+    process_events();
+}
+
 unsigned long named_pixel(Widget w, const char* colour) {
     XColor screen{}, exact{};
     XAllocNamedColor(display, DefaultColormapOfScreen(XtScreen(w)), colour, &screen, &exact);

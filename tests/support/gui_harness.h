@@ -127,6 +127,10 @@ std::vector<std::string> answer_all();
 unsigned long pixel_at(Widget w, int x, int y);
 unsigned long named_pixel(Widget w, const char* colour);
 
+// A pointer event at x, y of w's window (ButtonPress, ButtonRelease, or MotionNotify with the
+// button held), dispatched through the toolkit as the server would deliver it.
+void pointer_event(Widget w, int type, unsigned int button, int x, int y);
+
 // With TARNWRIGHT_SCREENSHOTS naming a folder: the window of the shell (null: the whole
 // screen) as the user sees it now, into <folder>/<file>.
 void snap(Widget shell, const std::string& file);

@@ -10,6 +10,7 @@
 #include <Xm/ScrolledW.h>
 #include <Xm/ToggleB.h>
 
+#include <cctype>
 #include <cstdlib>
 #include <fstream>
 #include <map>
@@ -57,14 +58,26 @@ TEST_F(WindowCatalogue, EveryWidgetTheResourceFileNamesExistsAndEveryGlobalHolds
 {
     std::ifstream in(std::string(TEST_SOURCE_DIR) + "/../resources/Tarnedit");
     ASSERT_TRUE(in);
-    std::set<std::string> names;
+    std::set<std::string> names, with_mnemonic;
     for (std::string line; std::getline(in, line);) {
         if (line.rfind("Tarnedit*", 0) != 0) continue;
         std::string name = line.substr(9, line.find_first_of(".:", 9) - 9);
         if (name.rfind("Xm", 0) != 0 && name != "renderTable") names.insert(name);  // not a class or a font
+        if (line.find(".mnemonic:") != std::string::npos) with_mnemonic.insert(name);
     }
     EXPECT_GT(names.size(), 100u);
     for (const std::string& name : names) EXPECT_NE(nullptr, gui::find(name)) << name;
+
+    // Within one menu pane a letter reaches one entry only (mnemonics ignore case).
+    std::map<Widget, std::map<int, std::string>> taken;
+    for (const std::string& name : with_mnemonic) {
+        Widget w = gui::find(name);
+        KeySym mnemonic = NoSymbol;
+        if (w) XtVaGetValues(w, XmNmnemonic, &mnemonic, nullptr);
+        if (mnemonic == NoSymbol) continue;
+        auto placed = taken[XtParent(w)].emplace(std::tolower(static_cast<int>(mnemonic)), name);
+        EXPECT_TRUE(placed.second) << name << " and " << placed.first->second << " share a mnemonic";
+    }
 
     auto globals = globals_by_name();
     for (const std::string& name : widget_names()) {

@@ -6,6 +6,7 @@
 #include <sys/un.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -79,7 +80,7 @@ TEST_F(HelpPaths, PstatFollowsLinksUpToTwentyAndAcceptsRegularFilesOnly) {
     for (const Case& c : cases) {
         char path[HELP_PATH_MAX];
         std::string full = dir + "/" + c.path;
-        std::strcpy(path, full.c_str());
+        std::snprintf(path, sizeof path, "%s", full.c_str());
         struct stat st;
         EXPECT_EQ(pstat(path, &st), c.result) << c.path;
         if (!c.final_path.empty()) {

@@ -5,7 +5,7 @@
 
 Widget create_pollrate_win(Widget parent)
 {
-    te_pollrate_dialog = make_dialog(parent, {"pollrate_win", "te_pollrate_dialog", true, 275, 300, 1016},
+    te_pollrate_dialog = make_dialog(parent, {"pollrate_win", "te_pollrate_dialog", true, 320, 300, 1016},
                                      pollrate_win, &te_pollrate_separator);
     make_action_buttons(te_pollrate_dialog, {
         {"te_pollrate_add_button", &te_pollrate_add_button, {call(add_pollrate_cb)}, 1019},

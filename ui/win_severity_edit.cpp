@@ -5,7 +5,7 @@
 
 Widget create_severity_edit_win(Widget parent)
 {
-    te_severity_dialog = make_dialog(parent, {"severity_edit_win", "te_severity_dialog", true, 275, 350, 1007},
+    te_severity_dialog = make_dialog(parent, {"severity_edit_win", "te_severity_dialog", true, 320, 350, 1007},
                                      severity_edit_win);
     make_action_buttons(te_severity_dialog, {
         {"te_severity_add_button", &te_severity_add_button, {call(add_severity_cb)}, 1011},

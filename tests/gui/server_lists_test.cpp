@@ -60,6 +60,28 @@ TEST_F(EditorTest, AnotherClientsChangesRebuildListsAndMenusInOrder) {
     EXPECT_EQ(5u, menu_entries(se_severity_parent).size());
 }
 
+TEST_F(EditorTest, TheWidestLinesShowWholeInTheirWindows) {
+    start_editor();
+    other->add_poll_rate({std::string(25, 'p'), 32767});
+    other->add_severity({std::string(15, 's'), 32767, std::string(10, 'c')});
+    dispatch();
+    for (auto [dialog, list] : {std::pair{te_pollrate_dialog, pollrate_list}, {te_severity_dialog, severity_list}}) {
+        XtManageChild(dialog);
+        gui::process_events();
+        XmRenderTable font = nullptr;
+        XmStringTable items = nullptr;
+        int count = 0;
+        Dimension width = 0, margin = 0, shadow = 0, highlight = 0;
+        XtVaGetValues(list, XmNrenderTable, &font, XmNitems, &items, XmNitemCount, &count, XmNwidth, &width,
+                      XmNlistMarginWidth, &margin, XmNshadowThickness, &shadow, XmNhighlightThickness, &highlight,
+                      nullptr);
+        int room = width - 2 * (margin + shadow + highlight);
+        for (int i = 0; i < count; ++i)
+            EXPECT_LE(XmStringWidth(font, items[i]), room) << XtName(list) << " line " << i + 1 << " is cut";
+        XtUnmanageChild(dialog);
+    }
+}
+
 TEST_F(EditorTest, ATemplateStoredElsewhereIsSelectedAndBecomesTheOneToOpen) {
     start_editor();
     varo::TemplateDef def;

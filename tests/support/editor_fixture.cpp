@@ -26,6 +26,9 @@ void EditorTest::SetUp() {
 }
 
 void EditorTest::TearDown() {
+    // Taken down without their callbacks, which may end the process: a dialog left up must not
+    // reach the next test when several run in one process.
+    for (const gui::Dialog& d : gui::open_dialogs()) XtUnmanageChild(d.box);
     destroy_list();
     qor_handle = Qor_Defn();
     qori_shutdown();

@@ -1,23 +1,28 @@
 // Hostile text typed or pasted into every editor window: each input is either taken (and
 // then stored as the field shows it) or refused with one of the window's own messages,
-// and a refusal leaves the store and the open template exactly as they were.
+// and a refusal leaves the store and the open template exactly as they were. Name and
+// number fields refuse what they cannot hold while the user types.
 #include "support/editor_fixture.h"
 
 #include <Xm/Text.h>
 #include <Xm/TextF.h>
 
+#include <cstring>
 #include <functional>
 #include <set>
 #include <string>
 #include <vector>
 
 #include "edit/callbacks.h"
+#include "edit/field_checks.h"
 #include "platform/qori.h"
 #include "template/template_model.h"
 #include "ui/widgets.h"
 #include "varo/transfer.h"
 
 namespace {
+
+using Messages = std::vector<std::string>;
 
 struct Hostile {
     const char* what;
@@ -87,43 +92,52 @@ protected:
         }
     }
     int refused = 0, accepted = 0;
+
+    // A window's Add (or Save): each field in turn takes the hostile input; the others hold
+    // good values, the name a fresh one when it is not the field under test.
+    struct Form {
+        std::string window;
+        Messages known;
+        std::vector<std::pair<Widget*, std::string>> fields;  // the name and its prefix first
+        Widget* add;
+        std::function<void()> taken;  // what was stored is what the fields show
+    };
+    void run_form(const Form& form) {
+        for (std::size_t hostile = 0; hostile < form.fields.size(); ++hostile)
+            run_table(form.window + " " + XtName(*form.fields[hostile].first), form.known,
+                      [&](const std::string& s) {
+                          modified = 1;  // so that a save has something to store
+                          for (std::size_t i = 0; i < form.fields.size(); ++i) {
+                              const auto& [field, good] = form.fields[i];
+                              paste(*field, i == hostile ? s : i == 0 ? good + std::to_string(++fresh) : good);
+                          }
+                          gui::press(*form.add);
+                      },
+                      [&](const std::string&) { form.taken(); });
+    }
+    int fresh = 0;
 };
 
 TEST_F(BadInputTest, StateTransitionAndTemplateFields) {
-    varo::TemplateDef def;
-    def.name = "net";
-    def.descr = "links";
-    def.states = {{"Ground", "start", "Normal", "Poll"}, {"Down", "down", "Critical", "Poll"}};
-    def.transitions = {{"Ground", "Down", "LinkDown", {}}};
-    store_template(def);
+    store_template({"net", "links", {{"Ground", "start", "Normal", "Poll"}, {"Down", "down", "Critical", "Poll"}},
+                    {{"Ground", "Down", "LinkDown", {}}}});
     start_editor("net");
     XtManageChild(state_edit_dialog);
     XtManageChild(te_transition_edit_dialog);
     gui::choose_option(se_severity, "Normal");
 
-    const std::vector<std::string> state_messages = {"White space is not allowed in name.", "Please enter a name.",
-                                                     "Please enter a description.", "Adding state failed"};
-    // As a name, then as a description under a good name.
-    run_table("state name", state_messages, [](const std::string& s) {
-        paste(se_state_name, s);
-        paste(se_description_name, "d");
-        gui::press(state_edit_add_button);
-    }, [](const std::string&) {
-        std::string name = gui::text(se_state_name);
-        EXPECT_LE(name.size(), 64u);
-        EXPECT_TRUE(qor_handle.find_state(name.c_str()).is_valid()) << name;
-    });
-    int n = 0;
-    run_table("state description", state_messages, [&n](const std::string& s) {
-        paste(se_state_name, "S" + std::to_string(++n));
-        paste(se_description_name, s);
-        gui::press(state_edit_add_button);
-    }, [](const std::string&) {
-        Qor_State st = qor_handle.find_state(gui::text(se_state_name).c_str());
-        ASSERT_TRUE(st.is_valid());
-        EXPECT_EQ(gui::text(se_description_name), st.descr());
-        EXPECT_LE(std::string(st.descr()).size(), 256u);
-    });
+    run_form({"state",
+              {"White space is not allowed in name.", "Please enter a name.", "Please enter a description.",
+               "Adding state failed"},
+              {{&se_state_name, "S"}, {&se_description_name, "d"}},
+              &state_edit_add_button,
+              [] {
+                  Qor_State st = qor_handle.find_state(gui::text(se_state_name).c_str());
+                  ASSERT_TRUE(st.is_valid()) << gui::text(se_state_name);
+                  EXPECT_LE(gui::text(se_state_name).size(), 64u);
+                  EXPECT_EQ(gui::text(se_description_name), st.descr());
+                  EXPECT_LE(std::string(st.descr()).size(), 256u);
+              }});
 
     // Command and mail operands: taken normalised and quoted, or "Adding Transition Failed".
     for (const char* kind : {"COMMAND", "MAIL"}) {
@@ -139,109 +153,63 @@ TEST_F(BadInputTest, StateTransitionAndTemplateFields) {
     }
 
     // Template name and description, saved.
-    n = 0;
-    for (bool as_name : {true, false}) {
-        run_table(as_name ? "template name" : "template description",
-                  {"White space is not allowed in name.", "Please enter a name.", "Please enter a description.",
-                   "Please name the template.", "Template", "Save", "Couldn't", "Cannot"},
-                  [&](const std::string& s) {
-                      modified = 1;
-                      paste(main_name, as_name ? s : "T" + std::to_string(++n));
-                      paste(main_description, as_name ? std::string("d") : s);
-                      gui::press(main_save_button);
-                  },
-                  [&](const std::string&) {
-                      std::string name = gui::text(main_name);
-                      if (name.find_first_not_of(" \t") == std::string::npos) return;  // a blank name does nothing
-                      auto stored = other->load_template(name);
-                      ASSERT_TRUE(stored.has_value()) << name;
-                      EXPECT_EQ(gui::text(main_description), stored->descr);
-                  });
-    }
+    run_form({"template",
+              {"White space is not allowed in name.", "Please enter a name.", "Please enter a description.",
+               "Please name the template.", "Template", "Save", "Couldn't", "Cannot"},
+              {{&main_name, "T"}, {&main_description, "d"}},
+              &main_save_button,
+              [this] {
+                  std::string name = gui::text(main_name);
+                  if (name.find_first_not_of(" \t") == std::string::npos) return;  // a blank name does nothing
+                  auto stored = other->load_template(name);
+                  ASSERT_TRUE(stored.has_value()) << name;
+                  EXPECT_EQ(gui::text(main_description), stored->descr);
+              }});
     EXPECT_GT(refused, 0);
     EXPECT_GT(accepted, 0);
 }
 
 TEST_F(BadInputTest, SeverityPollRateAndConditionWindows) {
     start_editor();
-    const std::vector<std::string> severity_messages = {
-        "White space is not allowed in name.", "Please enter a name", "Please enter a color.", "Missing",
-        "Add Failed", "Adding", "Severity", "Invalid"};
-    run_table("severity name", severity_messages, [](const std::string& s) {
-        paste(severity_name, s);
-        paste(severity_value, "5");
-        paste(severity_color, "gold");
-        gui::press(te_severity_add_button);
-    }, [this](const std::string&) { EXPECT_TRUE(other->find_severity(gui::text(severity_name)).has_value()); });
-    int n = 0;
-    run_table("severity colour", severity_messages, [&n](const std::string& s) {
-        paste(severity_name, "C" + std::to_string(++n));
-        paste(severity_value, "5");
-        paste(severity_color, s);
-        gui::press(te_severity_add_button);
-    }, [this](const std::string&) {
-        auto sev = other->find_severity(gui::text(severity_name));
-        ASSERT_TRUE(sev.has_value());
-        EXPECT_EQ(gui::text(severity_color), sev->color);
-    });
-    run_table("severity value", severity_messages, [&n](const std::string& s) {
-        paste(severity_name, "V" + std::to_string(++n));
-        paste(severity_value, s);
-        paste(severity_color, "gold");
-        gui::press(te_severity_add_button);
-    }, [this](const std::string&) {
-        // The number filter refused the paste: the field kept a number, and that was added.
-        std::string value = gui::text(severity_value);
-        EXPECT_EQ(std::string::npos, value.find_first_not_of("0123456789")) << value;
-        auto sev = other->find_severity(gui::text(severity_name));
-        ASSERT_TRUE(sev.has_value());
-        EXPECT_EQ(std::stoi(value), sev->value);
-    });
-
-    const std::vector<std::string> rate_messages = {"Please enter a name", "Missing", "Add Failed", "Adding",
-                                                    "Poll", "Invalid", "White space"};
-    run_table("poll-rate name", rate_messages, [](const std::string& s) {
-        paste(pollrate_name, s);
-        paste(pollrate_value, "30");
-        gui::press(te_pollrate_add_button);
-    }, [this](const std::string&) { EXPECT_TRUE(other->find_poll_rate(gui::text(pollrate_name)).has_value()); });
-    run_table("poll-rate value", rate_messages, [&n](const std::string& s) {
-        paste(pollrate_name, "R" + std::to_string(++n));
-        paste(pollrate_value, s);
-        gui::press(te_pollrate_add_button);
-    }, [this](const std::string&) {
-        std::string value = gui::text(pollrate_value);
-        EXPECT_EQ(std::string::npos, value.find_first_not_of("0123456789")) << value;
-        auto rate = other->find_poll_rate(gui::text(pollrate_name));
-        ASSERT_TRUE(rate.has_value());
-        EXPECT_EQ(std::stoi(value), rate->rate);
-    });
-
-    const std::vector<std::string> condition_messages = {"Please enter a name.", "Please enter a description.",
-                                                         "Missing condition code", "Add Condition Error: ",
-                                                         "White space is not allowed in name."};
-    auto condition_taken = [this](const std::string&) {
-        auto c = other->find_condition(gui::text(ct_name_text));
-        ASSERT_TRUE(c.has_value()) << gui::text(ct_name_text);
-        EXPECT_EQ(gui::text(ct_description_text), c->descr);
-        EXPECT_EQ(gui::text(ct_condition_code), c->code);
+    const std::vector<Form> forms = {
+        {"severity",
+         {"White space is not allowed in name.", "Please enter a name", "Please enter a color.", "Missing",
+          "Add Failed", "Adding", "Severity", "Invalid"},
+         {{&severity_name, "S"}, {&severity_color, "gold"}, {&severity_value, "5"}},
+         &te_severity_add_button,
+         [this] {
+             // The number filter refuses a paste that is no number: the field keeps one.
+             std::string value = gui::text(severity_value);
+             EXPECT_EQ(std::string::npos, value.find_first_not_of("0123456789")) << value;
+             auto sev = other->find_severity(gui::text(severity_name));
+             ASSERT_TRUE(sev.has_value()) << gui::text(severity_name);
+             EXPECT_EQ((varo::Severity{sev->name, std::stoi(value), gui::text(severity_color)}), *sev);
+         }},
+        {"poll rate",
+         {"Please enter a name", "Missing", "Add Failed", "Adding", "Poll", "Invalid", "White space"},
+         {{&pollrate_name, "R"}, {&pollrate_value, "30"}},
+         &te_pollrate_add_button,
+         [this] {
+             std::string value = gui::text(pollrate_value);
+             EXPECT_EQ(std::string::npos, value.find_first_not_of("0123456789")) << value;
+             auto rate = other->find_poll_rate(gui::text(pollrate_name));
+             ASSERT_TRUE(rate.has_value()) << gui::text(pollrate_name);
+             EXPECT_EQ(std::stoi(value), rate->rate);
+         }},
+        {"condition",
+         {"Please enter a name.", "Please enter a description.", "Missing condition code", "Add Condition Error: ",
+          "White space is not allowed in name."},
+         {{&ct_name_text, "K"}, {&ct_description_text, "d"}, {&ct_condition_code, "a > 1\n"}},
+         &ct_add_button,
+         [this] {
+             auto c = other->find_condition(gui::text(ct_name_text));
+             ASSERT_TRUE(c.has_value()) << gui::text(ct_name_text);
+             EXPECT_EQ(gui::text(ct_description_text), c->descr);
+             EXPECT_EQ(gui::text(ct_condition_code), c->code);
+         }},
     };
-    run_table("condition name", condition_messages, [](const std::string& s) {
-        paste(ct_name_text, s);
-        paste(ct_description_text, "d");
-        paste(ct_condition_code, "a > 1\n");
-        gui::press(ct_add_button);
-    }, condition_taken);
-    for (int field = 0; field < 2; ++field) {
-        run_table(field ? "condition code" : "condition description", condition_messages,
-                  [&n, field](const std::string& s) {
-                      paste(ct_name_text, "K" + std::to_string(++n));
-                      paste(ct_description_text, field ? std::string("d") : s);
-                      paste(ct_condition_code, field ? s : std::string("a > 1\n"));
-                      gui::press(ct_add_button);
-                  },
-                  condition_taken);
-    }
+    for (const Form& form : forms) run_form(form);
+
     // A megabyte of code, and 30000 nested parentheses: each refused by the checker with its
     // reason (without exhausting the stack), the store unchanged.
     const std::vector<std::pair<std::string, std::string>> oversized = {
@@ -263,6 +231,34 @@ TEST_F(BadInputTest, SeverityPollRateAndConditionWindows) {
     }
     EXPECT_GT(refused, 0);
     EXPECT_GT(accepted, 0);
+}
+
+TEST(FieldChecks, NameAndNumberInsertions) {
+    EXPECT_TRUE(name_insertion_allowed("report", 6));
+    EXPECT_TRUE(name_insertion_allowed("", 0));
+    for (const char* bad : {"a b", "\t", "x\n", "\v", "\f", "a\r"})
+        EXPECT_FALSE(name_insertion_allowed(bad, std::strlen(bad))) << bad;
+    EXPECT_TRUE(number_insertion_allowed("0123456789", 10));
+    for (const char* bad : {"12a", "-1", " 1"}) EXPECT_FALSE(number_insertion_allowed(bad, std::strlen(bad))) << bad;
+}
+
+TEST_F(EditorTest, TypingBlanksIntoANameFieldOrANonDigitIntoANumberFieldInsertsNothing) {
+    start_editor();
+    for (Widget field :
+         {main_name, se_state_name, cs_name, severity_name, severity_color, pollrate_name, ct_name_text}) {
+        gui::type_text(field, "report");
+        gui::insert_text(field, " daily");
+        EXPECT_EQ("report", gui::text(field)) << XtName(field);
+        gui::type_text(field, "two words");
+        EXPECT_EQ("report", gui::text(field)) << XtName(field);
+    }
+    for (Widget field : {severity_value, pollrate_value}) {
+        gui::type_text(field, "42");
+        gui::insert_text(field, "7x");
+        EXPECT_EQ("42", gui::text(field)) << XtName(field);
+        gui::insert_text(field, "7");
+        EXPECT_EQ("427", gui::text(field)) << XtName(field);
+    }
 }
 
 }  // namespace

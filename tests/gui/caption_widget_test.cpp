@@ -16,13 +16,6 @@
 
 namespace {
 
-std::vector<std::string> warnings;
-
-void record_warning(String message)
-{
-    warnings.push_back(message ? message : "");
-}
-
 class CaptionWidget : public ::testing::Test {
 protected:
     void SetUp() override
@@ -36,8 +29,6 @@ protected:
         display = XtOpenDisplay(app, nullptr, "tarnedit", "Tarnedit", nullptr, 0, &argc, argv);
         ASSERT_NE(nullptr, display) << "no X display (run under Xvfb)";
         shell = XtVaAppCreateShell("tarnedit", "Tarnedit", applicationShellWidgetClass, display, nullptr);
-        XtAppSetWarningHandler(app, record_warning);
-        warnings.clear();
     }
 
     Widget caption(const char* name, Widget parent = nullptr)
@@ -46,8 +37,7 @@ protected:
     }
     Widget label(Widget parent, const char* text)
     {
-        Widget w = XtVaCreateManagedWidget(text, xmLabelWidgetClass, parent, nullptr);
-        return w;
+        return XtVaCreateManagedWidget(text, xmLabelWidgetClass, parent, nullptr);
     }
     Widget field(Widget parent, const char* name, short columns = 20)
     {
@@ -65,6 +55,10 @@ protected:
     Widget shell = nullptr;
 };
 
+PsCaptionPart* part(Widget w)
+{
+    return reinterpret_cast<PsCaptionPart*>(reinterpret_cast<char*>(w) + psCaptionOffsets[PsCaptionIndex]);
+}
 int right(Widget w) { return w->core.x + w->core.width + 2 * w->core.border_width; }
 int middle(Widget w) { return w->core.y + (w->core.height + 2 * w->core.border_width) / 2; }
 int bottom(Widget w) { return w->core.y + w->core.height + 2 * w->core.border_width; }
@@ -125,9 +119,8 @@ TEST_F(CaptionWidget, ReferenceWidgetsShareOneColumn)
     XtVaGetValues(wide, PsNcaptionWidth, &wide_width, nullptr);
     XtVaGetValues(narrow, PsNcaptionWidth, &narrow_width, nullptr);
     EXPECT_GT(wide_width, narrow_width);
-    auto* wp = reinterpret_cast<PsCaptionPart*>(reinterpret_cast<char*>(wide) + psCaptionOffsets[PsCaptionIndex]);
-    auto* np = reinterpret_cast<PsCaptionPart*>(reinterpret_cast<char*>(narrow) + psCaptionOffsets[PsCaptionIndex]);
-    EXPECT_EQ(wp->column_width, np->column_width);
+    PsCaptionPart* np = part(narrow);
+    EXPECT_EQ(part(wide)->column_width, np->column_width);
     EXPECT_EQ(wide_width, np->column_width);
     // The narrow one's fields line up with the wide one's column...
     EXPECT_EQ(2 + wide_width + 2, f2->core.x);
@@ -164,8 +157,7 @@ TEST_F(CaptionWidget, DestroyedReferenceIsForgotten)
         EXPECT_EQ(nullptr, reference) << XtName(w);
         label(w, "A longer caption:");
         field(w, "g");  // a new row: size and layout run again
-        auto* p = reinterpret_cast<PsCaptionPart*>(reinterpret_cast<char*>(w) + psCaptionOffsets[PsCaptionIndex]);
-        EXPECT_EQ(p->caption_width, p->column_width) << XtName(w) << " has a column of its own";
+        EXPECT_EQ(part(w)->caption_width, part(w)->column_width) << XtName(w) << " has a column of its own";
     }
     XtDestroyWidget(c);
     XtDestroyWidget(a);  // c once referred to it

@@ -2,6 +2,7 @@
 // template open in the other at once, and nothing of either is overwritten unasked.
 #include "support/editor_fixture.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <memory>
@@ -25,12 +26,9 @@ protected:
         location = std::make_unique<testenv::StoreLocation>(GetParam());
         setenv("VARO_STORE", location->address().c_str(), 1);
         other = location->open();
-        varo::TemplateDef def;
-        def.name = "router";
-        def.descr = "edge routers";
-        def.states = {{"Ground", "start", "Normal", "Poll"}, {"Down", "down", "Critical", "Poll"}};
-        def.transitions = {{"Ground", "Down", "LinkDown", {}}};
-        store_template(def);
+        store_template({"router", "edge routers",
+                        {{"Ground", "start", "Normal", "Poll"}, {"Down", "down", "Critical", "Poll"}},
+                        {{"Ground", "Down", "LinkDown", {}}}});
         start_editor("router");
     }
     void TearDown() override {
@@ -64,9 +62,8 @@ protected:
     }
 
     bool shown(const std::string& line) {
-        for (const std::string& item : gui::list_items(main_text_list))
-            if (item == line) return true;
-        return false;
+        Texts items = gui::list_items(main_text_list);
+        return std::find(items.begin(), items.end(), line) != items.end();
     }
 
     std::unique_ptr<testenv::StoreLocation> location;
@@ -96,20 +93,16 @@ TEST_P(LiveNews, ASaveElsewhereReloadsAnUnchangedTemplateAndSaysSo) {
 }
 
 TEST_P(LiveNews, ASaveElsewhereAsksOnceWhenChangedHere) {
-    struct Case {
-        const char* answer;
-        Texts states_shown;  // after the answer, of Theirs and Mine
-    };
-    for (const Case& c : {Case{"Reload", {"Theirs"}}, Case{"Keep", {"Mine"}}}) {
-        SCOPED_TRACE(c.answer);
-        std::string mine = std::string("Mine") + c.answer, theirs = std::string("Theirs") + c.answer;
+    for (const char* answer : {"Reload", "Keep"}) {
+        SCOPED_TRACE(answer);
+        std::string mine = std::string("Mine") + answer, theirs = std::string("Theirs") + answer;
         add_state_here(mine);
         save_elsewhere(theirs);
         dispatch_until_news();
         EXPECT_EQ(CHANGED, gui::label(sd_message_label));
         // Told once: later news of other albums and templates ask nothing more.
-        other->add_poll_rate({std::string("rate_") + c.answer, 30});
-        other->insert_template(testenv::sample_template(std::string("other_") + c.answer, 2));
+        other->add_poll_rate({std::string("rate_") + answer, 30});
+        other->insert_template(testenv::sample_template(std::string("other_") + answer, 2));
         for (int i = 0; i < 5; ++i) dispatch();
         gui::Dialog question = gui::only_dialog();
         EXPECT_EQ("Template 'router' was changed in Varo by another client.\n"
@@ -118,15 +111,13 @@ TEST_P(LiveNews, ASaveElsewhereAsksOnceWhenChangedHere) {
         EXPECT_EQ((Texts{"Reload", "Keep"}), question.buttons);
         EXPECT_TRUE(shown(mine));
         gui::snap(XtParent(question.box), "live_news_question.png");
-        gui::press(question.button(c.answer));
+        gui::press(question.button(answer));
         EXPECT_TRUE(gui::open_dialogs().empty());
-        bool reloaded = std::string(c.answer) == "Reload";
+        bool reloaded = std::string(answer) == "Reload";
         EXPECT_EQ(reloaded, shown(theirs));
         EXPECT_EQ(!reloaded, shown(mine));
         EXPECT_EQ(reloaded ? 0 : 1, modified);
-        if (reloaded) {
-            EXPECT_EQ(CHANGED + ", reloaded", gui::label(main_message_label));
-        }
+        if (reloaded) EXPECT_EQ(CHANGED + ", reloaded", gui::label(main_message_label));
     }
 
     // Kept: Save is refused and offers a copy under a free name; theirs stays.

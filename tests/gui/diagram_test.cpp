@@ -1,0 +1,633 @@
+// The diagram window: painting (pixels of the drawing area, label positions, colours asked
+// once, names drawn as characters); the mouse, through the drawing area's own translations
+// (selections, the icons, the popup menu); moving, arranging and exporting. (Positions
+// through the exchange file are the store's: tests/store.)
+#include "support/editor_fixture.h"
+
+#include <X11/Xutil.h>
+#include <Xm/DrawingA.h>
+#include <Xm/FileSB.h>
+#include <Xm/TextF.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <fstream>
+#include <map>
+#include <set>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "app/globals.h"
+#include "app/messages.h"
+#include "diagram/diagram_object.h"
+#include "diagram/diagram_popup.h"
+#include "diagram/diagram_text.h"
+#include "diagram/draw_area.h"
+#include "diagram/picture/scene.h"
+#include "template/template_model.h"
+#include "template/text_view.h"
+#include "ui/widgets.h"
+
+namespace {
+
+using Texts = std::vector<std::string>;
+
+// Ground (20, 20) green, Down (150, 150) red, Degraded (400, 150) yellow, Recovering
+// (400, 400) orange. Labels: Ground->Down (77, 77), Ground->Degraded (140, 77),
+// Degraded->Down (362, 175), Down->Down (215, 215).
+const varo::TemplateDef WATCH = {
+    "watch", "Watches an interface",
+    {{"Ground", "start", "Normal", "Poll"}, {"Down", "link is down", "Critical", "default_rate"},
+     {"Degraded", "errors seen", "Minor", "Poll"}, {"Recovering", "coming back", "Major", "Poll"}},
+    {{"Ground", "Down", "LinkDown", {}}, {"Ground", "Down", "HighErrors", {}}, {"Ground", "Degraded", "HighErrors", {}},
+     {"Degraded", "Down", "LinkDown", {}}, {"Down", "Down", "HighErrors", {}}}};
+// Ground, Down and Degraded where WATCH has them, and a way back from Down.
+const varo::TemplateDef MOVING = {
+    "watch", "Watches an interface",
+    {{"Ground", "start", "Normal", "Poll"}, {"Down", "link down", "Critical", "Poll"},
+     {"Degraded", "errors", "Minor", "Poll"}},
+    {{"Ground", "Down", "LinkDown", {}}, {"Down", "Ground", "HighErrors", {}}, {"Ground", "Degraded", "HighErrors", {}},
+     {"Down", "Down", "HighErrors", {}}}};
+
+// A template of n states placed by slots only: each leads to the next two of a binary tree
+// under Ground, every fifth one back to Ground, and one loop.
+varo::TemplateDef crowded_template(const std::string& name, int n) {
+    varo::TemplateDef def{name, "many states", {}, {}};
+    const char* severities[] = {"Normal", "Minor", "Major", "Critical"};
+    for (int i = 0; i < n; ++i)
+        def.states.push_back({i ? "S" + std::to_string(i) : "Ground", "", severities[i % 4], "Poll"});
+    for (int i = 0; i < n; ++i) {
+        for (int child : {2 * i + 1, 2 * i + 2})
+            if (child < n) def.transitions.push_back({def.states[i].name, def.states[child].name, "LinkDown", {}});
+        if (i % 5 == 4) def.transitions.push_back({def.states[i].name, "Ground", "HighErrors", {}});
+    }
+    def.transitions.push_back({"S3", "S3", "HighErrors", {}});
+    return def;
+}
+
+std::vector<std::string> warnings;
+void record_warning(String message) { warnings.push_back(message ? message : ""); }
+
+// Columns a drawn name covers: from its first to its last inked column.
+struct Span {
+    int left, right;
+    int width() const { return right < left ? 0 : right - left + 1; }
+    int twice_centre() const { return left + right + 1; }
+};
+
+// Code points that few fonts have; a test takes the first no installed font covers.
+FcChar32 uncovered_character() {
+    for (FcChar32 c : {0x10000u, 0x12000u, 0x13000u, 0x14400u}) {
+        FcPattern* p = FcPatternCreate();
+        FcCharSet* set = FcCharSetCreate();
+        FcCharSetAddChar(set, c);
+        FcPatternAddCharSet(p, FC_CHARSET, set);
+        FcObjectSet* family = FcObjectSetBuild(FC_FAMILY, nullptr);
+        FcFontSet* fonts = FcFontList(nullptr, p, family);
+        bool none = !fonts || fonts->nfont == 0;
+        if (fonts) FcFontSetDestroy(fonts);
+        FcObjectSetDestroy(family);
+        FcCharSetDestroy(set);
+        FcPatternDestroy(p);
+        if (none) return c;
+    }
+    return 0;
+}
+
+std::string utf8(FcChar32 c) {
+    FcChar8 bytes[FC_UTF8_MAX_LEN];
+    int n = FcUcs4ToUtf8(c, bytes);
+    return std::string(reinterpret_cast<char*>(bytes), n);
+}
+
+std::string name_of(const DiagramObject* o) { return o ? o->name : "-"; }
+std::string status() { return gui::label(main_message_label); }
+
+// What a dialog's fields and option menus show.
+Texts shown(std::initializer_list<Widget> widgets) {
+    Texts texts;
+    for (Widget w : widgets) texts.push_back(XmIsTextField(w) ? gui::text(w) : gui::label(w));
+    return texts;
+}
+
+// What the configure-states dialog shows.
+Texts configured() { return shown({cs_name, cs_description, cs_pollrate_option, cs_severity_option}); }
+
+// The error dialogs up, oldest first (the editor windows are message boxes as well); closed.
+Texts take_errors() {
+    Texts texts;
+    for (const gui::Dialog& d : gui::open_dialogs())
+        if (d.name == "ErrorDialog") {
+            texts.push_back(d.message);
+            gui::press(d.button("OK"));
+        }
+    return texts;
+}
+
+std::vector<Widget> children(Widget w) {
+    WidgetList list = nullptr;
+    Cardinal n = 0;
+    XtVaGetValues(w, XmNchildren, &list, XmNnumChildren, &n, nullptr);
+    return std::vector<Widget>(list, list + n);
+}
+
+class DiagramTest : public EditorTest {
+protected:
+    void open(const varo::TemplateDef& def) {
+        store_template(def);
+        warnings.clear();
+        XtAppSetWarningHandler(app_context, record_warning);
+        start_editor(def.name);
+        XtPopup(state_diagram_win, XtGrabNone);
+        gui::process_events();
+    }
+
+    void send(int type, unsigned int button, DiagramPoint p) {
+        gui::pointer_event(sd_draw_area, type, button, p.x, p.y);
+    }
+    void click(unsigned int button, DiagramPoint p) {
+        send(ButtonPress, button, p);
+        send(ButtonRelease, button, p);
+    }
+    // Button 1 pressed at `from`, moved through `to`, released there.
+    void drag(DiagramPoint from, DiagramPoint to) {
+        send(ButtonPress, 1, from);
+        send(MotionNotify, 1, {(from.x + to.x) / 2, (from.y + to.y) / 2});
+        send(MotionNotify, 1, to);
+        send(ButtonRelease, 1, to);
+    }
+    // Where to click: a state's centre, empty canvas, or the Ground->Down label.
+    DiagramPoint at(const std::string& target) {
+        if (target == "empty") return {600, 600};
+        if (target == "label") return {87, 83};
+        DiagramObject* s = find_by_name(target.c_str());
+        EXPECT_NE(nullptr, s) << target;
+        return s ? DiagramPoint{s->x + 25, s->y + 25} : DiagramPoint{600, 600};
+    }
+    DiagramPoint corner(const char* state) {
+        DiagramObject* s = find_state(state);
+        return s ? DiagramPoint{s->x, s->y} : DiagramPoint{-1, -1};
+    }
+    unsigned long pixel_at(DiagramPoint p) { return gui::pixel_at(sd_draw_area, p.x, p.y); }
+    unsigned long named(const char* colour) { return gui::named_pixel(sd_draw_area, colour); }
+    // Below the name, inside the circle.
+    unsigned long state_pixel(const std::string& name) { return pixel_at({at(name).x, at(name).y + 15}); }
+
+    // Button 3 brings the menu up on the press; an entry is then chosen by its label.
+    void choose(DiagramPoint on, const std::string& item) {
+        send(ButtonPress, 3, on);
+        ASSERT_TRUE(popup && XtIsManaged(popup));
+        Widget entry = nullptr;
+        for (Widget w : children(popup))
+            if (gui::label(w) == item) entry = w;
+        ASSERT_NE(nullptr, entry) << item;
+        gui::press(entry);
+        XtUnmanageChild(popup);
+        gui::process_events();
+    }
+
+    static int left_of(const DiagramObject* s) { return std::max(0, s->x - 40); }
+
+    // Where each state's name is inked: the band around its baseline, drawn with the names and
+    // again without them (transitions, whose lines cross the band, are taken off first).
+    std::vector<Span> name_spans(const std::vector<DiagramObject*>& states) {
+        auto bands = [&]() {
+            draw_diagram();
+            XSync(display, False);
+            std::vector<XImage*> images;
+            for (DiagramObject* s : states)
+                images.push_back(XGetImage(display, XtWindow(sd_draw_area), left_of(s), s->y + 12, 130, 18, AllPlanes,
+                                           ZPixmap));
+            return images;
+        };
+        std::vector<XImage*> with = bands();
+        Texts names;
+        for (DiagramObject* s : states) {
+            names.push_back(s->name);
+            s->set_name("");
+        }
+        std::vector<XImage*> without = bands();
+        std::vector<Span> spans;
+        for (std::size_t i = 0; i < states.size(); ++i) {
+            states[i]->set_name(names[i].c_str());
+            Span span = {1 << 30, -1};
+            for (int x = 0; x < 130; ++x)
+                for (int y = 0; y < 18; ++y)
+                    if (XGetPixel(with[i], x, y) != XGetPixel(without[i], x, y)) {
+                        span.left = std::min(span.left, left_of(states[i]) + x);
+                        span.right = std::max(span.right, left_of(states[i]) + x);
+                    }
+            spans.push_back(span);
+            XDestroyImage(with[i]);
+            XDestroyImage(without[i]);
+        }
+        draw_diagram();
+        return spans;
+    }
+
+    // No two state squares overlap, and every one is on the canvas.
+    void expect_apart() {
+        std::vector<const DiagramObject*> states;
+        for (std::size_t i = 0; i < object_list.size(); ++i)
+            if (object_list.at(i)->type == StateObject) states.push_back(object_list.at(i));
+        for (std::size_t i = 0; i < states.size(); ++i) {
+            EXPECT_TRUE(states[i]->x >= 0 && states[i]->y >= 0 && states[i]->x + 50 <= 3000 &&
+                        states[i]->y + 50 <= 3000);
+            for (std::size_t k = i + 1; k < states.size(); ++k)
+                EXPECT_FALSE(picture::squares_overlap({states[i]->x, states[i]->y}, {states[k]->x, states[k]->y}))
+                    << states[i]->name << " " << states[k]->name;
+        }
+    }
+};
+
+// Painting, and an unknown colour asked of the server once however often it is drawn.
+TEST_F(DiagramTest, StatesAndLabelsArePaintedWhereTheyBelong) {
+    other->add_severity({"Odd", 9, "nosuchcolour"});
+    open({"pair", "two states",
+          {{"A", "a", "Critical", "Poll"}, {"B", "b", "Normal", "Poll"}, {"C", "c", "Odd", "Poll"}},
+          {{"A", "B", "LinkDown", {}}, {"A", "B", "HighErrors", {}}, {"B", "B", "LinkDown", {}}}});
+    DiagramObject* ghost = create_transition_object("A", "Ghost", "LinkDown");
+    draw_diagram();
+
+    // A at (20, 20) in its severity's red; B at (150, 150) in green.
+    EXPECT_EQ(named("red"), pixel_at({45, 28}));
+    EXPECT_EQ(named("red"), pixel_at({30, 45}));
+    EXPECT_EQ(named("green"), pixel_at({175, 158}));
+    EXPECT_NE(named("red"), pixel_at({21, 21})) << "the square's corner lies outside the circle";
+
+    // One label for both conditions A to B, a quarter of the way from A: (77, 77).
+    DiagramObject* ab = find_transition("A", "B");
+    ASSERT_NE(nullptr, ab);
+    EXPECT_EQ((DiagramPoint{77, 77}), (DiagramPoint{ab->x, ab->y}));
+    EXPECT_EQ(2, ab->num_conditions);
+    EXPECT_EQ(named("white"), pixel_at({79, 79}));
+    EXPECT_EQ(named("black"), pixel_at({76, 83})) << "the label's outline";
+
+    // The loop of B's self-transition, with its label at B + 65.
+    DiagramObject* bb = find_transition("B", "B");
+    EXPECT_EQ((DiagramPoint{215, 215}), (DiagramPoint{bb->x, bb->y}));
+    EXPECT_EQ(named("white"), pixel_at({217, 217}));
+    EXPECT_EQ(named("black"), pixel_at({175 + 50, 175 + 25})) << "the loop's far edge";
+
+    // A transition whose to-state has no object is skipped, not moved to a label position.
+    EXPECT_EQ((DiagramPoint{45, 45}), (DiagramPoint{ghost->x, ghost->y}));
+    gui::snap(nullptr, "diagram.png");
+
+    draw_diagram();
+    gui::process_events();
+    Texts alloc;
+    for (const auto& w : warnings)
+        if (w.find("Can't alloc") != std::string::npos) alloc.push_back(w);
+    EXPECT_EQ(Texts{"Can't alloc nosuchcolour"}, alloc) << "each colour is asked of the server once";
+    EXPECT_EQ("nosuchcolour", find_by_name("C")->color) << "the name stays stored";
+}
+
+TEST_F(DiagramTest, NamesAreDrawnAsCharactersCentredByTheirWidth) {
+    open({"names", "names in any language",
+          {{"\u00dcberlast", "", "Critical", "Poll"}, {"St\u00f6rung", "", "Major", "Poll"},
+           {"\u6b63\u5e38", "", "Normal", "Poll"}},
+          {{"\u6b63\u5e38", "St\u00f6rung", "LinkDown", {}},
+           {"St\u00f6rung", "\u00dcberlast", "HighErrors", {}},
+           {"\u00dcberlast", "\u6b63\u5e38", "LinkDown", {}}}});
+    draw_diagram();
+    gui::snap(nullptr, "diagram_utf8_names.png");
+
+    std::vector<DiagramObject*> states = {find_state("\u00dcberlast"), find_state("St\u00f6rung"),
+                                          find_state("\u6b63\u5e38")};
+    for (DiagramObject* s : states) ASSERT_NE(nullptr, s);
+    for (std::size_t i = object_list.size(); i-- > 0;)
+        if (object_list.at(i)->type == TransitionObject) object_list.remove(object_list.at(i));
+    std::vector<Span> utf8_spans = name_spans(states);
+    states[0]->set_name("Uberlast");
+    states[1]->set_name("Storung");
+    std::vector<Span> ascii_spans = name_spans({states[0], states[1]});
+    for (std::size_t i = 0; i < 2; ++i) {
+        SCOPED_TRACE(i);
+        // As wide as the same letters without their marks: each character drawn once.
+        EXPECT_NEAR(ascii_spans[i].width(), utf8_spans[i].width(), 1);
+        EXPECT_GT(utf8_spans[i].width(), 30);
+    }
+    for (std::size_t i = 0; i < 3; ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_NEAR(2 * (states[i]->x + STATE_SIZE / 2), utf8_spans[i].twice_centre(), 3) << "centred on the circle";
+    }
+    // Two ideographs from a font that has them, not six bytes' worth of other glyphs.
+    EXPECT_GT(utf8_spans[2].width(), 14);
+    EXPECT_LT(utf8_spans[2].width(), 28);
+}
+
+TEST_F(DiagramTest, ACharacterNoFontHasShowsAReplacementNotItsBytes) {
+    FcChar32 missing = uncovered_character();
+    ASSERT_NE(0u, missing) << "every candidate script is installed";
+    DiagramFonts fonts("DejaVu Sans:pixelsize=11");
+    std::vector<TextRun> runs = fonts.runs("N" + utf8(missing) + "\u6b63");
+    ASSERT_EQ(2u, runs.size());
+    EXPECT_EQ((std::vector<FcChar32>{'N', 0xFFFD}), runs[0].chars);
+    EXPECT_EQ((std::vector<FcChar32>{0x6b63}), runs[1].chars);
+    EXPECT_GT(runs[1].font, runs[0].font) << "an ideograph comes from another installed font";
+
+    start_editor();
+    XtPopup(state_diagram_win, XtGrabNone);
+    gui::process_events();
+    destroy_list();
+    reset_layout();
+    std::vector<DiagramObject*> states = {
+        create_state_object(("N" + utf8(missing)).c_str(), "yellow"), create_state_object("N\uFFFD", "yellow"),
+        create_state_object("N\xFF", "yellow"),  // not UTF-8
+        create_state_object("N", "yellow")};
+    std::vector<Span> spans = name_spans(states);
+    EXPECT_GT(spans[1].width(), spans[3].width() + 4) << "the replacement is visible";
+    EXPECT_EQ(spans[1].width(), spans[0].width());
+    EXPECT_EQ(spans[1].width(), spans[2].width());
+}
+
+TEST_F(DiagramTest, ButtonsOneAndTwoFollowTheSelectionTable) {
+    open(WATCH);
+    const std::map<std::string, const char*> severity_colour = {
+        {"Ground", "green"}, {"Down", "red"}, {"Degraded", "yellow"}, {"Recovering", "orange"}};
+    struct Case {
+        const char* what;
+        std::vector<std::pair<unsigned int, const char*>> clicks;  // button, target
+        const char* first;
+        const char* second;
+        std::set<std::string> white;
+    };
+    const Case cases[] = {
+        {"button 1 selects a state", {{1, "Ground"}}, "Ground", "-", {"Ground"}},
+        {"button 1 moves the first selection", {{1, "Ground"}, {1, "Down"}}, "Down", "-", {"Down"}},
+        {"button 1 on the first keeps it", {{1, "Ground"}, {1, "Ground"}}, "Ground", "-", {"Ground"}},
+        {"button 2 needs a first selection", {{2, "Ground"}}, "-", "-", {}},
+        {"button 2 picks the second", {{1, "Ground"}, {2, "Down"}}, "Ground", "Down", {"Ground", "Down"}},
+        {"button 2 again lets it go", {{1, "Ground"}, {2, "Down"}, {2, "Down"}}, "Ground", "-", {"Ground"}},
+        {"button 2 moves the second", {{1, "Ground"}, {2, "Down"}, {2, "Degraded"}}, "Ground", "Degraded",
+         {"Ground", "Degraded"}},
+        {"button 2 on the first: one state holds both", {{1, "Ground"}, {2, "Ground"}}, "Ground", "Ground",
+         {"Ground"}},
+        {"button 2 off the states changes nothing", {{1, "Ground"}, {2, "empty"}}, "Ground", "-", {"Ground"}},
+        {"button 1 on empty canvas clears both", {{1, "Ground"}, {2, "Down"}, {1, "empty"}}, "-", "-", {}},
+        {"button 1 on a label clears both", {{1, "Ground"}, {2, "Down"}, {1, "label"}}, "-", "-", {}},
+        // An object is painted unselected only when neither selection holds it.
+        {"button 1 on the second lets the old first go", {{1, "Ground"}, {2, "Down"}, {1, "Down"}}, "Down", "Down",
+         {"Down"}},
+        {"the second survives button 1 elsewhere", {{1, "Ground"}, {2, "Ground"}, {1, "Down"}}, "Down", "Ground",
+         {"Ground", "Down"}},
+        {"the first survives losing the second", {{1, "Ground"}, {2, "Ground"}, {2, "Ground"}}, "Ground", "-",
+         {"Ground"}},
+        {"button 2 on the first, then button 1 elsewhere", {{1, "Ground"}, {2, "Down"}, {2, "Ground"}, {1, "Degraded"}},
+         "Degraded", "Ground", {"Ground", "Degraded"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        first_obj = second_obj = nullptr;  // a reload keeps them
+        load_template();
+        draw_diagram();
+        for (const auto& [button, target] : c.clicks) click(button, at(target));
+        EXPECT_EQ(c.first, name_of(first_obj));
+        EXPECT_EQ(c.second, name_of(second_obj));
+        for (const auto& [state, colour] : severity_colour) {
+            SCOPED_TRACE(state);
+            bool white = c.white.count(state) > 0;
+            EXPECT_EQ(white ? 1 : 0, find_by_name(state.c_str())->selected);
+            EXPECT_EQ(named(white ? "white" : colour), state_pixel(state));
+        }
+    }
+
+    // A selected state stays white when the window is covered and exposed again.
+    XClearWindow(display, XtWindow(sd_draw_area));
+    XmDrawingAreaCallbackStruct expose = {XmCR_EXPOSE, nullptr, XtWindow(sd_draw_area)};
+    XtCallCallbacks(sd_draw_area, XmNexposeCallback, &expose);
+    EXPECT_EQ(named("white"), state_pixel("Ground"));
+    EXPECT_EQ(named("white"), state_pixel("Degraded"));
+    EXPECT_EQ(named("red"), state_pixel("Down"));
+}
+
+TEST_F(DiagramTest, TransitionIconNeedsTwoSelections) {
+    open(WATCH);
+    std::size_t objects = object_list.size();
+    gui::press(sd_transition);
+    EXPECT_EQ(Texts{"States must be selected to create transitions."}, take_errors());
+    click(1, at("Recovering"));
+    gui::press(sd_transition);
+    EXPECT_EQ(1u, take_errors().size()) << "one selection is not enough";
+    EXPECT_EQ(objects, object_list.size());
+
+    // Recovering to Ground: a label 0 a quarter of the way from Recovering, and the editor;
+    // both selections on Degraded: a loop, its label at Degraded + 65.
+    struct Case {
+        const char *from, *to;
+        DiagramPoint label;
+    };
+    for (const Case& c : {Case{"Recovering", "Ground", {330, 330}}, Case{"Degraded", "Degraded", {465, 215}}}) {
+        SCOPED_TRACE(c.to);
+        click(1, at(c.from));
+        click(2, at(c.to));
+        gui::press(sd_transition);
+        DiagramObject* made = find_transition(c.from, c.to);
+        ASSERT_NE(nullptr, made);
+        EXPECT_EQ(0, made->num_conditions);
+        EXPECT_EQ(c.label, (DiagramPoint{made->x, made->y}));
+        EXPECT_TRUE(gui::managed(te_transition_edit_dialog));
+        EXPECT_EQ((Texts{c.from, c.to}), shown({tran_from_state_option, tran_to_state_option}));
+        XtUnmanageChild(te_transition_edit_dialog);  // off the canvas, to read its pixels
+        gui::process_events();
+        EXPECT_EQ(named("white"), pixel_at({made->x + 2, made->y + 2}));
+        gui::press(sd_transition);
+        EXPECT_EQ(++objects, object_list.size()) << "one label per pair of states";
+    }
+    EXPECT_EQ(named("black"), pixel_at({425 + 50, 175 + 25})) << "the loop's far edge";
+}
+
+TEST_F(DiagramTest, PopupOffersConfigureAndDescriptionOnObjectsOnly) {
+    open(WATCH);
+    send(ButtonPress, 3, at("empty"));
+    EXPECT_TRUE(!popup || !XtIsManaged(popup)) << "no menu over empty canvas";
+
+    // On a state: its values in the configure-states dialog and in the information window.
+    click(1, at("Ground"));
+    click(2, at("Degraded"));
+    send(ButtonPress, 3, at("Down"));
+    ASSERT_NE(nullptr, popup);
+    Texts items;
+    for (Widget w : children(popup)) items.push_back(gui::label(w));
+    EXPECT_EQ((Texts{"Configure...", "Description..."}), items);
+    gui::snap(nullptr, "diagram_selection_popup.png");
+    XtUnmanageChild(popup);
+    choose(at("Down"), "Configure...");
+    EXPECT_TRUE(gui::managed(cs_template));
+    const Texts down = {"Down", "link is down", "default_rate", "Critical"};
+    EXPECT_EQ(down, configured());
+    choose(at("Down"), "Description...");
+    EXPECT_EQ(down, shown({si_name, si_description, si_pollrate, si_severity}));
+    EXPECT_EQ(1u, gui::list_items(si_list).size()) << "its self-transition";
+
+    // On a transition label: the editor with the pair, and the conditions of the pair.
+    choose(at("label"), "Configure...");
+    EXPECT_EQ((Texts{"Ground", "Down"}), shown({tran_from_state_option, tran_to_state_option}));
+    EXPECT_EQ(3u, gui::list_items(transition_list).size()) << "every transition leaving Ground";
+    choose(at("label"), "Description...");
+    EXPECT_EQ((Texts{"Ground", "Down"}), shown({tl_from_state, tl_to_state}));
+    EXPECT_EQ(2u, gui::list_items(tl_list).size());
+
+    // A placeholder, placed where the user clicked: the defaults, and no description.
+    send(ButtonRelease, 1, {600, 300});
+    gui::press(sd_state);
+    DiagramObject* placeholder = find_by_name("NoName");
+    ASSERT_NE(nullptr, placeholder);
+    EXPECT_EQ((DiagramPoint{600, 300}), (DiagramPoint{placeholder->x, placeholder->y}));
+    gui::type_text(cs_name, "Typed");
+    gui::type_text(cs_description, "typed");
+    choose({625, 325}, "Configure...");
+    EXPECT_EQ((Texts{"", "Default", "Poll", "Normal"}), configured());
+    choose({625, 325}, "Description...");
+    EXPECT_EQ(Texts{"State not Configured"}, take_errors());
+
+    // A transition without conditions has no description.
+    click(1, at("Recovering"));
+    click(2, at("Ground"));
+    gui::press(sd_transition);
+    DiagramObject* fresh = find_transition("Recovering", "Ground");
+    choose({fresh->x + 5, fresh->y + 5}, "Description...");
+    EXPECT_EQ(Texts{"No Transitions"}, take_errors());
+
+    // A real state named NoName is not a placeholder.
+    ASSERT_TRUE(qori_state_add(qor_handle, "NoName", "Poll", "Major", "named so"));
+    load_template();
+    draw_diagram();
+    choose(at("NoName"), "Configure...");
+    EXPECT_EQ((Texts{"NoName", "named so", "Poll", "Major"}), configured());
+
+    // The object under the menu is gone by the time an item is chosen: nothing happens.
+    XtUnmanageChild(cs_template);
+    send(ButtonPress, 3, at("Down"));
+    destroy_list();
+    Widget configure = nullptr;
+    for (Widget w : children(popup))
+        if (gui::label(w) == "Configure...") configure = w;
+    gui::press(configure);
+    EXPECT_FALSE(gui::managed(cs_template));
+}
+
+TEST_F(DiagramTest, ADragMovesAStateAndItsLinesAClickStillSelects) {
+    open(MOVING);
+    DiagramObject* to_degraded = find_transition("Ground", "Degraded");
+    DiagramPoint label_before = {to_degraded->x, to_degraded->y};
+    DiagramPoint old_centre = at("Degraded");
+
+    drag(old_centre, {old_centre.x + 40, old_centre.y + 220});
+    EXPECT_EQ((DiagramPoint{440, 370}), corner("Degraded"));
+    EXPECT_EQ(named("yellow"), pixel_at({465, 380})) << "painted where it went";
+    EXPECT_EQ(named("white"), pixel_at({old_centre.x, old_centre.y - 10})) << "and gone from where it was";
+    DiagramObject* moved_label = find_transition("Ground", "Degraded");
+    EXPECT_FALSE(label_before == (DiagramPoint{moved_label->x, moved_label->y})) << "its line followed";
+    EXPECT_EQ((DiagramPoint{moved_label->x, moved_label->y}), (DiagramPoint{(20 + (20 + 440 + 50) / 2 + 25) / 2,
+                                                                          (20 + (20 + 370 + 50) / 2 + 25) / 2}));
+    EXPECT_EQ(nullptr, first_obj) << "a drag selects nothing";
+    EXPECT_EQ(1, modified);
+    EXPECT_EQ("Current Template: watch...modified", status());
+    int x = 0, y = 0;
+    ASSERT_TRUE(qor_handle.find_state("Degraded").position(&x, &y));
+    EXPECT_EQ((DiagramPoint{440, 370}), (DiagramPoint{x, y}));
+
+    // A press and release in place, and one that wanders less than the threshold, select.
+    click(1, at("Down"));
+    EXPECT_EQ(find_state("Down"), first_obj);
+    DiagramPoint ground = at("Ground");
+    send(ButtonPress, 1, ground);
+    send(MotionNotify, 1, {ground.x + 2, ground.y - 2});
+    send(ButtonRelease, 1, {ground.x + 2, ground.y - 2});
+    EXPECT_EQ(find_state("Ground"), first_obj);
+    EXPECT_EQ((DiagramPoint{20, 20}), corner("Ground"));
+
+    // Dragging the selected state keeps it selected and white; the canvas edge stops it.
+    drag(at("Ground"), {-300, -300});
+    EXPECT_EQ((DiagramPoint{0, 0}), corner("Ground"));
+    EXPECT_EQ(find_state("Ground"), first_obj);
+    EXPECT_EQ(named("white"), pixel_at({25, 8}));
+}
+
+TEST_F(DiagramTest, PositionsSurviveSaveAndReopening) {
+    open(MOVING);
+    drag(at("Down"), {at("Down").x + 500, at("Down").y + 40});
+    ASSERT_EQ((DiagramPoint{650, 190}), corner("Down"));
+    ASSERT_TRUE(gui::press(sd_template_save));
+    EXPECT_EQ(0, modified);
+
+    auto stored = other->load_template("watch");
+    ASSERT_TRUE(stored);
+    EXPECT_EQ(stored->states[1].position, (varo::StatePosition{650, 190}));
+    EXPECT_FALSE(stored->states[0].position) << "Ground was not moved";
+
+    // Opened again, the state is where it was left.
+    new_template();
+    copy_bounded(open_template, sizeof open_template, "watch");
+    template_open();
+    EXPECT_EQ((DiagramPoint{650, 190}), corner("Down"));
+    EXPECT_EQ((DiagramPoint{20, 20}), corner("Ground"));
+    EXPECT_EQ(0, modified);
+}
+
+TEST_F(DiagramTest, ACrowdedTemplateIsArrangedOnOpeningAndByArrange) {
+    open(crowded_template("crowded", 20));
+    expect_apart();
+    EXPECT_EQ(0, modified) << "arranging on opening is no change of the user's";
+    EXPECT_FALSE(other->load_template("crowded")->states[3].position);
+    for (std::size_t i = 0; i < object_list.size(); ++i)
+        EXPECT_LE(corner("Ground").y, object_list.at(i)->y) << "Ground on top";
+    XtVaSetValues(state_diagram_win, XmNwidth, 1270, XmNheight, 1010, nullptr);
+    gui::process_events();
+    draw_diagram();
+    gui::snap(nullptr, "diagram_arranged.png");
+
+    // Pile two states up, then Arrange: apart again, and the template is modified.
+    drag(at("S5"), at("S6"));
+    ASSERT_TRUE(gui::press(sd_edit_arrange));
+    expect_apart();
+    EXPECT_EQ(1, modified);
+    EXPECT_EQ("Current Template: crowded...modified", status());
+}
+
+TEST_F(DiagramTest, ExportDiagramWritesThePictureItsNameAsksFor) {
+    open(MOVING);
+    find_state("Ground")->select_object();
+    first_obj = find_state("Ground");
+    ASSERT_TRUE(gui::press(sd_template_export));
+    ASSERT_TRUE(gui::managed(sd_export_dialog));
+    Widget name = XmFileSelectionBoxGetChild(sd_export_dialog, XmDIALOG_TEXT);
+    Widget ok = XmFileSelectionBoxGetChild(sd_export_dialog, XmDIALOG_OK_BUTTON);
+
+    gui::type_text(name, temp_dir() + "/watch.pdf");
+    gui::press(ok);
+    EXPECT_EQ(Texts{"Name the picture file with .png or .svg at its end."}, take_errors());
+    ASSERT_TRUE(gui::managed(sd_export_dialog)) << "the name can be put right";
+
+    for (const char* ending : {".png", ".SVG"}) {
+        SCOPED_TRACE(ending);
+        if (!gui::managed(sd_export_dialog)) gui::press(sd_template_export);
+        std::string path = temp_dir() + "/watch" + ending;
+        gui::type_text(name, path);
+        gui::press(ok);
+        EXPECT_FALSE(gui::managed(sd_export_dialog));
+        EXPECT_TRUE(gui::open_dialogs().empty());
+        std::stringstream bytes;
+        bytes << std::ifstream(path, std::ios::binary).rdbuf();
+        std::string picture = bytes.str();
+        if (std::string(ending) == ".png") {
+            EXPECT_EQ(0u, picture.rfind("\x89PNG", 0));
+        } else {
+            EXPECT_NE(picture.find("<text class=\"name\""), std::string::npos);
+            EXPECT_EQ(std::string::npos, picture.find("fill=\"#ffffff\"/>\n<text class=\"name\"")) << "no state white";
+            EXPECT_NE(picture.find("<circle class=\"state\" cx=\"45\" cy=\"45\" r=\"25\" fill=\"#00ff00\""),
+                      std::string::npos) << "the selected Ground in its severity's green";
+        }
+        EXPECT_EQ("Current Template: watch...diagram exported to " + path, status());
+    }
+
+    gui::press(sd_template_export);
+    gui::type_text(name, temp_dir() + "/no/such/folder/watch.svg");
+    gui::press(ok);
+    const std::string said = gui::only_dialog().message;
+    EXPECT_EQ(0u, said.rfind("Can't export the diagram to " + temp_dir() + "/no/such/folder/watch.svg: ")) << said;
+}
+
+}  // namespace

@@ -1,0 +1,534 @@
+// The windows of the server's lists (poll rates, severities, conditions, templates): the
+// start-up fill, rebuilds on another client's changes, Add, Modify and Delete against the
+// server; the idle wait that lets news in; the end of the program when the platform
+// disconnects.
+#include "support/editor_fixture.h"
+
+#include <X11/Xlib.h>
+#include <Xm/List.h>
+#include <Xm/RowColumn.h>
+
+#include <cstdlib>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "app/globals.h"
+#include "app/main_loop.h"
+#include "app/notifications.h"
+#include "edit/callbacks.h"
+#include "platform/qori.h"
+#include "support/store_fixture.h"
+#include "template/line_format.h"
+#include "template/list_items.h"
+#include "template/option_menus.h"
+#include "template/template_model.h"
+#include "template/text_view.h"
+#include "ui/gui_utils.h"
+#include "ui/widgets.h"
+
+namespace {
+
+using Messages = std::vector<std::string>;
+
+Messages first_words(const Messages& items) {
+    Messages words;
+    for (const auto& l : items) words.push_back(lines::first_word(l));
+    return words;
+}
+
+void fill(std::initializer_list<std::pair<Widget, const char*>> fields) {
+    for (const auto& f : fields) gui::type_text(f.first, f.second);
+}
+
+class ConditionEditTest : public EditorTest {
+protected:
+    void SetUp() override {
+        EditorTest::SetUp();
+        other->add_condition({"Alpha", "first", "a > 1\n"});
+        other->add_condition({"Beta", "second", "b > 2\n"});
+    }
+    // List order: Alpha, Beta, HighErrors, LinkDown.
+    void fields(const char* name, const char* descr, const char* code) {
+        fill({{ct_name_text, name}, {ct_description_text, descr}, {ct_condition_code, code}});
+    }
+    Messages shown() { return {gui::text(ct_name_text), gui::text(ct_description_text), gui::text(ct_condition_code)}; }
+};
+
+TEST_F(EditorTest, StartUpFillsTheFourListsInOrderAndAnotherClientsChangesRebuildThem) {
+    start_editor();
+    EXPECT_TRUE(gui::list_items(ol_list).empty());
+    EXPECT_EQ((Messages{"Poll                      60", "default_rate              300"}),
+              gui::list_items(pollrate_list));
+    EXPECT_EQ((Messages{"Critical        4     red       ", "Major           3     orange    ",
+                        "Minor           2     yellow    ", "Normal          1     green     "}),
+              gui::list_items(severity_list));
+    EXPECT_EQ((Messages{"HighErrors", "LinkDown"}), gui::list_items(ct_condition_list));
+    EXPECT_EQ((Messages{"Poll", "default_rate"}), menu_entries(se_pollrate_parent));
+    EXPECT_EQ((Messages{"Critical", "Major", "Minor", "Normal"}), menu_entries(cs_severity_parent));
+    EXPECT_EQ((Messages{"HighErrors", "LinkDown"}), menu_entries(condition_action_parent));
+
+    // Another client's changes rebuild them, in order.
+    for (const char* name : {"b", "abc", "a", "ab"}) other->add_poll_rate({name, 5});
+    other->add_severity({"Warning", 2, "purple"});
+    dispatch();
+    EXPECT_EQ((Messages{"Poll", "a", "ab", "abc", "b", "default_rate"}),
+              first_words(gui::list_items(pollrate_list)))
+        << "byte order, the shorter name first";
+    EXPECT_EQ((Messages{"Poll", "a", "ab", "abc", "b", "default_rate"}), menu_entries(se_pollrate_parent));
+    EXPECT_EQ(menu_entries(se_pollrate_parent), menu_entries(cs_pollrate_parent));
+    EXPECT_EQ("Poll", gui::option_value(se_pollrate)) << "a rebuilt menu shows its first entry";
+    EXPECT_EQ(XtParent(se_pollrate), state_edit_form);
+    EXPECT_EQ(se_pollrate_label, XmOptionLabelGadget(se_pollrate));
+    EXPECT_EQ(se_pollrate_option, XmOptionButtonGadget(se_pollrate));
+    EXPECT_EQ("Poll Rate:", gui::label(se_pollrate_label));
+    EXPECT_EQ(5u, gui::list_items(severity_list).size());
+    EXPECT_EQ("Warning", first_words(gui::list_items(severity_list)).back());
+    EXPECT_EQ(5u, menu_entries(se_severity_parent).size());
+}
+
+TEST_F(EditorTest, TheWidestLinesShowWholeInTheirWindows) {
+    start_editor();
+    other->add_poll_rate({std::string(25, 'p'), 32767});
+    other->add_severity({std::string(15, 's'), 32767, std::string(10, 'c')});
+    dispatch();
+    for (auto [dialog, list] : {std::pair{te_pollrate_dialog, pollrate_list}, {te_severity_dialog, severity_list}}) {
+        XtManageChild(dialog);
+        gui::process_events();
+        XmRenderTable font = nullptr;
+        XmStringTable items = nullptr;
+        int count = 0;
+        Dimension width = 0, margin = 0, shadow = 0, highlight = 0;
+        XtVaGetValues(list, XmNrenderTable, &font, XmNitems, &items, XmNitemCount, &count, XmNwidth, &width,
+                      XmNlistMarginWidth, &margin, XmNshadowThickness, &shadow, XmNhighlightThickness, &highlight,
+                      nullptr);
+        int room = width - 2 * (margin + shadow + highlight);
+        for (int i = 0; i < count; ++i)
+            EXPECT_LE(XmStringWidth(font, items[i]), room) << XtName(list) << " line " << i + 1 << " is cut";
+        XtUnmanageChild(dialog);
+    }
+}
+
+TEST_F(EditorTest, ATemplateStoredElsewhereIsSelectedAndBecomesTheOneToOpen) {
+    start_editor();
+    varo::TemplateDef def;
+    def.name = "zeta";
+    def.descr = "last";
+    def.states = {{"Ground", "g", "Normal", "Poll"}};
+    other->insert_template(def);
+    def.name = "alpha";
+    def.descr = "first";
+    other->insert_template(def);
+    dispatch();
+    Messages items = gui::list_items(ol_list);
+    ASSERT_EQ(2u, items.size());
+    EXPECT_EQ("alpha                               first", items[0]);
+    EXPECT_EQ((std::vector<int>{1}), gui::selected_positions(ol_list));
+    EXPECT_STREQ("alpha", open_template);
+    EXPECT_TRUE(XtIsSensitive(ol_ok_button));
+    EXPECT_TRUE(XtIsSensitive(ol_delete_button));
+}
+
+// Menus are built when their window can be seen, and only from a list that changed.
+TEST_F(EditorTest, AMenuOfAClosedWindowIsBuiltWhenTheWindowIsShown) {
+    start_editor();
+    gui::build_unseen_menus = false;  // find the menus as the program leaves them
+    const Messages before{"HighErrors", "LinkDown"}, after{"Flapping", "HighErrors", "LinkDown"};
+    other->add_condition({"Flapping", "up and down", "ifOperStatus != \"up\"\n"});
+    dispatch();
+    EXPECT_EQ(3u, gui::list_items(ct_condition_list).size()) << "the list itself is always current";
+    EXPECT_EQ(before, menu_entries(tran_condition_parent)) << "the transition editor is closed";
+
+    g2_win_show(te_transition_edit_dialog);
+    gui::process_events();
+    EXPECT_EQ(after, menu_entries(tran_condition_parent)) << "built as the window came up";
+    EXPECT_EQ(after, menu_entries(condition_action_parent));
+    EXPECT_EQ("Flapping", gui::option_value(tran_condition));
+    EXPECT_FALSE(XtIsSensitive(condition_action_option)) << "the action menu does not read CONDITION";
+
+    // Open: a refresh that changes nothing keeps the menu and its choice; a change behind the
+    // first entry changes only the entries that differ; a new first entry rebuilds it. Either
+    // way the menu then shows its first entry, as one built anew.
+    gui::choose_option(tran_condition, "LinkDown");
+    Widget menu = tran_condition;
+    update_condition(nullptr, nullptr);
+    EXPECT_EQ(menu, tran_condition);
+    EXPECT_EQ("LinkDown", gui::option_value(tran_condition));
+    other->add_condition({"Gone", "between", "ifOperStatus != \"up\"\n"});
+    other->add_condition({"Zeta", "last", "ifOperStatus != \"up\"\n"});
+    dispatch();
+    other->delete_condition("Gone");
+    dispatch();
+    EXPECT_EQ((Messages{"Flapping", "HighErrors", "LinkDown", "Zeta"}), menu_entries(tran_condition_parent));
+    EXPECT_EQ(menu, tran_condition) << "patched in place";
+    EXPECT_EQ("Flapping", gui::option_value(tran_condition));
+    EXPECT_FALSE(XtIsSensitive(condition_action_option)) << "the action menu still does not read CONDITION";
+    EXPECT_FALSE(XtIsSensitive(condition_action_label));
+    gui::choose_option(tran_action, "CONDITION");
+    other->delete_condition("Flapping");
+    dispatch();
+    EXPECT_EQ((Messages{"HighErrors", "LinkDown", "Zeta"}), menu_entries(tran_condition_parent));
+    EXPECT_EQ(menu_entries(tran_condition_parent), menu_entries(condition_action_parent));
+    EXPECT_EQ("HighErrors", gui::option_value(tran_condition));
+    EXPECT_TRUE(XtIsSensitive(condition_action_option)) << "a rebuild keeps the CONDITION rule";
+}
+
+TEST_F(EditorTest, AddStringKeepsStrcmpOrderAndMakeItemVisibleScrollsOnlyWhenNeeded) {
+    start_editor();
+    set_list_lines(ct_condition_list, {});
+    for (const char* line : {"b", "abc", "a", "ab", "B", "a"}) add_string(ct_condition_list, line);
+    EXPECT_EQ((Messages{"B", "a", "a", "ab", "abc", "b"}), gui::list_items(ct_condition_list));
+
+    // make_item_visible scrolls only when needed, and selects.
+    Messages many;
+    for (int i = 0; i < 60; ++i) many.push_back("c" + std::to_string(100 + i));
+    set_list_lines(ct_condition_list, many);
+    int visible = 0;
+    XtVaGetValues(ct_condition_list, XmNvisibleItemCount, &visible, nullptr);
+    ASSERT_LT(visible, 50);
+    struct Case {
+        const char* what;
+        int item, top;  // the top afterwards
+    };
+    for (const Case& c : {Case{"below the view: brought in as the bottom item", 50, 50 - visible + 1},
+                          Case{"already in view: no scrolling", 50 - visible + 2, 50 - visible + 1},
+                          Case{"above the view: made the top item", 3, 3}}) {
+        make_item_visible(ct_condition_list, c.item);
+        int top = 0;
+        XtVaGetValues(ct_condition_list, XmNtopItemPosition, &top, nullptr);
+        EXPECT_EQ(c.top, top) << c.what;
+        EXPECT_EQ(std::vector<int>{c.item}, gui::selected_positions(ct_condition_list)) << c.what;
+    }
+}
+
+TEST_F(EditorTest, DisconnectionEndsTheProgramWithStatusOne) {
+    start_editor();
+    EXPECT_EXIT(
+        {
+            _qor_dimons3g.raise("DISCONNECTED");
+            dispatch();
+            gui::Dialog d = gui::only_dialog();
+            if (d.message != "Platform has disconnected") std::exit(3);
+            gui::press(d.button(d.buttons.at(0)));
+            std::exit(4);
+        },
+        ::testing::ExitedWithCode(1), "");
+    EXPECT_EXIT(
+        {
+            disconnected_cb(nullptr, nullptr);
+            gui::process_events();
+            gui::Dialog d = gui::only_dialog();
+            gui::press(d.button(d.buttons.back()));
+            std::exit(4);
+        },
+        ::testing::ExitedWithCode(1), "");
+}
+
+TEST_F(EditorTest, AddAndModifyCheckTheServerBeforeWriting) {
+    start_editor();
+    auto store = watch_writes();
+    fill({{severity_name, "Normal"}, {severity_value, "5"}, {severity_color, "pink"}});
+    gui::press(te_severity_add_button);
+    EXPECT_EQ(Messages{"Add Failed: Severity already exists."}, gui::answer_all());
+    fill({{pollrate_name, "Poll"}, {pollrate_value, "5"}});
+    gui::press(te_pollrate_add_button);
+    EXPECT_EQ(Messages{"Add Failed: Poll Rate already exists."}, gui::answer_all());
+    EXPECT_EQ(0, store->writes) << "the engine's add was called";
+
+    fill({{severity_name, "Nope"}});
+    gui::press(te_severity_modify_button);
+    EXPECT_EQ(Messages{"Severity does not exist in platform."}, gui::answer_all());
+    fill({{pollrate_name, "Nope"}});
+    gui::press(te_pollrate_modify_button);
+    EXPECT_EQ(Messages{"Poll rate does not exist in platform."}, gui::answer_all());
+    EXPECT_EQ(0, store->writes);
+
+    // Past the keyboard filter, which keeps blanks out: the first word names the poll rate.
+    paste(pollrate_name, "Poll extra words");
+    fill({{pollrate_value, "45"}});
+    gui::press(te_pollrate_modify_button);
+    EXPECT_EQ(Messages{}, gui::answer_all());
+    EXPECT_EQ(45, other->find_poll_rate("Poll")->rate);
+    EXPECT_EQ("Poll", gui::text(pollrate_name));
+}
+
+TEST_F(EditorTest, ModifyTheStoreRefusesKeepsTheOldDefinition) {
+    start_editor();
+    auto store = watch_writes();
+    store->refuse_writes = true;
+    gui::select_list_item(severity_list, "Minor           2     yellow    ");
+    EXPECT_EQ("Minor", gui::text(severity_name));
+    EXPECT_EQ("2", gui::text(severity_value));
+    EXPECT_EQ("yellow", gui::text(severity_color));
+    fill({{severity_value, "7"}, {severity_color, "pink"}});
+    gui::press(te_severity_modify_button);
+    EXPECT_EQ(Messages{"Adding severity failed"}, gui::answer_all());
+    EXPECT_EQ((varo::Severity{"Minor", 2, "yellow"}), other->find_severity("Minor"));
+
+    gui::select_list_item(pollrate_list, "Poll                      60");
+    EXPECT_EQ("Poll", gui::text(pollrate_name));
+    fill({{pollrate_value, "30"}});
+    gui::press(te_pollrate_modify_button);
+    EXPECT_EQ(Messages{"QORI Error: Adding Poll Rate"}, gui::answer_all());
+    EXPECT_EQ(60, other->find_poll_rate("Poll")->rate);
+
+    // Taken again: one change, which the lists show after the notification.
+    store->refuse_writes = false;
+    gui::press(te_severity_modify_button);
+    gui::press(te_pollrate_modify_button);
+    EXPECT_EQ(Messages{}, gui::answer_all());
+    dispatch();
+    EXPECT_EQ("Minor           7     pink      ", gui::list_items(severity_list)[2]);
+    EXPECT_EQ("Poll                      30", gui::list_items(pollrate_list)[0]);
+    EXPECT_EQ(4u, menu_entries(se_severity_parent).size());
+    if (std::getenv("TARNWRIGHT_SCREENSHOTS")) {
+        XtManageChild(te_severity_dialog);
+        gui::select_list_pos(severity_list, 3);
+        gui::snap(severity_edit_win, "severities_editing.png");
+        XtManageChild(te_pollrate_dialog);
+        gui::select_list_pos(pollrate_list, 1);
+        gui::snap(pollrate_win, "poll_rates_editing.png");
+    }
+}
+
+TEST_F(EditorTest, DeletePollRateAsksFirstEvenWithoutAName) {
+    start_editor();
+    gui::press(te_pollrate_delete_button);
+    gui::Dialog ask = gui::only_dialog();
+    EXPECT_EQ("Delete pollrate from Varo?", ask.message);
+    EXPECT_EQ(pollrate_win, XtParent(XtParent(ask.box)));
+    gui::press(ask.button("OK"));
+    gui::Dialog failed = gui::only_dialog();
+    EXPECT_EQ("Delete Pollrate Failed", failed.message);
+    EXPECT_EQ(XtParent(XtParent(pollrate_name)), XtParent(XtParent(failed.box)));
+    gui::press(failed.button("OK"));
+    EXPECT_EQ(2u, other->list_poll_rates().size());
+}
+
+TEST_F(EditorTest, DeletedItemsLeaveTheStateEditorsMenusAtOnce) {
+    // Names that would be paths to a lookup by name.
+    other->add_poll_rate({"fast.1", 5});
+    other->add_severity({"Odd*", 9, "pink"});
+    start_editor();
+    gui::choose_option(se_pollrate, "fast.1");
+    gui::select_list_item(pollrate_list, "fast.1                    5");
+    gui::press(te_pollrate_delete_button);
+    gui::press(gui::only_dialog().button("OK"));
+    EXPECT_EQ(Messages{}, gui::answer_all());
+    EXPECT_FALSE(other->find_poll_rate("fast.1"));
+    EXPECT_EQ("", gui::text(pollrate_name));
+    EXPECT_EQ("", gui::text(pollrate_value));
+    // Before the notification arrives.
+    EXPECT_EQ((Messages{"Poll", "default_rate"}), menu_entries(se_pollrate_parent));
+    EXPECT_EQ((Messages{"Poll", "default_rate"}), menu_entries(cs_pollrate_parent));
+    EXPECT_EQ("Poll", option_value(se_pollrate)) << "the deleted choice gave way to the first entry";
+
+    // A state editor showing a state's severity by its label alone.
+    set_string(cs_severity_option, "Odd*");
+    fill({{severity_name, "Odd*"}});
+    gui::press(te_severity_delete_button);
+    gui::Dialog ask = gui::only_dialog();
+    EXPECT_EQ("This will delete severity Odd* from Varo.", ask.message);
+    EXPECT_EQ(severity_edit_win, XtParent(XtParent(ask.box)));
+    gui::press(ask.button("OK"));
+    EXPECT_EQ(Messages{}, gui::answer_all());
+    EXPECT_EQ((Messages{"Critical", "Major", "Minor", "Normal"}), menu_entries(cs_severity_parent));
+    EXPECT_EQ(menu_entries(cs_severity_parent), menu_entries(se_severity_parent));
+    EXPECT_EQ("Critical", option_value(cs_severity));
+    EXPECT_EQ("", gui::text(severity_color));
+
+    gui::press(te_severity_delete_button);
+    EXPECT_EQ(Messages{"Please enter a name."}, gui::answer_all()) << "no name: no confirmation";
+    fill({{severity_name, "Gone"}});
+    gui::press(te_severity_delete_button);
+    gui::press(gui::only_dialog().button("OK"));
+    EXPECT_EQ(Messages{"QORI Error: Severity doesn't exist."}, gui::answer_all());
+    EXPECT_EQ("Gone", gui::text(severity_name)) << "a failed delete keeps the fields";
+}
+
+TEST_F(ConditionEditTest, SingleClickFillsNameAndDescriptionDoubleClickTheCodeToo) {
+    start_editor();
+    gui::type_text(ct_condition_code, "typed by hand");
+    gui::select_list_pos(ct_condition_list, 1);
+    EXPECT_EQ((Messages{"Alpha", "first", "typed by hand"}), shown());
+    gui::activate_list_pos(ct_condition_list, 1);
+    EXPECT_EQ((Messages{"Alpha", "first", "a > 1\n"}), shown());
+    // Alpha's code must not stay beside Beta's name, where Modify would write it into Beta.
+    gui::select_list_pos(ct_condition_list, 2);
+    EXPECT_EQ((Messages{"Beta", "second", ""}), shown());
+    gui::activate_list_pos(ct_condition_list, 2);
+    EXPECT_EQ((Messages{"Beta", "second", "b > 2\n"}), shown());
+    gui::select_list_pos(ct_condition_list, 2);
+    EXPECT_EQ("b > 2\n", gui::text(ct_condition_code)) << "the same condition keeps its code";
+}
+
+TEST_F(ConditionEditTest, AddChecksBeforeCallingTheEngineAndANameTheRefreshedListLacksSelectsNothing) {
+    start_editor();
+    auto store = watch_writes();
+    for (const char* code : {"", "  \n\t"}) {
+        fields("Gamma", "third", code);
+        gui::press(ct_add_button);
+        EXPECT_EQ(Messages{"Missing condition code"}, gui::answer_all());
+    }
+    fields("Gamma", "", "g > 1");
+    gui::press(ct_add_button);
+    EXPECT_EQ(Messages{"Please enter a description."}, gui::answer_all());
+    EXPECT_EQ(0, store->writes);
+
+    fields("Gamma", "  third", "g > > 1");
+    gui::press(ct_add_button);
+    Messages said = gui::answer_all();
+    ASSERT_EQ(1u, said.size());
+    EXPECT_EQ("Add Condition Error: line 1, column 5: expected a value", said[0].substr(0, 55)) << said[0];
+    EXPECT_EQ((Messages{"Gamma", "third", "g > > 1"}), shown()) << "what the user typed stays";
+    EXPECT_FALSE(other->find_condition("Gamma"));
+
+    // A name the refreshed list lacks selects nothing: another client deletes it right after
+    // it was added, before the list is refreshed.
+    store->after_write = [](varo::Store& s) {
+        if (s.find_condition("Ghost")) s.delete_condition("Ghost");
+    };
+    fields("Ghost", "short-lived", "g > 1");
+    gui::press(ct_add_button);
+    EXPECT_EQ(Messages{}, gui::answer_all());
+    EXPECT_EQ((Messages{"Alpha", "Beta", "HighErrors", "LinkDown"}), gui::list_items(ct_condition_list));
+    EXPECT_TRUE(gui::selected_positions(ct_condition_list).empty());
+    EXPECT_EQ((Messages{"Ghost", "short-lived", "g > 1"}), shown());
+}
+
+TEST_F(ConditionEditTest, AddedConditionIsScrolledIntoViewAndSelected) {
+    for (int i = 0; i < 30; ++i) other->add_condition({"c" + std::to_string(10 + i), "", "x > 1"});
+    start_editor();
+    fields("zeta", "last one", "z > 1\n");
+    gui::press(ct_add_button);
+    EXPECT_EQ(Messages{}, gui::answer_all());
+    EXPECT_EQ((varo::Condition{"zeta", "last one", "z > 1\n"}), other->find_condition("zeta"));
+    Messages items = gui::list_items(ct_condition_list);
+    ASSERT_EQ(35u, items.size());
+    EXPECT_EQ("zeta", items.back());
+    EXPECT_EQ(std::vector<int>{35}, gui::selected_positions(ct_condition_list));
+    int top = 0, visible = 0;
+    XtVaGetValues(ct_condition_list, XmNtopItemPosition, &top, XmNvisibleItemCount, &visible, nullptr);
+    EXPECT_GE(top + visible - 1, 35);
+    EXPECT_EQ((Messages{"zeta", "last one", "z > 1\n"}), shown());
+    if (std::getenv("TARNWRIGHT_SCREENSHOTS")) {
+        XtManageChild(ct_dialog);
+        gui::type_text(ct_condition_code, "# down, or up and losing packets\nifOperStatus != \"up\"\n"
+                                          "\tor ifInErrors > 100 and ifType in (6, 117)\n");
+        gui::snap(condition_text_win, "condition_editor_editing.png");
+    }
+}
+
+TEST_F(ConditionEditTest, ModifyReplacesOrLeavesTheServerAsItWas) {
+    store_template(testenv::sample_template("T"));  // uses LinkDown
+    start_editor();
+    gui::activate_list_pos(ct_condition_list, 4);
+    gui::type_text(ct_description_text, "changed");
+    gui::press(ct_modify_button);
+    EXPECT_EQ(Messages{"Condition is being used in a template."}, gui::answer_all());
+    const varo::Condition link_down = *other->find_condition("LinkDown");
+    EXPECT_NE("changed", link_down.descr);
+
+    fields("Nope", "d", "x > 1");
+    gui::press(ct_modify_button);
+    EXPECT_EQ(Messages{"Condition doesn't exist in the Varo.\nCreate new conditions by using the 'Add' button."},
+              gui::answer_all());
+
+    gui::activate_list_pos(ct_condition_list, 1);
+    gui::type_text(ct_description_text, "new words");
+    gui::type_text(ct_condition_code, "a >\n");
+    gui::press(ct_modify_button);
+    EXPECT_EQ(Messages{"Modify Condition Error: line 1, column 4: expected a value after '>'"}, gui::answer_all());
+    EXPECT_EQ((varo::Condition{"Alpha", "first", "a > 1\n"}), other->find_condition("Alpha"));
+    EXPECT_EQ((Messages{"Alpha", "new words", "a >\n"}), shown()) << "kept for correction";
+
+    auto store = watch_writes();
+    store->refuse_writes = true;
+    gui::type_text(ct_condition_code, "a > 3\n");
+    gui::press(ct_modify_button);
+    Messages said = gui::answer_all();
+    ASSERT_EQ(1u, said.size());
+    EXPECT_EQ(0u, said[0].find("Modify Condition Error: ")) << said[0];
+    EXPECT_EQ((varo::Condition{"Alpha", "first", "a > 1\n"}), other->find_condition("Alpha"));
+
+    store->refuse_writes = false;
+    gui::press(ct_modify_button);
+    EXPECT_EQ(Messages{}, gui::answer_all());
+    EXPECT_EQ((varo::Condition{"Alpha", "new words", "a > 3\n"}), other->find_condition("Alpha"));
+    EXPECT_EQ(std::vector<int>{1}, gui::selected_positions(ct_condition_list));
+    EXPECT_EQ((Messages{"Alpha", "new words", "a > 3\n"}), shown());
+}
+
+TEST_F(ConditionEditTest, DeleteConfirmsAndRefusesAConditionInUse) {
+    store_template(testenv::sample_template("T"));
+    start_editor();
+    gui::activate_list_pos(ct_condition_list, 4);
+    gui::press(ct_delete_button);
+    gui::Dialog ask = gui::only_dialog();
+    EXPECT_EQ("Condition 'LinkDown' will be removed from Varo.", ask.message);
+    EXPECT_EQ(condition_text_win, XtParent(XtParent(ask.box)));
+    gui::press(ask.button("OK"));
+    EXPECT_EQ(Messages{"Cannot delete condition.\nIt is currently in use in a template.\nUsed by: T"}, gui::answer_all());
+    EXPECT_EQ("Used by: T", gui::label(ct_used_by_label));
+    EXPECT_TRUE(other->find_condition("LinkDown"));
+    EXPECT_EQ("LinkDown", gui::text(ct_name_text));
+    EXPECT_FALSE(gui::text(ct_condition_code).empty());
+
+    gui::type_text(ct_name_text, "Nope");
+    gui::press(ct_delete_button);
+    EXPECT_EQ(Messages{"Condition doesn't exist."}, gui::answer_all());
+
+    gui::activate_list_pos(ct_condition_list, 2);
+    gui::press(ct_delete_button);
+    gui::press(gui::only_dialog().button("Cancel"));
+    EXPECT_TRUE(other->find_condition("Beta"));
+    gui::press(ct_delete_button);
+    gui::press(gui::only_dialog().button("OK"));
+    EXPECT_EQ(Messages{}, gui::answer_all());
+    EXPECT_FALSE(other->find_condition("Beta"));
+    EXPECT_EQ((Messages{"", "", ""}), shown());
+}
+
+// An event another X client sends to the main window.
+void poke_from_another_client() {
+    Display* other_display = XOpenDisplay(DisplayString(display));
+    ASSERT_NE(nullptr, other_display);
+    XEvent event{};
+    event.xclient.type = ClientMessage;
+    event.xclient.window = XtWindow(te_win);
+    event.xclient.message_type = XInternAtom(other_display, "TARNWRIGHT_POKE", False);
+    event.xclient.format = 32;
+    XSendEvent(other_display, XtWindow(te_win), False, NoEventMask, &event);
+    XSync(other_display, False);
+    XCloseDisplay(other_display);
+}
+
+TEST_F(EditorTest, IdleWaitEndsForXInputAndStoreNews) {
+    start_editor();
+    ASSERT_GE(qori_notification_fd(), 0) << "the embedded store gives a descriptor to wait on";
+    // A wait that is not ended early lasts a minute: the reason it ended is what is checked.
+    const int long_wait = 60000;
+    struct Case {
+        const char* what;
+        std::function<void()> happen;
+        int milliseconds;
+        IdleWake expected;
+    };
+    const Case cases[] = {
+        {"nothing", [] {}, 0, IdleWake::Timeout},
+        {"another X client's event", poke_from_another_client, long_wait, IdleWake::XInput},
+        {"another store client's commit",
+         [this] { other->add_condition({"Flapping", "up and down", "ifOperStatus != \"up\"\n"}); }, long_wait,
+         IdleWake::StoreNews},
+    };
+    for (const Case& c : cases) {
+        dispatch();  // nothing left over from the case before
+        c.happen();
+        EXPECT_EQ(static_cast<int>(c.expected), static_cast<int>(idle_wait(c.milliseconds))) << c.what;
+    }
+    dispatch();
+    EXPECT_EQ(3u, list_lines(ct_condition_list).size()) << "the news, once dispatched, reached the list";
+    EXPECT_EQ(static_cast<int>(IdleWake::Timeout), static_cast<int>(idle_wait(0))) << "news taken is not news again";
+}
+
+}  // namespace

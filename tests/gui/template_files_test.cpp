@@ -1,0 +1,468 @@
+// The open template as a whole: starting a new one, opening stored ones and the views they
+// fill, saving (normalisation, refusals, copy, in place, overwrite, races), New and Open with
+// unsaved changes, deleting, leaving; and what an answer acts on while notifications arrive.
+#include "support/editor_fixture.h"
+
+#include <Xm/RowColumn.h>
+
+#include <algorithm>
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include "app/globals.h"
+#include "app/messages.h"
+#include "app/notifications.h"
+#include "diagram/diagram_object.h"
+#include "template/template_model.h"
+#include "template/text_view.h"
+#include "ui/widgets.h"
+
+namespace {
+
+using Texts = std::vector<std::string>;
+
+const std::string LONG = "LongStateNameOfTwentyFive";  // 25 characters
+const std::string BLANKS30(30, ' ');
+
+const varo::TemplateDef ROUTER = {
+    "router", "Watches a router",
+    {{"Ground", "start", "Normal", "Poll"}, {"Down", "link is down", "Critical", "default_rate"},
+     {LONG, "far away", "Minor", "Poll"}},
+    {{"Ground", "Down", "LinkDown", {{"COMMAND", "\"ls -l\"", "\"\""}}},
+     {"Ground", "Down", "HighErrors", {}},
+     {"Ground", LONG, "HighErrors", {}},
+     {"Down", "Down", "LinkDown", {}},
+     {"Down", "Ground", "HighErrors", {{"MAIL", "\"ops@example.com\"", "\"link down\""}}}}};
+
+varo::TemplateDef two_states(const std::string& name, const std::string& descr) {
+    return {name, descr, {{"Ground", "start", "Normal", "Poll"}, {"Down", "down", "Critical", "Poll"}},
+            {{"Ground", "Down", "LinkDown", {}}}};
+}
+
+varo::TemplateDef ground_only(const std::string& name) {
+    return {name, name + " template", {{"Ground", "g", "Normal", "Poll"}}, {}};
+}
+
+Texts state_names(const varo::TemplateDef& def) {
+    Texts names;
+    for (const auto& s : def.states) names.push_back(s.name);
+    return names;
+}
+
+bool stored_has_state(varo::Store& store, const std::string& templ, const std::string& state) {
+    auto def = store.load_template(templ);
+    if (!def) return false;
+    Texts names = state_names(*def);
+    return std::find(names.begin(), names.end(), state) != names.end();
+}
+
+std::string status() { return gui::label(main_message_label); }
+
+std::vector<gui::Dialog> dialogs_named(const std::string& name) {
+    std::vector<gui::Dialog> out;
+    for (const gui::Dialog& d : gui::open_dialogs())
+        if (d.name == name) out.push_back(d);
+    return out;
+}
+
+// The name field refuses blanks while typing; what a program puts there can still carry them.
+void save_as(const std::string& name, const std::string& descr) {
+    paste(main_name, name);
+    gui::type_text(main_description, descr);
+    gui::press(main_save_button);
+}
+
+// Opens a stored template, with one unsaved state when edited.
+void open_stored(const std::string& name, const std::string& edit = "") {
+    copy_bounded(open_template, sizeof open_template, name.c_str());
+    template_open();
+    if (edit.empty()) return;
+    qori_state_add(qor_handle, edit.c_str(), "Poll", "Normal", "unsaved");
+    modified = 1;
+}
+
+enum class Command { New, Open };
+
+void run(Command command) {
+    if (command == Command::New) {
+        gui::press(main_new_template);
+    } else {
+        gui::select_list_pos(ol_list, 1);  // "other"
+        gui::press(ol_ok_button);
+    }
+}
+
+TEST_F(EditorTest, NewTemplateHasTheGroundStateAndItsDefaults) {
+    start_editor();
+    EXPECT_EQ("Noname", gui::text(main_name));
+    EXPECT_EQ("No Description", gui::text(main_description));
+    EXPECT_EQ(Texts{"Ground"}, gui::list_items(main_text_list));
+    EXPECT_STREQ("None", qor_handle.descr());
+    Qor_State ground = qor_handle.find_state("Ground");
+    ASSERT_TRUE(ground.is_valid());
+    EXPECT_EQ((Texts{"default", "Poll", "Normal"}), (Texts{ground.descr(), ground.poll_rate(), ground.severity()}));
+    EXPECT_EQ(0, modified);
+    // Start-up replaces new_template's status with its notices.
+    EXPECT_EQ(message_text(2, 1), status());
+    EXPECT_EQ(message_text(2, 2), gui::label(sd_message_label));
+    new_template();
+    EXPECT_EQ("Current Template: Noname", status());
+    EXPECT_EQ(status(), gui::label(sd_message_label));
+    ASSERT_EQ(1u, object_list.size());
+    EXPECT_EQ((DiagramPoint{20, 20}), (DiagramPoint{object_list.at(0)->x, object_list.at(0)->y}));
+    EXPECT_EQ("green", object_list.at(0)->color);
+    EXPECT_EQ(Texts{"Ground"}, menu_entries(tran_from_state_parent));
+}
+
+TEST_F(EditorTest, GroundPollRateAndSeverityFollowTheirPriorities) {
+    start_editor();
+    auto ground = [] {
+        new_template();
+        Qor_State g = qor_handle.find_state("Ground");
+        return g.is_valid() ? std::string(g.poll_rate()) + "/" + g.severity() : std::string("none");
+    };
+    other->delete_poll_rate("Poll");
+    other->add_poll_rate({"fast", 10});
+    other->add_poll_rate({"slow", 900});
+    EXPECT_EQ("default_rate/Normal", ground());
+    other->add_poll_rate({"Poll", 60});
+    EXPECT_EQ("Poll/Normal", ground());
+    other->delete_poll_rate("Poll");
+    other->delete_poll_rate("default_rate");
+    EXPECT_EQ("fast/Normal", ground()) << "the first in album order";
+    other->delete_severity("Normal");
+    other->delete_severity("Major");
+    EXPECT_EQ("fast/Critical", ground());
+    EXPECT_TRUE(gui::open_dialogs().empty());
+
+    other->delete_poll_rate("fast");
+    other->delete_poll_rate("slow");
+    EXPECT_EQ("none", ground()) << "no poll rate at all: the ground state cannot be added";
+    EXPECT_EQ((Texts{"Could not set ground state.", "Setting Ground State Failed"}), gui::answer_all());
+    EXPECT_TRUE(gui::list_items(main_text_list).empty());
+    EXPECT_EQ(0, modified);
+}
+
+TEST_F(EditorTest, OpeningShowsTheTemplateLineForLine) {
+    store_template(ROUTER);
+    start_editor("router");
+    EXPECT_EQ("router", gui::text(main_name));
+    EXPECT_EQ("Watches a router", gui::text(main_description));
+    EXPECT_EQ("Current Template: router", status());
+    EXPECT_EQ((Texts{"Ground", "       -> Down           (LinkDown)", BLANKS30 + "        COMMAND : \"ls -l\" \"\"",
+                     "       -> Down           (HighErrors)", "       -> " + LONG + "(HighErrors)", "Down",
+                     "       -> Down           (LinkDown)", "       -> Ground         (HighErrors)",
+                     BLANKS30 + "           MAIL : \"ops@example.com\" \"link down\"", LONG}),
+              gui::list_items(main_text_list));
+    EXPECT_EQ((Texts{"Ground          Normal          Poll", "Down            Critical        default_rate",
+                     LONG + " Minor           Poll"}),
+              gui::list_items(state_edit_list));
+
+    get_transitions(ot_list, "Ground");
+    EXPECT_EQ((Texts{"Down                     LinkDown", "Down                     HighErrors", LONG + "HighErrors"}),
+              gui::list_items(ot_list))
+        << "a to-state of 25 characters touches its condition";
+    state_dump("Down");
+    EXPECT_EQ((Texts{"-> Down  (LinkDown)", "-> Ground  (HighErrors)",
+                     "     MAIL < \"ops@example.com\" \"link down\""}),
+              gui::list_items(si_list));
+    transition_dump("Ground", "Down");
+    EXPECT_EQ((Texts{"(LinkDown)", "             COMMAND < \"ls -l\" \"\"", "(HighErrors)"}), gui::list_items(tl_list));
+    transition_dump("Down", LONG.c_str());
+    EXPECT_TRUE(gui::list_items(tl_list).empty());
+
+    // The diagram: one object per pair of states, a self-transition, placement slots.
+    DiagramObject* ground_down = find_transition("Ground", "Down");
+    ASSERT_NE(nullptr, ground_down);
+    EXPECT_EQ(2, ground_down->num_conditions);
+    EXPECT_EQ((Texts{"LinkDown", "HighErrors"}), ground_down->conditions);
+    ASSERT_NE(nullptr, find_transition("Down", "Down"));
+    EXPECT_EQ(1, find_transition("Down", "Down")->num_conditions);
+    EXPECT_EQ(7u, object_list.size());
+    DiagramObject* down = find_by_name("Down");
+    EXPECT_EQ((DiagramPoint{150, 150}), (DiagramPoint{down->x, down->y}));
+    EXPECT_EQ("red", down->color);
+    EXPECT_EQ((Texts{"Ground", "Down", LONG}), menu_entries(ot_states_parent));
+}
+
+TEST_F(EditorTest, OpeningTheOpenNameDoesNothingAndAMissingNameGivesAFreshTemplate) {
+    store_template(ROUTER);
+    start_editor("router");
+    gui::type_text(main_description, "edited, not saved");
+    qori_state_add(qor_handle, "Extra", "Poll", "Normal", "more");
+    template_open();
+    EXPECT_EQ("edited, not saved", gui::text(main_description));
+    EXPECT_TRUE(qor_handle.find_state("Extra").is_valid()) << "the working copy was not reloaded";
+    EXPECT_EQ(10u, gui::list_items(main_text_list).size());
+
+    modified = 1;
+    open_stored("nosuch");
+    EXPECT_EQ(Texts{"Template Doesn't Exist."}, gui::answer_all());
+    EXPECT_EQ("Noname", gui::text(main_name));
+    EXPECT_EQ(Texts{"Ground"}, gui::list_items(main_text_list));
+    EXPECT_EQ(0, modified);
+    EXPECT_EQ("Current Template: Noname", status());
+    EXPECT_EQ(1u, object_list.size());
+}
+
+TEST_F(EditorTest, EmptySourceListsGiveAnUnusablePlaceholder) {
+    start_editor();
+    for (const varo::Condition& c : other->list_conditions()) other->delete_condition(c.name);
+    dispatch();
+    EXPECT_TRUE(gui::list_items(ct_condition_list).empty());
+    EXPECT_EQ(Texts{"none"}, menu_entries(tran_condition_parent));
+    EXPECT_EQ("(none)", gui::option_value(tran_condition));
+    EXPECT_FALSE(XtIsSensitive(tran_condition));
+    EXPECT_FALSE(gui::sensitive(XtNameToWidget(tran_condition_parent, "none")));
+}
+
+TEST_F(EditorTest, SaveRefusalsStoreNothingAndAFirstStoreTrimsTheFields) {
+    start_editor();
+    modified = 1;
+    using Refusal = std::tuple<std::string, std::string, std::string>;  // name, description, message
+    const std::vector<Refusal> refusals = {{"two words", "d", "White space is not allowed in name."},
+                                           {"Noname", "d", "Please name the template."},
+                                           {"report", "  \t ", "Please enter a description."}};
+    for (const auto& [name, descr, message] : refusals) {
+        save_as(name, descr);
+        EXPECT_EQ(Texts{message}, gui::answer_all()) << name;
+    }
+    save_as("   ", "d");
+    EXPECT_TRUE(gui::open_dialogs().empty()) << "a blank name fails silently";
+    EXPECT_TRUE(other->list_templates().empty());
+    EXPECT_EQ(1, modified);
+
+    save_as("  report  ", " \t  daily report");
+    EXPECT_TRUE(gui::open_dialogs().empty());
+    EXPECT_EQ("report", gui::text(main_name));
+    EXPECT_EQ("daily report", gui::text(main_description));
+    auto stored = other->load_template("report");
+    ASSERT_TRUE(stored.has_value());
+    EXPECT_EQ("daily report", stored->descr);
+    EXPECT_EQ(Texts{"Ground"}, state_names(*stored));
+    EXPECT_EQ("Current Template: report...save complete", status());
+    EXPECT_EQ(status(), gui::label(sd_message_label));
+    EXPECT_EQ(0, modified);
+    EXPECT_STREQ("report", qor_handle.name());
+}
+
+TEST_F(EditorTest, SavingUnderANewNameMakesTheCopyTheOpenTemplate) {
+    store_template(two_states("router", "original"));
+    start_editor("router");
+    qori_state_add(qor_handle, "Extra", "Poll", "Normal", "more");
+    modified = 1;
+    save_as("router2", "copied");
+    EXPECT_EQ("Current Template: router2...save complete", status());
+    EXPECT_STREQ("router2", qor_handle.name());
+    EXPECT_EQ((Texts{"Ground", "Down", "Extra"}), state_names(*other->load_template("router2")));
+
+    // Edits now go to the copy; the original stays untouched.
+    qori_state_add(qor_handle, "Later", "Poll", "Normal", "later");
+    gui::press(main_save_button);
+    EXPECT_EQ(4u, other->load_template("router2")->states.size());
+    EXPECT_TRUE(other->load_template("router")->same_content(two_states("router", "original")));
+}
+
+TEST_F(EditorTest, SavingInPlaceAndRefusedWhileRunning) {
+    store_template(two_states("router", "original"));
+    start_editor("router");
+    qori_state_add(qor_handle, "Extra", "Poll", "Normal", "more");
+    save_as("router", "changed");
+    EXPECT_EQ("Current Template: router...save complete", status());
+    EXPECT_EQ(3u, other->load_template("router")->states.size());
+    EXPECT_EQ("changed", other->load_template("router")->descr);
+
+    other->set_running("core-1", "router");
+    qori_state_add(qor_handle, "Refused", "Poll", "Normal", "never stored");
+    modified = 1;
+    gui::press(main_save_button);
+    EXPECT_EQ(Texts{"Save Failed: Template in use."}, gui::answer_all());
+    EXPECT_EQ("Current Template: router...save failed", status());
+    EXPECT_EQ(1, modified);
+    EXPECT_EQ(3u, other->load_template("router")->states.size());
+}
+
+TEST_F(EditorTest, ASaveRacingAnotherClientsSaveIsRefusedNotLost) {
+    store_template(two_states("router", "original"));
+    start_editor("router");
+    varo::TemplateDef theirs = *other->load_template("router");
+    theirs.descr = "theirs";
+    theirs.states.push_back({"Theirs", "added elsewhere", "Minor", "Poll"});
+    other->update_template(theirs, theirs.version);
+
+    qori_state_add(qor_handle, "Mine", "Poll", "Normal", "added here");
+    modified = 1;
+    gui::press(main_save_button);
+    gui::Dialog refusal = gui::only_dialog();
+    EXPECT_EQ("Save Failed: Template 'router' was changed by another client since it was read\n"
+              "Save your version as 'router_2' instead?",
+              refusal.message);
+    gui::press(refusal.button("No"));
+    EXPECT_EQ("Current Template: router...save failed", status());
+    EXPECT_TRUE(other->load_template("router")->same_content(theirs));
+    EXPECT_EQ(1, modified);
+}
+
+TEST_F(EditorTest, ConfirmedOverwriteReplacesTheStoredTemplate) {
+    store_template(two_states("router", "original"));
+    varo::TemplateDef target = two_states("switch", "the old switch");
+    target.states.push_back({"Gone", "only in the old one", "Minor", "Poll"});
+    store_template(target);
+    start_editor("router");
+
+    save_as("switch", "replaced");
+    gui::Dialog question = gui::only_dialog();
+    EXPECT_EQ("Template exists in Varo. Overwrite?", question.message);
+    EXPECT_TRUE(other->load_template("switch")->same_content(target)) << "nothing written before the answer";
+    gui::press(question.button(question.buttons.at(0)));
+    EXPECT_TRUE(gui::open_dialogs().empty());
+    auto stored = other->load_template("switch");
+    EXPECT_EQ("replaced", stored->descr);
+    EXPECT_EQ((Texts{"Ground", "Down"}), state_names(*stored));
+    EXPECT_EQ("Current Template: switch...save complete", status());
+    EXPECT_STREQ("switch", qor_handle.name());
+    EXPECT_EQ("original", other->load_template("router")->descr);
+    EXPECT_EQ(0, modified);
+}
+
+TEST_F(EditorTest, NewAndOpenAskOnlyAboutUnsavedChanges) {
+    store_template(ground_only("other"));
+    store_template(ground_only("router"));
+    start_editor("router");
+    struct Case {
+        const char* what;
+        Command command;
+        const char* edit;    // "" leaves the template unmodified
+        const char* answer;  // to "Save changes made to 'router'."; "" when none is expected
+        bool running;        // makes the save fail
+        const char* open_after;
+        bool saved;
+    };
+    // Saving fails while the template runs, so those rows come last.
+    const Case cases[] = {
+        {"new, unmodified", Command::New, "", "", false, "Noname", false},
+        {"new, not saved", Command::New, "E1", "No", false, "Noname", false},
+        {"new, saved first", Command::New, "E2", "Yes", false, "Noname", true},
+        {"open, unmodified", Command::Open, "", "", false, "other", false},
+        {"open, not saved", Command::Open, "E3", "No", false, "other", false},
+        {"open, saved first", Command::Open, "E4", "Yes", false, "other", true},
+        {"new, the save fails", Command::New, "E5", "Yes", true, "router", false},
+        {"open, the save fails", Command::Open, "E6", "Yes", true, "router", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        if (c.running && other->list_running().empty()) other->set_running("core-1", "router");
+        open_stored("router", c.edit);
+        run(c.command);
+        std::vector<gui::Dialog> questions = dialogs_named("QuestionDialog");
+        if (*c.answer) {
+            ASSERT_EQ(1u, questions.size());
+            EXPECT_EQ("Save changes made to 'router'.", questions[0].message);
+            gui::press(questions[0].button(c.answer));
+        } else {
+            EXPECT_TRUE(questions.empty());
+        }
+        EXPECT_STREQ(c.open_after, qor_handle.name());
+        if (*c.edit) EXPECT_EQ(c.saved, stored_has_state(*other, "router", c.edit));
+        if (c.running) {
+            EXPECT_EQ(1u, gui::answer_all().size()) << "the save said why";
+            EXPECT_TRUE(qor_handle.find_state(c.edit).is_valid()) << "the edit is kept";
+            EXPECT_EQ(1, modified);
+        }
+    }
+}
+
+TEST_F(EditorTest, NewOrOpenWaitingOnAnOverwriteGoesOnOnlyAfterOk) {
+    for (const char* name : {"other", "router", "switch"}) store_template(ground_only(name));
+    start_editor("router");
+    // Yes to saving under the name of another stored template, then OK or Cancel to the
+    // overwrite: only an OK lets the New go on; after a Cancel the Open waits no more and
+    // the edit stays.
+    auto save_over_switch = [](const char* edit, Command command, bool overwrite) {
+        open_stored("router", edit);
+        paste(main_name, "switch");
+        run(command);
+        gui::press(dialogs_named("QuestionDialog").at(0).button("Yes"));
+        std::vector<gui::Dialog> warnings = dialogs_named("WarningDialog");
+        ASSERT_EQ(1u, warnings.size());
+        EXPECT_EQ("Template exists in Varo. Overwrite?", warnings[0].message);
+        gui::press(warnings[0].button(warnings[0].buttons.at(overwrite ? 0 : 1)));
+    };
+    save_over_switch("Mine", Command::New, true);
+    EXPECT_TRUE(stored_has_state(*other, "switch", "Mine"));
+    EXPECT_STREQ("Noname", qor_handle.name()) << "the New went on";
+
+    save_over_switch("Kept", Command::Open, false);
+    EXPECT_STREQ("router", qor_handle.name());
+    EXPECT_TRUE(qor_handle.find_state("Kept").is_valid());
+    EXPECT_FALSE(stored_has_state(*other, "switch", "Kept"));
+
+    // A later plain save with its own overwrite does not run the dropped Open.
+    gui::press(main_save_button);
+    gui::Dialog warning = dialogs_named("WarningDialog").at(0);
+    gui::press(warning.button(warning.buttons.at(0)));
+    EXPECT_TRUE(stored_has_state(*other, "switch", "Kept"));
+    EXPECT_STREQ("switch", qor_handle.name());
+}
+
+// A refused delete of the open template keeps it and its edits; a delete that is taken
+// starts a new one.
+TEST_F(EditorTest, DeletingTheOpenTemplateStartsANewOneUnlessRefused) {
+    store_template(ground_only("report"));
+    store_template(ground_only("router"));
+    other->set_running("core-1", "report");
+    start_editor("report");
+    for (const char* name : {"report", "router"}) {
+        SCOPED_TRACE(name);
+        bool refused = std::string(name) == "report";
+        open_stored(name, "Edited");
+        gui::select_list_item(ol_list, gui::list_items(ol_list).at(refused ? 0 : 1));
+        gui::press(ol_delete_button);
+        gui::Dialog confirm = gui::only_dialog();
+        EXPECT_EQ("Template '" + std::string(name) + "' will be deleted from Varo.", confirm.message);
+        gui::press(confirm.button(confirm.buttons.at(0)));
+        EXPECT_EQ(refused ? 1u : 0u, gui::answer_all().size()) << "the refusal is shown";
+        EXPECT_EQ(refused, other->load_template(name).has_value());
+        EXPECT_STREQ(refused ? name : "Noname", qor_handle.name());
+        EXPECT_EQ(refused, qor_handle.find_state("Edited").is_valid());
+        EXPECT_EQ(refused ? 1 : 0, modified);
+    }
+}
+
+TEST_F(EditorTest, ExitWithUnsavedChangesEndsWithStatusZero) {
+    store_template(ground_only("router"));
+    start_editor("router");
+    open_stored("router", "Unsaved");
+    EXPECT_EXIT(gui::press(main_exit_button), ::testing::ExitedWithCode(0), "");
+    EXPECT_EXIT(gui::press(sd_exit_button), ::testing::ExitedWithCode(0), "");
+}
+
+TEST_F(EditorTest, DeleteActsOnTheConfirmedTemplateWhateverTheListDoesMeanwhile) {
+    store_template(ground_only("alpha"));
+    store_template(ground_only("report"));
+    start_editor();
+    gui::select_list_pos(ol_list, 2);
+    gui::press(ol_delete_button);
+    gui::Dialog confirm = gui::only_dialog();
+    EXPECT_NE(confirm.message.find("report"), std::string::npos) << confirm.message;
+
+    other->insert_template(ground_only("beta"));
+    update_template(nullptr, nullptr);  // reselects the first line, as a notification does
+    gui::process_events();
+    gui::press(confirm.button(confirm.buttons.at(0)));
+    EXPECT_FALSE(other->load_template("report").has_value());
+    EXPECT_TRUE(other->load_template("alpha").has_value()) << "not the line a notification selected";
+}
+
+TEST_F(EditorTest, EntriesARebuildDropsLeaveNoDanglingGlobal) {
+    start_editor();
+    for (Widget* dropped : {&cs_pollrate_new, &cs_severity_new, &se_new_pollrate, &se_new_severity,
+                            &tran_from_new_state, &tran_to_new_state, &tran_new_condition, &condition_new})
+        EXPECT_EQ(nullptr, *dropped);
+    other->add_poll_rate({"Fast", 10});
+    update_pollrate(nullptr, nullptr);
+    EXPECT_EQ((Texts{"Fast", "Poll", "default_rate"}), menu_entries(cs_pollrate_parent));
+}
+
+}  // namespace

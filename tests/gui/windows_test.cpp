@@ -1,0 +1,329 @@
+// The windows as start-up builds them: the resource database it prepares, every named widget
+// where its users' resources and the code address it, the initial states, what menu entries
+// and buttons do by themselves (show and hide dialogs, switch views), and start-up in process
+// with and without a connection. (Closing a window and answering the connection error end
+// the real binary in tests/process.)
+#include "support/window_fixture.h"
+
+#include <X11/IntrinsicP.h>
+#include <X11/Shell.h>
+#include <X11/Xresource.h>
+#include <Xm/FileSB.h>
+#include <Xm/Label.h>
+#include <Xm/LabelG.h>
+#include <Xm/MessageB.h>
+#include <Xm/RowColumn.h>
+#include <Xm/ToggleB.h>
+#include <unistd.h>
+
+#include <cctype>
+#include <cstdlib>
+#include <fstream>
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "app/globals.h"
+#include "app/main_loop.h"
+#include "platform/vorn.h"
+#include "support/process_runner.h"
+#include "template/option_menus.h"
+#include "ui/app_resources.h"
+#include "ui/icons.h"
+#include "ui/message_dialogs.h"
+#include "ui/xm_string.h"
+
+namespace {
+
+using WindowTest = WindowFixture;
+using gui::GuiTest;
+
+std::vector<std::string> warnings;
+void record_warning(String message) { warnings.push_back(message ? message : ""); }
+
+std::string resource(const char* name) {
+    char* type = nullptr;
+    XrmValue value{};
+    if (!XrmGetResource(XtDatabase(display), name, "Tarnedit.X.X.LabelString", &type, &value) || !value.addr) return "";
+    return value.addr;
+}
+
+std::vector<Widget> children_of(Widget w) {
+    CompositeWidget c = reinterpret_cast<CompositeWidget>(w);
+    return std::vector<Widget>(c->composite.children, c->composite.children + c->composite.num_children);
+}
+
+struct Link {
+    Widget* button;
+    Widget* box;
+};
+
+std::string host_name() {
+    char name[256] = {};
+    gethostname(name, sizeof name - 1);
+    return std::string(name).substr(0, 63);
+}
+
+const char* const server_commands[] = {"main_new_template", "main_open_button", "main_save_button",
+                                       "main_edit_conditions", "sd_template_open", "sd_edit_setup"};
+
+}  // namespace
+
+TEST_F(GuiTest, StaleInstalledResourceFileIsReportedOnce) {
+    XrmDatabase db = XtDatabase(display);
+    XrmPutLineResource(&db, "Tarnedit.resourceVersion: 0.1");
+    XtAppSetWarningHandler(app_context, record_warning);
+    prepare_resources(display, "tarnedit");
+    ASSERT_EQ(1u, warnings.size());
+    EXPECT_NE(std::string::npos, warnings[0].find("version 0.1"));
+    EXPECT_NE(std::string::npos, warnings[0].find(tarnedit_resource_version()));
+}
+
+TEST_F(GuiTest, MissingResourceFileIsFilledInBelowTheUsersOwnSettings) {
+    XrmDatabase db = XtDatabase(display);
+    // Nothing installed: forget what the build-tree file put there, keep one user setting.
+    XrmPutLineResource(&db, "Tarnedit.resourceVersion:");
+    XrmPutLineResource(&db, "Tarnedit*main_exit_button.labelString: Quit");
+    XtAppSetWarningHandler(app_context, record_warning);
+    prepare_resources(display, "tarnedit");
+    EXPECT_TRUE(warnings.empty());
+    EXPECT_EQ("Quit", resource("tarnedit.x.main_exit_button.labelString"));
+    EXPECT_EQ("Template", resource("tarnedit.x.main_template.labelString"));
+}
+
+// Every widget the resource file names exists under that name (a renamed widget would lose
+// its label, mnemonic or accelerator without a word), and every variable holds its widget.
+TEST_F(WindowTest, EveryWidgetTheResourceFileNamesExistsAndEveryGlobalHoldsItsWidget) {
+    std::ifstream in(std::string(TEST_SOURCE_DIR) + "/../resources/Tarnedit");
+    ASSERT_TRUE(in);
+    std::set<std::string> names, with_mnemonic;
+    for (std::string line; std::getline(in, line);) {
+        if (line.rfind("Tarnedit*", 0) != 0) continue;
+        std::string name = line.substr(9, line.find_first_of(".:", 9) - 9);
+        if (name.rfind("Xm", 0) != 0 && name != "renderTable") names.insert(name);  // not a class or a font
+        if (line.find(".mnemonic:") != std::string::npos) with_mnemonic.insert(name);
+    }
+    EXPECT_GT(names.size(), 100u);
+    for (const std::string& name : names) EXPECT_NE(nullptr, gui::find(name)) << name;
+
+    // Within one menu pane a letter reaches one entry only (mnemonics ignore case).
+    std::map<Widget, std::map<int, std::string>> taken;
+    for (const std::string& name : with_mnemonic) {
+        Widget w = gui::find(name);
+        KeySym mnemonic = NoSymbol;
+        if (w) XtVaGetValues(w, XmNmnemonic, &mnemonic, nullptr);
+        if (mnemonic == NoSymbol) continue;
+        auto placed = taken[XtParent(w)].emplace(std::tolower(static_cast<int>(mnemonic)), name);
+        EXPECT_TRUE(placed.second) << name << " and " << placed.first->second << " share a mnemonic";
+    }
+
+    std::map<std::string, Widget*> globals;
+#define WIDGET(v) globals[#v] = &v;
+#define PART(v)
+#include "ui/widget_list.def"
+#undef WIDGET
+#undef PART
+    for (const auto& [name, widget] : globals) {
+        ASSERT_NE(nullptr, *widget) << name;
+        EXPECT_EQ(name, XtName(*widget));
+    }
+    // The severity label, not the action pulldown that shares its name, holds widget330.
+    EXPECT_EQ(xmLabelWidgetClass, XtClass(widget330));
+    EXPECT_STREQ("widget330", XtName(tran_action_parent));
+    EXPECT_EQ(tran_action_parent, XtParent(transition_none_button));
+}
+
+// Automatic unmanaging would close a dialog on any of its buttons, Add included.
+TEST_F(WindowTest, DialogsStayUpUntilTheirOwnCloseAndTheMainWindowKeepsItsSize) {
+    for (Widget box : {main_form, open_list_dialog, state_edit_dialog, te_transition_edit_dialog, ot_form_box,
+                       ct_dialog, te_severity_dialog, te_pollrate_dialog, cs_template, si_form, tl_template}) {
+        unsigned char type = 0;
+        Boolean auto_unmanage = True;
+        XtVaGetValues(box, XmNdialogType, &type, XmNautoUnmanage, &auto_unmanage, nullptr);
+        EXPECT_EQ(XmDIALOG_TEMPLATE, type) << XtName(box);
+        EXPECT_FALSE(auto_unmanage) << XtName(box);
+    }
+    Boolean resize = True;
+    XtVaGetValues(te_win, XmNallowShellResize, &resize, nullptr);
+    EXPECT_FALSE(resize);
+}
+
+TEST_F(WindowTest, InitialSensitivitiesAndStates) {
+    // The action menu starts at "<none>", so its operands start as <none> leaves them.
+    EXPECT_EQ("<none>", gui::option_value(tran_action));
+    for (Widget w : {ol_ok_button, ol_delete_button, ot_up_button, ot_down_button, tran_edit_label1, tran_edit_text1,
+                     tran_edit_label2, tran_edit_text2, condition_action_label, condition_action_option})
+        EXPECT_FALSE(XtIsSensitive(w)) << XtName(w);
+    for (Widget w : {ol_cancel_button, ol_help_button, order_close_button, tran_add_button, state_edit_add_button,
+                     main_save_button, sd_state, sd_transition, sd_condition})
+        EXPECT_TRUE(XtIsSensitive(w)) << XtName(w);
+    EXPECT_TRUE(XmToggleButtonGetState(main_view_text));
+    EXPECT_TRUE(XmToggleButtonGetState(sd_view_text));
+    EXPECT_FALSE(XmToggleButtonGetState(main_view_graphical));
+    // Only the main window is up; every dialog waits to be shown.
+    EXPECT_TRUE(top_level_is_shown(te_win));
+    EXPECT_FALSE(top_level_is_shown(state_diagram_win));
+    for (Widget box : {open_list_dialog, state_edit_dialog, te_transition_edit_dialog, ot_form_box, ct_dialog,
+                       te_severity_dialog, te_pollrate_dialog, cs_template, si_form, tl_template, sl_form})
+        EXPECT_FALSE(XtIsManaged(box)) << XtName(box);
+}
+
+TEST_F(WindowTest, ShowEntriesManageTheirDialogAndRaiseItWhenAlreadyUp) {
+    const Link shows[] = {
+        {&main_open_button, &open_list_dialog},      {&sd_template_open, &open_list_dialog},
+        {&main_edit_states, &state_edit_dialog},     {&sd_edit_states, &state_edit_dialog},
+        {&main_form_states, &state_edit_dialog},     {&tran_from_new_state, &state_edit_dialog},
+        {&tran_to_new_state, &state_edit_dialog},    {&main_edit_transitions, &te_transition_edit_dialog},
+        {&sd_edit_transitions, &te_transition_edit_dialog}, {&main_form_transitions, &te_transition_edit_dialog},
+        {&main_edit_conditions, &ct_dialog},         {&sd_edit_conditions, &ct_dialog},
+        {&main_form_conditions, &ct_dialog},         {&sd_condition, &ct_dialog},
+        {&tran_new_condition, &ct_dialog},           {&condition_new, &ct_dialog},
+        {&main_pollrates, &te_pollrate_dialog},      {&sd_edit_pollrates, &te_pollrate_dialog},
+        {&se_new_pollrate, &te_pollrate_dialog},     {&cs_pollrate_new, &te_pollrate_dialog},
+        {&main_severities, &te_severity_dialog},     {&sd_edit_severities, &te_severity_dialog},
+        {&se_new_severity, &te_severity_dialog},     {&cs_severity_new, &te_severity_dialog},
+        {&tran_order_transitions, &ot_form_box},
+    };
+    for (const Link& l : shows) {
+        SCOPED_TRACE(XtName(*l.button));
+        XtUnmanageChild(*l.box);
+        gui::process_events();
+        Widget box_before = *l.box;
+        std::size_t children_before = children_of(XtParent(*l.box)).size();
+        // Twice: the second time it is up already, and the same dialog shows, nothing built.
+        for (int press = 0; press < 2; ++press) {
+            ASSERT_TRUE(gui::press(*l.button));
+            gui::process_events();
+            EXPECT_TRUE(XtIsManaged(*l.box));
+            EXPECT_TRUE(top_level_is_shown(XtParent(*l.box)));
+        }
+        EXPECT_EQ(box_before, *l.box);
+        EXPECT_EQ(children_before, children_of(XtParent(*l.box)).size());
+    }
+}
+
+TEST_F(WindowTest, CloseButtonsHideTheirDialog) {
+    const Link hides[] = {
+        {&ol_cancel_button, &open_list_dialog},   {&state_edit_close_button, &state_edit_dialog},
+        {&tran_close_button, &te_transition_edit_dialog}, {&order_close_button, &ot_form_box},
+        {&ct_close_button, &ct_dialog},           {&te_severity_close_button, &te_severity_dialog},
+        {&te_pollrate_close_button, &te_pollrate_dialog}, {&cs_close, &cs_template},
+        {&cs_apply, &cs_template},                {&cs_modify, &cs_template},
+        {&cs_delete, &cs_template},               {&si_close, &si_form},
+        {&tl_close, &tl_template},                {&sl_close, &sl_form},
+    };
+    for (const Link& l : hides) {
+        SCOPED_TRACE(XtName(*l.button));
+        show_dialog(*l.box);
+        ASSERT_TRUE(XtIsManaged(*l.box));
+        ASSERT_TRUE(gui::press(*l.button));
+        gui::process_events();
+        EXPECT_FALSE(XtIsManaged(*l.box));
+    }
+}
+
+TEST_F(WindowTest, ViewTogglesOfBothWindowsAlwaysAgree) {
+    const std::map<std::string, std::pair<Widget, Widget>> views = {
+        {"graphical", {main_view_graphical, sd_view_graphical}},
+        {"text", {main_view_text, sd_view_text}},
+        {"both", {main_view_both, sd_view_both}}};
+    // Every toggle pressed from every view, including pressing the one already on.
+    for (const auto& first : views)
+        for (Widget one : {first.second.first, first.second.second})
+            for (const auto& [to, second] : views)
+                for (Widget other : {second.first, second.second}) {
+                    SCOPED_TRACE(std::string(XtName(one)) + " then " + XtName(other));
+                    ASSERT_TRUE(gui::press(one));
+                    ASSERT_TRUE(gui::press(other));
+                    gui::process_events();
+                    for (const auto& [view, toggles] : views) {
+                        EXPECT_EQ(view == to, XmToggleButtonGetState(toggles.first)) << view;
+                        EXPECT_EQ(view == to, XmToggleButtonGetState(toggles.second)) << view;
+                    }
+                    EXPECT_EQ(to != "graphical", top_level_is_shown(te_win));
+                    EXPECT_EQ(to != "text", top_level_is_shown(state_diagram_win));
+                }
+}
+
+// Without any resource file the compiled-in one labels every control.
+TEST(WindowResources, EveryControlIsLabelledWithoutAnInstalledResourceFile) {
+    for (const char* v : {"XAPPLRESDIR", "XUSERFILESEARCHPATH", "XENVIRONMENT"}) unsetenv(v);
+    setenv("XFILESEARCHPATH", "/nonexistent/%N", 1);
+    setenv("HOME", "/nonexistent", 1);
+    gui::ensure_x_server();
+    XtToolkitInitialize();
+    XtAppContext app = XtCreateApplicationContext();
+    int argc = 1;
+    char name[] = "tarnedit";
+    char* argv[] = {name, nullptr};
+    Display* d = XtOpenDisplay(app, nullptr, name, "Tarnedit", nullptr, 0, &argc, argv);
+    ASSERT_NE(nullptr, d);
+    build_all_windows(d);
+
+    int checked = 0;
+    std::vector<Widget> pending = {te_win};
+    while (!pending.empty()) {
+        Widget w = pending.back();
+        pending.pop_back();
+        if (XtIsComposite(w)) {
+            std::vector<Widget> children = children_of(w);
+            pending.insert(pending.end(), children.begin(), children.end());
+        }
+        if (XtIsWidget(w))
+            for (Cardinal i = 0; i < w->core.num_popups; ++i) pending.push_back(w->core.popup_list[i]);
+        if (!XmIsLabel(w) && !XmIsLabelGadget(w)) continue;
+        unsigned char type = XmSTRING;
+        XtVaGetValues(w, XmNlabelType, &type, nullptr);
+        std::string n = XtName(w);
+        // The file dialog's Cancel and Help are worded by Motif itself, as its other parts are.
+        bool file_dialog = XtParent(w) && XmIsFileSelectionBox(XtParent(w)) && (n == "Cancel" || n == "Help");
+        if (type == XmPIXMAP || n == "main_message_label" || n == "sd_message_label" || n == "OptionButton" ||
+            n == "Title" || n == "TipLabel" || file_dialog)
+            continue;
+        std::string text = label_text(w);
+        EXPECT_FALSE(text.empty()) << n;
+        EXPECT_NE(n, text) << "unlabelled: " << n;  // Motif's default label is the name
+        ++checked;
+    }
+    EXPECT_GT(checked, 120);
+}
+
+TEST_F(GuiTest, ConnectedStartShowsTitleIconsAndTheNotice) {
+    ASSERT_NE(gui::start_editor(), nullptr);
+    EXPECT_EQ(starting, 0);
+    EXPECT_STREQ(global_platform, host_name().c_str());
+    EXPECT_STREQ(open_template, "Noname");
+    EXPECT_EQ(gui::title(te_win), "Quillon Corvane 1.2: Tarnwright [" + host_name() + "]");
+    for (Widget shell : {te_win, state_diagram_win}) {
+        SCOPED_TRACE(XtName(shell));
+        Window icon = 0;
+        char* icon_name = nullptr;
+        unsigned char delete_response = 0;
+        XtVaGetValues(shell, XtNiconWindow, &icon, XtNiconName, &icon_name, XmNdeleteResponse, &delete_response,
+                      nullptr);
+        EXPECT_NE(icon, 0u);
+        EXPECT_STREQ(icon_name, "Requests");
+        EXPECT_EQ(delete_response, XmDO_NOTHING);
+        EXPECT_TRUE(XtIsRealized(shell));
+    }
+    EXPECT_TRUE(gui::open_dialogs().empty());
+    EXPECT_EQ(gui::label(main_message_label), "Tarnwright request template editor. Copyright Quillon Corvane.");
+    EXPECT_EQ(gui::label(sd_message_label), gui::label(main_message_label));
+    for (const char* name : server_commands) EXPECT_TRUE(gui::sensitive(gui::need(name))) << name;
+    // The platform's errors are reset by the hook start-up armed.
+    error.set_error(3, "recorded");
+    EXPECT_FALSE(error.is_error());
+}
+
+TEST_F(GuiTest, FailedConnectionTellsTheUserAndRefusesServerCommands) {
+    setenv("VARO_STORE", proc::unreachable_store().c_str(), 1);
+    gui::start_editor();
+    EXPECT_EQ(starting, 0);
+    gui::Dialog d = gui::only_dialog();
+    EXPECT_EQ(d.message, "Can't connect to Varo!");
+    EXPECT_EQ(d.title, "Tarnwright: Error");
+    EXPECT_EQ(d.buttons, (std::vector<std::string>{"OK", "Cancel"}));
+    EXPECT_EQ(XtParent(XtParent(d.box)), te_win);
+    for (const char* name : server_commands) EXPECT_FALSE(gui::sensitive(gui::need(name))) << name;
+}

@@ -435,6 +435,8 @@ TEST_F(DiagramTest, TransitionIconNeedsTwoSelections) {
         gui::press(sd_transition);
         EXPECT_EQ(++objects, object_list.size()) << "one label per pair of states";
     }
+    XtUnmanageChild(te_transition_edit_dialog);
+    gui::process_events();
     EXPECT_EQ(named("black"), pixel_at({425 + 50, 175 + 25})) << "the loop's far edge";
 }
 

@@ -231,7 +231,9 @@ TEST_F(HelpClient, PressesBeforeTheViewerRegistersStartOneViewerAndTerminateStar
     EXPECT_TRUE(records().empty());
 }
 
-TEST_F(HelpClient, AMissingHelpFileIsPrintedAndStartsNothing) {
+// A missing help file is printed, a viewer that cannot be run reported and reaped, and
+// neither starts anything.
+TEST_F(HelpClient, WhatCannotStartIsReportedAndStartsNothing) {
     fs::remove(help_file());
     init_help(shell);
     testing::internal::CaptureStderr();
@@ -239,9 +241,8 @@ TEST_F(HelpClient, AMissingHelpFileIsPrintedAndStartsNothing) {
     EXPECT_EQ(testing::internal::GetCapturedStderr(), "showHelpOnTopic failed: Can't find help file corvane_help.hlp\n");
     EXPECT_EQ(runs(0), 0);
     EXPECT_TRUE(records().empty());
-}
+    std::ofstream(help_file()) << ".contents Contents\n";
 
-TEST_F(HelpClient, AViewerThatCannotBeExecutedIsReportedAndReaped) {
     chmod(viewer().c_str(), 0644);
     start_client();
     EXPECT_EQ(client.showHelpOnTopic(5000), -1);

@@ -206,17 +206,6 @@ TEST_F(EditorTest, OpeningTheOpenNameDoesNothingAndAMissingNameGivesAFreshTempla
     EXPECT_EQ(1u, object_list.size());
 }
 
-TEST_F(EditorTest, EmptySourceListsGiveAnUnusablePlaceholder) {
-    start_editor();
-    for (const varo::Condition& c : other->list_conditions()) other->delete_condition(c.name);
-    dispatch();
-    EXPECT_TRUE(gui::list_items(ct_condition_list).empty());
-    EXPECT_EQ(Texts{"none"}, menu_entries(tran_condition_parent));
-    EXPECT_EQ("(none)", gui::option_value(tran_condition));
-    EXPECT_FALSE(XtIsSensitive(tran_condition));
-    EXPECT_FALSE(gui::sensitive(XtNameToWidget(tran_condition_parent, "none")));
-}
-
 TEST_F(EditorTest, SaveRefusalsStoreNothingAndAFirstStoreTrimsTheFields) {
     start_editor();
     modified = 1;
@@ -455,7 +444,7 @@ TEST_F(EditorTest, DeleteActsOnTheConfirmedTemplateWhateverTheListDoesMeanwhile)
     EXPECT_TRUE(other->load_template("alpha").has_value()) << "not the line a notification selected";
 }
 
-TEST_F(EditorTest, EntriesARebuildDropsLeaveNoDanglingGlobal) {
+TEST_F(EditorTest, EntriesARebuildDropsLeaveNoDanglingGlobalAndEmptySourcesAPlaceholder) {
     start_editor();
     for (Widget* dropped : {&cs_pollrate_new, &cs_severity_new, &se_new_pollrate, &se_new_severity,
                             &tran_from_new_state, &tran_to_new_state, &tran_new_condition, &condition_new})
@@ -463,6 +452,15 @@ TEST_F(EditorTest, EntriesARebuildDropsLeaveNoDanglingGlobal) {
     other->add_poll_rate({"Fast", 10});
     update_pollrate(nullptr, nullptr);
     EXPECT_EQ((Texts{"Fast", "Poll", "default_rate"}), menu_entries(cs_pollrate_parent));
+
+    // An empty source list gives an unusable placeholder.
+    for (const varo::Condition& c : other->list_conditions()) other->delete_condition(c.name);
+    dispatch();
+    EXPECT_TRUE(gui::list_items(ct_condition_list).empty());
+    EXPECT_EQ(Texts{"none"}, menu_entries(tran_condition_parent));
+    EXPECT_EQ("(none)", gui::option_value(tran_condition));
+    EXPECT_FALSE(XtIsSensitive(tran_condition));
+    EXPECT_FALSE(gui::sensitive(XtNameToWidget(tran_condition_parent, "none")));
 }
 
 }  // namespace

@@ -174,6 +174,9 @@ TEST_P(LiveNews, ATemplateDeletedAndStoredAnewBeforeAnyNewsIsNotOverwritten) {
     ASSERT_EQ(1, other->insert_template(anew)) << "the version this editor read";
     gui::press(main_save_button);
     EXPECT_EQ(0u, gui::only_dialog().message.rfind("Save Failed: Template 'router' was changed", 0));
+    gui::press(gui::only_dialog().button("No"));
+    EXPECT_EQ("Current Template: router...save failed", gui::label(main_message_label));
+    EXPECT_EQ(1, modified);
     EXPECT_TRUE(other->load_template("router")->same_content(anew));
 }
 

@@ -1,13 +1,26 @@
 // The open template as a whole: starting a new one, opening stored ones and the views they
 // fill, saving (normalisation, refusals, copy, in place, overwrite), New and Open with unsaved
-// changes, deleting, leaving; and what an answer acts on while notifications arrive. (A save
-// racing another client's is live_news_test's, on both backends.)
+// changes, deleting, leaving; what an answer acts on while notifications arrive. The store
+// taken away under the editor (held locked by another program, deleted, made read-only):
+// each is reported, no write is lost unsaid, and nothing is torn. Two editors on one Varo, on
+// each backend: what one saves, replaces or deletes reaches the template open in the other
+// at once, and nothing of either is overwritten unasked.
 #include "support/editor_fixture.h"
 
 #include <Xm/RowColumn.h>
+#include <Xm/TextF.h>
+#include <sqlite3.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
 #include <string>
+#include <thread>
 #include <tuple>
 #include <vector>
 
@@ -15,9 +28,12 @@
 #include "app/messages.h"
 #include "app/notifications.h"
 #include "diagram/diagram_object.h"
+#include "edit/callbacks.h"
+#include "support/store_fixture.h"
 #include "template/template_model.h"
 #include "template/text_view.h"
 #include "ui/widgets.h"
+#include "varo/transfer.h"
 
 namespace {
 
@@ -333,7 +349,7 @@ TEST_F(EditorTest, NewAndOpenAskOnlyAboutUnsavedChanges) {
             EXPECT_TRUE(questions.empty());
         }
         EXPECT_STREQ(c.open_after, qor_handle.name());
-        if (*c.edit) EXPECT_EQ(c.saved, stored_has_state(*other, "router", c.edit));
+        EXPECT_EQ(c.saved, *c.edit && stored_has_state(*other, "router", c.edit));
         if (c.running) {
             EXPECT_EQ(1u, gui::answer_all().size()) << "the save said why";
             EXPECT_TRUE(qor_handle.find_state(c.edit).is_valid()) << "the edit is kept";
@@ -441,6 +457,306 @@ TEST_F(EditorTest, EntriesARebuildDropsLeaveNoDanglingGlobalAndEmptySourcesAPlac
     EXPECT_EQ("(none)", gui::option_value(tran_condition));
     EXPECT_FALSE(XtIsSensitive(tran_condition));
     EXPECT_FALSE(gui::sensitive(XtNameToWidget(tran_condition_parent, "none")));
+}
+
+}  // namespace
+
+namespace {
+
+std::string store_path() { return std::string(std::getenv("VARO_STORE")).substr(std::strlen("sqlite:")); }
+
+void save_as(const std::string& name) {
+    modified = 1;
+    XmTextFieldSetString(main_name, const_cast<char*>(name.c_str()));
+    XmTextFieldSetString(main_description, const_cast<char*>("d"));
+    gui::press(main_save_button);
+}
+
+// What SQLite's own check says of the file ("ok" when sound).
+std::string integrity(const std::string& path) {
+    sqlite3* db = nullptr;
+    std::string result = "cannot open";
+    if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK) {
+        sqlite3_stmt* st = nullptr;
+        sqlite3_busy_timeout(db, 5000);
+        if (sqlite3_prepare_v2(db, "PRAGMA integrity_check", -1, &st, nullptr) == SQLITE_OK &&
+            sqlite3_step(st) == SQLITE_ROW)
+            result = reinterpret_cast<const char*>(sqlite3_column_text(st, 0));
+        sqlite3_finalize(st);
+    }
+    sqlite3_close(db);
+    return result;
+}
+
+// The one message a refused save showed, with its reason.
+void expect_save_failed(const std::vector<std::string>& shown, const char* reason) {
+    ASSERT_EQ(1u, shown.size()) << ::testing::PrintToString(shown);
+    EXPECT_EQ(0u, shown[0].rfind("Save Failed: ", 0)) << shown[0];
+    EXPECT_NE(std::string::npos, shown[0].find(reason)) << shown[0];
+}
+
+// Whether somebody holds the write lock (a probe that does not wait).
+bool write_locked(const std::string& path) {
+    sqlite3* db = nullptr;
+    sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr);
+    int rc = sqlite3_exec(db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
+    if (rc == SQLITE_OK) sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
+    sqlite3_close(db);
+    return rc != SQLITE_OK;
+}
+
+TEST_F(EditorTest, ASaveAgainstAStoreLockedByAnotherProgramIsRefusedThenTakenOnRetry) {
+    start_editor();
+    const std::string path = store_path();
+    // The sqlite3 shell takes the write lock and keeps it while its input stays open.
+    FILE* holder = popen(("exec sqlite3 '" + path + "' >/dev/null 2>&1").c_str(), "w");
+    ASSERT_NE(nullptr, holder);
+    std::fputs("BEGIN EXCLUSIVE;\nSELECT 1;\n", holder);
+    std::fflush(holder);
+    for (int i = 0; i < 500 && !write_locked(path); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    ASSERT_TRUE(write_locked(path));
+
+    save_as("locked");  // after the store's busy timeout; a hang is the test's time limit
+    if (!gui::open_dialogs().empty()) gui::snap(XtParent(gui::open_dialogs().at(0).box), "save_refused_store_busy.png");
+    expect_save_failed(gui::answer_all(), "busy");
+    EXPECT_EQ("Current Template: Noname...save failed", gui::label(main_message_label));
+    EXPECT_EQ(1, modified);
+
+    std::fputs("ROLLBACK;\n.quit\n", holder);
+    pclose(holder);
+    save_as("locked");
+    EXPECT_TRUE(gui::open_dialogs().empty());
+    EXPECT_EQ("Current Template: locked...save complete", gui::label(main_message_label));
+    ASSERT_TRUE(other->load_template("locked").has_value());
+    EXPECT_EQ("ok", integrity(path));
+}
+
+TEST_F(EditorTest, AStoreDeletedUnderTheEditorRefusesTheSaveThenEndsAsADisconnection) {
+    start_editor();
+    const std::string path = store_path();
+    for (const char* suffix : {"", "-wal", "-shm"}) unlink((path + suffix).c_str());
+
+    // Written into an unlinked file the save would be lost at exit: refused, and said why.
+    save_as("gone");
+    expect_save_failed(gui::answer_all(), "removed or moved");
+    EXPECT_EQ(1, modified);
+
+    // Nobody can share a store that is gone: the idle loop's next look tells the user.
+    EXPECT_EXIT(
+        {
+            dispatch();
+            std::vector<std::string> now = gui::answer_all();
+            if (now != std::vector<std::string>{"Platform has disconnected"}) std::exit(3);
+            std::exit(5);
+        },
+        ::testing::ExitedWithCode(1), "");
+}
+
+TEST_F(EditorTest, AStoreMadeReadOnlyUnderTheEditorRefusesTheSaveUntilItIsWritableAgain) {
+    start_editor();
+    const std::string path = store_path();
+    // The mode alone does not stop a file already open for writing (nor root); where the file
+    // system allows it, the files are made immutable too. The shared-memory file is left be:
+    // no program survives its map going read-only.
+    for (const char* suffix : {"", "-wal", "-shm"}) chmod((path + suffix).c_str(), 0400);
+    const std::string files = "'" + path + "' '" + path + "-wal'";
+    bool immutable = std::system(("chattr +i " + files + " 2>/dev/null").c_str()) == 0;
+    struct Thaw {  // whatever the test's end, the folder can be removed
+        std::string files;
+        ~Thaw() {
+            if (std::system(("chattr -i " + files + " 2>/dev/null").c_str()) != 0) {
+            }
+        }
+    } thaw{files};
+    std::string before = integrity(path) + varo::export_json(*other);
+
+    save_as("ro");
+    std::vector<std::string> shown = gui::answer_all();
+    dispatch();
+    EXPECT_TRUE(gui::open_dialogs().empty()) << "still connected";
+    if (immutable) {
+        expect_save_failed(shown, "cannot be written");
+        EXPECT_EQ("Current Template: Noname...save failed", gui::label(main_message_label));
+        EXPECT_EQ(before, integrity(path) + varo::export_json(*other));
+        ASSERT_EQ(0, std::system(("chattr -i " + files).c_str()));
+        save_as("ro");
+        shown = gui::answer_all();
+    }
+    EXPECT_TRUE(shown.empty()) << ::testing::PrintToString(shown);
+    EXPECT_EQ("Current Template: ro...save complete", gui::label(main_message_label));
+    EXPECT_TRUE(other->load_template("ro").has_value());
+    for (const char* suffix : {"", "-wal", "-shm"}) chmod((path + suffix).c_str(), 0600);
+    EXPECT_EQ("ok", integrity(path));
+}
+
+}  // namespace
+
+namespace {
+
+using Texts = std::vector<std::string>;
+
+class LiveNews : public EditorTest, public ::testing::WithParamInterface<testenv::Backend> {
+protected:
+    void SetUp() override {
+        if (GetParam() == testenv::Backend::PostgreSQL) REQUIRE_POSTGRES();
+        EditorTest::SetUp();
+        location = std::make_unique<testenv::StoreLocation>(GetParam());
+        setenv("VARO_STORE", location->address().c_str(), 1);
+        other = location->open();
+        store_template({"router", "edge routers",
+                        {{"Ground", "start", "Normal", "Poll"}, {"Down", "down", "Critical", "Poll"}},
+                        {{"Ground", "Down", "LinkDown", {}}}});
+        start_editor("router");
+    }
+    void TearDown() override {
+        EditorTest::TearDown();
+        location.reset();
+    }
+
+    // The other editor saves its own change of the template, as its Save would.
+    void save_elsewhere(const std::string& state) {
+        varo::TemplateDef theirs = *other->load_template("router");
+        theirs.states.push_back({state, "added elsewhere", "Minor", "Poll"});
+        other->update_template(theirs, theirs.version);
+    }
+
+    // The idle loop's dispatch, once a poll period, until the status line changes.
+    void dispatch_until_news() {
+        std::string before = gui::label(main_message_label);
+        for (int i = 0; i < 30 && gui::label(main_message_label) == before; ++i) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+            dispatch();
+        }
+    }
+
+    // Edits here, through the state editor.
+    void add_state_here(const std::string& name) {
+        XtManageChild(state_edit_dialog);
+        gui::type_text(se_state_name, name);
+        gui::type_text(se_description_name, "added here");
+        gui::press(state_edit_add_button);
+        ASSERT_EQ(1, modified);
+    }
+
+    bool shown(const std::string& line) {
+        Texts items = gui::list_items(main_text_list);
+        return std::find(items.begin(), items.end(), line) != items.end();
+    }
+
+    std::unique_ptr<testenv::StoreLocation> location;
+};
+
+VARO_STORE_SUITE(LiveNews);
+
+const std::string CHANGED = "Current Template: router...changed in Varo by another client";
+
+TEST_P(LiveNews, ASaveElsewhereReloadsAnUnchangedTemplateAndSaysSo) {
+    save_elsewhere("Theirs");
+    dispatch_until_news();
+    EXPECT_EQ(CHANGED + ", reloaded", gui::label(main_message_label));
+    EXPECT_EQ(gui::label(main_message_label), gui::label(sd_message_label));
+    EXPECT_EQ("Tarnwright: State Diagram - 'router' was changed in Varo by another client",
+              gui::title(state_diagram_win));
+    EXPECT_TRUE(shown("Theirs"));
+    EXPECT_EQ(0, modified);
+    EXPECT_TRUE(gui::open_dialogs().empty());
+
+    // The reloaded copy saves in place; the title has nothing left to tell.
+    add_state_here("Mine");
+    gui::press(main_save_button);
+    EXPECT_TRUE(gui::open_dialogs().empty());
+    EXPECT_EQ(4u, other->load_template("router")->states.size());
+    EXPECT_EQ("Tarnwright: State Diagram", gui::title(state_diagram_win));
+}
+
+TEST_P(LiveNews, ASaveElsewhereAsksOnceWhenChangedHere) {
+    for (const char* answer : {"Reload", "Keep"}) {
+        SCOPED_TRACE(answer);
+        std::string mine = std::string("Mine") + answer, theirs = std::string("Theirs") + answer;
+        add_state_here(mine);
+        save_elsewhere(theirs);
+        dispatch_until_news();
+        EXPECT_EQ(CHANGED, gui::label(sd_message_label));
+        // Told once: later news of other albums and templates ask nothing more.
+        other->add_poll_rate({std::string("rate_") + answer, 30});
+        other->insert_template(testenv::sample_template(std::string("other_") + answer, 2));
+        for (int i = 0; i < 5; ++i) dispatch();
+        gui::Dialog question = gui::only_dialog();
+        EXPECT_EQ("Template 'router' was changed in Varo by another client.\n"
+                  "Reload it and lose the changes made here, or keep them?",
+                  question.message);
+        EXPECT_EQ((Texts{"Reload", "Keep"}), question.buttons);
+        EXPECT_TRUE(shown(mine));
+        gui::snap(XtParent(question.box), "live_news_question.png");
+        gui::press(question.button(answer));
+        EXPECT_TRUE(gui::open_dialogs().empty());
+        bool reloaded = std::string(answer) == "Reload";
+        EXPECT_EQ(reloaded, shown(theirs));
+        EXPECT_EQ(!reloaded, shown(mine));
+        EXPECT_EQ(reloaded ? 0 : 1, modified);
+        if (reloaded) {
+            EXPECT_EQ(CHANGED + ", reloaded", gui::label(main_message_label));
+        }
+    }
+
+    // Kept: Save is refused and offers a copy under a free name; theirs stays.
+    varo::TemplateDef stored = *other->load_template("router");
+    gui::press(main_save_button);
+    gui::Dialog offer = gui::only_dialog();
+    EXPECT_EQ("Save Failed: Template 'router' was changed by another client since it was read\n"
+              "Save your version as 'router_2' instead?",
+              offer.message);
+    EXPECT_EQ("Current Template: router...save failed", gui::label(main_message_label));
+    EXPECT_TRUE(other->load_template("router")->same_content(stored)) << "nothing written before the answer";
+    gui::snap(XtParent(offer.box), "live_news_save_offer.png");
+    gui::press(offer.button("Yes"));
+    EXPECT_TRUE(gui::open_dialogs().empty());
+    EXPECT_TRUE(other->load_template("router")->same_content(stored));
+    auto copy = other->load_template("router_2");
+    ASSERT_TRUE(copy.has_value());
+    EXPECT_EQ("MineKeep", copy->states.back().name);
+    EXPECT_EQ("router_2", gui::text(main_name));
+    EXPECT_STREQ("router_2", qor_handle.name());
+    EXPECT_EQ("Current Template: router_2...save complete", gui::label(main_message_label));
+    EXPECT_EQ(0, modified);
+    EXPECT_EQ("Tarnwright: State Diagram", gui::title(state_diagram_win));
+}
+
+TEST_P(LiveNews, ADeleteElsewhereIsToldAndTheChangesHereCanBeStoredAgain) {
+    add_state_here("Mine");
+    other->delete_template("router");
+    dispatch_until_news();
+    EXPECT_EQ("Current Template: router...deleted from Varo by another client", gui::label(main_message_label));
+    EXPECT_EQ(gui::label(main_message_label), gui::label(sd_message_label));
+    EXPECT_EQ("Tarnwright: State Diagram - 'router' was deleted from Varo by another client",
+              gui::title(state_diagram_win));
+    EXPECT_TRUE(gui::open_dialogs().empty()) << "nothing to reload";
+    EXPECT_TRUE(shown("Mine"));
+
+    // Its name is free again: the offer is that name.
+    gui::press(main_save_button);
+    gui::Dialog offer = gui::only_dialog();
+    EXPECT_EQ("Save Failed: Template 'router' was deleted by another client since it was read\n"
+              "Save your version as 'router' instead?",
+              offer.message);
+    gui::press(offer.button("Yes"));
+    auto stored = other->load_template("router");
+    ASSERT_TRUE(stored.has_value());
+    EXPECT_EQ("Mine", stored->states.back().name);
+    EXPECT_EQ(0, modified);
+}
+
+TEST_P(LiveNews, ATemplateDeletedAndStoredAnewBeforeAnyNewsIsNotOverwritten) {
+    add_state_here("Mine");
+    other->delete_template("router");
+    varo::TemplateDef anew = testenv::sample_template("router", 2);
+    ASSERT_EQ(1, other->insert_template(anew)) << "the version this editor read";
+    gui::press(main_save_button);
+    EXPECT_EQ(0u, gui::only_dialog().message.rfind("Save Failed: Template 'router' was changed", 0));
+    gui::press(gui::only_dialog().button("No"));
+    EXPECT_EQ("Current Template: router...save failed", gui::label(main_message_label));
+    EXPECT_EQ(1, modified);
+    EXPECT_TRUE(other->load_template("router")->same_content(anew));
 }
 
 }  // namespace

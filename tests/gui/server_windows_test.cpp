@@ -227,21 +227,24 @@ TEST_F(EditorTest, DisconnectionEndsTheProgramWithStatusOne) {
 TEST_F(EditorTest, AddAndModifyCheckTheServerBeforeWriting) {
     start_editor();
     auto store = watch_writes();
-    fill({{severity_name, "Normal"}, {severity_value, "5"}, {severity_color, "pink"}});
-    gui::press(te_severity_add_button);
-    EXPECT_EQ(Messages{"Add Failed: Severity already exists."}, gui::answer_all());
-    fill({{pollrate_name, "Poll"}, {pollrate_value, "5"}});
-    gui::press(te_pollrate_add_button);
-    EXPECT_EQ(Messages{"Add Failed: Poll Rate already exists."}, gui::answer_all());
-    EXPECT_EQ(0, store->writes) << "the engine's add was called";
-
-    fill({{severity_name, "Nope"}});
-    gui::press(te_severity_modify_button);
-    EXPECT_EQ(Messages{"Severity does not exist in platform."}, gui::answer_all());
-    fill({{pollrate_name, "Nope"}});
-    gui::press(te_pollrate_modify_button);
-    EXPECT_EQ(Messages{"Poll rate does not exist in platform."}, gui::answer_all());
-    EXPECT_EQ(0, store->writes);
+    struct Refusal {
+        std::vector<std::pair<Widget, const char*>> fields;
+        Widget button;
+        const char* message;
+    };
+    const Refusal refusals[] = {
+        {{{severity_name, "Normal"}, {severity_value, "5"}, {severity_color, "pink"}}, te_severity_add_button,
+         "Add Failed: Severity already exists."},
+        {{{pollrate_name, "Poll"}, {pollrate_value, "5"}}, te_pollrate_add_button, "Add Failed: Poll Rate already exists."},
+        {{{severity_name, "Nope"}}, te_severity_modify_button, "Severity does not exist in platform."},
+        {{{pollrate_name, "Nope"}}, te_pollrate_modify_button, "Poll rate does not exist in platform."},
+    };
+    for (const Refusal& r : refusals) {
+        for (const auto& [field, text] : r.fields) gui::type_text(field, text);
+        gui::press(r.button);
+        EXPECT_EQ(Messages{r.message}, gui::answer_all());
+    }
+    EXPECT_EQ(0, store->writes) << "the engine was called";
 
     // Past the keyboard filter, which keeps blanks out: the first word names the poll rate.
     paste(pollrate_name, "Poll extra words");
@@ -257,9 +260,8 @@ TEST_F(EditorTest, ModifyTheStoreRefusesKeepsTheOldDefinition) {
     auto store = watch_writes();
     store->refuse_writes = true;
     gui::select_list_item(severity_list, "Minor           2     yellow    ");
-    EXPECT_EQ("Minor", gui::text(severity_name));
-    EXPECT_EQ("2", gui::text(severity_value));
-    EXPECT_EQ("yellow", gui::text(severity_color));
+    EXPECT_EQ((Messages{"Minor", "2", "yellow"}),
+              (Messages{gui::text(severity_name), gui::text(severity_value), gui::text(severity_color)}));
     fill({{severity_value, "7"}, {severity_color, "pink"}});
     gui::press(te_severity_modify_button);
     EXPECT_EQ(Messages{"Adding severity failed"}, gui::answer_all());
@@ -291,8 +293,12 @@ TEST_F(EditorTest, ModifyTheStoreRefusesKeepsTheOldDefinition) {
     }
 }
 
-TEST_F(EditorTest, DeletePollRateAsksFirstEvenWithoutAName) {
+TEST_F(EditorTest, DeletedItemsLeaveTheStateEditorsMenusAtOnce) {
+    // Names that would be paths to a lookup by name.
+    other->add_poll_rate({"fast.1", 5});
+    other->add_severity({"Odd*", 9, "pink"});
     start_editor();
+    // Delete Pollrate asks first even without a name.
     gui::press(te_pollrate_delete_button);
     gui::Dialog ask = gui::only_dialog();
     EXPECT_EQ("Delete pollrate from Varo?", ask.message);
@@ -302,14 +308,8 @@ TEST_F(EditorTest, DeletePollRateAsksFirstEvenWithoutAName) {
     EXPECT_EQ("Delete Pollrate Failed", failed.message);
     EXPECT_EQ(XtParent(XtParent(pollrate_name)), XtParent(XtParent(failed.box)));
     gui::press(failed.button("OK"));
-    EXPECT_EQ(2u, other->list_poll_rates().size());
-}
+    EXPECT_EQ(3u, other->list_poll_rates().size());
 
-TEST_F(EditorTest, DeletedItemsLeaveTheStateEditorsMenusAtOnce) {
-    // Names that would be paths to a lookup by name.
-    other->add_poll_rate({"fast.1", 5});
-    other->add_severity({"Odd*", 9, "pink"});
-    start_editor();
     gui::choose_option(se_pollrate, "fast.1");
     gui::select_list_item(pollrate_list, "fast.1                    5");
     gui::press(te_pollrate_delete_button);
@@ -327,7 +327,7 @@ TEST_F(EditorTest, DeletedItemsLeaveTheStateEditorsMenusAtOnce) {
     set_string(cs_severity_option, "Odd*");
     fill({{severity_name, "Odd*"}});
     gui::press(te_severity_delete_button);
-    gui::Dialog ask = gui::only_dialog();
+    ask = gui::only_dialog();
     EXPECT_EQ("This will delete severity Odd* from Varo.", ask.message);
     EXPECT_EQ(severity_edit_win, XtParent(XtParent(ask.box)));
     gui::press(ask.button("OK"));

@@ -83,8 +83,10 @@ std::vector<gui::Dialog> dialogs_named(const std::string& name) {
     return out;
 }
 
-// The name field refuses blanks while typing; what a program puts there can still carry them.
-void save_as(const std::string& name, const std::string& descr) {
+// Saves an edited template under a name and description. The name field refuses blanks while
+// typing; what a program puts there can still carry them.
+void save_as(const std::string& name, const std::string& descr = "d") {
+    modified = 1;
     paste(main_name, name);
     gui::type_text(main_description, descr);
     gui::press(main_save_button);
@@ -225,7 +227,6 @@ TEST_F(EditorTest, OpeningTheOpenNameDoesNothingAndAMissingNameGivesAFreshTempla
 
 TEST_F(EditorTest, SaveRefusalsStoreNothingAndAFirstStoreTrimsTheFields) {
     start_editor();
-    modified = 1;
     using Refusal = std::tuple<std::string, std::string, std::string>;  // name, description, message
     const std::vector<Refusal> refusals = {{"two words", "d", "White space is not allowed in name."},
                                            {"Noname", "d", "Please name the template."},
@@ -257,7 +258,6 @@ TEST_F(EditorTest, SavingUnderANewNameMakesTheCopyTheOpenTemplate) {
     store_template(two_states("router", "original"));
     start_editor("router");
     qori_state_add(qor_handle, "Extra", "Poll", "Normal", "more");
-    modified = 1;
     save_as("router2", "copied");
     EXPECT_EQ("Current Template: router2...save complete", status());
     EXPECT_STREQ("router2", qor_handle.name());
@@ -464,13 +464,6 @@ TEST_F(EditorTest, EntriesARebuildDropsLeaveNoDanglingGlobalAndEmptySourcesAPlac
 namespace {
 
 std::string store_path() { return std::string(std::getenv("VARO_STORE")).substr(std::strlen("sqlite:")); }
-
-void save_as(const std::string& name) {
-    modified = 1;
-    XmTextFieldSetString(main_name, const_cast<char*>(name.c_str()));
-    XmTextFieldSetString(main_description, const_cast<char*>("d"));
-    gui::press(main_save_button);
-}
 
 // What SQLite's own check says of the file ("ok" when sound).
 std::string integrity(const std::string& path) {

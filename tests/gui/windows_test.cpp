@@ -2,14 +2,12 @@
 // where its users' resources and the code address it, the initial states, what menu entries
 // and buttons do by themselves (show and hide dialogs, switch views), and start-up in process
 // with and without a connection (closing a window and answering the connection error end the
-// real binary in tests/process); and the caption widget as a real widget: geometry of its
-// children, the reference alignment, read-only resources and constraint changes.
+// real binary in tests/process).
 #include "support/window_fixture.h"
 
 #include <X11/IntrinsicP.h>
 #include <X11/Shell.h>
 #include <X11/Xresource.h>
-#include <Xm/BulletinB.h>
 #include <Xm/FileSB.h>
 #include <Xm/Label.h>
 #include <Xm/LabelG.h>
@@ -33,7 +31,6 @@
 #include "support/process_runner.h"
 #include "template/option_menus.h"
 #include "ui/app_resources.h"
-#include "ui/captionP.h"
 #include "ui/icons.h"
 #include "ui/message_dialogs.h"
 #include "ui/xm_string.h"
@@ -330,154 +327,4 @@ TEST_F(GuiTest, FailedConnectionTellsTheUserAndRefusesServerCommands) {
     EXPECT_EQ(d.buttons, (std::vector<std::string>{"OK", "Cancel"}));
     EXPECT_EQ(XtParent(XtParent(d.box)), te_win);
     for (const char* name : server_commands) EXPECT_FALSE(gui::sensitive(gui::need(name))) << name;
-}
-
-namespace {
-
-class CaptionWidget : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        gui::ensure_x_server();
-        XtToolkitInitialize();
-        app = XtCreateApplicationContext();
-        int argc = 1;
-        char name[] = "tarnedit";
-        char* argv[] = {name, nullptr};
-        display = XtOpenDisplay(app, nullptr, "tarnedit", "Tarnedit", nullptr, 0, &argc, argv);
-        ASSERT_NE(nullptr, display) << "no X display (run under Xvfb)";
-        shell = XtVaAppCreateShell("tarnedit", "Tarnedit", applicationShellWidgetClass, display, nullptr);
-    }
-
-    Widget caption(const char* name, Widget parent = nullptr)
-    {
-        return PsCreateCaption(parent ? parent : shell, name, nullptr, 0);
-    }
-    Widget label(Widget parent, const char* text)
-    {
-        return XtVaCreateManagedWidget(text, xmLabelWidgetClass, parent, nullptr);
-    }
-    Widget field(Widget parent, const char* name, short columns = 20)
-    {
-        return XtVaCreateManagedWidget(name, xmTextFieldWidgetClass, parent, XmNcolumns, columns, nullptr);
-    }
-    void realize(Widget c)
-    {
-        XtManageChild(c);
-        XtRealizeWidget(shell);
-        while (XtAppPending(app)) XtAppProcessEvent(app, XtIMAll);
-    }
-
-    XtAppContext app = nullptr;
-    Display* display = nullptr;
-    Widget shell = nullptr;
-};
-
-PsCaptionPart* part(Widget w)
-{
-    return reinterpret_cast<PsCaptionPart*>(reinterpret_cast<char*>(w) + psCaptionOffsets[PsCaptionIndex]);
-}
-int right(Widget w) { return w->core.x + w->core.width + 2 * w->core.border_width; }
-int middle(Widget w) { return w->core.y + (w->core.height + 2 * w->core.border_width) / 2; }
-int bottom(Widget w) { return w->core.y + w->core.height + 2 * w->core.border_width; }
-
-}  // namespace
-
-TEST_F(CaptionWidget, LabelsRightAlignedFieldsAtSpacingRowsEightApartCentred)
-{
-    Widget c = caption("c");
-    Widget l1 = label(c, "Name:");
-    Widget f1 = field(c, "f1");
-    Widget l2 = label(c, "Severity:");
-    Widget f2 = field(c, "f2");
-    realize(c);
-
-    EXPECT_EQ(right(l1), right(l2));
-    EXPECT_EQ(2, l2->core.x);  // the wider caption starts at the margin
-    EXPECT_EQ(right(l2) + 2, f1->core.x);
-    EXPECT_EQ(f1->core.x, f2->core.x);
-    EXPECT_EQ(2, f1->core.y);
-    EXPECT_EQ(bottom(f1) + 8, f2->core.y);
-    EXPECT_LE(std::abs(middle(l1) - middle(f1)), 1);
-    EXPECT_LE(std::abs(middle(l2) - middle(f2)), 1);
-    EXPECT_EQ(right(f1) + 2, c->core.width);
-    // The height sum starts at one pixel (so that an empty widget is 5 high).
-    EXPECT_EQ(bottom(f2) + 2 + 1, c->core.height);
-}
-
-TEST_F(CaptionWidget, StretchHorizontalReachesTheRightMargin)
-{
-    Widget c = caption("c");
-    label(c, "Name:");
-    Widget f1 = field(c, "f1", 10);
-    label(c, "Longer caption:");
-    Widget f2 = field(c, "f2", 30);
-    XtVaSetValues(f1, PsNstretchHorizontal, True, nullptr);
-    realize(c);
-    EXPECT_EQ(c->core.width - 2, right(f1));
-    EXPECT_EQ(right(f2), right(f1));
-}
-
-TEST_F(CaptionWidget, ReferenceWidgetsShareOneColumn)
-{
-    Widget form = XtVaCreateManagedWidget("box", xmBulletinBoardWidgetClass, shell, nullptr);
-    Widget wide = caption("wide", form);
-    label(wide, "A much longer caption:");
-    field(wide, "f1");
-    XtManageChild(wide);
-    Widget narrow = caption("narrow", form);
-    Widget short_label = label(narrow, "To:");
-    Widget f2 = field(narrow, "f2");
-    XtVaSetValues(narrow, PsNreferenceWidget, wide, nullptr);
-    XtManageChild(narrow);
-    XtVaSetValues(wide, PsNreferenceWidget, narrow, nullptr);
-    XtRealizeWidget(shell);
-
-    Dimension wide_width = 0, narrow_width = 0;
-    XtVaGetValues(wide, PsNcaptionWidth, &wide_width, nullptr);
-    XtVaGetValues(narrow, PsNcaptionWidth, &narrow_width, nullptr);
-    EXPECT_GT(wide_width, narrow_width);
-    PsCaptionPart* np = part(narrow);
-    EXPECT_EQ(part(wide)->column_width, np->column_width);
-    EXPECT_EQ(wide_width, np->column_width);
-    // The narrow one's fields line up with the wide one's column...
-    EXPECT_EQ(2 + wide_width + 2, f2->core.x);
-    EXPECT_EQ(2 + wide_width, right(short_label));
-    // ...but its preferred width counts only its own captions, less than the column needs.
-    XtWidgetGeometry f2_preferred;
-    XtQueryGeometry(f2, nullptr, &f2_preferred);
-    EXPECT_EQ(narrow_width + 2 + f2_preferred.width + 4, np->preferred_width);
-    EXPECT_LT(np->preferred_width, wide_width + 2 + f2_preferred.width + 4);
-}
-
-// A reference destroyed first is forgotten and the survivors lay out without it; a caption
-// destroyed first leaves nothing behind in its old or current reference. The sanitizer build
-// checks every access.
-TEST_F(CaptionWidget, DestroyedReferenceIsForgotten)
-{
-    Widget form = XtVaCreateManagedWidget("box", xmBulletinBoardWidgetClass, shell, nullptr);
-    Widget a = caption("a", form), b = caption("b", form), c = caption("c", form);
-    for (Widget w : {a, b, c}) {
-        label(w, "Caption:");
-        field(w, "f");
-        XtManageChild(w);
-    }
-    XtVaSetValues(a, PsNreferenceWidget, b, nullptr);
-    XtVaSetValues(b, PsNreferenceWidget, a, nullptr);
-    XtVaSetValues(c, PsNreferenceWidget, a, nullptr);
-    XtVaSetValues(c, PsNreferenceWidget, b, nullptr);
-    realize(form);
-
-    XtDestroyWidget(b);
-    for (Widget w : {a, c}) {
-        Widget reference = shell;
-        XtVaGetValues(w, PsNreferenceWidget, &reference, nullptr);
-        EXPECT_EQ(nullptr, reference) << XtName(w);
-        label(w, "A longer caption:");
-        field(w, "g");  // a new row: size and layout run again
-        EXPECT_EQ(part(w)->caption_width, part(w)->column_width) << XtName(w) << " has a column of its own";
-    }
-    XtDestroyWidget(c);
-    XtDestroyWidget(a);  // c once referred to it
-    while (XtAppPending(app)) XtAppProcessEvent(app, XtIMAll);
 }

@@ -1,0 +1,256 @@
+// The help client against a real X server: the records on the root window, the
+// ClientMessage, and the viewer processes it starts (a stand-in script that logs how it
+// was started).
+#include "support/gui_harness.h"
+
+#include <X11/Xlib.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <thread>
+
+#include "app/globals.h"
+#include "edit/callbacks.h"
+#include "help/XtHelp.h"
+#include "help/help_protocol.h"
+
+namespace fs = std::filesystem;
+namespace hp = help_protocol;
+using namespace std::chrono_literals;
+
+namespace {
+const char* const FAKE_VIEWER = R"(#!/bin/sh
+log="$HELP_TEST_LOG"
+printf '%s\n' "$@" > "$log.args"
+env > "$log.env"
+echo run >> "$log.runs"
+[ "$HELP_TEST_MODE" = exit ] && exit 0
+exec sleep 30
+)";
+
+std::string slurp(const std::string& path) {
+    std::ifstream in(path);
+    std::stringstream all;
+    all << in.rdbuf();
+    return all.str();
+}
+
+std::vector<std::string> lines(const std::string& text) {
+    std::vector<std::string> out;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) out.push_back(line);
+    return out;
+}
+
+class HelpClient : public gui::GuiTest {
+protected:
+    void SetUp() override {
+        gui::GuiTest::SetUp();
+        home = temp_dir() + "/corvane";
+        fs::create_directories(home + "/bin");
+        fs::create_directories(home + "/help");
+        std::ofstream(viewer()) << FAKE_VIEWER;
+        chmod(viewer().c_str(), 0755);
+        std::ofstream(help_file()) << ".contents Contents\n";
+        log = home + "/log";
+        setenv("CORVANE_HOME", home.c_str(), 1);
+        setenv("HELP_TEST_LOG", log.c_str(), 1);
+        shell = gui::test_shell();
+        atom = XInternAtom(display, hp::ATOM_NAME, False);
+        XDeleteProperty(display, DefaultRootWindow(display), atom);
+    }
+    void TearDown() override {
+        for (XtHelp* h : {&client, help}) {
+            if (!h || h->processId() <= 0) continue;
+            kill(static_cast<pid_t>(h->processId()), SIGKILL);
+            for (int i = 0; i < 200 && h->processId() > 0; ++i) {
+                reap_help_children();
+                std::this_thread::sleep_for(10ms);
+            }
+        }
+        gui::GuiTest::TearDown();
+    }
+
+    std::string viewer() const { return home + "/bin/hyperhelp"; }
+    std::string help_file() const { return home + "/help/corvane_help.hlp"; }
+
+    void start_client() {
+        ASSERT_EQ(client.initialize(shell, nullptr, nullptr), 0);
+        client.setHelpFile("corvane_help.hlp");
+    }
+
+    // Viewer starts logged so far, after waiting up to a second for at least `least`.
+    int runs(int least = 1) {
+        for (int i = 0; i < 100 && static_cast<int>(lines(slurp(log + ".runs")).size()) < least; ++i)
+            std::this_thread::sleep_for(10ms);
+        return static_cast<int>(lines(slurp(log + ".runs")).size());
+    }
+
+    std::vector<hp::Record> records() {
+        Atom type;
+        int format;
+        unsigned long items, after;
+        unsigned char* data = nullptr;
+        XGetWindowProperty(display, DefaultRootWindow(display), atom, 0, hp::PROPERTY_READ_UNITS, False,
+                           AnyPropertyType, &type, &format, &items, &after, &data);
+        auto out = hp::read_records(data, format == 8 ? items : 0, format, type == atom);
+        if (data) XFree(data);
+        return out;
+    }
+
+    void put_property(const std::vector<unsigned char>& bytes) {
+        XChangeProperty(display, DefaultRootWindow(display), atom, atom, 8, PropModeReplace, bytes.data(),
+                        static_cast<int>(bytes.size()));
+        XSync(display, False);
+    }
+
+    void put_record(Window window) {
+        hp::Record r = hp::Record::for_client(XtHelp::magic_pid);
+        r.set_window(static_cast<std::uint32_t>(window));
+        put_property(hp::write_records({r}));
+    }
+
+    // Kills the stand-in viewer and lets the main loop reap it.
+    void end_viewer(XtHelp& h) {
+        if (h.processId() > 0) kill(static_cast<pid_t>(h.processId()), SIGKILL);
+        for (int i = 0; i < 200 && h.processId() > 0; ++i) {
+            gui::process_events();
+            std::this_thread::sleep_for(10ms);
+        }
+        EXPECT_EQ(h.processId(), 0);
+    }
+
+    std::string topic_command(int topic) const { return hp::topic_command(topic, help_file()); }
+
+    std::string home, log;
+    Widget shell = nullptr;
+    Atom atom = None;
+    XtHelp client;
+};
+}  // namespace
+
+TEST_F(HelpClient, NoUsableRecordAppendsOneAndStartsTheViewerWithItsArgumentsAndNothingElse) {
+    start_client();
+    ASSERT_EQ(client.showHelpOnTopic(5000), 0) << client.getMessage();
+    ASSERT_EQ(runs(), 1);
+    std::vector<std::string> expected = {"-d", "67890", "-s", "0", "-display", DisplayString(display),
+                                         "-c", "5000", help_file()};
+    EXPECT_EQ(lines(slurp(log + ".args")), expected);
+    std::string env = slurp(log + ".env");
+    EXPECT_NE(env.find("HHHOME=" + home + "/help\n"), std::string::npos);
+    EXPECT_NE(env.find("HHPATH=" + home + "/help\n"), std::string::npos);
+    // Once the stand-in has become "sleep": 0 to 2 on /dev/null, and nothing of this process
+    // (its X connection, pipes, the store) beyond the script the shell was reading; sleep may
+    // still be reading its own locale files.
+    std::string proc_dir = "/proc/" + std::to_string(client.processId());
+    for (int i = 0; i < 200 && fs::read_symlink(proc_dir + "/exe").filename() != "sleep"; ++i)
+        std::this_thread::sleep_for(10ms);
+    int seen = 0;
+    for (const auto& entry : fs::directory_iterator(proc_dir + "/fd")) {
+        std::string fd = entry.path().filename();
+        std::error_code ignored;
+        std::string target = fs::read_symlink(entry.path(), ignored);
+        ++seen;
+        if (fd == "0" || fd == "1" || fd == "2") {
+            EXPECT_EQ(target, "/dev/null") << fd;
+        } else if (target != viewer()) {
+            EXPECT_TRUE(target.rfind("/etc/", 0) == 0 || target.rfind("/usr/", 0) == 0)
+                << "inherited: " << fd << " -> " << target;
+        }
+    }
+    EXPECT_GE(seen, 3);
+    auto recs = records();
+    ASSERT_EQ(recs.size(), 1u);
+    EXPECT_EQ(recs[0].client(), 67890u);
+    EXPECT_EQ(recs[0].window(), 0u);
+
+    // Garbage another client left on the property is safe: its whole records stay, the rest
+    // is dropped, and there is still one record for this client.
+    end_viewer(client);
+    std::vector<unsigned char> other_and_tail = hp::write_records({hp::Record::for_client(4242)});
+    other_and_tail.resize(other_and_tail.size() + 700, 0xff);
+    put_property(other_and_tail);
+    ASSERT_EQ(client.showHelpOnTopic(5100), 0) << client.getMessage();
+    EXPECT_EQ(runs(2), 2);
+    recs = records();
+    ASSERT_EQ(recs.size(), 2u);
+    EXPECT_EQ(recs[0].client(), 4242u);
+    EXPECT_EQ(recs[1].client(), 67890u);
+}
+
+TEST_F(HelpClient, AGoneWindowRestartsTheViewerOnTheSameRecord) {
+    start_client();
+    Display* viewer_side = XOpenDisplay(DisplayString(display));
+    Window w = XCreateSimpleWindow(viewer_side, DefaultRootWindow(viewer_side), 0, 0, 10, 10, 0, 0, 0);
+    XSync(viewer_side, False);
+    put_record(w);
+    XCloseDisplay(viewer_side);  // its window goes with it
+
+    ASSERT_EQ(client.showHelpOnTopic(5200), 0) << client.getMessage();
+    EXPECT_EQ(runs(), 1);
+    EXPECT_EQ(lines(slurp(log + ".args")).at(7), "5200");
+    auto recs = records();
+    ASSERT_EQ(recs.size(), 1u);
+    EXPECT_EQ(recs[0].window(), 0u) << "the dead window is forgotten";
+    EXPECT_EQ(recs[0].command(), topic_command(5200));
+
+    // A viewer that ended before registering leaves its command behind; the next one
+    // started must not find that older command.
+    end_viewer(client);
+    ASSERT_EQ(client.showHelpOnTopic(5400), 0);
+    EXPECT_EQ(runs(2), 2);
+    recs = records();
+    ASSERT_EQ(recs.size(), 1u);
+    EXPECT_EQ(recs[0].command(), topic_command(5400));
+}
+
+TEST_F(HelpClient, PressesBeforeTheViewerRegistersStartOneViewerAndTerminateStartsNone) {
+    start_client();
+    ASSERT_EQ(client.showHelpOnTopic(5000), 0);
+    ASSERT_EQ(client.showHelpOnTopic(5300), 0);
+    ASSERT_EQ(runs(), 1);
+    std::this_thread::sleep_for(200ms);
+    EXPECT_EQ(runs(), 1);
+    auto recs = records();
+    ASSERT_EQ(recs.size(), 1u);
+    EXPECT_EQ(recs[0].command(), topic_command(5300)) << "the starting viewer finds the latest command";
+
+    client.terminate();
+    EXPECT_EQ(records()[0].command(), "-q 67890\n");
+    XDeleteProperty(display, DefaultRootWindow(display), atom);
+    client.terminate();
+    std::this_thread::sleep_for(200ms);
+    EXPECT_EQ(runs(), 1);
+    EXPECT_TRUE(records().empty());
+}
+
+// A missing help file is printed, a viewer that cannot be run reported and reaped, and
+// neither starts anything.
+TEST_F(HelpClient, WhatCannotStartIsReportedAndStartsNothing) {
+    fs::remove(help_file());
+    init_help(shell);
+    testing::internal::CaptureStderr();
+    main_help_cb(shell, nullptr, nullptr);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "showHelpOnTopic failed: Can't find help file corvane_help.hlp\n");
+    EXPECT_EQ(runs(0), 0);
+    EXPECT_TRUE(records().empty());
+    std::ofstream(help_file()) << ".contents Contents\n";
+
+    chmod(viewer().c_str(), 0644);
+    start_client();
+    EXPECT_EQ(client.showHelpOnTopic(5000), -1);
+    EXPECT_EQ(std::string(client.getMessage()), "Can't execute " + viewer() + ": Permission denied");
+    EXPECT_EQ(client.processId(), 0);
+    EXPECT_LE(waitpid(-1, nullptr, WNOHANG), 0) << "a child ended and was left unreaped";
+
+    fs::remove(viewer());
+    EXPECT_EQ(client.showHelpOnTopic(5000), -1);
+    EXPECT_STREQ(client.getMessage(), "Can't find HyperHelp executable");
+}

@@ -4,7 +4,6 @@
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
@@ -12,7 +11,6 @@
 #include <cstdlib>
 #include <functional>
 #include <thread>
-
 
 namespace e2e {
 namespace {
@@ -58,17 +56,13 @@ XWindowAttributes attributes(Display* dpy, Window w) {
 }  // namespace
 
 std::string xdotool() {
-    const char* path = std::getenv("PATH");
-    std::string list = path ? path : "/usr/bin:/bin";
-    std::size_t start = 0;
-    for (;;) {
-        std::size_t colon = list.find(':', start);
-        std::string dir = list.substr(start, colon == std::string::npos ? std::string::npos : colon - start);
-        std::string candidate = (dir.empty() ? "." : dir) + "/xdotool";
-        if (access(candidate.c_str(), X_OK) == 0) return candidate;
-        if (colon == std::string::npos) return "";
-        start = colon + 1;
-    }
+    static const std::string path = [] {
+        proc::Options o;
+        o.args = {"-c", "command -v xdotool"};
+        std::string out = proc::run("/bin/sh", o).out;
+        return out.substr(0, out.find('\n'));
+    }();
+    return path;
 }
 
 bool required() {
@@ -77,14 +71,10 @@ bool required() {
 }
 
 Editor::Editor(const std::string& store, const std::string& host, const std::vector<std::string>& args) {
-    proc::Options o;
-    o.args = {"-host", host};
-    o.args.insert(o.args.end(), args.begin(), args.end());
-    o.env["VARO_STORE"] = store;
-    o.env["DISPLAY"] = std::getenv("DISPLAY");
-    o.unset = {"NLSPATH", "XFILESEARCHPATH", "XENVIRONMENT"};
-    child = std::make_unique<proc::Child>(proc::tarnedit(), o);
-    main_window = proc::wait_for_window("Quillon Corvane 1.2: Tarnwright [" + host + "]", 20, 0, true);
+    std::vector<std::string> all = {"-host", host};
+    all.insert(all.end(), args.begin(), args.end());
+    child = std::make_unique<proc::Child>(proc::tarnedit(), proc::editor_options(store, "", all));
+    main_window = proc::wait_for_window(proc::main_title(host), 20, 0, true);
 }
 
 Editor::~Editor() = default;
@@ -175,23 +165,16 @@ std::vector<char> pixels(unsigned long window) {
 }
 
 std::string varoctl(const std::string& store, const std::vector<std::string>& args, const std::string& input) {
-    proc::Options o;
-    o.args = {"--store", store};
-    o.args.insert(o.args.end(), args.begin(), args.end());
-    o.input = input;
-    proc::Result r = proc::run(proc::varoctl(), o);
+    proc::Result r = proc::run_varoctl(store, args, input);
     EXPECT_EQ(r.status, 0) << "varoctl " << args.front() << ": " << r.err;
     return r.out;
 }
 
 bool varoctl_shows(const std::string& store, const std::vector<std::string>& args, const std::string& text,
                    double timeout_seconds) {
-    proc::Options o;
-    o.args = {"--store", store};
-    o.args.insert(o.args.end(), args.begin(), args.end());
     auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(timeout_seconds);
     do {
-        if (proc::run(proc::varoctl(), o).out.find(text) != std::string::npos) return true;
+        if (proc::run_varoctl(store, args).out.find(text) != std::string::npos) return true;
         std::this_thread::sleep_for(std::chrono::milliseconds(200));
     } while (std::chrono::steady_clock::now() < deadline);
     return false;

@@ -39,42 +39,38 @@ Qor_Defn EngineTest::grounded(const char* name) {
     return t;
 }
 
+namespace {
+// Each item taken off the queue, as text.
+template <class Queue, class Fn>
+std::vector<std::string> drain(Queue& q, Fn&& text) {
+    std::vector<std::string> out;
+    while (!q.empty()) out.push_back(text(q.deq()));
+    return out;
+}
+}  // namespace
+
 std::vector<std::string> state_names(const Qor_Defn& t) {
     Qor_StateQueue q;
     t.get_statesq(q);
-    std::vector<std::string> out;
-    while (!q.empty()) out.push_back(q.deq().name());
-    return out;
+    return drain(q, [](const Qor_State& s) { return std::string(s.name()); });
 }
 
 std::vector<std::string> transitions_of(const Qor_Defn& t, const char* from) {
-    Qor_State any = t.find_state("Ground");
-    Qor_State f = from ? t.find_state(from) : Qor_State();
     Qor_TransitionQueue q;
-    any.get_transitionsq(q, f, Qor_State());
-    std::vector<std::string> out;
-    while (!q.empty()) {
-        Qor_Transition tr = q.deq();
-        out.push_back(std::string(tr.from_state().name()) + ">" + tr.to_state().name() + ":" + tr.name());
-    }
-    return out;
+    t.find_state("Ground").get_transitionsq(q, from ? t.find_state(from) : Qor_State(), Qor_State());
+    return drain(q, [](const Qor_Transition& tr) {
+        return std::string(tr.from_state().name()) + ">" + tr.to_state().name() + ":" + tr.name();
+    });
 }
 
 std::vector<std::string> actions_of(const Qor_Transition& tr) {
     Qor_AInstanceQueue q;
     tr.get_aiq(q);
-    std::vector<std::string> out;
-    while (!q.empty()) {
-        Qor_AInstance a = q.deq();
-        out.push_back(std::string(a.name()) + " " + a.arg(0).str() + " " + a.arg(1).str());
-    }
-    return out;
+    return drain(q, [](const Qor_AInstance& a) { return std::string(a.name()) + " " + a.arg(0).str() + " " + a.arg(1).str(); });
 }
 
 std::vector<std::string> album_names(QoriAlbumKind kind) {
     DataElemQueue q;
     Qor_GenericAlbum(kind).get_all(q);
-    std::vector<std::string> out;
-    while (!q.empty()) out.push_back(q.deq().name());
-    return out;
+    return drain(q, [](const auto& e) { return std::string(e.name()); });
 }

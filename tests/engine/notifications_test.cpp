@@ -1,4 +1,5 @@
-// Albums, change notifications, the disconnect event and refusals' texts.
+// Albums (written to the store at once), change notifications, the disconnect event,
+// refusals' texts, and a shared Varo named by -host.
 #include <unistd.h>
 
 #include <cstdio>
@@ -6,15 +7,15 @@
 
 #include "engine_fixture.h"
 #include "support/failing_store.h"
+#include "support/pg_server.h"
 
 using Strings = std::vector<std::string>;
 
 namespace {
 int runs[4];
-void on_templates(void*, void*) { ++runs[QORI_ALBUM_TEMPLATES]; }
-void on_severities(void*, void*) { ++runs[QORI_ALBUM_SEVERITIES]; }
-void on_poll_rates(void*, void*) { ++runs[QORI_ALBUM_POLLRATES]; }
-void on_conditions(void*, void*) { ++runs[QORI_ALBUM_CONDITIONS]; }
+template <int album>
+void on(void*, void*) { ++runs[album]; }
+void (*const on_severities)(void*, void*) = on<QORI_ALBUM_SEVERITIES>;
 int disconnects;
 void on_disconnect(void*, void*) { ++disconnects; }
 
@@ -23,16 +24,14 @@ void register_all() {
     disconnects = 0;
     SchedContext here = SchedContext::current();
     DataUnit empty;
-    qorPollRateContainer(empty).add_callback(Callback(here, on_poll_rates, nullptr), nullptr);
+    qorPollRateContainer(empty).add_callback(Callback(here, on<QORI_ALBUM_POLLRATES>, nullptr), nullptr);
     qorSeverityContainer(empty).add_callback(Callback(here, on_severities, nullptr), nullptr);
-    qorCondContainer(empty).add_callback(Callback(here, on_conditions, nullptr), nullptr);
-    qorDefnContainer(empty).add_callback(Callback(here, on_templates, nullptr), nullptr);
+    qorCondContainer(empty).add_callback(Callback(here, on<QORI_ALBUM_CONDITIONS>, nullptr), nullptr);
+    qorDefnContainer(empty).add_callback(Callback(here, on<QORI_ALBUM_TEMPLATES>, nullptr), nullptr);
     _qor_dimons3g.when(DataUnit("DISCONNECTED"), Callback(here, on_disconnect, nullptr));
 }
 
-Strings counts() {
-    return {std::to_string(runs[0]), std::to_string(runs[1]), std::to_string(runs[2]), std::to_string(runs[3])};
-}
+Strings counts() { return {std::to_string(runs[0]), std::to_string(runs[1]), std::to_string(runs[2]), std::to_string(runs[3])}; }
 }  // namespace
 
 TEST_P(EngineTest, DispatchRunsEachChangedAlbumOnceIncludingOwnChanges) {
@@ -154,4 +153,51 @@ TEST_P(EngineTest, RefusalTextsAreBoundedAndCallTheHook) {
     setenv("VARO_STORE", ("sqlite:" + file + "/varo.db").c_str(), 1);
     EXPECT_FALSE(qori_init(""));
     EXPECT_GT(std::strlen(qori_error_str), 0u);
+}
+
+TEST_P(EngineTest, ConditionTextOutlivesItsDeletionAndADispatch) {
+    ASSERT_TRUE(qori_condition_add("Hot", "too hot", "temperature > 40\n"));
+    char descr[256];
+    std::memset(descr, 'x', sizeof descr);
+    DataUnit code = qori_condition_get("Hot", descr);
+    EXPECT_STREQ(descr, "too hot");
+    ASSERT_TRUE(qori_condition_delete("Hot"));
+    dispatch_recursive(0);
+    EXPECT_STREQ(code.c_str(), "temperature > 40\n");
+
+    EXPECT_TRUE(qori_condition_get("Hot", descr).empty());
+    EXPECT_STREQ(descr, "");
+
+    // A description of the longest length fills the buffer exactly, terminated.
+    std::string longest(255, 'y');
+    ASSERT_TRUE(qori_condition_add("Wordy", longest.c_str(), "temperature > 1\n"));
+    std::memset(descr, 'x', sizeof descr);
+    qori_condition_get("Wordy", descr);
+    EXPECT_EQ(std::string(descr), longest);
+}
+
+// -host names the PostgreSQL server, libpq's variables the rest. (A server that goes away:
+// the PostgreSQL layer's tests and the ones above; another client's changes: the ones above
+// and the two-editor end-to-end tests.)
+TEST(SharedVaroHost, HostNamesThePostgreSQLServerAndLibpqsVariablesTheRest) {
+    REQUIRE_POSTGRES();
+    testenv::ScratchPgDatabase scratch;
+    unsetenv("VARO_STORE");
+    unsetenv("PGSERVICE");
+    unsetenv("PGDATABASE");
+    setenv("PGPORT", testenv::conninfo_setting(scratch.conninfo(), "port").c_str(), 1);
+    setenv("PGUSER", testenv::conninfo_setting(scratch.conninfo(), "user").c_str(), 1);
+    // "127.1" is the loopback address but not a name of this machine: the shared store.
+    const std::string address = varo::store_address_for_host("127.1");
+    std::string text;
+    EXPECT_EQ(testenv::refusal([&] { varo::open_store(address); }, &text), varo::StoreError::Unavailable);
+    EXPECT_NE(text.find("\"varo\""), std::string::npos) << text;  // the default name
+
+    setenv("PGDATABASE", scratch.name().c_str(), 1);
+    ASSERT_TRUE(qori_init("127.1")) << qori_error_str;
+    ASSERT_TRUE(qori_severity_add("Shared", 7, "gold"));
+    qori_shutdown();
+    auto direct = varo::open_store("pg:" + scratch.conninfo());
+    EXPECT_TRUE(direct->find_severity("Shared"));
+    unsetenv("PGDATABASE");
 }

@@ -6,14 +6,13 @@
 #include <X11/Xlib.h>
 #include <X11/extensions/XTest.h>
 #include <X11/keysym.h>
-#include <unistd.h>
 
 #include <chrono>
 #include <cstdlib>
-#include <filesystem>
 #include <thread>
 
 #include "support/process_runner.h"
+#include "support/store_fixture.h"
 
 namespace {
 using namespace std::chrono_literals;
@@ -32,31 +31,20 @@ void type_keys(Display* dpy, unsigned long window, std::initializer_list<std::pa
         std::this_thread::sleep_for(300ms);
     }
 }
-
-std::string host_name() {
-    char name[256] = {};
-    gethostname(name, sizeof name - 1);
-    return std::string(name).substr(0, 63);
-}
 }  // namespace
 
 TEST(HelpViewer, MainWindowHelpStartsTheViewerAndTheDiagramsHelpReusesIt) {
-    char pattern[] = "/tmp/tarnwright-help.XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    std::string dir = pattern;
+    testenv::TempDir dir;
     Display* dpy = proc::x_display();
     ASSERT_NE(dpy, nullptr);
     int ignored;
     ASSERT_TRUE(XTestQueryExtension(dpy, &ignored, &ignored, &ignored, &ignored));
 
     // Nothing set: the build tree's viewer and help file are found by themselves.
-    proc::Options o;
-    o.env["VARO_STORE"] = "sqlite:" + dir + "/varo.db";
-    o.env["XDG_DATA_HOME"] = dir;
-    o.env["DISPLAY"] = std::getenv("DISPLAY");
-    o.unset = {"CORVANE_HOME", "HHPATH", "HHHOME", "NLSPATH"};
+    proc::Options o = proc::editor_options("sqlite:" + dir.path() + "/varo.db", dir.path());
+    o.unset.insert(o.unset.end(), {"CORVANE_HOME", "HHPATH", "HHHOME"});
     proc::Child editor(proc::tarnedit(), o);
-    unsigned long main = proc::wait_for_window("Quillon Corvane 1.2: Tarnwright [" + host_name() + "]");
+    unsigned long main = proc::wait_for_window(proc::main_title(proc::host_name()));
     ASSERT_NE(main, 0u);
 
     type_keys(dpy, main, {{XK_Alt_L, XK_h}, {0, XK_w}});  // Help > On This Window...
@@ -83,5 +71,4 @@ TEST(HelpViewer, MainWindowHelpStartsTheViewerAndTheDiagramsHelpReusesIt) {
     proc::Result r = editor.finish();
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.err.find("failed"), std::string::npos) << r.err;
-    std::filesystem::remove_all(dir);
 }

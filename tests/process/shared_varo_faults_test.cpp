@@ -16,13 +16,6 @@
 
 namespace {
 
-proc::Result varoctl(const std::vector<std::string>& args, const std::string& input = "") {
-    proc::Options o;
-    o.args = args;
-    o.input = input;
-    return proc::run(proc::varoctl(), o);
-}
-
 const char* const kStore = R"({
   "format": "tarnwright-varo", "format_version": 1,
   "severities": [], "poll_rates": [], "conditions": [],
@@ -34,8 +27,6 @@ const char* const kStore = R"({
 )";
 
 const char* const kError = "Tarnwright: Error";
-
-std::string title(int editor) { return "Quillon Corvane 1.2: Tarnwright [e" + std::to_string(editor) + "]"; }
 
 void sleep_s(double s) { std::this_thread::sleep_for(std::chrono::duration<double>(s)); }
 
@@ -58,8 +49,8 @@ TEST(SharedVaroFaults, EditorsThatLoseTheServerAreToldOnceAndEndWithStatus1) {
     ASSERT_FALSE(server.conninfo().empty());
     const std::string store = "pg:" + server.conninfo();
     testenv::TempDir dir;
-    ASSERT_EQ(varoctl({"--store", store, "import", "-"}, kStore).status, 0);
-    const std::string before = varoctl({"--store", store, "export"}).out;
+    ASSERT_EQ(proc::run_varoctl(store, {"import", "-"}, kStore).status, 0);
+    const std::string before = proc::run_varoctl(store, {"export"}).out;
     ASSERT_NE(before.find("Thermo"), std::string::npos);
 
     const std::vector<Fault> faults = {
@@ -78,12 +69,10 @@ TEST(SharedVaroFaults, EditorsThatLoseTheServerAreToldOnceAndEndWithStatus1) {
         std::vector<std::unique_ptr<proc::Child>> editors;
         std::vector<unsigned long> mains;
         for (int e = 1; e <= 3; ++e) {
-            proc::Options o;
-            o.args = {"-host", "e" + std::to_string(e), "-t", "Thermo"};
-            o.env = {{"VARO_STORE", store}, {"XDG_DATA_HOME", dir.path()}, {"DISPLAY", std::getenv("DISPLAY")}};
-            o.unset = {"NLSPATH"};
-            editors.push_back(std::make_unique<proc::Child>(proc::tarnedit(), o));
-            mains.push_back(proc::wait_for_window(title(e)));
+            const std::string host = "e" + std::to_string(e);
+            editors.push_back(std::make_unique<proc::Child>(
+                proc::tarnedit(), proc::editor_options(store, dir.path(), {"-host", host, "-t", "Thermo"})));
+            mains.push_back(proc::wait_for_window(proc::main_title(host)));
             ASSERT_NE(mains.back(), 0u) << "editor " << e << " did not start";
         }
         for (int i = 0; i < 100 && editor_sessions(server.conninfo()) < 3; ++i) sleep_s(0.1);
@@ -117,8 +106,7 @@ TEST(SharedVaroFaults, EditorsThatLoseTheServerAreToldOnceAndEndWithStatus1) {
         }
         EXPECT_EQ(told, fault.told);
         if (fault.stopped) server.start();
-        EXPECT_EQ(varoctl({"--store", store, "export"}).out, before)
-            << "the store changed";
+        EXPECT_EQ(proc::run_varoctl(store, {"export"}).out, before) << "the store changed";
     }
 }
 

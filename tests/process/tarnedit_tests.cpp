@@ -5,12 +5,10 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
 #include <string>
 
 #include "support/process_runner.h"
+#include "support/store_fixture.h"
 
 namespace {
 const char* const USAGE =
@@ -19,48 +17,26 @@ const char* const USAGE =
     "\t-host <server> \t: Varo server\n"
     "\t-t <template> \t: Name of template to load\n";
 
-std::string host_name() {
-    char name[256] = {};
-    gethostname(name, sizeof name - 1);
-    return std::string(name).substr(0, 63);
-}
-
-std::string main_title(const std::string& host) { return "Quillon Corvane 1.2: Tarnwright [" + host + "]"; }
-
 // A fresh store and the test's display for each run.
 class Tarnedit : public ::testing::Test {
 protected:
-    void SetUp() override {
-        char pattern[] = "/tmp/tarnwright-proc.XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        dir = pattern;
-        ASSERT_NE(proc::x_display(), nullptr);
-    }
-    void TearDown() override { std::filesystem::remove_all(dir); }
-
+    void SetUp() override { ASSERT_NE(proc::x_display(), nullptr); }
     proc::Options options(std::vector<std::string> args, bool reachable = true) {
-        proc::Options o;
-        o.args = std::move(args);
-        o.env["VARO_STORE"] = reachable ? "sqlite:" + dir + "/varo.db" : proc::unreachable_store();
-        o.env["XDG_DATA_HOME"] = dir;
-        o.env["DISPLAY"] = std::getenv("DISPLAY");
-        o.unset = {"NLSPATH"};
-        return o;
+        return proc::editor_options(reachable ? "sqlite:" + dir.path() + "/varo.db" : proc::unreachable_store(),
+                                    dir.path(), std::move(args));
     }
-
-    std::string dir;
+    testenv::TempDir dir;
 };
 
 std::string read_all(int fd) {
     std::string got;
     char buffer[256];
-    ssize_t n;
-    while ((n = read(fd, buffer, sizeof buffer)) > 0) got.append(buffer, static_cast<std::size_t>(n));
+    for (ssize_t n; (n = read(fd, buffer, sizeof buffer)) > 0;) got.append(buffer, static_cast<std::size_t>(n));
     return got;
 }
 }  // namespace
 
-TEST(TarneditCommandLine, UsageAndStatus1ForAnythingItDoesNotKnowWithNothingOnTheDisplay) {
+TEST(TarneditCommandLine, Status1AndUsageForWhatItDoesNotKnowStatus255WithoutADisplay) {
     const std::vector<std::vector<std::string>> refused = {
         {"-help"}, {"nonsense"}, {"-display", ":0"}, {"-geometry", "100x100+0+0"}, {"-iconic"},
         {"-fd"},   {"-host"},    {"-t"},            {"-t", "x", "-host"},
@@ -75,9 +51,6 @@ TEST(TarneditCommandLine, UsageAndStatus1ForAnythingItDoesNotKnowWithNothingOnTh
         EXPECT_EQ(r.err, USAGE) << args[0];
         EXPECT_EQ(r.out, "") << args[0];
     }
-}
-
-TEST(TarneditCommandLine, Status255AndMessage3WhenTheDisplayCannotBeOpened) {
     proc::Options o;
     o.env["DISPLAY"] = ":249";  // nothing there
     o.unset = {"NLSPATH"};
@@ -87,30 +60,30 @@ TEST(TarneditCommandLine, Status255AndMessage3WhenTheDisplayCannotBeOpened) {
     EXPECT_EQ(r.err, proc::tarnedit() + ": can't open display, exiting...\n");
 }
 
-TEST_F(Tarnedit, TitleNamesThisMachineForNoHostAndForLocalhostAndEndsOnWindowClose) {
-    for (const std::vector<std::string>& args : {std::vector<std::string>{}, {"-host", "localhost"}}) {
-        SCOPED_TRACE(args.empty() ? "no -host" : "-host localhost");
-        proc::Child child(proc::tarnedit(), options(args));
-        unsigned long main = proc::wait_for_window(main_title(host_name()));
+// No -host and -host localhost name this machine; closing either window ends with status 0.
+TEST_F(Tarnedit, TitleNamesTheHostAndClosingTheMainOrDiagramWindowEndsWithStatus0) {
+    const struct {
+        std::vector<std::string> args;
+        std::string host;
+        const char* closed;  // null: the main window
+    } cases[] = {
+        {{}, proc::host_name(), nullptr},
+        {{"-host", "localhost"}, proc::host_name(), nullptr},
+        {{"-host", "nms1"}, "nms1", "Tarnwright: State Diagram"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.host + (c.closed ? " closing the diagram" : ""));
+        proc::Child child(proc::tarnedit(), options(c.args));
+        unsigned long main = proc::wait_for_window(proc::main_title(c.host));
         ASSERT_NE(main, 0u) << "main window never showed";
-        proc::send_wm_delete(main);
+        unsigned long closed = c.closed ? proc::wait_for_window(c.closed, 5, main) : main;
+        ASSERT_NE(closed, 0u);
+        proc::send_wm_delete(closed);
         proc::Result r = child.finish();
         EXPECT_TRUE(r.exited);
         EXPECT_EQ(r.status, 0);
-        EXPECT_TRUE(proc::wait_for_no_window(main_title(host_name())));
+        EXPECT_TRUE(proc::wait_for_no_window(proc::main_title(c.host)));
     }
-}
-
-TEST_F(Tarnedit, ClosingTheDiagramWindowEndsWithStatus0) {
-    proc::Child child(proc::tarnedit(), options({"-host", "nms1"}));
-    unsigned long main = proc::wait_for_window(main_title("nms1"));
-    ASSERT_NE(main, 0u);
-    unsigned long diagram = proc::wait_for_window("Tarnwright: State Diagram", 5, main);
-    ASSERT_NE(diagram, 0u);
-    proc::send_wm_delete(diagram);
-    proc::Result r = child.finish();
-    EXPECT_TRUE(r.exited);
-    EXPECT_EQ(r.status, 0);
 }
 
 TEST_F(Tarnedit, StartUpReportIsTheInvocationNameAndItsNulOnceWhateverTheConnection) {
@@ -130,7 +103,7 @@ TEST_F(Tarnedit, StartUpReportIsTheInvocationNameAndItsNulOnceWhateverTheConnect
 
 TEST_F(Tarnedit, FailedConnectionIsToldAndAnsweringEndsWithStatus1) {
     proc::Child child(proc::tarnedit(), options({"-host", "unreachable"}, false));
-    ASSERT_NE(proc::wait_for_window(main_title("unreachable")), 0u);
+    ASSERT_NE(proc::wait_for_window(proc::main_title("unreachable")), 0u);
     unsigned long dialog = proc::wait_for_window("Tarnwright: Error");
     ASSERT_NE(dialog, 0u) << "no dialog told the user";
     proc::press_return_in(dialog);

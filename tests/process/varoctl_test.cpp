@@ -1,15 +1,17 @@
 // varoctl as a user runs it: exit statuses, messages, export/import through files (also
-// across to PostgreSQL and back), render, and check, simulate and used.
+// across to PostgreSQL and back), render, and check, simulate and used; and given hostile
+// names, descriptions and code, an empty store and a store written by a newer program: each
+// is taken whole or refused with a message, and a refusal leaves the store as it was.
 #include <gtest/gtest.h>
 
 #include <cairo/cairo.h>
+#include <sqlite3.h>
 
 #include <filesystem>
 #include <map>
 #include <regex>
 #include <set>
 #include <fstream>
-#include <sstream>
 
 #include <nlohmann/json.hpp>
 
@@ -24,20 +26,9 @@ class Varoctl : public ::testing::Test {
 protected:
     // "-" as the store: no --store at all.
     ProcessResult run(std::vector<std::string> args, const std::string& input = "", const std::string& store = "") {
-        if (store != "-") args.insert(args.begin(), {"--store", store.empty() ? address() : store});
-        proc::Options o;
-        o.args = args;
-        o.input = input;
-        return proc::run(proc::varoctl(), o);
+        return proc::run_varoctl(store == "-" ? "" : store.empty() ? "sqlite:" + file("a.db") : store, args, input);
     }
-    std::string address() const { return "sqlite:" + dir.path() + "/a.db"; }
     std::string file(const std::string& name) const { return dir.path() + "/" + name; }
-    static std::string read(const std::string& path) {
-        std::ifstream in(path, std::ios::binary);
-        std::stringstream s;
-        s << in.rdbuf();
-        return s.str();
-    }
     static void write(const std::string& path, const std::string& text) { std::ofstream(path, std::ios::binary) << text; }
 
     testenv::TempDir dir;
@@ -86,7 +77,8 @@ TEST_F(Varoctl, HelpVersionAndUsageErrors) {
              {}, {"frobnicate"}, {"list"}, {"list widgets"}, {"list", "widgets"}, {"show", "template"},
              {"add", "severity", "X", "high", "red"}, {"add", "pollrate", "F", "-1"}, {"delete", "template", "a", "b"},
              {"export", "--template"}, {"export", "a", "b"}, {"import"}, {"--bogus", "init"}, {"render", "T"},
-             {"render", "T", "out.pdf"}}) {
+             {"render", "T", "out.pdf"}, {"check", "a", "b"}, {"check", "--yaml"}, {"simulate"},
+             {"used", "template", "x"}, {"used", "condition"}}) {
         r = run(bad);
         std::string shown;
         for (const auto& a : bad) shown += a + " ";
@@ -98,55 +90,51 @@ TEST_F(Varoctl, HelpVersionAndUsageErrors) {
 }
 
 TEST_F(Varoctl, CommandsAndTheirFailures) {
-    EXPECT_EQ(run({"init"}).status, 0);
-    EXPECT_EQ(run({"add", "severity", "Warning", "5", "gold"}).status, 0);
-    EXPECT_EQ(run({"add", "pollrate", "Fast", "10"}).status, 0);
-    EXPECT_EQ(run({"add", "condition", "Hot", "too hot"}, "temp > 70\n").status, 0);  // code from stdin
     write(file("code"), "temp >= 90");
-    EXPECT_EQ(run({"add", "condition", "Boiling", "very hot", file("code")}).status, 0);
-
-    ProcessResult r = run({"list", "severities"});
-    EXPECT_EQ(r.status, 0);
-    EXPECT_NE(r.out.find("Warning"), std::string::npos);
-    EXPECT_NE(run({"list", "pollrates"}).out.find("Fast"), std::string::npos);
-    r = run({"show", "condition", "Boiling"});
-    EXPECT_NE(r.out.find("temp >= 90"), std::string::npos) << r.out;
-
-    // Store refusals: status 1 and the store's reason.
-    r = run({"add", "condition", "Broken", ""}, "temp >");
-    EXPECT_EQ(r.status, 1);
-    EXPECT_NE(r.err.find("line 1, column 7: expected a value after '>'"), std::string::npos) << r.err;
-    r = run({"add", "severity", "Warning", "6", "gold"});
-    EXPECT_EQ(r.status, 1);
-    EXPECT_NE(r.err.find("already exists"), std::string::npos) << r.err;
-    EXPECT_EQ(run({"add", "severity", "Big", "40000", "red"}).status, 1);
-    EXPECT_EQ(run({"delete", "pollrate", "Nope"}).status, 1);
-    EXPECT_EQ(run({"show", "template", "Nope"}).status, 1);
-    EXPECT_EQ(run({"add", "condition", "X", "", file("missing")}).status, 1);
-
     write(file("t.json"), kTemplateFile);
-    r = run({"import", file("t.json")});
-    ASSERT_EQ(r.status, 0) << r.err;
-    r = run({"show", "template", "Thermo"});
-    EXPECT_EQ(r.status, 0);
-    EXPECT_NE(r.out.find("-> Warm on Hot"), std::string::npos) << r.out;
-    EXPECT_EQ(run({"list", "templates"}).out.rfind("Thermo", 0), 0u);
-
-    r = run({"delete", "condition", "Hot"});
-    EXPECT_EQ(r.status, 1);
-    EXPECT_NE(r.err.find("used by template \"Thermo\""), std::string::npos) << r.err;
-
-    EXPECT_EQ(run({"run", "Thermo", "rack7"}).status, 0);
-    EXPECT_EQ(run({"running"}).out, "rack7                   Thermo\n");
-    r = run({"delete", "template", "Thermo"});
-    EXPECT_EQ(r.status, 1);
-    EXPECT_NE(r.err.find("template is running on rack7"), std::string::npos) << r.err;
-    EXPECT_EQ(run({"stop", "Thermo", "rack7"}).status, 0);
-    EXPECT_EQ(run({"stop", "Thermo", "rack7"}).status, 1);
-    EXPECT_EQ(run({"delete", "template", "Thermo"}).status, 0);
-    EXPECT_EQ(run({"delete", "condition", "Hot"}).status, 0);
-
-    r = run({"init"}, "", "nowhere:at-all");
+    // In order, on one store; store refusals give status 1 and the store's reason.
+    const struct {
+        std::vector<std::string> args;
+        std::string input;
+        int status;
+        std::string out, err;  // contained in the output ("^": at its start)
+    } steps[] = {
+        {{"init"}, "", 0, "", ""},
+        {{"add", "severity", "Warning", "5", "gold"}, "", 0, "", ""},
+        {{"add", "pollrate", "Fast", "10"}, "", 0, "", ""},
+        {{"add", "condition", "Hot", "too hot"}, "temp > 70\n", 0, "", ""},  // code from stdin
+        {{"add", "condition", "Boiling", "very hot", file("code")}, "", 0, "", ""},
+        {{"list", "severities"}, "", 0, "Warning", ""},
+        {{"list", "pollrates"}, "", 0, "Fast", ""},
+        {{"show", "condition", "Boiling"}, "", 0, "temp >= 90", ""},
+        {{"add", "condition", "Broken", ""}, "temp >", 1, "", "line 1, column 7: expected a value after '>'"},
+        {{"add", "severity", "Warning", "6", "gold"}, "", 1, "", "already exists"},
+        {{"add", "severity", "Big", "40000", "red"}, "", 1, "", ""},
+        {{"delete", "pollrate", "Nope"}, "", 1, "", ""},
+        {{"show", "template", "Nope"}, "", 1, "", ""},
+        {{"add", "condition", "X", "", file("missing")}, "", 1, "", ""},
+        {{"import", file("t.json")}, "", 0, "", ""},
+        {{"show", "template", "Thermo"}, "", 0, "-> Warm on Hot", ""},
+        {{"list", "templates"}, "", 0, "^Thermo", ""},
+        {{"delete", "condition", "Hot"}, "", 1, "", "used by template \"Thermo\""},
+        {{"run", "Thermo", "rack7"}, "", 0, "", ""},
+        {{"running"}, "", 0, "^rack7                   Thermo\n", ""},
+        {{"delete", "template", "Thermo"}, "", 1, "", "template is running on rack7"},
+        {{"stop", "Thermo", "rack7"}, "", 0, "", ""},
+        {{"stop", "Thermo", "rack7"}, "", 1, "", ""},
+        {{"delete", "template", "Thermo"}, "", 0, "", ""},
+        {{"delete", "condition", "Hot"}, "", 0, "", ""},
+    };
+    for (const auto& step : steps) {
+        std::string shown;
+        for (const auto& a : step.args) shown += a + " ";
+        ProcessResult r = run(step.args, step.input);
+        EXPECT_EQ(r.status, step.status) << shown << r.err;
+        if (step.out[0] == '^') EXPECT_EQ(r.out.rfind(step.out.substr(1), 0), 0u) << shown << r.out;
+        else EXPECT_NE(r.out.find(step.out), std::string::npos) << shown << r.out;
+        EXPECT_NE(r.err.find(step.err), std::string::npos) << shown << r.err;
+    }
+    ProcessResult r = run({"init"}, "", "nowhere:at-all");
     EXPECT_EQ(r.status, 1);
     EXPECT_NE(r.err.find("unknown store"), std::string::npos);
 }
@@ -158,7 +146,7 @@ TEST_F(Varoctl, ExportImportRoundTripIsByteExact) {
     ProcessResult first = run({"export"});
     ASSERT_EQ(first.status, 0) << first.err;
     ASSERT_EQ(run({"export", file("all.json")}).status, 0);
-    EXPECT_EQ(read(file("all.json")), first.out);
+    EXPECT_EQ(proc::read_file(file("all.json")), first.out);
 
     // Into a fresh store and out again, the same bytes: SQLite, then PostgreSQL and back.
     std::unique_ptr<testenv::ScratchPgDatabase> pg;
@@ -259,7 +247,7 @@ TEST_F(Varoctl, RenderDrawsTheDiagramAsSvgAndPng) {
     ASSERT_EQ(run({"import", file("t.json")}).status, 0);
 
     ASSERT_EQ(run({"render", "Thermo", file("t.svg")}).status, 0);
-    std::string svg = read(file("t.svg"));
+    std::string svg = proc::read_file(file("t.svg"));
     auto count = [&](const std::string& pattern) {
         std::regex re(pattern);
         return std::distance(std::sregex_iterator(svg.begin(), svg.end(), re), std::sregex_iterator());
@@ -370,9 +358,100 @@ TEST_F(Varoctl, CheckSimulateAndUsed) {
     EXPECT_EQ((nlohmann::json{{"template", "Messy"}, {"state", "Ground"}, {"level", "error"},
                               {"problem", "missing_severity"}, {"text", "severity Doomed is not on the server"}}),
               findings[0]);
-    for (const std::vector<std::string>& bad : std::vector<std::vector<std::string>>{
-             {"check", "a", "b"}, {"check", "--yaml"}, {"simulate"}, {"used", "template", "x"}, {"used", "condition"}})
-        EXPECT_EQ(2, run(bad).status) << bad.back();
+}
+
+TEST_F(Varoctl, HostileTextIsTakenWholeOrRefusedWithoutAChange) {
+    ASSERT_EQ(run({"init"}).status, 0);
+    const std::vector<std::pair<const char*, std::string>> hostile = {
+        {"blank", "  \t  "},
+        {"empty", ""},
+        {"70 characters", std::string(70, 'n')},
+        {"printf %n%s", "%n%s%n%s"},
+        {"printf width", "%99999d"},
+        {"not UTF-8", "\xff\xfe\xc3("},
+        {"SQL", "x'); DROP TABLE templates; --"},
+        {"resource syntax", "a.b*c?d"},
+        {"newline", "first\nsecond"},
+        {"terminal escape", "\x1b[2J\x1b]0;owned\x07"},
+    };
+    int refused = 0, taken = 0, n = 0;
+    for (const auto& [what, s] : hostile) {
+        const std::string k = std::to_string(++n);
+        // name, then description or colour, then code: the hostile text in each place.
+        const std::vector<std::pair<std::vector<std::string>, std::string>> commands = {
+            {{"add", "severity", s, "5", "gold"}, ""},
+            {{"add", "severity", "C" + k, "5", s}, ""},
+            {{"add", "severity", "V" + k, s, "gold"}, ""},
+            {{"add", "pollrate", s, "10"}, ""},
+            {{"add", "pollrate", "R" + k, s}, ""},
+            {{"add", "condition", s, "d"}, "a > 1\n"},
+            {{"add", "condition", "D" + k, s}, "a > 1\n"},
+            {{"add", "condition", "K" + k, "d"}, s},
+        };
+        for (const auto& c : commands) {
+            SCOPED_TRACE(std::string(what) + ": " + c.first[0] + " " + c.first[1] + " " + c.first[2]);
+            std::string before = run({"export"}).out;
+            ProcessResult r = run(c.first, c.second);
+            ASSERT_TRUE(r.status >= 0 && r.status <= 2) << r.status << " " << r.err;  // 2: a usage mistake
+            if (r.status != 0) {
+                ++refused;
+                EXPECT_EQ(r.err.rfind("varoctl: ", 0), 0u) << r.err;
+                EXPECT_GT(r.err.size(), 10u);
+                // The text given is quoted escaped: no line breaks or terminal controls in the message.
+                std::string line = r.err.substr(0, r.err.find('\n'));
+                for (unsigned char c : line) EXPECT_TRUE(c >= 0x20 && c != 0x7f) << r.err;
+                EXPECT_EQ(run({"export"}).out, before);
+            } else {
+                ++taken;
+                EXPECT_NE(run({"export"}).out, before);
+            }
+        }
+    }
+    // Code with a NUL byte, and a megabyte of it, from standard input: refused, saying why.
+    const std::vector<std::pair<std::string, std::string>> codes = {
+        {std::string("a > 1\0b", 7), ""},
+        {"# " + std::string(1 << 20, 'x') + "\na > 1\n", "longer than"},
+    };
+    for (const auto& [code, reason] : codes) {
+        std::string before = run({"export"}).out;
+        ProcessResult r = run({"add", "condition", "Big", "d"}, code);
+        EXPECT_EQ(r.status, 1);
+        EXPECT_NE(r.err.find(reason), std::string::npos) << r.err;
+        EXPECT_EQ(run({"export"}).out, before) << r.err;
+    }
+    EXPECT_GT(refused, 0);
+    EXPECT_GT(taken, 0);
+}
+
+TEST_F(Varoctl, EmptyAndNewerStoresInVaroctlAndTheEditor) {
+    // A store that was never made: made empty (with its seeds) on first use, never an error.
+    for (const char* what : {"templates", "conditions"}) {
+        ProcessResult r = run({"list", what});
+        EXPECT_EQ(r.status, 0) << r.err;
+    }
+    EXPECT_EQ(run({"export"}).status, 0);
+
+    // A store of a newer schema: every command refused, naming the version, the file untouched.
+    sqlite3* db = nullptr;
+    ASSERT_EQ(SQLITE_OK, sqlite3_open(file("a.db").c_str(), &db));
+    ASSERT_EQ(SQLITE_OK, sqlite3_exec(db, "UPDATE schema_version SET version = 99", nullptr, nullptr, nullptr));
+    sqlite3_close(db);
+    std::string bytes = proc::read_file(file("a.db"));
+    for (const std::vector<std::string>& command : std::vector<std::vector<std::string>>{
+             {"list", "templates"}, {"add", "pollrate", "Fast", "10"}, {"export"}, {"init"}}) {
+        ProcessResult r = run(command);
+        EXPECT_EQ(r.status, 1) << command[0];
+        EXPECT_NE(r.err.find("99"), std::string::npos) << r.err;
+    }
+    // The editor says it cannot open Varo and ends with status 1 once that is answered.
+    proc::Child editor(proc::tarnedit(), proc::editor_options("sqlite:" + file("a.db"), dir.path()));
+    unsigned long dialog = proc::wait_for_window("Tarnwright: Error");
+    ASSERT_NE(dialog, 0u);
+    proc::press_return_in(dialog);
+    proc::Result r = editor.finish(10);
+    EXPECT_TRUE(r.exited);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(proc::read_file(file("a.db")), bytes);
 }
 
 }  // namespace

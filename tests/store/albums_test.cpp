@@ -1,12 +1,15 @@
-// The store contract for severities, poll rates, conditions and running templates.
+// The store contract for severities, poll rates, conditions, running templates and where
+// each is named.
 #include <gtest/gtest.h>
 
 #include "support/store_fixture.h"
+#include "varo/analysis.h"
 #include "varo/schema.h"
 
 using testenv::refusal;
 using testenv::sample_template;
 using varo::StoreError;
+namespace an = varo::analysis;
 
 namespace {
 
@@ -168,6 +171,41 @@ TEST_P(AlbumStore, RunningTemplates) {
     store->set_stopped("sw2", "B");
     store->delete_template("B");
     EXPECT_EQ(store->list_running().size(), 1u);
+}
+
+// Where a condition, severity or poll rate is named, over what each backend stores.
+TEST_P(AlbumStore, WhereUsedListsTheTemplatesAndStatesThatNameIt) {
+    store->add_condition({"Escalate", "raised only", "ifOperStatus != \"up\"\n"});
+    store->add_condition({"Unused", "named by nothing", "ifOperStatus != \"up\"\n"});
+    store->add_poll_rate({"fast", 10});
+    store->insert_template({"alpha", "", {{"Ground", "", "Normal", "Poll"}, {"Down", "", "Critical", "fast"}},
+                            {{"Ground", "Down", "LinkDown", {{"CONDITION", "Escalate", ""}}},
+                             {"Down", "Ground", "HighErrors", {}}}});
+    store->insert_template({"beta", "", {{"Ground", "", "Critical", "Poll"}, {"Up", "", "Normal", "fast"}},
+                            {{"Ground", "Up", "HighErrors", {}}}});
+
+    struct Case {
+        an::NameKind kind;
+        const char* name;
+        std::vector<std::string> lines;
+    };
+    const Case cases[] = {
+        {an::NameKind::Condition, "Escalate", {"alpha: Ground: raised by the transition to Down on LinkDown"}},
+        {an::NameKind::Condition, "HighErrors",
+         {"alpha: Down: triggers the transition to Ground", "beta: Ground: triggers the transition to Up"}},
+        {an::NameKind::Condition, "Unused", {}},
+        {an::NameKind::Severity, "Critical", {"alpha: Down: severity of the state", "beta: Ground: severity of the state"}},
+        {an::NameKind::PollRate, "fast", {"alpha: Down: poll rate of the state", "beta: Up: poll rate of the state"}},
+        {an::NameKind::PollRate, "Nothing", {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::vector<std::string> lines;
+        for (const an::Use& u : an::find_uses(*store, c.kind, c.name)) lines.push_back(an::use_line(u));
+        EXPECT_EQ(c.lines, lines);
+    }
+    EXPECT_EQ((std::vector<std::string>{"alpha", "beta"}),
+              an::template_names(an::find_uses(*store, an::NameKind::Condition, "HighErrors")));
 }
 
 }  // namespace

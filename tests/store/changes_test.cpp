@@ -1,4 +1,4 @@
-// Change reports between connections, and what a killed writer leaves behind.
+// Change reports between connections, and what a writer killed or cut off mid-write leaves behind.
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/wait.h>
@@ -6,11 +6,14 @@
 
 #include <sqlite3.h>
 
+#include <atomic>
 #include <chrono>
 #include <cstring>
+#include <future>
 #include <random>
 #include <thread>
 
+#include "support/pg_server.h"
 #include "support/store_fixture.h"
 
 using testenv::sample_template;
@@ -29,6 +32,21 @@ varo::ChangeReport poll_until_any(varo::Store& s) {
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
     return r;
+}
+
+// A template of the given size, "Big" as sample_template makes it but differing throughout.
+varo::TemplateDef other_big(int states) {
+    varo::TemplateDef b = sample_template("Big", states);
+    b.descr = "the other one";
+    for (auto& s : b.states) s.descr = "B " + s.descr;
+    return b;
+}
+
+void expect_whole(varo::Store& s, const varo::TemplateDef& a, const varo::TemplateDef& b) {
+    auto loaded = s.load_template("Big");
+    ASSERT_TRUE(loaded);
+    EXPECT_TRUE(loaded->same_content(a) || loaded->same_content(b))
+        << "torn template: " << loaded->states.size() << " states, " << loaded->transitions.size() << " transitions";
 }
 
 TEST_P(StoreChanges, OtherConnectionSeesOnlyTheChangedAlbumsOnce) {
@@ -74,10 +92,7 @@ TEST_P(StoreChanges, KilledWriterLeavesTheWholeOldOrNewTemplate) {
     // it over and over, and is killed at a random moment: while opening, mid-transaction or
     // mid-commit. 100 trials on SQLite; 30 on PostgreSQL, whose server (not this process)
     // finishes or drops the transaction, at half a second a trial.
-    varo::TemplateDef a = sample_template("Big", 400);
-    varo::TemplateDef b = sample_template("Big", 250);
-    b.descr = "the other one";
-    for (auto& s : b.states) s.descr = "B " + s.descr;
+    const varo::TemplateDef a = sample_template("Big", 400), b = other_big(250);
     store->insert_template(a);
     store.reset();
 
@@ -85,16 +100,13 @@ TEST_P(StoreChanges, KilledWriterLeavesTheWholeOldOrNewTemplate) {
     std::uniform_int_distribution<int> pause_us(0, 60000);
     // Under the sanitizers each trial is ten times slower; there the run looks for memory
     // faults, and the normal build's full count proves the atomicity.
+    int scale = 1;
 #if defined(__SANITIZE_ADDRESS__)
-    const int scale = 4;
+    scale = 4;
 #elif defined(__has_feature)
 #if __has_feature(address_sanitizer)
-    const int scale = 4;
-#else
-    const int scale = 1;
+    scale = 4;
 #endif
-#else
-    const int scale = 1;
 #endif
     const int trials = (GetParam() == testenv::Backend::SQLite ? 100 : 30) / scale;
     for (int round = 0; round < trials; ++round) {
@@ -127,13 +139,36 @@ TEST_P(StoreChanges, KilledWriterLeavesTheWholeOldOrNewTemplate) {
         }
 
         auto s = location->open();
-        auto loaded = s->load_template("Big");
-        ASSERT_TRUE(loaded);
-        EXPECT_TRUE(loaded->same_content(a) || loaded->same_content(b))
-            << "torn template: " << loaded->states.size() << " states, " << loaded->transitions.size()
-            << " transitions";
-        // And the store still takes writes.
-        s->overwrite_template(a);
+        expect_whole(*s, a, b);
+        s->overwrite_template(a);  // and the store still takes writes
+    }
+}
+
+// A shared store whose server ends the session in the middle of a write: the write is
+// refused as Unavailable, and the store holds the whole old or the whole new template.
+TEST(PgDroppedWrite, SessionEndedMidWriteLeavesNoHalfTemplate) {
+    REQUIRE_POSTGRES();
+    const varo::TemplateDef a = sample_template("Big", 300), b = other_big(180);
+    for (int round = 0; round < 3; ++round) {
+        testenv::ScratchPgDatabase scratch;
+        const std::string address = "pg:" + scratch.conninfo();
+        varo::open_store(address)->insert_template(a);
+
+        auto writer = varo::open_store(address);
+        std::atomic<int> saves{0};
+        auto outcome = std::async(std::launch::async, [&] {
+            try {
+                for (int i = 0;; ++i, ++saves) writer->overwrite_template(i % 2 ? a : b);
+            } catch (const varo::StoreError& e) {
+                return e.kind();
+            }
+        });
+        while (saves < 1 + round) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        std::this_thread::sleep_for(std::chrono::milliseconds(7 * round));
+        EXPECT_GE(scratch.terminate_clients(), 1);
+        EXPECT_EQ(outcome.get(), varo::StoreError::Unavailable);
+        EXPECT_TRUE(writer->poll_changes().disconnected);
+        expect_whole(*varo::open_store(address), a, b);
     }
 }
 

@@ -103,8 +103,7 @@ TEST(PgDb, ConnectionWatchesForASilentPeerAndNamesItself) {
     REQUIRE_POSTGRES();
     testenv::ScratchPgDatabase scratch;
     auto db = varo::open_pg_db(scratch.conninfo());
-    std::string port = scratch.conninfo().substr(scratch.conninfo().find("port=") + 5);
-    port = port.substr(0, port.find(' '));
+    const int port = std::stoi(testenv::conninfo_setting(scratch.conninfo(), "port"));
 
     // The process's one TCP connection to the server.
     int found = -1;
@@ -112,7 +111,7 @@ TEST(PgDb, ConnectionWatchesForASilentPeerAndNamesItself) {
         sockaddr_in peer{};
         socklen_t len = sizeof peer;
         if (getpeername(fd, reinterpret_cast<sockaddr*>(&peer), &len) == 0 && peer.sin_family == AF_INET &&
-            ntohs(peer.sin_port) == std::stoi(port))
+            ntohs(peer.sin_port) == port)
             found = fd;
     }
     ASSERT_GE(found, 0);

@@ -1,12 +1,15 @@
 // Refusals under concurrency, on every backend: two clients (each its own connection, on
-// its own thread) started together on the same objects, many times over.
+// its own thread) started together on the same objects, many times over; and several
+// programs opening a store that does not exist yet, all at once.
 #include <gtest/gtest.h>
 
 #include <functional>
 #include <future>
 #include <thread>
+#include <vector>
 
 #include "support/store_fixture.h"
+#include "varo/schema.h"
 
 using testenv::sample_template;
 using varo::StoreError;
@@ -126,6 +129,30 @@ TEST_P(StoreRaces, AConditionInUseIsNeverDeletedHoweverTheTwoInterleave) {
     }
     RecordProperty("stored_first", stored);
     RecordProperty("deleted_first", deleted);
+}
+
+// One creates and seeds it, the others find it made.
+TEST_P(StoreRaces, ProgramsStartingTogetherCreateAndSeedTheStoreOnce) {
+    for (int round = 0; round < 3; ++round) {
+        testenv::StoreLocation fresh(GetParam());
+        std::promise<void> go;
+        std::shared_future<void> start = go.get_future().share();
+        std::vector<std::future<Outcome>> opened;
+        for (int i = 0; i < 6; ++i)
+            opened.push_back(std::async(std::launch::async, [&] {
+                start.wait();
+                return attempt([&] { EXPECT_EQ(fresh.open()->schema_version(), varo::schema::kLatestVersion); });
+            }));
+        go.set_value();
+        for (auto& f : opened) {
+            Outcome o = f.get();
+            EXPECT_TRUE(o.done) << "round " << round << ": " << o.text;
+        }
+
+        auto s = fresh.open();
+        EXPECT_EQ(s->list_severities().size(), store->list_severities().size()) << "seeded more than once";
+        EXPECT_EQ(s->list_conditions().size(), store->list_conditions().size());
+    }
 }
 
 }  // namespace

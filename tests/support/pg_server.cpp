@@ -91,29 +91,25 @@ PrivatePgServer::PrivatePgServer() {
     if (!ok) conninfo_.clear();
 }
 
-void PrivatePgServer::stop() {
+namespace {
+// pg_ctl on the server in dir, as the user who owns it, with these arguments after -D.
+bool pg_ctl(const std::string& dir, const std::string& args) {
     bool ok = false;
-    setenv("TW_PG_DIR", dir_.c_str(), 1);
-    run_script("pg_run_as \"$(stat -c %U \"$TW_PG_DIR\")\" \"$(pg_bin_dir)/pg_ctl\" -D \"$TW_PG_DIR/data\" -m fast -w stop",
-               &ok);
-    EXPECT_TRUE(ok) << "could not stop the private server";
+    setenv("TW_PG_DIR", dir.c_str(), 1);
+    run_script("pg_run_as \"$(stat -c %U \"$TW_PG_DIR\")\" \"$(pg_bin_dir)/pg_ctl\" -D \"$TW_PG_DIR/data\" " + args, &ok);
+    return ok;
 }
+}  // namespace
+
+void PrivatePgServer::stop() { EXPECT_TRUE(pg_ctl(dir_, "-m fast -w stop")) << "could not stop the private server"; }
 
 void PrivatePgServer::start() {
-    bool ok = false;
-    setenv("TW_PG_DIR", dir_.c_str(), 1);
-    run_script("pg_run_as \"$(stat -c %U \"$TW_PG_DIR\")\" \"$(pg_bin_dir)/pg_ctl\" -D \"$TW_PG_DIR/data\" -l \"$TW_PG_DIR/server.log\" -w restart >/dev/null",
-               &ok);
-    EXPECT_TRUE(ok) << "could not start the private server again";
+    EXPECT_TRUE(pg_ctl(dir_, "-l \"$TW_PG_DIR/server.log\" -w restart >/dev/null"))
+        << "could not start the private server again";
 }
 
 PrivatePgServer::~PrivatePgServer() {
-    if (dir_.empty()) return;
-    bool ok = false;
-    setenv("TW_PG_DIR", dir_.c_str(), 1);
-    run_script("pg_run_as \"$(stat -c %U \"$TW_PG_DIR\")\" \"$(pg_bin_dir)/pg_ctl\" -D \"$TW_PG_DIR/data\" -m immediate stop "
-               ">/dev/null 2>&1; rm -rf \"$TW_PG_DIR\"",
-               &ok);
+    if (!dir_.empty()) pg_ctl(dir_, "-m immediate stop >/dev/null 2>&1; rm -rf \"$TW_PG_DIR\"");
 }
 
 }  // namespace testenv

@@ -25,6 +25,12 @@ inline std::string env_conninfo() { return std::getenv("VARO_TEST_PG") ? std::ge
 inline bool postgres_available() { return !env_conninfo().empty(); }
 inline bool postgres_required() { return std::getenv("VARO_REQUIRE_PG") && std::string(std::getenv("VARO_REQUIRE_PG")) == "1"; }
 
+// The value of key in a libpq key=value string ("" when absent).
+inline std::string conninfo_setting(const std::string& conninfo, const std::string& key) {
+    std::size_t at = conninfo.find(key + "=");
+    return at == std::string::npos ? "" : conninfo.substr(at + key.size() + 1, conninfo.find(' ', at) - at - key.size() - 1);
+}
+
 // Runs one statement on the server's maintenance connection and returns the first column
 // of the first row ("" when none). Fails the test on an error.
 std::string pg_admin(const std::string& conninfo, const std::string& sql, const std::string& param = "");

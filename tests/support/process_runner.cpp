@@ -21,13 +21,6 @@
 
 namespace proc {
 namespace {
-std::string slurp(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
 std::string temp_file(const char* stem) {
     std::string pattern = std::string("/tmp/tarnwright-") + stem + ".XXXXXX";
     std::vector<char> buffer(pattern.begin(), pattern.end());
@@ -38,6 +31,17 @@ std::string temp_file(const char* stem) {
 }
 
 void sleep_ms(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
+
+// Polls every step_ms until done() or the time is up; done()'s last answer.
+template <class Fn>
+bool poll_until(double seconds, int step_ms, Fn&& done) {
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+    for (;;) {
+        if (done()) return true;
+        if (std::chrono::steady_clock::now() >= deadline) return false;
+        sleep_ms(step_ms);
+    }
+}
 
 const char* editor_wrapper() {
     const char* w = std::getenv("TARNWRIGHT_EDITOR_WRAPPER");
@@ -117,16 +121,14 @@ bool Child::running() {
 }
 
 Result Child::finish(double timeout_seconds) {
-    auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(scaled(timeout_seconds));
-    while (running() && std::chrono::steady_clock::now() < deadline) sleep_ms(20);
-    if (running()) {
+    if (!poll_until(scaled(timeout_seconds), 20, [&] { return !running(); })) {
         kill(child, SIGKILL);
         waitpid(child, nullptr, 0);
         done = true;
         result.exited = false;
     }
-    result.out = slurp(out_path);
-    result.err = slurp(err_path);
+    result.out = read_file(out_path);
+    result.err = read_file(err_path);
     return result;
 }
 
@@ -139,6 +141,39 @@ std::string tarnedit() { return TARNEDIT_BINARY; }
 std::string varoctl() { return VAROCTL_BINARY; }
 
 std::string unreachable_store() { return "pg:host=127.0.0.1 port=1 dbname=none connect_timeout=2"; }
+
+std::string read_file(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+std::string host_name() {
+    char name[256] = {};
+    gethostname(name, sizeof name - 1);
+    return std::string(name).substr(0, 63);
+}
+
+std::string main_title(const std::string& host) { return "Quillon Corvane 1.2: Tarnwright [" + host + "]"; }
+
+Options editor_options(const std::string& store, const std::string& data_home, std::vector<std::string> args) {
+    Options o;
+    o.args = std::move(args);
+    o.env["VARO_STORE"] = store;
+    if (!data_home.empty()) o.env["XDG_DATA_HOME"] = data_home;
+    if (const char* display = std::getenv("DISPLAY")) o.env["DISPLAY"] = display;
+    o.unset = {"NLSPATH", "XFILESEARCHPATH", "XENVIRONMENT"};
+    return o;
+}
+
+Result run_varoctl(const std::string& store, std::vector<std::string> args, const std::string& input) {
+    if (!store.empty()) args.insert(args.begin(), {"--store", store});
+    Options o;
+    o.args = std::move(args);
+    o.input = input;
+    return run(varoctl(), o);
+}
 
 namespace {
 // Windows of other programs come and go while the tests look through the screen's windows:
@@ -209,13 +244,9 @@ Window find_window(Display* dpy, const std::string& title, Window leader, bool s
 
 unsigned long wait_for_window(const std::string& title, double timeout_seconds, unsigned long leader, bool shown) {
     Display* dpy = x_display();
-    if (!dpy) return 0;
-    auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(scaled(timeout_seconds));
-    do {
-        if (Window found = find_window(dpy, title, leader, shown)) return found;
-        sleep_ms(50);
-    } while (std::chrono::steady_clock::now() < deadline);
-    return 0;
+    Window found = 0;
+    if (dpy) poll_until(scaled(timeout_seconds), 50, [&] { return (found = find_window(dpy, title, leader, shown)) != 0; });
+    return found;
 }
 
 int count_windows(const std::string& title, unsigned long leader) {
@@ -225,13 +256,7 @@ int count_windows(const std::string& title, unsigned long leader) {
 
 bool wait_for_no_window(const std::string& title, double timeout_seconds) {
     Display* dpy = x_display();
-    if (!dpy) return true;
-    auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(scaled(timeout_seconds));
-    do {
-        if (!find_window(dpy, title, 0, false)) return true;
-        sleep_ms(50);
-    } while (std::chrono::steady_clock::now() < deadline);
-    return false;
+    return !dpy || poll_until(scaled(timeout_seconds), 50, [&] { return !find_window(dpy, title, 0, false); });
 }
 
 void send_wm_delete(unsigned long window) {

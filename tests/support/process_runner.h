@@ -55,6 +55,18 @@ std::string tarnedit();
 std::string varoctl();
 std::string unreachable_store();
 
+// A file's whole contents ("" when it cannot be read).
+std::string read_file(const std::string& path);
+// This machine's name as a title shows it, and the main window's title for a host.
+std::string host_name();
+std::string main_title(const std::string& host);
+// tarnedit on this store and the test's display, nothing taken from the user's catalogue or
+// resource settings; data_home ("" : left as it is) stands for the user's data folder.
+Options editor_options(const std::string& store, const std::string& data_home = "",
+                       std::vector<std::string> args = {});
+// varoctl --store store ("" : no --store) with these arguments and standard input.
+Result run_varoctl(const std::string& store, std::vector<std::string> args, const std::string& input = "");
+
 // The test's own X connection (starting a private Xvfb when DISPLAY names none).
 _XDisplay* x_display();
 // A top-level window with exactly this title (and, when leader is given, belonging to the

@@ -16,15 +16,11 @@ namespace {
 
 // Ground -> Down on LinkDown (command, mail, raised condition), Down -> Ground on HighErrors.
 varo::TemplateDef clean_template() {
-    varo::TemplateDef def;
-    def.name = "router";
-    def.states = {{"Ground", "", "Normal", "Poll"}, {"Down", "", "Critical", "fast"}};
-    def.transitions = {
-        {"Ground", "Down", "LinkDown",
-         {{"COMMAND", "\"/usr/bin/page\"", "\"-u ops\""}, {"MAIL", "\"ops@example.org\"", "\"link down\""},
-          {"CONDITION", "Escalate", ""}}},
-        {"Down", "Ground", "HighErrors", {}}};
-    return def;
+    return {"router", "", {{"Ground", "", "Normal", "Poll"}, {"Down", "", "Critical", "fast"}},
+            {{"Ground", "Down", "LinkDown",
+              {{"COMMAND", "\"/usr/bin/page\"", "\"-u ops\""}, {"MAIL", "\"ops@example.org\"", "\"link down\""},
+               {"CONDITION", "Escalate", ""}}},
+             {"Down", "Ground", "HighErrors", {}}}};
 }
 
 an::ServerNames server() {

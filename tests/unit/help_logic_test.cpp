@@ -2,9 +2,7 @@
 // viewer's help-file reader.
 #include <gtest/gtest.h>
 
-#include <sys/socket.h>
-#include <sys/un.h>
-#include <unistd.h>
+#include <sys/stat.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -16,6 +14,7 @@
 #include "help/help_paths.h"
 #include "help/help_protocol.h"
 #include "help/viewer/help_text.h"
+#include "support/store_fixture.h"
 
 namespace fs = std::filesystem;
 namespace hp = help_protocol;
@@ -25,8 +24,6 @@ namespace {
 class HelpPaths : public ::testing::Test {
 protected:
     void SetUp() override {
-        char tmpl[] = "/tmp/help_paths_XXXXXX";
-        dir = mkdtemp(tmpl);
         file("doc.hlp", 0644);
         file("secret", 0200);
         fs::create_directory(dir + "/sub");
@@ -37,16 +34,8 @@ protected:
         fs::create_symlink("missing", dir + "/dangling");
         chain("c20_", 20);
         chain("c21_", 21);
-        int s = socket(AF_UNIX, SOCK_STREAM, 0);
-        sockaddr_un addr{};
-        addr.sun_family = AF_UNIX;
-        std::string sock = dir + "/sock";
-        std::strncpy(addr.sun_path, sock.c_str(), sizeof addr.sun_path - 1);
-        bind(s, reinterpret_cast<sockaddr*>(&addr), sizeof addr);
-        close(s);
+        mkfifo((dir + "/fifo").c_str(), 0600);  // neither a file nor a folder; opening it would block
     }
-    void TearDown() override { fs::remove_all(dir); }
-
     void file(const std::string& name, mode_t mode) {
         std::ofstream(dir + "/" + name) << "x";
         chmod((dir + "/" + name).c_str(), mode);
@@ -56,7 +45,8 @@ protected:
         for (int i = 1; i <= links; ++i)
             fs::create_symlink(i == links ? "doc.hlp" : prefix + std::to_string(i + 1), dir + "/" + prefix + std::to_string(i));
     }
-    std::string dir;
+    testenv::TempDir temp;
+    const std::string dir = temp.path();
 };
 }  // namespace
 
@@ -74,7 +64,7 @@ TEST_F(HelpPaths, PstatFollowsLinksUpToTwentyAndAcceptsRegularFilesOnly) {
         {"c21_1", -1, ""},
         {"dangling", -1, ""},
         {"folder", -1, ""},
-        {"sock", -1, ""},
+        {"fifo", -1, ""},
         {"nothing", -1, ""},
     };
     for (const Case& c : cases) {
@@ -105,7 +95,7 @@ TEST_F(HelpPaths, FindInPathSearchesTheListInOrderAndRefusesWhatDoesNotFit) {
         {"DIR", "rel", readable, 1, "DIR/doc.hlp"},          // link resolved in out
         {"DIR", "secret", readable, -1, ""},                 // mode bits missing
         {"DIR", "secret", S_IWUSR, 1, "DIR/secret"},
-        {"DIR", "sock", 0, -1, ""},
+        {"DIR", "fifo", 0, -1, ""},
         {"DIR", "c21_1", readable, -1, ""},
         {nullptr, "doc.hlp", readable, -1, ""},
         {"", "doc.hlp", readable, -1, ""},

@@ -1,7 +1,19 @@
-// The caption widget's size and layout arithmetic, without a display.
+// The toolkit-free parts of the user interface, without a display: the caption widget's size
+// and layout arithmetic, the compiled-in resource file, the start-up report and the search
+// paths for the program's data.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <map>
+#include <string>
+
+#include "app/data_paths.h"
+#include "ui/app_resources.h"
 #include "ui/caption_layout.h"
+#include "ui/gui_utils.h"
+#include "ui/hourglass.h"
 
 namespace {
 
@@ -79,4 +91,66 @@ TEST(CaptionLayout, ReferenceColumnIsTheWiderOfTheTwo)
     EXPECT_EQ(50, caption_column(50, false, 80));
     EXPECT_EQ(80, caption_column(50, true, 80));
     EXPECT_EQ(50, caption_column(50, true, 30));
+}
+
+namespace {
+
+std::map<std::string, std::string> fallback_map()
+{
+    std::map<std::string, std::string> m;
+    for (String* line = tarnedit_fallback_resources(); *line; ++line) {
+        std::string s = *line;
+        auto colon = s.find(':');
+        if (colon == std::string::npos) continue;
+        std::string value = s.substr(colon + 1);
+        value.erase(0, value.find_first_not_of(" \t"));
+        m[s.substr(0, colon)] = value;
+    }
+    return m;
+}
+
+}  // namespace
+
+TEST(AppResources, FallbackCarriesItsVersionAndNoComments)
+{
+    auto m = fallback_map();
+    EXPECT_EQ(tarnedit_resource_version(), m["Tarnedit.resourceVersion"]);
+    for (String* line = tarnedit_fallback_resources(); *line; ++line) {
+        EXPECT_NE('!', (*line)[0]) << *line;
+        EXPECT_NE('\0', (*line)[0]);
+    }
+}
+
+TEST(AppResources, InstalledVersionIsClassified)
+{
+    EXPECT_EQ(ResourceState::missing, classify_resources(""));
+    EXPECT_EQ(ResourceState::current, classify_resources(tarnedit_resource_version()));
+    EXPECT_EQ(ResourceState::stale, classify_resources("0.9"));
+}
+
+// What -fd writes, once, and the closing: the process test of the start-up report.
+TEST(PanelResponse, MinusOneNeitherWritesNorClosesAnything) {
+    int probe = dup(0);
+    g2_panel_response(-1, "x");
+    EXPECT_NE(fcntl(probe, F_GETFD), -1);
+    close(probe);
+}
+
+TEST(DataPaths, UserPathComesFirstThenEachFolder) {
+    EXPECT_EQ(join_search_path("", {"/a", "/b"}, "%N"), "/a/%N:/b/%N");
+    EXPECT_EQ(join_search_path("/mine/%N", {"/a"}, "%N"), "/mine/%N:/a/%N");
+    EXPECT_TRUE(running_from_build_tree());  // the tests run from the build tree
+}
+
+TEST(DataPaths, AnInstallMovedToAnotherPrefixFindsItsOwnShareFolder) {
+    const char* share = "/usr/local/share/tarnwright/nls";
+    struct { const char* prefix; const char* exe; const char* expected; } cases[] = {
+        {"/usr/local", "/opt/tw/bin/tarnedit", "/opt/tw/share/tarnwright/nls"},
+        {"/usr/local/", "/opt/tw/bin/tarnedit", "/opt/tw/share/tarnwright/nls"},
+        {"/usr/local", "/usr/local/bin/tarnedit", share},
+        {"/usr/local", "/home/me/build/tarnedit", share},  // not in a bin folder
+        {"/srv", "/opt/tw/bin/tarnedit", share},            // not under the compiled-in prefix
+        {"/usr/local", "", share},
+    };
+    for (const auto& c : cases) EXPECT_EQ(relocate(share, c.prefix, c.exe), c.expected) << c.exe;
 }

@@ -14,7 +14,7 @@ memcheck=(valgrind --tool=memcheck --error-exitcode=99 --leak-check=full --show-
           --errors-for-leak-kinds=definite --num-callers=30 --suppressions="$root/scripts/valgrind.supp")
 
 # Start-up, the main window and its diagram, exit on close (status 0).
-starts="${VALGRIND_STARTS:-Tarnedit.ClosingTheDiagramWindowEndsWithStatus0}"
+starts="${VALGRIND_STARTS:-Tarnedit.TitleNamesTheHostAndClosingTheMainOrDiagramWindowEndsWithStatus0}"
 # The edit session, each test in a process of its own as ctest runs them.
 session="${VALGRIND_SESSION:-StateEditTest.AddTakesTheNameFirstWordOrRefusesIt:TransitionTest.AddSendsEachKindOfActionNormalisedAndQuoted:ConditionEditTest.ModifyReplacesOrLeavesTheServerAsItWas:EditorTest.AddAndModifyCheckTheServerBeforeWriting:EditorTest.FirstStoreTrimsTheFieldsAndWritesThemBack:EditorTest.SavingUnderANewNameMakesTheCopyTheOpenTemplate:BadInputTest.StateTransitionAndTemplateFields}"
 

@@ -7,23 +7,17 @@
 #include "app/messages.h"
 #include "diagram/draw_area.h"
 #include "edit/callbacks.h"
+#include "edit/editor_busy.h"
 #include "template/line_format.h"
 #include "template/motif_text.h"
 #include "template/name_rules.h"
 #include "template/template_model.h"
-#include "ui/gui_utils.h"
 #include "ui/message_dialogs.h"
 #include "ui/widgets.h"
 
 namespace {
 
 std::string open_name() { return qor_handle.name() ? qor_handle.name() : ""; }
-
-// The busy cursor on both top-level windows: these commands come from either.
-struct EditorBusy {
-    BusyCursor main{te_win};
-    BusyCursor diagram{state_diagram_win};
-};
 
 // The template the user chose when a question or confirmation came up. A notification
 // while it is up may select another line of the open list, which must not change what

@@ -4,11 +4,11 @@
 #include <X11/Shell.h>
 
 #include "app/messages.h"
+#include "edit/editor_busy.h"
 #include "edit/template_status.h"
 #include "template/motif_text.h"
 #include "template/name_rules.h"
 #include "template/template_model.h"
-#include "ui/gui_utils.h"
 #include "ui/message_dialogs.h"
 #include "ui/widgets.h"
 
@@ -29,11 +29,6 @@ std::string offered_name, offered_descr;
 // Copies tried before giving up: name, name_2, ... name_99.
 enum { OFFERED_NAMES = 99 };
 
-struct EditorBusy {
-    BusyCursor main{te_win};
-    BusyCursor diagram{state_diagram_win};
-};
-
 void set_diagram_title(const std::string& title) {
     if (state_diagram_win) XtVaSetValues(state_diagram_win, XtNtitle, title.c_str(), nullptr);
 }
@@ -47,6 +42,14 @@ void tell(int status_number, int title_number, const std::string& name) {
         diagram_title = title ? title : "";
     }
     set_diagram_title(format_message(2, title_number, {diagram_title, name}));
+}
+
+// Reloaded when it can be; told as deleted when it was meanwhile (the changes here stay).
+void reload_and_tell(const std::string& name) {
+    if (reload_template())
+        tell(852, 859, name);
+    else
+        tell(854, 860, name);
 }
 
 std::string stored_name() { return qor_handle.stored_name() ? qor_handle.stored_name() : template_name(); }
@@ -72,18 +75,14 @@ void check_open_template() {
     if (fate != QORI_STORED_CHANGED && fate != QORI_STORED_GONE) return;
     News news{fate, version};
     if (news == told) return;
+    told = news;
     std::string name = stored_name();
     if (fate == QORI_STORED_GONE) {
-        told = news;
         tell(854, 860, name);
         return;
     }
-    told = news;
     if (!modified) {
-        if (reload_template())
-            tell(852, 859, name);
-        else
-            tell(854, 860, name);  // deleted since
+        reload_and_tell(name);
         return;
     }
     tell(853, 859, name);
@@ -103,11 +102,7 @@ void news_forget() {
 void news_reload_cb(Widget, XtPointer, XtPointer) {
     close_question_dialog();
     EditorBusy busy;
-    std::string name = stored_name();
-    if (reload_template())
-        tell(852, 859, name);
-    else
-        tell(854, 860, name);  // deleted meanwhile: the changes here stay
+    reload_and_tell(stored_name());
 }
 
 // Keeping the changes, like declining the offer, only closes the question.

@@ -5,12 +5,12 @@
 #include "app/messages.h"
 #include "diagram/draw_area.h"
 #include "edit/callbacks.h"
+#include "edit/editor_busy.h"
 #include "edit/option.h"
 #include "edit/template_status.h"
 #include "template/motif_text.h"
 #include "template/template_model.h"
 #include "template/text_view.h"
-#include "ui/gui_utils.h"
 #include "ui/widgets.h"
 
 namespace {
@@ -48,12 +48,6 @@ void put_back(const TemplateStep& step, int status_number) {
     history_update_menus();
 }
 
-// The busy cursor on both top-level windows: Undo and Redo come from either.
-struct EditorBusy {
-    BusyCursor main{te_win};
-    BusyCursor diagram{state_diagram_win};
-};
-
 }  // namespace
 
 void history_start() {
@@ -84,9 +78,10 @@ void history_update_menus() {
 
 void main_field_changed_cb(Widget w, XtPointer, XtPointer) {
     if (restoring || !qor_handle.is_valid()) return;
-    TemplateStep step = present_step();
     const TemplateStep& now = history.present();
-    if (step.name == now.name && step.descr == now.descr) return;
+    // Compared before the snapshot, which copies the whole template.
+    if (motif_text::field(main_name) == now.name && motif_text::field(main_description) == now.descr) return;
+    TemplateStep step = present_step();
     if (typing_in == w) {
         history.amend(std::move(step));
         return;

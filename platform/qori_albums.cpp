@@ -37,10 +37,7 @@ Image condition_image(varo::Condition c) {
 
 // Without its code, which is read if the image is asked for it.
 Image condition_summary_image(varo::Condition c) {
-    auto r = std::make_shared<ImageRecord>();
-    r->kind = IMAGE_CONDITION;
-    r->name = std::move(c.name);
-    r->descr = std::move(c.descr);
+    Image r = condition_image(std::move(c));
     r->code_read = false;
     return r;
 }

@@ -179,7 +179,6 @@ void build_from(const MenuSpec& table_row, const std::vector<std::string>& words
     if (table_row.after) table_row.after();
 }
 
-
 // Building a menu of thousands of entries costs far more than filling its list, so a menu
 // is built only when it can be seen, and only from a source that changed since.
 struct MenuCache {
@@ -233,6 +232,15 @@ bool in_strcmp_order(const std::vector<std::string>& words) {
     return true;
 }
 
+// Walking both sorted lists at once: below 0 the old word i goes, above 0 the new word j
+// comes, 0 both stay.
+int merge_order(const std::vector<std::string>& old_words, const std::vector<std::string>& words, std::size_t i,
+                std::size_t j) {
+    if (i == old_words.size()) return 1;
+    if (j == words.size()) return -1;
+    return std::strcmp(old_words[i].c_str(), words[j].c_str());
+}
+
 // The menu made to show the new words by removing and adding only the entries that differ,
 // then shown at its first entry like a menu built anew. Building thousands of entries is
 // slow and grows faster than their number (the toolkit's per-widget bookkeeping); a change
@@ -253,7 +261,7 @@ bool patch_entries(const MenuSpec& table_row, const std::vector<std::string>& ol
     // Each entry put in the middle renumbers those after it: past a few, building anew is cheaper.
     std::size_t differ = 0;
     for (std::size_t i = 0, j = 0; (i < old_words.size() || j < words.size()) && differ <= MAX_PATCHED;) {
-        int order = i == old_words.size() ? 1 : j == words.size() ? -1 : std::strcmp(old_words[i].c_str(), words[j].c_str());
+        int order = merge_order(old_words, words, i, j);
         if (order <= 0) ++i;
         if (order >= 0) ++j;
         if (order != 0) ++differ;
@@ -263,7 +271,7 @@ bool patch_entries(const MenuSpec& table_row, const std::vector<std::string>& ol
     std::vector<Widget> gone, made;
     std::size_t i = 0, j = 0;
     while (i < old_words.size() || j < words.size()) {
-        int order = i == old_words.size() ? 1 : j == words.size() ? -1 : std::strcmp(old_words[i].c_str(), words[j].c_str());
+        int order = merge_order(old_words, words, i, j);
         if (order < 0) {
             gone.push_back(entries[i++]);
         } else if (order > 0) {

@@ -7,10 +7,12 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <system_error>
+#include <thread>
 
 #include "varo/backends.h"
 #include "varo/schema.h"
@@ -101,7 +103,7 @@ SqliteDb::SqliteDb(const std::string& path, int busy_timeout_ms) : path_(path) {
     sqlite3_extended_result_codes(raw, 1);
     sqlite3_busy_timeout(raw, busy_timeout_ms);
     try {
-        query("PRAGMA journal_mode = WAL");
+        enter_wal_mode(busy_timeout_ms);
         exec("PRAGMA foreign_keys = ON");
         // Holds the store to its file: no attached databases or extensions from data.
         sqlite3_db_config(raw, SQLITE_DBCONFIG_ENABLE_LOAD_EXTENSION, 0, nullptr);
@@ -110,6 +112,19 @@ SqliteDb::SqliteDb(const std::string& path, int busy_timeout_ms) : path_(path) {
         throw StoreError(StoreError::Unavailable, "cannot open store " + path + ": " + e.what());
     }
     watch_folder();
+}
+
+// Programs opening a new store at the same moment each want it to themselves to switch it
+// to WAL; the loser is refused at once, past the busy handler, so it waits here instead.
+void SqliteDb::enter_wal_mode(int busy_timeout_ms) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(busy_timeout_ms);
+    for (;;) {
+        int rc = sqlite3_exec(db_.get(), "PRAGMA journal_mode = WAL", nullptr, nullptr, nullptr);
+        if (rc == SQLITE_OK) return;
+        bool held = (rc & 0xff) == SQLITE_BUSY || (rc & 0xff) == SQLITE_LOCKED;
+        if (!held || std::chrono::steady_clock::now() >= deadline) fail(rc, "PRAGMA journal_mode = WAL");
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
 }
 
 SqliteDb::WatchFd::~WatchFd() {

@@ -1,5 +1,6 @@
 // Writing a whole file or leaving the old one as it was: the new contents are on disk
-// (synced) before they take the old file's name. Used by varoctl and the diagram export.
+// (synced) before they take the old file's name, which keeps its mode; a link is followed and a
+// device or pipe is written to as it is. Used by varoctl and the diagram export.
 #ifndef TARNWRIGHT_VARO_FILE_WRITE_H
 #define TARNWRIGHT_VARO_FILE_WRITE_H
 

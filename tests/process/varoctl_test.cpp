@@ -5,7 +5,10 @@
 #include <gtest/gtest.h>
 
 #include <cairo/cairo.h>
+#include <fcntl.h>
 #include <sqlite3.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <map>
@@ -211,6 +214,35 @@ TEST_F(Varoctl, BadImportChangesNothingAndSaysWhere) {
     EXPECT_EQ(r.status, 1);
     EXPECT_NE(r.err.find("template is running on rack1"), std::string::npos) << r.err;
     EXPECT_EQ(run({"export"}).out, before);
+}
+
+// An export goes where its name leads: a link keeps pointing at its file, which keeps its
+// mode; a FIFO stays a FIFO and its reader gets the text.
+TEST_F(Varoctl, ExportWritesThroughLinksAndPipes) {
+    ASSERT_EQ(run({"init"}).status, 0);
+    const std::string expected = run({"export"}).out;
+    write(file("real.json"), "old");
+    chmod(file("real.json").c_str(), 0600);
+    std::filesystem::create_symlink("real.json", file("link.json"));
+    ProcessResult r = run({"export", file("link.json")});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_TRUE(std::filesystem::is_symlink(file("link.json")));
+    EXPECT_EQ(proc::read_file(file("real.json")), expected);
+    struct stat st {};
+    ASSERT_EQ(stat(file("real.json").c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0600u);
+
+    ASSERT_EQ(mkfifo(file("pipe").c_str(), 0600), 0);
+    int reader = open(file("pipe").c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    ASSERT_GE(reader, 0);
+    r = run({"export", file("pipe")});
+    EXPECT_EQ(r.status, 0) << r.err;
+    std::string got;
+    char buf[4096];
+    for (ssize_t n; (n = read(reader, buf, sizeof buf)) > 0;) got.append(buf, static_cast<std::size_t>(n));
+    close(reader);
+    EXPECT_EQ(got, expected);
+    EXPECT_TRUE(std::filesystem::is_fifo(file("pipe")));
 }
 
 // Ground, Warm and Hot at places of their own, Cold on the slot of the fourth state

@@ -13,10 +13,10 @@ bool starts_with(const std::string& s, const char* prefix) { return s.rfind(pref
 bool ends_with(const std::string& s, const std::string& suffix) {
     return s.size() >= suffix.size() && s.compare(s.size() - suffix.size(), suffix.size(), suffix) == 0;
 }
-// An address that holds a password is not echoed at all: a mistyped one may hide it anywhere.
+// An address that may hold a password is not echoed at all: a mistyped one may hide it anywhere.
 std::string shown_address(const std::string& address) {
     if (address.empty()) return "(none named)";
-    if (redact_address(address) != address) return "(not shown: it holds a password)";
+    if (may_hold_password(address)) return "(not shown: it may hold a password)";
     return address;
 }
 }  // namespace

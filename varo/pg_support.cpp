@@ -75,7 +75,7 @@ Settings connection_settings(const std::string& conninfo) {
         if (error) PQfreemem(error);
         while (!text.empty() && (text.back() == '\n' || text.back() == ' ')) text.pop_back();
         // libpq quotes the words it could not read, which may be part of a password.
-        if (redact_address(conninfo) != conninfo) text = "it could not be read (not shown: it holds a password)";
+        if (may_hold_password(conninfo)) text = "it could not be read (not shown: it may hold a password)";
         throw StoreError(StoreError::Unavailable, "Bad PostgreSQL connection string: " + text);
     }
     Settings settings;
@@ -172,6 +172,13 @@ std::string redact_address(const std::string& address) {
     std::size_t scheme = address.find("://");
     if (scheme != std::string::npos) return redact_uri(address);
     return redact_keywords(address);
+}
+
+bool may_hold_password(const std::string& address) {
+    if (redact_address(address) != address || address.find('@') != std::string::npos) return true;
+    std::string lower = address;
+    for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return lower.find("password") != std::string::npos;
 }
 
 StoreError::Kind kind_for_sqlstate(const std::string& sqlstate, const std::string& sql) {

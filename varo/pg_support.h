@@ -34,6 +34,10 @@ Settings connection_settings(const std::string& conninfo);
 // messages and logs.
 std::string redact_address(const std::string& address);
 
+// Whether a text given as an address may hold a password where redact_address cannot find
+// it: a mistyped one ("PG:password=...", "pg:ann:pw@db") is then not shown at all.
+bool may_hold_password(const std::string& address);
+
 // The refusal a failed statement becomes, from its SQLSTATE and the statement's first word.
 StoreError::Kind kind_for_sqlstate(const std::string& sqlstate, const std::string& sql);
 

@@ -103,7 +103,8 @@ TEST(PgSupport, PasswordsNeverReachAMessage) {
     };
     for (const auto& c : cases) EXPECT_EQ(varo::redact_address(c.first), c.second) << c.first;
 
-    for (const char* bad : {"host=db password=two words", "postgresq://ann:s3cret@db"}) {
+    for (const char* bad : {"host=db password=two words", "postgresq://ann:s3cret@db", "PG:password=s3cret host=db",
+                            "postgresql:/ann:s3cret@db/varo"}) {
         std::string text;
         try {
             varo::open_store(std::string("pg:") + bad);

@@ -40,11 +40,11 @@ int main(int argc, char** argv) {
             } else if (a == "--version") {
                 std::cout << "varoctl " TARNWRIGHT_VERSION "\n";
                 return 0;
-            } else if (a == "--store") {
-                if (i + 1 >= args.size()) throw varoctl::UsageError("--store needs a store address");
-                address = args[++i];
-            } else if (a.rfind("--store=", 0) == 0) {
-                address = a.substr(8);
+            } else if (a == "--store" || a.rfind("--store=", 0) == 0) {
+                if (a == "--store" && i + 1 >= args.size()) throw varoctl::UsageError("--store needs a store address");
+                address = a == "--store" ? args[++i] : a.substr(8);
+                // Empty (an unset shell variable, say) must not quietly mean the default store.
+                if (address.empty()) throw varoctl::UsageError("--store needs a store address");
             } else if (a.size() > 1 && a[0] == '-' && a != "-") {
                 throw varoctl::UsageError("unknown option '" + a + "'");
             } else {

@@ -116,6 +116,8 @@ TEST_F(Varoctl, CommandsAndTheirFailures) {
         {{"delete", "pollrate", "Nope"}, "", 1, "", ""},
         {{"show", "template", "Nope"}, "", 1, "", ""},
         {{"add", "condition", "X", "", file("missing")}, "", 1, "", ""},
+        {{"add", "condition", "X", "", dir.path()}, "", 1, "", "cannot read " + dir.path() + ": Is a directory"},
+        {{"import", dir.path()}, "", 1, "", "cannot read " + dir.path() + ": Is a directory"},
         {{"import", file("t.json")}, "", 0, "", ""},
         {{"show", "template", "Thermo"}, "", 0, "-> Warm on Hot", ""},
         {{"list", "templates"}, "", 0, "^Thermo", ""},

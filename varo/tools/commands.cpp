@@ -144,9 +144,14 @@ std::string read_all(const std::string& file) {
     if (file == "-") return std::string(std::istreambuf_iterator<char>(std::cin), std::istreambuf_iterator<char>());
     std::ifstream in(file, std::ios::binary);
     if (!in) throw Failure("cannot read " + file + ": " + std::strerror(errno));
-    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (in.bad()) throw Failure("cannot read " + file);
-    return text;
+    try {
+        std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        if (in.bad()) throw Failure("cannot read " + file);
+        return text;
+    } catch (const std::ios_base::failure&) {
+        // A folder opens as a file and fails only at the first read.
+        throw Failure("cannot read " + file + ": " + std::strerror(errno));
+    }
 }
 
 // Writes the whole text or leaves any old file as it was.

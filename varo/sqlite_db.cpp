@@ -103,6 +103,7 @@ SqliteDb::SqliteDb(const std::string& path, int busy_timeout_ms) : path_(path) {
     sqlite3_extended_result_codes(raw, 1);
     sqlite3_busy_timeout(raw, busy_timeout_ms);
     try {
+        refuse_foreign_database();
         enter_wal_mode(busy_timeout_ms);
         exec("PRAGMA foreign_keys = ON");
         // Holds the store to its file: no attached databases or extensions from data.
@@ -112,6 +113,14 @@ SqliteDb::SqliteDb(const std::string& path, int busy_timeout_ms) : path_(path) {
         throw StoreError(StoreError::Unavailable, "cannot open store " + path + ": " + e.what());
     }
     watch_folder();
+}
+
+// Another program's database is left as it is: neither switched to WAL nor given our tables.
+void SqliteDb::refuse_foreign_database() {
+    Rows rows = query("SELECT count(*), count(CASE WHEN name = 'schema_version' THEN 1 END) FROM sqlite_master"
+                      " WHERE type = 'table' AND name NOT LIKE 'sqlite\\_%' ESCAPE '\\'");
+    if (!rows.empty() && rows[0].integer(0) > 0 && rows[0].integer(1) == 0)
+        throw StoreError(StoreError::Corrupt, "it is not a Varo store but another program's database");
 }
 
 // Programs opening a new store at the same moment each want it to themselves to switch it

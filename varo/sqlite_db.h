@@ -70,6 +70,7 @@ private:
         int get() const { return fd; }
     };
     WatchFd watch_;
+    void refuse_foreign_database();
     void enter_wal_mode(int busy_timeout_ms);
     void watch_folder();
     void drain_watch();

@@ -1,10 +1,12 @@
 // Opening stores: addresses, folders, schema versions, bad files.
 #include <gtest/gtest.h>
 
+#include <sqlite3.h>
 #include <sys/stat.h>
 
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 
 #include "support/store_fixture.h"
 #include "varo/backends.h"
@@ -35,12 +37,26 @@ TEST(OpenStore, AddressesPickTheBackend) {
     EXPECT_EQ(open_refusal("sqlite:" + dir.path() + "/file/sub/x.db"), StoreError::Unavailable);
 }
 
+// Refused, and left to the byte as they were: junk, and another program's database (which
+// must get neither our tables nor a switch to WAL).
 TEST(OpenStore, RefusesFilesThatAreNotStores) {
     testenv::TempDir dir;
     std::ofstream(dir.path() + "/junk.db") << std::string(4096, 'j');
-    std::string text;
-    StoreError::Kind kind = open_refusal(dir.path() + "/junk.db", &text);
-    EXPECT_TRUE(kind == StoreError::Corrupt || kind == StoreError::Unavailable) << text;
+    sqlite3* other = nullptr;
+    ASSERT_EQ(SQLITE_OK, sqlite3_open((dir.path() + "/other.db").c_str(), &other));
+    ASSERT_EQ(SQLITE_OK, sqlite3_exec(other, "CREATE TABLE people (name TEXT)", nullptr, nullptr, nullptr));
+    sqlite3_close(other);
+    for (const char* name : {"/junk.db", "/other.db"}) {
+        std::string path = dir.path() + name;
+        auto bytes = [&] {
+            std::ifstream in(path, std::ios::binary);
+            return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+        };
+        std::string before = bytes(), text;
+        StoreError::Kind kind = open_refusal(path, &text);
+        EXPECT_TRUE(kind == StoreError::Corrupt || kind == StoreError::Unavailable) << text;
+        EXPECT_TRUE(bytes() == before) << name << " was changed";
+    }
 }
 
 TEST(OpenStore, RefusesASchemaNewerThanItKnows) {

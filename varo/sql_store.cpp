@@ -123,7 +123,9 @@ bool SqlStore::template_exists(const std::string& name) {
 
 void SqlStore::refuse_running(const std::string& name) {
     Rows rows = db_->query("SELECT object FROM running WHERE template = ? ORDER BY object", {name});
-    if (!rows.empty()) throw StoreError(StoreError::Running, "template is running on " + rows[0].text(0));
+    // Named: an import may replace many templates, and the refusal must say which one runs.
+    if (!rows.empty())
+        throw StoreError(StoreError::Running, "template " + quoted(name) + " is running on " + rows[0].text(0));
 }
 
 void SqlStore::check_references(const TemplateDef& def) {
@@ -240,7 +242,7 @@ void SqlStore::delete_template(const std::string& name) {
             db_->exec("DELETE FROM templates WHERE name = ?", {name});
         } catch (const StoreError& e) {
             // Started running between the check and the delete (a concurrent server).
-            if (e.kind() == StoreError::InUse) throw StoreError(StoreError::Running, "template is running on an object");
+            if (e.kind() == StoreError::InUse) throw StoreError(StoreError::Running, "template " + quoted(name) + " is running on an object");
             throw;
         }
     });

@@ -124,7 +124,7 @@ TEST_F(Varoctl, CommandsAndTheirFailures) {
         {{"delete", "condition", "Hot"}, "", 1, "", "used by template \"Thermo\""},
         {{"run", "Thermo", "rack7"}, "", 0, "", ""},
         {{"running"}, "", 0, "^rack7                   Thermo\n", ""},
-        {{"delete", "template", "Thermo"}, "", 1, "", "template is running on rack7"},
+        {{"delete", "template", "Thermo"}, "", 1, "", "template \"Thermo\" is running on rack7"},
         {{"stop", "Thermo", "rack7"}, "", 0, "", ""},
         {{"stop", "Thermo", "rack7"}, "", 1, "", ""},
         {{"delete", "template", "Thermo"}, "", 0, "", ""},
@@ -214,7 +214,7 @@ TEST_F(Varoctl, BadImportChangesNothingAndSaysWhere) {
     before = run({"export"}).out;
     ProcessResult r = run({"import", "-"}, replaced(kTemplateFile, "\"value\": 5", "\"value\": 6"));
     EXPECT_EQ(r.status, 1);
-    EXPECT_NE(r.err.find("template is running on rack1"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("template \"Thermo\" is running on rack1"), std::string::npos) << r.err;
     EXPECT_EQ(run({"export"}).out, before);
 }
 

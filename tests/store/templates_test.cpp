@@ -135,7 +135,7 @@ TEST_P(TemplateStore, RunningTemplatesRefuseChange) {
     store->set_running("router1", "T");
     std::string text;
     EXPECT_EQ(refusal([&] { store->update_template(sample_template("T", 2), v); }, &text), StoreError::Running);
-    EXPECT_EQ(text, "template is running on router1");
+    EXPECT_EQ(text, "template \"T\" is running on router1");
     EXPECT_EQ(refusal([&] { store->overwrite_template(sample_template("T", 2)); }), StoreError::Running);
     EXPECT_EQ(refusal([&] { store->delete_template("T"); }), StoreError::Running);
     EXPECT_EQ(store->load_template("T")->states.size(), 3u);

@@ -369,6 +369,8 @@ TEST_F(Varoctl, CheckSimulateAndUsed) {
         std::string out;
     } cases[] = {
         {{"check", "Clean"}, 0, "1 template checked: 0 errors, 0 warnings, 0 notes\n"},
+        {{"check", "--", "Clean"}, 0, "1 template checked: 0 errors, 0 warnings, 0 notes\n"},
+        {{"--", "check", "--json", "--", "Clean"}, 0, "[]\n"},
         {{"check"}, 1, messy + "2 templates checked: 2 errors, 1 warning, 1 note\n"},
         {{"check", "Clean", "--json"}, 0, "[]\n"},
         {{"check", "Nope"}, 1, ""},

@@ -36,7 +36,7 @@ const char* const kUsage =
     "  running                            list the templates running on managed objects\n"
     "  export [--template NAME] [FILE|-]  write the store (or one template) as JSON\n"
     "  import FILE|-                      add or replace everything in a JSON file, all or nothing\n"
-    "  check [--json] [TEMPLATE]          check one template (or all): one finding a line,\n"
+    "  check [--json] [--] [TEMPLATE]     check one template (or all): one finding a line,\n"
     "                                     exit status 1 when any is an error\n"
     "  simulate TEMPLATE COND...          walk TEMPLATE from Ground, one condition a step\n"
     "  used condition|severity|pollrate NAME\n"
@@ -47,7 +47,8 @@ const char* const kUsage =
     "  --store STORE  sqlite:PATH, PATH.db, pg:CONNINFO or postgresql://...\n"
     "                 (default: VARO_STORE, else the per-user store file)\n"
     "  --help         this text\n"
-    "  --version      the program's version\n";
+    "  --version      the program's version\n"
+    "  --             the options end here\n";
 
 namespace {
 
@@ -77,7 +78,7 @@ const std::map<std::string, Shape>& shapes() {
         {"running", {0, 0}},
         {"export", {0, 3}},
         {"import", {1, 1}},
-        {"check", {0, 2}},
+        {"check", {0, 3}},
         {"simulate", {1, 1000000}},
         {"used condition", {1, 1}},
         {"used severity", {1, 1}},
@@ -190,8 +191,14 @@ struct CheckArgs {
 
 CheckArgs check_args(const std::vector<std::string>& rest) {
     CheckArgs c;
+    bool options_ended = false;  // after "--", a name that starts with '-' is a name
     for (const std::string& a : rest) {
-        if (a == "--json") {
+        if (options_ended) {
+            if (c.template_name) throw UsageError("too many arguments for 'check'");
+            c.template_name = a;
+        } else if (a == "--") {
+            options_ended = true;
+        } else if (a == "--json") {
             if (c.json) throw UsageError("--json given twice");
             c.json = true;
         } else if (a.size() > 1 && a[0] == '-') {

@@ -29,11 +29,14 @@ int main(int argc, char** argv) {
     std::vector<std::string> args(argv + 1, argv + argc);
     std::string address;
     std::vector<std::string> command;
+    bool options_ended = false;
     try {
         for (std::size_t i = 0; i < args.size(); ++i) {
             const std::string& a = args[i];
-            if (!command.empty()) {
+            if (!command.empty() || options_ended) {
                 command.push_back(a);
+            } else if (a == "--") {
+                options_ended = true;
             } else if (a == "--help" || a == "-h") {
                 std::cout << varoctl::kUsage;
                 return 0;

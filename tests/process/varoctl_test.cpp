@@ -110,6 +110,9 @@ TEST_F(Varoctl, CommandsAndTheirFailures) {
         {{"list", "severities"}, "", 0, "Warning", ""},
         {{"list", "pollrates"}, "", 0, "Fast", ""},
         {{"show", "condition", "Boiling"}, "", 0, "temp >= 90", ""},
+        // A description may hold any text: listed on its one line, escaped.
+        {{"add", "condition", "Two", "two\nlines\x1b[2J"}, "a > 1\n", 0, "", ""},
+        {{"list", "conditions"}, "", 0, "Two                     two\\nlines\\x1b[2J\n", ""},
         {{"add", "condition", "Broken", ""}, "temp >", 1, "", "line 1, column 7: expected a value after '>'"},
         {{"add", "severity", "Warning", "6", "gold"}, "", 1, "", "already exists"},
         {{"add", "severity", "Big", "40000", "red"}, "", 1, "", ""},

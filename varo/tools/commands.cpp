@@ -50,6 +50,18 @@ const char* const kUsage =
     "  --version      the program's version\n"
     "  --             the options end here\n";
 
+std::string printable(const std::string& text) {
+    static const char hex[] = "0123456789abcdef";
+    std::string out;
+    for (unsigned char c : text) {
+        if (c == '\n') out += "\\n";
+        else if (c == '\t') out += "\\t";
+        else if (c < 0x20 || c == 0x7f) out += std::string("\\x") + hex[c >> 4] + hex[c & 15];
+        else out += static_cast<char>(c);
+    }
+    return out;
+}
+
 namespace {
 
 struct Shape {
@@ -167,17 +179,17 @@ void write_all(const std::string& file, const std::string& text, std::ostream& o
 
 void show_template(const varo::TemplateDef& t, std::ostream& out) {
     out << "Template: " << t.name << " (version " << t.version << ")\n";
-    out << "Description: " << t.descr << "\n";
+    out << "Description: " << printable(t.descr) << "\n";
     for (const varo::State& s : t.states) {
         out << "\nState " << s.name << ": severity " << s.severity << ", poll rate " << s.poll_rate;
-        if (!s.descr.empty()) out << " - " << s.descr;
+        if (!s.descr.empty()) out << " - " << printable(s.descr);
         out << "\n";
         for (const varo::Transition& tr : t.transitions) {
             if (tr.from != s.name) continue;
             out << "  -> " << tr.to << " on " << tr.condition << "\n";
             for (const varo::Action& a : tr.actions) {
-                out << "       " << a.kind << " " << a.arg0;
-                if (!a.arg1.empty()) out << " " << a.arg1;
+                out << "       " << a.kind << " " << printable(a.arg0);
+                if (!a.arg1.empty()) out << " " << printable(a.arg1);
                 out << "\n";
             }
         }
@@ -319,7 +331,7 @@ int run(const std::vector<std::string>& args, const std::function<std::unique_pt
         auto sim = varo::analysis::simulate(def, std::vector<std::string>(rest.begin() + 1, rest.end()));
         if (!sim.has_ground)
             throw varo::StoreError(varo::StoreError::NotFound, "template \"" + rest[0] + "\" has no state named Ground");
-        for (const std::string& line : varo::analysis::simulation_lines(sim)) out << line << "\n";
+        for (const std::string& line : varo::analysis::simulation_lines(sim)) out << printable(line) << "\n";
         return 0;
     }
     if (key.rfind("used ", 0) == 0) {
@@ -330,9 +342,9 @@ int run(const std::vector<std::string>& args, const std::function<std::unique_pt
     if (key == "init") {
         out << "store " << store->describe() << " is ready (schema version " << store->schema_version() << ")\n";
     } else if (key == "list templates") {
-        for (const auto& t : store->list_templates()) out << padded(t.name, 24) << t.descr << "\n";
+        for (const auto& t : store->list_templates()) out << padded(t.name, 24) << printable(t.descr) << "\n";
     } else if (key == "list conditions") {
-        for (const auto& c : store->list_conditions()) out << padded(c.name, 24) << c.descr << "\n";
+        for (const auto& c : store->list_conditions()) out << padded(c.name, 24) << printable(c.descr) << "\n";
     } else if (key == "list severities") {
         for (const auto& s : store->list_severities())
             out << padded(s.name, 24) << padded(std::to_string(s.value), 6) << s.color << "\n";
@@ -345,7 +357,7 @@ int run(const std::vector<std::string>& args, const std::function<std::unique_pt
     } else if (key == "show condition") {
         auto c = store->find_condition(rest[0]);
         if (!c) throw varo::StoreError(varo::StoreError::NotFound, "condition \"" + rest[0] + "\" does not exist");
-        out << "Condition: " << c->name << "\nDescription: " << c->descr << "\n\n" << c->code;
+        out << "Condition: " << c->name << "\nDescription: " << printable(c->descr) << "\n\n" << c->code;
         if (!c->code.empty() && c->code.back() != '\n') out << "\n";
     } else if (key == "add severity") {
         store->add_severity({rest[0], number(rest[1], "VALUE"), rest[2]});

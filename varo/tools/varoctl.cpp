@@ -9,21 +9,6 @@
 #define TARNWRIGHT_VERSION "1.2"
 #endif
 
-namespace {
-// A message quotes what the user gave, which may hold control characters: shown escaped,
-// so a name can neither break the message's line nor drive the terminal.
-std::string printable(const std::string& text) {
-    static const char hex[] = "0123456789abcdef";
-    std::string out;
-    for (unsigned char c : text) {
-        if (c == '\n') out += "\\n";
-        else if (c == '\t') out += "\\t";
-        else if (c < 0x20 || c == 0x7f) out += std::string("\\x") + hex[c >> 4] + hex[c & 15];
-        else out += static_cast<char>(c);
-    }
-    return out;
-}
-}  // namespace
 
 int main(int argc, char** argv) {
     std::vector<std::string> args(argv + 1, argv + argc);
@@ -64,10 +49,10 @@ int main(int argc, char** argv) {
         }
         return status;
     } catch (const varoctl::UsageError& e) {
-        std::cerr << "varoctl: " << printable(e.what()) << "\nTry 'varoctl --help' for the commands.\n";
+        std::cerr << "varoctl: " << varoctl::printable(e.what()) << "\nTry 'varoctl --help' for the commands.\n";
         return 2;
     } catch (const std::exception& e) {
-        std::cerr << "varoctl: " << printable(e.what()) << "\n";
+        std::cerr << "varoctl: " << varoctl::printable(e.what()) << "\n";
         return 1;
     }
 }

@@ -453,6 +453,23 @@ void SqlStore::import_contents(const StoreContents& contents) {
     });
 }
 
+// One snapshot: SQLite's write-ahead log keeps it for a deferred transaction from its first
+// read; PostgreSQL keeps it for a repeatable-read one.
+void SqlStore::read_consistently(const std::function<void()>& fn) {
+    db_->exec(db_->dialect() == Dialect::PostgreSQL ? "BEGIN ISOLATION LEVEL REPEATABLE READ READ ONLY" : "BEGIN");
+    try {
+        fn();
+    } catch (...) {
+        try {
+            db_->exec("ROLLBACK");
+        } catch (const StoreError&) {
+            // A lost connection has ended the transaction already.
+        }
+        throw;
+    }
+    db_->exec("COMMIT");
+}
+
 // ---- changes ----
 
 int SqlStore::notification_fd() const { return db_->notification_fd(); }

@@ -47,6 +47,7 @@ public:
     void set_stopped(const std::string& object, const std::string& template_name) override;
 
     void import_contents(const StoreContents& contents) override;
+    void read_consistently(const std::function<void()>& fn) override;
 
     ChangeReport poll_changes() override;
     int notification_fd() const override;

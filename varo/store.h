@@ -5,6 +5,7 @@
 #define TARNWRIGHT_VARO_STORE_H
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <stdexcept>
@@ -181,6 +182,10 @@ public:
     // Adds each object, or replaces the one stored under its name, all in one transaction:
     // any refusal (Invalid, Running...) leaves the store as it was.
     virtual void import_contents(const StoreContents& contents) = 0;
+
+    // Runs fn, which only reads, with every read in it seeing the store as of one moment,
+    // whatever other clients commit meanwhile: a whole export stays self-consistent.
+    virtual void read_consistently(const std::function<void()>& fn) { fn(); }
 
     // Change notifications: never waits.
     virtual ChangeReport poll_changes() = 0;

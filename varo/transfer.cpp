@@ -172,9 +172,7 @@ void no_duplicates(const std::vector<T>& items, const std::string& pointer) {
             bad(pointer + "/" + std::to_string(i) + "/name", "\"" + items[i].name + "\" appears twice");
 }
 
-}  // namespace
-
-std::string export_json(Store& store, const std::optional<std::string>& template_name) {
+std::string export_snapshot(Store& store, const std::optional<std::string>& template_name) {
     std::vector<TemplateDef> templates;
     if (template_name) {
         auto t = store.load_template(*template_name);
@@ -217,6 +215,15 @@ std::string export_json(Store& store, const std::optional<std::string>& template
     doc["templates"] = Json::array();
     for (const TemplateDef& t : templates) doc["templates"].push_back(template_json(t));
     return doc.dump(2) + "\n";
+}
+}  // namespace
+
+std::string export_json(Store& store, const std::optional<std::string>& template_name) {
+    // Read from one snapshot: a template deleted meanwhile and then the condition it named
+    // would otherwise leave a file that names a condition it does not hold.
+    std::string text;
+    store.read_consistently([&] { text = export_snapshot(store, template_name); });
+    return text;
 }
 
 StoreContents parse_transfer(const std::string& text) {

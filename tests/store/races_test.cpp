@@ -132,6 +132,25 @@ TEST_P(StoreRaces, AConditionInUseIsNeverDeletedHoweverTheTwoInterleave) {
 }
 
 // One creates and seeds it, the others find it made.
+// What a consistent read (an export) sees is not moved by another client's commits: a
+// template deleted meanwhile, and then the condition it named, are both still there.
+TEST_P(StoreRaces, AConsistentReadKeepsItsSnapshotWhileAnotherClientWrites) {
+    store->add_condition({"Cx", "", "a > 1\n"});
+    varo::TemplateDef t = sample_template("A");
+    t.transitions[0].condition = "Cx";
+    store->insert_template(t);
+    auto other = reopen();
+    store->read_consistently([&] {
+        ASSERT_TRUE(store->load_template("A"));
+        other->delete_template("A");
+        other->delete_condition("Cx");
+        EXPECT_TRUE(store->find_condition("Cx"));
+        EXPECT_EQ(store->list_templates().size(), 1u);
+    });
+    EXPECT_FALSE(store->find_condition("Cx"));
+    EXPECT_TRUE(store->list_templates().empty());
+}
+
 TEST_P(StoreRaces, ProgramsStartingTogetherCreateAndSeedTheStoreOnce) {
     for (int round = 0; round < 3; ++round) {
         testenv::StoreLocation fresh(GetParam());

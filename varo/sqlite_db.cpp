@@ -98,6 +98,9 @@ SqliteDb::SqliteDb(const std::string& path, int busy_timeout_ms) : path_(path) {
     db_.reset(raw);  // owned even when the open failed
     if (rc != SQLITE_OK) {
         std::string why = raw ? sqlite3_errmsg(raw) : sqlite3_errstr(rc);
+        // "unable to open database file" alone does not say whether it is a folder, a
+        // permission or a missing disk: the system's reason does.
+        if (int err = raw ? sqlite3_system_errno(raw) : 0) why += std::string(" (") + std::strerror(err) + ")";
         throw StoreError(StoreError::Unavailable, "cannot open store " + path + ": " + why);
     }
     sqlite3_extended_result_codes(raw, 1);

@@ -32,7 +32,9 @@ TEST(OpenStore, AddressesPickTheBackend) {
     EXPECT_EQ(open_refusal(""), StoreError::Unavailable);
     EXPECT_EQ(open_refusal("sqlite:"), StoreError::Unavailable);
     // A folder where the file should be, and a file where a folder should be.
-    EXPECT_EQ(open_refusal("sqlite:" + dir.path()), StoreError::Unavailable);
+    std::string text;
+    EXPECT_EQ(open_refusal("sqlite:" + dir.path(), &text), StoreError::Unavailable);
+    EXPECT_NE(text.find("Is a directory"), std::string::npos) << text;
     std::ofstream(dir.path() + "/file") << "x";
     EXPECT_EQ(open_refusal("sqlite:" + dir.path() + "/file/sub/x.db"), StoreError::Unavailable);
 }

@@ -125,8 +125,11 @@ std::pair<std::string, std::vector<std::string>> split(const std::vector<std::st
 }
 
 int number(const std::string& text, const char* what) {
-    if (text.empty() || text.size() > 9 || text.find_first_not_of("0123456789") != std::string::npos)
+    if (text.empty() || text.find_first_not_of("0123456789") != std::string::npos)
         throw UsageError(std::string(what) + " must be a whole number, not '" + text + "'");
+    // A whole number too long for an int is out of range like any other: the store says so.
+    std::size_t digits = text.find_first_not_of('0');
+    if (digits != std::string::npos && text.size() - digits > 9) return 1000000000;
     return std::stoi(text);
 }
 

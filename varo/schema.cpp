@@ -139,6 +139,13 @@ const std::vector<Migration>& migrations() {
     return list;
 }
 
+bool version_table_exists(Db& db) {
+    Rows rows = db.query(db.dialect() == Dialect::PostgreSQL
+                             ? "SELECT CASE WHEN to_regclass('schema_version') IS NULL THEN 0 ELSE 1 END"
+                             : "SELECT count(*) FROM sqlite_master WHERE type = 'table' AND name = 'schema_version'");
+    return !rows.empty() && rows[0].integer(0) > 0;
+}
+
 int read_version(Db& db) {
     Rows rows = db.query("SELECT max(version) FROM schema_version");
     return rows.empty() || rows[0].is_null(0) ? 0 : static_cast<int>(rows[0].integer(0));
@@ -178,7 +185,9 @@ private:
 int apply(Db& db) {
     SchemaLock lock(db);
     return in_transaction(db, [&] {
-        db.exec("CREATE TABLE IF NOT EXISTS schema_version (version INTEGER NOT NULL)");
+        // Created only when missing: even IF NOT EXISTS needs the right to create tables,
+        // which a PostgreSQL role that only uses the store need not have.
+        if (!version_table_exists(db)) db.exec("CREATE TABLE schema_version (version INTEGER NOT NULL)");
         int version = read_version(db);
         if (version > kLatestVersion)
             throw StoreError(StoreError::Corrupt, "the store has schema version " + std::to_string(version) +

@@ -138,6 +138,31 @@ TEST(PgDb, TerminatedSessionIsReportedAsDisconnected) {
     EXPECT_EQ(refusal([&] { varo::in_transaction(*db, [&] { db->exec("SELECT 1"); }); }), StoreError::Unavailable);
 }
 
+// A role that may use the store's tables but not create any (PostgreSQL 15's default for
+// every role but the database's owner) opens a store the owner made.
+TEST(PgDb, ARoleThatMayNotCreateTablesUsesAnExistingStore) {
+    REQUIRE_POSTGRES();
+    testenv::ScratchPgDatabase scratch;
+    varo::open_store("pg:" + scratch.conninfo());
+    const std::string role = scratch.name() + "_user";  // letters, digits and '_' only
+    const std::string db = scratch.conninfo();
+    testenv::pg_admin(db, "CREATE ROLE " + role + " LOGIN");
+    testenv::pg_admin(db, "REVOKE CREATE ON SCHEMA public FROM PUBLIC");
+    testenv::pg_admin(db, "GRANT SELECT, INSERT, UPDATE, DELETE ON ALL TABLES IN SCHEMA public TO " + role);
+    {
+        std::unique_ptr<varo::Store> store;
+        try {
+            store = varo::open_store("pg:" + db + " user=" + role);
+            EXPECT_EQ(store->list_severities().size(), 4u);
+            store->add_poll_rate({"Fast", 5});
+        } catch (const StoreError& e) {
+            ADD_FAILURE() << e.what();
+        }
+    }
+    testenv::pg_admin(db, "DROP OWNED BY " + role);
+    testenv::pg_admin(db, "DROP ROLE " + role);
+}
+
 TEST(PgDb, StoppedServerIsReportedAsDisconnectedAndUnreachableServerRefused) {
     REQUIRE_POSTGRES();
     testenv::PrivatePgServer server;

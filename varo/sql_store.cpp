@@ -57,13 +57,19 @@ auto SqlStore::write(std::initializer_list<Album> albums, Fn&& fn) -> decltype(f
 
 std::string SqlStore::describe() const { return db_->describe(); }
 
+// Names sort by their bytes, as SQLite sorts them, whatever collation a PostgreSQL database
+// was made with: lists and exports are the same from either backend.
+std::string SqlStore::bytewise(const std::string& column) const {
+    return db_->dialect() == Dialect::PostgreSQL ? column + " COLLATE \"C\"" : column;
+}
+
 int SqlStore::schema_version() { return schema::stored_version(*db_); }
 
 // ---- templates ----
 
 std::vector<TemplateSummary> SqlStore::list_templates() {
     std::vector<TemplateSummary> out;
-    for (const Row& r : db_->query("SELECT name, descr FROM templates ORDER BY name")) out.push_back({r.text(0), r.text(1)});
+    for (const Row& r : db_->query("SELECT name, descr FROM templates ORDER BY " + bytewise("name"))) out.push_back({r.text(0), r.text(1)});
     return out;
 }
 
@@ -122,7 +128,7 @@ bool SqlStore::template_exists(const std::string& name) {
 }
 
 void SqlStore::refuse_running(const std::string& name) {
-    Rows rows = db_->query("SELECT object FROM running WHERE template = ? ORDER BY object", {name});
+    Rows rows = db_->query("SELECT object FROM running WHERE template = ? ORDER BY " + bytewise("object"), {name});
     // Named: an import may replace many templates, and the refusal must say which one runs.
     if (!rows.empty())
         throw StoreError(StoreError::Running, "template " + quoted(name) + " is running on " + rows[0].text(0));
@@ -252,7 +258,7 @@ void SqlStore::delete_template(const std::string& name) {
 
 std::vector<Severity> SqlStore::list_severities() {
     std::vector<Severity> out;
-    for (const Row& r : db_->query("SELECT name, value, color FROM severities ORDER BY name")) out.push_back(severity_from(r));
+    for (const Row& r : db_->query("SELECT name, value, color FROM severities ORDER BY " + bytewise("name"))) out.push_back(severity_from(r));
     return out;
 }
 
@@ -281,7 +287,7 @@ void SqlStore::delete_severity(const std::string& name) {
 
 std::vector<PollRate> SqlStore::list_poll_rates() {
     std::vector<PollRate> out;
-    for (const Row& r : db_->query("SELECT name, rate FROM poll_rates ORDER BY name")) out.push_back(poll_rate_from(r));
+    for (const Row& r : db_->query("SELECT name, rate FROM poll_rates ORDER BY " + bytewise("name"))) out.push_back(poll_rate_from(r));
     return out;
 }
 
@@ -319,7 +325,7 @@ std::vector<Condition> SqlStore::list_condition_summaries() {
 
 std::vector<Condition> SqlStore::list_conditions() {
     std::vector<Condition> out;
-    for (const Row& r : db_->query("SELECT name, descr, code FROM conditions ORDER BY name")) out.push_back(condition_from(r));
+    for (const Row& r : db_->query("SELECT name, descr, code FROM conditions ORDER BY " + bytewise("name"))) out.push_back(condition_from(r));
     return out;
 }
 
@@ -391,7 +397,7 @@ void SqlStore::replace_condition(const Condition& c) {
 
 std::vector<RunningTemplate> SqlStore::list_running() {
     std::vector<RunningTemplate> out;
-    for (const Row& r : db_->query("SELECT object, template FROM running ORDER BY object, template"))
+    for (const Row& r : db_->query("SELECT object, template FROM running ORDER BY " + bytewise("object") + ", " + bytewise("template")))
         out.push_back({r.text(0), r.text(1)});
     return out;
 }

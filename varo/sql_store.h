@@ -60,6 +60,7 @@ private:
     template <class Fn>
     auto write(std::initializer_list<Album> albums, Fn&& fn) -> decltype(fn());
 
+    std::string bytewise(const std::string& column) const;  // an ORDER BY term
     bool template_exists(const std::string& name);
     void refuse_running(const std::string& name);
     void check_references(const TemplateDef& def);

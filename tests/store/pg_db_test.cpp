@@ -163,6 +163,22 @@ TEST(PgDb, ARoleThatMayNotCreateTablesUsesAnExistingStore) {
     testenv::pg_admin(db, "DROP ROLE " + role);
 }
 
+// Lists come in byte order, as from SQLite, whatever collation the database was made with
+// (most servers' default is a language's, which puts "apple" before "Banana").
+TEST(PgDb, ListsAreInByteOrderWhateverTheDatabasesCollation) {
+    REQUIRE_POSTGRES();
+    testenv::ScratchPgDatabase scratch;
+    auto store = varo::open_store("pg:" + scratch.conninfo());
+    if (testenv::pg_admin(scratch.conninfo(), "SELECT count(*) FROM pg_collation WHERE collname = 'en-x-icu'") != "1")
+        GTEST_SKIP() << "the server has no ICU collation";
+    testenv::pg_admin(scratch.conninfo(), "ALTER TABLE poll_rates ALTER COLUMN name TYPE text COLLATE \"en-x-icu\"");
+    store->add_poll_rate({"apple", 5});
+    store->add_poll_rate({"Banana", 5});
+    std::vector<std::string> names;
+    for (const varo::PollRate& p : store->list_poll_rates()) names.push_back(p.name);
+    EXPECT_EQ(names, (std::vector<std::string>{"Banana", "Poll", "apple", "default_rate"}));
+}
+
 TEST(PgDb, StoppedServerIsReportedAsDisconnectedAndUnreachableServerRefused) {
     REQUIRE_POSTGRES();
     testenv::PrivatePgServer server;

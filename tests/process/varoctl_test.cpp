@@ -116,6 +116,7 @@ TEST_F(Varoctl, CommandsAndTheirFailures) {
         {{"add", "condition", "Broken", ""}, "temp >", 1, "", "line 1, column 7: expected a value after '>'"},
         {{"add", "severity", "Warning", "6", "gold"}, "", 1, "", "already exists"},
         {{"add", "severity", "Big", "40000", "red"}, "", 1, "", ""},
+        {{"used"}, "", 2, "", "'used' needs the kind of name: condition, severity or pollrate"},
         {{"add", "pollrate", "Huge", "99999999999"}, "", 1, "", "rate must be 1 to 32767"},
         {{"delete", "pollrate", "Nope"}, "", 1, "", ""},
         {{"show", "template", "Nope"}, "", 1, "", ""},

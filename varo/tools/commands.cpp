@@ -110,7 +110,9 @@ std::pair<std::string, std::vector<std::string>> split(const std::vector<std::st
     std::string key = args[0];
     std::size_t skip = 1;
     if (has_subcommand(key)) {
-        if (args.size() < 2) throw UsageError("'" + key + "' needs what to " + key);
+        if (args.size() < 2)
+            throw UsageError(key == "used" ? "'used' needs the kind of name: condition, severity or pollrate"
+                                           : "'" + key + "' needs what to " + key);
         key += " " + args[1];
         skip = 2;
     }

@@ -41,6 +41,9 @@ public:
         // Quiet the server's NOTICE chatter (IF NOT EXISTS and the like) on stderr.
         PQsetNoticeProcessor(conn_.get(), [](void*, const char*) {}, nullptr);
         run("SET client_min_messages = warning", {});
+        // A lock another session holds (an idle transaction left open in psql, say) refuses
+        // the one statement after the same wait as SQLite's busy timeout, instead of hanging.
+        run("SET lock_timeout = 5000", {});
         run("LISTEN varo_change", {});
     }
 
@@ -166,6 +169,7 @@ private:
         if (PQstatus(c) != CONNECTION_OK || !state)
             throw StoreError(StoreError::Unavailable, "The connection to the store is lost: " + text);
         last_retryable_ = in_transaction_ && is_retryable_sqlstate(state);
+        if (std::string(state) == "55P03") text = "the store is busy (another session holds a lock): " + text;
         throw StoreError(kind_for_sqlstate(state, sql), text);
     }
 

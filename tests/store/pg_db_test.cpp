@@ -7,6 +7,7 @@
 
 #include <chrono>
 #include <functional>
+#include <future>
 #include <thread>
 
 #include "support/pg_server.h"
@@ -177,6 +178,24 @@ TEST(PgDb, ListsAreInByteOrderWhateverTheDatabasesCollation) {
     std::vector<std::string> names;
     for (const varo::PollRate& p : store->list_poll_rates()) names.push_back(p.name);
     EXPECT_EQ(names, (std::vector<std::string>{"Banana", "Poll", "apple", "default_rate"}));
+}
+
+// A write waiting on a lock another session keeps (an idle transaction left open) is refused
+// as busy after a while, as under SQLite, instead of hanging the program.
+TEST(PgDb, AWriteWaitingOnAnotherSessionsLockIsRefusedNotHung) {
+    REQUIRE_POSTGRES();
+    testenv::ScratchPgDatabase scratch;
+    auto store = varo::open_store("pg:" + scratch.conninfo());
+    auto holder = varo::open_pg_db(scratch.conninfo());
+    holder->begin();
+    holder->exec("LOCK TABLE poll_rates IN ACCESS EXCLUSIVE MODE");
+    std::string text;
+    auto write = std::async(std::launch::async, [&] { return refusal([&] { store->add_poll_rate({"Fast", 5}); }, &text); });
+    bool answered = write.wait_for(std::chrono::seconds(30)) == std::future_status::ready;
+    holder->rollback();
+    EXPECT_TRUE(answered) << "the write still waits for the lock";
+    EXPECT_EQ(write.get(), StoreError::Busy) << text;
+    EXPECT_NE(text.find("the store is busy"), std::string::npos) << text;
 }
 
 TEST(PgDb, StoppedServerIsReportedAsDisconnectedAndUnreachableServerRefused) {

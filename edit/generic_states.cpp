@@ -93,6 +93,8 @@ int Generic::delete_state(Widget name) {
     build_state_list_window();
     build_state_list_buttons();
     load_template();
+    // Its transitions, and those into it, are gone from an editor that may be open.
+    refresh_transition_lists();
     draw_diagram();
     return 1;
 }

@@ -6,7 +6,6 @@
 #include "diagram/draw_area.h"
 #include "edit/callbacks.h"
 #include "edit/editor_busy.h"
-#include "edit/option.h"
 #include "edit/template_status.h"
 #include "template/motif_text.h"
 #include "template/template_model.h"
@@ -40,8 +39,7 @@ void put_back(const TemplateStep& step, int status_number) {
     load_template();
     build_state_list_window();
     build_state_list_buttons();
-    get_transitions(transition_list, Option().get_value(tran_from_state).c_str());
-    get_transitions(ot_list, Option().get_value(ot_states).c_str());
+    refresh_transition_lists();
     draw_diagram();
     modified = step.contents == saved ? 0 : 1;
     set_status(format_message(2, status_number, {template_name()}));

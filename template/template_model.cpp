@@ -115,6 +115,8 @@ void show_opened(const std::string& name) {
     motif_text::set_field(main_description, qor_handle.descr() ? qor_handle.descr() : "");
     build_state_list_window();
     build_state_list_buttons();
+    // An open transition editor showed the template before.
+    refresh_transition_lists();
     draw_diagram();
     modified = 0;
     template_started();

@@ -138,6 +138,11 @@ void get_transitions(Widget list, const char* state) {
     set_list_lines(list, out);
 }
 
+void refresh_transition_lists() {
+    get_transitions(transition_list, option_value(tran_from_state).c_str());
+    get_transitions(ot_list, option_value(ot_states).c_str());
+}
+
 void state_dump(const char* state) {
     std::vector<std::string> out;
     if (qor_handle.is_valid() && state)

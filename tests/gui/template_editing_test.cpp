@@ -225,7 +225,9 @@ TEST_F(EditTest, ModifyChangesPollRateAndSeverityButNeverTheDescription) {
 }
 
 TEST_F(EditTest, DeleteTakesTheTransitionsThatEnterTheState) {
-    open(CHAIN, {&state_edit_dialog});
+    open(CHAIN, {&state_edit_dialog, &te_transition_edit_dialog});
+    gui::choose_option(tran_from_state, "A");
+    ASSERT_EQ(2u, gui::list_items(transition_list).size());
     // Refused: a name the template does not have, checked before anything is touched.
     paste(se_state_name, "Nope");
     gui::press(state_edit_delete_button);
@@ -245,6 +247,7 @@ TEST_F(EditTest, DeleteTakesTheTransitionsThatEnterTheState) {
     EXPECT_EQ(nullptr, find_by_name("B"));
     EXPECT_EQ("", gui::text(se_state_name));
     EXPECT_EQ(2u, gui::list_items(state_edit_list).size());
+    EXPECT_TRUE(gui::list_items(transition_list).empty()) << "the open editor no longer lists A's transitions to B";
     EXPECT_EQ("Current Template: chain...modified", status());
 }
 

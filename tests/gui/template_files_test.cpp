@@ -203,6 +203,14 @@ TEST_F(EditorTest, OpeningShowsTheTemplateLineForLine) {
     EXPECT_EQ((DiagramPoint{150, 150}), (DiagramPoint{down->x, down->y}));
     EXPECT_EQ("red", down->color);
     EXPECT_EQ((Texts{"Ground", "Down", LONG}), menu_entries(ot_states_parent));
+
+    // An open transition editor follows the template opened next.
+    XtManageChild(te_transition_edit_dialog);
+    EXPECT_EQ(3u, gui::list_items(transition_list).size());
+    store_template(ground_only("other"));
+    open_stored("other");
+    EXPECT_TRUE(gui::list_items(transition_list).empty()) << "other's Ground has no transitions";
+    EXPECT_TRUE(gui::list_items(ot_list).empty());
 }
 
 TEST_F(EditorTest, OpeningTheOpenNameDoesNothingAndAMissingNameGivesAFreshTemplate) {

@@ -85,7 +85,11 @@ void tran_list_cb(Widget, XtPointer, XtPointer call_data) {
     set_string(tran_condition_option, t.name());
 }
 
-void transition_popup_cb(Widget, XtPointer, XtPointer) { get_transitions(transition_list, from_state().c_str()); }
+void transition_popup_cb(Widget, XtPointer, XtPointer) {
+    // The list must be of the state the from-state menu will show, not of a stale menu.
+    build_window_menus(transition_edit_win);
+    get_transitions(transition_list, from_state().c_str());
+}
 
 // The button's own link closes the window; nothing is left to tidy.
 void te_close_button_cb(Widget, XtPointer, XtPointer) {}

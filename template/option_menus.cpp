@@ -316,10 +316,7 @@ void bring_up_to_date(const MenuSpec& table_row) {
 
 // A dialog shell pops up before it maps: its stale menus are built then, so the window
 // never shows an old one.
-void on_popup(Widget shell, XtPointer, XtPointer) {
-    for (const MenuSpec* table_row : all_menus)
-        if (*table_row->form && XtParent(window_of(*table_row->form)) == shell) bring_up_to_date(*table_row);
-}
+void on_popup(Widget shell, XtPointer, XtPointer) { build_window_menus(shell); }
 
 void watch_shell(Widget form) {
     Widget shell = XtParent(window_of(form));
@@ -348,6 +345,11 @@ std::string option_value(Widget option_menu) {
 void build_condition_list() { rebuild(tran_condition_spec); }
 
 void build_action_list() { rebuild(condition_action_spec); }
+
+void build_window_menus(Widget shell) {
+    for (const MenuSpec* table_row : all_menus)
+        if (*table_row->form && XtParent(window_of(*table_row->form)) == shell) bring_up_to_date(*table_row);
+}
 
 void build_pending_menus() {
     for (const MenuSpec* table_row : all_menus) bring_up_to_date(*table_row);

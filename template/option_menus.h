@@ -23,6 +23,9 @@ void build_cs_severity();
 void build_severity_buttons();
 // Builds every menu that was put off, whether its window is up or not.
 void build_pending_menus();
+// Builds the put-off menus of one dialog shell, for a popup callback that reads them before
+// the shell's own rebuild has run.
+void build_window_menus(Widget shell);
 
 // The text of an option menu's current choice.
 std::string option_value(Widget option_menu);

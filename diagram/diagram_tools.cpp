@@ -6,6 +6,7 @@
 #include "edit/callbacks.h"
 #include "template/motif_text.h"
 #include "template/template_model.h"
+#include "template/text_view.h"
 #include "ui/gui_utils.h"
 #include "ui/message_dialogs.h"
 #include "ui/widgets.h"
@@ -37,4 +38,6 @@ void generic_transition_cb(Widget w, XtPointer, XtPointer) {
     g2_win_show(te_transition_edit_dialog);
     set_string(tran_from_state_option, from.c_str());
     set_string(tran_to_state_option, to.c_str());
+    // The list shows the transitions of the from-state just shown, as Configure... does.
+    get_transitions(transition_list, from.c_str());
 }

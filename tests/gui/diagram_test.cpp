@@ -417,8 +417,9 @@ TEST_F(DiagramTest, TransitionIconNeedsTwoSelections) {
     struct Case {
         const char *from, *to;
         DiagramPoint label;
+        std::size_t listed;  // the from-state's transitions, in the editor's list
     };
-    for (const Case& c : {Case{"Recovering", "Ground", {330, 330}}, Case{"Degraded", "Degraded", {465, 215}}}) {
+    for (const Case& c : {Case{"Recovering", "Ground", {330, 330}, 0}, Case{"Degraded", "Degraded", {465, 215}, 1}}) {
         SCOPED_TRACE(c.to);
         click(1, at(c.from));
         click(2, at(c.to));
@@ -429,6 +430,7 @@ TEST_F(DiagramTest, TransitionIconNeedsTwoSelections) {
         EXPECT_EQ(c.label, (DiagramPoint{made->x, made->y}));
         EXPECT_TRUE(gui::managed(te_transition_edit_dialog));
         EXPECT_EQ((Texts{c.from, c.to}), shown({tran_from_state_option, tran_to_state_option}));
+        EXPECT_EQ(c.listed, gui::list_items(transition_list).size());
         XtUnmanageChild(te_transition_edit_dialog);  // off the canvas, to read its pixels
         gui::process_events();
         EXPECT_EQ(named("white"), pixel_at({made->x + 2, made->y + 2}));

@@ -1,5 +1,7 @@
 // The configure-states dialog, opened from the diagram: one state's name, description, poll
 // rate and severity.
+#include <Xm/Protocols.h>
+
 #include "edit/callbacks.h"
 #include "ui/build_helpers.h"
 #include "ui/windows.h"
@@ -14,6 +16,10 @@ Widget create_configure_states(Widget parent)
         {"cs_close", &cs_close, {call(cs_close_cb), hide(cs_template)}, 0},
         {"cs_help", &cs_help, {call(cs_help_cb)}, 0},
     });
+
+    // The window manager's close leaves no placeholder behind, as Close does.
+    Atom wm_delete = XmInternAtom(XtDisplay(configure_states), const_cast<char*>("WM_DELETE_WINDOW"), False);
+    XmAddWMProtocolCallback(configure_states, wm_delete, cs_close_cb, nullptr);
 
     cs_form = make_work_form(cs_template, "cs_form");
     make_field_row(cs_form, "widget28", widget28, "cs_name", cs_name, to_form(6), 84, {call(verify_no_space)});

@@ -45,20 +45,6 @@ void answered(Widget, XtPointer, XtPointer) {
     ++ok_calls;
 }
 
-// The window manager's close, as a window manager sends it.
-void send_wm_delete(Widget shell) {
-    Display* dpy = XtDisplay(shell);
-    XEvent event{};
-    event.xclient.type = ClientMessage;
-    event.xclient.window = XtWindow(shell);
-    event.xclient.message_type = XInternAtom(dpy, "WM_PROTOCOLS", False);
-    event.xclient.format = 32;
-    event.xclient.data.l[0] = static_cast<long>(XInternAtom(dpy, "WM_DELETE_WINDOW", False));
-    event.xclient.data.l[1] = CurrentTime;
-    XSendEvent(dpy, XtWindow(shell), False, NoEventMask, &event);
-    gui::process_events();
-}
-
 struct CursorShot {
     int width = 0, height = 0, xhot = 0, yhot = 0;
     unsigned long serial = 0;
@@ -231,7 +217,7 @@ TEST_F(GuiTest, TwoCallbackErrorDialogRunsItsCallbacksFromBothButtonsAndTheWindo
     gui::press(d.button("Cancel"));
     current_error_dialog->manage();
     gui::process_events();
-    send_wm_delete(XtParent(d.box));
+    gui::close_from_window_manager(XtParent(d.box));
     EXPECT_EQ(ok_calls, 1);
     EXPECT_EQ(cancel_calls, 2);
 }

@@ -291,6 +291,14 @@ TEST_F(EditTest, ConfigureStatesAppliesAndRemovesPlaceholders) {
     EXPECT_EQ(nullptr, find_by_name("NoName"));
     EXPECT_EQ(nullptr, find_transition("A", "NoName"));
     EXPECT_EQ(0, num_states);
+
+    // The window manager's close is a Close.
+    XtManageChild(cs_template);
+    gui::process_events();
+    create_state_object("NoName", "black");
+    gui::close_from_window_manager(configure_states);
+    EXPECT_EQ(nullptr, find_by_name("NoName"));
+    EXPECT_FALSE(gui::managed(cs_template));
 }
 
 TEST_F(EditTest, AddSendsEachKindOfActionNormalisedAndQuoted) {

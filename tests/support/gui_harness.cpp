@@ -341,6 +341,19 @@ void process_events() {
     drain_events();  // what the menus' making brought back
 }
 
+void close_from_window_manager(Widget shell) {
+    Display* dpy = XtDisplay(shell);
+    XEvent event{};
+    event.xclient.type = ClientMessage;
+    event.xclient.window = XtWindow(shell);
+    event.xclient.message_type = XInternAtom(dpy, "WM_PROTOCOLS", False);
+    event.xclient.format = 32;
+    event.xclient.data.l[0] = static_cast<long>(XInternAtom(dpy, "WM_DELETE_WINDOW", False));
+    event.xclient.data.l[1] = CurrentTime;
+    XSendEvent(dpy, XtWindow(shell), False, NoEventMask, &event);
+    process_events();
+}
+
 bool press(Widget button) {
     if (!usable(button, "press")) return false;
     if (is_toggle(button)) {

@@ -21,14 +21,16 @@ void delete_error_dialog(ErrDialogBox* box) {
     delete box;
 }
 
-// The window manager's close of a two-callback error dialog answers it like Cancel,
-// so the program never stays behind with its question unanswered.
+// The window manager's close of a dialog runs the given callback instead of only
+// unmapping it, so the program never stays behind with its question unanswered.
 void route_close_to(Widget dialog, XtCallbackProc proc) {
     Widget shell = XtParent(dialog);
     XtVaSetValues(shell, XmNdeleteResponse, XmDO_NOTHING, nullptr);
     Atom wm_delete = XmInternAtom(XtDisplay(shell), const_cast<char*>("WM_DELETE_WINDOW"), False);
     XmAddWMProtocolCallback(shell, wm_delete, proc, nullptr);
 }
+
+void question_closed(Widget, XtPointer, XtPointer) { close_question_dialog(); }
 }  // namespace
 
 void error_dialog(Widget w, const char* message) {
@@ -80,6 +82,10 @@ void display_question(Widget parent, const char* message, XtCallbackProc ok, XtC
     current_question_dialog = new QuestionDialogBox(parent, message);
     current_question_dialog->add_callback(OK_BUTTON, ok, nullptr);
     current_question_dialog->add_callback(CANCEL_BUTTON, cancel, nullptr);
+    // Closed from the window manager, the question answers neither way (the Cancel of a
+    // save-changes question would drop the changes), and none is left up to keep a later
+    // question from showing.
+    route_close_to(current_question_dialog->getwidget(), question_closed);
     current_question_dialog->manage();
 }
 
@@ -88,6 +94,7 @@ void display_warning(Widget parent, const char* message, XtCallbackProc ok, XtCa
     current_warning_dialog = new WarningDialogBox(parent, message);
     current_warning_dialog->add_callback(OK_BUTTON, ok, nullptr);
     current_warning_dialog->add_callback(CANCEL_BUTTON, cancel, nullptr);
+    route_close_to(current_warning_dialog->getwidget(), cancel);
     current_warning_dialog->manage();
 }
 

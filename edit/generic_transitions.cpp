@@ -46,10 +46,11 @@ ActionOperands take_operands(Widget operand1, Widget operand2) {
     return ops;
 }
 
-void refresh_after_edit(const std::string& from, int status_number) {
+// The editor's list follows the edit, and so does an order window up beside it.
+void refresh_after_edit(int status_number) {
     load_template();
     draw_diagram();
-    get_transitions(transition_list, from.c_str());
+    refresh_transition_lists();
     mark_modified(status_number);
 }
 
@@ -84,7 +85,7 @@ int Generic::add_transition(Widget from_menu, Widget to_menu, Widget condition_m
         error.reset_error();
         return 0;
     }
-    refresh_after_edit(c.from, 313);
+    refresh_after_edit(313);
     return 1;
 }
 
@@ -123,6 +124,6 @@ int Generic::delete_transition(Widget from_menu, Widget to_menu, Widget conditio
         motif_text::set_field(operand1, "");
         motif_text::set_field(operand2, "");
     }
-    refresh_after_edit(c.from, 318);
+    refresh_after_edit(318);
     return 1;
 }

@@ -443,7 +443,8 @@ TEST_F(EditTest, OrderWindowMovesTheChosenLineAndKeepsItChosen) {
     EXPECT_EQ("", up_choice);
 
     // The editor's list, refilled by the moves, resolves the touching line to its own
-    // transition, and deletes that one.
+    // transition, and deletes that one; the order window, showing Ground again, follows.
+    gui::choose_option(ot_states, "Ground");
     gui::select_list_item(transition_list, long_line);
     EXPECT_EQ(LONG_STATE, gui::label(tran_to_state_option));
     EXPECT_EQ("LinkDown", gui::label(tran_condition_option));
@@ -452,6 +453,8 @@ TEST_F(EditTest, OrderWindowMovesTheChosenLineAndKeepsItChosen) {
     gui::press(gui::only_dialog().button("OK"));
     EXPECT_TRUE(gui::open_dialogs().empty());
     EXPECT_EQ((Texts{"Down", "Up"}), leaving("Ground"));
+    EXPECT_EQ((Texts{lines::transition("Down", "LinkDown"), lines::transition("Up", "HighErrors")}),
+              gui::list_items(ot_list));
 }
 
 TEST_F(EditTest, TwentyEditsUndoneToTheOpenedTemplateAndRedoneToTheSameSave) {

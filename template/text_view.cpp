@@ -9,6 +9,7 @@
 
 #include "app/messages.h"
 #include "diagram/diagram_object.h"
+#include "edit/transition_editing.h"
 #include "template/line_format.h"
 #include "template/list_items.h"
 #include "template/template_model.h"
@@ -141,6 +142,7 @@ void get_transitions(Widget list, const char* state) {
 void refresh_transition_lists() {
     get_transitions(transition_list, option_value(tran_from_state).c_str());
     get_transitions(ot_list, option_value(ot_states).c_str());
+    forget_order_choice();  // the refilled list has no line chosen
 }
 
 void state_dump(const char* state) {

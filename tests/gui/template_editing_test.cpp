@@ -455,6 +455,8 @@ TEST_F(EditTest, OrderWindowMovesTheChosenLineAndKeepsItChosen) {
     EXPECT_EQ((Texts{"Down", "Up"}), leaving("Ground"));
     EXPECT_EQ((Texts{lines::transition("Down", "LinkDown"), lines::transition("Up", "HighErrors")}),
               gui::list_items(ot_list));
+    EXPECT_TRUE(gui::selected_positions(ot_list).empty());
+    EXPECT_FALSE(gui::sensitive(ot_up_button) || gui::sensitive(ot_down_button)) << "nothing chosen, nothing to move";
 }
 
 TEST_F(EditTest, TwentyEditsUndoneToTheOpenedTemplateAndRedoneToTheSameSave) {

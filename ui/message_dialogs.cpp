@@ -30,7 +30,8 @@ void route_close_to(Widget dialog, XtCallbackProc proc) {
     XmAddWMProtocolCallback(shell, wm_delete, proc, nullptr);
 }
 
-void question_closed(Widget, XtPointer, XtPointer) { close_question_dialog(); }
+// A question lives until one of its two answers: the window manager's close leaves it up.
+void keep_up_when_closed(Widget dialog) { XtVaSetValues(XtParent(dialog), XmNdeleteResponse, XmDO_NOTHING, nullptr); }
 }  // namespace
 
 void error_dialog(Widget w, const char* message) {
@@ -82,10 +83,7 @@ void display_question(Widget parent, const char* message, XtCallbackProc ok, XtC
     current_question_dialog = new QuestionDialogBox(parent, message);
     current_question_dialog->add_callback(OK_BUTTON, ok, nullptr);
     current_question_dialog->add_callback(CANCEL_BUTTON, cancel, nullptr);
-    // Closed from the window manager, the question answers neither way (the Cancel of a
-    // save-changes question would drop the changes), and none is left up to keep a later
-    // question from showing.
-    route_close_to(current_question_dialog->getwidget(), question_closed);
+    keep_up_when_closed(current_question_dialog->getwidget());
     current_question_dialog->manage();
 }
 

@@ -222,9 +222,9 @@ TEST_F(GuiTest, TwoCallbackErrorDialogRunsItsCallbacksFromBothButtonsAndTheWindo
     EXPECT_EQ(cancel_calls, 2);
 }
 
-TEST_F(GuiTest, NoConfirmationOrQuestionRemainsAfterAnAnswerOrTheWindowClose) {
-    // "" is the window manager's close: it answers nothing, and nothing stays behind to keep
-    // a later question from showing.
+TEST_F(GuiTest, AConfirmationGoesWithAnyAnswerOrCloseAndAQuestionOnlyWithAnAnswer) {
+    // "" is the window manager's close, taken as Cancel: nothing stays behind to keep a
+    // later confirmation from showing.
     ok_calls = 0;
     for (const char* answer : {"OK", "Cancel", ""}) {
         SCOPED_TRACE(*answer ? answer : "window close");
@@ -238,9 +238,15 @@ TEST_F(GuiTest, NoConfirmationOrQuestionRemainsAfterAnAnswerOrTheWindowClose) {
         EXPECT_TRUE(gui::open_dialogs().empty());
         EXPECT_EQ(current_warning_dialog, nullptr);
     }
+    // A question stays up until it is answered: its No goes on without saving, so a close
+    // may not be taken for either answer.
     display_question(gui::test_shell(), "Save changes made to 'x'.", answered, answered);
     gui::close_from_window_manager(XtParent(current_question_dialog->getwidget()));
     EXPECT_EQ(ok_calls, 1);
+    ASSERT_NE(current_question_dialog, nullptr);
+    EXPECT_EQ(gui::only_dialog().name, "QuestionDialog");
+    gui::press(gui::only_dialog().button("No"));
+    EXPECT_EQ(ok_calls, 2);
     EXPECT_TRUE(gui::open_dialogs().empty());
     EXPECT_EQ(current_question_dialog, nullptr);
 }

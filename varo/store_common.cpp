@@ -1,5 +1,8 @@
 // Pieces of the store interface that do not depend on a backend.
+#include <sys/stat.h>
 #include <unistd.h>
+
+#include <cerrno>
 
 #include <cstdlib>
 #include <cstring>
@@ -37,12 +40,25 @@ bool is_this_machine(const std::string& host) {
     return false;
 }
 
+// Without a home the store goes to /tmp, where anyone could have made the folder first or
+// left a link in its place: it is used only when it is this user's own and closed to others.
+std::string private_tmp_dir() {
+    std::string dir = "/tmp/tarnwright-" + std::to_string(getuid());
+    if (mkdir(dir.c_str(), 0700) != 0 && errno != EEXIST)
+        throw StoreError(StoreError::Unavailable, "cannot create folder " + dir + ": " + std::strerror(errno));
+    struct stat st {};
+    if (lstat(dir.c_str(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != getuid() || (st.st_mode & 022) != 0)
+        throw StoreError(StoreError::Unavailable, "the folder " + dir +
+                                                      " is not this user's own private folder; set HOME or VARO_STORE");
+    return dir;
+}
+
 std::string user_data_dir() {
     const char* xdg = std::getenv("XDG_DATA_HOME");
     if (xdg && *xdg == '/') return std::string(xdg) + "/tarnwright";
     const char* home = std::getenv("HOME");
     if (home && *home) return std::string(home) + "/.local/share/tarnwright";
-    return "/tmp/tarnwright-" + std::to_string(getuid());
+    return private_tmp_dir();
 }
 }  // namespace
 

@@ -3,9 +3,13 @@
 
 #include <sqlite3.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
+#include <optional>
+#include <vector>
 #include <iterator>
 
 #include "support/store_fixture.h"
@@ -116,6 +120,60 @@ TEST(OpenStore, NewStoresArePrivateAndWideOnesAreReported) {
     std::string said = testing::internal::GetCapturedStderr();
     EXPECT_NE(said.find(path + " can be read or written by other users (mode 0644)"), std::string::npos) << said;
     EXPECT_EQ(mode(path), 0644) << "reported, not changed";
+}
+
+// With no home, the default store's folder in /tmp is used only when it is this user's own
+// and closed to others: one made first by someone else, opened to others or a link is refused.
+TEST(OpenStore, TheFallbackFolderInTmpMustBeTheUsersOwn) {
+    const std::string folder = "/tmp/tarnwright-" + std::to_string(getuid());
+    const std::string kept = folder + ".kept-by-test";
+    std::error_code ec;
+    bool had = std::filesystem::exists(folder, ec);
+    if (had) std::filesystem::rename(folder, kept);
+    struct Env {
+        std::string name;
+        std::optional<std::string> value;
+    };
+    std::vector<Env> saved;
+    for (const char* name : {"VARO_STORE", "XDG_DATA_HOME", "HOME"}) {
+        const char* v = std::getenv(name);
+        saved.push_back({name, v ? std::optional<std::string>(v) : std::nullopt});
+        unsetenv(name);
+    }
+    testenv::TempDir elsewhere;
+    const struct {
+        const char* what;
+        std::function<void()> make;
+        bool taken;
+    } cases[] = {
+        {"none yet: made private", [] {}, true},
+        {"open to others",
+         [&] {
+             mkdir(folder.c_str(), 0700);
+             chmod(folder.c_str(), 0777);
+         },
+         false},
+        {"a link", [&] { std::filesystem::create_directory_symlink(elsewhere.path(), folder); }, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::filesystem::remove_all(folder, ec);
+        c.make();
+        if (c.taken) {
+            EXPECT_EQ(varo::store_address_for_host("localhost"), "sqlite:" + folder + "/varo.db");
+            struct stat st {};
+            ASSERT_EQ(lstat(folder.c_str(), &st), 0);
+            EXPECT_EQ(st.st_mode & 07777, 0700u);
+        } else {
+            std::string text;
+            EXPECT_EQ(testenv::refusal([] { varo::store_address_for_host("localhost"); }, &text), StoreError::Unavailable);
+            EXPECT_NE(text.find("is not this user's own private folder"), std::string::npos) << text;
+        }
+    }
+    std::filesystem::remove_all(folder, ec);
+    if (had) std::filesystem::rename(kept, folder);
+    for (const auto& e : saved)
+        if (e.value) setenv(e.name.c_str(), e.value->c_str(), 1);
 }
 
 }  // namespace

@@ -107,10 +107,13 @@ Widget make_separator(Widget parent, const char* name, unsigned char orientation
 Widget make_scrolled_list(Widget parent, const char* name, int visible_items, unsigned char selection_policy,
                           const Binds& browse, Widget* scrolled_window)
 {
-    Arg args[3];
+    Arg args[4];
     Cardinal n = 0;
     XtSetArg(args[n], XmNselectionPolicy, selection_policy); n++;
     XtSetArg(args[n], XmNscrollBarDisplayPolicy, XmSTATIC); n++;
+    // A line wider than its window (a long description, a long state name) can be scrolled
+    // into view instead of being cut; lists whose lines fit show no horizontal bar.
+    XtSetArg(args[n], XmNlistSizePolicy, XmRESIZE_IF_POSSIBLE); n++;
     if (visible_items > 0) { XtSetArg(args[n], XmNvisibleItemCount, visible_items); n++; }
     Widget list = XmCreateScrolledList(parent, const_cast<char*>(name), args, n);
     XtManageChild(list);

@@ -10,7 +10,6 @@
 #include "app/messages.h"
 
 namespace {
-enum { MSG_SET = 2, MSG_USAGE = 9, MSG_USAGE_HELP = 10, MSG_USAGE_HOST = 11, MSG_USAGE_TEMPLATE = 12 };
 
 bool fits(const char* value, std::size_t buffer_size) { return std::strlen(value) < buffer_size; }
 }  // namespace
@@ -39,10 +38,10 @@ CommandLine parse_command_line(int argc, const char* const* argv) {
 std::string usage_text() {
     // The first line is the format, as the catalogue may give it conversions; no
     // arguments are ever filled in.
-    std::string text = format_message(MSG_SET, MSG_USAGE, {});
-    text += message_text(MSG_SET, MSG_USAGE_HELP);
-    text += message_text(MSG_SET, MSG_USAGE_HOST);
-    text += message_text(MSG_SET, MSG_USAGE_TEMPLATE);
+    std::string text = format_message(msg::USAGE, {});
+    text += message_text(msg::USAGE_HELP);
+    text += message_text(msg::USAGE_HOST);
+    text += message_text(msg::USAGE_TEMPLATE);
     return text;
 }
 

@@ -16,7 +16,7 @@
 #include "platform/vorn.h"
 
 namespace {
-enum { MSG_SET = 2, MSG_SELECT = 6, IDLE_POLL_MILLISECONDS = 100, SHORT_WAIT_MILLISECONDS = 5, SHORT_WAITS = 20 };
+enum { IDLE_POLL_MILLISECONDS = 100, SHORT_WAIT_MILLISECONDS = 5, SHORT_WAITS = 20 };
 
 std::vector<int>& watched() {
     static std::vector<int> fds;
@@ -71,7 +71,7 @@ IdleWake idle_wait(int milliseconds) {
     if (ready == 0) return IdleWake::Timeout;
     if (ready < 0) {
         if (errno == EINTR) return IdleWake::Signal;
-        std::perror(message_text(MSG_SET, MSG_SELECT));
+        std::perror(message_text(msg::SELECT_FAILED));
         return IdleWake::Timeout;
     }
     std::size_t i = 0;
@@ -92,7 +92,7 @@ void usleep(int microseconds) {
     timeval timeout{};
     timeout.tv_sec = microseconds / 1000000;
     timeout.tv_usec = microseconds % 1000000;
-    if (select(0, nullptr, nullptr, nullptr, &timeout) == -1) std::perror(message_text(MSG_SET, MSG_SELECT));
+    if (select(0, nullptr, nullptr, nullptr, &timeout) == -1) std::perror(message_text(msg::SELECT_FAILED));
     sigprocmask(SIG_SETMASK, &previous, nullptr);
 }
 

@@ -7,27 +7,22 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
 #include <string>
 
 nl_catd catd = reinterpret_cast<nl_catd>(-1);
 
 namespace {
-struct DefaultEntry {
-    int set;
-    int number;
-    const char* text;
-};
-
-constexpr DefaultEntry default_entries[] = {
-#define MSG(set, number, text) {set, number, text},
+constexpr MessageEntry default_entries[] = {
+#define MSG(set, number, name, text) {{set, number}, text},
 #include "resources/messages.def"
 #undef MSG
 };
 
 constexpr bool sorted_and_unique() {
     for (std::size_t i = 1; i < sizeof default_entries / sizeof default_entries[0]; ++i) {
-        const DefaultEntry& a = default_entries[i - 1];
-        const DefaultEntry& b = default_entries[i];
+        const MessageId& a = default_entries[i - 1].id;
+        const MessageId& b = default_entries[i].id;
         if (a.set > b.set || (a.set == b.set && a.number >= b.number)) return false;
     }
     return true;
@@ -49,16 +44,19 @@ void close_message_catalogue() {
     catd = reinterpret_cast<nl_catd>(-1);
 }
 
-const char* default_message(int set, int number) {
-    for (const DefaultEntry& e : default_entries)
-        if (e.set == set && e.number == number) return e.text;
+const MessageEntry* message_entries_begin() { return std::begin(default_entries); }
+const MessageEntry* message_entries_end() { return std::end(default_entries); }
+
+const char* default_message(MessageId id) {
+    for (const MessageEntry& e : default_entries)
+        if (e.id.set == id.set && e.id.number == id.number) return e.text;
     return "";
 }
 
-const char* message_text(int set, int number) {
-    const char* fallback = default_message(set, number);
+const char* message_text(MessageId id) {
+    const char* fallback = default_message(id);
     if (!catalogue_is_open()) return fallback;
-    const char* text = catgets(catd, set, number, fallback);
+    const char* text = catgets(catd, id.set, id.number, fallback);
     return text ? text : fallback;
 }
 
@@ -98,8 +96,8 @@ std::string format_text(const char* format, std::initializer_list<std::string> a
     return out;
 }
 
-std::string format_message(int set, int number, std::initializer_list<std::string> args) {
-    return format_text(message_text(set, number), args);
+std::string format_message(MessageId id, std::initializer_list<std::string> args) {
+    return format_text(message_text(id), args);
 }
 
 void copy_bounded(char* out, std::size_t size, const std::string& text) {

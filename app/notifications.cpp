@@ -93,7 +93,7 @@ void update_pollrate(void*, void*) { fill_pollrate_list(); }
 void update_severity(void*, void*) { fill_severity_list(false); }
 void update_condition(void*, void*) { fill_condition_list(); }
 
-void disconnected_cb(void*, void*) { error_dialog(te_win, message_text(2, 8), exit_no_save, exit_no_save); }
+void disconnected_cb(void*, void*) { error_dialog(te_win, message_text(msg::PLATFORM_DISCONNECTED), exit_no_save, exit_no_save); }
 
 void register_callbacks() {
     SchedContext context = SchedContext::current();

@@ -27,13 +27,6 @@
 
 namespace {
 enum {
-    MSG_SET = 2,
-    MSG_NOTICE_MAIN = 1,
-    MSG_NOTICE_DIAGRAM = 2,
-    MSG_NO_DISPLAY = 3,
-    MSG_TITLE = 4,
-    MSG_OPEN_LIST_LABEL = 5,
-    MSG_CANNOT_CONNECT = 7,
     TITLE_SIZE = 300,
 };
 const char* const VERSION = "1.2";
@@ -77,7 +70,7 @@ void refuse_server_commands() {
 
 void tell_not_connected() {
     refuse_server_commands();
-    error_dialog(te_win, message_text(MSG_SET, MSG_CANNOT_CONNECT), exit_no_save, exit_no_save);
+    error_dialog(te_win, message_text(msg::CANNOT_CONNECT), exit_no_save, exit_no_save);
 }
 
 // Steps that run only with a connection.
@@ -89,8 +82,8 @@ void start_connected(int argc, char** argv) {
         template_open();
     } else {
         new_template();
-        set_label(main_message_label, message_text(MSG_SET, MSG_NOTICE_MAIN));
-        set_label(sd_message_label, message_text(MSG_SET, MSG_NOTICE_DIAGRAM));
+        set_label(main_message_label, message_text(msg::NOTICE_MAIN));
+        set_label(sd_message_label, message_text(msg::NOTICE_DIAGRAM));
     }
 }
 }  // namespace
@@ -114,7 +107,7 @@ void usage() {
 
 void init_startup_gui(int argc, char** argv) {
     if (!open_toolkit_display(argv[0])) {
-        std::fputs(format_message(MSG_SET, MSG_NO_DISPLAY, {argv[0]}).c_str(), stderr);
+        std::fputs(format_message(msg::NO_DISPLAY, {argv[0]}).c_str(), stderr);
         std::exit(-1);
     }
     std::string name = application_name(argv[0]);
@@ -128,7 +121,7 @@ void init_startup_gui(int argc, char** argv) {
     create_editor_dialogs();
 
     char title[TITLE_SIZE];
-    copy_bounded(title, sizeof title, format_message(MSG_SET, MSG_TITLE, {VERSION, global_platform}));
+    copy_bounded(title, sizeof title, format_message(msg::MAIN_TITLE, {VERSION, global_platform}));
     XtVaSetValues(te_win, XtNtitle, title, nullptr);
 
     // The main window shows before the connection is attempted.
@@ -145,7 +138,7 @@ void init_gui(int, char**) {
     init_help(te_win);
     XtRealizeWidget(te_win);
     XtRealizeWidget(state_diagram_win);
-    if (ol_label) set_label(ol_label, format_message(MSG_SET, MSG_OPEN_LIST_LABEL, {global_platform}).c_str());
+    if (ol_label) set_label(ol_label, format_message(msg::OPEN_LIST_LABEL, {global_platform}).c_str());
 }
 
 bool start_up(int argc, char** argv) {

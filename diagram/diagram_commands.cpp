@@ -72,13 +72,13 @@ bool arrange_diagram(bool by_user) {
     try {
         at = picture::arrange(names, template_links(states));
     } catch (const picture::ArrangeError& e) {
-        error_dialog(state_diagram_win, format_message(2, 801, {e.what()}).c_str());
+        error_dialog(state_diagram_win, format_message(msg::ARRANGE_FAILED, {e.what()}).c_str());
         return false;
     }
     for (std::size_t i = 0; i < states.size(); ++i) states[i].set_position(at[i].x, at[i].y);
     load_template();
     draw_diagram();
-    if (by_user) mark_modified(800);
+    if (by_user) mark_modified(msg::DIAGRAM_MODIFIED_STATUS);
     return true;
 }
 
@@ -105,7 +105,7 @@ void sd_export_cb(Widget, XtPointer, XtPointer) {
 void sd_export_ok_cb(Widget, XtPointer, XtPointer) {
     std::string path = motif_text::field(export_text());
     if (!picture::format_for(path)) {
-        error_dialog(state_diagram_win, message_text(2, 802));
+        error_dialog(state_diagram_win, message_text(msg::EXPORT_NEEDS_SUFFIX));
         return;
     }
     XtUnmanageChild(sd_export_dialog);
@@ -116,8 +116,8 @@ void sd_export_ok_cb(Widget, XtPointer, XtPointer) {
     try {
         picture::export_picture(diagram_scene(SceneColours::Severity), *fonts, path);
     } catch (const picture::ExportError& e) {
-        error_dialog(state_diagram_win, format_message(2, 803, {path, e.what()}).c_str());
+        error_dialog(state_diagram_win, format_message(msg::EXPORT_FAILED, {path, e.what()}).c_str());
         return;
     }
-    set_status(format_message(2, 804, {template_name(), path}));
+    set_status(format_message(msg::EXPORTED_STATUS, {template_name(), path}));
 }

@@ -48,10 +48,10 @@ void finish_move(DiagramObject* state) {
     if (!s.set_position(state->x, state->y)) {
         std::string why = qori_error_str;
         error.reset_error();
-        error_dialog(state_diagram_win, format_message(2, 805, {why}).c_str());
+        error_dialog(state_diagram_win, format_message(msg::MOVE_STATE_FAILED, {why}).c_str());
         return;
     }
-    mark_modified(800);
+    mark_modified(msg::DIAGRAM_MODIFIED_STATUS);
 }
 
 }  // namespace

@@ -44,7 +44,7 @@ void configure_state(const DiagramObject& s) {
 
 void describe_transition(const DiagramObject& t) {
     if (t.num_conditions == 0) {
-        error_dialog(state_diagram_win, message_text(2, 407));
+        error_dialog(state_diagram_win, message_text(msg::NO_TRANSITIONS));
         return;
     }
     g2_win_show(tl_template);
@@ -55,7 +55,7 @@ void describe_transition(const DiagramObject& t) {
 
 void describe_state(const DiagramObject& s) {
     if (is_placeholder(s)) {
-        error_dialog(state_diagram_win, message_text(2, 406));
+        error_dialog(state_diagram_win, message_text(msg::STATE_NOT_CONFIGURED));
         return;
     }
     g2_win_show(si_form);
@@ -75,8 +75,8 @@ bool is_placeholder(const DiagramObject& object) {
 
 void create_popup() {
     if (popup || !sd_draw_area) return;
-    motif_text::Compound configure(message_text(2, 404));
-    motif_text::Compound description(message_text(2, 405));
+    motif_text::Compound configure(message_text(msg::POPUP_CONFIGURE));
+    motif_text::Compound description(message_text(msg::POPUP_DESCRIPTION));
     popup = XmVaCreateSimplePopupMenu(sd_draw_area, const_cast<char*>("popup"), popup_cb,
                                       XmVaPUSHBUTTON, static_cast<XmString>(configure), 0, nullptr, nullptr,
                                       XmVaPUSHBUTTON, static_cast<XmString>(description), 0, nullptr, nullptr,

@@ -14,8 +14,8 @@
 void state_defaults() {
     motif_text::set_field(cs_name, "");
     motif_text::set_field(cs_description, "Default");
-    set_string(cs_pollrate_option, message_text(2, 408));
-    set_string(cs_severity_option, message_text(2, 409));
+    set_string(cs_pollrate_option, message_text(msg::TOOL_POLL_DEFAULT));
+    set_string(cs_severity_option, message_text(msg::TOOL_SEVERITY_DEFAULT));
 }
 
 void generic_state_cb(Widget, XtPointer, XtPointer) {
@@ -28,7 +28,7 @@ void generic_state_cb(Widget, XtPointer, XtPointer) {
 
 void generic_transition_cb(Widget w, XtPointer, XtPointer) {
     if (!first_obj || !second_obj) {
-        error_dialog(w ? XtParent(w) : sd_frame, message_text(2, 401));
+        error_dialog(w ? XtParent(w) : sd_frame, message_text(msg::NO_STATES_SELECTED));
         return;
     }
     std::string from = first_obj->name, to = second_obj->name;

@@ -159,7 +159,7 @@ void use_color(const char* color_name) {
         if (a.ok)
             a.pixel = screen_colour.pixel;
         else
-            XtAppWarning(XtWidgetToApplicationContext(sd_draw_area), format_message(2, 402, {color_name}).c_str());
+            XtAppWarning(XtWidgetToApplicationContext(sd_draw_area), format_message(msg::COLOR_ALLOC_FAILED, {color_name}).c_str());
         it = cache.emplace(color_name, a).first;
     }
     if (it->second.ok) XSetForeground(draw_display, gc, it->second.pixel);

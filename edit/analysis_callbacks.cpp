@@ -21,16 +21,18 @@ namespace an = varo::analysis;
 
 namespace {
 
-enum {
-    MSG_TEXTS = 750,  // one per analysis text, in TextId order
-    MSG_USED_BY = 780,
-    MSG_USED_BY_NONE = 781,
-    MSG_CHECK_SUMMARY = 782,
-    MSG_CHECK_CLEAN = 783,
-    MSG_SIM_STATE = 784,
-    MSG_IN_USE = 604,
+// The catalogue's analysis texts, in TextId order.
+constexpr MessageId analysis_texts[] = {
+    msg::ANALYSIS_NO_GROUND,       msg::ANALYSIS_UNREACHABLE,       msg::ANALYSIS_NO_WAY_OUT,
+    msg::ANALYSIS_CONFLICT,        msg::ANALYSIS_MISSING_SEVERITY,  msg::ANALYSIS_MISSING_POLL_RATE,
+    msg::ANALYSIS_MISSING_CONDITION, msg::ANALYSIS_MISSING_RAISED,  msg::ANALYSIS_EMPTY_COMMAND,
+    msg::ANALYSIS_EMPTY_ADDRESS,   msg::ANALYSIS_EMPTY_MESSAGE,     msg::ANALYSIS_EMPTY_RAISED,
+    msg::ANALYSIS_ERROR,           msg::ANALYSIS_WARNING,           msg::ANALYSIS_NOTE,
+    msg::ANALYSIS_FINDING,         msg::ANALYSIS_SIM_START,         msg::ANALYSIS_SIM_STEP,
+    msg::ANALYSIS_SIM_TAKES,       msg::ANALYSIS_SIM_STAYS,         msg::ANALYSIS_SIM_ENTERS,
+    msg::ANALYSIS_SIM_ACTION,
 };
-static_assert(MSG_TEXTS + an::TEXT_COUNT <= MSG_USED_BY, "analysis texts overlap the next messages");
+static_assert(sizeof analysis_texts / sizeof analysis_texts[0] == an::TEXT_COUNT, "one message per analysis text");
 
 // The findings the check dialog shows, by list position.
 std::vector<an::Finding> shown_findings;
@@ -57,7 +59,7 @@ void show_simulation() {
     const std::string& now = sim.current();
     const std::string& severity = sim.steps.empty() ? sim.ground_severity : sim.steps.back().severity;
     const std::string& poll_rate = sim.steps.empty() ? sim.ground_poll_rate : sim.steps.back().poll_rate;
-    set_label_text(sim_state, format_message(2, MSG_SIM_STATE, {now, severity, poll_rate}));
+    set_label_text(sim_state, format_message(msg::SIM_STATE, {now, severity, poll_rate}));
     select_state_named(now);
 }
 
@@ -73,20 +75,20 @@ std::vector<std::string> simulation_conditions() {
 
 an::Texts catalogue_texts() {
     an::Texts texts;
-    for (int i = 0; i < an::TEXT_COUNT; ++i) texts[i] = message_text(2, MSG_TEXTS + i);
+    for (int i = 0; i < an::TEXT_COUNT; ++i) texts[i] = message_text(analysis_texts[i]);
     return texts;
 }
 
 std::string condition_used_by_text(const std::string& name) {
     std::vector<std::string> users = an::template_names(an::find_uses(stored_definitions(), an::NameKind::Condition, name));
-    if (users.empty()) return message_text(2, MSG_USED_BY_NONE);
+    if (users.empty()) return message_text(msg::USED_BY_NONE);
     std::string list;
     for (const std::string& u : users) list += (list.empty() ? "" : ", ") + u;
-    return format_message(2, MSG_USED_BY, {list});
+    return format_message(msg::USED_BY, {list});
 }
 
 std::string condition_in_use_text(const std::string& name) {
-    return std::string(message_text(2, MSG_IN_USE)) + "\n" + condition_used_by_text(name);
+    return std::string(message_text(msg::CONDITION_IN_USE)) + "\n" + condition_used_by_text(name);
 }
 
 void show_condition_users(const std::string& name) { set_label_text(ct_used_by_label, condition_used_by_text(name)); }
@@ -103,8 +105,8 @@ void check_template_cb(Widget, XtPointer, XtPointer) {
     }
     set_list_lines(chk_list, lines);
     set_label_text(chk_summary, shown_findings.empty()
-                                    ? format_message(2, MSG_CHECK_CLEAN, {open_name()})
-                                    : format_message(2, MSG_CHECK_SUMMARY, {open_name(), std::to_string(counts[0]),
+                                    ? format_message(msg::CHECK_CLEAN, {open_name()})
+                                    : format_message(msg::CHECK_SUMMARY, {open_name(), std::to_string(counts[0]),
                                                                             std::to_string(counts[1]),
                                                                             std::to_string(counts[2])}));
     g2_win_show(chk_dialog);

@@ -43,10 +43,10 @@ void set_code(const std::string& code, const std::string& owner) {
 void refuse(Widget where, const std::string& text) { error_dialog(where, text.c_str()); }
 
 // The name field checked and written back as one word; refused with the given message.
-bool take_name(Widget where, int refusal, std::string& name) {
+bool take_name(Widget where, MessageId refusal, std::string& name) {
     std::string text = motif_text::field(ct_name_text);
     if (!valid_name(text, where)) {
-        refuse(where, message_text(2, refusal));
+        refuse(where, message_text(refusal));
         return false;
     }
     name = name_word(text);
@@ -55,14 +55,14 @@ bool take_name(Widget where, int refusal, std::string& name) {
 }
 
 // The description and code of Add and Modify; valid_description says why it refuses.
-bool take_definition(Widget where, int missing_code, std::string& descr, std::string& code) {
+bool take_definition(Widget where, MessageId missing_code, std::string& descr, std::string& code) {
     std::string raw = motif_text::field(ct_description_text);
     if (!valid_description(raw.c_str())) return false;
     descr = normalise_description(raw);
     motif_text::set_field(ct_description_text, descr);
     code = code_text();
     if (!description_has_text(code)) {
-        refuse(where, message_text(2, missing_code));
+        refuse(where, message_text(missing_code));
         return false;
     }
     return true;
@@ -85,7 +85,7 @@ void ct_select_condition_cb(Widget w, XtPointer, XtPointer call_data) {
     DataUnit code = qori_condition_get(name.c_str(), descr);
     if (code.empty()) {
         error.reset_error();
-        refuse(XtParent(w), format_message(2, 215, {name}));
+        refuse(XtParent(w), format_message(msg::CONDITION_LOAD_FAILED, {name}));
         return;
     }
     motif_text::set_field(ct_name_text, name);
@@ -100,11 +100,11 @@ void ct_select_condition_cb(Widget w, XtPointer, XtPointer call_data) {
 void ct_add_button_cb(Widget w, XtPointer, XtPointer) {
     Widget where = XtParent(w);
     std::string name, descr, code;
-    if (!take_name(where, 216, name) || !take_definition(where, 217, descr, code)) return;
+    if (!take_name(where, msg::ADD_CONDITION_NAME_MISSING, name) || !take_definition(where, msg::ADD_CONDITION_CODE_MISSING, descr, code)) return;
     BusyCursor busy(condition_text_win);
     if (!qori_condition_add(name.c_str(), descr.c_str(), code.c_str())) {
         error.reset_error();
-        refuse(where, format_message(2, 218, {qori_error_str}));
+        refuse(where, format_message(msg::ADD_CONDITION_ERROR, {qori_error_str}));
         return;
     }
     code_of = name;
@@ -115,22 +115,22 @@ void ct_add_button_cb(Widget w, XtPointer, XtPointer) {
 void ct_modify_button_cb(Widget w, XtPointer, XtPointer) {
     Widget where = XtParent(w);
     std::string name, descr, code;
-    if (!take_name(where, 219, name)) return;
+    if (!take_name(where, msg::MODIFY_CONDITION_NAME_MISSING, name)) return;
     if (!qorCond_Find(name.c_str()).is_valid()) {
         error.reset_error();
-        refuse(where, message_text(2, 220));
+        refuse(where, message_text(msg::CONDITION_NOT_IN_STORE));
         return;
     }
-    if (!take_definition(where, 221, descr, code)) return;
+    if (!take_definition(where, msg::MODIFY_CONDITION_CODE_MISSING, descr, code)) return;
     BusyCursor busy(condition_text_win);
     // One replace: refused, the server still holds the old definition and the fields keep
     // what the user typed, for correction.
     if (!qori_condition_replace(name.c_str(), descr.c_str(), code.c_str())) {
         int kind = qori_error_kind;
-        std::string why = format_message(2, 223, {qori_error_str});
+        std::string why = format_message(msg::MODIFY_CONDITION_ERROR, {qori_error_str});
         error.reset_error();
-        if (kind == QORI_REFUSED_IN_USE) why = message_text(2, 222);
-        if (kind == QORI_REFUSED_NOT_FOUND) why = message_text(2, 220);
+        if (kind == QORI_REFUSED_IN_USE) why = message_text(msg::CONDITION_IN_TEMPLATE);
+        if (kind == QORI_REFUSED_NOT_FOUND) why = message_text(msg::CONDITION_NOT_IN_STORE);
         refuse(where, why);
         return;
     }
@@ -142,13 +142,13 @@ void ct_modify_button_cb(Widget w, XtPointer, XtPointer) {
 void ct_delete_button_cb(Widget w, XtPointer, XtPointer) {
     Widget where = XtParent(w);
     std::string name;
-    if (!take_name(where, 224, name)) return;
+    if (!take_name(where, msg::DELETE_CONDITION_NAME_MISSING, name)) return;
     if (!qorCond_Find(name.c_str()).is_valid()) {
         error.reset_error();
-        refuse(where, message_text(2, 225));
+        refuse(where, message_text(msg::CONDITION_MISSING));
         return;
     }
-    display_warning(condition_text_win, format_message(2, 226, {name}).c_str(), delete_condition_ok, cancel_warning);
+    display_warning(condition_text_win, format_message(msg::DELETE_CONDITION_QUESTION, {name}).c_str(), delete_condition_ok, cancel_warning);
 }
 
 void delete_condition_ok(Widget, XtPointer, XtPointer) {
@@ -158,7 +158,7 @@ void delete_condition_ok(Widget, XtPointer, XtPointer) {
     if (!qori_condition_delete(name.c_str())) {
         bool gone = qori_error_kind == QORI_REFUSED_NOT_FOUND;
         error.reset_error();
-        refuse(condition_text_win, gone ? message_text(2, 225) : condition_in_use_text(name));
+        refuse(condition_text_win, gone ? message_text(msg::CONDITION_MISSING) : condition_in_use_text(name));
         return;
     }
     motif_text::set_field(ct_name_text, "");

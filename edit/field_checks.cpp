@@ -49,7 +49,7 @@ void verify_number(Widget, XtPointer, XtPointer call_data) {
 int valid_name(const std::string& text, Widget parent) {
     switch (check_name(text)) {
     case NameCheck::Ok: return 1;
-    case NameCheck::HasSpace: error_dialog(parent, message_text(2, 241)); return 0;
+    case NameCheck::HasSpace: error_dialog(parent, message_text(msg::NAME_HAS_SPACE)); return 0;
     case NameCheck::Blank: return 0;
     }
     return 0;

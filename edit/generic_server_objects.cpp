@@ -22,11 +22,11 @@
 
 namespace {
 
-void report(Widget where, int number) { error_dialog(where, message_text(2, number)); }
+void report(Widget where, MessageId number) { error_dialog(where, message_text(number)); }
 
 // A name field read as one word: a refusal is reported over the field's parent, an accepted
 // name is written back in the form it is used.
-bool take_name(Widget field, int refusal, std::string& name) {
+bool take_name(Widget field, MessageId refusal, std::string& name) {
     std::string text = motif_text::field(field);
     if (!valid_name(text, XtParent(field))) {
         report(XtParent(field), refusal);
@@ -69,7 +69,7 @@ void remove_menu_entry(Widget menu, Widget pulldown, const std::string& name) {
     if (!showing) return;
     Widget shown = XmOptionButtonGadget(menu);
     if (remaining.empty()) {
-        set_string(shown, message_text(2, 108));
+        set_string(shown, message_text(msg::NONE_SHOWN));
         XtSetSensitive(menu, False);
         return;
     }
@@ -81,22 +81,22 @@ void remove_menu_entry(Widget menu, Widget pulldown, const std::string& name) {
 
 int Generic::add_severity(Widget name_field, Widget value_field, Widget color_field) {
     std::string name, color;
-    if (!take_name(name_field, 305, name)) return 0;
+    if (!take_name(name_field, msg::SEVERITY_NAME_EMPTY, name)) return 0;
     std::optional<int> value = take_value(value_field);
     if (!value) {
-        report(XtParent(name_field), 306);
+        report(XtParent(name_field), msg::SEVERITY_INVALID);
         return 0;
     }
-    if (!take_name(color_field, 307, color)) return 0;
+    if (!take_name(color_field, msg::SEVERITY_COLOR_EMPTY, color)) return 0;
     Widget where = XtParent(color_field);
     if (qorSeverity_Find(name.c_str()).is_valid()) {
-        report(where, 308);
+        report(where, msg::SEVERITY_EXISTS);
         return 0;
     }
     error.reset_error();
     if (!qori_severity_add(name.c_str(), *value, color.c_str())) {
         error.reset_error();
-        report(where, 309);
+        report(where, msg::ADD_SEVERITY_ENGINE_ERROR);
         return 0;
     }
     return 1;
@@ -104,20 +104,20 @@ int Generic::add_severity(Widget name_field, Widget value_field, Widget color_fi
 
 int Generic::add_pollrate(Widget name_field, Widget rate_field) {
     std::string name;
-    if (!take_name(name_field, 300, name)) return 0;
+    if (!take_name(name_field, msg::POLL_RATE_NAME_EMPTY, name)) return 0;
     std::optional<int> rate = take_value(rate_field);
     if (!rate) {
-        report(pollrate_win, 301);
+        report(pollrate_win, msg::POLL_RATE_INVALID);
         return 0;
     }
     if (qorPollRate_Find(name.c_str()).is_valid()) {
-        report(pollrate_win, 302);
+        report(pollrate_win, msg::POLL_RATE_EXISTS);
         return 0;
     }
     error.reset_error();
     if (!qori_pollrate_add(name.c_str(), *rate)) {
         error.reset_error();
-        report(pollrate_win, 303);
+        report(pollrate_win, msg::ADD_POLL_RATE_ENGINE_ERROR);
         return 0;
     }
     return 1;
@@ -128,7 +128,7 @@ int Generic::delete_severity(Widget name_field) {
     std::string name = name_word(motif_text::field(name_field));
     if (!qori_severity_delete(name.c_str())) {
         error.reset_error();
-        report(XtParent(name_field), 310);
+        report(XtParent(name_field), msg::SEVERITY_ENGINE_MISSING);
         return 0;
     }
     remove_menu_entry(cs_severity, cs_severity_parent, name);
@@ -140,7 +140,7 @@ int Generic::delete_pollrate(Widget name_field) {
     std::string name = name_word(motif_text::field(name_field));
     if (!qori_pollrate_delete(name.c_str())) {
         error.reset_error();
-        report(XtParent(name_field), 304);
+        report(XtParent(name_field), msg::DELETE_POLL_RATE_ENGINE_FAILED);
         return 0;
     }
     remove_menu_entry(se_pollrate, se_pollrate_parent, name);

@@ -22,9 +22,9 @@ namespace {
 Widget parent_of(Widget w) { return w && XtParent(w) ? XtParent(w) : w; }
 
 // A refusal of the engine: its error is cleared before the editor's own message shows.
-void refused(Widget parent, int number) {
+void refused(Widget parent, MessageId number) {
     error.reset_error();
-    error_dialog(parent, message_text(2, number));
+    error_dialog(parent, message_text(number));
 }
 
 std::string field_word(Widget field) { return name_word(motif_text::field(field)); }
@@ -41,7 +41,7 @@ void remove_incoming(const std::string& state) {
         for (const std::string& condition : o->conditions)
             if (!qori_transition_delete(qor_handle, o->name.c_str(), state.c_str(), condition.c_str(), nullptr,
                                         nullptr, nullptr))
-                refused(configure_states, 120);
+                refused(configure_states, msg::NO_TRANSITIONS_SHORT);
         object_list.remove(o);
     }
 }
@@ -51,7 +51,7 @@ void remove_incoming(const std::string& state) {
 int Generic::add_state(Widget name, Widget descr, Widget pollrate_menu, Widget severity_menu) {
     std::string text = motif_text::field(name);
     if (!valid_name(text, parent_of(name))) {
-        error_dialog(parent_of(name), message_text(2, 321));
+        error_dialog(parent_of(name), message_text(msg::STATE_NAME_MISSING));
         return 0;
     }
     std::string word = name_word(text);
@@ -66,10 +66,10 @@ int Generic::add_state(Widget name, Widget descr, Widget pollrate_menu, Widget s
     std::string pollrate = option.get_value(pollrate_menu);
     std::string severity = option.get_value(severity_menu);
     if (!qori_state_add(qor_handle, word.c_str(), pollrate.c_str(), severity.c_str(), description.c_str())) {
-        refused(state_edit_win, 322);
+        refused(state_edit_win, msg::ADD_STATE_FAILED);
         return 0;
     }
-    mark_modified(323);
+    mark_modified(msg::STATE_ADDED_STATUS);
     build_state_list_window();
     build_state_list_buttons();
     load_template();
@@ -79,7 +79,7 @@ int Generic::add_state(Widget name, Widget descr, Widget pollrate_menu, Widget s
 
 int Generic::add_state(const char* name, const char* descr, const char* pollrate, const char* severity) {
     if (qori_state_add(qor_handle, name, pollrate, severity, descr)) return 1;
-    refused(main_template_parent, 320);
+    refused(main_template_parent, msg::GROUND_SET_FAILED);
     return 0;
 }
 
@@ -89,7 +89,7 @@ int Generic::delete_state(Widget name) {
         error.reset_error();
         return 0;
     }
-    mark_modified(319);
+    mark_modified(msg::STATE_DELETED_STATUS);
     build_state_list_window();
     build_state_list_buttons();
     load_template();
@@ -108,20 +108,20 @@ void modify_state(Widget window, Widget name, Widget, Widget pollrate_menu, Widg
 
     Qor_State state = qor_handle.find_state(word.c_str());
     if (!state.is_valid()) {
-        refused(window, 118);
+        refused(window, msg::STATE_MISSING);
         return;
     }
     // Store only once both values were taken, so a refused one never leaves the other applied.
     DataUnit empty;
     if (!state.set_poll_rate(DataUnit(pollrate), empty) || !state.set_severity(DataUnit(severity), empty) ||
         !state.Store(empty)) {
-        refused(window, 324);
+        refused(window, msg::MODIFY_STATE_FAILED);
         return;
     }
     load_template();
     build_state_list_window();
     draw_diagram();
-    mark_modified(119);
+    mark_modified(msg::STATE_MODIFIED_STATUS);
 }
 
 void delete_state(Widget window, Widget name, Widget descr) {
@@ -130,7 +130,7 @@ void delete_state(Widget window, Widget name, Widget descr) {
     if (word.empty()) return;
     // Checked first: a refused delete must not have lost the incoming transitions.
     if (!qor_handle.find_state(word.c_str()).is_valid()) {
-        refused(window, 121);
+        refused(window, msg::DELETE_STATE_FAILED);
         return;
     }
     remove_incoming(word);
@@ -138,7 +138,7 @@ void delete_state(Widget window, Widget name, Widget descr) {
         motif_text::set_field(name, "");
         motif_text::set_field(descr, "");
     } else {
-        error_dialog(window, message_text(2, 121));
+        error_dialog(window, message_text(msg::DELETE_STATE_FAILED));
     }
 }
 

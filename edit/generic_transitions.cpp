@@ -20,9 +20,9 @@ namespace {
 // action whose kind is the menu's label.
 enum class ActionKind { TransitionOnly, Condition, Operands };
 
-ActionKind kind_of(const std::string& label, int none_number, int condition_number) {
-    if (label == message_text(2, none_number)) return ActionKind::TransitionOnly;
-    if (label == message_text(2, condition_number)) return ActionKind::Condition;
+ActionKind kind_of(const std::string& label, MessageId none_number, MessageId condition_number) {
+    if (label == message_text(none_number)) return ActionKind::TransitionOnly;
+    if (label == message_text(condition_number)) return ActionKind::Condition;
     return ActionKind::Operands;
 }
 
@@ -47,7 +47,7 @@ ActionOperands take_operands(Widget operand1, Widget operand2) {
 }
 
 // The editor's list follows the edit, and so does an order window up beside it.
-void refresh_after_edit(int status_number) {
+void refresh_after_edit(MessageId status_number) {
     load_template();
     draw_diagram();
     refresh_transition_lists();
@@ -62,7 +62,7 @@ int Generic::add_transition(Widget from_menu, Widget to_menu, Widget condition_m
                             Widget condition_action_menu, Widget operand1, Widget operand2) {
     TransitionChoice c = read_choice(from_menu, to_menu, condition_menu, action_menu);
     char added = 0;
-    switch (kind_of(c.kind, 311, 312)) {
+    switch (kind_of(c.kind, msg::ADD_ACTION_NONE, msg::ADD_ACTION_CONDITION)) {
     case ActionKind::TransitionOnly:
         added = qori_transition_add(qor_handle, c.from.c_str(), c.to.c_str(), c.condition.c_str(), nullptr, nullptr,
                                     nullptr);
@@ -85,14 +85,14 @@ int Generic::add_transition(Widget from_menu, Widget to_menu, Widget condition_m
         error.reset_error();
         return 0;
     }
-    refresh_after_edit(313);
+    refresh_after_edit(msg::TRANSITION_ADDED_STATUS);
     return 1;
 }
 
 int Generic::delete_transition(Widget from_menu, Widget to_menu, Widget condition_menu, Widget action_menu,
                                Widget operand1, Widget operand2) {
     TransitionChoice c = read_choice(from_menu, to_menu, condition_menu, action_menu);
-    ActionKind kind = kind_of(c.kind, 314, 316);
+    ActionKind kind = kind_of(c.kind, msg::DELETE_ACTION_NONE, msg::DELETE_ACTION_CONDITION);
     char deleted = 0;
     switch (kind) {
     case ActionKind::TransitionOnly:
@@ -117,13 +117,13 @@ int Generic::delete_transition(Widget from_menu, Widget to_menu, Widget conditio
     }
     if (!deleted) {
         error.reset_error();
-        error_dialog(parent_of(from_menu), message_text(2, kind == ActionKind::TransitionOnly ? 315 : 317));
+        error_dialog(parent_of(from_menu), message_text(kind == ActionKind::TransitionOnly ? msg::DELETE_TRANSITION_FAILED : msg::DELETE_ACTION_FAILED));
         return 0;
     }
     if (kind != ActionKind::TransitionOnly) {
         motif_text::set_field(operand1, "");
         motif_text::set_field(operand2, "");
     }
-    refresh_after_edit(318);
+    refresh_after_edit(msg::TRANSITION_DELETED_STATUS);
     return 1;
 }

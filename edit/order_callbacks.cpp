@@ -41,7 +41,7 @@ void move_choice(bool up) {
     get_transitions(ot_list, state.c_str());
     if (Option().get_value(tran_from_state) == state) get_transitions(transition_list, state.c_str());
     load_template();
-    mark_modified(up ? 237 : 238);
+    mark_modified(up ? msg::ORDER_UP_STATUS : msg::ORDER_DOWN_STATUS);
     XmListSelectPos(ot_list, position, True);
 }
 

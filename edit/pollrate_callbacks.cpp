@@ -23,28 +23,28 @@ void add_pollrate_cb(Widget, XtPointer, XtPointer) {
 void modify_pollrate_cb(Widget w, XtPointer, XtPointer) {
     BusyCursor busy(pollrate_win);
     Widget where = XtParent(w);
-    auto refuse = [where](int number) { error_dialog(where, message_text(2, number)); };
+    auto refuse = [where](MessageId number) { error_dialog(where, message_text(number)); };
 
     // Of several words the first names the poll rate.
     std::string name = name_word(motif_text::field(pollrate_name));
-    if (name.empty()) return refuse(209);
+    if (name.empty()) return refuse(msg::POLL_RATE_NAME_MISSING);
     motif_text::set_field(pollrate_name, name);
     std::optional<int> rate = read_number(motif_text::field(pollrate_value), QORI_VALUE_MIN, QORI_VALUE_MAX);
-    if (!rate) return refuse(210);
+    if (!rate) return refuse(msg::POLL_RATE_VALUE_INVALID);
     if (!qorPollRate_Find(name.c_str()).is_valid()) {
         error.reset_error();
-        return refuse(213);
+        return refuse(msg::POLL_RATE_NOT_ON_PLATFORM);
     }
     // One replace: the server keeps the old rate or holds the new one, never neither.
     if (!qori_pollrate_replace(name.c_str(), *rate)) {
         bool gone = qori_error_kind == QORI_REFUSED_NOT_FOUND;
         error.reset_error();
-        refuse(gone ? 213 : 212);
+        refuse(gone ? msg::POLL_RATE_NOT_ON_PLATFORM : msg::ADD_POLL_RATE_ERROR);
     }
 }
 
 void delete_pollrate_cb(Widget, XtPointer, XtPointer) {
-    display_warning(pollrate_win, message_text(2, 214), delete_pollrate_ok, cancel_warning);
+    display_warning(pollrate_win, message_text(msg::DELETE_POLL_RATE_QUESTION), delete_pollrate_ok, cancel_warning);
 }
 
 void delete_pollrate_ok(Widget, XtPointer, XtPointer) {

@@ -24,39 +24,39 @@ void add_severity_cb(Widget, XtPointer, XtPointer) {
 void modify_severity_cb(Widget w, XtPointer, XtPointer) {
     BusyCursor busy(severity_edit_win);
     Widget where = XtParent(w);
-    auto refuse = [where](int number) { error_dialog(where, message_text(2, number)); };
+    auto refuse = [where](MessageId number) { error_dialog(where, message_text(number)); };
 
     std::string text = motif_text::field(severity_name);
-    if (!valid_name(text, where)) return refuse(201);
+    if (!valid_name(text, where)) return refuse(msg::SEVERITY_NAME_MISSING);
     std::string name = name_word(text);
     motif_text::set_field(severity_name, name);
     std::optional<int> value = read_number(motif_text::field(severity_value), QORI_VALUE_MIN, QORI_VALUE_MAX);
-    if (!value) return refuse(202);
+    if (!value) return refuse(msg::SEVERITY_VALUE_INVALID);
     text = motif_text::field(severity_color);
-    if (!valid_name(text, where)) return refuse(203);
+    if (!valid_name(text, where)) return refuse(msg::SEVERITY_COLOR_MISSING);
     std::string color = name_word(text);
     motif_text::set_field(severity_color, color);
     if (!qorSeverity_Find(name.c_str()).is_valid()) {
         error.reset_error();
-        return refuse(206);
+        return refuse(msg::SEVERITY_NOT_ON_PLATFORM);
     }
     // One replace: the server keeps the old definition or holds the new one, never neither.
     if (!qori_severity_replace(name.c_str(), *value, color.c_str())) {
         bool gone = qori_error_kind == QORI_REFUSED_NOT_FOUND;
         error.reset_error();
-        refuse(gone ? 206 : 205);
+        refuse(gone ? msg::SEVERITY_NOT_ON_PLATFORM : msg::ADD_SEVERITY_FAILED);
     }
 }
 
 void delete_severity_cb(Widget w, XtPointer, XtPointer) {
     std::string text = motif_text::field(severity_name);
     if (!valid_name(text, XtParent(w))) {
-        error_dialog(XtParent(w), message_text(2, 207));
+        error_dialog(XtParent(w), message_text(msg::DELETE_SEVERITY_NAME_MISSING));
         return;
     }
     std::string name = name_word(text);
     motif_text::set_field(severity_name, name);
-    display_warning(severity_edit_win, format_message(2, 208, {name}).c_str(), delete_severity_ok, cancel_warning);
+    display_warning(severity_edit_win, format_message(msg::DELETE_SEVERITY_QUESTION, {name}).c_str(), delete_severity_ok, cancel_warning);
 }
 
 void delete_severity_ok(Widget, XtPointer, XtPointer) {

@@ -26,8 +26,8 @@ void add_from(Widget window, Widget name, Widget descr, Widget pollrate, Widget 
 
 std::string field_word(Widget field) { return name_word(motif_text::field(field)); }
 
-std::string delete_question(int number, const std::string& state) {
-    return format_message(2, number, {state, template_name()});
+std::string delete_question(MessageId number, const std::string& state) {
+    return format_message(number, {state, template_name()});
 }
 
 }  // namespace
@@ -49,7 +49,7 @@ void cs_modify_cb(Widget, XtPointer, XtPointer) {
 }
 
 void state_edit_delete_cb(Widget, XtPointer, XtPointer) {
-    display_warning(state_edit_win, delete_question(227, field_word(se_state_name)).c_str(), delete_state_edit_ok,
+    display_warning(state_edit_win, delete_question(msg::DELETE_STATE_QUESTION, field_word(se_state_name)).c_str(), delete_state_edit_ok,
                     cancel_warning);
 }
 
@@ -60,7 +60,7 @@ void cs_delete_cb(Widget, XtPointer, XtPointer) {
         remove_placeholders(1);
         return;
     }
-    display_warning(configure_states, delete_question(240, state).c_str(), delete_configure_state_ok, cancel_warning);
+    display_warning(configure_states, delete_question(msg::DELETE_CONFIGURED_STATE_QUESTION, state).c_str(), delete_configure_state_ok, cancel_warning);
 }
 
 void cs_close_cb(Widget, XtPointer, XtPointer) { remove_placeholders(std::numeric_limits<std::size_t>::max()); }
@@ -83,7 +83,7 @@ void state_edit_selection(Widget, XtPointer, XtPointer call_data) {
     Qor_State state = qor_handle.find_state(name.c_str());
     if (!state.is_valid()) {
         error.reset_error();
-        error_dialog(state_edit_win, message_text(2, 118));
+        error_dialog(state_edit_win, message_text(msg::STATE_MISSING));
         return;
     }
     motif_text::set_field(se_description_name, state.descr() ? state.descr() : "");

@@ -58,7 +58,7 @@ void main_new_template_cb(Widget, XtPointer, XtPointer) {
         start_new();
         return;
     }
-    display_question(te_win, format_message(2, 200, {open_name()}).c_str(), save_changes_new, save_changes_cancel);
+    display_question(te_win, format_message(msg::SAVE_CHANGES_BEFORE_NEW, {open_name()}).c_str(), save_changes_new, save_changes_cancel);
 }
 
 void save_changes_new(Widget, XtPointer, XtPointer) {
@@ -80,7 +80,7 @@ void open_button_cb(Widget, XtPointer, XtPointer) {
         return;
     }
     chosen_template = open_template;
-    display_question(te_win, format_message(2, 228, {open_name()}).c_str(), save_changes_open, save_changes_remove);
+    display_question(te_win, format_message(msg::SAVE_CHANGES_BEFORE_OPEN, {open_name()}).c_str(), save_changes_open, save_changes_remove);
 }
 
 void save_changes_open(Widget, XtPointer, XtPointer) {
@@ -112,7 +112,7 @@ void ol_browse_cb(Widget, XtPointer, XtPointer call_data) {
 
 void delete_template_cb(Widget, XtPointer, XtPointer) {
     chosen_template = open_template;
-    display_warning(open_list_win, format_message(2, 239, {open_template}).c_str(), delete_template_ok, cancel_warning);
+    display_warning(open_list_win, format_message(msg::DELETE_TEMPLATE_QUESTION, {open_template}).c_str(), delete_template_ok, cancel_warning);
 }
 
 void delete_template_ok(Widget, XtPointer, XtPointer) {
@@ -122,7 +122,7 @@ void delete_template_ok(Widget, XtPointer, XtPointer) {
     Qor_Defn doomed = qori_template_find(name.c_str());
     if (!doomed.is_valid()) {
         error.reset_error();
-        error_dialog(open_list_win, message_text(2, 601));
+        error_dialog(open_list_win, message_text(msg::TEMPLATE_NOT_FOUND));
         return;
     }
     if (qori_template_delete(doomed)) {
@@ -130,7 +130,7 @@ void delete_template_ok(Widget, XtPointer, XtPointer) {
     } else {
         // The template is still there: the open one, and its edits, stay.
         error.reset_error();
-        error_dialog(open_list_win, message_text(2, 600));
+        error_dialog(open_list_win, message_text(msg::DELETE_TEMPLATE_FAILED));
     }
     draw_diagram();
     int count = 0;
@@ -140,7 +140,7 @@ void delete_template_ok(Widget, XtPointer, XtPointer) {
 
 void ask_overwrite() {
     overwrite_asked = true;
-    display_warning(te_win, message_text(2, 101), overwrite_template_cb, cancel_overwrite_cb);
+    display_warning(te_win, message_text(msg::TEMPLATE_OVERWRITE), overwrite_template_cb, cancel_overwrite_cb);
 }
 
 void overwrite_template_cb(Widget, XtPointer, XtPointer) {

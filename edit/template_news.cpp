@@ -33,23 +33,23 @@ void set_diagram_title(const std::string& title) {
     if (state_diagram_win) XtVaSetValues(state_diagram_win, XtNtitle, title.c_str(), nullptr);
 }
 
-void tell(int status_number, int title_number, const std::string& name) {
-    set_status(format_message(2, status_number, {name}));
+void tell(MessageId status_number, MessageId title_number, const std::string& name) {
+    set_status(format_message(status_number, {name}));
     if (!state_diagram_win) return;
     if (diagram_title.empty()) {
         char* title = nullptr;
         XtVaGetValues(state_diagram_win, XtNtitle, &title, nullptr);
         diagram_title = title ? title : "";
     }
-    set_diagram_title(format_message(2, title_number, {diagram_title, name}));
+    set_diagram_title(format_message(title_number, {diagram_title, name}));
 }
 
 // Reloaded when it can be; told as deleted when it was meanwhile (the changes here stay).
 void reload_and_tell(const std::string& name) {
     if (reload_template())
-        tell(852, 859, name);
+        tell(msg::CHANGED_ELSEWHERE_RELOADED_STATUS, msg::CHANGED_ELSEWHERE_TITLE, name);
     else
-        tell(854, 860, name);
+        tell(msg::DELETED_ELSEWHERE_STATUS, msg::DELETED_ELSEWHERE_TITLE, name);
 }
 
 std::string stored_name() { return qor_handle.stored_name() ? qor_handle.stored_name() : template_name(); }
@@ -78,20 +78,20 @@ void check_open_template() {
     told = news;
     std::string name = stored_name();
     if (fate == QORI_STORED_GONE) {
-        tell(854, 860, name);
+        tell(msg::DELETED_ELSEWHERE_STATUS, msg::DELETED_ELSEWHERE_TITLE, name);
         return;
     }
     if (!modified) {
         reload_and_tell(name);
         return;
     }
-    tell(853, 859, name);
+    tell(msg::CHANGED_ELSEWHERE_STATUS, msg::CHANGED_ELSEWHERE_TITLE, name);
     // A question already up (save changes before New or Open) is left to its answer; the
     // status line and the title have told, and a Save would be refused.
     if (current_question_dialog) return;
-    display_question(te_win, format_message(2, 855, {name}).c_str(), news_reload_cb, news_keep_cb);
-    current_question_dialog->label_button(OK_BUTTON, message_text(2, 856));
-    current_question_dialog->label_button(CANCEL_BUTTON, message_text(2, 857));
+    display_question(te_win, format_message(msg::CHANGED_ELSEWHERE_QUESTION, {name}).c_str(), news_reload_cb, news_keep_cb);
+    current_question_dialog->label_button(OK_BUTTON, message_text(msg::RELOAD_BUTTON));
+    current_question_dialog->label_button(CANCEL_BUTTON, message_text(msg::KEEP_BUTTON));
 }
 
 void news_forget() {
@@ -112,10 +112,10 @@ void offer_copy(const std::string& reason, const std::string& descr) {
     offered_name = free_name(stored_name());
     offered_descr = descr;
     if (offered_name.empty()) {
-        error_dialog(main_template_parent, format_message(2, 111, {reason}).c_str());
+        error_dialog(main_template_parent, format_message(msg::SAVE_FAILED_REASON, {reason}).c_str());
         return;
     }
-    display_question(te_win, format_message(2, 858, {reason, offered_name}).c_str(), offer_copy_cb, news_keep_cb);
+    display_question(te_win, format_message(msg::SAVE_COPY_QUESTION, {reason, offered_name}).c_str(), offer_copy_cb, news_keep_cb);
 }
 
 void offer_copy_cb(Widget, XtPointer, XtPointer) {

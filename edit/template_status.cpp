@@ -7,9 +7,9 @@
 
 std::string template_name() { return qor_handle.name() ? qor_handle.name() : ""; }
 
-void mark_modified(int number) {
+void mark_modified(MessageId number) {
     modified = 1;
-    set_status(format_message(2, number, {template_name()}));
+    set_status(format_message(number, {template_name()}));
     history_record();
 }
 

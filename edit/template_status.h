@@ -6,10 +6,12 @@
 
 #include <string>
 
+#include "app/messages.h"
+
 // The open template's name; "" when none is open.
 std::string template_name();
 // Sets `modified` and shows message (set 2) `number` with the template name.
-void mark_modified(int number);
+void mark_modified(MessageId number);
 // A template was started, opened or reloaded: a new undo history, no news pending.
 void template_started();
 // The open template was saved: what it holds now is what "unchanged" means.

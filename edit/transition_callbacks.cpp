@@ -27,10 +27,10 @@ void set_sensitive(std::initializer_list<Widget> widgets, bool on) {
 }
 
 // Command and mail use both operand fields, under their own labels; the condition name waits.
-void use_operands(int label1_number, int label2_number) {
+void use_operands(MessageId label1_number, MessageId label2_number) {
     set_sensitive({tran_edit_text1, tran_edit_label1, tran_edit_text2, tran_edit_label2}, true);
-    set_string(tran_edit_label1, message_text(2, label1_number));
-    set_string(tran_edit_label2, message_text(2, label2_number));
+    set_string(tran_edit_label1, message_text(label1_number));
+    set_string(tran_edit_label2, message_text(label2_number));
     set_sensitive({condition_action_option, condition_action_label}, false);
 }
 
@@ -44,9 +44,9 @@ void transition_none_cb(Widget, XtPointer, XtPointer) {
                   false);
 }
 
-void transition_command_cb(Widget, XtPointer, XtPointer) { use_operands(233, 234); }
+void transition_command_cb(Widget, XtPointer, XtPointer) { use_operands(msg::COMMAND_LABEL, msg::ARGUMENTS_LABEL); }
 
-void transition_mail_cb(Widget, XtPointer, XtPointer) { use_operands(235, 236); }
+void transition_mail_cb(Widget, XtPointer, XtPointer) { use_operands(msg::ADDRESS_LABEL, msg::MESSAGE_LABEL); }
 
 void transition_condition_cb(Widget, XtPointer, XtPointer) {
     set_sensitive({tran_edit_label1, tran_edit_text1, tran_edit_label2, tran_edit_text2}, false);
@@ -59,12 +59,12 @@ void tran_add_button_cb(Widget w, XtPointer, XtPointer) {
                                tran_edit_text1, tran_edit_text2))
         draw_diagram();
     else
-        error_dialog(XtParent(w) ? XtParent(w) : w, message_text(2, 229));
+        error_dialog(XtParent(w) ? XtParent(w) : w, message_text(msg::ADD_TRANSITION_FAILED));
 }
 
 void tran_delete_button_cb(Widget, XtPointer, XtPointer) {
-    bool transition_only = Option().get_value(tran_action) == message_text(2, 230);
-    std::string text = transition_only ? format_message(2, 232, {template_name()}) : message_text(2, 231);
+    bool transition_only = Option().get_value(tran_action) == message_text(msg::ACTION_NONE);
+    std::string text = transition_only ? format_message(msg::DELETE_TRANSITION_QUESTION, {template_name()}) : message_text(msg::DELETE_ACTION_QUESTION);
     display_warning(transition_edit_win, text.c_str(), delete_transition_ok, cancel_warning);
 }
 

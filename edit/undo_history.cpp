@@ -29,7 +29,7 @@ void set_sensitive(Widget w, bool on) {
 }
 
 // Puts a step back and rebuilds every view from it, as an edit does.
-void put_back(const TemplateStep& step, int status_number) {
+void put_back(const TemplateStep& step, MessageId status_number) {
     typing_in = nullptr;
     qori_template_restore(qor_handle, step.contents);
     restoring = true;
@@ -42,7 +42,7 @@ void put_back(const TemplateStep& step, int status_number) {
     refresh_transition_lists();
     draw_diagram();
     modified = step.contents == saved ? 0 : 1;
-    set_status(format_message(2, status_number, {template_name()}));
+    set_status(format_message(status_number, {template_name()}));
     history_update_menus();
 }
 
@@ -92,11 +92,11 @@ void main_field_changed_cb(Widget w, XtPointer, XtPointer) {
 void main_undo_cb(Widget, XtPointer, XtPointer) {
     if (!history.can_undo() || !qor_handle.is_valid()) return;
     EditorBusy busy;
-    put_back(history.undo(present_step()), 850);
+    put_back(history.undo(present_step()), msg::UNDONE_STATUS);
 }
 
 void main_redo_cb(Widget, XtPointer, XtPointer) {
     if (!history.can_redo() || !qor_handle.is_valid()) return;
     EditorBusy busy;
-    put_back(history.redo(present_step()), 851);
+    put_back(history.redo(present_step()), msg::REDONE_STATUS);
 }

@@ -30,18 +30,6 @@ const int XtHelp::magic_pid = 67890;
 XtHelp* help = nullptr;
 
 namespace {
-enum {
-    MSG_SET = 2,
-    MSG_NO_HELP_FILE = 700,
-    MSG_NO_FILE_SET = 701,
-    MSG_NO_HELP_FILE_BARE = 702,
-    MSG_NO_ATOM = 703,
-    MSG_NO_VIEWER = 704,
-    MSG_NO_FORK = 705,
-    MSG_NO_EXEC = 706,
-    MSG_TOO_LONG = 709,
-};
-
 // The installation directory: null until the first initialize.
 char install_dir_buffer[HELP_PATH_MAX];
 const char* install_dir = nullptr;
@@ -136,14 +124,14 @@ pid_t run_viewer(const char* path, const std::vector<std::string>& args, XtHelpE
     argv.push_back(nullptr);
     int fds[2];
     if (pipe2(fds, O_CLOEXEC) != 0) {
-        error->setMessage(format_message(MSG_SET, MSG_NO_FORK, {path}).c_str());
+        error->setMessage(format_message(msg::HELP_FORK_FAILED, {path}).c_str());
         return -1;
     }
     pid_t pid = fork();
     if (pid < 0) {
         close(fds[0]);
         close(fds[1]);
-        error->setMessage(format_message(MSG_SET, MSG_NO_FORK, {path}).c_str());
+        error->setMessage(format_message(msg::HELP_FORK_FAILED, {path}).c_str());
         return -1;
     }
     if (pid == 0) {
@@ -157,7 +145,7 @@ pid_t run_viewer(const char* path, const std::vector<std::string>& args, XtHelpE
     while (got < 0 && errno == EINTR);
     close(fds[0]);
     if (got == static_cast<ssize_t>(sizeof err)) {
-        error->setMessage(format_message(MSG_SET, MSG_NO_EXEC, {path, std::strerror(err)}).c_str());
+        error->setMessage(format_message(msg::HELP_EXEC_FAILED, {path, std::strerror(err)}).c_str());
         wait_retrying(pid, 0);
         return -1;
     }
@@ -296,7 +284,7 @@ int XtHelp::initialize(Widget parent_arg, XtHelpNotify* notify_arg, XtHelpError*
         std::string dir = home ? home : default_install_dir();
         // Every path made from it must fit, the viewer's being the longest.
         if (dir.size() + std::strlen("/bin/") + std::strlen(hyperhelp_command) >= HELP_PATH_MAX) {
-            fail(format_message(MSG_SET, MSG_TOO_LONG, {dir}).c_str());
+            fail(format_message(msg::HELP_PATH_TOO_LONG, {dir}).c_str());
             return -1;
         }
         copy_bounded(install_dir_buffer, sizeof install_dir_buffer, dir);
@@ -334,13 +322,13 @@ void XtHelp::fail(const char* text) {
 
 int XtHelp::showHelpOnTopic(int topic) {
     if (!help_file_is_valid) {
-        fail(format_message(MSG_SET, MSG_NO_HELP_FILE, {help_file ? help_file : message_text(MSG_SET, MSG_NO_FILE_SET)})
+        fail(format_message(msg::HELP_FILE_MISSING, {help_file ? help_file : message_text(msg::HELP_NO_FILE_SET)})
                  .c_str());
         return -1;
     }
     std::string command = hp::topic_command(topic, help_file);
     if (command.empty()) {
-        fail(format_message(MSG_SET, MSG_TOO_LONG, {help_file}).c_str());
+        fail(format_message(msg::HELP_PATH_TOO_LONG, {help_file}).c_str());
         return -1;
     }
     return sendEvent(command.c_str());
@@ -348,12 +336,12 @@ int XtHelp::showHelpOnTopic(int topic) {
 
 int XtHelp::showTableOfContents() {
     if (!help_file_is_valid) {
-        fail(message_text(MSG_SET, MSG_NO_HELP_FILE_BARE));
+        fail(message_text(msg::HELP_FILE_MISSING_BARE));
         return -1;
     }
     std::string command = hp::contents_command(help_file);
     if (command.empty()) {
-        fail(format_message(MSG_SET, MSG_TOO_LONG, {help_file}).c_str());
+        fail(format_message(msg::HELP_PATH_TOO_LONG, {help_file}).c_str());
         return -1;
     }
     return sendEvent(command.c_str());
@@ -372,7 +360,7 @@ int XtHelp::sendEvent(const char* command, bool may_start) {
     Display* dpy = XtDisplay(parent);
     Atom atom = XInternAtom(dpy, hyperhelp_atom_name, False);
     if (atom == None) {
-        fail(message_text(MSG_SET, MSG_NO_ATOM));
+        fail(message_text(msg::HELP_NO_VIEWER_CONTACT));
         return -1;
     }
     Window target = 0;
@@ -384,7 +372,7 @@ int XtHelp::sendEvent(const char* command, bool may_start) {
         if (!record) {
             start = register_first = true;
         } else if (!record->set_command(command)) {
-            fail(format_message(MSG_SET, MSG_TOO_LONG, {command}).c_str());
+            fail(format_message(msg::HELP_PATH_TOO_LONG, {command}).c_str());
             return -1;
         } else {
             // A viewer reads the record's command when it registers, so the one we are
@@ -415,7 +403,7 @@ int XtHelp::setupCommunications() {
     Display* dpy = XtDisplay(parent);
     Atom atom = XInternAtom(dpy, hyperhelp_atom_name, False);
     if (atom == None) {
-        fail(message_text(MSG_SET, MSG_NO_ATOM));
+        fail(message_text(msg::HELP_NO_VIEWER_CONTACT));
         return -1;
     }
     ServerGrab grab(dpy);
@@ -423,7 +411,7 @@ int XtHelp::setupCommunications() {
     std::vector<hp::Record> records = read_property(dpy, atom);
     if (hp::find_record(records, magic_pid)) return 0;
     if (records.size() >= hp::MAX_RECORDS) {
-        fail(message_text(MSG_SET, MSG_NO_ATOM));
+        fail(message_text(msg::HELP_NO_VIEWER_CONTACT));
         return -1;
     }
     records.push_back(hp::Record::for_client(magic_pid));
@@ -437,12 +425,12 @@ int XtHelp::startViewer(const char* command, int register_first) {
     char path[HELP_PATH_MAX];
     std::string bin = std::string(install_dir ? install_dir : "") + "/bin";
     if (!join_help_path(path, sizeof path, bin.c_str(), hyperhelp_command)) {
-        fail(format_message(MSG_SET, MSG_TOO_LONG, {bin}).c_str());
+        fail(format_message(msg::HELP_PATH_TOO_LONG, {bin}).c_str());
         return -1;
     }
     struct stat st;
     if (stat(path, &st) != 0) {
-        fail(message_text(MSG_SET, MSG_NO_VIEWER));
+        fail(message_text(msg::HELP_NO_VIEWER));
         return -1;
     }
     if (register_first && setupCommunications() != 0) return -1;

@@ -6,7 +6,6 @@
 #include "help/XtHelp.h"
 
 namespace {
-enum { MSG_SET = 2, MSG_INIT_FAILED = 707, MSG_SHOW_FAILED = 708 };
 const char* const HELP_FILE = "corvane_help.hlp";
 
 void show_topic(Widget w, int topic) {
@@ -15,7 +14,7 @@ void show_topic(Widget w, int topic) {
     help->setHelpFile(HELP_FILE);
     if (help->showHelpOnTopic(topic) == -1) {
         const char* why = help->getMessage();
-        std::fputs(format_message(MSG_SET, MSG_SHOW_FAILED, {why ? why : ""}).c_str(), stderr);
+        std::fputs(format_message(msg::HELP_SHOW_FAILED, {why ? why : ""}).c_str(), stderr);
     }
 }
 }  // namespace
@@ -23,7 +22,7 @@ void show_topic(Widget w, int topic) {
 void init_help(Widget w) {
     if (help) return;
     help = new XtHelp;
-    if (help->initialize(w, nullptr, nullptr) == -1) std::fputs(message_text(MSG_SET, MSG_INIT_FAILED), stderr);
+    if (help->initialize(w, nullptr, nullptr) == -1) std::fputs(message_text(msg::HELP_INIT_FAILED), stderr);
 }
 
 void main_help_cb(Widget w, XtPointer, XtPointer) { show_topic(w, 5000); }

@@ -11,7 +11,7 @@ struct Entry {
 };
 
 const Entry entries[] = {
-#define MSG(set, number, text) {set, number, text},
+#define MSG(set, number, name, text) {set, number, text},
 #include "messages.def"
 #undef MSG
 };

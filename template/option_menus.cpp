@@ -30,7 +30,7 @@ struct MenuSpec {
     Widget* pulldown;
     Widget* form;
     Widget* source;
-    int label_number;  // set 2
+    MessageId label_number;
     int top, left;
     bool bottom_to_form_top;  // the from-state menu also hangs from the form's top
     int bottom;
@@ -49,30 +49,30 @@ void action_rule() {
 // Used when no menu exists yet to take its place from.
 const MenuSpec tran_condition_spec = {"tran_condition", "tran_condition_parent", &tran_condition, &tran_condition_label,
                                       &tran_condition_option, &tran_condition_parent, &te_transition_edit_form,
-                                      &ct_condition_list, 125, 280, 7, false, 0, nullptr, nullptr};
+                                      &ct_condition_list, msg::CONDITION_LABEL, 280, 7, false, 0, nullptr, nullptr};
 const MenuSpec condition_action_spec = {"condition_action", "condition_action_parent", &condition_action,
                                         &condition_action_label, &condition_action_option, &condition_action_parent,
-                                        &te_transition_edit_form, &ct_condition_list, 126, 345, 27, false, 0, nullptr, action_rule};
+                                        &te_transition_edit_form, &ct_condition_list, msg::CONDITION_ACTION_LABEL, 345, 27, false, 0, nullptr, action_rule};
 const MenuSpec tran_from_state_spec = {"tran_from_state", "tran_from_state_parent", &tran_from_state,
                                        &tran_from_state_label, &tran_from_state_option, &tran_from_state_parent,
-                                       &te_transition_edit_form, &state_edit_list, 127, 215, 32, true, -248, from_list, nullptr};
+                                       &te_transition_edit_form, &state_edit_list, msg::FROM_LABEL, 215, 32, true, -248, from_list, nullptr};
 const MenuSpec tran_to_state_spec = {"tran_to_state", "tran_to_state_parent", &tran_to_state, &tran_to_state_label,
                                      &tran_to_state_option, &tran_to_state_parent, &te_transition_edit_form,
-                                     &state_edit_list, 128, 248, 46, false, 0, nullptr, nullptr};
+                                     &state_edit_list, msg::TO_LABEL, 248, 46, false, 0, nullptr, nullptr};
 const MenuSpec ot_states_spec = {"ot_states", "ot_states_parent", &ot_states, &ot_states_label, &ot_states_option,
-                                 &ot_states_parent, &ot_form, &state_edit_list, 129, 175, 6, false, 0, show_list, nullptr};
+                                 &ot_states_parent, &ot_form, &state_edit_list, msg::ORDER_STATE_LABEL, 175, 6, false, 0, show_list, nullptr};
 const MenuSpec se_pollrate_spec = {"se_pollrate", "se_pollrate_parent", &se_pollrate, &se_pollrate_label,
                                    &se_pollrate_option, &se_pollrate_parent, &state_edit_form, &pollrate_list,
-                                   130, 283, 11, false, 0, nullptr, nullptr};
+                                   msg::POLL_RATE_LABEL, 283, 11, false, 0, nullptr, nullptr};
 const MenuSpec cs_pollrate_spec = {"cs_pollrate", "cs_pollrate_parent", &cs_pollrate, &cs_pollrate_label,
                                    &cs_pollrate_option, &cs_pollrate_parent, &cs_form, &pollrate_list,
-                                   131, 81, 12, false, 0, nullptr, nullptr};
+                                   msg::STATE_POLL_RATE_LABEL, 81, 12, false, 0, nullptr, nullptr};
 const MenuSpec se_severity_spec = {"se_severity", "se_severity_parent", &se_severity, &se_severity_label,
                                    &se_severity_option, &se_severity_parent, &state_edit_form, &severity_list,
-                                   132, 315, 12, false, 0, nullptr, nullptr};
+                                   msg::SEVERITY_LABEL, 315, 12, false, 0, nullptr, nullptr};
 const MenuSpec cs_severity_spec = {"cs_severity", "cs_severity_parent", &cs_severity, &cs_severity_label,
                                    &cs_severity_option, &cs_severity_parent, &cs_form, &severity_list,
-                                   133, 115, 13, false, 0, nullptr, nullptr};
+                                   msg::STATE_SEVERITY_LABEL, 115, 13, false, 0, nullptr, nullptr};
 
 // A form child's attachments, so that the new menu takes the old one's place.
 struct Attachments {
@@ -146,7 +146,7 @@ void build_from(const MenuSpec& table_row, const std::vector<std::string>& words
     if (words.empty()) {
         // Nothing to offer: a placeholder that cannot be chosen, in a menu that cannot be used.
         Widget none = XmCreatePushButton(pulldown, const_cast<char*>("none"), nullptr, 0);
-        set_string(none, message_text(2, 108));
+        set_string(none, message_text(msg::NONE_SHOWN));
         XtSetSensitive(none, False);
         entries.push_back(none);
     }
@@ -168,7 +168,7 @@ void build_from(const MenuSpec& table_row, const std::vector<std::string>& words
     *table_row.pulldown = pulldown;
     *table_row.label = XmOptionLabelGadget(menu);
     *table_row.option = XmOptionButtonGadget(menu);
-    set_string(*table_row.label, message_text(2, table_row.label_number));
+    set_string(*table_row.label, message_text(table_row.label_number));
     if (old_menu) {
         repoint_siblings(form, old_menu, menu);
         XtDestroyWidget(old_menu);

@@ -50,7 +50,7 @@ int refuse_write(const std::string& dialog_text, const std::string& status) {
 
 // What every successful write does last.
 int saved() {
-    set_status(format_message(2, 110, {open_name()}));
+    set_status(format_message(msg::SAVE_COMPLETE_STATUS, {open_name()}));
     modified = 0;
     template_saved();
     return 1;
@@ -92,7 +92,7 @@ void new_template() {
     get_new_ground_sev(severity);
     get_new_ground_pollrate(poll_rate);
     if (!add_ground_state(poll_rate, severity)) {
-        error_dialog(main_win_form, message_text(2, 114));
+        error_dialog(main_win_form, message_text(msg::GROUND_STATE_FAILED));
         // The lists and menus show the new, empty template rather than the one before it.
         build_state_list_window();
         build_state_list_buttons();
@@ -103,7 +103,7 @@ void new_template() {
     load_template();
     build_state_list_window();
     build_state_list_buttons();
-    set_status(format_message(2, 115, {open_name()}));
+    set_status(format_message(msg::OPEN_STATUS, {open_name()}));
     template_started();
 }
 
@@ -133,11 +133,11 @@ void template_open() {
     qor_handle = qori_template_find(name.c_str());
     if (qor_handle.is_valid() && load_template()) {
         show_opened(name);
-        set_status(format_message(2, 123, {name}));
+        set_status(format_message(msg::OPENED_STATUS, {name}));
         return;
     }
     error.reset_error();
-    error_dialog(open_list_win, message_text(2, 122));
+    error_dialog(open_list_win, message_text(msg::TEMPLATE_MISSING));
     new_template();
     modified = 0;
 }
@@ -161,7 +161,7 @@ int reload_template() {
 
 int valid_description(const char* descr) {
     if (descr && description_has_text(descr)) return 1;
-    error_dialog(main_template_parent, message_text(2, 124));
+    error_dialog(main_template_parent, message_text(msg::DESCRIPTION_MISSING));
     return 0;
 }
 
@@ -171,7 +171,7 @@ int save_template() {
     case NameCheck::Blank:
         return 0;
     case NameCheck::HasSpace:
-        error_dialog(main_win_form, message_text(2, 241));
+        error_dialog(main_win_form, message_text(msg::NAME_HAS_SPACE));
         return 0;
     case NameCheck::Ok:
         break;
@@ -179,7 +179,7 @@ int save_template() {
     std::string name = name_word(text);
     motif_text::set_field(main_name, name);
     if (name == NONAME) {
-        error_dialog(main_win_form, message_text(2, 100));
+        error_dialog(main_win_form, message_text(msg::TEMPLATE_NAME_MISSING));
         return 0;
     }
     std::string raw = motif_text::field(main_description);
@@ -189,7 +189,7 @@ int save_template() {
 
     if (!qor_handle.is_valid()) {
         // No template is open when start-up could not reach Varo.
-        error_dialog(main_win_form, message_text(2, 116));
+        error_dialog(main_win_form, message_text(msg::NO_TEMPLATE_OPEN));
         return 0;
     }
     if (name != open_name() && qori_template_find(name.c_str()).is_valid()) {
@@ -200,7 +200,7 @@ int save_template() {
 }
 
 int write_template_as(const char* name, const char* descr) {
-    if (qori_template_find(name).is_valid()) return refuse_write(message_text(2, 102), message_text(2, 103));
+    if (qori_template_find(name).is_valid()) return refuse_write(message_text(msg::CREATE_FAILED_EXISTS), message_text(msg::CREATE_FAILED_EXISTS_STATUS));
     Qor_Defn result;
     if (qor_handle.stored_name()) {
         // The open template is stored under its old name: that one stays as it is.
@@ -211,9 +211,9 @@ int write_template_as(const char* name, const char* descr) {
     if (!result.is_valid()) {
         // Only a template the store finds wanting is "incomplete"; a store that could not
         // take the write (busy, gone, read-only) says why, as a save in place does.
-        std::string why = qori_error_kind == QORI_REFUSED_INVALID ? message_text(2, 104)
-                                                                    : format_message(2, 111, {qori_error_str});
-        return refuse_write(why, format_message(2, 105, {open_name()}));
+        std::string why = qori_error_kind == QORI_REFUSED_INVALID ? message_text(msg::CREATE_FAILED_INCOMPLETE)
+                                                                    : format_message(msg::SAVE_FAILED_REASON, {qori_error_str});
+        return refuse_write(why, format_message(msg::SAVE_FAILED_STATUS, {open_name()}));
     }
     qor_handle = result;
     return saved();
@@ -229,14 +229,14 @@ int write_template(const char* name, const char* descr) {
         if (kind == QORI_REFUSED_CONFLICT || kind == QORI_REFUSED_NOT_FOUND) {
             // Another client saved or deleted it: offer a copy rather than overwrite theirs.
             error.reset_error();
-            set_status(format_message(2, 107, {name}));
+            set_status(format_message(msg::SAVE_FAILED_STATUS_NAMED, {name}));
             offer_copy(reason, descr);
             return 0;
         }
         // "in use" is the usual reason; any other is named.
         bool in_use = kind == QORI_REFUSED_RUNNING || kind == QORI_REFUSED_IN_USE;
-        std::string why = in_use ? message_text(2, 106) : format_message(2, 111, {reason});
-        return refuse_write(why, format_message(2, 107, {name}));
+        std::string why = in_use ? message_text(msg::SAVE_FAILED_IN_USE) : format_message(msg::SAVE_FAILED_REASON, {reason});
+        return refuse_write(why, format_message(msg::SAVE_FAILED_STATUS_NAMED, {name}));
     }
     return saved();
 }
@@ -246,7 +246,7 @@ int overwrite_template(const char* name, const char* descr) {
     Qor_Defn result = qori_template_replace(qor_handle, name, descr);
     if (!result.is_valid()) {
         // Says why: typically the stored template is running on a managed object.
-        return refuse_write(format_message(2, 109, {qori_error_str}), format_message(2, 105, {open_name()}));
+        return refuse_write(format_message(msg::OVERWRITE_FAILED, {qori_error_str}), format_message(msg::SAVE_FAILED_STATUS, {open_name()}));
     }
     qor_handle = result;
     return saved();

@@ -79,13 +79,13 @@ private:
 
 int load_template() {
     if (!qor_handle.is_valid()) {
-        error_dialog(open_list_win, message_text(2, 112));
+        error_dialog(open_list_win, message_text(msg::LOAD_FAILED));
         return 0;
     }
     Qor_StateQueue states;
     if (!qor_handle.get_statesq(states)) {
         error.reset_error();
-        error_dialog(open_list_win, message_text(2, 113));
+        error_dialog(open_list_win, message_text(msg::LOAD_FAILED_CODE));
         return 0;
     }
     SelectionNames kept = remember_selection();

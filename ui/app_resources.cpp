@@ -51,7 +51,7 @@ void prepare_resources(Display* display, const char* application_name)
     }
     case ResourceState::stale:
         XtAppWarning(XtDisplayToApplicationContext(display),
-                     const_cast<char*>(format_message(2, 1024, {version, TARNEDIT_RESOURCE_VERSION}).c_str()));
+                     const_cast<char*>(format_message(msg::RESOURCE_VERSION_MISMATCH, {version, TARNEDIT_RESOURCE_VERSION}).c_str()));
         break;
     }
 }

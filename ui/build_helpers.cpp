@@ -133,15 +133,15 @@ Widget make_icon_button(Widget parent, const char* name, Pixmap icon, const Bind
     return w;
 }
 
-void set_catalogue_label(Widget w, int number)
+void set_catalogue_label(Widget w, MessageId number)
 {
-    XmStr text(message_text(2, number));
+    XmStr text(message_text(number));
     XtVaSetValues(w, XmNlabelString, text.arg(), nullptr);
 }
 
-void set_catalogue_title(Widget shell, int number)
+void set_catalogue_title(Widget shell, MessageId number)
 {
-    XtVaSetValues(shell, XmNtitle, message_text(2, number), nullptr);
+    XtVaSetValues(shell, XmNtitle, message_text(number), nullptr);
 }
 
 Widget make_pulldown(Widget parent, const char* name)
@@ -173,7 +173,7 @@ Widget make_dialog(Widget parent, const DialogSpec& layout, Widget& shell, Widge
 {
     shell = XtVaCreatePopupShell(layout.shell_name, xmDialogShellWidgetClass, parent,
                                  XmNallowShellResize, layout.allow_shell_resize ? True : False, nullptr);
-    if (layout.title_message) set_catalogue_title(shell, layout.title_message);
+    if (layout.title_message.number) set_catalogue_title(shell, layout.title_message);
     std::vector<Arg> args(4);
     Cardinal n = 0;
     XtSetArg(args[n], XmNdialogType, XmDIALOG_TEMPLATE); n++;
@@ -189,7 +189,7 @@ void make_action_buttons(Widget box, const std::vector<ActionButton>& buttons)
 {
     for (const ActionButton& b : buttons) {
         Widget w = make_push_button(box, b.name, b.activate);
-        if (b.label_message) set_catalogue_label(w, b.label_message);
+        if (b.label_message.number) set_catalogue_label(w, b.label_message);
         if (b.variable) *b.variable = w;
     }
 }
@@ -224,7 +224,7 @@ Widget make_caption(Widget form, const char* name)
     return caption;
 }
 
-void make_caption_row(Widget caption, const char* label_name, int label_message, Widget& label,
+void make_caption_row(Widget caption, const char* label_name, MessageId label_message, Widget& label,
                       const char* field_name, Widget& field, const Binds& modify_verify, short columns)
 {
     label = make_label(caption, label_name, XmALIGNMENT_END);

@@ -7,6 +7,7 @@
 
 #include <vector>
 
+#include "app/messages.h"
 #include "ui/links.h"
 
 // One callback bound to a control. target, when set, is the address of the global widget
@@ -60,9 +61,9 @@ Widget make_scrolled_list(Widget parent, const char* name, int visible_items, un
 Widget make_icon_button(Widget parent, const char* name, Pixmap icon, const Binds& activate);
 
 // Sets a label's or button's text from the message catalogue (set 2).
-void set_catalogue_label(Widget w, int number);
+void set_catalogue_label(Widget w, MessageId number);
 // Sets a dialog shell's title from the message catalogue (set 2).
-void set_catalogue_title(Widget shell, int number);
+void set_catalogue_title(Widget shell, MessageId number);
 
 // A pulldown menu pane and the cascade button that opens it.
 Widget make_pulldown(Widget parent, const char* name);
@@ -86,7 +87,7 @@ struct DialogSpec {
     bool allow_shell_resize;
     Dimension width;   // of the message box; 0 leaves it to its children
     Dimension height;
-    int title_message; // set-2 catalogue number of the shell title, 0 for the resource file's
+    MessageId title_message{};  // the shell title; none for the resource file's
 };
 Widget make_dialog(Widget parent, const DialogSpec& layout, Widget& shell, Widget* separator = nullptr);
 
@@ -95,7 +96,7 @@ struct ActionButton {
     const char* name;
     Widget* variable;
     Binds activate;
-    int label_message;  // set-2 catalogue number, 0 for the resource file's label
+    MessageId label_message{};  // none for the resource file's label
 };
 void make_action_buttons(Widget box, const std::vector<ActionButton>& buttons);
 
@@ -111,7 +112,7 @@ void make_field_row(Widget form, const char* label_name, Widget& label, const ch
 // A caption widget (PsCaption) managed in a form, and one of its rows: a label with a
 // catalogue text and a text field.
 Widget make_caption(Widget form, const char* name);
-void make_caption_row(Widget caption, const char* label_name, int label_message, Widget& label,
+void make_caption_row(Widget caption, const char* label_name, MessageId label_message, Widget& label,
                       const char* field_name, Widget& field, const Binds& modify_verify, short columns);
 
 #endif

@@ -252,9 +252,9 @@ void request_preferred_size(Widget self)
     for (int tries = 0; result == XtGeometryAlmost && tries < 4; ++tries) result = XtMakeResizeRequest(self, w, h, &w, &h);
 }
 
-void warn(Widget w, int number)
+void warn(Widget w, MessageId number)
 {
-    XtAppWarning(XtWidgetToApplicationContext(w), str(message_text(2, number)));
+    XtAppWarning(XtWidgetToApplicationContext(w), str(message_text(number)));
 }
 
 bool derives_from(WidgetClass wc, WidgetClass base)
@@ -300,9 +300,9 @@ void initialize(Widget, Widget w, ArgList, Cardinal*)
     p->handled_child = nullptr;
     follow_reference(w, nullptr, p->reference_widget);
     XtAddCallback(w, XtNdestroyCallback, leave_reference, nullptr);
-    if (p->caption_width != 0) warn(w, 1025);
+    if (p->caption_width != 0) warn(w, msg::CAPTION_WIDTH_AT_CREATION);
     if (p->reference_caption_width != 0) {
-        warn(w, 1026);
+        warn(w, msg::REFERENCE_CAPTION_WIDTH_AT_CREATION);
         p->reference_caption_width = 0;
     }
     p->width_computed = True;
@@ -342,7 +342,7 @@ Boolean set_values(Widget old, Widget, Widget w, ArgList, Cardinal*)
         if (w->core.height != 0) p->preferred_height = w->core.height;
     }
     if (p->caption_width != o->caption_width) {
-        warn(w, 1027);
+        warn(w, msg::CAPTION_WIDTH_READ_ONLY);
         p->caption_width = o->caption_width;
     }
     follow_reference(w, o->reference_widget, p->reference_widget);

@@ -43,9 +43,6 @@ private:
 XmString multi_line(const char* text) {
     return XmStringCreateLtoR(const_cast<char*>(text ? text : ""), const_cast<char*>(XmFONTLIST_DEFAULT_TAG));
 }
-
-// Dialog titles and the question's answers (set 6).
-enum { TITLE_SET = 6, MSG_YES = 2000, MSG_NO = 2001, MSG_ERROR = 2002, MSG_QUESTION = 2003, MSG_WARNING = 2004, MSG_FYI = 2005 };
 }  // namespace
 
 AppsDialogBox::~AppsDialogBox() {
@@ -71,7 +68,7 @@ void AppsDialogBox::set_modal() {
     if (dialog) XtVaSetValues(dialog, XmNdialogStyle, XmDIALOG_FULL_APPLICATION_MODAL, nullptr);
 }
 
-void AppsDialogBox::set_shell_title_message(int set, int number) { change_title(message_text(set, number)); }
+void AppsDialogBox::set_shell_title_message(MessageId id) { change_title(message_text(id)); }
 
 void AppsDialogBox::setmessage(const char* text) {
     if (!dialog) return;
@@ -116,7 +113,7 @@ void AppsDialogBox::change_title(const char* text) {
 ErrDialogBox::ErrDialogBox(Widget parent, const char* message) {
     create(XmCreateErrorDialog, parent, "ErrorDialog");
     set_modal();
-    set_shell_title_message(TITLE_SET, MSG_ERROR);
+    set_shell_title_message(msg::ERROR_DIALOG_TITLE);
     unmanage_button(CANCEL_BUTTON);
     unmanage_button(HELP_BUTTON);
     setmessage(message);
@@ -126,11 +123,11 @@ ErrDialogBox::ErrDialogBox(Widget parent, const char* message) {
 QuestionDialogBox::QuestionDialogBox(Widget parent, const char* message) {
     create(XmCreateQuestionDialog, parent, "QuestionDialog");
     set_modal();
-    set_shell_title_message(TITLE_SET, MSG_QUESTION);
+    set_shell_title_message(msg::QUESTION_DIALOG_TITLE);
     unmanage_button(HELP_BUTTON);
     OwnedXmString text(multi_line(message));
-    XmStr yes(message_text(TITLE_SET, MSG_YES));
-    XmStr no(message_text(TITLE_SET, MSG_NO));
+    XmStr yes(message_text(msg::YES));
+    XmStr no(message_text(msg::NO));
     XtVaSetValues(dialog, XmNmessageString, text.get(), XmNokLabelString, static_cast<XmString>(yes),
                   XmNcancelLabelString, static_cast<XmString>(no), nullptr);
     unmanage();
@@ -139,7 +136,7 @@ QuestionDialogBox::QuestionDialogBox(Widget parent, const char* message) {
 WarningDialogBox::WarningDialogBox(Widget parent, const char* message) {
     create(XmCreateWarningDialog, parent, "WarningDialog");
     set_modal();
-    set_shell_title_message(TITLE_SET, MSG_WARNING);
+    set_shell_title_message(msg::WARNING_DIALOG_TITLE);
     unmanage_button(HELP_BUTTON);
     setmessage(message);
     unmanage();
@@ -147,7 +144,7 @@ WarningDialogBox::WarningDialogBox(Widget parent, const char* message) {
 
 InformationDialogBox::InformationDialogBox(Widget parent, const char* message) {
     create(XmCreateInformationDialog, parent, "InformationDialog");
-    set_shell_title_message(TITLE_SET, MSG_FYI);
+    set_shell_title_message(msg::INFORMATION_DIALOG_TITLE);
     unmanage_button(CANCEL_BUTTON);
     unmanage_button(HELP_BUTTON);
     setmessage(message);

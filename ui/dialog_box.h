@@ -5,6 +5,8 @@
 
 #include <X11/Intrinsic.h>
 
+#include "app/messages.h"
+
 // Button numbers; any other number selects nothing.
 constexpr int OK_BUTTON = 1;
 constexpr int CANCEL_BUTTON = 2;
@@ -35,7 +37,7 @@ protected:
     // Creates the message box; the derived constructors then style it.
     void create(Creator creator, Widget parent, const char* name);
     void set_modal();
-    void set_shell_title_message(int set, int number);
+    void set_shell_title_message(MessageId id);
 
     Widget dialog = nullptr;
 

@@ -12,7 +12,6 @@ QuestionDialogBox* current_question_dialog = nullptr;
 WarningDialogBox* current_warning_dialog = nullptr;
 
 namespace {
-enum { MSG_SET = 2, MSG_ERROR_TITLE = 117 };
 
 void delete_error_dialog(ErrDialogBox* box) {
     if (!box) return;
@@ -47,7 +46,7 @@ void error_dialog(Widget w, const char* message) {
 void error_dialog(Widget parent, const char* message, XtCallbackProc ok, XtCallbackProc cancel) {
     ErrDialogBox* box = new ErrDialogBox(parent, message);
     current_error_dialog = box;
-    box->change_title(message_text(MSG_SET, MSG_ERROR_TITLE));
+    box->change_title(message_text(msg::ERROR_TITLE));
     box->add_callback(OK_BUTTON, ok, nullptr);
     if (cancel) {
         box->add_callback(CANCEL_BUTTON, cancel, nullptr);

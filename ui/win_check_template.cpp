@@ -8,10 +8,10 @@
 
 Widget create_check_template_win(Widget parent)
 {
-    chk_dialog = make_dialog(parent, {"check_template_win", "chk_dialog", true, 0, 0, 0}, check_template_win);
+    chk_dialog = make_dialog(parent, {"check_template_win", "chk_dialog", true, 0, 0}, check_template_win);
     make_action_buttons(chk_dialog, {
-        {"chk_again_button", &chk_again_button, {call(check_template_cb)}, 0},
-        {"chk_close_button", &chk_close_button, {hide(chk_dialog)}, 0},
+        {"chk_again_button", &chk_again_button, {call(check_template_cb)}},
+        {"chk_close_button", &chk_close_button, {hide(chk_dialog)}},
     });
 
     chk_form = make_work_form(chk_dialog, "chk_form");

@@ -9,13 +9,13 @@
 
 Widget create_condition_text_win(Widget parent)
 {
-    ct_dialog = make_dialog(parent, {"condition_text_win", "ct_dialog", false, 0, 0, 0}, condition_text_win);
+    ct_dialog = make_dialog(parent, {"condition_text_win", "ct_dialog", false, 0, 0}, condition_text_win);
     make_action_buttons(ct_dialog, {
-        {"ct_add_button", &ct_add_button, {call(ct_add_button_cb)}, 0},
-        {"ct_modify_button", &ct_modify_button, {call(ct_modify_button_cb)}, 0},
-        {"ct_delete_button", &ct_delete_button, {call(ct_delete_button_cb)}, 0},
-        {"ct_close_button", &ct_close_button, {hide(ct_dialog)}, 0},
-        {"ct_help_button", &ct_help_button, {call(ct_help_cb)}, 0},
+        {"ct_add_button", &ct_add_button, {call(ct_add_button_cb)}},
+        {"ct_modify_button", &ct_modify_button, {call(ct_modify_button_cb)}},
+        {"ct_delete_button", &ct_delete_button, {call(ct_delete_button_cb)}},
+        {"ct_close_button", &ct_close_button, {hide(ct_dialog)}},
+        {"ct_help_button", &ct_help_button, {call(ct_help_cb)}},
     });
 
     ct_form = make_work_form(ct_dialog, "ct_form");

@@ -8,13 +8,13 @@
 
 Widget create_configure_states(Widget parent)
 {
-    cs_template = make_dialog(parent, {"configure_states", "cs_template", false, 360, 210, 0}, configure_states);
+    cs_template = make_dialog(parent, {"configure_states", "cs_template", false, 360, 210}, configure_states);
     make_action_buttons(cs_template, {
-        {"cs_apply", &cs_apply, {hide(cs_template), call(cs_apply_cb)}, 0},
-        {"cs_modify", &cs_modify, {hide(cs_template), call(cs_modify_cb)}, 0},
-        {"cs_delete", &cs_delete, {hide(cs_template), call(cs_delete_cb)}, 0},
-        {"cs_close", &cs_close, {call(cs_close_cb), hide(cs_template)}, 0},
-        {"cs_help", &cs_help, {call(cs_help_cb)}, 0},
+        {"cs_apply", &cs_apply, {hide(cs_template), call(cs_apply_cb)}},
+        {"cs_modify", &cs_modify, {hide(cs_template), call(cs_modify_cb)}},
+        {"cs_delete", &cs_delete, {hide(cs_template), call(cs_delete_cb)}},
+        {"cs_close", &cs_close, {call(cs_close_cb), hide(cs_template)}},
+        {"cs_help", &cs_help, {call(cs_help_cb)}},
     });
 
     // The window manager's close leaves no placeholder behind, as Close does.

@@ -7,12 +7,12 @@
 
 Widget create_open_list_win(Widget parent)
 {
-    open_list_dialog = make_dialog(parent, {"open_list_win", "open_list_dialog", false, 0, 0, 0}, open_list_win);
+    open_list_dialog = make_dialog(parent, {"open_list_win", "open_list_dialog", false, 0, 0}, open_list_win);
     make_action_buttons(open_list_dialog, {
-        {"ol_ok_button", &ol_ok_button, {hide(open_list_dialog), call(open_button_cb)}, 0},
-        {"ol_delete_button", &ol_delete_button, {call(delete_template_cb)}, 0},
-        {"ol_cancel_button", &ol_cancel_button, {hide(open_list_dialog)}, 0},
-        {"ol_help_button", &ol_help_button, {call(ol_help_cb)}, 0},
+        {"ol_ok_button", &ol_ok_button, {hide(open_list_dialog), call(open_button_cb)}},
+        {"ol_delete_button", &ol_delete_button, {call(delete_template_cb)}},
+        {"ol_cancel_button", &ol_cancel_button, {hide(open_list_dialog)}},
+        {"ol_help_button", &ol_help_button, {call(ol_help_cb)}},
     });
     XtSetSensitive(ol_ok_button, False);
     XtSetSensitive(ol_delete_button, False);

@@ -5,12 +5,12 @@
 
 Widget create_order_trans_win(Widget parent)
 {
-    ot_form_box = make_dialog(parent, {"order_trans_win", "ot_form_box", false, 0, 0, 0}, order_trans_win);
+    ot_form_box = make_dialog(parent, {"order_trans_win", "ot_form_box", false, 0, 0}, order_trans_win);
     make_action_buttons(ot_form_box, {
-        {"ot_up_button", &ot_up_button, {call(ot_up_button_cb)}, 0},
-        {"ot_down_button", &ot_down_button, {call(ot_down_button_cb)}, 0},
-        {"order_close_button", &order_close_button, {hide(ot_form_box)}, 0},
-        {"order_help_button", &order_help_button, {call(order_help_cb)}, 0},
+        {"ot_up_button", &ot_up_button, {call(ot_up_button_cb)}},
+        {"ot_down_button", &ot_down_button, {call(ot_down_button_cb)}},
+        {"order_close_button", &order_close_button, {hide(ot_form_box)}},
+        {"order_help_button", &order_help_button, {call(order_help_cb)}},
     });
     XtSetSensitive(ot_up_button, False);
     XtSetSensitive(ot_down_button, False);

@@ -9,11 +9,11 @@
 
 Widget create_simulate_win(Widget parent)
 {
-    sim_dialog = make_dialog(parent, {"simulate_win", "sim_dialog", true, 0, 0, 0}, simulate_win);
+    sim_dialog = make_dialog(parent, {"simulate_win", "sim_dialog", true, 0, 0}, simulate_win);
     make_action_buttons(sim_dialog, {
-        {"sim_step_button", &sim_step_button, {call(sim_step_cb)}, 0},
-        {"sim_reset_button", &sim_reset_button, {call(sim_reset_cb)}, 0},
-        {"sim_close_button", &sim_close_button, {hide(sim_dialog)}, 0},
+        {"sim_step_button", &sim_step_button, {call(sim_step_cb)}},
+        {"sim_reset_button", &sim_reset_button, {call(sim_reset_cb)}},
+        {"sim_close_button", &sim_close_button, {hide(sim_dialog)}},
     });
 
     sim_form = make_work_form(sim_dialog, "sim_form");

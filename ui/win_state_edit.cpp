@@ -6,14 +6,14 @@
 Widget create_state_edit_win(Widget parent)
 {
     // Wide enough for the list's three columns (15, 15 and a poll-rate name) to show whole.
-    state_edit_dialog = make_dialog(parent, {"state_edit_win", "state_edit_dialog", false, 380, 415, 0},
+    state_edit_dialog = make_dialog(parent, {"state_edit_win", "state_edit_dialog", false, 380, 415},
                                     state_edit_win, &te_state_edit_separator);
     make_action_buttons(state_edit_dialog, {
-        {"state_edit_add_button", &state_edit_add_button, {call(state_edit_add_cb)}, 0},
-        {"state_edit_modify_button", &state_edit_modify_button, {call(state_edit_modify_cb)}, 0},
-        {"state_edit_delete_button", &state_edit_delete_button, {call(state_edit_delete_cb)}, 0},
-        {"state_edit_close_button", &state_edit_close_button, {hide(state_edit_dialog)}, 0},
-        {"state_edit_help_button", &state_edit_help_button, {call(state_help_cb)}, 0},
+        {"state_edit_add_button", &state_edit_add_button, {call(state_edit_add_cb)}},
+        {"state_edit_modify_button", &state_edit_modify_button, {call(state_edit_modify_cb)}},
+        {"state_edit_delete_button", &state_edit_delete_button, {call(state_edit_delete_cb)}},
+        {"state_edit_close_button", &state_edit_close_button, {hide(state_edit_dialog)}},
+        {"state_edit_help_button", &state_edit_help_button, {call(state_help_cb)}},
     });
 
     state_edit_form = make_work_form(state_edit_dialog, "state_edit_form");

@@ -8,10 +8,10 @@
 
 Widget create_state_information(Widget parent)
 {
-    si_form = make_dialog(parent, {"state_information", "si_form", false, 0, 0, 0}, state_information);
+    si_form = make_dialog(parent, {"state_information", "si_form", false, 0, 0}, state_information);
     make_action_buttons(si_form, {
-        {"si_close", &si_close, {hide(si_form)}, 0},
-        {"si_help", &si_help, {}, 0},
+        {"si_close", &si_close, {hide(si_form)}},
+        {"si_help", &si_help, {}},
     });
 
     widget35 = make_work_form(si_form, "widget35", 350, 300);

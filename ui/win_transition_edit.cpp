@@ -23,7 +23,7 @@ void build_menus()
     tran_action = make_option_menu(form, "tran_action", "widget330",
                                    {&tran_action_parent, &tran_action_label, &tran_action_option}, 312, 24);
     transition_none_button = make_push_button(tran_action_parent, "transition_none_button", {call(transition_none_cb)});
-    set_catalogue_label(transition_none_button, 1006);
+    set_catalogue_label(transition_none_button, msg::TRANSITION_NONE_BUTTON);
     XtVaSetValues(tran_action, XmNmenuHistory, transition_none_button, nullptr);
     transition_command_button =
         make_push_button(tran_action_parent, "transition_command_button", {call(transition_command_cb)});
@@ -42,14 +42,14 @@ void build_menus()
 Widget create_transition_edit_win(Widget parent)
 {
     te_transition_edit_dialog =
-        make_dialog(parent, {"transition_edit_win", "te_transition_edit_dialog", false, 345, 525, 0},
+        make_dialog(parent, {"transition_edit_win", "te_transition_edit_dialog", false, 345, 525},
                     transition_edit_win, &te_transition_edit_separator);
     bind(transition_edit_win, XmNpopupCallback, {call(transition_popup_cb)});
     make_action_buttons(te_transition_edit_dialog, {
-        {"tran_add_button", &tran_add_button, {call(tran_add_button_cb)}, 0},
-        {"tran_delete_button", &tran_delete_button, {call(tran_delete_button_cb)}, 0},
-        {"tran_close_button", &tran_close_button, {call(te_close_button_cb), hide(te_transition_edit_dialog)}, 0},
-        {"tran_edit_button", &tran_edit_button, {call(te_help_button_cb)}, 0},
+        {"tran_add_button", &tran_add_button, {call(tran_add_button_cb)}},
+        {"tran_delete_button", &tran_delete_button, {call(tran_delete_button_cb)}},
+        {"tran_close_button", &tran_close_button, {call(te_close_button_cb), hide(te_transition_edit_dialog)}},
+        {"tran_edit_button", &tran_edit_button, {call(te_help_button_cb)}},
     });
 
     te_transition_edit_form = make_work_form(te_transition_edit_dialog, "te_transition_edit_form");

@@ -123,8 +123,8 @@ TEST_F(EditorTest, NewTemplateHasTheGroundStateAndItsDefaults) {
     EXPECT_EQ((Texts{"default", "Poll", "Normal"}), (Texts{ground.descr(), ground.poll_rate(), ground.severity()}));
     EXPECT_EQ(0, modified);
     // Start-up replaces new_template's status with its notices.
-    EXPECT_EQ(message_text(2, 1), status());
-    EXPECT_EQ(message_text(2, 2), gui::label(sd_message_label));
+    EXPECT_EQ(message_text(msg::NOTICE_MAIN), status());
+    EXPECT_EQ(message_text(msg::NOTICE_DIAGRAM), gui::label(sd_message_label));
     new_template();
     EXPECT_EQ("Current Template: Noname", status());
     EXPECT_EQ(status(), gui::label(sd_message_label));

@@ -150,7 +150,7 @@ TEST(TemplateSimulation, StepsTakeTheFirstMatchingTransitionOrStay) {
 
 TEST(TemplateAnalysis, CatalogueHoldsEveryTextWithTheEnglishDefault) {
     // The editor reads these by number; varoctl prints the built-in English.
-    for (int i = 0; i < an::TEXT_COUNT; ++i) EXPECT_STREQ(an::english_texts()[i].c_str(), default_message(2, 750 + i)) << i;
+    for (int i = 0; i < an::TEXT_COUNT; ++i) EXPECT_STREQ(an::english_texts()[i].c_str(), default_message(MessageId{2, 750 + i})) << i;
 }
 
 }  // namespace

@@ -91,19 +91,6 @@ TEST(CommandLine, OnlyLocalhostIsReplacedByThisMachinesName) {
     EXPECT_STREQ(tiny, "loc");
 }
 
-namespace {
-struct Entry {
-    int set;
-    int number;
-    const char* text;
-};
-const Entry all_entries[] = {
-#define MSG(set, number, text) {set, number, text},
-#include "resources/messages.def"
-#undef MSG
-};
-}  // namespace
-
 TEST(Messages, FormatterFillsConversionsButNeverReadsArgumentsAsFormats) {
     EXPECT_EQ(format_text("Current Template: %s...modified", {"Alarm"}), "Current Template: Alarm...modified");
     // A name from the store or the user is inserted as it is.
@@ -136,10 +123,10 @@ TEST(Messages, CopyBoundedAlwaysTerminatesAndNeverSplitsACharacter) {
 
 TEST(Messages, DefaultsAnswerWithoutACatalogue) {
     close_message_catalogue();
-    EXPECT_STREQ(message_text(2, 7), "Can't connect to Varo!");
-    EXPECT_STREQ(message_text(6, 2002), "Error");
-    EXPECT_STREQ(message_text(2, 99999), "");
-    EXPECT_EQ(format_message(2, 4, {"1.2", "alpha"}), "Quillon Corvane 1.2: Tarnwright [alpha]");
+    EXPECT_STREQ(message_text(msg::CANNOT_CONNECT), "Can't connect to Varo!");
+    EXPECT_STREQ(message_text(msg::ERROR_DIALOG_TITLE), "Error");
+    EXPECT_STREQ(message_text(MessageId{2, 99999}), "");
+    EXPECT_EQ(format_message(msg::MAIN_TITLE, {"1.2", "alpha"}), "Quillon Corvane 1.2: Tarnwright [alpha]");
 }
 
 TEST(Messages, BuiltCatalogueHoldsExactlyTheDefaults) {
@@ -147,10 +134,10 @@ TEST(Messages, BuiltCatalogueHoldsExactlyTheDefaults) {
     setenv("NLSPATH", TARNWRIGHT_BUILD_RESOURCES "/%N", 1);
     open_message_catalogue();
     ASSERT_NE(catd, reinterpret_cast<nl_catd>(-1)) << "corvane.cat not found in the build tree";
-    for (const Entry& e : all_entries) {
+    for (const MessageEntry* e = message_entries_begin(); e != message_entries_end(); ++e) {
         // Ask the catalogue itself, with a fallback that cannot be mistaken for the text.
-        const char* from_catalogue = catgets(catd, e.set, e.number, "<missing>");
-        EXPECT_STREQ(from_catalogue, e.text) << "set " << e.set << " number " << e.number;
+        const char* from_catalogue = catgets(catd, e->id.set, e->id.number, "<missing>");
+        EXPECT_STREQ(from_catalogue, e->text) << "set " << e->id.set << " number " << e->id.number;
     }
 }
 
@@ -162,9 +149,9 @@ TEST(Messages, AnotherCatalogueChangesTheTextsAndMissingEntriesFallBack) {
     ASSERT_EQ(std::system(command.c_str()), 0);
     setenv("NLSPATH", (dir + "/%N").c_str(), 1);
     open_message_catalogue();
-    EXPECT_EQ(format_message(2, 4, {"1.2", "alpha"}), "Corvane 1.2 sur [alpha]");
-    EXPECT_STREQ(message_text(6, 2000), "Oui");
-    EXPECT_STREQ(message_text(6, 2001), "No");  // not in this catalogue
+    EXPECT_EQ(format_message(msg::MAIN_TITLE, {"1.2", "alpha"}), "Corvane 1.2 sur [alpha]");
+    EXPECT_STREQ(message_text(msg::YES), "Oui");
+    EXPECT_STREQ(message_text(msg::NO), "No");  // not in this catalogue
     close_message_catalogue();
 }
 

@@ -68,15 +68,29 @@ bool arrange_diagram(bool by_user) {
     if (states.empty()) return true;
     std::vector<std::string> names;
     for (const Qor_State& s : states) names.push_back(s.name());
+    if (by_user) {
+        // Shown before the work, which may take a moment on a big template.
+        set_status(format_message(msg::ARRANGING_STATUS, {template_name()}));
+        XmUpdateDisplay(state_diagram_win);
+    }
     std::vector<picture::Corner> at;
     try {
-        at = picture::arrange(names, template_links(states));
+        at = picture::arrange(names, template_links(states), "Ground",
+                              by_user ? picture::ARRANGE_WORK : picture::OPENING_WORK);
     } catch (const picture::ArrangeError& e) {
+        if (by_user) set_status(format_message(msg::OPENED_STATUS, {template_name()}));
         error_dialog(state_diagram_win, format_message(msg::ARRANGE_FAILED, {e.what()}).c_str());
         return false;
     }
-    for (std::size_t i = 0; i < states.size(); ++i) states[i].set_position(at[i].x, at[i].y);
-    load_template();
+    // The states' objects move where they are: reading the template again would double
+    // the time of opening it.
+    for (std::size_t i = 0; i < states.size(); ++i) {
+        states[i].set_position(at[i].x, at[i].y);
+        if (DiagramObject* shown = find_state(names[i].c_str())) {
+            shown->x = at[i].x;
+            shown->y = at[i].y;
+        }
+    }
     draw_diagram();
     if (by_user) mark_modified(msg::DIAGRAM_MODIFIED_STATUS);
     return true;

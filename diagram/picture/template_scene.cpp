@@ -28,7 +28,7 @@ Scene template_scene(const varo::TemplateDef& def, const std::map<std::string, s
                 ++links[it->second].count;
         }
     std::vector<Corner> at = loaded_corners(own);
-    if (slots_overlap(at, own)) at = arrange(names, links);
+    if (slots_overlap(at, own)) at = arrange(names, links, "Ground", OPENING_WORK);
     std::vector<StateIn> states;
     for (std::size_t i = 0; i < def.states.size(); ++i) {
         auto colour = colours.find(def.states[i].severity);

@@ -25,6 +25,7 @@
 #include "diagram/diagram_text.h"
 #include "diagram/draw_area.h"
 #include "diagram/picture/scene.h"
+#include "support/template_shapes.h"
 #include "template/template_model.h"
 #include "template/text_view.h"
 #include "ui/widgets.h"
@@ -589,6 +590,30 @@ TEST_F(DiagramTest, ACrowdedTemplateIsArrangedOnOpeningAndByArrange) {
     expect_apart();
     EXPECT_EQ(1, modified);
     EXPECT_EQ("Current Template: crowded...modified", status());
+}
+
+TEST_F(DiagramTest, TwoHundredStatesWithoutPlacesOpenReadyForInput) {
+    // Each state to the next and the one after: arranged by dot as it opened, this template
+    // kept the editor busy for minutes before it showed anything.
+    open(shapes::shaped_template("long", shapes::Shape::Chain, 200));
+    EXPECT_EQ("Current Template: long", status());
+    std::size_t states = 0;
+    for (std::size_t i = 0; i < object_list.size(); ++i) states += object_list.at(i)->type == StateObject;
+    EXPECT_EQ(200u, states);
+    expect_apart();
+    for (std::size_t i = 0; i < object_list.size(); ++i)
+        EXPECT_LE(corner("Ground").y, object_list.at(i)->y) << "Ground on top";
+    EXPECT_EQ(0, modified);
+    EXPECT_FALSE(other->load_template("long")->states[150].position);
+
+    // It answers: a click selects, Arrange lays it out again as a change of the user's.
+    click(1, at("Ground"));
+    EXPECT_EQ(find_state("Ground"), first_obj);
+    EXPECT_EQ(named("white"), state_pixel("Ground"));
+    drag(at("S7"), at("S8"));
+    ASSERT_TRUE(gui::press(sd_edit_arrange));
+    expect_apart();
+    EXPECT_EQ("Current Template: long...modified", status());
 }
 
 TEST_F(DiagramTest, ExportDiagramWritesThePictureItsNameAsksFor) {

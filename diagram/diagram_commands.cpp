@@ -91,8 +91,10 @@ bool arrange_diagram(bool by_user) {
             shown->y = at[i].y;
         }
     }
+    // A template being opened is drawn once its views are filled.
+    if (!by_user) return true;
     draw_diagram();
-    if (by_user) mark_modified(msg::DIAGRAM_MODIFIED_STATUS);
+    mark_modified(msg::DIAGRAM_MODIFIED_STATUS);
     return true;
 }
 

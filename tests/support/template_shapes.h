@@ -14,11 +14,12 @@ namespace shapes {
 enum class Shape {
     Chain,     // each state to the next and to the one after it
     Tree,      // each state to three children
-    BackEdges  // each state to the next and back to two earlier states
+    BackEdges, // each state to the next and back to two earlier states
+    Layers     // layers of twenty, each state to two of the next layer, every tenth back to Ground
 };
 
 inline const char* shape_name(Shape s) {
-    return s == Shape::Chain ? "chain" : s == Shape::Tree ? "tree" : "back_edges";
+    return s == Shape::Chain ? "chain" : s == Shape::Tree ? "tree" : s == Shape::BackEdges ? "back_edges" : "layers";
 }
 
 inline std::string state_name(int i) { return i ? "S" + std::to_string(i) : "Ground"; }
@@ -31,6 +32,7 @@ inline std::vector<std::pair<int, int>> shape_links(Shape shape, int n) {
         if (shape == Shape::Chain) to = {i + 1, i + 2};
         if (shape == Shape::Tree) to = {3 * i + 1, 3 * i + 2, 3 * i + 3};
         if (shape == Shape::BackEdges) to = {i + 1, (i * 7 + 3) % (i + 1), (i * 13 + 5) % (i + 1)};
+        if (shape == Shape::Layers) to = i ? std::vector<int>{i + 20, i + 21, i % 10 ? n : 0} : std::vector<int>{1, 2, 3};
         for (int t : to)
             if (t < n) links.push_back({i, t});
     }

@@ -224,8 +224,9 @@ TEST(DiagramPicture, SlotPlacedStatesOverlapFromTheTenthOn) {
 
 TEST(DiagramPicture, ArrangingLeavesNoOverlapOnTheCanvasGroundOnTopTheSameEachTime) {
     using shapes::Shape;
-    // Random links among 30 states (dot's layers), then shapes and sizes where dot's work
-    // would be too much (a 1,000-state one given to dot would not end within the test's time).
+    // Random links among 30 states and 200 states in wide layers (dot's layers), then shapes
+    // and sizes where dot's work would be too much (a 1,000-state one given to dot would not
+    // end within the test's time).
     std::vector<LinkIn> random;
     unsigned seed = 7;
     auto next = [&seed]() { return (seed = seed * 1103515245u + 12345u) >> 16; };
@@ -236,7 +237,8 @@ TEST(DiagramPicture, ArrangingLeavesNoOverlapOnTheCanvasGroundOnTopTheSameEachTi
         bool rows_only;
     } cases[] = {{Shape::Tree, 30, false},        {Shape::Chain, 200, false},     {Shape::BackEdges, 200, false},
                  {Shape::Chain, 1000, false},     {Shape::Tree, 1000, false},     {Shape::BackEdges, 1000, false},
-                 {Shape::BackEdges, 30, true},    {Shape::Tree, 200, true},       {Shape::Chain, 30, false}};
+                 {Shape::BackEdges, 30, true},    {Shape::Tree, 200, true},       {Shape::Chain, 30, false},
+                 {Shape::Layers, 200, false},     {Shape::Layers, 200, true}};
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(shapes::shape_name(c.shape)) + " " + std::to_string(c.n) + (c.rows_only ? " in rows" : ""));
         std::vector<std::string> names;

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
 #include "app/command_line.h"
 #include "app/globals.h"
@@ -70,7 +71,10 @@ void refuse_server_commands() {
 
 void tell_not_connected() {
     refuse_server_commands();
-    error_dialog(te_win, message_text(msg::CANNOT_CONNECT), exit_no_save, exit_no_save);
+    // The store's reason (a refused role, a server that does not answer) under the message.
+    std::string text = message_text(msg::CANNOT_CONNECT);
+    if (*qori_error_text()) text += std::string("\n") + qori_error_text();
+    error_dialog(te_win, text.c_str(), exit_no_save, exit_no_save);
 }
 
 // Steps that run only with a connection.

@@ -38,6 +38,8 @@ struct ImageRecord;
 enum { QORI_NAME_MAX = 64, QORI_DESCR_MAX = 255, QORI_VALUE_MIN = 1, QORI_VALUE_MAX = 32767, QORI_POSITION_MAX = 32767 };
 
 extern char qori_error_str[100];
+// The last refusal's whole text, of which qori_error_str holds the start ("" before any).
+const char* qori_error_text();
 // The kind of the last refusal, beside its text in qori_error_str (0 before any).
 enum QoriRefusal {
     QORI_REFUSED_INVALID = 1,

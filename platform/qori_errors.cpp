@@ -8,6 +8,15 @@
 char qori_error_str[100] = "";
 int qori_error_kind = 0;
 
+namespace {
+std::string& whole_error_text() {
+    static std::string text;
+    return text;
+}
+}  // namespace
+
+const char* qori_error_text() { return whole_error_text().c_str(); }
+
 namespace qori_detail {
 
 void copy_cut(char* out, std::size_t size, const std::string& text) {
@@ -19,6 +28,7 @@ void copy_cut(char* out, std::size_t size, const std::string& text) {
 
 bool refuse(int code, const std::string& text) {
     copy_cut(qori_error_str, sizeof qori_error_str, text);
+    whole_error_text() = text;
     qori_error_kind = code;
     error.set_error(code, qori_error_str);
     return false;

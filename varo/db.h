@@ -41,8 +41,8 @@ public:
     virtual Rows query(const std::string& sql, const Params& params = {}) = 0;
 
     // One write transaction. SQLite takes the write lock at once (BEGIN IMMEDIATE);
-    // PostgreSQL runs it SERIALIZABLE, so a check and the change it allows cannot be
-    // overtaken by another client; one the server refuses for that is run again.
+    // PostgreSQL runs it on one snapshot (REPEATABLE READ) and refuses it when a row it
+    // changes was changed by another client meanwhile; one refused for that is run again.
     // Errors from the server are mapped to StoreError kinds (constraint violations,
     // lost connection -> Unavailable).
     virtual void begin() = 0;
@@ -52,6 +52,10 @@ public:
     // Whether the failure just thrown inside a transaction was a serialization failure or
     // deadlock, so that running the whole transaction again may succeed.
     virtual bool retryable(const StoreError&) const { return false; }
+
+    // The role the failure just thrown was refused for, when the server refused it for want
+    // of a privilege.
+    virtual std::optional<std::string> denied_role() const { return std::nullopt; }
 
     // The albums other clients (and, where the backend reports them, this one) changed
     // since the last call, and whether the connection is lost. Never waits.

@@ -2,7 +2,10 @@
 // the change notifications the database's own triggers raise.
 #include <libpq-fe.h>
 
+#include <strings.h>
+
 #include <cstdlib>
+#include <optional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -31,6 +34,11 @@ std::string trimmed(const char* text) {
     std::string s = text ? text : "";
     while (!s.empty() && (s.back() == '\n' || s.back() == ' ')) s.pop_back();
     return s;
+}
+
+bool starts_with_select(const std::string& sql) {
+    std::size_t i = sql.find_first_not_of(" \t\r\n(");
+    return i != std::string::npos && strncasecmp(sql.c_str() + i, "SELECT", 6) == 0;
 }
 
 class PgDb final : public Db {
@@ -85,9 +93,13 @@ public:
     }
 
     void begin() override {
-        // Serializable: every write sees the store as if it ran alone, as SQLite's single
-        // writer does, so a check followed by a change can never be overtaken by another client.
-        run("BEGIN ISOLATION LEVEL SERIALIZABLE", {});
+        // Repeatable read: one snapshot for the whole write, and a row another client changed
+        // since it was taken refuses the change (run again, it then sees the other's version).
+        // A check that must not be overtaken rests on a row both writers change (a template's
+        // version) or on a constraint (names, conditions in use, running templates), never on
+        // the isolation level: serializable would also refuse writers of unrelated objects
+        // whose rows merely share a page.
+        run("BEGIN ISOLATION LEVEL REPEATABLE READ", {});
         in_transaction_ = true;
     }
 
@@ -107,6 +119,11 @@ public:
     }
 
     bool retryable(const StoreError&) const override { return last_retryable_; }
+
+    std::optional<std::string> denied_role() const override {
+        if (!denied_) return std::nullopt;
+        return std::string(PQuser(conn_.get()));
+    }
 
     int notification_fd() const override { return PQsocket(conn_.get()); }
 
@@ -132,6 +149,7 @@ public:
 private:
     ResultPtr run(const std::string& sql, const Params& params) {
         last_retryable_ = false;
+        denied_ = false;
         PGconn* c = conn_.get();
         if (PQstatus(c) != CONNECTION_OK)
             throw StoreError(StoreError::Unavailable, "The connection to the store is lost");
@@ -169,7 +187,16 @@ private:
         if (PQstatus(c) != CONNECTION_OK || !state)
             throw StoreError(StoreError::Unavailable, "The connection to the store is lost: " + text);
         last_retryable_ = in_transaction_ && is_retryable_sqlstate(state);
-        if (std::string(state) == "55P03") text = "the store is busy (another session holds a lock): " + text;
+        denied_ = std::string(state) == "42501";
+        if (denied_) {
+            // The server names its table; the user knows what the statement was for.
+            text = "role " + std::string(PQuser(c)) + " may not " + (starts_with_select(sql) ? "read" : "change") +
+                   " the store";
+        } else if (is_retryable_sqlstate(state)) {
+            text = "the store is busy with other clients' changes: try again";
+        } else if (std::string(state) == "55P03") {
+            text = "the store is busy (another session holds a lock): " + text;
+        }
         throw StoreError(kind_for_sqlstate(state, sql), text);
     }
 
@@ -177,6 +204,7 @@ private:
     std::string describe_;
     bool in_transaction_ = false;
     bool last_retryable_ = false;
+    bool denied_ = false;  // the last statement was refused for want of a privilege
 };
 
 }  // namespace
@@ -193,7 +221,7 @@ std::unique_ptr<Db> open_pg_db(const std::string& conninfo) {
     ConnPtr conn(PQconnectdbParams(keys.data(), values.data(), 0));
     if (!conn) throw StoreError(StoreError::Unavailable, "Cannot reach the store: out of memory");
     if (PQstatus(conn.get()) != CONNECTION_OK)
-        throw StoreError(StoreError::Unavailable, "Cannot reach the store: " + trimmed(PQerrorMessage(conn.get())));
+        throw StoreError(StoreError::Unavailable, "Cannot reach the store: " + one_line(PQerrorMessage(conn.get())));
     return std::make_unique<PgDb>(std::move(conn));
 }
 

@@ -5,6 +5,7 @@
 
 #include <cctype>
 #include <cstdlib>
+#include <cstring>
 #include <memory>
 
 namespace varo {
@@ -192,13 +193,38 @@ StoreError::Kind kind_for_sqlstate(const std::string& sqlstate, const std::strin
         return verb == "DELETE" ? StoreError::InUse : StoreError::Invalid;
     }
     if (sqlstate.compare(0, 2, "23") == 0 || sqlstate.compare(0, 2, "22") == 0) return StoreError::Invalid;
-    if (is_retryable_sqlstate(sqlstate)) return StoreError::Conflict;
-    // Not permitted, or a lock that could not be had: this write only, the connection stays.
-    if (sqlstate == "42501" || sqlstate == "55P03" || sqlstate == "25006") return StoreError::Busy;
+    // Overtaken by other writers more times than it was tried again, not permitted, or a lock
+    // that could not be had: this write only, the connection stays. Never a conflict: the
+    // stored objects' versions tell those.
+    if (is_retryable_sqlstate(sqlstate) || sqlstate == "42501" || sqlstate == "55P03" || sqlstate == "25006")
+        return StoreError::Busy;
     if (sqlstate.compare(0, 2, "08") == 0 || sqlstate.compare(0, 3, "57P") == 0 || sqlstate == "53300" ||
         sqlstate == "28000" || sqlstate == "28P01")
         return StoreError::Unavailable;
     return StoreError::Corrupt;
+}
+
+std::string one_line(const std::string& libpq_message) {
+    std::string out;
+    std::size_t start = 0;
+    while (start < libpq_message.size()) {
+        std::size_t end = libpq_message.find('\n', start);
+        if (end == std::string::npos) end = libpq_message.size();
+        std::string line = libpq_message.substr(start, end - start);
+        start = end + 1;
+        // libpq writes the server's severity with two blanks after it, at the start of a
+        // line or after "failed: ".
+        for (const char* word : {"FATAL:  ", "ERROR:  ", "DETAIL:  ", "HINT:  "})
+            for (std::size_t at; (at = line.find(word)) != std::string::npos;) line.erase(at, std::strlen(word));
+        for (char& c : line)
+            if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f) c = ' ';
+        std::size_t first = line.find_first_not_of(' ');
+        if (first == std::string::npos) continue;
+        line = line.substr(first, line.find_last_not_of(' ') - first + 1);
+        if (!out.empty()) out += out.back() == '.' ? " " : "; ";
+        out += line;
+    }
+    return out;
 }
 
 bool is_retryable_sqlstate(const std::string& sqlstate) {

@@ -41,6 +41,10 @@ bool may_hold_password(const std::string& address);
 // The refusal a failed statement becomes, from its SQLSTATE and the statement's first word.
 StoreError::Kind kind_for_sqlstate(const std::string& sqlstate, const std::string& sql);
 
+// libpq's report of a failed connection as one line: the server's reason and its detail,
+// without the severity words and line breaks between them.
+std::string one_line(const std::string& libpq_message);
+
 // Serialization failures and deadlocks: the whole transaction may be tried again.
 bool is_retryable_sqlstate(const std::string& sqlstate);
 

@@ -158,7 +158,7 @@ int stored_version(Db& db) { return read_version(db); }
 namespace {
 // PostgreSQL does not serialise CREATE TABLE IF NOT EXISTS between sessions: programs opening
 // one store take turns on a lock. It is taken before the transaction begins, so that the
-// transaction's snapshot already shows what the previous holder made (a serializable
+// transaction's snapshot already shows what the previous holder made (a repeatable-read
 // transaction's snapshot is fixed by its first statement, which would be the lock itself).
 class SchemaLock {
 public:

@@ -9,8 +9,8 @@ namespace varo::schema {
 // The newest schema this program knows.
 constexpr int kLatestVersion = 2;
 
-// Per-album change counters, bumped in every write's own transaction; backends read them to
-// tell which albums other clients changed.
+// Per-album change counters of the SQLite backend, bumped in every write's own transaction;
+// its readers compare them to tell which albums other clients changed.
 constexpr const char* kCountersTable = "album_changes";
 constexpr const char* kCountersQuery = "SELECT album, counter FROM album_changes";
 constexpr const char* kBumpCounter = "UPDATE album_changes SET counter = counter + 1 WHERE album = ?";

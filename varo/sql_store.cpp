@@ -20,6 +20,18 @@ void mark(ChangeReport& report, Album a) {
     }
 }
 
+// What a write of these albums changes, in the user's words.
+std::string what_changes(std::initializer_list<Album> albums) {
+    if (albums.size() == 0) return "which templates run on managed objects";
+    std::string out;
+    std::size_t i = 0;
+    for (Album a : albums) {
+        if (i++) out += i == albums.size() ? " and " : ", ";
+        out += a == Album::PollRates ? "poll rates" : album_name(a);
+    }
+    return out;
+}
+
 template <class T>
 std::set<std::string> duplicate_free(const std::vector<T>& items, const char* what) {
     std::set<std::string> names;
@@ -42,14 +54,26 @@ SqlStore::SqlStore(std::unique_ptr<Db> db) : db_(std::move(db)) {
 template <class Fn>
 auto SqlStore::write(std::initializer_list<Album> albums, Fn&& fn) -> decltype(fn()) {
     auto body = [&] {
-        for (Album a : albums) db_->exec(schema::kBumpCounter, {std::string(album_name(a))});
+        // SQLite has one writer at a time and no notifications: its readers compare counters.
+        // PostgreSQL's triggers notify instead, and a row every write updated would make
+        // writers of unrelated objects overtake one another.
+        if (db_->dialect() == Dialect::SQLite)
+            for (Album a : albums) db_->exec(schema::kBumpCounter, {std::string(album_name(a))});
         return fn();
     };
+    auto run = [&] {
+        try {
+            return in_transaction(*db_, body);
+        } catch (const StoreError& e) {
+            if (auto role = db_->denied_role()) throw StoreError(e.kind(), "role " + *role + " may not change " + what_changes(albums));
+            throw;
+        }
+    };
     if constexpr (std::is_void_v<decltype(fn())>) {
-        in_transaction(*db_, body);
+        run();
         for (Album a : albums) mark(own_, a);
     } else {
-        auto result = in_transaction(*db_, body);
+        auto result = run();
         for (Album a : albums) mark(own_, a);
         return result;
     }
@@ -424,22 +448,22 @@ void SqlStore::set_stopped(const std::string& object, const std::string& templat
 
 // ---- import ----
 
+// One statement each: a row another client adds meanwhile is taken as the one to update.
 void SqlStore::upsert_severity(const Severity& s) {
-    if (db_->query("UPDATE severities SET value = ?, color = ? WHERE name = ? RETURNING name",
-                   {std::int64_t{s.value}, s.color, s.name})
-            .empty())
-        db_->exec("INSERT INTO severities (name, value, color) VALUES (?, ?, ?)", {s.name, std::int64_t{s.value}, s.color});
+    db_->exec("INSERT INTO severities (name, value, color) VALUES (?, ?, ?)"
+              " ON CONFLICT (name) DO UPDATE SET value = excluded.value, color = excluded.color",
+              {s.name, std::int64_t{s.value}, s.color});
 }
 
 void SqlStore::upsert_poll_rate(const PollRate& p) {
-    if (db_->query("UPDATE poll_rates SET rate = ? WHERE name = ? RETURNING name", {std::int64_t{p.rate}, p.name}).empty())
-        db_->exec("INSERT INTO poll_rates (name, rate) VALUES (?, ?)", {p.name, std::int64_t{p.rate}});
+    db_->exec("INSERT INTO poll_rates (name, rate) VALUES (?, ?) ON CONFLICT (name) DO UPDATE SET rate = excluded.rate",
+              {p.name, std::int64_t{p.rate}});
 }
 
 void SqlStore::upsert_condition(const Condition& c) {
-    if (db_->query("UPDATE conditions SET descr = ?, code = ? WHERE name = ? RETURNING name", {c.descr, c.code, c.name})
-            .empty())
-        db_->exec("INSERT INTO conditions (name, descr, code) VALUES (?, ?, ?)", {c.name, c.descr, c.code});
+    db_->exec("INSERT INTO conditions (name, descr, code) VALUES (?, ?, ?)"
+              " ON CONFLICT (name) DO UPDATE SET descr = excluded.descr, code = excluded.code",
+              {c.name, c.descr, c.code});
 }
 
 void SqlStore::import_contents(const StoreContents& contents) {

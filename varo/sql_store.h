@@ -1,5 +1,5 @@
 // The store's logic, written once over the database layer: every operation, each write in
-// one transaction that also bumps the change counters of the albums it touches.
+// one transaction that also records which albums it touches.
 #ifndef TARNWRIGHT_VARO_SQL_STORE_H
 #define TARNWRIGHT_VARO_SQL_STORE_H
 
@@ -55,7 +55,7 @@ public:
     Db& db() { return *db_; }
 
 private:
-    // Runs fn in one write transaction that bumps the given albums' counters; after the
+    // Runs fn in one write transaction that records the given albums as changed; after the
     // commit those albums are reported to this client's next poll.
     template <class Fn>
     auto write(std::initializer_list<Album> albums, Fn&& fn) -> decltype(fn());

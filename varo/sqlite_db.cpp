@@ -104,7 +104,8 @@ SqliteDb::SqliteDb(const std::string& path, int busy_timeout_ms) : path_(path) {
         throw StoreError(StoreError::Unavailable, "cannot open store " + path + ": " + why);
     }
     sqlite3_extended_result_codes(raw, 1);
-    sqlite3_busy_timeout(raw, busy_timeout_ms);
+    busy_timeout_ = std::chrono::milliseconds(busy_timeout_ms);
+    sqlite3_busy_handler(raw, &SqliteDb::wait_while_busy, this);
     try {
         refuse_foreign_database();
         enter_wal_mode(busy_timeout_ms);
@@ -116,6 +117,18 @@ SqliteDb::SqliteDb(const std::string& path, int busy_timeout_ms) : path_(path) {
         throw StoreError(StoreError::Unavailable, "cannot open store " + path + ": " + e.what());
     }
     watch_folder();
+}
+
+// Waits for the lock in short jittered steps up to the busy timeout. SQLite's own timeout
+// sleeps up to 100 ms a try, so among many writers one waiting can see the lock taken by the
+// others time after time and be refused while they all get through.
+int SqliteDb::wait_while_busy(void* self, int tries) {
+    auto* db = static_cast<SqliteDb*>(self);
+    auto now = std::chrono::steady_clock::now();
+    if (tries == 0) db->busy_since_ = now;
+    if (now - db->busy_since_ >= db->busy_timeout_) return 0;
+    retry_pause(1);  // 1 to 4 ms
+    return 1;
 }
 
 // Another program's database is left as it is: neither switched to WAL nor given our tables.

@@ -1,11 +1,12 @@
-// The database layer over one SQLite file: write-ahead log, a busy timeout, foreign keys
-// on, BEGIN IMMEDIATE for writes and a cache of prepared statements. Other writers are
-// noticed through PRAGMA data_version and the album change counters.
+// The database layer over one SQLite file: write-ahead log, a busy timeout waited in short
+// steps, foreign keys on, BEGIN IMMEDIATE for writes and a cache of prepared statements.
+// Other writers are noticed through PRAGMA data_version and the album change counters.
 #ifndef TARNWRIGHT_VARO_SQLITE_DB_H
 #define TARNWRIGHT_VARO_SQLITE_DB_H
 
 #include <sqlite3.h>
 
+#include <chrono>
 #include <map>
 #include <memory>
 #include <string>
@@ -43,6 +44,7 @@ public:
     int notification_fd() const override { return watch_.get(); }
 
 private:
+    static int wait_while_busy(void* self, int tries);
     using Counters = std::map<std::string, std::int64_t>;
 
     sqlite3_stmt* prepare(const std::string& sql);
@@ -54,6 +56,8 @@ private:
     void absorb(const Counters& now, ChangeReport& report);
 
     std::string path_;
+    std::chrono::milliseconds busy_timeout_{0};
+    std::chrono::steady_clock::time_point busy_since_;
     SqliteHandle db_;  // declared before the cache: statements are finalized first
     std::unordered_map<std::string, SqliteStatement> cache_;
     std::int64_t last_data_version_ = -1;

@@ -17,6 +17,7 @@
 #include <Xm/ToggleB.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cstdlib>
 #include <fstream>
@@ -322,7 +323,10 @@ TEST_F(GuiTest, FailedConnectionTellsTheUserAndRefusesServerCommands) {
     gui::start_editor();
     EXPECT_EQ(starting, 0);
     gui::Dialog d = gui::only_dialog();
-    EXPECT_EQ(d.message, "Can't connect to Varo!");
+    // The store's reason on the next line, on one line of its own.
+    EXPECT_EQ(d.message.rfind("Can't connect to Varo!\nCannot open Varo: Cannot reach the store: ", 0), 0u) << d.message;
+    EXPECT_NE(d.message.find("Connection refused"), std::string::npos) << d.message;
+    EXPECT_EQ(std::count(d.message.begin(), d.message.end(), '\n'), 1) << d.message;
     EXPECT_EQ(d.title, "Tarnwright: Error");
     EXPECT_EQ(d.buttons, (std::vector<std::string>{"OK", "Cancel"}));
     EXPECT_EQ(XtParent(XtParent(d.box)), te_win);

@@ -10,6 +10,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <map>
 #include <regex>
@@ -147,6 +148,28 @@ TEST_F(Varoctl, CommandsAndTheirFailures) {
     ProcessResult r = run({"init"}, "", "nowhere:at-all");
     EXPECT_EQ(r.status, 1);
     EXPECT_NE(r.err.find("unknown store"), std::string::npos);
+
+    // A server that does not answer, and one that refuses a role CONNECT: the server's reason
+    // on one line, without escapes.
+    std::vector<std::pair<std::string, std::string>> refusing = {{proc::unreachable_store(), "Connection refused"}};
+    std::unique_ptr<testenv::ScratchPgDatabase> pg;
+    std::string role;
+    if (testenv::postgres_available()) {
+        pg = std::make_unique<testenv::ScratchPgDatabase>();
+        role = pg->name() + "_outsider";
+        testenv::pg_admin(pg->conninfo(), "REVOKE CONNECT ON DATABASE " + pg->name() + " FROM PUBLIC");
+        testenv::pg_admin(pg->conninfo(), "CREATE ROLE " + role + " LOGIN");
+        refusing.push_back({"pg:" + pg->conninfo() + " user=" + role,
+                            "permission denied for database \"" + pg->name() + "\"; User does not have CONNECT privilege."});
+    }
+    for (const auto& [store, reason] : refusing) {
+        r = run({"list", "templates"}, "", store);
+        EXPECT_EQ(r.status, 1) << store;
+        EXPECT_NE(r.err.find(reason), std::string::npos) << r.err;
+        EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
+        EXPECT_EQ(r.err.find('\\'), std::string::npos) << r.err;
+    }
+    if (pg) testenv::pg_admin(pg->conninfo(), "DROP ROLE " + role);
 }
 
 TEST_F(Varoctl, ExportImportRoundTripIsByteExact) {

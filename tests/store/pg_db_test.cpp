@@ -139,29 +139,63 @@ TEST(PgDb, TerminatedSessionIsReportedAsDisconnected) {
     EXPECT_EQ(refusal([&] { varo::in_transaction(*db, [&] { db->exec("SELECT 1"); }); }), StoreError::Unavailable);
 }
 
-// A role that may use the store's tables but not create any (PostgreSQL 15's default for
-// every role but the database's owner) opens a store the owner made.
-TEST(PgDb, ARoleThatMayNotCreateTablesUsesAnExistingStore) {
+// Roles the administrator made: one that may use the store's tables but not create any
+// (PostgreSQL 15's default for every role but the database's owner) uses a store the owner
+// made; one that may only read is told what it may not change, in the store's terms, never
+// the server's table names; one without CONNECT is told the server's reason on one line.
+TEST(PgDb, RolesAreToldWhatTheyMayNotDoInTheStoresTerms) {
     REQUIRE_POSTGRES();
     testenv::ScratchPgDatabase scratch;
     varo::open_store("pg:" + scratch.conninfo());
-    const std::string role = scratch.name() + "_user";  // letters, digits and '_' only
-    const std::string db = scratch.conninfo();
-    testenv::pg_admin(db, "CREATE ROLE " + role + " LOGIN");
+    const std::string db = scratch.conninfo(), prefix = scratch.name();  // letters, digits and '_' only
+    const struct {
+        std::string role, grants;
+        StoreError::Kind open, add_poll_rate, save;
+        std::vector<std::string> said;  // in the refusals' texts
+    } roles[] = {
+        {prefix + "_user", "SELECT, INSERT, UPDATE, DELETE", StoreError::Corrupt, StoreError::Corrupt,
+         StoreError::Corrupt, {}},
+        {prefix + "_reader", "SELECT", StoreError::Corrupt, StoreError::Busy, StoreError::Busy,
+         {"role " + prefix + "_reader may not change poll rates", "role " + prefix + "_reader may not change templates"}},
+        {prefix + "_outsider", "", StoreError::Unavailable, StoreError::Corrupt, StoreError::Corrupt,
+         {"permission denied for database \"" + scratch.name() + "\"; User does not have CONNECT privilege."}},
+    };  // Corrupt: not refused
     testenv::pg_admin(db, "REVOKE CREATE ON SCHEMA public FROM PUBLIC");
-    testenv::pg_admin(db, "GRANT SELECT, INSERT, UPDATE, DELETE ON ALL TABLES IN SCHEMA public TO " + role);
-    {
-        std::unique_ptr<varo::Store> store;
-        try {
-            store = varo::open_store("pg:" + db + " user=" + role);
-            EXPECT_EQ(store->list_severities().size(), 4u);
-            store->add_poll_rate({"Fast", 5});
-        } catch (const StoreError& e) {
-            ADD_FAILURE() << e.what();
-        }
+    testenv::pg_admin(db, "REVOKE CONNECT ON DATABASE " + scratch.name() + " FROM PUBLIC");
+    for (const auto& r : roles) {
+        SCOPED_TRACE(r.role);
+        testenv::pg_admin(db, "CREATE ROLE " + r.role + " LOGIN");
+        if (r.grants.empty()) continue;
+        testenv::pg_admin(db, "GRANT CONNECT ON DATABASE " + scratch.name() + " TO " + r.role);
+        testenv::pg_admin(db, "GRANT " + r.grants + " ON ALL TABLES IN SCHEMA public TO " + r.role);
     }
-    testenv::pg_admin(db, "DROP OWNED BY " + role);
-    testenv::pg_admin(db, "DROP ROLE " + role);
+    for (const auto& r : roles) {
+        SCOPED_TRACE(r.role);
+        std::string texts;
+        auto outcome = [&](const std::function<void()>& fn) {
+            try {
+                fn();
+                return StoreError::Corrupt;
+            } catch (const StoreError& e) {
+                texts += std::string(e.what()) + "|";
+                return e.kind();
+            }
+        };
+        std::unique_ptr<varo::Store> store;
+        EXPECT_EQ(outcome([&] { store = varo::open_store("pg:" + db + " user=" + r.role); }), r.open);
+        if (store) {
+            EXPECT_EQ(store->list_severities().size(), 4u);
+            EXPECT_EQ(outcome([&] { store->add_poll_rate({r.role, 5}); }), r.add_poll_rate);
+            EXPECT_EQ(outcome([&] { store->insert_template(testenv::sample_template("T" + r.role)); }), r.save);
+        }
+        for (const std::string& text : r.said) EXPECT_NE(texts.find(text), std::string::npos) << texts;
+        for (const char* internal : {"poll_rates", "album_changes", "table", "FATAL", "\n"})
+            EXPECT_EQ(texts.find(internal), std::string::npos) << texts;
+    }
+    for (const auto& r : roles) {
+        testenv::pg_admin(db, "DROP OWNED BY " + r.role);
+        testenv::pg_admin(db, "DROP ROLE " + r.role);
+    }
 }
 
 // Lists come in byte order, as from SQLite, whatever collation the database was made with

@@ -78,8 +78,9 @@ TEST(PgErrors, SqlstatesBecomeTheStoresRefusals) {
     EXPECT_EQ(varo::kind_for_sqlstate("23503", "INSERT INTO transitions VALUES (?)"), StoreError::Invalid);
     EXPECT_EQ(varo::kind_for_sqlstate("23514", "INSERT"), StoreError::Invalid);
     EXPECT_EQ(varo::kind_for_sqlstate("22001", "INSERT"), StoreError::Invalid);
-    EXPECT_EQ(varo::kind_for_sqlstate("40001", "UPDATE"), StoreError::Conflict);
-    EXPECT_EQ(varo::kind_for_sqlstate("40P01", "UPDATE"), StoreError::Conflict);
+    // Overtaken past the retries is a busy store, never another client's change.
+    EXPECT_EQ(varo::kind_for_sqlstate("40001", "UPDATE"), StoreError::Busy);
+    EXPECT_EQ(varo::kind_for_sqlstate("40P01", "UPDATE"), StoreError::Busy);
     EXPECT_EQ(varo::kind_for_sqlstate("57P01", "SELECT"), StoreError::Unavailable);
     EXPECT_EQ(varo::kind_for_sqlstate("42501", "INSERT"), StoreError::Busy);
     EXPECT_EQ(varo::kind_for_sqlstate("08006", "SELECT"), StoreError::Unavailable);

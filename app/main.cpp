@@ -1,5 +1,5 @@
 // tarnedit: the request template editor.
-#include "app/globals.h"
+#include "base/globals.h"
 #include "app/startup.h"
 
 int main(int argc, char** argv) {

@@ -10,8 +10,8 @@
 #include <cstdio>
 #include <vector>
 
-#include "app/globals.h"
-#include "app/messages.h"
+#include "base/globals.h"
+#include "base/messages.h"
 #include "platform/qori.h"
 #include "platform/vorn.h"
 

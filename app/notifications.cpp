@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "app/globals.h"
+#include "base/globals.h"
 #include "app/main_loop.h"
-#include "app/messages.h"
+#include "base/messages.h"
 #include "edit/exit_flows.h"
 #include "edit/template_news.h"
 #include "template/album_reader.h"

@@ -10,9 +10,9 @@
 #include <string>
 
 #include "app/command_line.h"
-#include "app/globals.h"
+#include "base/globals.h"
 #include "app/main_loop.h"
-#include "app/messages.h"
+#include "base/messages.h"
 #include "app/notifications.h"
 #include "app/toolkit.h"
 #include "diagram/draw_area.h"

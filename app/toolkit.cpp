@@ -3,9 +3,9 @@
 
 #include <string>
 
-#include "app/data_paths.h"
-#include "app/globals.h"
-#include "app/messages.h"
+#include "base/data_paths.h"
+#include "base/globals.h"
+#include "base/messages.h"
 
 std::string application_name(const char* invocation_name) {
     // A path or a '.' in the application name would break resource matching.

@@ -6,7 +6,7 @@
 #include <filesystem>
 #include <string>
 
-#include "varo/analysis.h"
+#include "analysis/analysis.h"
 
 namespace an = varo::analysis;
 

@@ -29,7 +29,7 @@
 #include <thread>
 #include <vector>
 
-#include "app/globals.h"
+#include "base/globals.h"
 #include "app/main_loop.h"
 #include "app/notifications.h"
 #include "diagram/diagram_object.h"

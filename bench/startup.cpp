@@ -19,8 +19,8 @@
 #include <thread>
 #include <vector>
 
-#include "app/data_paths.h"
-#include "app/globals.h"
+#include "base/data_paths.h"
+#include "base/globals.h"
 #include "app/startup.h"
 #include "ui/widgets.h"
 #include "varo/store.h"

@@ -11,7 +11,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "app/globals.h"
+#include "base/globals.h"
 #include "app/notifications.h"
 #include "diagram/diagram_object.h"
 #include "diagram/draw_area.h"

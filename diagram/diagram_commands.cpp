@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "app/messages.h"
+#include "base/messages.h"
 #include "diagram/diagram_object.h"
 #include "diagram/diagram_scene.h"
 #include "diagram/draw_area.h"

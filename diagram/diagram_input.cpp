@@ -8,7 +8,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "app/messages.h"
+#include "base/messages.h"
 #include "diagram/diagram_object.h"
 #include "diagram/diagram_popup.h"
 #include "diagram/diagram_selection.h"

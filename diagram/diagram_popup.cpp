@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "app/messages.h"
+#include "base/messages.h"
 #include "diagram/diagram_object.h"
 #include "diagram/diagram_tools.h"
 #include "template/motif_text.h"

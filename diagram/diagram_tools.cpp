@@ -1,6 +1,6 @@
 #include "diagram/diagram_tools.h"
 
-#include "app/messages.h"
+#include "base/messages.h"
 #include "diagram/diagram_object.h"
 #include "diagram/draw_area.h"
 #include "edit/callbacks.h"

@@ -10,11 +10,11 @@
 #include <string>
 #include <vector>
 
-#include "app/messages.h"
+#include "base/messages.h"
 #include "diagram/diagram_input.h"
 #include "diagram/diagram_object.h"
 #include "diagram/diagram_scene.h"
-#include "diagram/diagram_text.h"
+#include "diagram/picture/text.h"
 #include "diagram/xft_text.h"
 #include "ui/widgets.h"
 

@@ -7,7 +7,7 @@
 
 #include <vector>
 
-#include "diagram/diagram_text.h"
+#include "diagram/picture/text.h"
 
 class XftTextPainter : public TextPainter {
 public:

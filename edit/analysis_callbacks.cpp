@@ -7,7 +7,8 @@
 #include <set>
 #include <vector>
 
-#include "app/messages.h"
+#include "analysis/analysis.h"
+#include "base/messages.h"
 #include "diagram/select_by_name.h"
 #include "edit/callbacks.h"
 #include "template/album_reader.h"
@@ -20,19 +21,6 @@
 namespace an = varo::analysis;
 
 namespace {
-
-// The catalogue's analysis texts, in TextId order.
-constexpr MessageId analysis_texts[] = {
-    msg::ANALYSIS_NO_GROUND,       msg::ANALYSIS_UNREACHABLE,       msg::ANALYSIS_NO_WAY_OUT,
-    msg::ANALYSIS_CONFLICT,        msg::ANALYSIS_MISSING_SEVERITY,  msg::ANALYSIS_MISSING_POLL_RATE,
-    msg::ANALYSIS_MISSING_CONDITION, msg::ANALYSIS_MISSING_RAISED,  msg::ANALYSIS_EMPTY_COMMAND,
-    msg::ANALYSIS_EMPTY_ADDRESS,   msg::ANALYSIS_EMPTY_MESSAGE,     msg::ANALYSIS_EMPTY_RAISED,
-    msg::ANALYSIS_ERROR,           msg::ANALYSIS_WARNING,           msg::ANALYSIS_NOTE,
-    msg::ANALYSIS_FINDING,         msg::ANALYSIS_SIM_START,         msg::ANALYSIS_SIM_STEP,
-    msg::ANALYSIS_SIM_TAKES,       msg::ANALYSIS_SIM_STAYS,         msg::ANALYSIS_SIM_ENTERS,
-    msg::ANALYSIS_SIM_ACTION,
-};
-static_assert(sizeof analysis_texts / sizeof analysis_texts[0] == an::TEXT_COUNT, "one message per analysis text");
 
 // The findings the check dialog shows, by list position.
 std::vector<an::Finding> shown_findings;
@@ -48,7 +36,7 @@ void set_label_text(Widget label, const std::string& text) {
 // Rebuilds the simulation window from the working copy as it is now, replaying the
 // applied conditions from the ground state.
 void show_simulation() {
-    an::Texts texts = catalogue_texts();
+    an::Texts texts = an::catalogue_texts();
     an::Simulation sim = an::simulate(definition_of(qor_handle), applied);
     set_list_lines(sim_steps_list, an::simulation_lines(sim, texts));
     XmListSetBottomPos(sim_steps_list, 0);
@@ -73,12 +61,6 @@ std::vector<std::string> simulation_conditions() {
 
 }  // namespace
 
-an::Texts catalogue_texts() {
-    an::Texts texts;
-    for (int i = 0; i < an::TEXT_COUNT; ++i) texts[i] = message_text(analysis_texts[i]);
-    return texts;
-}
-
 std::string condition_used_by_text(const std::string& name) {
     std::vector<std::string> users = an::template_names(an::find_uses(stored_definitions(), an::NameKind::Condition, name));
     if (users.empty()) return message_text(msg::USED_BY_NONE);
@@ -95,7 +77,7 @@ void show_condition_users(const std::string& name) { set_label_text(ct_used_by_l
 
 void check_template_cb(Widget, XtPointer, XtPointer) {
     BusyCursor busy(te_win);
-    an::Texts texts = catalogue_texts();
+    an::Texts texts = an::catalogue_texts();
     shown_findings = an::check(definition_of(qor_handle), server_names_now());
     std::vector<std::string> lines;
     int counts[3] = {0, 0, 0};

@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "app/messages.h"
+#include "base/messages.h"
 #include "edit/analysis_callbacks.h"
 #include "edit/callbacks.h"
 #include "edit/field_checks.h"

@@ -4,7 +4,7 @@
 
 #include <Xm/Xm.h>
 
-#include "app/messages.h"
+#include "base/messages.h"
 #include "edit/callbacks.h"
 #include "template/name_rules.h"
 #include "ui/message_dialogs.h"

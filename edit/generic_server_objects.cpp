@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "app/messages.h"
+#include "base/messages.h"
 #include "edit/field_checks.h"
 #include "edit/generic.h"
 #include "edit/number_reader.h"

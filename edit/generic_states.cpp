@@ -1,7 +1,7 @@
 // States of the open template: add, modify and delete, with the views they refresh.
 #include <vector>
 
-#include "app/messages.h"
+#include "base/messages.h"
 #include "diagram/diagram_object.h"
 #include "diagram/draw_area.h"
 #include "edit/field_checks.h"

@@ -1,6 +1,6 @@
 // Transitions and their actions in the open template: add and delete, with the views they
 // refresh.
-#include "app/messages.h"
+#include "base/messages.h"
 #include "diagram/draw_area.h"
 #include "edit/action_operands.h"
 #include "edit/generic.h"

@@ -3,7 +3,7 @@
 
 #include <sstream>
 
-#include "app/messages.h"
+#include "base/messages.h"
 #include "edit/callbacks.h"
 #include "edit/generic.h"
 #include "edit/number_reader.h"

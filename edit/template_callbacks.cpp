@@ -3,8 +3,8 @@
 
 #include <Xm/List.h>
 
-#include "app/globals.h"
-#include "app/messages.h"
+#include "base/globals.h"
+#include "base/messages.h"
 #include "diagram/draw_area.h"
 #include "edit/callbacks.h"
 #include "edit/editor_busy.h"

@@ -3,7 +3,7 @@
 
 #include <X11/Shell.h>
 
-#include "app/messages.h"
+#include "base/messages.h"
 #include "edit/editor_busy.h"
 #include "edit/template_status.h"
 #include "template/motif_text.h"

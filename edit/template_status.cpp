@@ -1,6 +1,6 @@
 #include "edit/template_status.h"
 
-#include "app/messages.h"
+#include "base/messages.h"
 #include "edit/template_news.h"
 #include "edit/undo_history.h"
 #include "template/template_model.h"

@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "app/messages.h"
+#include "base/messages.h"
 
 // The open template's name; "" when none is open.
 std::string template_name();

@@ -4,7 +4,7 @@
 
 #include <initializer_list>
 
-#include "app/messages.h"
+#include "base/messages.h"
 #include "diagram/draw_area.h"
 #include "edit/callbacks.h"
 #include "edit/generic.h"

@@ -2,7 +2,7 @@
 // with the views rebuilt as after an edit.
 #include "edit/undo_history.h"
 
-#include "app/messages.h"
+#include "base/messages.h"
 #include "diagram/draw_area.h"
 #include "edit/callbacks.h"
 #include "edit/editor_busy.h"

@@ -16,9 +16,9 @@
 #include <string>
 #include <vector>
 
-#include "app/data_paths.h"
+#include "base/data_paths.h"
 #include "app/main_loop.h"
-#include "app/messages.h"
+#include "base/messages.h"
 #include "help/help_protocol.h"
 
 namespace hp = help_protocol;

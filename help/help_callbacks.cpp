@@ -1,7 +1,7 @@
 // init_help and the Help button of every window, each with its topic.
 #include <cstdio>
 
-#include "app/messages.h"
+#include "base/messages.h"
 #include "edit/callbacks.h"
 #include "help/XtHelp.h"
 

@@ -3,7 +3,7 @@
 #include <cstring>
 
 #include "platform/qori_internal.h"
-#include "varo/utf8.h"
+#include "base/utf8.h"
 
 char qori_error_str[100] = "";
 int qori_error_kind = 0;

@@ -8,7 +8,7 @@
 #include <locale.h>
 #include <vector>
 
-#include "varo/utf8.h"
+#include "base/utf8.h"
 
 namespace lines {
 namespace {

@@ -1,6 +1,6 @@
 #include "template/name_rules.h"
 
-#include "varo/utf8.h"
+#include "base/utf8.h"
 
 const char* POLL_PR = "Poll";
 const char* DEFAULT_PR = "default_rate";

@@ -9,7 +9,7 @@
 #include <cstring>
 #include <vector>
 
-#include "app/messages.h"
+#include "base/messages.h"
 #include "edit/transition_editing.h"
 #include "template/line_format.h"
 #include "template/list_items.h"

@@ -4,8 +4,8 @@
 
 #include <cstring>
 
-#include "app/globals.h"
-#include "app/messages.h"
+#include "base/globals.h"
+#include "base/messages.h"
 #include "diagram/diagram_commands.h"
 #include "diagram/diagram_object.h"
 #include "diagram/draw_area.h"

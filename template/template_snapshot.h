@@ -1,12 +1,12 @@
 // The open template and the server's names as plain values, for the analysis that
-// varoctl shares (varo/analysis.h). Read through the request engine; no toolkit.
+// varoctl shares (analysis/analysis.h). Read through the request engine; no toolkit.
 #ifndef TARNWRIGHT_TEMPLATE_TEMPLATE_SNAPSHOT_H
 #define TARNWRIGHT_TEMPLATE_TEMPLATE_SNAPSHOT_H
 
 #include <vector>
 
 #include "platform/qori.h"
-#include "varo/analysis.h"
+#include "analysis/analysis.h"
 
 // A template's working copy: states, transitions and actions in stored order.
 varo::TemplateDef definition_of(const Qor_Defn& t);

@@ -2,7 +2,7 @@
 
 #include <X11/Xresource.h>
 
-#include "app/messages.h"
+#include "base/messages.h"
 #include "fallback_resources.inc"
 
 String* tarnedit_fallback_resources()

@@ -12,7 +12,7 @@
 #include <Xm/ToggleB.h>
 #include <Xm/DialogS.h>
 
-#include "app/messages.h"
+#include "base/messages.h"
 #include "ui/caption.h"
 #include "ui/xm_string.h"
 

@@ -7,7 +7,7 @@
 
 #include <vector>
 
-#include "app/messages.h"
+#include "base/messages.h"
 #include "ui/links.h"
 
 // One callback bound to a control. target, when set, is the address of the global widget

@@ -8,7 +8,7 @@
 
 #include <vector>
 
-#include "app/messages.h"
+#include "base/messages.h"
 #include "ui/caption_layout.h"
 
 XmOffsetPtr psCaptionOffsets = nullptr;

@@ -4,7 +4,7 @@
 #include <Xm/MessageB.h>
 #include <Xm/Xm.h>
 
-#include "app/messages.h"
+#include "base/messages.h"
 #include "ui/xm_string.h"
 
 namespace {

@@ -5,7 +5,7 @@
 
 #include <X11/Intrinsic.h>
 
-#include "app/messages.h"
+#include "base/messages.h"
 
 // Button numbers; any other number selects nothing.
 constexpr int OK_BUTTON = 1;

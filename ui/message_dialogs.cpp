@@ -5,7 +5,7 @@
 #include <Xm/Protocols.h>
 #include <Xm/Xm.h>
 
-#include "app/messages.h"
+#include "base/messages.h"
 
 ErrDialogBox* current_error_dialog = nullptr;
 QuestionDialogBox* current_question_dialog = nullptr;

@@ -8,7 +8,7 @@
 #include <stdexcept>
 #include <string>
 
-#include "diagram/diagram_text.h"
+#include "diagram/picture/text.h"
 #include "diagram/picture/scene.h"
 
 // The diagram's font where no resource names one (the resource file gives the same).

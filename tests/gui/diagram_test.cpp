@@ -18,11 +18,11 @@
 #include <string>
 #include <vector>
 
-#include "app/globals.h"
-#include "app/messages.h"
+#include "base/globals.h"
+#include "base/messages.h"
 #include "diagram/diagram_object.h"
 #include "diagram/diagram_popup.h"
-#include "diagram/diagram_text.h"
+#include "diagram/picture/text.h"
 #include "diagram/draw_area.h"
 #include "diagram/picture/scene.h"
 #include "support/template_shapes.h"

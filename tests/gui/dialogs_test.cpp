@@ -13,7 +13,7 @@
 #include <functional>
 #include <memory>
 
-#include "app/globals.h"
+#include "base/globals.h"
 #include "edit/callbacks.h"
 #include "edit/exit_flows.h"
 #include "ui/dialog_box.h"

@@ -16,7 +16,7 @@
 #include <sstream>
 #include <thread>
 
-#include "app/globals.h"
+#include "base/globals.h"
 #include "edit/callbacks.h"
 #include "help/XtHelp.h"
 #include "help/help_protocol.h"

@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "app/globals.h"
+#include "base/globals.h"
 #include "app/main_loop.h"
 #include "app/notifications.h"
 #include "edit/callbacks.h"

@@ -24,8 +24,8 @@
 #include <tuple>
 #include <vector>
 
-#include "app/globals.h"
-#include "app/messages.h"
+#include "base/globals.h"
+#include "base/messages.h"
 #include "app/notifications.h"
 #include "diagram/diagram_object.h"
 #include "edit/callbacks.h"

@@ -26,7 +26,7 @@
 #include <string>
 #include <vector>
 
-#include "app/globals.h"
+#include "base/globals.h"
 #include "app/main_loop.h"
 #include "platform/vorn.h"
 #include "support/process_runner.h"

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "support/store_fixture.h"
-#include "varo/analysis.h"
+#include "analysis/analysis.h"
 #include "varo/schema.h"
 
 using testenv::refusal;

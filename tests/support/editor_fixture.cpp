@@ -9,7 +9,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "app/globals.h"
+#include "base/globals.h"
 #include "app/startup.h"
 #include "diagram/diagram_object.h"
 #include "edit/callbacks.h"

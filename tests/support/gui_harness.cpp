@@ -26,7 +26,7 @@
 #include <functional>
 #include <set>
 
-#include "app/globals.h"
+#include "base/globals.h"
 #include "app/startup.h"
 #include "app/toolkit.h"
 #include "template/option_menus.h"

@@ -1,6 +1,6 @@
 #include "support/window_fixture.h"
 
-#include "app/globals.h"
+#include "base/globals.h"
 #include "app/startup.h"
 #include "ui/gui_utils.h"
 

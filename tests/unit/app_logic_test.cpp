@@ -15,9 +15,9 @@
 #include <vector>
 
 #include "app/command_line.h"
-#include "app/globals.h"
+#include "base/globals.h"
 #include "app/main_loop.h"
-#include "app/messages.h"
+#include "base/messages.h"
 #include "platform/vorn.h"
 #include "support/store_fixture.h"
 

@@ -9,7 +9,7 @@
 #include <map>
 #include <string>
 
-#include "app/data_paths.h"
+#include "base/data_paths.h"
 #include "ui/app_resources.h"
 #include "ui/caption_layout.h"
 #include "ui/gui_utils.h"

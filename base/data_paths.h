@@ -1,8 +1,8 @@
 // Where the program finds its message catalogue and its app-defaults file: where they are
 // installed, and in the build tree. A program started from the build tree prefers the
 // build tree's copies, an installed one the installed copies; a path the user set comes first.
-#ifndef TARNWRIGHT_APP_DATA_PATHS_H
-#define TARNWRIGHT_APP_DATA_PATHS_H
+#ifndef TARNWRIGHT_BASE_DATA_PATHS_H
+#define TARNWRIGHT_BASE_DATA_PATHS_H
 
 #include <string>
 #include <vector>

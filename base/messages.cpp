@@ -1,9 +1,9 @@
 // Catalogue lookups and the one bounded formatter for catalogue texts.
-#include "app/messages.h"
+#include "base/messages.h"
 
-#include "varo/utf8.h"
+#include "base/utf8.h"
 
-#include "app/data_paths.h"
+#include "base/data_paths.h"
 
 #include <cstdlib>
 #include <cstring>

@@ -1,5 +1,5 @@
 // The commands of varoctl.
-#include "varo/tools/commands.h"
+#include "varoctl/commands.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -14,7 +14,7 @@
 
 #include "diagram/picture/render.h"
 #include "diagram/picture/template_scene.h"
-#include "varo/analysis.h"
+#include "analysis/analysis.h"
 #include "varo/file_write.h"
 #include "varo/transfer.h"
 

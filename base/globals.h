@@ -1,6 +1,6 @@
 // Process-wide state set up at start-up and read by the rest of the program.
-#ifndef TARNWRIGHT_APP_GLOBALS_H
-#define TARNWRIGHT_APP_GLOBALS_H
+#ifndef TARNWRIGHT_BASE_GLOBALS_H
+#define TARNWRIGHT_BASE_GLOBALS_H
 
 #include <X11/Intrinsic.h>
 

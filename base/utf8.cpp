@@ -1,4 +1,4 @@
-#include "varo/utf8.h"
+#include "base/utf8.h"
 
 std::size_t utf8_cut_length(const char* text, std::size_t length, std::size_t max_bytes) {
     if (length <= max_bytes) return length;

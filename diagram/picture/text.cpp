@@ -1,6 +1,6 @@
-#include "diagram/diagram_text.h"
+#include "diagram/picture/text.h"
 
-#include "varo/utf8.h"
+#include "base/utf8.h"
 
 namespace {
 

@@ -1,4 +1,6 @@
-#include "varo/analysis.h"
+#include "analysis/analysis.h"
+
+#include "base/messages.h"
 
 #include <algorithm>
 #include <deque>
@@ -8,34 +10,33 @@ namespace varo::analysis {
 
 const char* const kGround = "Ground";
 
-const Texts& english_texts() {
-    // The editor's catalogue holds the same texts with these defaults (messages 750 on).
-    static const Texts texts = {
-        "no state named Ground: the template has nowhere to start",
-        "cannot be reached from Ground",
-        "no transition leaves this state",
-        "condition %s leads to different states: %s",
-        "severity %s is not on the server",
-        "poll rate %s is not on the server",
-        "condition %s of the transition to %s is not on the server",
-        "the transition to %s on %s raises condition %s, which is not on the server",
-        "the transition to %s on %s runs an empty command",
-        "the transition to %s on %s mails no address",
-        "the transition to %s on %s mails an empty message",
-        "the transition to %s on %s raises no condition",
-        "error",
-        "warning",
-        "note",
-        "%s: %s: %s",
-        "Starts in %s (severity %s, poll rate %s)",
-        "%s. %s in %s:",
-        "   takes %s -> %s on %s",
-        "   no transition: stays in %s",
-        "   enters %s (severity %s, poll rate %s)",
-        "      %s %s %s",
-    };
+namespace {
+// The catalogue's analysis texts, in TextId order.
+constexpr MessageId text_messages[] = {
+    msg::ANALYSIS_NO_GROUND,         msg::ANALYSIS_UNREACHABLE,      msg::ANALYSIS_NO_WAY_OUT,
+    msg::ANALYSIS_CONFLICT,          msg::ANALYSIS_MISSING_SEVERITY, msg::ANALYSIS_MISSING_POLL_RATE,
+    msg::ANALYSIS_MISSING_CONDITION, msg::ANALYSIS_MISSING_RAISED,   msg::ANALYSIS_EMPTY_COMMAND,
+    msg::ANALYSIS_EMPTY_ADDRESS,     msg::ANALYSIS_EMPTY_MESSAGE,    msg::ANALYSIS_EMPTY_RAISED,
+    msg::ANALYSIS_ERROR,             msg::ANALYSIS_WARNING,          msg::ANALYSIS_NOTE,
+    msg::ANALYSIS_FINDING,           msg::ANALYSIS_SIM_START,        msg::ANALYSIS_SIM_STEP,
+    msg::ANALYSIS_SIM_TAKES,         msg::ANALYSIS_SIM_STAYS,        msg::ANALYSIS_SIM_ENTERS,
+    msg::ANALYSIS_SIM_ACTION,
+};
+static_assert(sizeof text_messages / sizeof text_messages[0] == TEXT_COUNT, "one message per analysis text");
+
+Texts texts_from(const char* (*lookup)(MessageId)) {
+    Texts texts;
+    for (int i = 0; i < TEXT_COUNT; ++i) texts[i] = lookup(text_messages[i]);
     return texts;
 }
+}  // namespace
+
+const Texts& english_texts() {
+    static const Texts texts = texts_from(default_message);
+    return texts;
+}
+
+Texts catalogue_texts() { return texts_from(message_text); }
 
 std::string fill(const std::string& format, const std::vector<std::string>& args) {
     std::string out;

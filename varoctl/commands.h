@@ -1,7 +1,7 @@
 // varoctl's commands, each over an open store. Usage mistakes throw UsageError (exit 2);
 // refusals from the store throw StoreError (exit 1).
-#ifndef TARNWRIGHT_VARO_TOOLS_COMMANDS_H
-#define TARNWRIGHT_VARO_TOOLS_COMMANDS_H
+#ifndef TARNWRIGHT_VAROCTL_COMMANDS_H
+#define TARNWRIGHT_VAROCTL_COMMANDS_H
 
 #include <functional>
 #include <iosfwd>

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "varo/tools/commands.h"
+#include "varoctl/commands.h"
 
 #ifndef TARNWRIGHT_VERSION
 #define TARNWRIGHT_VERSION "1.2"

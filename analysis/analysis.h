@@ -5,8 +5,8 @@
 // Results are structured; their texts are made from a table of formats (Texts) whose
 // English defaults varoctl prints and whose translations the editor takes from its
 // message catalogue, in the same order.
-#ifndef TARNWRIGHT_VARO_ANALYSIS_H
-#define TARNWRIGHT_VARO_ANALYSIS_H
+#ifndef TARNWRIGHT_ANALYSIS_ANALYSIS_H
+#define TARNWRIGHT_ANALYSIS_ANALYSIS_H
 
 #include <array>
 #include <set>
@@ -48,7 +48,10 @@ enum TextId {
     TEXT_COUNT
 };
 using Texts = std::array<std::string, TEXT_COUNT>;
+// The built-in defaults of the catalogue's texts (what varoctl prints), and the texts of the
+// open catalogue (what the editor shows).
 const Texts& english_texts();
+Texts catalogue_texts();
 // Fills each "%s" of format with the next argument ("" when they run out).
 std::string fill(const std::string& format, const std::vector<std::string>& args);
 

@@ -1,7 +1,7 @@
 // The message catalogue corvane.cat: every user-visible text by set and number, with the
 // built-in default of messages.def when the catalogue or the entry is missing.
-#ifndef TARNWRIGHT_APP_MESSAGES_H
-#define TARNWRIGHT_APP_MESSAGES_H
+#ifndef TARNWRIGHT_BASE_MESSAGES_H
+#define TARNWRIGHT_BASE_MESSAGES_H
 
 #include <initializer_list>
 #include <nl_types.h>

@@ -1,7 +1,7 @@
 // Cutting text to a byte limit without splitting a UTF-8 character: shared by the store,
 // the engine's bounded error texts and the editor's fixed-size lines and buffers.
-#ifndef TARNWRIGHT_VARO_UTF8_H
-#define TARNWRIGHT_VARO_UTF8_H
+#ifndef TARNWRIGHT_BASE_UTF8_H
+#define TARNWRIGHT_BASE_UTF8_H
 
 #include <cstddef>
 #include <string>

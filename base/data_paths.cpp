@@ -1,5 +1,5 @@
 // Search paths for the catalogue and the app-defaults file.
-#include "app/data_paths.h"
+#include "base/data_paths.h"
 
 #include <unistd.h>
 

@@ -1,8 +1,8 @@
 // The diagram's text: which installed font draws each character of a UTF-8 name, and the
 // text measured and centred. Fontconfig only; the X window and a picture export each supply
 // a painter that measures and paints one run of characters in one font.
-#ifndef TARNWRIGHT_DIAGRAM_DIAGRAM_TEXT_H
-#define TARNWRIGHT_DIAGRAM_DIAGRAM_TEXT_H
+#ifndef TARNWRIGHT_DIAGRAM_PICTURE_TEXT_H
+#define TARNWRIGHT_DIAGRAM_PICTURE_TEXT_H
 
 #include <fontconfig/fontconfig.h>
 

@@ -1,4 +1,4 @@
-#include "app/globals.h"
+#include "base/globals.h"
 
 char global_platform[PLATFORM_NAME_SIZE] = "localhost";
 char open_template[TEMPLATE_NAME_SIZE] = "Noname";

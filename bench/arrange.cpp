@@ -13,8 +13,8 @@
 #include <cstdlib>
 #include <string>
 
-#include "app/globals.h"
-#include "app/messages.h"
+#include "base/globals.h"
+#include "base/messages.h"
 #include "diagram/picture/arrange.h"
 #include "edit/callbacks.h"
 #include "floor.h"

@@ -11,7 +11,8 @@ Widget create_state_information(Widget parent)
     si_form = make_dialog(parent, {"state_information", "si_form", false, 0, 0}, state_information);
     make_action_buttons(si_form, {
         {"si_close", &si_close, {hide(si_form)}},
-        {"si_help", &si_help, {}},
+        // The window shows one state: its help is the states' topic.
+        {"si_help", &si_help, {call(state_help_cb)}},
     });
 
     widget35 = make_work_form(si_form, "widget35", 350, 300);

@@ -20,6 +20,7 @@
 #include "edit/callbacks.h"
 #include "help/XtHelp.h"
 #include "help/help_protocol.h"
+#include "support/window_fixture.h"
 
 namespace fs = std::filesystem;
 namespace hp = help_protocol;
@@ -253,4 +254,24 @@ TEST_F(HelpClient, WhatCannotStartIsReportedAndStartsNothing) {
     fs::remove(viewer());
     EXPECT_EQ(client.showHelpOnTopic(5000), -1);
     EXPECT_STREQ(client.getMessage(), "Can't find HyperHelp executable");
+}
+
+// No Help button of the program is dead: each shows its window's topic.
+TEST_F(HelpClient, EveryHelpButtonShowsItsWindowsTopic) {
+    build_all_windows(display);
+    const std::pair<Widget*, int> buttons[] = {
+        {&main_help_bt, 5000},       {&ol_help_button, 5100},   {&state_edit_help_button, 5200},
+        {&si_help, 5200},            {&tran_edit_button, 5300}, {&order_help_button, 5400},
+        {&ct_help_button, 5500},     {&te_pollrate_help_butoon, 5600}, {&te_severity_help_button, 5700},
+        {&sd_help_bt, 5800},         {&cs_help, 5900},          {&tl_help, 5000},
+        {&sl_help, 5000},
+    };
+    put_record(XtWindow(shell));  // a viewer is up: each press sends it a command
+    for (const auto& [button, topic] : buttons) {
+        SCOPED_TRACE(XtName(*button));
+        ASSERT_TRUE(gui::press(*button));
+        auto recs = records();
+        ASSERT_EQ(recs.size(), 1u);
+        EXPECT_EQ(recs[0].command().rfind("-c " + std::to_string(topic) + " ", 0), 0u) << recs[0].command();
+    }
 }

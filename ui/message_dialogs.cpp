@@ -21,12 +21,13 @@ void delete_error_dialog(ErrDialogBox* box) {
 }
 
 // The window manager's close of a dialog runs the given callback instead of only
-// unmapping it, so the program never stays behind with its question unanswered.
-void route_close_to(Widget dialog, XtCallbackProc proc) {
+// unmapping it, so the program never stays behind with its question unanswered, nor with
+// a dialog only hidden.
+void route_close_to(Widget dialog, XtCallbackProc proc, XtPointer client_data = nullptr) {
     Widget shell = XtParent(dialog);
     XtVaSetValues(shell, XmNdeleteResponse, XmDO_NOTHING, nullptr);
     Atom wm_delete = XmInternAtom(XtDisplay(shell), const_cast<char*>("WM_DELETE_WINDOW"), False);
-    XmAddWMProtocolCallback(shell, wm_delete, proc, nullptr);
+    XmAddWMProtocolCallback(shell, wm_delete, proc, client_data);
 }
 
 // A question lives until one of its two answers: the window manager's close leaves it up.
@@ -38,6 +39,7 @@ void error_dialog(Widget w, const char* message) {
     ErrDialogBox* box = new ErrDialogBox(parent, message);
     current_error_dialog = box;
     box->add_callback(OK_BUTTON, error_dialog_cb, box);
+    route_close_to(box->getwidget(), error_dialog_cb, box);
     // Without this Motif would centre the dialog over its parent instead.
     XtVaSetValues(box->getwidget(), XmNdefaultPosition, False, XmNx, 500, XmNy, 500, nullptr);
     box->manage();

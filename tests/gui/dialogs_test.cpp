@@ -3,6 +3,7 @@
 // show-and-raise, read back from the X server.
 #include "support/gui_harness.h"
 
+#include <X11/IntrinsicP.h>
 #include <X11/Shell.h>
 #include <X11/Xlib.h>
 #include <X11/extensions/Xfixes.h>
@@ -171,9 +172,10 @@ TEST_F(GuiTest, DeletingADialogRemovesItsShellAndSurvivesAnAlreadyDestroyedParen
     EXPECT_TRUE(gui::open_dialogs().empty());
 }
 
-TEST_F(GuiTest, CommonErrorDialogsSitAt500AndEachClosesOnItsOwnOk) {
+TEST_F(GuiTest, CommonErrorDialogsSitAt500AndEachGoesWithItsOwnOkOrWindowClose) {
     gui::test_shell();
     Widget button = gui::need("testButton");
+    Cardinal shells_before = XtParent(button)->core.num_popups;
     error_dialog(button, "first failure");
     ErrDialogBox* first = current_error_dialog;
     error_dialog(button, "second failure");
@@ -189,14 +191,16 @@ TEST_F(GuiTest, CommonErrorDialogsSitAt500AndEachClosesOnItsOwnOk) {
     }
     EXPECT_EQ(up[0].message, "first failure");
 
-    // Closing the older one leaves the newer one up and current.
+    // One goes with its OK, the other with the window manager's close: each leaves the other
+    // up and current, and takes its shell and object along.
     gui::press(up[0].button("OK"));
     gui::Dialog left = gui::only_dialog();
     EXPECT_EQ(left.message, "second failure");
     EXPECT_EQ(current_error_dialog, second);
-    gui::press(left.button("OK"));
+    gui::close_from_window_manager(XtParent(left.box));
     EXPECT_TRUE(gui::open_dialogs().empty());
     EXPECT_EQ(current_error_dialog, nullptr);
+    EXPECT_EQ(XtParent(button)->core.num_popups, shells_before) << "a dialog shell was left behind";
 }
 
 TEST_F(GuiTest, TwoCallbackErrorDialogRunsItsCallbacksFromBothButtonsAndTheWindowClose) {

@@ -423,11 +423,19 @@ Boolean constraint_set_values(Widget old, Widget, Widget w, ArgList, Cardinal*)
         c->alignment = o->alignment;
     bool changed = c->alignment != o->alignment || c->stretch_horizontal != o->stretch_horizontal ||
                    c->stretch_vertical != o->stretch_vertical;
-    if (changed && XtIsManaged(w)) {
+    if (!changed || !XtIsManaged(w)) return False;
+    Widget self = XtParent(w);
+    if (XtIsRealized(self)) {
         // A border change makes Xt send a geometry request; the manager takes the one away
         // again and relays the children out.
-        part(XtParent(w))->constraint_change_pending = True;
+        part(self)->constraint_change_pending = True;
         w->core.border_width += 1;
+    } else {
+        // Before realize Xt grants a child's requests without asking its manager, so the
+        // request would never come: relay out here.
+        run_size_procedure(self, nullptr, nullptr);
+        request_preferred_size(self);
+        layout(self);
     }
     return False;
 }

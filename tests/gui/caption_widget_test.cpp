@@ -163,3 +163,32 @@ TEST_F(CaptionWidget, DestroyedReferenceIsForgotten)
     XtDestroyWidget(a);  // c once referred to it
     while (XtAppPending(app)) XtAppProcessEvent(app, XtIMAll);
 }
+
+// A constraint change relays the rows out whether it comes before the widget is realized or
+// after: the changed child keeps its border and the rows below stay where they belong.
+TEST_F(CaptionWidget, ConstraintChangeRelaysOutBeforeAndAfterRealize)
+{
+    for (bool realized : {false, true}) {
+        SCOPED_TRACE(realized ? "after realize" : "before realize");
+        Widget top = XtVaAppCreateShell("tarnedit", "Tarnedit", applicationShellWidgetClass, display, nullptr);
+        Widget c = caption("c", top);
+        Widget l1 = label(c, "Name:");
+        Widget f1 = field(c, "f1", 10);
+        label(c, "Longer caption:");
+        Widget f2 = field(c, "f2", 30);
+        XtManageChild(c);
+        if (realized) XtRealizeWidget(top);
+        XtVaSetValues(f1, PsNstretchHorizontal, True, nullptr);
+        XtVaSetValues(l1, PsNcaptionAlignment, PsCAPTION_TOP, nullptr);
+        if (!realized) XtRealizeWidget(top);
+        while (XtAppPending(app)) XtAppProcessEvent(app, XtIMAll);
+
+        EXPECT_EQ(0, f1->core.border_width);
+        EXPECT_EQ(0, l1->core.border_width);
+        EXPECT_FALSE(part(c)->constraint_change_pending);
+        EXPECT_EQ(right(f2), right(f1)) << "the stretched field reaches the right margin";
+        EXPECT_EQ(f1->core.y, l1->core.y) << "the caption sits at the top of its row";
+        EXPECT_EQ(bottom(f1) + 8, f2->core.y);
+        XtDestroyWidget(top);
+    }
+}

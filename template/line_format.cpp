@@ -126,6 +126,41 @@ std::string first_word(const std::string& line) {
     return line.substr(start, end == std::string::npos ? std::string::npos : end - start);
 }
 
+namespace {
+const char ELLIPSIS[] = "...";
+
+// The text kept around the ellipsis when `kept` of its characters stay.
+std::string keep(const std::string& text, const std::vector<std::size_t>& starts, std::size_t kept) {
+    std::size_t head = (kept + 1) / 2, tail = kept / 2;
+    std::size_t characters = starts.size() - 1;
+    return text.substr(0, starts[head]) + ELLIPSIS + text.substr(starts[characters - tail]);
+}
+}  // namespace
+
+std::string cut_middle(const std::string& text, int room, const std::function<int(const std::string&)>& width) {
+    if (width(text) <= room) return text;
+    std::vector<std::size_t> starts;  // where each character starts, and the end
+    for (std::size_t pos = 0; pos < text.size();) {
+        starts.push_back(pos);
+        utf8_next(text.data(), text.size(), &pos);
+    }
+    starts.push_back(text.size());
+    // Widths grow with the characters kept: the most that fit, by halving.
+    std::size_t fits = 0, over = starts.size() - 1;
+    while (over - fits > 1) {
+        std::size_t kept = (fits + over) / 2;
+        (width(keep(text, starts, kept)) <= room ? fits : over) = kept;
+    }
+    return keep(text, starts, fits);
+}
+
+bool is_cut_of(const std::string& shown, const std::string& text) {
+    std::size_t mark = shown.find(ELLIPSIS);
+    if (mark == std::string::npos || shown.size() - 3 >= text.size()) return false;
+    std::string head = shown.substr(0, mark), tail = shown.substr(mark + 3);
+    return text.compare(0, head.size(), head) == 0 && text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
+}
+
 }  // namespace lines
 
 namespace lines {

@@ -5,6 +5,7 @@
 #define TARNWRIGHT_TEMPLATE_LINE_FORMAT_H
 
 #include <cstddef>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -47,6 +48,13 @@ std::string condition_line(const char* name);
 
 // The first blank-delimited word of a line: the name an option-menu entry is made from.
 std::string first_word(const std::string& line);
+
+// The text as it fits `room` by the given measure (pixels, say): whole when it fits, else
+// its start and end with "..." between, keeping as many characters as fit, the start the
+// odd one. Cut on character boundaries.
+std::string cut_middle(const std::string& text, int room, const std::function<int(const std::string&)>& width);
+// Whether `shown` is `text` cut by cut_middle.
+bool is_cut_of(const std::string& shown, const std::string& text);
 
 }  // namespace lines
 

@@ -1,5 +1,7 @@
 #include "template/option_menus.h"
 
+#include <X11/IntrinsicP.h>
+#include <Xm/CascadeBG.h>
 #include <Xm/Form.h>
 #include <Xm/List.h>
 #include <Xm/PushB.h>
@@ -19,6 +21,43 @@
 #include "ui/widgets.h"
 
 namespace {
+
+// The widest text an option-menu entry shows, in pixels: a longer name is cut in the middle
+// while its entry keeps the whole name as its widget name. A menu is as wide as its widest
+// entry, so it then stays inside the narrowest window that holds one, whatever it offers.
+constexpr int ENTRY_TEXT_WIDTH = 200;
+
+XmRenderTable font_of(Widget w) {
+    XmRenderTable font = nullptr;
+    XtVaGetValues(w, XmNrenderTable, &font, nullptr);
+    return font;
+}
+
+// The text as a button in that font shows it.
+std::string fitted(XmRenderTable font, const std::string& text) {
+    if (!font) return text;
+    return lines::cut_middle(text, ENTRY_TEXT_WIDTH, [font](const std::string& t) {
+        return static_cast<int>(XmStringWidth(font, motif_text::Compound(t)));
+    });
+}
+
+// An entry named by a name too wide for its menu shows it cut.
+void fit_entry(Widget entry, XmRenderTable font) {
+    std::string name = XtName(entry);
+    std::string shown = fitted(font, name);
+    if (shown != name) set_string(entry, shown.c_str());
+}
+
+// The entry of that name in a pulldown, compared as it is (a lookup by path would read '.'
+// and '*' in a name as path syntax).
+Widget entry_named(Widget pulldown, const std::string& name) {
+    WidgetList children = nullptr;
+    Cardinal count = 0;
+    if (pulldown) XtVaGetValues(pulldown, XmNchildren, &children, XmNnumChildren, &count, nullptr);
+    for (Cardinal i = 0; i < count; ++i)
+        if (!children[i]->core.being_destroyed && name == XtName(children[i])) return children[i];
+    return nullptr;
+}
 
 // One rebuilt option menu: where it lives, what feeds it, and the globals that name it.
 struct MenuSpec {
@@ -150,10 +189,13 @@ void build_from(const MenuSpec& table_row, const std::vector<std::string>& words
         XtSetSensitive(none, False);
         entries.push_back(none);
     }
+    XmRenderTable font = nullptr;
     for (std::size_t i = 0; i < words.size(); ++i) {
         char* name = const_cast<char*>(words[i].c_str());
         Widget entry = i == 0 ? XmCreatePushButton(pulldown, name, nullptr, 0)
                               : XmCreatePushButtonGadget(pulldown, name, nullptr, 0);
+        if (i == 0) font = font_of(entry);
+        fit_entry(entry, font);
         if (table_row.activate) XtAddCallback(entry, XmNactivateCallback, table_row.activate, nullptr);
         entries.push_back(entry);
     }
@@ -280,6 +322,7 @@ bool patch_entries(const MenuSpec& table_row, const std::vector<std::string>& ol
             short position = i == old_words.size() ? static_cast<short>(XmLAST_POSITION) : static_cast<short>(i + made.size());
             XtSetArg(args[0], XmNpositionIndex, position);
             Widget entry = XmCreatePushButtonGadget(pulldown, const_cast<char*>(words[j++].c_str()), args, 1);
+            fit_entry(entry, font_of(entries.front()));
             if (table_row.activate) XtAddCallback(entry, XmNactivateCallback, table_row.activate, nullptr);
             made.push_back(entry);
         } else {
@@ -339,7 +382,30 @@ void rebuild(const MenuSpec& table_row) {
 
 std::string option_value(Widget option_menu) {
     if (!option_menu) return std::string();
-    return motif_text::label(XmOptionButtonGadget(option_menu));
+    std::string shown = motif_text::label(XmOptionButtonGadget(option_menu));
+    // An entry cut to fit its menu stands for its whole name.
+    Widget chosen = nullptr;
+    XtVaGetValues(option_menu, XmNmenuHistory, &chosen, nullptr);
+    if (chosen && lines::is_cut_of(shown, XtName(chosen))) return XtName(chosen);
+    return shown;
+}
+
+bool show_in_option_menu(Widget option_button, const std::string& value) {
+    Widget menu = option_button ? XtParent(option_button) : nullptr;
+    if (!XmIsCascadeButtonGadget(option_button) || !menu || !XmIsRowColumn(menu)) return false;
+    unsigned char type = 0;
+    Widget pulldown = nullptr;
+    XtVaGetValues(menu, XmNrowColumnType, &type, XmNsubMenuId, &pulldown, nullptr);
+    if (type != XmMENU_OPTION) return false;
+    // Choosing the entry shows its text, cut as the menu shows it, and lets the menu read
+    // back the whole name; a value the menu does not offer is shown cut alike.
+    if (Widget entry = entry_named(pulldown, value)) {
+        XtVaSetValues(menu, XmNmenuHistory, entry, nullptr);
+        return true;
+    }
+    motif_text::Compound shown(fitted(font_of(option_button), value));
+    XtVaSetValues(option_button, XmNlabelString, static_cast<XmString>(shown), nullptr);
+    return true;
 }
 
 void build_condition_list() { rebuild(tran_condition_spec); }

@@ -27,8 +27,12 @@ void build_pending_menus();
 // the shell's own rebuild has run.
 void build_window_menus(Widget shell);
 
-// The text of an option menu's current choice.
+// The text of an option menu's current choice, whole even when the menu shows it cut.
 std::string option_value(Widget option_menu);
+// Shows the value in the option menu whose button this is, cut when too wide for the menu:
+// by choosing the entry of that name, or on the button alone when there is none. False,
+// doing nothing, when the widget is not an option menu's button.
+bool show_in_option_menu(Widget option_button, const std::string& value);
 
 // The activate callbacks of the from-state and order-state entries.
 void from_list(Widget w, XtPointer client_data, XtPointer call_data);

@@ -16,6 +16,7 @@
 #include "template/album_reader.h"
 #include "template/motif_text.h"
 #include "template/name_rules.h"
+#include "template/option_menus.h"
 #include "template/text_view.h"
 #include "ui/message_dialogs.h"
 #include "ui/widgets.h"
@@ -60,6 +61,8 @@ int saved() {
 
 void set_string(Widget label, const char* text) {
     if (!label) return;
+    // An option menu's button keeps its menu's width: the value shows through its entry.
+    if (show_in_option_menu(label, text ? text : "")) return;
     motif_text::Compound s(text ? text : "");
     XtVaSetValues(label, XmNlabelString, static_cast<XmString>(s), nullptr);
 }

@@ -90,6 +90,13 @@ Widget make_label(Widget parent, const char* name, unsigned char alignment)
     return XtVaCreateManagedWidget(name, xmLabelWidgetClass, parent, XmNalignment, alignment, nullptr);
 }
 
+Widget make_status_label(Widget parent, const char* name)
+{
+    Widget label = make_label(parent, name);
+    XtVaSetValues(label, XmNrecomputeSize, False, nullptr);
+    return label;
+}
+
 Widget make_text_field(Widget parent, const char* name, const Binds& modify_verify, short columns)
 {
     Widget w = columns > 0
@@ -110,10 +117,11 @@ Widget make_scrolled_list(Widget parent, const char* name, int visible_items, un
     Arg args[4];
     Cardinal n = 0;
     XtSetArg(args[n], XmNselectionPolicy, selection_policy); n++;
-    XtSetArg(args[n], XmNscrollBarDisplayPolicy, XmSTATIC); n++;
-    // A line wider than its window (a long description, a long state name) can be scrolled
-    // into view instead of being cut; lists whose lines fit show no horizontal bar.
-    XtSetArg(args[n], XmNlistSizePolicy, XmRESIZE_IF_POSSIBLE); n++;
+    // A list keeps the width its window gives it, whatever its lines: one that asked for the
+    // width of its widest line would widen its window past the screen. A line wider than the
+    // list scrolls into view, and the scroll bars show only when there is something to scroll.
+    XtSetArg(args[n], XmNlistSizePolicy, XmCONSTANT); n++;
+    XtSetArg(args[n], XmNscrollBarDisplayPolicy, XmAS_NEEDED); n++;
     if (visible_items > 0) { XtSetArg(args[n], XmNvisibleItemCount, visible_items); n++; }
     Widget list = XmCreateScrolledList(parent, const_cast<char*>(name), args, n);
     XtManageChild(list);

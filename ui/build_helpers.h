@@ -51,6 +51,9 @@ Widget make_push_button(Widget parent, const char* name, const Binds& activate =
 Widget keep_in(Widget* global, Widget w);
 Widget make_toggle(Widget parent, const char* name, const Binds& value_changed = {});
 Widget make_label(Widget parent, const char* name, unsigned char alignment = XmALIGNMENT_BEGINNING);
+// A left-aligned label whose text, set at run time, may be longer than its window is wide:
+// it takes the width its form gives it and shows what fits, instead of widening the window.
+Widget make_status_label(Widget parent, const char* name);
 Widget make_text_field(Widget parent, const char* name, const Binds& modify_verify = {}, short columns = 0);
 Widget make_separator(Widget parent, const char* name, unsigned char orientation = XmHORIZONTAL);
 // A scrolled list; the scrolled window Motif puts around it goes into *scrolled_window.

@@ -35,7 +35,7 @@ Widget create_condition_text_win(Widget parent)
     XtVaSetValues(ct_condition_list, XmNautomaticSelection, True, nullptr);
     bind(ct_condition_list, XmNdefaultActionCallback, {call(ct_select_condition_cb)});
     // The templates that use the chosen condition, under the list.
-    ct_used_by_label = make_label(ct_sash_form1, "ct_used_by_label");
+    ct_used_by_label = make_status_label(ct_sash_form1, "ct_used_by_label");
     attach(ct_used_by_label, free_edge(), to_form(2), to_form(2), to_form(2));
     attach(ct_list, to_widget(ct_list_label, 2), to_form(2), to_form(2), to_widget(ct_used_by_label, 2));
 

@@ -17,7 +17,7 @@ Widget create_simulate_win(Widget parent)
     });
 
     sim_form = make_work_form(sim_dialog, "sim_form");
-    sim_state = make_label(sim_form, "sim_state");
+    sim_state = make_status_label(sim_form, "sim_state");
     attach(sim_state, to_form(4), to_form(4), to_form(4));
 
     sim_condition_label = make_label(sim_form, "sim_condition_label");

@@ -4,9 +4,14 @@
 // disconnects.
 #include "support/editor_fixture.h"
 
+#include <X11/IntrinsicP.h>
 #include <X11/Xlib.h>
+#include <Xm/CascadeBG.h>
 #include <Xm/List.h>
+#include <Xm/PushB.h>
+#include <Xm/PushBG.h>
 #include <Xm/RowColumn.h>
+#include <Xm/ScrolledW.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -17,11 +22,14 @@
 #include "base/globals.h"
 #include "app/main_loop.h"
 #include "app/notifications.h"
+#include "diagram/diagram_object.h"
+#include "diagram/diagram_popup.h"
 #include "edit/callbacks.h"
 #include "platform/qori.h"
 #include "support/store_fixture.h"
 #include "template/line_format.h"
 #include "template/list_items.h"
+#include "template/motif_text.h"
 #include "template/option_menus.h"
 #include "template/template_model.h"
 #include "template/text_view.h"
@@ -36,6 +44,63 @@ Messages first_words(const Messages& items) {
     Messages words;
     for (const auto& l : items) words.push_back(lines::first_word(l));
     return words;
+}
+
+// The managed widgets and gadgets of a window, the window itself left out.
+std::vector<Widget> visible_parts(Widget shell) {
+    std::vector<Widget> parts, pending = {shell};
+    while (!pending.empty()) {
+        Widget w = pending.back();
+        pending.pop_back();
+        if (w != shell) parts.push_back(w);
+        if (!XtIsComposite(w)) continue;
+        CompositeWidget c = reinterpret_cast<CompositeWidget>(w);
+        for (Cardinal i = 0; i < c->composite.num_children; ++i)
+            if (XtIsManaged(c->composite.children[i])) pending.push_back(c->composite.children[i]);
+    }
+    return parts;
+}
+
+bool is_option_button(Widget w) {
+    unsigned char type = 0;
+    if (XmIsCascadeButtonGadget(w)) XtVaGetValues(XtParent(w), XmNrowColumnType, &type, nullptr);
+    return type == XmMENU_OPTION;
+}
+
+// Whether w lies whole inside each of its parents up to its shell.
+bool in_view(Widget w) {
+    int x = w->core.x, y = w->core.y;
+    int width = w->core.width + 2 * w->core.border_width, height = w->core.height + 2 * w->core.border_width;
+    for (Widget parent = XtParent(w); parent; parent = XtParent(parent)) {
+        if (x < 0 || y < 0 || x + width > parent->core.width || y + height > parent->core.height) return false;
+        if (XtIsShell(parent)) return true;
+        x += parent->core.x + parent->core.border_width;
+        y += parent->core.y + parent->core.border_width;
+    }
+    return true;
+}
+
+// A list shows its horizontal scroll bar exactly when a line is wider than the list, and then
+// its range reaches the end of the widest line.
+void expect_scrolls_only_when_needed(Widget list) {
+    SCOPED_TRACE(XtName(list));
+    XmRenderTable font = nullptr;
+    XmStringTable items = nullptr;
+    int count = 0;
+    Dimension width = 0, margin = 0, shadow = 0, highlight = 0;
+    XtVaGetValues(list, XmNrenderTable, &font, XmNitems, &items, XmNitemCount, &count, XmNwidth, &width,
+                  XmNlistMarginWidth, &margin, XmNshadowThickness, &shadow, XmNhighlightThickness, &highlight, nullptr);
+    int room = width - 2 * (margin + shadow + highlight);
+    int widest = 0;
+    for (int i = 0; i < count; ++i) widest = std::max(widest, static_cast<int>(XmStringWidth(font, items[i])));
+    Widget bar = nullptr;
+    if (XmIsScrolledWindow(XtParent(list))) XtVaGetValues(XtParent(list), XmNhorizontalScrollBar, &bar, nullptr);
+    bool shown = bar && XtIsManaged(bar);
+    EXPECT_EQ(widest > room, shown) << "widest line " << widest << " px in a list of " << room;
+    if (!shown || widest <= room) return;
+    int minimum = 0, maximum = 0;
+    XtVaGetValues(bar, XmNminimum, &minimum, XmNmaximum, &maximum, nullptr);
+    EXPECT_GE(maximum - minimum, widest) << "the scroll range stops short of the line's end";
 }
 
 void fill(std::initializer_list<std::pair<Widget, const char*>> fields) {
@@ -88,51 +153,95 @@ TEST_F(EditorTest, StartUpFillsTheFourListsInOrderAndAnotherClientsChangesRebuil
     EXPECT_EQ(5u, menu_entries(se_severity_parent).size());
 }
 
-// The fixed-column lines of the severity and poll-rate windows fit whole; a line wider than
-// its list (a long template description) can be scrolled into view instead of being cut.
-TEST_F(EditorTest, EveryLineCanBeSeenWhole) {
-    start_editor();
-    other->add_poll_rate({std::string(25, 'p'), 32767});
-    other->add_severity({std::string(15, 's'), 32767, std::string(10, 'c')});
+// Every window filled with the longest content the program takes still fits a 1,024 x 768
+// screen with all its buttons in view: what is too wide for a list scrolls inside it, what is
+// too wide for an option menu is cut there, and no window grows with what it shows.
+TEST_F(EditorTest, EveryWindowFitsTheScreenWithTheLongestContent) {
+    // 'W' is the widest letter: names of 64, texts of 255 bytes.
+    auto wide = [](char last, std::size_t length = 64) { return std::string(length - 1, 'W') + last; };
+    const std::string descr = wide('d', 255), operand = wide('o', 255), severity = wide('S'), rate = wide('R');
+    const std::string s1 = wide('1'), s2 = wide('2'), c0 = wide('0', 60) + "0000";
+    varo::StoreContents contents;
+    contents.severities = {{severity, 32767, "LightGoldenrodYellow"}};
+    contents.poll_rates = {{rate, 32767}};
+    for (int i = 0; i < 10000; ++i) {
+        std::string number = std::to_string(i);
+        contents.conditions.push_back({c0.substr(0, 64 - number.size()) + number, descr, "a > 1\n"});
+    }
+    const std::string c1 = contents.conditions[1].name, c2 = contents.conditions[2].name;
     varo::TemplateDef def;
-    def.name = "wide";
-    def.descr = std::string(120, 'd');
-    def.states = {{"Ground", "g", "Normal", "Poll"}};
-    other->insert_template(def);
-    dispatch();
+    def.name = wide('T');
+    def.descr = descr;
+    def.states = {{"Ground", descr, severity, rate}, {s1, descr, severity, rate}, {s2, descr, "Normal", "Poll"}};
+    def.transitions = {{"Ground", s1, c1, {}},
+                       {s1, s2, c2, {{"COMMAND", operand, operand}, {"MAIL", operand, operand}, {"CONDITION", c1, ""}}}};
+    contents.templates = {def};
+    other->import_contents(contents);
+    start_editor(def.name);
+    ASSERT_EQ(def.name, gui::text(main_name));
+
+    auto describe = [](const std::string& state, long item) {
+        DiagramObject* s = find_state(state.c_str());
+        ASSERT_NE(nullptr, s);
+        loc = {s->x + 25, s->y + 25};
+        popup_cb(nullptr, reinterpret_cast<XtPointer>(item), nullptr);
+    };
     const struct {
-        Widget dialog, list;
-        bool fits;
-    } windows[] = {{te_pollrate_dialog, pollrate_list, true},
-                   {te_severity_dialog, severity_list, true},
-                   {open_list_dialog, ol_list, false}};
+        Widget shell, box;
+        std::function<void()> fill;
+        const char* screenshot = nullptr;
+    } windows[] = {
+        {te_win, nullptr, [] {}},
+        {state_diagram_win, nullptr, [] { gui::press(main_view_both); }},
+        // Another client's template comes in while the window is closed.
+        {open_list_win, open_list_dialog, [&] {
+             g2_win_show(open_list_dialog);
+             XtUnmanageChild(open_list_dialog);
+             def.name = wide('U');
+             other->insert_template(def);
+             dispatch();
+             gui::select_list_pos(ol_list, 2);
+         }, "open_template.png"},
+        {state_edit_win, state_edit_dialog, [] { gui::select_list_pos(state_edit_list, 2); }},
+        {transition_edit_win, te_transition_edit_dialog, [&] {
+             gui::choose_option(tran_from_state, s1);
+             gui::choose_option(tran_to_state, s2);
+             gui::choose_option(tran_condition, c2);
+             gui::choose_option(tran_action, "transition_command_button");
+             paste(tran_edit_text1, operand);
+             paste(tran_edit_text2, operand);
+         }, "transition_editor_long_names.png"},
+        {order_trans_win, ot_form_box, [&] { gui::choose_option(ot_states, s1); }},
+        // The second long condition, which both templates use.
+        {condition_text_win, ct_dialog, [] { gui::activate_list_pos(ct_condition_list, 4); }},
+        {severity_edit_win, te_severity_dialog, [] { gui::select_list_pos(severity_list, 5); }},
+        {pollrate_win, te_pollrate_dialog, [] { gui::select_list_pos(pollrate_list, 2); }},
+        {configure_states, cs_template, [&] { describe(s1, 0); }},
+        {state_information, si_form, [&] { describe(s1, 1); }},
+        {transition_list_win, tl_template, [&] {
+             transition_dump(s1.c_str(), s2.c_str());
+             motif_text::set_field(tl_from_state, s1);
+             motif_text::set_field(tl_to_state, s2);
+         }},
+        {check_template_win, chk_dialog, [] { check_template_cb(main_win_form, nullptr, nullptr); }},
+        {simulate_win, sim_dialog, [] { simulate_cb(main_win_form, nullptr, nullptr); }},
+    };
     for (const auto& w : windows) {
-        SCOPED_TRACE(XtName(w.list));
-        XtManageChild(w.dialog);
+        SCOPED_TRACE(XtName(w.shell));
+        w.fill();
+        if (w.box) g2_win_show(w.box);
         gui::process_events();
-        XmRenderTable font = nullptr;
-        XmStringTable items = nullptr;
-        int count = 0;
-        Dimension width = 0, margin = 0, shadow = 0, highlight = 0;
-        XtVaGetValues(w.list, XmNrenderTable, &font, XmNitems, &items, XmNitemCount, &count, XmNwidth, &width,
-                      XmNlistMarginWidth, &margin, XmNshadowThickness, &shadow, XmNhighlightThickness, &highlight,
-                      nullptr);
-        int room = width - 2 * (margin + shadow + highlight);
-        int widest = 0;
-        for (int i = 0; i < count; ++i) widest = std::max(widest, static_cast<int>(XmStringWidth(font, items[i])));
-        if (w.fits) {
-            EXPECT_LE(widest, room) << "a line is cut";
-        } else {
-            ASSERT_GT(widest, room);
-            Widget bar = nullptr;
-            XtVaGetValues(XtParent(w.list), XmNhorizontalScrollBar, &bar, nullptr);
-            ASSERT_TRUE(bar && XtIsManaged(bar)) << "no way to scroll sideways";
-            int minimum = 0, maximum = 0, slider = 0;
-            XtVaGetValues(bar, XmNminimum, &minimum, XmNmaximum, &maximum, XmNsliderSize, &slider, nullptr);
-            EXPECT_GE(maximum - minimum, widest) << "the scroll range stops short of the line's end";
-            EXPECT_LT(slider, maximum - minimum);
+        EXPECT_EQ(Messages{}, gui::answer_all());
+        ASSERT_TRUE(XtIsRealized(w.shell));
+        EXPECT_LE(w.shell->core.width, 1024);
+        EXPECT_LE(w.shell->core.height, 768);
+        for (Widget part : visible_parts(w.shell)) {
+            bool button = XmIsPushButton(part) || XmIsPushButtonGadget(part) || is_option_button(part);
+            EXPECT_TRUE(!button || in_view(part)) << XtName(XtParent(part)) << "/" << XtName(part) << " is cut or off";
+            if (XmIsList(part)) expect_scrolls_only_when_needed(part);
         }
-        XtUnmanageChild(w.dialog);
+        if (w.screenshot) gui::snap(w.shell, w.screenshot);
+        if (w.box) XtUnmanageChild(w.box);
     }
 }
 

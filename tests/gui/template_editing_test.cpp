@@ -4,8 +4,10 @@
 // Check Template, Simulate... and the users of a condition.
 #include "support/editor_fixture.h"
 
+#include <X11/IntrinsicP.h>
 #include <X11/Shell.h>
 #include <Xm/List.h>
+#include <Xm/RowColumn.h>
 
 #include <functional>
 #include <string>
@@ -17,6 +19,7 @@
 #include "edit/transition_editing.h"
 #include "platform/qori.h"
 #include "template/line_format.h"
+#include "template/option_menus.h"
 #include "template/template_model.h"
 #include "template/text_view.h"
 #include "ui/widgets.h"
@@ -358,6 +361,37 @@ TEST_F(EditTest, AddSendsEachKindOfActionNormalisedAndQuoted) {
         EXPECT_EQ(0, modified);
     }
     EXPECT_EQ(text_view, gui::list_items(main_text_list));
+}
+
+// A name too wide for its option menu shows cut in the middle there, and the menu stays
+// inside its window; what the menu offers is still the whole name.
+TEST_F(EditTest, ALongNameIsCutInItsOptionMenuButUsedWhole) {
+    const std::string name = "Interface" + std::string(46, 'W') + "Flapping1";  // 64 characters
+    open({"long", "", {{"Ground", "g", "Normal", "Poll"}, {name, "d", "Major", "Poll"}}, {}},
+         {&te_transition_edit_dialog});
+    for (Widget menu : {tran_from_state, tran_to_state}) {
+        SCOPED_TRACE(XtName(menu));
+        ASSERT_TRUE(gui::choose_option(menu, name));
+        gui::process_events();
+        std::string shown = gui::label(XmOptionButtonGadget(menu));
+        // Its start and its end, the ellipsis between.
+        EXPECT_LT(shown.size(), name.size());
+        EXPECT_EQ(0u, shown.rfind("InterfaceW", 0)) << shown;
+        EXPECT_NE(std::string::npos, shown.find("W...W")) << shown;
+        EXPECT_EQ(shown.size() - 10, shown.rfind("WFlapping1")) << shown;
+        EXPECT_EQ(name, option_value(menu));
+        EXPECT_LE(menu->core.x + menu->core.width, te_transition_edit_form->core.width) << "past the window's edge";
+    }
+    gui::choose_option(tran_to_state, "Ground");
+    EXPECT_EQ("Ground", gui::label(tran_to_state_option)) << "a name that fits shows whole";
+    gui::choose_option(tran_condition, "LinkDown");
+    gui::press(tran_add_button);
+    EXPECT_EQ(Texts{}, gui::answer_all());
+    EXPECT_EQ(Texts{"Ground"}, leaving(name));
+    // Shown by the program (the diagram's Configure of a transition) as by a choice.
+    set_string(tran_to_state_option, name.c_str());
+    EXPECT_EQ(name, option_value(tran_to_state));
+    EXPECT_EQ(gui::label(tran_from_state_option), gui::label(tran_to_state_option));
 }
 
 TEST_F(EditTest, DeleteAsksFirstAndOnlyASuccessCountsAsAChange) {

@@ -94,6 +94,29 @@ TEST(ListOrder, ByteOrderWithShorterPrefixFirstAndEqualLinesStable) {
     EXPECT_EQ(1, lines::insert_position({"b"}, "a"));
 }
 
+// Option menus show long names cut in the middle, and read the whole name back.
+TEST(LineFormat, CutInTheMiddleKeepsStartAndEndOnCharacters) {
+    auto bytes = [](const std::string& t) { return static_cast<int>(t.size()); };
+    const std::string e = "\xC3\xA9";  // two bytes, one character
+    const struct {
+        std::string text;
+        int room;
+        std::string shown;
+    } cases[] = {
+        {"Ground", 6, "Ground"},
+        {"abcdefghij", 9, "abc...hij"},
+        {"abcdefghij", 8, "abc...ij"},  // the start takes the odd character
+        {e + e + e + e + e, 8, e + "..." + e},
+        {"abcdef", 2, "..."},
+    };
+    for (const auto& c : cases) {
+        std::string shown = lines::cut_middle(c.text, c.room, bytes);
+        EXPECT_EQ(c.shown, shown) << c.text << " in " << c.room;
+        EXPECT_EQ(shown != c.text, lines::is_cut_of(shown, c.text)) << shown;
+    }
+    EXPECT_FALSE(lines::is_cut_of("abc...hij", "abcdefghik"));
+}
+
 TEST(NameRules, NamesAreOneWordOfAtMostSixtyFourBytes) {
     EXPECT_EQ(NameCheck::Blank, check_name(""));
     EXPECT_EQ(NameCheck::Blank, check_name(" \t "));

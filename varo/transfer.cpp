@@ -3,6 +3,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include <iterator>
 #include <set>
 
 #include "varo/validate.h"
@@ -164,6 +165,54 @@ std::string position_of(const std::string& text, std::size_t offset) {
     return "line " + std::to_string(line) + ", column " + std::to_string(column);
 }
 
+// The file's bytes as the parser takes them, counted, so a refusal the parser cannot place
+// itself still names where it stopped.
+class CountedChars {
+public:
+    using iterator_category = std::input_iterator_tag;
+    using value_type = char;
+    using difference_type = std::ptrdiff_t;
+    using pointer = const char*;
+    using reference = const char&;
+
+    CountedChars(const char* at, std::size_t* taken) : at_(at), taken_(taken) {}
+    reference operator*() const { return *at_; }
+    CountedChars& operator++() {
+        ++at_;
+        if (taken_) ++*taken_;
+        return *this;
+    }
+    bool operator==(const CountedChars& o) const { return at_ == o.at_; }
+    bool operator!=(const CountedChars& o) const { return at_ != o.at_; }
+
+private:
+    const char* at_;
+    std::size_t* taken_;
+};
+
+// A file of the exchange format nests seven deep. Without a bound, a hostile one of a hundred
+// thousand brackets exhausts the stack of whatever walks the value; the parser itself stops
+// at the first bracket past it.
+constexpr int kMaxNesting = 64;
+
+Json parse_bounded(const std::string& text) {
+    struct TooDeep {};
+    std::size_t taken = 0;
+    auto bound = [](int depth, Json::parse_event_t event, Json&) {
+        if ((event == Json::parse_event_t::object_start || event == Json::parse_event_t::array_start) &&
+            depth >= kMaxNesting)
+            throw TooDeep{};
+        return true;
+    };
+    try {
+        return Json::parse(CountedChars(text.data(), &taken), CountedChars(text.data() + text.size(), nullptr), bound);
+    } catch (const TooDeep&) {
+        throw StoreError(StoreError::Invalid, position_of(text, taken > 0 ? taken - 1 : 0) +
+                                                  ": not valid JSON: nested more than " +
+                                                  std::to_string(kMaxNesting) + " deep");
+    }
+}
+
 template <class T>
 void no_duplicates(const std::vector<T>& items, const std::string& pointer) {
     std::set<std::string> names;
@@ -229,7 +278,7 @@ std::string export_json(Store& store, const std::optional<std::string>& template
 StoreContents parse_transfer(const std::string& text) {
     Json doc;
     try {
-        doc = Json::parse(text);
+        doc = parse_bounded(text);
     } catch (const Json::parse_error& e) {
         // The library's text names the byte; a person wants the line and column.
         std::string what = e.what();

@@ -226,6 +226,10 @@ TEST_F(Varoctl, BadImportChangesNothingAndSaysWhere) {
         {replaced(kTemplateFile, "\"format_version\": 1", "\"format_version\": 3"),
          "/format_version: written by a newer program"},
         {replaced(kTemplateFile, "\"value\": 5", "\"value\": 5" + std::string(400, '4')), "not valid JSON: a number is too large"},
+        // 200 KB of brackets: refused by the parser at the first one past the bound, not a crash.
+        {std::string(100000, '[') + std::string(100000, ']'), "line 1, column 65: not valid JSON: nested more than 64 deep"},
+        {replaced(kTemplateFile, "\"descr\": \"getting warm\"", "\"descr\": " + std::string(61, '[') + std::string(61, ']')),
+         "line 11, column 93: not valid JSON: nested more than 64 deep"},
     };
     for (const Case& c : cases) {
         write(file("bad.json"), c.text);

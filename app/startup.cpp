@@ -71,9 +71,11 @@ void refuse_server_commands() {
 
 void tell_not_connected() {
     refuse_server_commands();
-    // The store's reason (a refused role, a server that does not answer) under the message.
+    // The store's reason (a refused role, a server that does not answer, a full disk) under the
+    // message, and on standard error, where a launcher's log keeps it.
     std::string text = message_text(msg::CANNOT_CONNECT);
     if (*qori_error_text()) text += std::string("\n") + qori_error_text();
+    std::fprintf(stderr, "tarnedit: %s\n", text.c_str());
     error_dialog(te_win, text.c_str(), exit_no_save, exit_no_save);
 }
 

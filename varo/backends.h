@@ -11,7 +11,7 @@ namespace varo {
 
 // The embedded file at path (created, with its parent folders, when missing).
 // Throws StoreError(Unavailable) when it cannot be opened.
-std::unique_ptr<Db> open_sqlite_db(const std::string& path);
+std::unique_ptr<Db> open_sqlite_db(const std::string& path, Hold hold = Hold::Session);
 
 // A PostgreSQL database named by a libpq connection string or URI.
 // Throws StoreError(Unavailable) when it cannot be reached.

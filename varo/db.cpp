@@ -14,6 +14,16 @@ void retry_pause(int attempt) {
     std::this_thread::sleep_for(std::chrono::milliseconds(pick(jitter)));
 }
 
+void Db::backup_to(const std::string&) {
+    throw StoreError(StoreError::Invalid,
+                     "a PostgreSQL store is copied with the server's own pg_dump, or written to a file with "
+                     "'varoctl export FILE'");
+}
+
+void Store::backup_to(const std::string&) {
+    throw StoreError(StoreError::Invalid, "this store cannot be copied: write it to a file with 'varoctl export FILE'");
+}
+
 std::int64_t Row::integer(std::size_t i) const {
     if (i >= columns.size()) return 0;
     if (const auto* v = std::get_if<std::int64_t>(&columns[i])) return *v;

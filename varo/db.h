@@ -49,6 +49,12 @@ public:
     virtual void commit() = 0;
     virtual void rollback() noexcept = 0;
 
+    // Called once the schema is in place (made, brought up to date or found so).
+    virtual void schema_ready() {}
+
+    // A consistent copy of the whole database in file (see Store::backup_to).
+    virtual void backup_to(const std::string& file);
+
     // Whether the failure just thrown inside a transaction was a serialization failure or
     // deadlock, so that running the whole transaction again may succeed.
     virtual bool retryable(const StoreError&) const { return false; }

@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <limits.h>
+#include <sys/random.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -40,7 +41,22 @@ bool write_in_place(const std::string& path, const std::string& bytes, std::stri
 
 }  // namespace
 
-bool write_file_replacing(const std::string& path, const std::string& bytes, std::string* why) {
+std::string random_temporary_name(const std::string& target) {
+    unsigned char random[8] = {0};
+    for (std::size_t got = 0; got < sizeof random;) {
+        ssize_t n = getrandom(random + got, sizeof random - got, 0);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) break;  // never on Linux since 3.17; the exclusive open still holds
+        got += static_cast<std::size_t>(n);
+    }
+    static const char hex[] = "0123456789abcdef";
+    std::string name = target + ".tmp." + std::to_string(getpid()) + ".";
+    for (unsigned char c : random) name += std::string{hex[c >> 4], hex[c & 15]};
+    return name;
+}
+
+bool write_file_replacing(const std::string& path, const std::string& bytes, std::string* why, unsigned new_file_mode,
+                          const TemporaryName& temporary_name) {
     struct stat st {};
     bool exists = ::stat(path.c_str(), &st) == 0;
     if (exists && S_ISDIR(st.st_mode)) {
@@ -55,15 +71,22 @@ bool write_file_replacing(const std::string& path, const std::string& bytes, std
         char resolved[PATH_MAX];
         if (::realpath(path.c_str(), resolved)) target = resolved;
     }
-    std::string temp = target + ".tmp." + std::to_string(getpid());
-    int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, exists ? 0600 : 0644);
+    // In a folder others may write (/tmp), a name made here could already be a link to any
+    // file: the temporary file is only ever a new one, and what is in the way stays as it is.
+    const std::string temp = temporary_name(target);
+    int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
+                    exists ? 0600 : static_cast<mode_t>(new_file_mode & 0777));
+    if (fd < 0) {
+        int saved = errno;
+        if (why) *why = "cannot make the temporary file " + temp + ": " + std::strerror(saved);
+        return false;
+    }
     auto fail = [&](int saved) {
         if (fd >= 0) ::close(fd);
-        std::remove(temp.c_str());
+        ::unlink(temp.c_str());
         if (why) *why = std::strerror(saved);
         return false;
     };
-    if (fd < 0) return fail(errno);
     // A file its owner made private stays private.
     if (exists) ::fchmod(fd, st.st_mode & 07777);
     if (!write_whole(fd, bytes)) return fail(errno);

@@ -21,16 +21,27 @@ std::string shown_address(const std::string& address) {
 }
 }  // namespace
 
-std::unique_ptr<Store> open_store(const std::string& address) {
+bool holds_password(const std::string& address) {
+    std::string conninfo;
+    if (starts_with(address, "pg:"))
+        conninfo = address.substr(3);
+    else if (starts_with(address, "postgresql://") || starts_with(address, "postgres://"))
+        conninfo = address;
+    else
+        return false;
+    return redact_address(conninfo) != conninfo;
+}
+
+std::unique_ptr<Store> open_store(const std::string& address, Hold hold) {
     std::unique_ptr<Db> db;
     if (starts_with(address, "sqlite:"))
-        db = open_sqlite_db(address.substr(7));
+        db = open_sqlite_db(address.substr(7), hold);
     else if (starts_with(address, "pg:"))
         db = open_pg_db(address.substr(3));
     else if (starts_with(address, "postgresql://") || starts_with(address, "postgres://"))
         db = open_pg_db(address);
     else if (ends_with(address, ".db"))
-        db = open_sqlite_db(address);
+        db = open_sqlite_db(address, hold);
     else
         throw StoreError(StoreError::Unavailable, "unknown store " + shown_address(address) +
                                                       ": use sqlite:PATH, PATH.db, pg:CONNINFO or postgresql://...");

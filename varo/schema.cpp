@@ -182,17 +182,29 @@ private:
 };
 }  // namespace
 
+namespace {
+StoreError too_new(int version) {
+    return StoreError(StoreError::Corrupt, "the store has schema version " + std::to_string(version) +
+                                               ", newer than this program knows (" + std::to_string(kLatestVersion) +
+                                               ")");
+}
+}  // namespace
+
 int apply(Db& db) {
+    // A store already up to date is only read: a full disk, a file or a role that may only be
+    // read still serve reads, and a read command writes nothing.
+    if (version_table_exists(db)) {
+        int version = read_version(db);
+        if (version == kLatestVersion) return version;
+        if (version > kLatestVersion) throw too_new(version);
+    }
     SchemaLock lock(db);
     return in_transaction(db, [&] {
         // Created only when missing: even IF NOT EXISTS needs the right to create tables,
         // which a PostgreSQL role that only uses the store need not have.
         if (!version_table_exists(db)) db.exec("CREATE TABLE schema_version (version INTEGER NOT NULL)");
         int version = read_version(db);
-        if (version > kLatestVersion)
-            throw StoreError(StoreError::Corrupt, "the store has schema version " + std::to_string(version) +
-                                                      ", newer than this program knows (" +
-                                                      std::to_string(kLatestVersion) + ")");
+        if (version > kLatestVersion) throw too_new(version);
         for (const Migration& m : migrations()) {
             if (m.version <= version) continue;
             for (const std::string& sql : m.statements(db.dialect())) db.exec(sql);

@@ -48,6 +48,7 @@ Condition condition_from(const Row& r) { return {r.text(0), r.text(1), r.text(2)
 
 SqlStore::SqlStore(std::unique_ptr<Db> db) : db_(std::move(db)) {
     schema::apply(*db_);
+    db_->schema_ready();
     db_->take_changes();  // start from what is there now
 }
 

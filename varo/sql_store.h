@@ -48,6 +48,7 @@ public:
 
     void import_contents(const StoreContents& contents) override;
     void read_consistently(const std::function<void()>& fn) override;
+    void backup_to(const std::string& file) override { db_->backup_to(file); }
 
     ChangeReport poll_changes() override;
     int notification_fd() const override;

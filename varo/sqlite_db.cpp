@@ -15,6 +15,7 @@
 #include <thread>
 
 #include "varo/backends.h"
+#include "varo/file_write.h"
 #include "varo/schema.h"
 
 namespace varo {
@@ -92,28 +93,40 @@ Row read_row(sqlite3_stmt* stmt) {
 }
 }  // namespace
 
-SqliteDb::SqliteDb(const std::string& path, int busy_timeout_ms) : path_(path) {
-    sqlite3* raw = nullptr;
-    int rc = sqlite3_open_v2(path.c_str(), &raw, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);
-    db_.reset(raw);  // owned even when the open failed
-    if (rc != SQLITE_OK) {
-        std::string why = raw ? sqlite3_errmsg(raw) : sqlite3_errstr(rc);
-        // "unable to open database file" alone does not say whether it is a folder, a
-        // permission or a missing disk: the system's reason does.
-        if (int err = raw ? sqlite3_system_errno(raw) : 0) why += std::string(" (") + std::strerror(err) + ")";
-        throw StoreError(StoreError::Unavailable, "cannot open store " + path + ": " + why);
-    }
-    sqlite3_extended_result_codes(raw, 1);
-    busy_timeout_ = std::chrono::milliseconds(busy_timeout_ms);
-    sqlite3_busy_handler(raw, &SqliteDb::wait_while_busy, this);
+namespace {
+// A write (or the shared index a reader needs) refused for want of space: named as such, not
+// as an I/O error. The system's errno is looked at only for the codes that carry one.
+bool out_of_space(sqlite3* db, int code) {
+    if ((code & 0xff) == SQLITE_FULL) return true;
+    if ((code & 0xff) != SQLITE_IOERR && (code & 0xff) != SQLITE_CANTOPEN) return false;
+    int err = db ? sqlite3_system_errno(db) : 0;
+    return err == ENOSPC || err == EDQUOT;
+}
+
+// Refusals that already say the whole of it, path included.
+struct NotAStore : StoreError {
+    using StoreError::StoreError;
+};
+}  // namespace
+
+SqliteDb::SqliteDb(const std::string& path, int busy_timeout_ms, Hold hold)
+    : path_(path), busy_timeout_(busy_timeout_ms) {
     try {
-        refuse_foreign_database();
-        enter_wal_mode(busy_timeout_ms);
-        exec("PRAGMA foreign_keys = ON");
-        // Holds the store to its file: no attached databases or extensions from data.
-        sqlite3_db_config(raw, SQLITE_DBCONFIG_ENABLE_LOAD_EXTENSION, 0, nullptr);
-        sqlite3_db_config(raw, SQLITE_DBCONFIG_DEFENSIVE, 1, nullptr);
+        try {
+            connect(false);
+            inspect();
+        } catch (const StoreError&) {
+            if (!disk_full_ || hold != Hold::OneCommand) throw;
+            // The shared-memory index cannot be made on a full disk: one command reads with
+            // the file to itself, its index in this process's memory.
+            disk_full_ = false;
+            connect(true);
+            inspect();
+        }
+    } catch (const NotAStore&) {
+        throw;
     } catch (const StoreError& e) {
+        if (disk_full_) throw StoreError(StoreError::Unavailable, "the disk is full: cannot open store " + path);
         throw StoreError(StoreError::Unavailable, "cannot open store " + path + ": " + e.what());
     }
     watch_folder();
@@ -131,18 +144,69 @@ int SqliteDb::wait_while_busy(void* self, int tries) {
     return 1;
 }
 
-// Another program's database is left as it is: neither switched to WAL nor given our tables.
-void SqliteDb::refuse_foreign_database() {
+void SqliteDb::connect(bool exclusive) {
+    cache_.clear();  // the old connection's statements go before it does
+    db_.reset();
+    sqlite3* raw = nullptr;
+    int rc = sqlite3_open_v2(path_.c_str(), &raw, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX,
+                             nullptr);
+    db_.reset(raw);  // owned even when the open failed
+    if (rc != SQLITE_OK) {
+        disk_full_ = out_of_space(raw, rc);
+        std::string why = raw ? sqlite3_errmsg(raw) : sqlite3_errstr(rc);
+        // "unable to open database file" alone does not say whether it is a folder, a
+        // permission or a missing disk: the system's reason does.
+        if (int err = raw ? sqlite3_system_errno(raw) : 0) why += std::string(" (") + std::strerror(err) + ")";
+        throw StoreError(StoreError::Unavailable, why);
+    }
+    sqlite3_extended_result_codes(raw, 1);
+    sqlite3_busy_handler(raw, &SqliteDb::wait_while_busy, this);
+    // Holds the store to its file: no attached databases or extensions from data.
+    sqlite3_db_config(raw, SQLITE_DBCONFIG_ENABLE_LOAD_EXTENSION, 0, nullptr);
+    sqlite3_db_config(raw, SQLITE_DBCONFIG_DEFENSIVE, 1, nullptr);
+    if (exclusive) exec("PRAGMA locking_mode = EXCLUSIVE");
+    exec("PRAGMA foreign_keys = ON");
+}
+
+// What the file holds decides what may be done to it, before anything is written: an empty
+// file is made a store (in one transaction, and only then switched to WAL, so that nobody
+// ever sees it half made); a store is used; anything else is left exactly as it is.
+void SqliteDb::inspect() {
+    if (path_ == ":memory:") {
+        wal_pending_ = false;
+        return;
+    }
+    Rows pages = query("PRAGMA page_count");
+    if (pages.empty() || pages[0].integer(0) == 0) {
+        wal_pending_ = true;
+        return;
+    }
     Rows rows = query("SELECT count(*), count(CASE WHEN name = 'schema_version' THEN 1 END) FROM sqlite_master"
                       " WHERE type = 'table' AND name NOT LIKE 'sqlite\\_%' ESCAPE '\\'");
-    if (!rows.empty() && rows[0].integer(0) > 0 && rows[0].integer(1) == 0)
-        throw StoreError(StoreError::Corrupt, "it is not a Varo store but another program's database");
+    std::int64_t tables = rows.empty() ? 0 : rows[0].integer(0);
+    if (tables > 0 && rows[0].integer(1) == 0)
+        throw NotAStore(StoreError::Corrupt, path_ + " is not a Varo store but another program's database");
+    if (tables == 0)
+        throw NotAStore(StoreError::Corrupt,
+                        path_ + " is not a Varo store: it holds no tables (a copy of a store in use taken without its "
+                                "-wal file looks like this; 'varoctl backup FILE' makes a whole one)");
+    enter_wal_mode();
+}
+
+void SqliteDb::schema_ready() {
+    if (!wal_pending_) return;
+    wal_pending_ = false;
+    try {
+        enter_wal_mode();
+    } catch (const StoreError& e) {
+        throw StoreError(StoreError::Unavailable, "cannot open store " + path_ + ": " + e.what());
+    }
 }
 
 // Programs opening a new store at the same moment each want it to themselves to switch it
 // to WAL; the loser is refused at once, past the busy handler, so it waits here instead.
-void SqliteDb::enter_wal_mode(int busy_timeout_ms) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(busy_timeout_ms);
+void SqliteDb::enter_wal_mode() {
+    const auto deadline = std::chrono::steady_clock::now() + busy_timeout_;
     for (;;) {
         int rc = sqlite3_exec(db_.get(), "PRAGMA journal_mode = WAL", nullptr, nullptr, nullptr);
         if (rc == SQLITE_OK) return;
@@ -176,11 +240,13 @@ void SqliteDb::drain_watch() {
     }
 }
 
-void SqliteDb::fail(int code, const std::string& doing) const {
+void SqliteDb::fail(int code, const std::string& doing) {
     std::string text = sqlite3_errmsg(db_.get());
     if ((code & 0xff) == SQLITE_BUSY || (code & 0xff) == SQLITE_LOCKED)
         text = "the store is busy (another program holds it): " + text;
     (void)doing;
+    disk_full_ = out_of_space(db_.get(), code);
+    if (disk_full_) throw StoreError(StoreError::Busy, "the store file " + path_ + " cannot be written: the disk is full");
     // A file that can no longer be written (made read-only or immutable, a full disk) refuses
     // the one write: the store is still there to read, and the user may retry once it is fixed.
     switch (code) {
@@ -287,8 +353,41 @@ void SqliteDb::commit() {
 }
 
 void SqliteDb::rollback() noexcept {
-    if (!db_ || sqlite3_get_autocommit(db_.get())) return;
-    sqlite3_exec(db_.get(), "ROLLBACK", nullptr, nullptr, nullptr);
+    if (!db_) return;
+    // SQLite may have rolled back a write refused for want of space already.
+    if (!sqlite3_get_autocommit(db_.get())) sqlite3_exec(db_.get(), "ROLLBACK", nullptr, nullptr, nullptr);
+    // A write refused for want of space leaves the log as long as it had grown: it gives the
+    // space back now, not when the last program closes the store.
+    if (disk_full_) {
+        disk_full_ = false;
+        sqlite3_exec(db_.get(), "PRAGMA wal_checkpoint(TRUNCATE)", nullptr, nullptr, nullptr);
+    }
+}
+
+void SqliteDb::backup_to(const std::string& file) {
+    // Refused before anything is written: renamed over, the store's own file would lose its log.
+    struct stat ours {}, theirs {};
+    if (::stat(path_.c_str(), &ours) == 0 && ::stat(file.c_str(), &theirs) == 0 && ours.st_dev == theirs.st_dev &&
+        ours.st_ino == theirs.st_ino)
+        throw StoreError(StoreError::Invalid, file + " is the store itself");
+    // Read in one step, from one snapshot, into memory; other writers carry on meanwhile.
+    sqlite3* raw = nullptr;
+    int rc = sqlite3_open_v2(":memory:", &raw, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+    SqliteHandle copy(raw);
+    if (rc != SQLITE_OK) throw StoreError(StoreError::Unavailable, "cannot make a copy: " + std::string(sqlite3_errstr(rc)));
+    sqlite3_backup* step = sqlite3_backup_init(copy.get(), "main", db_.get(), "main");
+    if (!step) throw StoreError(StoreError::Unavailable, "cannot copy the store: " + std::string(sqlite3_errmsg(copy.get())));
+    rc = sqlite3_backup_step(step, -1);
+    sqlite3_backup_finish(step);
+    if (rc != SQLITE_DONE) fail(rc == SQLITE_OK ? SQLITE_ERROR : rc, "backup");
+    sqlite3_int64 size = 0;
+    std::unique_ptr<unsigned char, decltype(&sqlite3_free)> image(sqlite3_serialize(copy.get(), "main", &size, 0),
+                                                                  &sqlite3_free);
+    if (!image) throw StoreError(StoreError::Unavailable, "cannot copy the store: out of memory");
+    std::string why;
+    if (!write_file_replacing(file, std::string(reinterpret_cast<const char*>(image.get()), static_cast<std::size_t>(size)),
+                              &why, 0600))
+        throw StoreError(StoreError::Unavailable, "cannot write " + file + ": " + why);
 }
 
 ChangeReport SqliteDb::take_changes() {
@@ -347,14 +446,14 @@ void report_wide_modes(const std::string& path) {
 
 }  // namespace
 
-std::unique_ptr<Db> open_sqlite_db(const std::string& path) {
+std::unique_ptr<Db> open_sqlite_db(const std::string& path, Hold hold) {
     if (path.empty()) throw StoreError(StoreError::Unavailable, "no store file named");
     if (path != ":memory:") {
         make_private_folders(std::filesystem::path(path).parent_path());
         report_wide_modes(path);
         make_private_file(path);
     }
-    return std::make_unique<SqliteDb>(path);
+    return std::make_unique<SqliteDb>(path, 5000, hold);
 }
 
 }  // namespace varo

@@ -31,7 +31,7 @@ StoreError::Kind kind_for_sqlite(int extended_code);
 class SqliteDb : public Db {
 public:
     // path may be ":memory:". Throws StoreError(Unavailable) when it cannot be opened.
-    explicit SqliteDb(const std::string& path, int busy_timeout_ms = 5000);
+    explicit SqliteDb(const std::string& path, int busy_timeout_ms = 5000, Hold hold = Hold::Session);
 
     Dialect dialect() const override { return Dialect::SQLite; }
     std::string describe() const override { return "sqlite:" + path_; }
@@ -42,6 +42,8 @@ public:
     void rollback() noexcept override;
     ChangeReport take_changes() override;
     int notification_fd() const override { return watch_.get(); }
+    void schema_ready() override;
+    void backup_to(const std::string& file) override;
 
 private:
     static int wait_while_busy(void* self, int tries);
@@ -49,7 +51,7 @@ private:
 
     sqlite3_stmt* prepare(const std::string& sql);
     Rows run(const std::string& sql, const Params& params, bool want_rows);
-    [[noreturn]] void fail(int code, const std::string& doing) const;
+    [[noreturn]] void fail(int code, const std::string& doing);
     std::int64_t data_version();
     Counters read_counters();
     // Marks in report the albums whose counters differ from the last seen, and remembers them.
@@ -58,6 +60,8 @@ private:
     std::string path_;
     std::chrono::milliseconds busy_timeout_{0};
     std::chrono::steady_clock::time_point busy_since_;
+    bool wal_pending_ = false;  // a new file: made a store first, switched to WAL after
+    bool disk_full_ = false;    // the last failure was for want of space
     SqliteHandle db_;  // declared before the cache: statements are finalized first
     std::unordered_map<std::string, SqliteStatement> cache_;
     std::int64_t last_data_version_ = -1;
@@ -74,8 +78,9 @@ private:
         int get() const { return fd; }
     };
     WatchFd watch_;
-    void refuse_foreign_database();
-    void enter_wal_mode(int busy_timeout_ms);
+    void connect(bool exclusive);
+    void inspect();
+    void enter_wal_mode();
     void watch_folder();
     void drain_watch();
 };

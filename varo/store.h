@@ -187,6 +187,10 @@ public:
     // whatever other clients commit meanwhile: a whole export stays self-consistent.
     virtual void read_consistently(const std::function<void()>& fn) { fn(); }
 
+    // Writes a consistent copy of the whole store to file, whatever other clients write
+    // meanwhile. Only a store in a file has one; the others say how they are copied.
+    virtual void backup_to(const std::string& file);
+
     // Change notifications: never waits.
     virtual ChangeReport poll_changes() = 0;
     // Readable when poll_changes may have news, so a client can wait for it; -1 when the
@@ -194,11 +198,21 @@ public:
     virtual int notification_fd() const { return -1; }
 };
 
+// How long the opener keeps the store. On a full disk the file's shared index cannot be made:
+// one command may then read with the file to itself, a session (the editor) is refused.
+enum class Hold { Session, OneCommand };
+
 // Opens (creating and seeding on first use) the store an address names:
 //   "sqlite:PATH" or a PATH ending in ".db"          the embedded file
 //   "postgresql://..." / "postgres://..." / "pg:CONNINFO"   PostgreSQL through libpq
+// Only a path that does not exist (or an empty file) is made a store: an existing file that is
+// not one is refused and left as it is. Nothing is written when nothing needs writing.
 // Throws StoreError(Unavailable) when it cannot be opened.
-std::unique_ptr<Store> open_store(const std::string& address);
+std::unique_ptr<Store> open_store(const std::string& address, Hold hold = Hold::Session);
+
+// Whether a PostgreSQL address carries a password (key=value or URI): fine in the environment,
+// but not on a command line, where every user can read it.
+bool holds_password(const std::string& address);
 
 // The store qori_init(host) opens: VARO_STORE when set; the per-user embedded file
 // when host is this machine; otherwise PostgreSQL on host (database "varo" unless

@@ -42,6 +42,7 @@ const char* const kUsage =
     "  used condition|severity|pollrate NAME\n"
     "                                     the templates and states that name it\n"
     "  render TEMPLATE FILE.svg|FILE.png  draw a template's diagram into a picture file\n"
+    "  backup FILE                        a consistent copy of a store file, even in use\n"
     "\n"
     "Options:\n"
     "  --store STORE  sqlite:PATH, PATH.db, pg:CONNINFO or postgresql://...\n"
@@ -96,6 +97,7 @@ const std::map<std::string, Shape>& shapes() {
         {"used severity", {1, 1}},
         {"used pollrate", {1, 1}},
         {"render", {2, 2}},
+        {"backup", {1, 1}},
     };
     return m;
 }
@@ -286,6 +288,7 @@ void check_usage(const std::vector<std::string>& args) {
     if (key == "check") check_args(rest);
     if (key == "add severity") number(rest[1], "VALUE");
     if (key == "add pollrate") number(rest[1], "RATE");
+    if (key == "backup" && rest[0] == "-") throw UsageError("'backup' writes a file, not standard output");
     if (key == "render" && !picture::format_for(rest[1]))
         throw UsageError("the picture's name must end in .svg or .png, not '" + rest[1] + "'");
 }
@@ -344,7 +347,9 @@ int run(const std::vector<std::string>& args, const std::function<std::unique_pt
             out << varo::analysis::use_line(use) << "\n";
         return 0;
     }
-    if (key == "init") {
+    if (key == "backup") {
+        store->backup_to(rest[0]);
+    } else if (key == "init") {
         out << "store " << store->describe() << " is ready (schema version " << store->schema_version() << ")\n";
     } else if (key == "list templates") {
         for (const auto& t : store->list_templates()) out << padded(t.name, 24) << printable(t.descr) << "\n";

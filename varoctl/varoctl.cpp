@@ -33,6 +33,11 @@ int main(int argc, char** argv) {
                 address = a == "--store" ? args[++i] : a.substr(8);
                 // Empty (an unset shell variable, say) must not quietly mean the default store.
                 if (address.empty()) throw varoctl::UsageError("--store needs a store address");
+                // Every user on the machine can read a program's arguments (ps, /proc).
+                if (varo::holds_password(address))
+                    throw varoctl::UsageError(
+                        "--store holds a password, which every user on this machine can read (ps): give it in "
+                        "PGPASSWORD, a ~/.pgpass file or a service file (PGSERVICE) instead");
             } else if (a.size() > 1 && a[0] == '-' && a != "-") {
                 throw varoctl::UsageError("unknown option '" + a + "'");
             } else {
@@ -41,7 +46,7 @@ int main(int argc, char** argv) {
         }
         varoctl::check_usage(command);
         if (address.empty()) address = varo::store_address_for_host("localhost");
-        int status = varoctl::run(command, [&] { return varo::open_store(address); }, std::cout);
+        int status = varoctl::run(command, [&] { return varo::open_store(address, varo::Hold::OneCommand); }, std::cout);
         std::cout.flush();
         if (!std::cout) {
             std::cerr << "varoctl: cannot write the output\n";

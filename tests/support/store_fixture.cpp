@@ -1,6 +1,14 @@
 // Fresh stores per test on SQLite and PostgreSQL.
 #include "support/store_fixture.h"
 
+#include <fcntl.h>
+#include <sys/mount.h>
+#include <sys/statvfs.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <stdexcept>
 
@@ -15,6 +23,40 @@ TempDir::TempDir() {
 TempDir::~TempDir() {
     std::error_code ec;
     std::filesystem::remove_all(path_, ec);
+}
+
+SmallDisk::SmallDisk(unsigned kilobytes) {
+    if (geteuid() != 0) {
+        why_ = "mounting a small file system needs root";
+        return;
+    }
+    std::string options = "size=" + std::to_string(kilobytes) + "k,mode=0700";
+    if (mount("tmpfs", dir_.path().c_str(), "tmpfs", MS_NOSUID | MS_NODEV, options.c_str()) != 0)
+        why_ = std::string("cannot mount a small file system: ") + std::strerror(errno);
+}
+
+SmallDisk::~SmallDisk() {
+    if (why_.empty()) umount2(dir_.path().c_str(), MNT_DETACH);
+}
+
+void SmallDisk::fill(unsigned long long leave) {
+    int fd = open((dir_.path() + "/filler").c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0600);
+    if (fd < 0) throw std::runtime_error("cannot make the filler file");
+    static const char block[4096] = {};
+    for (std::size_t size = sizeof block; size > 0;)
+        if (write(fd, block, size) < 0) size /= 2;  // the last few bytes too
+    off_t end = lseek(fd, 0, SEEK_END);
+    if (leave > 0 && ftruncate(fd, end > static_cast<off_t>(leave) ? end - static_cast<off_t>(leave) : 0) != 0)
+        throw std::runtime_error("cannot shorten the filler file");
+    close(fd);
+}
+
+void SmallDisk::unfill() { std::remove((dir_.path() + "/filler").c_str()); }
+
+unsigned long long SmallDisk::free_bytes() const {
+    struct statvfs st {};
+    if (statvfs(dir_.path().c_str(), &st) != 0) return 0;
+    return static_cast<unsigned long long>(st.f_bavail) * st.f_frsize;
 }
 
 StoreLocation::StoreLocation(Backend backend) {

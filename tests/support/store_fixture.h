@@ -29,6 +29,25 @@ private:
     std::string path_;
 };
 
+// A small file system of its own (tmpfs) in a temporary folder, to be filled to the last
+// byte; mounting needs root. unavailable() says why it could not be had ("" when it was).
+class SmallDisk {
+public:
+    explicit SmallDisk(unsigned kilobytes = 1024);
+    ~SmallDisk();  // unmounts it
+    SmallDisk(const SmallDisk&) = delete;
+    SmallDisk& operator=(const SmallDisk&) = delete;
+    const std::string& unavailable() const { return why_; }
+    const std::string& path() const { return dir_.path(); }
+    void fill(unsigned long long leave = 0);  // a file takes every byte left but these
+    void unfill();                            // and gives them back
+    unsigned long long free_bytes() const;
+
+private:
+    TempDir dir_;
+    std::string why_;
+};
+
 // A place for one fresh store, removed when destroyed.
 class StoreLocation {
 public:

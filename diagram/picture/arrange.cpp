@@ -232,15 +232,16 @@ std::size_t fold(const std::vector<std::vector<std::size_t>>& layers, std::size_
 }
 
 // Corners in pixels from the top left of the picture, onto the canvas: squeezed only when
-// even the tightest spacing leaves it too big (thousands of states).
+// even the tightest spacing leaves it too big (over two thousand states), each way apart so
+// that the whole canvas is used.
 std::vector<Corner> onto_canvas(const std::vector<Point>& at) {
     double width = 1, height = 1;
     for (const Point& p : at) width = std::max(width, p.x), height = std::max(height, p.y);
-    double scale = std::min({1.0, ROOM / width, ROOM / height});
+    double across = std::min(1.0, ROOM / width), down = std::min(1.0, ROOM / height);
     std::vector<Corner> corners;
     for (const Point& p : at)
-        corners.push_back({static_cast<int>(std::lround(p.x * scale)) + MARGIN,
-                           static_cast<int>(std::lround(p.y * scale)) + MARGIN});
+        corners.push_back({static_cast<int>(std::lround(p.x * across)) + MARGIN,
+                           static_cast<int>(std::lround(p.y * down)) + MARGIN});
     return corners;
 }
 

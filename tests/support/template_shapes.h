@@ -12,7 +12,7 @@
 namespace shapes {
 
 enum class Shape {
-    Chain,     // each state to the next and to the one after it
+    Chain,     // each state to the next and to the tenth after it, round to Ground at the end
     Tree,      // each state to three children
     BackEdges, // each state to the next and back to two earlier states
     Layers     // layers of twenty, each state to two of the next layer, every tenth back to Ground
@@ -29,7 +29,7 @@ inline std::vector<std::pair<int, int>> shape_links(Shape shape, int n) {
     std::vector<std::pair<int, int>> links;
     for (int i = 0; i < n; ++i) {
         std::vector<int> to;
-        if (shape == Shape::Chain) to = {i + 1, i + 2};
+        if (shape == Shape::Chain) to = {(i + 1) % n, (i + 10) % n};
         if (shape == Shape::Tree) to = {3 * i + 1, 3 * i + 2, 3 * i + 3};
         if (shape == Shape::BackEdges) to = {i + 1, (i * 7 + 3) % (i + 1), (i * 13 + 5) % (i + 1)};
         if (shape == Shape::Layers) to = i ? std::vector<int>{i + 20, i + 21, i % 10 ? n : 0} : std::vector<int>{1, 2, 3};

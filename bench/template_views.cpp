@@ -10,6 +10,7 @@
 
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "base/globals.h"
 #include "app/notifications.h"
@@ -116,15 +117,32 @@ void BM_ConditionListOnly(benchmark::State& state) {
 }
 BENCHMARK(BM_ConditionListOnly)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond)->Iterations(3);
 
+// One menu built anew, its window up, from n conditions named shortly or with 64 characters
+// (too wide for the menu, so each is measured and cut); each round a different set.
 void BM_ConditionMenuOnly(benchmark::State& state) {
     if (!setup()) return state.SkipWithError("no display or no store");
-    set_list_lines(ct_condition_list, generated_names(static_cast<int>(state.range(0))));
+    const int n = static_cast<int>(state.range(0));
+    const bool wide = state.range(1) != 0;
+    std::vector<std::string> sets[2];
+    for (int s = 0; s < 2; ++s)
+        for (const std::string& name : generated_names(n))
+            sets[s].push_back(std::string(1, static_cast<char>('a' + s)) + (wide ? std::string(63 - name.size(), 'W') : "") + name);
+    XtManageChild(te_transition_edit_dialog);
+    XSync(display, False);
+    int turn = 0;
     for (auto _ : state) {
+        state.PauseTiming();
+        set_list_lines(ct_condition_list, sets[turn ^= 1]);
+        state.ResumeTiming();
         build_condition_list();
         XSync(display, False);
     }
+    XtUnmanageChild(te_transition_edit_dialog);
 }
-BENCHMARK(BM_ConditionMenuOnly)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_ConditionMenuOnly)
+    ->ArgNames({"n", "wide"})
+    ->Args({1000, 0})->Args({1000, 1})->Args({10000, 0})->Args({10000, 1})
+    ->Unit(benchmark::kMillisecond)->Iterations(4);
 
 }  // namespace
 

@@ -138,20 +138,26 @@ std::string keep(const std::string& text, const std::vector<std::size_t>& starts
 }  // namespace
 
 std::string cut_middle(const std::string& text, int room, const std::function<int(const std::string&)>& width) {
-    if (width(text) <= room) return text;
+    int whole = width(text);
+    if (whole <= room || whole <= 0) return text;
     std::vector<std::size_t> starts;  // where each character starts, and the end
     for (std::size_t pos = 0; pos < text.size();) {
         starts.push_back(pos);
         utf8_next(text.data(), text.size(), &pos);
     }
     starts.push_back(text.size());
-    // Widths grow with the characters kept: the most that fit, by halving.
-    std::size_t fits = 0, over = starts.size() - 1;
-    while (over - fits > 1) {
-        std::size_t kept = (fits + over) / 2;
-        (width(keep(text, starts, kept)) <= room ? fits : over) = kept;
+    // Measuring costs: start from the share of characters the room holds, then step to the
+    // most that fit (widths grow with the characters kept).
+    const std::size_t characters = starts.size() - 1;
+    std::size_t kept = std::min(characters - 1, characters * static_cast<std::size_t>(room) / static_cast<std::size_t>(whole));
+    auto fits = [&](std::size_t k) { return width(keep(text, starts, k)) <= room; };
+    if (fits(kept)) {
+        while (kept + 1 < characters && fits(kept + 1)) ++kept;
+    } else {
+        while (kept > 0 && !fits(kept - 1)) --kept;
+        if (kept > 0) --kept;
     }
-    return keep(text, starts, fits);
+    return keep(text, starts, kept);
 }
 
 bool is_cut_of(const std::string& shown, const std::string& text) {

@@ -9,9 +9,11 @@
 #include <Xm/RowColumn.h>
 
 #include <cstring>
+#include <unordered_map>
 #include <vector>
 
 #include "base/messages.h"
+#include "base/utf8.h"
 #include "edit/transition_editing.h"
 #include "template/line_format.h"
 #include "template/list_items.h"
@@ -33,19 +35,51 @@ XmRenderTable font_of(Widget w) {
     return font;
 }
 
-// The text as a button in that font shows it.
-std::string fitted(XmRenderTable font, const std::string& text) {
-    if (!font) return text;
-    return lines::cut_middle(text, ENTRY_TEXT_WIDTH, [font](const std::string& t) {
-        return static_cast<int>(XmStringWidth(font, motif_text::Compound(t)));
-    });
+// Widths of one font's characters, each measured once: a text's width is taken as theirs
+// added up (the program's fonts draw without kerning), which spares measuring every name
+// whole and again for each cut tried. Null font: no width.
+class TextWidths {
+public:
+    explicit TextWidths(XmRenderTable font) : font(font) {}
+    int operator()(const std::string& text) {
+        int sum = 0;
+        for (std::size_t pos = 0; font && pos < text.size();) {
+            std::size_t start = pos;
+            utf8_next(text.data(), text.size(), &pos);
+            auto it = widths.try_emplace(text.substr(start, pos - start), -1).first;
+            if (it->second < 0) it->second = static_cast<int>(XmStringWidth(font, motif_text::Compound(it->first)));
+            sum += it->second;
+        }
+        return sum;
+    }
+    // The text as a button in this font shows it.
+    std::string fitted(const std::string& text) {
+        return lines::cut_middle(text, ENTRY_TEXT_WIDTH, [this](const std::string& t) { return (*this)(t); });
+    }
+
+private:
+    XmRenderTable font;
+    std::unordered_map<std::string, int> widths;
+};
+
+// The first entry, a widget, named by a name too wide for its menu shows it cut.
+void fit_entry(Widget entry, TextWidths& widths) {
+    std::string name = XtName(entry);
+    std::string shown = widths.fitted(name);
+    if (shown != name) set_string(entry, shown.c_str());
 }
 
-// An entry named by a name too wide for its menu shows it cut.
-void fit_entry(Widget entry, XmRenderTable font) {
-    std::string name = XtName(entry);
-    std::string shown = fitted(font, name);
-    if (shown != name) set_string(entry, shown.c_str());
+// A gadget entry named by the name, showing it cut when too wide for its menu; its label is
+// given at creation, which spares the toolkit making one from the name.
+Widget make_entry_gadget(Widget pulldown, const std::string& name, TextWidths& widths, ArgList extra = nullptr,
+                         Cardinal extra_count = 0) {
+    motif_text::Compound shown(widths.fitted(name));
+    std::vector<Arg> args(extra, extra + extra_count);
+    Arg label;
+    XtSetArg(label, XmNlabelString, static_cast<XmString>(shown));
+    args.push_back(label);
+    return XmCreatePushButtonGadget(pulldown, const_cast<char*>(name.c_str()), args.data(),
+                                    static_cast<Cardinal>(args.size()));
 }
 
 // The entry of that name in a pulldown, compared as it is (a lookup by path would read '.'
@@ -189,13 +223,15 @@ void build_from(const MenuSpec& table_row, const std::vector<std::string>& words
         XtSetSensitive(none, False);
         entries.push_back(none);
     }
-    XmRenderTable font = nullptr;
+    TextWidths widths(nullptr);
     for (std::size_t i = 0; i < words.size(); ++i) {
         char* name = const_cast<char*>(words[i].c_str());
         Widget entry = i == 0 ? XmCreatePushButton(pulldown, name, nullptr, 0)
-                              : XmCreatePushButtonGadget(pulldown, name, nullptr, 0);
-        if (i == 0) font = font_of(entry);
-        fit_entry(entry, font);
+                              : make_entry_gadget(pulldown, words[i], widths);
+        if (i == 0) {
+            widths = TextWidths(font_of(entry));
+            fit_entry(entry, widths);
+        }
         if (table_row.activate) XtAddCallback(entry, XmNactivateCallback, table_row.activate, nullptr);
         entries.push_back(entry);
     }
@@ -311,6 +347,7 @@ bool patch_entries(const MenuSpec& table_row, const std::vector<std::string>& ol
     if (differ > MAX_PATCHED) return false;
 
     std::vector<Widget> gone, made;
+    TextWidths widths(font_of(entries.front()));
     std::size_t i = 0, j = 0;
     while (i < old_words.size() || j < words.size()) {
         int order = merge_order(old_words, words, i, j);
@@ -321,8 +358,7 @@ bool patch_entries(const MenuSpec& table_row, const std::vector<std::string>& ol
             Arg args[1];
             short position = i == old_words.size() ? static_cast<short>(XmLAST_POSITION) : static_cast<short>(i + made.size());
             XtSetArg(args[0], XmNpositionIndex, position);
-            Widget entry = XmCreatePushButtonGadget(pulldown, const_cast<char*>(words[j++].c_str()), args, 1);
-            fit_entry(entry, font_of(entries.front()));
+            Widget entry = make_entry_gadget(pulldown, words[j++], widths, args, 1);
             if (table_row.activate) XtAddCallback(entry, XmNactivateCallback, table_row.activate, nullptr);
             made.push_back(entry);
         } else {
@@ -403,7 +439,7 @@ bool show_in_option_menu(Widget option_button, const std::string& value) {
         XtVaSetValues(menu, XmNmenuHistory, entry, nullptr);
         return true;
     }
-    motif_text::Compound shown(fitted(font_of(option_button), value));
+    motif_text::Compound shown(TextWidths(font_of(option_button)).fitted(value));
     XtVaSetValues(option_button, XmNlabelString, static_cast<XmString>(shown), nullptr);
     return true;
 }

@@ -1,7 +1,8 @@
-// Column access of the database layer's rows.
+// Column access of the database layer's rows, and the statement-at-a-time defaults.
 #include "varo/db.h"
 
 #include <chrono>
+#include <cstdio>
 #include <random>
 #include <thread>
 
@@ -12,6 +13,50 @@ void retry_pause(int attempt) {
     int ceiling_ms = 2 << (attempt < 6 ? attempt : 6);  // 4, 8, ... 128 ms
     std::uniform_int_distribution<int> pick(1, ceiling_ms);
     std::this_thread::sleep_for(std::chrono::milliseconds(pick(jitter)));
+}
+
+std::vector<Rows> Db::batch(const std::vector<Statement>& statements) {
+    std::vector<Rows> out;
+    out.reserve(statements.size());
+    for (const Statement& s : statements) out.push_back(query(s.sql, s.params));
+    return out;
+}
+
+std::vector<Statement> Db::insert_rows(const std::string& table, const std::vector<Column>& columns,
+                                       std::vector<Params> rows) const {
+    std::string sql = "INSERT INTO " + table + " (", values;
+    for (std::size_t i = 0; i < columns.size(); ++i) {
+        sql += (i ? ", " : "") + columns[i].name;
+        values += i ? ", ?" : "?";
+    }
+    sql += ") VALUES (" + values + ")";
+    std::vector<Statement> out;
+    out.reserve(rows.size());
+    for (Params& row : rows) out.push_back({sql, std::move(row)});
+    return out;
+}
+
+// A JSON array of strings, as json_each reads it.
+Value Db::text_list(const std::vector<std::string>& texts) const {
+    std::string out = "[";
+    for (const std::string& t : texts) {
+        if (out.size() > 1) out += ',';
+        out += '"';
+        for (char c : t) {
+            if (c == '"' || c == '\\') {
+                out += '\\';
+                out += c;
+            } else if (static_cast<unsigned char>(c) < 0x20) {
+                char escaped[8];
+                std::snprintf(escaped, sizeof escaped, "\\u%04x", static_cast<unsigned>(c));
+                out += escaped;
+            } else {
+                out += c;
+            }
+        }
+        out += '"';
+    }
+    return out + "]";
 }
 
 void Db::backup_to(const std::string&) {

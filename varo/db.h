@@ -29,6 +29,18 @@ struct Row {
 };
 using Rows = std::vector<Row>;
 
+// One statement of a batch.
+struct Statement {
+    std::string sql;
+    Params params;
+};
+
+// A column of rows inserted together: its name, and whether it holds integers (else texts).
+struct Column {
+    std::string name;
+    bool integer = false;
+};
+
 class Db {
 public:
     virtual ~Db() = default;
@@ -39,6 +51,21 @@ public:
     // rewrites them. Values are always bound, never pasted into the text.
     virtual void exec(const std::string& sql, const Params& params = {}) = 0;
     virtual Rows query(const std::string& sql, const Params& params = {}) = 0;
+
+    // Runs the statements in order and returns the rows of each. A backend across a network
+    // sends them all before it reads the first answer, so a batch costs one round trip
+    // whatever its length. The first failure is thrown; the statements after it did nothing.
+    virtual std::vector<Rows> batch(const std::vector<Statement>& statements);
+
+    // The statements that insert these rows (each one value a column) into table: by default
+    // one a row; one for them all where the backend takes a column's values as one array.
+    virtual std::vector<Statement> insert_rows(const std::string& table, const std::vector<Column>& columns,
+                                               std::vector<Params> rows) const;
+
+    // A FROM-clause item yielding one text column named `value`, its rows given by one bound
+    // parameter, and that parameter's value for these texts.
+    virtual std::string text_list_source() const { return "json_each(?)"; }
+    virtual Value text_list(const std::vector<std::string>& texts) const;
 
     // One write transaction. SQLite takes the write lock at once (BEGIN IMMEDIATE);
     // PostgreSQL runs it on one snapshot (REPEATABLE READ) and refuses it when a row it

@@ -4,10 +4,13 @@
 
 #include <strings.h>
 
+#include <algorithm>
 #include <cstdlib>
+#include <cstring>
 #include <optional>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "varo/backends.h"
@@ -36,10 +39,16 @@ std::string trimmed(const char* text) {
     return s;
 }
 
-bool starts_with_select(const std::string& sql) {
+bool starts_with(const std::string& sql, const char* word) {
     std::size_t i = sql.find_first_not_of(" \t\r\n(");
-    return i != std::string::npos && strncasecmp(sql.c_str() + i, "SELECT", 6) == 0;
+    return i != std::string::npos && strncasecmp(sql.c_str() + i, word, std::strlen(word)) == 0;
 }
+
+// Every session's settings. A lock another session holds (an idle transaction left open in
+// psql, say) refuses the one statement after the same wait as SQLite's busy timeout, instead
+// of hanging; the server's NOTICE chatter stays off stderr; and the session hears the changes.
+constexpr const char* kSetup[] = {"SET client_min_messages = warning", "SET lock_timeout = 5000",
+                                  "LISTEN varo_change"};
 
 class PgDb final : public Db {
 public:
@@ -48,48 +57,47 @@ public:
                     " dbname=" + PQdb(conn_.get());
         // Quiet the server's NOTICE chatter (IF NOT EXISTS and the like) on stderr.
         PQsetNoticeProcessor(conn_.get(), [](void*, const char*) {}, nullptr);
-        run("SET client_min_messages = warning", {});
-        // A lock another session holds (an idle transaction left open in psql, say) refuses
-        // the one statement after the same wait as SQLite's busy timeout, instead of hanging.
-        run("SET lock_timeout = 5000", {});
-        run("LISTEN varo_change", {});
     }
 
     Dialect dialect() const override { return Dialect::PostgreSQL; }
     std::string describe() const override { return describe_; }
 
-    void exec(const std::string& sql, const Params& params) override { run(sql, params); }
+    void exec(const std::string& sql, const Params& params) override { send({Statement{sql, params}}); }
 
     Rows query(const std::string& sql, const Params& params) override {
-        ResultPtr res = run(sql, params);
-        Rows rows;
-        int nrows = PQntuples(res.get()), ncols = PQnfields(res.get());
-        rows.reserve(static_cast<std::size_t>(nrows));
-        std::vector<bool> integral(static_cast<std::size_t>(ncols));
-        for (int c = 0; c < ncols; ++c) {
-            Oid t = PQftype(res.get(), c);
-            integral[static_cast<std::size_t>(c)] =
-                t == kInt8Oid || t == kInt4Oid || t == kInt2Oid || t == kOidOid || t == kBoolOid;
+        std::vector<ResultPtr> results = send({Statement{sql, params}});
+        return rows_of(results.back().get());
+    }
+
+    std::vector<Rows> batch(const std::vector<Statement>& statements) override {
+        std::vector<ResultPtr> results = send(statements);
+        std::vector<Rows> out;
+        out.reserve(results.size());
+        for (const ResultPtr& r : results) out.push_back(rows_of(r.get()));
+        return out;
+    }
+
+    // One statement for all the rows: each column's values go over as one array.
+    std::vector<Statement> insert_rows(const std::string& table, const std::vector<Column>& columns,
+                                       std::vector<Params> rows) const override {
+        if (rows.empty()) return {};
+        std::string sql = "INSERT INTO " + table + " (", arrays;
+        Params params;
+        std::vector<Value> column;
+        column.reserve(rows.size());
+        for (std::size_t i = 0; i < columns.size(); ++i) {
+            sql += (i ? ", " : "") + columns[i].name;
+            arrays += std::string(i ? ", " : "") + (columns[i].integer ? "?::bigint[]" : "?::text[]");
+            column.clear();
+            for (Params& row : rows) column.push_back(std::move(row.at(i)));
+            params.emplace_back(array_literal(column));
         }
-        for (int r = 0; r < nrows; ++r) {
-            Row row;
-            row.columns.reserve(static_cast<std::size_t>(ncols));
-            for (int c = 0; c < ncols; ++c) {
-                if (PQgetisnull(res.get(), r, c)) {
-                    row.columns.emplace_back(nullptr);
-                    continue;
-                }
-                const char* v = PQgetvalue(res.get(), r, c);
-                if (!integral[static_cast<std::size_t>(c)])
-                    row.columns.emplace_back(std::string(v, static_cast<std::size_t>(PQgetlength(res.get(), r, c))));
-                else if (PQftype(res.get(), c) == kBoolOid)
-                    row.columns.emplace_back(std::int64_t{v[0] == 't' ? 1 : 0});
-                else
-                    row.columns.emplace_back(std::int64_t{std::strtoll(v, nullptr, 10)});
-            }
-            rows.push_back(std::move(row));
-        }
-        return rows;
+        return {{sql + ") SELECT * FROM unnest(" + arrays + ")", std::move(params)}};
+    }
+
+    std::string text_list_source() const override { return "unnest(?::text[]) AS l(value)"; }
+    Value text_list(const std::vector<std::string>& texts) const override {
+        return array_literal(std::vector<Value>(texts.begin(), texts.end()));
     }
 
     void begin() override {
@@ -98,23 +106,32 @@ public:
         // A check that must not be overtaken rests on a row both writers change (a template's
         // version) or on a constraint (names, conditions in use, running templates), never on
         // the isolation level: serializable would also refuse writers of unrelated objects
-        // whose rows merely share a page.
-        run("BEGIN ISOLATION LEVEL REPEATABLE READ", {});
+        // whose rows merely share a page. The BEGIN goes with the transaction's first
+        // statements, not on its own.
+        begin_owed_ = true;
         in_transaction_ = true;
     }
 
     void commit() override {
-        ResultPtr res = run("COMMIT", {});
+        if (begin_owed_) {  // nothing was sent: nothing to commit
+            begin_owed_ = in_transaction_ = false;
+            return;
+        }
+        std::vector<ResultPtr> res = send({Statement{"COMMIT", {}}});
         in_transaction_ = false;
         // COMMIT of a transaction that already failed answers ROLLBACK instead of an error.
-        if (std::string(PQcmdStatus(res.get())) == "ROLLBACK")
+        if (std::string(PQcmdStatus(res.back().get())) == "ROLLBACK")
             throw StoreError(StoreError::Conflict, "The change was rolled back by the server");
     }
 
     void rollback() noexcept override {
         if (!in_transaction_) return;
         in_transaction_ = false;
-        if (PQstatus(conn_.get()) != CONNECTION_OK) return;
+        if (begin_owed_) {
+            begin_owed_ = false;
+            return;
+        }
+        if (broken_ || PQstatus(conn_.get()) != CONNECTION_OK) return;
         PQclear(PQexec(conn_.get(), "ROLLBACK"));
     }
 
@@ -130,8 +147,16 @@ public:
     ChangeReport take_changes() override {
         ChangeReport report;
         PGconn* c = conn_.get();
+        if (setup_owed_ && !broken_ && PQstatus(c) == CONNECTION_OK) {
+            try {
+                send({}, false);  // the LISTEN first
+            } catch (const StoreError&) {
+                report.disconnected = true;
+                return report;
+            }
+        }
         // Reads only what has already arrived: never waits for the server.
-        if (PQstatus(c) != CONNECTION_OK || !PQconsumeInput(c) || PQstatus(c) != CONNECTION_OK) {
+        if (broken_ || PQstatus(c) != CONNECTION_OK || !PQconsumeInput(c) || PQstatus(c) != CONNECTION_OK) {
             report.disconnected = true;
             return report;
         }
@@ -147,50 +172,188 @@ public:
     }
 
 private:
-    ResultPtr run(const std::string& sql, const Params& params) {
-        last_retryable_ = false;
-        denied_ = false;
-        PGconn* c = conn_.get();
-        if (PQstatus(c) != CONNECTION_OK)
-            throw StoreError(StoreError::Unavailable, "The connection to the store is lost");
-        NumberedSql numbered = number_placeholders(sql);
+    // A statement's placeholders numbered and its values as libpq takes them.
+    struct Bound {
+        std::string sql;  // as the caller wrote it, for messages
+        std::string key;  // numbered text and parameter types: one prepared statement each
+        std::string numbered;
+        std::vector<std::string> texts;
+        std::vector<const char*> values;
+        std::vector<Oid> types;
+    };
+
+    static Bound bind(const Statement& statement) {
+        Bound b;
+        b.sql = statement.sql;
+        const Params& params = statement.params;
+        NumberedSql numbered = number_placeholders(statement.sql);
         if (numbered.count != params.size())
             throw StoreError(StoreError::Corrupt, "Statement takes " + std::to_string(numbered.count) +
                                                       " values, given " + std::to_string(params.size()));
-        std::vector<std::string> texts(params.size());
-        std::vector<const char*> values(params.size(), nullptr);
-        std::vector<Oid> types(params.size(), 0);  // 0: the server infers from the context
+        b.numbered = std::move(numbered.text);
+        b.texts.resize(params.size());
+        b.values.assign(params.size(), nullptr);
+        b.types.assign(params.size(), 0);  // 0: the server infers from the context
+        b.key = b.numbered;
         for (std::size_t i = 0; i < params.size(); ++i) {
             if (const auto* n = std::get_if<std::int64_t>(&params[i])) {
-                texts[i] = std::to_string(*n);
-                types[i] = kInt8Oid;
-                values[i] = texts[i].c_str();
+                b.texts[i] = std::to_string(*n);
+                b.types[i] = kInt8Oid;
+                b.values[i] = b.texts[i].c_str();
             } else if (const auto* s = std::get_if<std::string>(&params[i])) {
                 // Text goes over as a C string: a NUL inside would cut it short unnoticed.
                 if (s->find('\0') != std::string::npos)
                     throw StoreError(StoreError::Invalid, "A text holding a NUL byte cannot be stored");
-                values[i] = s->c_str();
+                b.values[i] = s->c_str();
             }
+            b.key += '\x1f' + std::to_string(b.types[i]);
         }
-        ResultPtr res(PQexecParams(c, numbered.text.c_str(), static_cast<int>(params.size()), types.data(),
-                                   values.data(), nullptr, nullptr, 0));
-        ExecStatusType status = res ? PQresultStatus(res.get()) : PGRES_FATAL_ERROR;
-        if (status == PGRES_COMMAND_OK || status == PGRES_TUPLES_OK) return res;
-        fail(res.get(), sql);
+        return b;
+    }
+
+    // Sends the statements (after the BEGIN the transaction still owes) in one pipeline, each
+    // as a prepared statement (prepared in the same pipeline the first time), and returns
+    // their results in order; throws the first failure.
+    std::vector<ResultPtr> send(const std::vector<Statement>& statements, bool with_begin_allowed = true) {
+        last_retryable_ = false;
+        denied_ = false;
+        PGconn* c = conn_.get();
+        if (broken_ || PQstatus(c) != CONNECTION_OK)
+            throw StoreError(StoreError::Unavailable, "The connection to the store is lost");
+        // The session's settings go with its first statements, outside any transaction of
+        // theirs: a pipeline runs what comes before an explicit BEGIN as a transaction of its own.
+        if (setup_owed_ && ((begin_owed_ && with_begin_allowed) ||
+                            std::any_of(statements.begin(), statements.end(),
+                                        [](const Statement& st) { return starts_with(st.sql, "BEGIN"); })))
+            send({}, false);
+        std::vector<Bound> bound;
+        bound.reserve(statements.size() + 4);
+        if (setup_owed_)
+            for (const char* sql : kSetup) bound.push_back(bind({sql, {}}));
+        bool with_begin = begin_owed_ && with_begin_allowed;
+        if (with_begin) bound.push_back(bind({"BEGIN ISOLATION LEVEL REPEATABLE READ", {}}));
+        const std::size_t owed = bound.size();
+        for (const Statement& s : statements) bound.push_back(bind(s));
+
+        if (!PQenterPipelineMode(c)) lost("cannot start a pipeline");
+        // The name each statement runs as, and whether this pipeline prepares it first.
+        std::vector<std::pair<std::string, bool>> names;
+        std::unordered_map<std::string, std::string> preparing;
+        for (const Bound& b : bound) {
+            auto found = prepared_.find(b.key);
+            if (found != prepared_.end()) {
+                names.emplace_back(found->second, false);
+            } else if (auto again = preparing.find(b.key); again != preparing.end()) {
+                names.emplace_back(again->second, false);
+            } else {
+                std::string name = "v" + std::to_string(++statements_named_);
+                if (!PQsendPrepare(c, name.c_str(), b.numbered.c_str(), static_cast<int>(b.types.size()),
+                                   b.types.data()))
+                    lost("cannot send a statement");
+                preparing.emplace(b.key, name);
+                names.emplace_back(name, true);
+            }
+            if (!PQsendQueryPrepared(c, names.back().first.c_str(), static_cast<int>(b.values.size()),
+                                     b.values.data(), nullptr, nullptr, 0))
+                lost("cannot send a statement");
+        }
+        if (!PQpipelineSync(c)) lost("cannot send a statement");
+        if (with_begin) begin_owed_ = false;
+
+        // One result (then a null) for each prepare and each statement, then the sync.
+        std::vector<ResultPtr> results, prepares;
+        const PGresult* failed = nullptr;
+        const Bound* failed_statement = nullptr;
+        for (std::size_t i = 0; i < bound.size(); ++i) {
+            const Bound& b = bound[i];
+            if (names[i].second) {
+                ResultPtr prep = next_result();
+                if (PQresultStatus(prep.get()) == PGRES_COMMAND_OK) {
+                    prepared_.emplace(b.key, names[i].first);
+                } else if (!failed) {
+                    failed = prep.get();
+                    failed_statement = &b;
+                }
+                prepares.push_back(std::move(prep));
+            }
+            ResultPtr res = next_result();
+            ExecStatusType status = PQresultStatus(res.get());
+            if (!failed && status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK) {
+                failed = res.get();
+                failed_statement = &b;
+            }
+            results.push_back(std::move(res));
+        }
+        PGresult* sync = PQgetResult(c);
+        bool synced = sync && PQresultStatus(sync) == PGRES_PIPELINE_SYNC;
+        PQclear(sync);
+        if (!synced || !PQexitPipelineMode(c)) lost("the answer was cut short");
+        // A failure undoes the settings sent with it: they go again with the next statements.
+        if (failed) fail(failed, failed_statement->sql);
+        setup_owed_ = false;
+        results.erase(results.begin(), results.begin() + static_cast<std::ptrdiff_t>(owed));
+        return results;
+    }
+
+    // The next result of a pipeline, and the null that ends it.
+    ResultPtr next_result() {
+        ResultPtr res(PQgetResult(conn_.get()));
+        if (!res) lost("the answer was cut short");
+        PGresult* end = PQgetResult(conn_.get());
+        if (end) {
+            PQclear(end);
+            lost("the answer was out of step");
+        }
+        return res;
+    }
+
+    [[noreturn]] void lost(const char* what) {
+        std::string text = one_line(PQerrorMessage(conn_.get()));
+        broken_ = true;  // out of step with the server: never used again
+        throw StoreError(StoreError::Unavailable,
+                         "The connection to the store is lost: " + std::string(what) + (text.empty() ? "" : ": " + text));
+    }
+
+    static Rows rows_of(const PGresult* res) {
+        Rows rows;
+        int nrows = PQntuples(res), ncols = PQnfields(res);
+        rows.reserve(static_cast<std::size_t>(nrows));
+        std::vector<Oid> types(static_cast<std::size_t>(ncols));
+        for (int c = 0; c < ncols; ++c) types[static_cast<std::size_t>(c)] = PQftype(res, c);
+        for (int r = 0; r < nrows; ++r) {
+            Row row;
+            row.columns.reserve(static_cast<std::size_t>(ncols));
+            for (int c = 0; c < ncols; ++c) {
+                if (PQgetisnull(res, r, c)) {
+                    row.columns.emplace_back(nullptr);
+                    continue;
+                }
+                const char* v = PQgetvalue(res, r, c);
+                Oid t = types[static_cast<std::size_t>(c)];
+                if (t == kBoolOid)
+                    row.columns.emplace_back(std::int64_t{v[0] == 't' ? 1 : 0});
+                else if (t == kInt8Oid || t == kInt4Oid || t == kInt2Oid || t == kOidOid)
+                    row.columns.emplace_back(std::int64_t{std::strtoll(v, nullptr, 10)});
+                else
+                    row.columns.emplace_back(std::string(v, static_cast<std::size_t>(PQgetlength(res, r, c))));
+            }
+            rows.push_back(std::move(row));
+        }
+        return rows;
     }
 
     [[noreturn]] void fail(const PGresult* res, const std::string& sql) {
         PGconn* c = conn_.get();
         const char* state = res ? PQresultErrorField(res, PG_DIAG_SQLSTATE) : nullptr;
         std::string text = trimmed(res ? PQresultErrorField(res, PG_DIAG_MESSAGE_PRIMARY) : nullptr);
-        if (text.empty()) text = trimmed(PQerrorMessage(c));
+        if (text.empty()) text = one_line(PQerrorMessage(c));
         if (PQstatus(c) != CONNECTION_OK || !state)
             throw StoreError(StoreError::Unavailable, "The connection to the store is lost: " + text);
         last_retryable_ = in_transaction_ && is_retryable_sqlstate(state);
         denied_ = std::string(state) == "42501";
         if (denied_) {
             // The server names its table; the user knows what the statement was for.
-            text = "role " + std::string(PQuser(c)) + " may not " + (starts_with_select(sql) ? "read" : "change") +
+            text = "role " + std::string(PQuser(c)) + " may not " + (starts_with(sql, "SELECT") ? "read" : "change") +
                    " the store";
         } else if (is_retryable_sqlstate(state)) {
             text = "the store is busy with other clients' changes: try again";
@@ -202,7 +365,12 @@ private:
 
     ConnPtr conn_;
     std::string describe_;
+    std::unordered_map<std::string, std::string> prepared_;  // statement key -> prepared name
+    int statements_named_ = 0;
+    bool broken_ = false;
     bool in_transaction_ = false;
+    bool begin_owed_ = false;  // begun, but its BEGIN goes with the first statement
+    bool setup_owed_ = true;   // the session's settings go with its first statements
     bool last_retryable_ = false;
     bool denied_ = false;  // the last statement was refused for want of a privilege
 };

@@ -67,6 +67,28 @@ NumberedSql number_placeholders(const std::string& sql) {
     return out;
 }
 
+std::string array_literal(const std::vector<Value>& values) {
+    std::string out = "{";
+    for (const Value& v : values) {
+        if (out.size() > 1) out += ',';
+        if (const auto* n = std::get_if<std::int64_t>(&v)) {
+            out += std::to_string(*n);
+        } else if (const auto* t = std::get_if<std::string>(&v)) {
+            if (t->find('\0') != std::string::npos)
+                throw StoreError(StoreError::Invalid, "A text holding a NUL byte cannot be stored");
+            out += '"';
+            for (char c : *t) {
+                if (c == '"' || c == '\\') out += '\\';
+                out += c;
+            }
+            out += '"';
+        } else {
+            out += "NULL";
+        }
+    }
+    return out + "}";
+}
+
 Settings connection_settings(const std::string& conninfo) {
     char* error = nullptr;
     std::unique_ptr<PQconninfoOption, decltype(&PQconninfoFree)> parsed(

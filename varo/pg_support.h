@@ -7,6 +7,7 @@
 #include <utility>
 #include <vector>
 
+#include "varo/db.h"
 #include "varo/store.h"
 
 namespace varo {
@@ -19,6 +20,10 @@ struct NumberedSql {
 // Numbers the '?' placeholders that stand outside quoted strings, quoted identifiers,
 // dollar-quoted bodies and comments.
 NumberedSql number_placeholders(const std::string& sql);
+
+// An array literal of these values, bound as one parameter ("{1,NULL}", "{\"a\",\"b\\\"c\"}").
+// Throws StoreError(Invalid) for a text holding a NUL byte, which no text parameter can carry.
+std::string array_literal(const std::vector<Value>& values);
 
 using Settings = std::vector<std::pair<std::string, std::string>>;
 

@@ -1,6 +1,7 @@
 // Tables and migrations of the store, per dialect where the two differ.
 #include "varo/schema.h"
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -13,6 +14,15 @@ struct Migration {
     std::vector<std::string> (*statements)(Dialect);
     void (*seed)(Db&);
 };
+
+// The tables whose changes are reported, and the album each belongs to.
+const std::vector<std::pair<const char*, Album>>& notified_tables() {
+    static const std::vector<std::pair<const char*, Album>> tables = {
+        {"templates", Album::Templates},   {"states", Album::Templates},       {"transitions", Album::Templates},
+        {"actions", Album::Templates},     {"severities", Album::Severities}, {"poll_rates", Album::PollRates},
+        {"conditions", Album::Conditions}};
+    return tables;
+}
 
 // PostgreSQL tells every listening client which album changed, from the database itself, so
 // a change made by any client (or by hand) is heard. NOTIFY folds repeats within one
@@ -94,14 +104,7 @@ std::vector<std::string> version1(Dialect dialect) {
         " counter " + bigint + " NOT NULL)",
     };
     if (dialect == Dialect::PostgreSQL)
-        for (std::string& sql : notify_triggers({{"templates", Album::Templates},
-                                                 {"states", Album::Templates},
-                                                 {"transitions", Album::Templates},
-                                                 {"actions", Album::Templates},
-                                                 {"severities", Album::Severities},
-                                                 {"poll_rates", Album::PollRates},
-                                                 {"conditions", Album::Conditions}}))
-            statements.push_back(std::move(sql));
+        for (std::string& sql : notify_triggers(notified_tables())) statements.push_back(std::move(sql));
     return statements;
 }
 
@@ -134,8 +137,25 @@ std::vector<std::string> state_positions(Dialect) {
     };
 }
 
+// Large saves: the transitions naming a state are found by index when a save removes the
+// old states (each removed state looks for them); PostgreSQL's notifications are raised once
+// a statement, not once a row, as a save writes each table with one statement.
+std::vector<std::string> bulk_saves(Dialect dialect) {
+    std::vector<std::string> out = {"CREATE INDEX IF NOT EXISTS transitions_from ON transitions (template, from_state)",
+                                    "CREATE INDEX IF NOT EXISTS transitions_to ON transitions (template, to_state)"};
+    if (dialect != Dialect::PostgreSQL) return out;
+    for (const auto& [table, album] : notified_tables()) {
+        const std::string t = table;
+        out.push_back("DROP TRIGGER IF EXISTS " + t + "_changed ON " + t);
+        out.push_back("CREATE TRIGGER " + t + "_changed AFTER INSERT OR UPDATE OR DELETE ON " + t +
+                      " FOR EACH STATEMENT EXECUTE FUNCTION varo_notify_change('" + album_name(album) + "')");
+    }
+    return out;
+}
+
 const std::vector<Migration>& migrations() {
-    static const std::vector<Migration> list = {{1, version1, seed1}, {2, state_positions, nullptr}};
+    static const std::vector<Migration> list = {
+        {1, version1, seed1}, {2, state_positions, nullptr}, {3, bulk_saves, nullptr}};
     return list;
 }
 
@@ -192,11 +212,21 @@ StoreError too_new(int version) {
 
 int apply(Db& db) {
     // A store already up to date is only read: a full disk, a file or a role that may only be
-    // read still serve reads, and a read command writes nothing.
-    if (version_table_exists(db)) {
-        int version = read_version(db);
-        if (version == kLatestVersion) return version;
-        if (version > kLatestVersion) throw too_new(version);
+    // read still serve reads, and a read command writes nothing. On PostgreSQL one statement
+    // (one round trip) tells, failing while the store is not made yet.
+    std::optional<int> current;
+    if (db.dialect() == Dialect::PostgreSQL) {
+        try {
+            current = read_version(db);
+        } catch (const StoreError&) {
+            // Not made yet (or not readable this way): the locked path below tells.
+        }
+    } else if (version_table_exists(db)) {
+        current = read_version(db);
+    }
+    if (current) {
+        if (*current == kLatestVersion) return *current;
+        if (*current > kLatestVersion) throw too_new(*current);
     }
     SchemaLock lock(db);
     return in_transaction(db, [&] {

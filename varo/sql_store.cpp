@@ -152,40 +152,82 @@ bool SqlStore::template_exists(const std::string& name) {
     return !db_->query("SELECT 1 FROM templates WHERE name = ?", {name}).empty();
 }
 
-void SqlStore::refuse_running(const std::string& name) {
-    Rows rows = db_->query("SELECT object FROM running WHERE template = ? ORDER BY " + bytewise("object"), {name});
-    // Named: an import may replace many templates, and the refusal must say which one runs.
-    if (!rows.empty())
-        throw StoreError(StoreError::Running, "template " + quoted(name) + " is running on " + rows[0].text(0));
+Statement SqlStore::running_of(const std::string& name) const {
+    return {"SELECT object FROM running WHERE template = ? ORDER BY " + bytewise("object"), {name}};
 }
 
-void SqlStore::check_references(const TemplateDef& def) {
-    const std::string where = "template " + quoted(def.name) + ": ";
-    std::set<std::string> checked_sev, checked_poll, checked_cond;
-    auto need = [&](std::set<std::string>& checked, const char* sql, const std::string& name, const std::string& text) {
-        if (!checked.insert(name).second) return;
-        if (db_->query(sql, {name}).empty()) throw StoreError(StoreError::Invalid, where + text);
-    };
+void SqlStore::refuse_running(const std::string& name, const Rows& objects) {
+    // Named: an import may replace many templates, and the refusal must say which one runs.
+    if (!objects.empty())
+        throw StoreError(StoreError::Running, "template " + quoted(name) + " is running on " + objects[0].text(0));
+}
+
+void SqlStore::refuse_running(const std::string& name) {
+    Statement objects = running_of(name);
+    refuse_running(name, db_->query(objects.sql, objects.params));
+}
+
+// One statement whatever the template's size: each kind of name goes over as one list.
+Statement SqlStore::missing_references(const TemplateDef& def) const {
+    std::set<std::string> severities, poll_rates, conditions;
     for (const State& s : def.states) {
-        need(checked_sev, "SELECT 1 FROM severities WHERE name = ?", s.severity,
-             "state " + quoted(s.name) + ": no severity " + quoted(s.severity));
-        need(checked_poll, "SELECT 1 FROM poll_rates WHERE name = ?", s.poll_rate,
-             "state " + quoted(s.name) + ": no poll rate " + quoted(s.poll_rate));
+        severities.insert(s.severity);
+        poll_rates.insert(s.poll_rate);
     }
     for (const Transition& t : def.transitions) {
-        need(checked_cond, "SELECT 1 FROM conditions WHERE name = ?", t.condition, "no condition " + quoted(t.condition));
+        conditions.insert(t.condition);
         for (const Action& a : t.actions)
-            if (a.kind == "CONDITION")
-                need(checked_cond, "SELECT 1 FROM conditions WHERE name = ?", a.arg0, "no condition " + quoted(a.arg0));
+            if (a.kind == "CONDITION") conditions.insert(a.arg0);
+    }
+    const std::string from = db_->text_list_source();
+    auto list = [this](const std::set<std::string>& names) {
+        return db_->text_list(std::vector<std::string>(names.begin(), names.end()));
+    };
+    return {"SELECT 1, value FROM " + from + " WHERE value NOT IN (SELECT name FROM severities)"
+            " UNION ALL SELECT 2, value FROM " + from + " WHERE value NOT IN (SELECT name FROM poll_rates)"
+            " UNION ALL SELECT 3, value FROM " + from + " WHERE value NOT IN (SELECT name FROM conditions)",
+            {list(severities), list(poll_rates), list(conditions)}};
+}
+
+// The first missing name in the template's own order names the refusal.
+void SqlStore::refuse_missing(const TemplateDef& def, const Rows& missing) {
+    if (missing.empty()) return;
+    std::set<std::string> lacking[3];
+    for (const Row& r : missing)
+        if (r.integer(0) >= 1 && r.integer(0) <= 3) lacking[r.integer(0) - 1].insert(r.text(1));
+    const std::string where = "template " + quoted(def.name) + ": ";
+    for (const State& s : def.states) {
+        if (lacking[0].count(s.severity))
+            throw StoreError(StoreError::Invalid,
+                             where + "state " + quoted(s.name) + ": no severity " + quoted(s.severity));
+        if (lacking[1].count(s.poll_rate))
+            throw StoreError(StoreError::Invalid,
+                             where + "state " + quoted(s.name) + ": no poll rate " + quoted(s.poll_rate));
+    }
+    for (const Transition& t : def.transitions) {
+        if (lacking[2].count(t.condition))
+            throw StoreError(StoreError::Invalid, where + "no condition " + quoted(t.condition));
+        for (const Action& a : t.actions)
+            if (a.kind == "CONDITION" && lacking[2].count(a.arg0))
+                throw StoreError(StoreError::Invalid, where + "no condition " + quoted(a.arg0));
     }
 }
 
-void SqlStore::write_children(const TemplateDef& def, bool replacing) {
+// The statements that write def's states, transitions and actions (after removing the old
+// ones): a few, whatever its size, where the backend takes columns as arrays.
+std::vector<Statement> SqlStore::children(const TemplateDef& def, bool replacing) const {
+    std::vector<Statement> out;
     if (replacing) {
-        db_->exec("DELETE FROM actions WHERE template = ?", {def.name});
-        db_->exec("DELETE FROM transitions WHERE template = ?", {def.name});
-        db_->exec("DELETE FROM states WHERE template = ?", {def.name});
+        out.push_back({"DELETE FROM actions WHERE template = ?", {def.name}});
+        out.push_back({"DELETE FROM transitions WHERE template = ?", {def.name}});
+        out.push_back({"DELETE FROM states WHERE template = ?", {def.name}});
     }
+    auto append = [&out](std::vector<Statement> more) {
+        for (Statement& s : more) out.push_back(std::move(s));
+    };
+    std::vector<Params> states, transitions, actions;
+    states.reserve(def.states.size());
+    transitions.reserve(def.transitions.size());
     std::int64_t pos = 0;
     for (const State& s : def.states) {
         Params row = {def.name, pos++, s.name, s.descr, s.severity, s.poll_rate};
@@ -196,67 +238,86 @@ void SqlStore::write_children(const TemplateDef& def, bool replacing) {
             row.emplace_back(nullptr);
             row.emplace_back(nullptr);
         }
-        db_->exec("INSERT INTO states (template, position, name, descr, severity, poll_rate, x, y)"
-                  " VALUES (?, ?, ?, ?, ?, ?, ?, ?)",
-                  row);
+        states.push_back(std::move(row));
     }
     pos = 0;
     for (const Transition& t : def.transitions) {
-        db_->exec("INSERT INTO transitions (template, position, from_state, to_state, cond) VALUES (?, ?, ?, ?, ?)",
-                  {def.name, pos, t.from, t.to, t.condition});
+        transitions.push_back({def.name, pos, t.from, t.to, t.condition});
         std::int64_t apos = 0;
         for (const Action& a : t.actions)
-            db_->exec("INSERT INTO actions (template, transition, position, kind, arg0, arg1, raises)"
-                      " VALUES (?, ?, ?, ?, ?, ?, ?)",
-                      {def.name, pos, apos++, a.kind, a.arg0, a.arg1,
-                       a.kind == "CONDITION" ? Value(a.arg0) : Value(nullptr)});
+            actions.push_back({def.name, pos, apos++, a.kind, a.arg0, a.arg1,
+                               a.kind == "CONDITION" ? Value(a.arg0) : Value(nullptr)});
         ++pos;
     }
+    append(db_->insert_rows("states",
+                            {{"template"}, {"position", true}, {"name"}, {"descr"}, {"severity"}, {"poll_rate"},
+                             {"x", true}, {"y", true}},
+                            std::move(states)));
+    append(db_->insert_rows("transitions", {{"template"}, {"position", true}, {"from_state"}, {"to_state"}, {"cond"}},
+                            std::move(transitions)));
+    append(db_->insert_rows("actions",
+                            {{"template"}, {"transition", true}, {"position", true}, {"kind"}, {"arg0"}, {"arg1"},
+                             {"raises"}},
+                            std::move(actions)));
+    return out;
 }
 
 std::int64_t SqlStore::insert_template(const TemplateDef& def) {
     validate_template(def);
     return write({Album::Templates}, [&] {
-        if (template_exists(def.name))
-            throw StoreError(StoreError::Exists, "template " + quoted(def.name) + " already exists");
-        check_references(def);
-        db_->exec("INSERT INTO templates (name, descr, version) VALUES (?, ?, 1)", {def.name, def.descr});
-        write_children(def, false);
+        std::vector<Rows> found =
+            db_->batch({{"SELECT 1 FROM templates WHERE name = ?", {def.name}}, missing_references(def)});
+        if (!found[0].empty()) throw StoreError(StoreError::Exists, "template " + quoted(def.name) + " already exists");
+        refuse_missing(def, found[1]);
+        db_->batch(with_children({"INSERT INTO templates (name, descr, version) VALUES (?, ?, 1)", {def.name, def.descr}},
+                                 def, false));
         return std::int64_t{1};
     });
+}
+
+std::vector<Statement> SqlStore::with_children(Statement first, const TemplateDef& def, bool replacing) const {
+    std::vector<Statement> out;
+    out.push_back(std::move(first));
+    for (Statement& s : children(def, replacing)) out.push_back(std::move(s));
+    return out;
 }
 
 std::int64_t SqlStore::update_template(const TemplateDef& def, std::int64_t expected_version) {
     validate_template(def);
     return write({Album::Templates}, [&] {
         // The version test and the bump are one statement, so two writers cannot both pass it.
-        Rows rows = db_->query(
-            "UPDATE templates SET descr = ?, version = version + 1 WHERE name = ? AND version = ? RETURNING version",
-            {def.descr, def.name, expected_version});
-        if (rows.empty()) {
+        std::vector<Rows> found = db_->batch(
+            {{"UPDATE templates SET descr = ?, version = version + 1 WHERE name = ? AND version = ? RETURNING version",
+              {def.descr, def.name, expected_version}},
+             running_of(def.name),
+             missing_references(def)});
+        if (found[0].empty()) {
             if (!template_exists(def.name))
                 throw StoreError(StoreError::NotFound, "template " + quoted(def.name) + " does not exist");
             throw StoreError(StoreError::Conflict, "changed by another client");
         }
-        refuse_running(def.name);
-        check_references(def);
-        write_children(def, true);
-        return rows[0].integer(0);
+        refuse_running(def.name, found[1]);
+        refuse_missing(def, found[2]);
+        db_->batch(children(def, true));
+        return found[0][0].integer(0);
     });
 }
 
 std::int64_t SqlStore::store_template(const TemplateDef& def) {
-    Rows rows = db_->query("UPDATE templates SET descr = ?, version = version + 1 WHERE name = ? RETURNING version",
-                           {def.descr, def.name});
-    if (!rows.empty()) {
-        refuse_running(def.name);
-        check_references(def);
-        write_children(def, true);
-        return rows[0].integer(0);
+    std::vector<Rows> found =
+        db_->batch({{"UPDATE templates SET descr = ?, version = version + 1 WHERE name = ? RETURNING version",
+                     {def.descr, def.name}},
+                    running_of(def.name),
+                    missing_references(def)});
+    if (!found[0].empty()) {
+        refuse_running(def.name, found[1]);
+        refuse_missing(def, found[2]);
+        db_->batch(children(def, true));
+        return found[0][0].integer(0);
     }
-    check_references(def);
-    db_->exec("INSERT INTO templates (name, descr, version) VALUES (?, ?, 1)", {def.name, def.descr});
-    write_children(def, false);
+    refuse_missing(def, found[2]);
+    db_->batch(with_children({"INSERT INTO templates (name, descr, version) VALUES (?, ?, 1)", {def.name, def.descr}},
+                             def, false));
     return 1;
 }
 

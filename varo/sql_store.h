@@ -63,9 +63,13 @@ private:
 
     std::string bytewise(const std::string& column) const;  // an ORDER BY term
     bool template_exists(const std::string& name);
+    Statement running_of(const std::string& name) const;  // the objects it runs on
+    static void refuse_running(const std::string& name, const Rows& objects);
     void refuse_running(const std::string& name);
-    void check_references(const TemplateDef& def);
-    void write_children(const TemplateDef& def, bool replacing);
+    Statement missing_references(const TemplateDef& def) const;  // (kind, name) not stored
+    static void refuse_missing(const TemplateDef& def, const Rows& missing);
+    std::vector<Statement> children(const TemplateDef& def, bool replacing) const;
+    std::vector<Statement> with_children(Statement first, const TemplateDef& def, bool replacing) const;
     std::int64_t store_template(const TemplateDef& def);  // overwrite or insert, in a transaction
     void upsert_severity(const Severity& s);
     void upsert_poll_rate(const PollRate& p);

@@ -17,11 +17,6 @@
 
 namespace {
 enum { IDLE_POLL_MILLISECONDS = 100, SHORT_WAIT_MILLISECONDS = 5, SHORT_WAITS = 20 };
-
-std::vector<int>& watched() {
-    static std::vector<int> fds;
-    return fds;
-}
 }  // namespace
 
 Boolean my_dispatcher(XtPointer) {
@@ -45,10 +40,6 @@ void install_dispatcher() {
     XtAppAddWorkProc(app_context, my_dispatcher, nullptr);
 }
 
-void watch_while_idle(int fd) {
-    if (fd >= 0 && std::find(watched().begin(), watched().end(), fd) == watched().end()) watched().push_back(fd);
-}
-
 IdleWake idle_wait(int milliseconds) {
     // What the dispatch drew goes out now, not after the wait; events the connection has
     // already read from the socket would not make it readable again.
@@ -57,7 +48,7 @@ IdleWake idle_wait(int milliseconds) {
     if (display) fds.push_back({ConnectionNumber(display), POLLIN, 0});
     int store = qori_notification_fd();
     if (store >= 0) fds.push_back({store, POLLIN, 0});
-    for (int fd : watched()) fds.push_back({fd, POLLIN, 0});
+    for (int fd : idle_watched()) fds.push_back({fd, POLLIN, 0});
 
     // SIGPOLL and SIGALRM wait until the wait is over; a child ending (help viewer) ends it,
     // its handler having written to a watched pipe.

@@ -20,8 +20,6 @@ enum class IdleWake { Timeout, XInput, StoreNews, Watched, Signal };
 // store's notification descriptor, or a watched descriptor; a signal also ends it, except
 // SIGPOLL and SIGALRM, which are held back until it is over. Flushes the X output first.
 IdleWake idle_wait(int milliseconds);
-// Adds a descriptor whose input ends the idle wait (a signal handler's self-pipe).
-void watch_while_idle(int fd);
 
 // Sleeps n microseconds (below one second) with SIGPOLL, SIGALRM and SIGCHLD blocked, restoring the
 // previous mask; a failed select is reported with perror and cuts the sleep short.

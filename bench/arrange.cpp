@@ -16,7 +16,7 @@
 #include "base/globals.h"
 #include "base/messages.h"
 #include "diagram/picture/arrange.h"
-#include "edit/callbacks.h"
+#include "ui/callbacks.h"
 #include "floor.h"
 #include "platform/qori.h"
 #include "support/template_shapes.h"

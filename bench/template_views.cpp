@@ -16,7 +16,7 @@
 #include "app/notifications.h"
 #include "diagram/diagram_object.h"
 #include "diagram/draw_area.h"
-#include "edit/callbacks.h"
+#include "ui/callbacks.h"
 #include "platform/qori.h"
 #include "template/template_model.h"
 #include "template/text_view.h"

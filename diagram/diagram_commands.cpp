@@ -14,7 +14,7 @@
 #include "diagram/draw_area.h"
 #include "diagram/picture/arrange.h"
 #include "diagram/picture/render.h"
-#include "edit/callbacks.h"
+#include "ui/callbacks.h"
 #include "edit/template_status.h"
 #include "template/motif_text.h"
 #include "template/template_model.h"

@@ -14,7 +14,7 @@
 #include "diagram/diagram_selection.h"
 #include "diagram/draw_area.h"
 #include "diagram/picture/scene.h"
-#include "edit/callbacks.h"
+#include "ui/callbacks.h"
 #include "edit/template_status.h"
 #include "template/template_model.h"
 #include "ui/message_dialogs.h"

@@ -3,7 +3,7 @@
 #include "base/messages.h"
 #include "diagram/diagram_object.h"
 #include "diagram/draw_area.h"
-#include "edit/callbacks.h"
+#include "ui/callbacks.h"
 #include "template/motif_text.h"
 #include "template/template_model.h"
 #include "template/text_view.h"

@@ -10,7 +10,7 @@
 #include "analysis/analysis.h"
 #include "base/messages.h"
 #include "diagram/select_by_name.h"
-#include "edit/callbacks.h"
+#include "ui/callbacks.h"
 #include "template/album_reader.h"
 #include "template/list_items.h"
 #include "template/template_model.h"

@@ -8,7 +8,7 @@
 
 #include "base/messages.h"
 #include "edit/analysis_callbacks.h"
-#include "edit/callbacks.h"
+#include "ui/callbacks.h"
 #include "edit/field_checks.h"
 #include "edit/server_object_callbacks.h"
 #include "platform/qori.h"

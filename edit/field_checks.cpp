@@ -5,7 +5,7 @@
 #include <Xm/Xm.h>
 
 #include "base/messages.h"
-#include "edit/callbacks.h"
+#include "ui/callbacks.h"
 #include "template/name_rules.h"
 #include "ui/message_dialogs.h"
 

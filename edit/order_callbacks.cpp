@@ -1,7 +1,7 @@
 // The order window: a state's transitions, one of them chosen, moved up or down.
 #include <Xm/List.h>
 
-#include "edit/callbacks.h"
+#include "ui/callbacks.h"
 #include "edit/listed_transition.h"
 #include "edit/option.h"
 #include "edit/template_status.h"

@@ -4,7 +4,7 @@
 #include <sstream>
 
 #include "base/messages.h"
-#include "edit/callbacks.h"
+#include "ui/callbacks.h"
 #include "edit/field_checks.h"
 #include "edit/generic.h"
 #include "edit/number_reader.h"

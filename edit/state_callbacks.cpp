@@ -6,7 +6,7 @@
 
 #include "base/messages.h"
 #include "diagram/draw_area.h"
-#include "edit/callbacks.h"
+#include "ui/callbacks.h"
 #include "edit/generic.h"
 #include "edit/state_editing.h"
 #include "edit/template_status.h"

@@ -6,7 +6,7 @@
 #include "base/globals.h"
 #include "base/messages.h"
 #include "diagram/draw_area.h"
-#include "edit/callbacks.h"
+#include "ui/callbacks.h"
 #include "edit/editor_busy.h"
 #include "template/line_format.h"
 #include "template/motif_text.h"

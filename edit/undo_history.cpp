@@ -4,7 +4,7 @@
 
 #include "base/messages.h"
 #include "diagram/draw_area.h"
-#include "edit/callbacks.h"
+#include "ui/callbacks.h"
 #include "edit/editor_busy.h"
 #include "edit/template_status.h"
 #include "template/motif_text.h"

@@ -17,7 +17,7 @@
 #include <vector>
 
 #include "base/data_paths.h"
-#include "app/main_loop.h"
+#include "base/globals.h"
 #include "base/messages.h"
 #include "help/help_protocol.h"
 

@@ -2,7 +2,7 @@
 #include <cstdio>
 
 #include "base/messages.h"
-#include "edit/callbacks.h"
+#include "ui/callbacks.h"
 #include "help/XtHelp.h"
 
 namespace {

@@ -2,7 +2,7 @@
 // toggles always telling the same story.
 #include <Xm/ToggleB.h>
 
-#include "edit/callbacks.h"
+#include "ui/callbacks.h"
 #include "ui/links.h"
 #include "ui/widgets.h"
 

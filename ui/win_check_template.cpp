@@ -2,7 +2,7 @@
 // choosing a finding selects its state in the diagram.
 #include <Xm/List.h>
 
-#include "edit/callbacks.h"
+#include "ui/callbacks.h"
 #include "ui/build_helpers.h"
 #include "ui/windows.h"
 

@@ -3,7 +3,7 @@
 #include <Xm/PanedW.h>
 #include <Xm/Text.h>
 
-#include "edit/callbacks.h"
+#include "ui/callbacks.h"
 #include "ui/build_helpers.h"
 #include "ui/windows.h"
 

@@ -2,7 +2,7 @@
 // rate and severity.
 #include <Xm/Protocols.h>
 
-#include "edit/callbacks.h"
+#include "ui/callbacks.h"
 #include "ui/build_helpers.h"
 #include "ui/windows.h"
 

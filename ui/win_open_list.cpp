@@ -1,7 +1,7 @@
 // The open-template dialog: the templates stored on the server.
 #include <Xm/List.h>
 
-#include "edit/callbacks.h"
+#include "ui/callbacks.h"
 #include "ui/build_helpers.h"
 #include "ui/windows.h"
 

@@ -1,5 +1,5 @@
 // The order-transitions dialog: moves a state's transitions up and down.
-#include "edit/callbacks.h"
+#include "ui/callbacks.h"
 #include "ui/build_helpers.h"
 #include "ui/windows.h"
 

@@ -1,5 +1,5 @@
 // The poll-rates dialog: the server's poll rates with name and rate.
-#include "edit/callbacks.h"
+#include "ui/callbacks.h"
 #include "ui/build_helpers.h"
 #include "ui/windows.h"
 

@@ -1,5 +1,5 @@
 // The severities dialog: the server's severities with name, value and colour.
-#include "edit/callbacks.h"
+#include "ui/callbacks.h"
 #include "ui/build_helpers.h"
 #include "ui/windows.h"
 

@@ -3,7 +3,7 @@
 // the current state is selected in the diagram.
 #include <Xm/List.h>
 
-#include "edit/callbacks.h"
+#include "ui/callbacks.h"
 #include "ui/build_helpers.h"
 #include "ui/windows.h"
 

@@ -8,7 +8,7 @@
 #include <Xm/ToggleB.h>
 #include <X11/Shell.h>
 
-#include "edit/callbacks.h"
+#include "ui/callbacks.h"
 #include "ui/icons.h"
 #include "ui/menus.h"
 #include "ui/windows.h"

@@ -1,5 +1,5 @@
 // The state editor: the template's states, a name and description, poll rate and severity.
-#include "edit/callbacks.h"
+#include "ui/callbacks.h"
 #include "ui/build_helpers.h"
 #include "ui/windows.h"
 

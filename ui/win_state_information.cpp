@@ -2,7 +2,7 @@
 // read only.
 #include <Xm/TextF.h>
 
-#include "edit/callbacks.h"
+#include "ui/callbacks.h"
 #include "ui/build_helpers.h"
 #include "ui/windows.h"
 

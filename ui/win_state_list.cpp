@@ -5,7 +5,7 @@
 #include <Xm/MessageB.h>
 #include <Xm/RowColumn.h>
 
-#include "edit/callbacks.h"
+#include "ui/callbacks.h"
 #include "ui/build_helpers.h"
 #include "ui/icons.h"
 #include "ui/windows.h"

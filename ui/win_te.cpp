@@ -6,7 +6,7 @@
 #include <Xm/ToggleB.h>
 #include <X11/Shell.h>
 
-#include "edit/callbacks.h"
+#include "ui/callbacks.h"
 #include "ui/app_resources.h"
 #include "ui/icons.h"
 #include "ui/menus.h"

@@ -1,6 +1,6 @@
 // The transition editor: the transitions of the chosen state, and the from-state, to-state,
 // condition and action of a new one.
-#include "edit/callbacks.h"
+#include "ui/callbacks.h"
 #include "ui/build_helpers.h"
 #include "ui/windows.h"
 

@@ -2,7 +2,7 @@
 // states and their actions.
 #include <X11/Shell.h>
 
-#include "edit/callbacks.h"
+#include "ui/callbacks.h"
 #include "ui/build_helpers.h"
 #include "ui/windows.h"
 

@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "edit/callbacks.h"
+#include "ui/callbacks.h"
 #include "edit/field_checks.h"
 #include "platform/qori.h"
 #include "template/template_model.h"

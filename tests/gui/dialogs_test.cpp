@@ -15,7 +15,7 @@
 #include <memory>
 
 #include "base/globals.h"
-#include "edit/callbacks.h"
+#include "ui/callbacks.h"
 #include "edit/exit_flows.h"
 #include "ui/dialog_box.h"
 #include "ui/gui_utils.h"

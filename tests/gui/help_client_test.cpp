@@ -17,7 +17,7 @@
 #include <thread>
 
 #include "base/globals.h"
-#include "edit/callbacks.h"
+#include "ui/callbacks.h"
 #include "help/XtHelp.h"
 #include "help/help_protocol.h"
 #include "support/window_fixture.h"

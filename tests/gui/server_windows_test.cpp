@@ -24,7 +24,7 @@
 #include "app/notifications.h"
 #include "diagram/diagram_object.h"
 #include "diagram/diagram_popup.h"
-#include "edit/callbacks.h"
+#include "ui/callbacks.h"
 #include "platform/qori.h"
 #include "support/store_fixture.h"
 #include "template/line_format.h"

@@ -28,7 +28,7 @@
 #include "base/messages.h"
 #include "app/notifications.h"
 #include "diagram/diagram_object.h"
-#include "edit/callbacks.h"
+#include "ui/callbacks.h"
 #include "support/store_fixture.h"
 #include "template/template_model.h"
 #include "template/text_view.h"

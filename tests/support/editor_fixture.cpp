@@ -12,7 +12,7 @@
 #include "base/globals.h"
 #include "app/startup.h"
 #include "diagram/diagram_object.h"
-#include "edit/callbacks.h"
+#include "ui/callbacks.h"
 #include "platform/qori.h"
 #include "template/option_menus.h"
 #include "template/template_model.h"

@@ -87,19 +87,6 @@ TEST_F(CaptionWidget, LabelsRightAlignedFieldsAtSpacingRowsEightApartCentred)
     EXPECT_EQ(bottom(f2) + 2 + 1, c->core.height);
 }
 
-TEST_F(CaptionWidget, StretchHorizontalReachesTheRightMargin)
-{
-    Widget c = caption("c");
-    label(c, "Name:");
-    Widget f1 = field(c, "f1", 10);
-    label(c, "Longer caption:");
-    Widget f2 = field(c, "f2", 30);
-    XtVaSetValues(f1, PsNstretchHorizontal, True, nullptr);
-    realize(c);
-    EXPECT_EQ(c->core.width - 2, right(f1));
-    EXPECT_EQ(right(f2), right(f1));
-}
-
 TEST_F(CaptionWidget, ReferenceWidgetsShareOneColumn)
 {
     Widget form = XtVaCreateManagedWidget("box", xmBulletinBoardWidgetClass, shell, nullptr);

@@ -12,7 +12,7 @@
 #include "edit/template_news.h"
 #include "template/album_reader.h"
 #include "template/line_format.h"
-#include "template/list_items.h"
+#include "ui/list_items.h"
 #include "template/option_menus.h"
 #include "ui/message_dialogs.h"
 #include "ui/widgets.h"

@@ -38,7 +38,7 @@
 #include "platform/vorn.h"
 #include "template/album_reader.h"
 #include "template/line_format.h"
-#include "template/list_items.h"
+#include "ui/list_items.h"
 #include "template/template_model.h"
 #include "template/text_view.h"
 #include "ui/gui_utils.h"

@@ -20,7 +20,7 @@
 #include "platform/qori.h"
 #include "template/template_model.h"
 #include "template/text_view.h"
-#include "template/list_items.h"
+#include "ui/list_items.h"
 #include "template/option_menus.h"
 #include "ui/widgets.h"
 #include "varo/store.h"

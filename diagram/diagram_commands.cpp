@@ -16,7 +16,7 @@
 #include "diagram/picture/render.h"
 #include "ui/callbacks.h"
 #include "edit/template_status.h"
-#include "template/motif_text.h"
+#include "ui/xm_string.h"
 #include "template/template_model.h"
 #include "template/text_view.h"
 #include "ui/gui_utils.h"
@@ -119,7 +119,7 @@ void sd_export_cb(Widget, XtPointer, XtPointer) {
 }
 
 void sd_export_ok_cb(Widget, XtPointer, XtPointer) {
-    std::string path = motif_text::field(export_text());
+    std::string path = field_text(export_text());
     if (!picture::format_for(path)) {
         error_dialog(state_diagram_win, message_text(msg::EXPORT_NEEDS_SUFFIX));
         return;

@@ -7,7 +7,7 @@
 #include "base/messages.h"
 #include "diagram/diagram_object.h"
 #include "diagram/diagram_tools.h"
-#include "template/motif_text.h"
+#include "ui/xm_string.h"
 #include "template/template_model.h"
 #include "template/text_view.h"
 #include "ui/gui_utils.h"
@@ -36,8 +36,8 @@ void configure_state(const DiagramObject& s) {
         return;
     }
     Qor_State state = qor_handle.find_state(s.name.c_str());
-    motif_text::set_field(cs_name, s.name);
-    motif_text::set_field(cs_description, text_of(state.descr()));
+    set_field_text(cs_name, s.name);
+    set_field_text(cs_description, text_of(state.descr()));
     set_string(cs_pollrate_option, text_of(state.poll_rate()));
     set_string(cs_severity_option, text_of(state.severity()));
 }
@@ -48,8 +48,8 @@ void describe_transition(const DiagramObject& t) {
         return;
     }
     g2_win_show(tl_template);
-    motif_text::set_field(tl_from_state, t.name);
-    motif_text::set_field(tl_to_state, t.transition);
+    set_field_text(tl_from_state, t.name);
+    set_field_text(tl_to_state, t.transition);
     transition_dump(t.name.c_str(), t.transition.c_str());
 }
 
@@ -60,10 +60,10 @@ void describe_state(const DiagramObject& s) {
     }
     g2_win_show(si_form);
     Qor_State state = qor_handle.find_state(s.name.c_str());
-    motif_text::set_field(si_name, s.name);
-    motif_text::set_field(si_description, text_of(state.descr()));
-    motif_text::set_field(si_pollrate, text_of(state.poll_rate()));
-    motif_text::set_field(si_severity, text_of(state.severity()));
+    set_field_text(si_name, s.name);
+    set_field_text(si_description, text_of(state.descr()));
+    set_field_text(si_pollrate, text_of(state.poll_rate()));
+    set_field_text(si_severity, text_of(state.severity()));
     state_dump(s.name.c_str());
 }
 
@@ -75,8 +75,8 @@ bool is_placeholder(const DiagramObject& object) {
 
 void create_popup() {
     if (popup || !sd_draw_area) return;
-    motif_text::Compound configure(message_text(msg::POPUP_CONFIGURE));
-    motif_text::Compound description(message_text(msg::POPUP_DESCRIPTION));
+    XmStr configure(message_text(msg::POPUP_CONFIGURE));
+    XmStr description(message_text(msg::POPUP_DESCRIPTION));
     popup = XmVaCreateSimplePopupMenu(sd_draw_area, const_cast<char*>("popup"), popup_cb,
                                       XmVaPUSHBUTTON, static_cast<XmString>(configure), 0, nullptr, nullptr,
                                       XmVaPUSHBUTTON, static_cast<XmString>(description), 0, nullptr, nullptr,

@@ -4,7 +4,7 @@
 #include "diagram/diagram_object.h"
 #include "diagram/draw_area.h"
 #include "ui/callbacks.h"
-#include "template/motif_text.h"
+#include "ui/xm_string.h"
 #include "template/template_model.h"
 #include "template/text_view.h"
 #include "ui/gui_utils.h"
@@ -12,8 +12,8 @@
 #include "ui/widgets.h"
 
 void state_defaults() {
-    motif_text::set_field(cs_name, "");
-    motif_text::set_field(cs_description, "Default");
+    set_field_text(cs_name, "");
+    set_field_text(cs_description, "Default");
     set_string(cs_pollrate_option, message_text(msg::TOOL_POLL_DEFAULT));
     set_string(cs_severity_option, message_text(msg::TOOL_SEVERITY_DEFAULT));
 }

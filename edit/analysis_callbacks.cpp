@@ -12,7 +12,7 @@
 #include "diagram/select_by_name.h"
 #include "ui/callbacks.h"
 #include "template/album_reader.h"
-#include "template/list_items.h"
+#include "ui/list_items.h"
 #include "template/template_model.h"
 #include "template/template_snapshot.h"
 #include "ui/gui_utils.h"

@@ -12,14 +12,13 @@
 #include "edit/field_checks.h"
 #include "edit/server_object_callbacks.h"
 #include "platform/qori.h"
-#include "template/motif_text.h"
+#include "ui/xm_string.h"
 #include "template/name_rules.h"
 #include "template/template_model.h"
 #include "template/text_view.h"
 #include "ui/gui_utils.h"
 #include "ui/message_dialogs.h"
 #include "ui/widgets.h"
-#include "ui/xm_string.h"
 
 namespace {
 
@@ -44,22 +43,22 @@ void refuse(Widget where, const std::string& text) { error_dialog(where, text.c_
 
 // The name field checked and written back as one word; refused with the given message.
 bool take_name(Widget where, MessageId refusal, std::string& name) {
-    std::string text = motif_text::field(ct_name_text);
+    std::string text = field_text(ct_name_text);
     if (!valid_name(text, where)) {
         refuse(where, message_text(refusal));
         return false;
     }
     name = name_word(text);
-    motif_text::set_field(ct_name_text, name);
+    set_field_text(ct_name_text, name);
     return true;
 }
 
 // The description and code of Add and Modify; valid_description says why it refuses.
 bool take_definition(Widget where, MessageId missing_code, std::string& descr, std::string& code) {
-    std::string raw = motif_text::field(ct_description_text);
+    std::string raw = field_text(ct_description_text);
     if (!valid_description(raw.c_str())) return false;
     descr = normalise_description(raw);
-    motif_text::set_field(ct_description_text, descr);
+    set_field_text(ct_description_text, descr);
     code = code_text();
     if (!description_has_text(code)) {
         refuse(where, message_text(missing_code));
@@ -80,7 +79,7 @@ void show_in_list(const std::string& name) {
 void ct_select_condition_cb(Widget w, XtPointer, XtPointer call_data) {
     auto* cbs = static_cast<XmListCallbackStruct*>(call_data);
     if (!cbs || !cbs->item) return;
-    std::string name = cut_utf8(motif_text::plain(cbs->item), QORI_NAME_MAX);
+    std::string name = cut_utf8(xm_string_text(cbs->item), QORI_NAME_MAX);
     char descr[QORI_DESCR_MAX + 1];
     DataUnit code = qori_condition_get(name.c_str(), descr);
     if (code.empty()) {
@@ -88,8 +87,8 @@ void ct_select_condition_cb(Widget w, XtPointer, XtPointer call_data) {
         refuse(XtParent(w), format_message(msg::CONDITION_LOAD_FAILED, {name}));
         return;
     }
-    motif_text::set_field(ct_name_text, name);
-    motif_text::set_field(ct_description_text, descr);
+    set_field_text(ct_name_text, name);
+    set_field_text(ct_description_text, descr);
     show_condition_users(name);
     if (cbs->reason == XmCR_DEFAULT_ACTION)
         set_code(code.str(), name);
@@ -154,14 +153,14 @@ void ct_delete_button_cb(Widget w, XtPointer, XtPointer) {
 void delete_condition_ok(Widget, XtPointer, XtPointer) {
     close_warning_dialog();
     BusyCursor busy(condition_text_win);
-    std::string name = name_word(motif_text::field(ct_name_text));
+    std::string name = name_word(field_text(ct_name_text));
     if (!qori_condition_delete(name.c_str())) {
         bool gone = qori_error_kind == QORI_REFUSED_NOT_FOUND;
         error.reset_error();
         refuse(condition_text_win, gone ? message_text(msg::CONDITION_MISSING) : condition_in_use_text(name));
         return;
     }
-    motif_text::set_field(ct_name_text, "");
-    motif_text::set_field(ct_description_text, "");
+    set_field_text(ct_name_text, "");
+    set_field_text(ct_description_text, "");
     set_code("", "");
 }

@@ -13,7 +13,7 @@
 #include "edit/generic.h"
 #include "edit/number_reader.h"
 #include "platform/qori.h"
-#include "template/motif_text.h"
+#include "ui/xm_string.h"
 #include "template/name_rules.h"
 #include "template/option_menus.h"
 #include "template/template_model.h"
@@ -27,18 +27,18 @@ void report(Widget where, MessageId number) { error_dialog(where, message_text(n
 // A name field read as one word: a refusal is reported over the field's parent, an accepted
 // name is written back in the form it is used.
 bool take_name(Widget field, MessageId refusal, std::string& name) {
-    std::string text = motif_text::field(field);
+    std::string text = field_text(field);
     if (!valid_name(text, XtParent(field))) {
         report(XtParent(field), refusal);
         return false;
     }
     name = name_word(text);
-    motif_text::set_field(field, name);
+    set_field_text(field, name);
     return true;
 }
 
 std::optional<int> take_value(Widget field) {
-    return read_number(motif_text::field(field), QORI_VALUE_MIN, QORI_VALUE_MAX);
+    return read_number(field_text(field), QORI_VALUE_MIN, QORI_VALUE_MAX);
 }
 
 // Destroys the entries called `name` of an option menu's pulldown, comparing widget names as
@@ -74,7 +74,7 @@ void remove_menu_entry(Widget menu, Widget pulldown, const std::string& name) {
         return;
     }
     XtVaSetValues(menu, XmNmenuHistory, remaining.front(), nullptr);
-    set_string(shown, motif_text::label(remaining.front()).c_str());
+    set_string(shown, label_text(remaining.front()).c_str());
 }
 
 }  // namespace
@@ -125,7 +125,7 @@ int Generic::add_pollrate(Widget name_field, Widget rate_field) {
 
 int Generic::delete_severity(Widget name_field) {
     // The word the confirmation named, even if blanks were typed around it.
-    std::string name = name_word(motif_text::field(name_field));
+    std::string name = name_word(field_text(name_field));
     if (!qori_severity_delete(name.c_str())) {
         error.reset_error();
         report(XtParent(name_field), msg::SEVERITY_ENGINE_MISSING);
@@ -137,7 +137,7 @@ int Generic::delete_severity(Widget name_field) {
 }
 
 int Generic::delete_pollrate(Widget name_field) {
-    std::string name = name_word(motif_text::field(name_field));
+    std::string name = name_word(field_text(name_field));
     if (!qori_pollrate_delete(name.c_str())) {
         error.reset_error();
         report(XtParent(name_field), msg::DELETE_POLL_RATE_ENGINE_FAILED);

@@ -9,7 +9,7 @@
 #include "edit/option.h"
 #include "edit/state_editing.h"
 #include "edit/template_status.h"
-#include "template/motif_text.h"
+#include "ui/xm_string.h"
 #include "template/name_rules.h"
 #include "template/template_model.h"
 #include "template/text_view.h"
@@ -27,7 +27,7 @@ void refused(Widget parent, MessageId number) {
     error_dialog(parent, message_text(number));
 }
 
-std::string field_word(Widget field) { return name_word(motif_text::field(field)); }
+std::string field_word(Widget field) { return name_word(field_text(field)); }
 
 // Removes from the template every transition that enters `state`, as the diagram shows
 // them, and the diagram objects that stood for them.
@@ -49,18 +49,18 @@ void remove_incoming(const std::string& state) {
 }  // namespace
 
 int Generic::add_state(Widget name, Widget descr, Widget pollrate_menu, Widget severity_menu) {
-    std::string text = motif_text::field(name);
+    std::string text = field_text(name);
     if (!valid_name(text, parent_of(name))) {
         error_dialog(parent_of(name), message_text(msg::STATE_NAME_MISSING));
         return 0;
     }
     std::string word = name_word(text);
-    motif_text::set_field(name, word);
+    set_field_text(name, word);
 
-    std::string raw = motif_text::field(descr);
+    std::string raw = field_text(descr);
     if (!valid_description(raw.c_str())) return 0;
     std::string description = normalise_description(raw);
-    motif_text::set_field(descr, description);
+    set_field_text(descr, description);
 
     Option option;
     std::string pollrate = option.get_value(pollrate_menu);
@@ -135,8 +135,8 @@ void delete_state(Widget window, Widget name, Widget descr) {
     }
     remove_incoming(word);
     if (Generic().delete_state(name)) {
-        motif_text::set_field(name, "");
-        motif_text::set_field(descr, "");
+        set_field_text(name, "");
+        set_field_text(descr, "");
     } else {
         error_dialog(window, message_text(msg::DELETE_STATE_FAILED));
     }

@@ -6,7 +6,7 @@
 #include "edit/generic.h"
 #include "edit/option.h"
 #include "edit/template_status.h"
-#include "template/motif_text.h"
+#include "ui/xm_string.h"
 #include "template/template_model.h"
 #include "template/text_view.h"
 #include "ui/message_dialogs.h"
@@ -40,9 +40,9 @@ TransitionChoice read_choice(Widget from_menu, Widget to_menu, Widget condition_
 // Normalises both operand fields and writes them back; the first is left alone by an empty
 // command, which sends nothing.
 ActionOperands take_operands(Widget operand1, Widget operand2) {
-    ActionOperands ops = normalise_operands(motif_text::field(operand1), motif_text::field(operand2));
-    motif_text::set_field(operand1, ops.first_field);
-    if (ops.has_command()) motif_text::set_field(operand2, ops.second_field);
+    ActionOperands ops = normalise_operands(field_text(operand1), field_text(operand2));
+    set_field_text(operand1, ops.first_field);
+    if (ops.has_command()) set_field_text(operand2, ops.second_field);
     return ops;
 }
 
@@ -121,8 +121,8 @@ int Generic::delete_transition(Widget from_menu, Widget to_menu, Widget conditio
         return 0;
     }
     if (kind != ActionKind::TransitionOnly) {
-        motif_text::set_field(operand1, "");
-        motif_text::set_field(operand2, "");
+        set_field_text(operand1, "");
+        set_field_text(operand2, "");
     }
     refresh_after_edit(msg::TRANSITION_DELETED_STATUS);
     return 1;

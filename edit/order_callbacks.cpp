@@ -6,7 +6,7 @@
 #include "edit/option.h"
 #include "edit/template_status.h"
 #include "edit/transition_editing.h"
-#include "template/motif_text.h"
+#include "ui/xm_string.h"
 #include "template/template_model.h"
 #include "template/text_view.h"
 #include "ui/widgets.h"
@@ -65,7 +65,7 @@ void ot_list_cb(Widget, XtPointer, XtPointer call_data) {
     if (!cbs || !cbs->item) return;
     int count = 0;
     XtVaGetValues(ot_list, XmNitemCount, &count, nullptr);
-    up_choice = motif_text::plain(cbs->item);
+    up_choice = xm_string_text(cbs->item);
     position = cbs->item_position;
     set_arrows(count >= 2 && position > 1, count >= 2 && position < count);
 }

@@ -9,7 +9,7 @@
 #include "edit/number_reader.h"
 #include "edit/server_object_callbacks.h"
 #include "platform/qori.h"
-#include "template/motif_text.h"
+#include "ui/xm_string.h"
 #include "template/name_rules.h"
 #include "ui/gui_utils.h"
 #include "ui/message_dialogs.h"
@@ -26,10 +26,10 @@ void modify_pollrate_cb(Widget w, XtPointer, XtPointer) {
     auto refuse = [where](MessageId number) { error_dialog(where, message_text(number)); };
 
     // Of several words the first names the poll rate.
-    std::string name = name_word(motif_text::field(pollrate_name));
+    std::string name = name_word(field_text(pollrate_name));
     if (name.empty()) return refuse(msg::POLL_RATE_NAME_MISSING);
-    motif_text::set_field(pollrate_name, name);
-    std::optional<int> rate = read_number(motif_text::field(pollrate_value), QORI_VALUE_MIN, QORI_VALUE_MAX);
+    set_field_text(pollrate_name, name);
+    std::optional<int> rate = read_number(field_text(pollrate_value), QORI_VALUE_MIN, QORI_VALUE_MAX);
     if (!rate) return refuse(msg::POLL_RATE_VALUE_INVALID);
     if (!qorPollRate_Find(name.c_str()).is_valid()) {
         error.reset_error();
@@ -51,17 +51,17 @@ void delete_pollrate_ok(Widget, XtPointer, XtPointer) {
     close_warning_dialog();
     BusyCursor busy(pollrate_win);
     if (!generic.delete_pollrate(pollrate_name)) return;
-    motif_text::set_field(pollrate_name, "");
-    motif_text::set_field(pollrate_value, "");
+    set_field_text(pollrate_name, "");
+    set_field_text(pollrate_value, "");
 }
 
 void pollrate_selection_cb(Widget, XtPointer, XtPointer call_data) {
     auto* cbs = static_cast<XmListCallbackStruct*>(call_data);
     if (!cbs || !cbs->item) return;
-    std::istringstream words(motif_text::plain(cbs->item));
+    std::istringstream words(xm_string_text(cbs->item));
     for (Widget field : {pollrate_name, pollrate_value}) {
         std::string word;
         words >> word;
-        motif_text::set_field(field, word);
+        set_field_text(field, word);
     }
 }

@@ -10,7 +10,7 @@
 #include "edit/number_reader.h"
 #include "edit/server_object_callbacks.h"
 #include "platform/qori.h"
-#include "template/motif_text.h"
+#include "ui/xm_string.h"
 #include "template/name_rules.h"
 #include "ui/gui_utils.h"
 #include "ui/message_dialogs.h"
@@ -26,16 +26,16 @@ void modify_severity_cb(Widget w, XtPointer, XtPointer) {
     Widget where = XtParent(w);
     auto refuse = [where](MessageId number) { error_dialog(where, message_text(number)); };
 
-    std::string text = motif_text::field(severity_name);
+    std::string text = field_text(severity_name);
     if (!valid_name(text, where)) return refuse(msg::SEVERITY_NAME_MISSING);
     std::string name = name_word(text);
-    motif_text::set_field(severity_name, name);
-    std::optional<int> value = read_number(motif_text::field(severity_value), QORI_VALUE_MIN, QORI_VALUE_MAX);
+    set_field_text(severity_name, name);
+    std::optional<int> value = read_number(field_text(severity_value), QORI_VALUE_MIN, QORI_VALUE_MAX);
     if (!value) return refuse(msg::SEVERITY_VALUE_INVALID);
-    text = motif_text::field(severity_color);
+    text = field_text(severity_color);
     if (!valid_name(text, where)) return refuse(msg::SEVERITY_COLOR_MISSING);
     std::string color = name_word(text);
-    motif_text::set_field(severity_color, color);
+    set_field_text(severity_color, color);
     if (!qorSeverity_Find(name.c_str()).is_valid()) {
         error.reset_error();
         return refuse(msg::SEVERITY_NOT_ON_PLATFORM);
@@ -49,13 +49,13 @@ void modify_severity_cb(Widget w, XtPointer, XtPointer) {
 }
 
 void delete_severity_cb(Widget w, XtPointer, XtPointer) {
-    std::string text = motif_text::field(severity_name);
+    std::string text = field_text(severity_name);
     if (!valid_name(text, XtParent(w))) {
         error_dialog(XtParent(w), message_text(msg::DELETE_SEVERITY_NAME_MISSING));
         return;
     }
     std::string name = name_word(text);
-    motif_text::set_field(severity_name, name);
+    set_field_text(severity_name, name);
     display_warning(severity_edit_win, format_message(msg::DELETE_SEVERITY_QUESTION, {name}).c_str(), delete_severity_ok, cancel_warning);
 }
 
@@ -63,16 +63,16 @@ void delete_severity_ok(Widget, XtPointer, XtPointer) {
     close_warning_dialog();
     BusyCursor busy(severity_edit_win);
     if (!generic.delete_severity(severity_name)) return;
-    for (Widget field : {severity_name, severity_color, severity_value}) motif_text::set_field(field, "");
+    for (Widget field : {severity_name, severity_color, severity_value}) set_field_text(field, "");
 }
 
 void severity_list_selection_cb(Widget, XtPointer, XtPointer call_data) {
     auto* cbs = static_cast<XmListCallbackStruct*>(call_data);
     if (!cbs || !cbs->item) return;
-    std::istringstream words(motif_text::plain(cbs->item));
+    std::istringstream words(xm_string_text(cbs->item));
     for (Widget field : {severity_name, severity_value, severity_color}) {
         std::string word;
         words >> word;
-        motif_text::set_field(field, word);
+        set_field_text(field, word);
     }
 }

@@ -10,7 +10,7 @@
 #include "edit/generic.h"
 #include "edit/state_editing.h"
 #include "edit/template_status.h"
-#include "template/motif_text.h"
+#include "ui/xm_string.h"
 #include "template/name_rules.h"
 #include "template/template_model.h"
 #include "ui/gui_utils.h"
@@ -24,7 +24,7 @@ void add_from(Widget window, Widget name, Widget descr, Widget pollrate, Widget 
     if (Generic().add_state(name, descr, pollrate, severity)) draw_diagram();
 }
 
-std::string field_word(Widget field) { return name_word(motif_text::field(field)); }
+std::string field_word(Widget field) { return name_word(field_text(field)); }
 
 std::string delete_question(MessageId number, const std::string& state) {
     return format_message(number, {state, template_name()});
@@ -78,15 +78,15 @@ void delete_configure_state_ok(Widget, XtPointer, XtPointer) {
 void state_edit_selection(Widget, XtPointer, XtPointer call_data) {
     auto* cbs = static_cast<XmListCallbackStruct*>(call_data);
     if (!cbs || !cbs->item) return;
-    std::string name = name_word(motif_text::plain(cbs->item));
-    motif_text::set_field(se_state_name, name);
+    std::string name = name_word(xm_string_text(cbs->item));
+    set_field_text(se_state_name, name);
     Qor_State state = qor_handle.find_state(name.c_str());
     if (!state.is_valid()) {
         error.reset_error();
         error_dialog(state_edit_win, message_text(msg::STATE_MISSING));
         return;
     }
-    motif_text::set_field(se_description_name, state.descr() ? state.descr() : "");
+    set_field_text(se_description_name, state.descr() ? state.descr() : "");
     // Only the shown labels: the menus' own choices stay where they are.
     set_string(se_pollrate_option, state.poll_rate());
     set_string(se_severity_option, state.severity());

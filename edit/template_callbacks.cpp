@@ -9,7 +9,7 @@
 #include "ui/callbacks.h"
 #include "edit/editor_busy.h"
 #include "template/line_format.h"
-#include "template/motif_text.h"
+#include "ui/xm_string.h"
 #include "template/name_rules.h"
 #include "template/template_model.h"
 #include "ui/message_dialogs.h"
@@ -104,7 +104,7 @@ void main_save_button_cb(Widget, XtPointer, XtPointer) {
 void ol_browse_cb(Widget, XtPointer, XtPointer call_data) {
     auto* cbs = static_cast<XmListCallbackStruct*>(call_data);
     if (!cbs || !cbs->item) return;
-    std::string word = lines::first_word(motif_text::plain(cbs->item));
+    std::string word = lines::first_word(xm_string_text(cbs->item));
     copy_bounded(open_template, sizeof open_template, word);
     XtSetSensitive(ol_ok_button, True);
     XtSetSensitive(ol_delete_button, True);
@@ -148,8 +148,8 @@ void overwrite_template_cb(Widget, XtPointer, XtPointer) {
     void (*next)() = after_overwrite;
     after_overwrite = nullptr;
     EditorBusy busy;
-    std::string name = name_word(motif_text::field(main_name));
-    std::string descr = normalise_description(motif_text::field(main_description));
+    std::string name = name_word(field_text(main_name));
+    std::string descr = normalise_description(field_text(main_description));
     if (overwrite_template(name.c_str(), descr.c_str()) && next) next();
 }
 

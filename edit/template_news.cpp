@@ -6,7 +6,7 @@
 #include "base/messages.h"
 #include "edit/editor_busy.h"
 #include "edit/template_status.h"
-#include "template/motif_text.h"
+#include "ui/xm_string.h"
 #include "template/name_rules.h"
 #include "template/template_model.h"
 #include "ui/message_dialogs.h"
@@ -121,6 +121,6 @@ void offer_copy(const std::string& reason, const std::string& descr) {
 void offer_copy_cb(Widget, XtPointer, XtPointer) {
     close_question_dialog();
     EditorBusy busy;
-    motif_text::set_field(main_name, offered_name);
+    set_field_text(main_name, offered_name);
     write_template_as(offered_name.c_str(), offered_descr.c_str());
 }

@@ -12,7 +12,7 @@
 #include "edit/option.h"
 #include "edit/template_status.h"
 #include "edit/transition_editing.h"
-#include "template/motif_text.h"
+#include "ui/xm_string.h"
 #include "template/template_model.h"
 #include "template/text_view.h"
 #include "ui/gui_utils.h"
@@ -78,7 +78,7 @@ void delete_transition_ok(Widget, XtPointer, XtPointer) {
 void tran_list_cb(Widget, XtPointer, XtPointer call_data) {
     auto* cbs = static_cast<XmListCallbackStruct*>(call_data);
     if (!cbs || !cbs->item) return;
-    Qor_Transition t = listed_transition(from_state(), cbs->item_position, motif_text::plain(cbs->item));
+    Qor_Transition t = listed_transition(from_state(), cbs->item_position, xm_string_text(cbs->item));
     if (!t.is_valid()) return;
     // Only the shown labels: the menus' own choices stay where they are.
     set_string(tran_to_state_option, t.to_state().name());

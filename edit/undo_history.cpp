@@ -7,7 +7,7 @@
 #include "ui/callbacks.h"
 #include "edit/editor_busy.h"
 #include "edit/template_status.h"
-#include "template/motif_text.h"
+#include "ui/xm_string.h"
 #include "template/template_model.h"
 #include "template/text_view.h"
 #include "ui/widgets.h"
@@ -20,8 +20,8 @@ Widget typing_in = nullptr;   // the field whose typing the present step holds
 bool restoring = false;       // the fields are being set back: not typing
 
 TemplateStep present_step() {
-    return TemplateStep{qori_template_snapshot(qor_handle), motif_text::field(main_name),
-                        motif_text::field(main_description)};
+    return TemplateStep{qori_template_snapshot(qor_handle), field_text(main_name),
+                        field_text(main_description)};
 }
 
 void set_sensitive(Widget w, bool on) {
@@ -33,8 +33,8 @@ void put_back(const TemplateStep& step, MessageId status_number) {
     typing_in = nullptr;
     qori_template_restore(qor_handle, step.contents);
     restoring = true;
-    motif_text::set_field(main_name, step.name);
-    motif_text::set_field(main_description, step.descr);
+    set_field_text(main_name, step.name);
+    set_field_text(main_description, step.descr);
     restoring = false;
     load_template();
     build_state_list_window();
@@ -78,7 +78,7 @@ void main_field_changed_cb(Widget w, XtPointer, XtPointer) {
     if (restoring || !qor_handle.is_valid()) return;
     const TemplateStep& now = history.present();
     // Compared before the snapshot, which copies the whole template.
-    if (motif_text::field(main_name) == now.name && motif_text::field(main_description) == now.descr) return;
+    if (field_text(main_name) == now.name && field_text(main_description) == now.descr) return;
     TemplateStep step = present_step();
     if (typing_in == w) {
         history.amend(std::move(step));

@@ -16,8 +16,8 @@
 #include "base/utf8.h"
 #include "edit/transition_editing.h"
 #include "template/line_format.h"
-#include "template/list_items.h"
-#include "template/motif_text.h"
+#include "ui/list_items.h"
+#include "ui/xm_string.h"
 #include "template/template_model.h"
 #include "template/text_view.h"
 #include "ui/widgets.h"
@@ -47,7 +47,7 @@ public:
             std::size_t start = pos;
             utf8_next(text.data(), text.size(), &pos);
             auto it = widths.try_emplace(text.substr(start, pos - start), -1).first;
-            if (it->second < 0) it->second = static_cast<int>(XmStringWidth(font, motif_text::Compound(it->first)));
+            if (it->second < 0) it->second = static_cast<int>(XmStringWidth(font, XmStr(it->first)));
             sum += it->second;
         }
         return sum;
@@ -73,7 +73,7 @@ void fit_entry(Widget entry, TextWidths& widths) {
 // given at creation, which spares the toolkit making one from the name.
 Widget make_entry_gadget(Widget pulldown, const std::string& name, TextWidths& widths, ArgList extra = nullptr,
                          Cardinal extra_count = 0) {
-    motif_text::Compound shown(widths.fitted(name));
+    XmStr shown(widths.fitted(name));
     std::vector<Arg> args(extra, extra + extra_count);
     Arg label;
     XtSetArg(label, XmNlabelString, static_cast<XmString>(shown));
@@ -418,7 +418,7 @@ void rebuild(const MenuSpec& table_row) {
 
 std::string option_value(Widget option_menu) {
     if (!option_menu) return std::string();
-    std::string shown = motif_text::label(XmOptionButtonGadget(option_menu));
+    std::string shown = label_text(XmOptionButtonGadget(option_menu));
     // An entry cut to fit its menu stands for its whole name.
     Widget chosen = nullptr;
     XtVaGetValues(option_menu, XmNmenuHistory, &chosen, nullptr);
@@ -439,7 +439,7 @@ bool show_in_option_menu(Widget option_button, const std::string& value) {
         XtVaSetValues(menu, XmNmenuHistory, entry, nullptr);
         return true;
     }
-    motif_text::Compound shown(TextWidths(font_of(option_button)).fitted(value));
+    XmStr shown(TextWidths(font_of(option_button)).fitted(value));
     XtVaSetValues(option_button, XmNlabelString, static_cast<XmString>(shown), nullptr);
     return true;
 }

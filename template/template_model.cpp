@@ -14,7 +14,7 @@
 #include "edit/template_news.h"
 #include "edit/template_status.h"
 #include "template/album_reader.h"
-#include "template/motif_text.h"
+#include "ui/xm_string.h"
 #include "template/name_rules.h"
 #include "template/option_menus.h"
 #include "template/text_view.h"
@@ -63,7 +63,7 @@ void set_string(Widget label, const char* text) {
     if (!label) return;
     // An option menu's button keeps its menu's width: the value shows through its entry.
     if (show_in_option_menu(label, text ? text : "")) return;
-    motif_text::Compound s(text ? text : "");
+    XmStr s(text ? text : "");
     XtVaSetValues(label, XmNlabelString, static_cast<XmString>(s), nullptr);
 }
 
@@ -81,8 +81,8 @@ void get_new_ground_sev(char* out) {
 }
 
 void new_template() {
-    motif_text::set_field(main_name, NONAME);
-    motif_text::set_field(main_description, "No Description");
+    set_field_text(main_name, NONAME);
+    set_field_text(main_description, "No Description");
     clear_list(main_text_list);
     clear_list(ot_list);
     clear_list(transition_list);
@@ -114,8 +114,8 @@ namespace {
 // The views of a template just read from the store.
 void show_opened(const std::string& name) {
     arrange_if_overlapping();
-    motif_text::set_field(main_name, name);
-    motif_text::set_field(main_description, qor_handle.descr() ? qor_handle.descr() : "");
+    set_field_text(main_name, name);
+    set_field_text(main_description, qor_handle.descr() ? qor_handle.descr() : "");
     build_state_list_window();
     build_state_list_buttons();
     // An open transition editor showed the template before.
@@ -131,7 +131,7 @@ void template_open() {
     std::string name = name_word(open_template);
     if (qor_handle.is_valid() && name == open_name()) return;
 
-    motif_text::set_field(main_name, name);
+    set_field_text(main_name, name);
     destroy_list();
     qor_handle = qori_template_find(name.c_str());
     if (qor_handle.is_valid() && load_template()) {
@@ -169,7 +169,7 @@ int valid_description(const char* descr) {
 }
 
 int save_template() {
-    std::string text = motif_text::field(main_name);
+    std::string text = field_text(main_name);
     switch (check_name(text)) {
     case NameCheck::Blank:
         return 0;
@@ -180,15 +180,15 @@ int save_template() {
         break;
     }
     std::string name = name_word(text);
-    motif_text::set_field(main_name, name);
+    set_field_text(main_name, name);
     if (name == NONAME) {
         error_dialog(main_win_form, message_text(msg::TEMPLATE_NAME_MISSING));
         return 0;
     }
-    std::string raw = motif_text::field(main_description);
+    std::string raw = field_text(main_description);
     if (!valid_description(raw.c_str())) return 0;
     std::string descr = normalise_description(raw);
-    motif_text::set_field(main_description, descr);
+    set_field_text(main_description, descr);
 
     if (!qor_handle.is_valid()) {
         // No template is open when start-up could not reach Varo.

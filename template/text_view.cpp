@@ -11,7 +11,7 @@
 #include "diagram/diagram_object.h"
 #include "edit/transition_editing.h"
 #include "template/line_format.h"
-#include "template/list_items.h"
+#include "ui/list_items.h"
 #include "template/template_model.h"
 #include "ui/message_dialogs.h"
 #include "ui/widgets.h"

@@ -34,17 +34,24 @@ std::string xm_string_text(XmString s)
 
 std::string label_text(Widget w)
 {
+    if (!w) return "";
     XmString s = nullptr;
     XtVaGetValues(w, XmNlabelString, &s, nullptr);
     std::string result = xm_string_text(s);
-    XmStringFree(s);  // Motif returns a copy of a label's string
+    if (s) XmStringFree(s);  // Motif returns a copy of a label's string
     return result;
 }
 
 std::string field_text(Widget w)
 {
+    if (!w) return "";
     char* text = XmTextFieldGetString(w);
     std::string result = text ? text : "";
     XtFree(text);
     return result;
+}
+
+void set_field_text(Widget w, const std::string& value)
+{
+    if (w) XmTextFieldSetString(w, const_cast<char*>(value.c_str()));
 }

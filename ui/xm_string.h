@@ -21,11 +21,13 @@ private:
     XmString value;
 };
 
-// The plain text of a compound string (segments joined, separators as "\n").
+// The one reader of compound strings: the plain text (segments joined, separators as "\n");
+// "" for null.
 std::string xm_string_text(XmString s);
-// The text of a label's or button's XmNlabelString.
+// The text of a label's or button's XmNlabelString; "" for no widget.
 std::string label_text(Widget w);
-// The text of a text field, through XmTextFieldGetString, freed here.
+// The text of a text field, through XmTextFieldGetString, freed here; "" for no widget.
 std::string field_text(Widget w);
+void set_field_text(Widget w, const std::string& value);
 
 #endif

@@ -28,8 +28,8 @@
 #include "platform/qori.h"
 #include "support/store_fixture.h"
 #include "template/line_format.h"
-#include "template/list_items.h"
-#include "template/motif_text.h"
+#include "ui/list_items.h"
+#include "ui/xm_string.h"
 #include "template/option_menus.h"
 #include "template/template_model.h"
 #include "template/text_view.h"
@@ -220,8 +220,8 @@ TEST_F(EditorTest, EveryWindowFitsTheScreenWithTheLongestContent) {
         {state_information, si_form, [&] { describe(s1, 1); }},
         {transition_list_win, tl_template, [&] {
              transition_dump(s1.c_str(), s2.c_str());
-             motif_text::set_field(tl_from_state, s1);
-             motif_text::set_field(tl_to_state, s2);
+             set_field_text(tl_from_state, s1);
+             set_field_text(tl_to_state, s2);
          }},
         {check_template_win, chk_dialog, [] { check_template_cb(main_win_form, nullptr, nullptr); }},
         {simulate_win, sim_dialog, [] { simulate_cb(main_win_form, nullptr, nullptr); }},

@@ -1,9 +1,9 @@
-#include "template/list_items.h"
+#include "ui/list_items.h"
 
 #include <Xm/List.h>
 
 #include "template/line_format.h"
-#include "template/motif_text.h"
+#include "ui/xm_string.h"
 
 std::vector<std::string> list_lines(Widget list) {
     std::vector<std::string> result;
@@ -12,7 +12,7 @@ std::vector<std::string> list_lines(Widget list) {
     XmStringTable items = nullptr;
     XtVaGetValues(list, XmNitemCount, &count, XmNitems, &items, nullptr);
     result.reserve(static_cast<std::size_t>(count));
-    for (int i = 0; i < count; ++i) result.push_back(motif_text::plain(items[i]));
+    for (int i = 0; i < count; ++i) result.push_back(xm_string_text(items[i]));
     return result;
 }
 
@@ -30,6 +30,6 @@ void set_list_lines(Widget list, const std::vector<std::string>& lines) {
 void add_string(Widget list, const char* text) {
     if (!list || !text) return;
     int position = lines::insert_position(list_lines(list), text);
-    motif_text::Compound item(text);
+    XmStr item(text);
     XmListAddItemUnselected(list, item, position);
 }

@@ -1,6 +1,6 @@
 // Reading and writing the lines of a Motif list.
-#ifndef TARNWRIGHT_TEMPLATE_LIST_ITEMS_H
-#define TARNWRIGHT_TEMPLATE_LIST_ITEMS_H
+#ifndef TARNWRIGHT_UI_LIST_ITEMS_H
+#define TARNWRIGHT_UI_LIST_ITEMS_H
 
 #include <X11/Intrinsic.h>
 

@@ -1,7 +1,6 @@
 // The start-up sequence, in its documented order.
 #include "app/startup.h"
 
-#include <Xm/Protocols.h>
 #include <Xm/Xm.h>
 
 #include <cstdio>
@@ -48,11 +47,7 @@ void read_command_line(int argc, char** argv) {
 }
 
 // Closing either top-level window from the window manager ends the program at once.
-void end_on_window_close(Widget shell) {
-    Atom wm_delete = XmInternAtom(XtDisplay(shell), const_cast<char*>("WM_DELETE_WINDOW"), False);
-    XtVaSetValues(shell, XmNdeleteResponse, XmDO_NOTHING, nullptr);
-    XmAddWMProtocolCallback(shell, wm_delete, main_exit_button_cb, nullptr);
-}
+void end_on_window_close(Widget shell) { route_window_close(shell, main_exit_button_cb, nullptr, true); }
 
 void set_label(Widget label, const char* text) {
     if (label) XtVaSetValues(label, XmNlabelString, static_cast<XmString>(XmStr(text)), nullptr);

@@ -6,6 +6,8 @@
 #include <X11/Xlib.h>
 #include <X11/extensions/shape.h>
 #include <X11/xpm.h>
+#include <Xm/Protocols.h>
+#include <Xm/Xm.h>
 #include <unistd.h>
 
 #include <cstring>
@@ -87,4 +89,10 @@ void g2_panel_response(int fd, const char* text) {
     ssize_t ignored = write(fd, text, std::strlen(text) + 1);
     (void)ignored;
     close(fd);
+}
+
+void route_window_close(Widget shell, XtCallbackProc proc, XtPointer client_data, bool keep_mapped) {
+    if (keep_mapped) XtVaSetValues(shell, XmNdeleteResponse, XmDO_NOTHING, nullptr);
+    Atom wm_delete = XmInternAtom(XtDisplay(shell), const_cast<char*>("WM_DELETE_WINDOW"), False);
+    XmAddWMProtocolCallback(shell, wm_delete, proc, client_data);
 }

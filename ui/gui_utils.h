@@ -24,4 +24,8 @@ int g2_setupIconPixmap(char** xpm, Widget shell, const char* icon_name, int widt
 void g2_win_show(Widget w);  // manage w and raise its shell
 void g2_panel_response(int fd, const char* text);
 
+// The window manager's close of a shell runs proc. With keep_mapped the shell itself does
+// nothing more (proc decides whether it goes); otherwise it also goes as its deleteResponse says.
+void route_window_close(Widget shell, XtCallbackProc proc, XtPointer client_data, bool keep_mapped);
+
 #endif

@@ -2,10 +2,10 @@
 #include "ui/message_dialogs.h"
 
 #include <Xm/MessageB.h>
-#include <Xm/Protocols.h>
 #include <Xm/Xm.h>
 
 #include "base/messages.h"
+#include "ui/gui_utils.h"
 
 ErrDialogBox* current_error_dialog = nullptr;
 QuestionDialogBox* current_question_dialog = nullptr;
@@ -24,10 +24,7 @@ void delete_error_dialog(ErrDialogBox* box) {
 // unmapping it, so the program never stays behind with its question unanswered, nor with
 // a dialog only hidden.
 void route_close_to(Widget dialog, XtCallbackProc proc, XtPointer client_data = nullptr) {
-    Widget shell = XtParent(dialog);
-    XtVaSetValues(shell, XmNdeleteResponse, XmDO_NOTHING, nullptr);
-    Atom wm_delete = XmInternAtom(XtDisplay(shell), const_cast<char*>("WM_DELETE_WINDOW"), False);
-    XmAddWMProtocolCallback(shell, wm_delete, proc, client_data);
+    route_window_close(XtParent(dialog), proc, client_data, true);
 }
 
 // A question lives until one of its two answers: the window manager's close leaves it up.

@@ -1,8 +1,8 @@
 // The configure-states dialog, opened from the diagram: one state's name, description, poll
 // rate and severity.
-#include <Xm/Protocols.h>
 
 #include "ui/callbacks.h"
+#include "ui/gui_utils.h"
 #include "ui/build_helpers.h"
 #include "ui/windows.h"
 
@@ -18,8 +18,7 @@ Widget create_configure_states(Widget parent)
     });
 
     // The window manager's close leaves no placeholder behind, as Close does.
-    Atom wm_delete = XmInternAtom(XtDisplay(configure_states), const_cast<char*>("WM_DELETE_WINDOW"), False);
-    XmAddWMProtocolCallback(configure_states, wm_delete, cs_close_cb, nullptr);
+    route_window_close(configure_states, cs_close_cb, nullptr, false);
 
     cs_form = make_work_form(cs_template, "cs_form");
     make_field_row(cs_form, "widget28", widget28, "cs_name", cs_name, to_form(6), 84, {call(verify_no_space)});

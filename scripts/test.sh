@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, and runs every test: the normal build, then the
-# AddressSanitizer + UndefinedBehaviorSanitizer build, then each fuzz target for a short
-# bounded time. Starts its own Xvfb and throwaway PostgreSQL server and stops them at the end.
+# Installs what is missing, builds, and runs every test: the normal build (once as CI runs it,
+# once as a plain ctest without DISPLAY and PostgreSQL would), then the AddressSanitizer +
+# UndefinedBehaviorSanitizer build, then each fuzz target for a short bounded time. Starts its own Xvfb and throwaway PostgreSQL server and stops them at the end.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 cd "$root"
@@ -43,6 +43,14 @@ run_suite() {
 echo "== tests =="
 # Named here: a build folder that scripts/run.sh made first has them switched off.
 run_suite "$root/build" -DTARNWRIGHT_TESTS=ON -DTARNWRIGHT_BENCH=ON
+
+echo "== the same tests as a plain ctest: no DISPLAY, no PostgreSQL =="
+# What a developer's first ctest sees: each test that needs a display starts its own Xvfb,
+# each that needs PostgreSQL skips and says so.
+saved_display="$DISPLAY" saved_pg="$VARO_TEST_PG"
+unset DISPLAY VARO_TEST_PG VARO_REQUIRE_PG TARNWRIGHT_REQUIRE_E2E
+run_suite "$root/build" -DTARNWRIGHT_TESTS=ON -DTARNWRIGHT_BENCH=ON
+export DISPLAY="$saved_display" VARO_TEST_PG="$saved_pg" VARO_REQUIRE_PG=1 TARNWRIGHT_REQUIRE_E2E=1
 
 if [ "${SKIP_PACKAGE:-0}" != 1 ]; then
   echo "== install and package =="

@@ -162,6 +162,8 @@ Options editor_options(const std::string& store, const std::string& data_home, s
     o.args = std::move(args);
     o.env["VARO_STORE"] = store;
     if (!data_home.empty()) o.env["XDG_DATA_HOME"] = data_home;
+    // The display the child gets is the one the test watches: started first when DISPLAY names none.
+    x_display();
     if (const char* display = std::getenv("DISPLAY")) o.env["DISPLAY"] = display;
     o.unset = {"NLSPATH", "XFILESEARCHPATH", "XENVIRONMENT"};
     return o;

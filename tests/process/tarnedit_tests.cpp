@@ -40,6 +40,8 @@ TEST(TarneditCommandLine, Status1AndUsageForWhatItDoesNotKnowStatus255WithoutADi
     const std::vector<std::vector<std::string>> refused = {
         {"-help"}, {"nonsense"}, {"-display", ":0"}, {"-geometry", "100x100+0+0"}, {"-iconic"},
         {"-fd"},   {"-host"},    {"-t"},            {"-t", "x", "-host"},
+        // One byte past the longest each takes (the next test starts with the longest).
+        {"-host", std::string(64, 'h')}, {"-t", std::string(65, 't')},
     };
     for (const auto& args : refused) {
         proc::Options o;
@@ -60,7 +62,8 @@ TEST(TarneditCommandLine, Status1AndUsageForWhatItDoesNotKnowStatus255WithoutADi
     EXPECT_EQ(r.err, proc::tarnedit() + ": can't open display, exiting...\n");
 }
 
-// No -host and -host localhost name this machine; closing either window ends with status 0.
+// No -host and -host localhost name this machine, a longest host is shown whole; closing either
+// window ends with status 0.
 TEST_F(Tarnedit, TitleNamesTheHostAndClosingTheMainOrDiagramWindowEndsWithStatus0) {
     const struct {
         std::vector<std::string> args;
@@ -70,6 +73,8 @@ TEST_F(Tarnedit, TitleNamesTheHostAndClosingTheMainOrDiagramWindowEndsWithStatus
         {{}, proc::host_name(), nullptr},
         {{"-host", "localhost"}, proc::host_name(), nullptr},
         {{"-host", "nms1"}, "nms1", "Tarnwright: State Diagram"},
+        // The longest host and template name are taken whole.
+        {{"-host", std::string(63, 'h'), "-t", std::string(64, 't')}, std::string(63, 'h'), nullptr},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.host + (c.closed ? " closing the diagram" : ""));

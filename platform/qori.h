@@ -52,7 +52,8 @@ enum QoriRefusal {
     QORI_REFUSED_CORRUPT,
     QORI_REFUSED_NOT_CONNECTED,
     QORI_REFUSED_INTERNAL,
-    QORI_REFUSED_BUSY  // the store could not take this write now; the connection stays
+    QORI_REFUSED_BUSY,       // the store could not take this write now; the connection stays
+    QORI_REFUSED_INCOMPLETE  // the template lacks what every stored one has (a state)
 };
 extern int qori_error_kind;
 

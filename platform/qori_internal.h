@@ -109,7 +109,8 @@ enum ErrorCode {
     ERR_CORRUPT = QORI_REFUSED_CORRUPT,
     ERR_NOT_CONNECTED = QORI_REFUSED_NOT_CONNECTED,
     ERR_INTERNAL = QORI_REFUSED_INTERNAL,
-    ERR_BUSY = QORI_REFUSED_BUSY
+    ERR_BUSY = QORI_REFUSED_BUSY,
+    ERR_INCOMPLETE = QORI_REFUSED_INCOMPLETE
 };
 
 // Writes text into qori_error_str (bounded, cut on a character boundary), records it

@@ -40,7 +40,7 @@ TemplateCopy* savable(const Qor_Defn& t, const char* name, const char* descr) {
     if (!copy) return refuse(ERR_INVALID, "No template"), nullptr;
     if (!check_name("Template", name) || !check_descr("Template", descr)) return nullptr;
     if (copy->states.empty())
-        return refuse(ERR_INVALID, "Template " + quoted(copy->name) + " is incomplete: it has no states"), nullptr;
+        return refuse(ERR_INCOMPLETE, "Template " + quoted(copy->name) + " is incomplete: it has no states"), nullptr;
     return copy;
 }
 

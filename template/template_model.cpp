@@ -212,10 +212,10 @@ int write_template_as(const char* name, const char* descr) {
         result = qor_handle;
     }
     if (!result.is_valid()) {
-        // Only a template the store finds wanting is "incomplete"; a store that could not
-        // take the write (busy, gone, read-only) says why, as a save in place does.
-        std::string why = qori_error_kind == QORI_REFUSED_INVALID ? message_text(msg::CREATE_FAILED_INCOMPLETE)
-                                                                    : format_message(msg::SAVE_FAILED_REASON, {qori_error_str});
+        // Only a template without states is "incomplete"; any other refusal (a severity
+        // deleted meanwhile, a store busy, gone or read-only) says why, as a save in place does.
+        std::string why = qori_error_kind == QORI_REFUSED_INCOMPLETE ? message_text(msg::CREATE_FAILED_INCOMPLETE)
+                                                                       : format_message(msg::SAVE_FAILED_REASON, {qori_error_str});
         return refuse_write(why, format_message(msg::SAVE_FAILED_STATUS, {open_name()}));
     }
     qor_handle = result;

@@ -18,6 +18,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 #include <memory>
 #include <string>
 #include <thread>
@@ -295,6 +296,36 @@ TEST_F(EditorTest, SavingInPlaceAndRefusedWhileRunning) {
     EXPECT_EQ("Current Template: router...save failed", status());
     EXPECT_EQ(1, modified);
     EXPECT_EQ(3u, other->load_template("router")->states.size());
+}
+
+// A first store the store refuses says the store's reason, as a save in place does; only a
+// template without states is "incomplete".
+TEST_F(EditorTest, ARefusedFirstStoreSaysWhy) {
+    start_editor();
+    const struct {
+        const char* name;
+        std::function<void()> arrange;
+        std::string shown, reason;  // the one dialog's message starts with shown and names reason
+    } cases[] = {
+        {"gone_severity",
+         [this] {
+             qori_state_add(qor_handle, "Down", "Poll", "Minor", "down");
+             other->delete_severity("Minor");  // by another client, after the state chose it
+         },
+         "Save Failed: ", "no severity \"Minor\""},
+        {"stateless", [] { qor_handle = qori_template_create("Noname", "None"); }, "Create Failed: Incomplete Template.",
+         ""},
+    };
+    for (const auto& c : cases) {
+        c.arrange();
+        save_as(c.name);
+        Texts shown = gui::answer_all();
+        ASSERT_EQ(1u, shown.size()) << c.name;
+        EXPECT_EQ(0u, shown[0].rfind(c.shown, 0)) << shown[0];
+        EXPECT_NE(std::string::npos, shown[0].find(c.reason)) << shown[0];
+        EXPECT_EQ("Current Template: Noname...save failed", status());
+        EXPECT_FALSE(other->load_template(c.name).has_value());
+    }
 }
 
 TEST_F(EditorTest, ConfirmedOverwriteReplacesTheStoredTemplate) {

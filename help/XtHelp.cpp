@@ -85,8 +85,35 @@ pid_t wait_retrying(pid_t pid, int options) {
     return r;
 }
 
+// What the viewer needs of this program's environment: where it and its file are, the X
+// server and its resource, locale and font settings, the user. The store's address and any
+// password (VARO_STORE, PGPASSWORD, ...) are none of its business.
+bool viewer_needs(const std::string& name) {
+    static const char* const names[] = {"PATH",        "HOME",       "USER",         "LOGNAME",
+                                        "LANG",        "LANGUAGE",   "TZ",           "TMPDIR",
+                                        "DISPLAY",     "XAUTHORITY", "XENVIRONMENT", "XFILESEARCHPATH",
+                                        "XUSERFILESEARCHPATH",       "XAPPLRESDIR",  "XLOCALEDIR",
+                                        "XMODIFIERS",  "XKEYSYMDB",  "NLSPATH",      "LD_LIBRARY_PATH",
+                                        "CORVANE_HOME", "HHHOME",    "HHPATH"};
+    static const char* const prefixes[] = {"LC_", "XDG_", "FONTCONFIG_", "XCURSOR_"};
+    for (const char* n : names)
+        if (name == n) return true;
+    for (const char* p : prefixes)
+        if (name.rfind(p, 0) == 0) return true;
+    return false;
+}
+
+std::vector<std::string> viewer_environment() {
+    std::vector<std::string> kept;
+    for (char** e = environ; *e; ++e) {
+        const char* eq = std::strchr(*e, '=');
+        if (eq && viewer_needs(std::string(*e, static_cast<std::size_t>(eq - *e)))) kept.emplace_back(*e);
+    }
+    return kept;
+}
+
 // The child's side of a start: nothing but async-signal-safe calls.
-[[noreturn]] void exec_viewer(const char* path, char* const* argv, int error_fd) {
+[[noreturn]] void exec_viewer(const char* path, char* const* argv, char* const* envp, int error_fd) {
     sigset_t none;
     sigemptyset(&none);
     sigprocmask(SIG_SETMASK, &none, nullptr);
@@ -110,7 +137,7 @@ pid_t wait_retrying(pid_t pid, int options) {
         for (long fd = 3; fd < limit; ++fd)
             if (fd != error_fd) close(static_cast<int>(fd));
     }
-    execvp(path, argv);
+    execve(path, argv, envp);
     int err = errno;
     ssize_t ignored = write(error_fd, &err, sizeof err);
     (void)ignored;
@@ -122,6 +149,10 @@ pid_t run_viewer(const char* path, const std::vector<std::string>& args, XtHelpE
     std::vector<char*> argv;
     for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
     argv.push_back(nullptr);
+    const std::vector<std::string> env = viewer_environment();
+    std::vector<char*> envp;
+    for (const std::string& e : env) envp.push_back(const_cast<char*>(e.c_str()));
+    envp.push_back(nullptr);
     int fds[2];
     if (pipe2(fds, O_CLOEXEC) != 0) {
         error->setMessage(format_message(msg::HELP_FORK_FAILED, {path}).c_str());
@@ -136,7 +167,7 @@ pid_t run_viewer(const char* path, const std::vector<std::string>& args, XtHelpE
     }
     if (pid == 0) {
         close(fds[0]);
-        exec_viewer(path, argv.data(), fds[1]);
+        exec_viewer(path, argv.data(), envp.data(), fds[1]);
     }
     close(fds[1]);
     int err = 0;
@@ -211,6 +242,12 @@ bool send_client_message(Display* dpy, Window target, Atom atom, int client) {
     XSync(dpy, False);
     XSetErrorHandler(previous);
     return !send_failed;
+}
+
+// The window the viewer watches: the client's outermost shell, which lives as long as it does.
+std::uint32_t own_window(Widget w) {
+    while (XtParent(w)) w = XtParent(w);
+    return XtIsRealized(w) ? static_cast<std::uint32_t>(XtWindow(w)) : 0;
 }
 
 // The build tree's copy for a program run from it; else the install, moved with the
@@ -375,6 +412,7 @@ int XtHelp::sendEvent(const char* command, bool may_start) {
             fail(format_message(msg::HELP_PATH_TOO_LONG, {command}).c_str());
             return -1;
         } else {
+            record->set_client_window(own_window(parent));
             // A viewer reads the record's command when it registers, so the one we are
             // starting (or start now) shows the latest press, never an older command.
             write_property(dpy, atom, records);
@@ -415,6 +453,7 @@ int XtHelp::setupCommunications() {
         return -1;
     }
     records.push_back(hp::Record::for_client(magic_pid));
+    records.back().set_client_window(own_window(parent));
     write_property(dpy, atom, records);
     return 0;
 }

@@ -1,5 +1,8 @@
 // init_help and the Help button of every window, each with its topic.
+#include <unistd.h>
+
 #include <cstdio>
+#include <cstdlib>
 
 #include "base/messages.h"
 #include "ui/callbacks.h"
@@ -17,11 +20,20 @@ void show_topic(Widget w, int topic) {
         std::fputs(format_message(msg::HELP_SHOW_FAILED, {why ? why : ""}).c_str(), stderr);
     }
 }
+
+pid_t helped = 0;  // the process that made `help`: a forked copy asks nothing of its viewer
+
+// However the program ends (every exit path calls exit), the viewer it started goes too.
+void quit_viewer() {
+    if (help && getpid() == helped) help->terminate();
+}
 }  // namespace
 
 void init_help(Widget w) {
     if (help) return;
     help = new XtHelp;
+    helped = getpid();
+    std::atexit(quit_viewer);
     if (help->initialize(w, nullptr, nullptr) == -1) std::fputs(message_text(msg::HELP_INIT_FAILED), stderr);
 }
 

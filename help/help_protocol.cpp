@@ -8,6 +8,7 @@
 namespace help_protocol {
 namespace {
 constexpr std::size_t CLIENT_OFFSET = 0;
+constexpr std::size_t CLIENT_WINDOW_OFFSET = 4;
 constexpr std::size_t WINDOW_OFFSET = 8;
 
 std::uint32_t get32(const unsigned char* at) {
@@ -47,6 +48,8 @@ Record Record::for_client(std::uint32_t client) {
 std::uint32_t Record::client() const { return get32(bytes.data() + CLIENT_OFFSET); }
 std::uint32_t Record::window() const { return get32(bytes.data() + WINDOW_OFFSET); }
 void Record::set_window(std::uint32_t window) { put32(bytes.data() + WINDOW_OFFSET, window); }
+std::uint32_t Record::client_window() const { return get32(bytes.data() + CLIENT_WINDOW_OFFSET); }
+void Record::set_client_window(std::uint32_t window) { put32(bytes.data() + CLIENT_WINDOW_OFFSET, window); }
 
 std::string Record::command() const {
     const unsigned char* field = bytes.data() + COMMAND_OFFSET;

@@ -27,6 +27,9 @@ struct Record {
     std::uint32_t client() const;
     std::uint32_t window() const;
     void set_window(std::uint32_t window);
+    // The client's own window (0: not given), which the viewer outlives by no more than a moment.
+    std::uint32_t client_window() const;
+    void set_client_window(std::uint32_t window);
     // The command text up to its NUL; "" when the field holds no NUL (a garbled record).
     std::string command() const;
     // Stores the command with its NUL; false (record unchanged) when it does not fit.

@@ -1,13 +1,21 @@
 // Reading help files.
 #include "help/viewer/help_text.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
+#include <cstdint>
+#include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <fstream>
 #include <sstream>
 
 namespace help_text {
 namespace {
+void break_long_lines(Topic& topic);
 
 struct PendingLink {
     Link link;
@@ -17,14 +25,30 @@ struct PendingLink {
 class Reader {
 public:
     Parsed run(const std::string& source) {
-        std::istringstream in(source);
-        std::string line;
-        while (std::getline(in, line)) {
+        if (source.empty()) return refused("it is empty");
+        for (std::size_t i = 0; i < source.size(); ++i) {
+            unsigned char c = static_cast<unsigned char>(source[i]);
+            if ((c < 0x20 && c != '\t' && c != '\n' && c != '\r' && c != '\f') || c == 0x7f) {
+                char what[80];
+                std::snprintf(what, sizeof what, "it is not text (byte 0x%02x at offset %zu)", c, i);
+                return refused(what);
+            }
+        }
+        for (std::size_t start = 0; start < source.size();) {
+            std::size_t end = source.find('\n', start);
+            if (end == std::string::npos) end = source.size();
             ++line_no;
+            if (end - start > MAX_LINE_BYTES)
+                return refused("line " + std::to_string(line_no) + " is longer than " +
+                               std::to_string(MAX_LINE_BYTES) + " bytes");
+            std::string line = source.substr(start, end - start);
             if (!line.empty() && line.back() == '\r') line.pop_back();
             handle(line);
+            if (!result.refused.empty()) return refused(result.refused);
+            start = end + 1;
         }
         finish_topic();
+        if (result.document.topics.empty()) return refused("it has no topics");
         for (const PendingLink& p : pending)
             if (!result.document.find(p.link.target))
                 problem(p.line, "link to topic " + std::to_string(p.link.target) + ", which the file does not have");
@@ -40,6 +64,13 @@ private:
     std::vector<PendingLink> pending;
 
     void problem(int line, const std::string& what) { result.problems.push_back({line, what}); }
+
+    // Nothing of a refused file is kept.
+    static Parsed refused(const std::string& why) {
+        Parsed none;
+        none.refused = why;
+        return none;
+    }
 
     static std::string trim(const std::string& s) {
         std::size_t a = s.find_first_not_of(" \t");
@@ -110,6 +141,11 @@ private:
             topic = nullptr;
             return;
         }
+        if (result.document.topics.size() == MAX_TOPICS) {
+            result.refused = "it has more than " + std::to_string(MAX_TOPICS) + " topics";
+            return;
+        }
+        result.document.index.emplace(number, result.document.topics.size());
         result.document.topics.push_back(Topic{number, title, title + "\n", {}});
         topic = &result.document.topics.back();
         in_paragraph = false;
@@ -118,6 +154,7 @@ private:
 
     void finish_topic() {
         if (topic && !topic->text.empty() && topic->text.back() != '\n') topic->text += "\n";
+        if (topic) break_long_lines(*topic);
         topic = nullptr;
     }
 
@@ -171,6 +208,47 @@ private:
     }
 };
 
+// One pass: a line reaching MAX_SHOWN_LINE ends at its last blank, or where it is (between
+// two characters) when it has none; links move with the characters they cover.
+void break_long_lines(Topic& topic) {
+    const std::string& in = topic.text;
+    std::string out;
+    out.reserve(in.size() + in.size() / MAX_SHOWN_LINE + 1);
+    std::vector<std::size_t> added;  // positions in `in` a line break was put before
+    std::size_t line_start = 0, blank = std::string::npos;
+    for (std::size_t i = 0; i < in.size(); ++i) {
+        char c = in[i];
+        if (c != '\n' && out.size() - line_start >= MAX_SHOWN_LINE) {
+            if (blank != std::string::npos) {
+                out[blank] = '\n';
+                line_start = blank + 1;
+                blank = std::string::npos;
+            } else if ((static_cast<unsigned char>(c) & 0xc0) != 0x80) {
+                out += '\n';
+                added.push_back(i);
+                line_start = out.size();
+            }
+        }
+        if (c == '\n') {
+            line_start = out.size() + 1;
+            blank = std::string::npos;
+        } else if (c == ' ') {
+            blank = out.size();
+        }
+        out += c;
+    }
+    auto before = [&](std::size_t pos, bool inclusive) {
+        auto at = inclusive ? std::upper_bound(added.begin(), added.end(), pos)
+                            : std::lower_bound(added.begin(), added.end(), pos);
+        return static_cast<std::size_t>(at - added.begin());
+    };
+    for (Link& l : topic.links) {
+        l.start += before(l.start, true);
+        l.end += before(l.end, false);
+    }
+    topic.text = std::move(out);
+}
+
 std::string lower(std::string s) {
     std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
     return s;
@@ -178,12 +256,41 @@ std::string lower(std::string s) {
 }  // namespace
 
 const Topic* Document::find(int number) const {
-    for (const Topic& t : topics)
-        if (t.number == number) return &t;
-    return nullptr;
+    auto at = index.find(number);
+    return at == index.end() ? nullptr : &topics[at->second];
 }
 
 Parsed parse(const std::string& source) { return Reader().run(source); }
+
+Parsed read_file(const std::string& path) {
+    Parsed none;
+    struct stat st;
+    if (stat(path.c_str(), &st) != 0) {
+        none.refused = std::strerror(errno);
+        return none;
+    }
+    if (!S_ISREG(st.st_mode)) {
+        none.refused = "it is not a regular file";
+        return none;
+    }
+    if (static_cast<std::uintmax_t>(st.st_size) > MAX_FILE_BYTES) {
+        none.refused = "it is larger than " + std::to_string(MAX_FILE_BYTES >> 20) + " MB";
+        return none;
+    }
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        none.refused = std::strerror(errno);
+        return none;
+    }
+    std::ostringstream all;
+    all << in.rdbuf();
+    // It may have grown since the look above.
+    if (all.str().size() > MAX_FILE_BYTES) {
+        none.refused = "it is larger than " + std::to_string(MAX_FILE_BYTES >> 20) + " MB";
+        return none;
+    }
+    return parse(all.str());
+}
 
 const Link* link_at(const Topic& topic, std::size_t position) {
     for (const Link& l : topic.links)

@@ -11,17 +11,27 @@
 //
 // Other lines are running text: lines next to each other form one paragraph, a blank line
 // ends it. Text before the first section, a link to a topic the file does not have, an
-// unclosed link and a repeated topic number are reported with their line.
+// unclosed link and a repeated topic number are reported with their line. A file that is
+// empty, not text, or beyond a limit below is refused whole, with the reason.
 #ifndef TARNWRIGHT_HELP_VIEWER_HELP_TEXT_H
 #define TARNWRIGHT_HELP_VIEWER_HELP_TEXT_H
 
 #include <cstddef>
+#include <map>
 #include <string>
 #include <vector>
 
 namespace help_text {
 
 constexpr int CONTENTS = 0;
+
+// What a help file may hold.
+constexpr std::size_t MAX_FILE_BYTES = 4 << 20;
+constexpr std::size_t MAX_LINE_BYTES = 1 << 20;
+constexpr std::size_t MAX_TOPICS = 10000;
+// A page's lines are broken (at a blank where there is one) at this length: the text widget
+// wraps a line in time that grows with the square of its length.
+constexpr std::size_t MAX_SHOWN_LINE = 2000;
 
 struct Link {
     std::size_t start = 0, end = 0;  // in the topic's text
@@ -38,6 +48,7 @@ struct Topic {
 struct Document {
     std::string title;
     std::vector<Topic> topics;  // in file order
+    std::map<int, std::size_t> index;  // topic number -> position in topics
     const Topic* find(int number) const;
 };
 
@@ -49,9 +60,13 @@ struct Problem {
 struct Parsed {
     Document document;
     std::vector<Problem> problems;
+    std::string refused;  // why nothing of the file can be shown; "" when it can
 };
 
 Parsed parse(const std::string& source);
+// Reads and parses a file, refusing one it cannot open, that is not a regular file, is
+// empty, is larger than MAX_FILE_BYTES or is not text.
+Parsed read_file(const std::string& path);
 
 // The link at a position of a topic's text, or null.
 const Link* link_at(const Topic& topic, std::size_t position);

@@ -6,8 +6,9 @@
 // "-d" names the client whose record on the root window's property this viewer serves: it
 // writes its window into that record at once, and on each ClientMessage from the client
 // reads the record's command ("-c", "-i", "-q"). "-s" other than 0 makes the X connection
-// synchronous (for debugging). The viewer ends on "-q", on Close and on the window
-// manager's close, clearing its window from the record.
+// synchronous (for debugging). The viewer ends on "-q", on Close, on the window manager's
+// close, and when the client's window that the record names is destroyed (the client ended,
+// even without a word), clearing its window from the record.
 #include <X11/Intrinsic.h>
 #include <X11/Shell.h>
 #include <X11/StringDefs.h>
@@ -19,17 +20,15 @@
 #include <Xm/Text.h>
 #include <Xm/TextF.h>
 #include <Xm/Xm.h>
-#include <sys/stat.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "help/help_protocol.h"
+#include "help/viewer/help_page.h"
 #include "help/viewer/help_text.h"
 
 namespace hp = help_protocol;
@@ -37,25 +36,6 @@ namespace ht = help_text;
 
 namespace {
 
-// Labels, sizes and texts; an app-defaults file "Hyperhelp" may override them.
-String fallback_resources[] = {
-    const_cast<char*>("Hyperhelp*renderTable: variable"),
-    const_cast<char*>("Hyperhelp*renderTable.variable.fontType: FONT_IS_XFT"),
-    const_cast<char*>("Hyperhelp*renderTable.variable.fontName: DejaVu Sans"),
-    const_cast<char*>("Hyperhelp*renderTable.variable.fontSize: 10"),
-    const_cast<char*>("Hyperhelp*page.width: 620"),
-    const_cast<char*>("Hyperhelp*page.height: 560"),
-    const_cast<char*>("Hyperhelp*page.marginWidth: 10"),
-    const_cast<char*>("Hyperhelp*page.marginHeight: 8"),
-    const_cast<char*>("Hyperhelp*find.columns: 20"),
-    const_cast<char*>("Hyperhelp*contents.labelString: Contents"),
-    const_cast<char*>("Hyperhelp*back.labelString: Back"),
-    const_cast<char*>("Hyperhelp*findLabel.labelString: Find:"),
-    const_cast<char*>("Hyperhelp*findNext.labelString: Find Next"),
-    const_cast<char*>("Hyperhelp*close.labelString: Close"),
-    const_cast<char*>("Hyperhelp*status.alignment: alignment_beginning"),
-    nullptr,
-};
 
 struct Texts {
     String no_topic;
@@ -71,13 +51,11 @@ struct Texts {
 XtResource text_resources[] = {
     TEXT_RESOURCE("noTopic", "NoTopic", no_topic, "Topic %d is not in this help file."),
     TEXT_RESOURCE("notFound", "NotFound", not_found, "Not found: %s"),
-    TEXT_RESOURCE("cannotRead", "CannotRead", cannot_read, "Can't read help file %s"),
+    TEXT_RESOURCE("cannotRead", "CannotRead", cannot_read, "Can't read help file %s: %s"),
     TEXT_RESOURCE("problems", "Problems", problems, "%d problems in help file %s; the first: line %d, %s"),
     TEXT_RESOURCE("untitled", "Untitled", untitled, "Help"),
 };
 #undef TEXT_RESOURCE
-
-constexpr std::size_t MAX_HELP_FILE = 4 << 20;
 
 struct Viewer {
     long client = -1;
@@ -90,7 +68,9 @@ struct Viewer {
     Atom atom = None;
     Widget shell = nullptr, page = nullptr, status = nullptr, find_field = nullptr, back_button = nullptr;
 
-    std::string file;  // loaded
+    Window client_window = None;  // watched: its end is the client's
+
+    std::string file;  // loaded; "" while none could be
     ht::Document doc;
     int current = -1;  // topic number shown
     std::vector<int> history;
@@ -123,17 +103,17 @@ void set_status(const std::string& text) {
     XmStringFree(s);
 }
 
+// A file that cannot be shown says why where the user looks and where a log goes; the page
+// shown before (if any) stays.
 bool load(const std::string& path) {
     if (path == v.file) return true;
-    std::ifstream in(path, std::ios::binary);
-    struct stat st;
-    if (!in || stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode) || static_cast<std::size_t>(st.st_size) > MAX_HELP_FILE) {
-        set_status(fill(v.texts.cannot_read, {path}));
+    ht::Parsed parsed = ht::read_file(path);
+    if (!parsed.refused.empty()) {
+        std::string why = fill(v.texts.cannot_read, {path, parsed.refused});
+        set_status(why);
+        std::fprintf(stderr, "%s\n", why.c_str());
         return false;
     }
-    std::ostringstream all;
-    all << in.rdbuf();
-    ht::Parsed parsed = ht::parse(all.str());
     v.doc = std::move(parsed.document);
     v.file = path;
     v.current = -1;
@@ -148,6 +128,7 @@ bool load(const std::string& path) {
 }
 
 void show(int number, bool remember) {
+    if (v.file.empty()) return;  // the status line says why
     const ht::Topic* topic = v.doc.find(number);
     std::string note;
     if (!topic) {
@@ -161,12 +142,7 @@ void show(int number, bool remember) {
     }
     if (remember && v.current >= 0 && v.current != topic->number) v.history.push_back(v.current);
     v.current = topic->number;
-    XmTextSetString(v.page, const_cast<char*>(topic->text.c_str()));
-    for (const ht::Link& l : topic->links)
-        XmTextSetHighlight(v.page, static_cast<XmTextPosition>(l.start), static_cast<XmTextPosition>(l.end),
-                           XmHIGHLIGHT_SECONDARY_SELECTED);
-    XmTextShowPosition(v.page, 0);
-    XmTextSetInsertionPosition(v.page, 0);
+    help_page::fill(v.page, *topic);
     std::string title = v.doc.title.empty() ? v.texts.untitled : v.doc.title;
     if (!topic->title.empty()) title += ": " + topic->title;
     XtVaSetValues(v.shell, XmNtitle, title.c_str(), XmNiconName, title.c_str(), nullptr);
@@ -222,10 +198,15 @@ void run(const std::string& text) {
     XMapRaised(v.dpy, XtWindow(v.shell));
 }
 
-// The command in this client's record; with write, puts our window into it (adding the
-// record when there is none) in the same grab.
-std::string take_record(bool write) {
+struct Taken {
     std::string command;
+    Window client_window = None;
+};
+
+// The command and the client's window in this client's record; with write, puts our window
+// into it (adding the record when there is none) in the same grab.
+Taken take_record(bool write) {
+    Taken taken;
     XGrabServer(v.dpy);
     Atom type;
     int format;
@@ -249,10 +230,32 @@ std::string take_record(bool write) {
                             static_cast<int>(bytes.size()));
         }
     }
-    if (r) command = r->command();
+    if (r) taken = {r->command(), r->client_window()};
     XUngrabServer(v.dpy);
     XFlush(v.dpy);
-    return command;
+    return taken;
+}
+
+bool watch_failed = false;
+int note_watch_failure(Display*, XErrorEvent*) {
+    watch_failed = true;
+    return 0;
+}
+
+// Follows the client's window: its DestroyNotify ends the viewer (see main), and a window
+// already gone ends it now. A client that names none is not followed.
+void watch_client(Window window) {
+    if (window == None || window == v.client_window) return;
+    XSync(v.dpy, False);
+    XErrorHandler previous = XSetErrorHandler(note_watch_failure);
+    if (v.client_window != None) XSelectInput(v.dpy, v.client_window, NoEventMask);
+    XSync(v.dpy, False);
+    watch_failed = false;
+    XSelectInput(v.dpy, window, StructureNotifyMask);
+    XSync(v.dpy, False);
+    XSetErrorHandler(previous);
+    if (watch_failed) quit();
+    v.client_window = window;
 }
 
 void on_client_message(Widget, XtPointer, XEvent* event, Boolean*) {
@@ -262,7 +265,9 @@ void on_client_message(Widget, XtPointer, XEvent* event, Boolean*) {
     char* end = nullptr;
     long client = std::strtol(id, &end, 10);
     if (end == id || *end || client != v.client) return;
-    run(take_record(false));
+    Taken taken = take_record(false);
+    watch_client(taken.client_window);
+    run(taken.command);
 }
 
 void contents_cb(Widget, XtPointer, XtPointer) { show(ht::CONTENTS, true); }
@@ -340,14 +345,7 @@ void build(XtAppContext app) {
 
     v.status = XtVaCreateManagedWidget("status", xmLabelWidgetClass, form, XmNleftAttachment, XmATTACH_FORM,
                                        XmNrightAttachment, XmATTACH_FORM, XmNbottomAttachment, XmATTACH_FORM, nullptr);
-    Arg args[8];
-    Cardinal n = 0;
-    XtSetArg(args[n], XmNeditable, False), ++n;
-    XtSetArg(args[n], XmNeditMode, XmMULTI_LINE_EDIT), ++n;
-    XtSetArg(args[n], XmNwordWrap, True), ++n;
-    XtSetArg(args[n], XmNscrollHorizontal, False), ++n;
-    XtSetArg(args[n], XmNcursorPositionVisible, False), ++n;
-    v.page = XmCreateScrolledText(form, const_cast<char*>("page"), args, n);
+    v.page = help_page::create(form, "page");
     XtVaSetValues(XtParent(v.page), XmNtopAttachment, XmATTACH_WIDGET, XmNtopWidget, bar, XmNleftAttachment,
                   XmATTACH_FORM, XmNrightAttachment, XmATTACH_FORM, XmNbottomAttachment, XmATTACH_WIDGET,
                   XmNbottomWidget, v.status, nullptr);
@@ -390,7 +388,7 @@ int main(int argc, char** argv) {
     XtSetLanguageProc(nullptr, nullptr, nullptr);
     XtToolkitInitialize();
     XtAppContext app = XtCreateApplicationContext();
-    XtAppSetFallbackResources(app, fallback_resources);
+    XtAppSetFallbackResources(app, help_page::fallback_resources());
     int no_args = 1;
     char* name = const_cast<char*>("hyperhelp");
     v.dpy = XtOpenDisplay(app, v.display_name.empty() ? nullptr : v.display_name.c_str(), name, "Hyperhelp", nullptr, 0,
@@ -411,8 +409,15 @@ int main(int argc, char** argv) {
     v.atom = XInternAtom(v.dpy, hp::ATOM_NAME, False);
 
     // The record's command is newer than ours when the client was pressed again meanwhile.
-    std::string pending = take_record(true);
-    run(hp::parse_command(pending).verb != hp::Verb::Invalid ? pending : v.first_command);
+    Taken pending = take_record(true);
+    watch_client(pending.client_window);
+    run(hp::parse_command(pending.command).verb != hp::Verb::Invalid ? pending.command : v.first_command);
     if (v.current < 0) show(ht::CONTENTS, false);
-    XtAppMainLoop(app);
+    for (;;) {
+        XEvent event;
+        XtAppNextEvent(app, &event);
+        if (event.type == DestroyNotify && v.client_window != None && event.xdestroywindow.window == v.client_window)
+            quit();
+        XtDispatchEvent(&event);
+    }
 }

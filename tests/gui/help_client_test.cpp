@@ -27,12 +27,12 @@ namespace hp = help_protocol;
 using namespace std::chrono_literals;
 
 namespace {
+// It logs beside the help folder: the client passes on only the environment a viewer needs.
 const char* const FAKE_VIEWER = R"(#!/bin/sh
-log="$HELP_TEST_LOG"
+log="$HHHOME/../log"
 printf '%s\n' "$@" > "$log.args"
 env > "$log.env"
 echo run >> "$log.runs"
-[ "$HELP_TEST_MODE" = exit ] && exit 0
 exec sleep 30
 )";
 
@@ -62,7 +62,6 @@ protected:
         std::ofstream(help_file()) << ".contents Contents\n";
         log = home + "/log";
         setenv("CORVANE_HOME", home.c_str(), 1);
-        setenv("HELP_TEST_LOG", log.c_str(), 1);
         shell = gui::test_shell();
         atom = XInternAtom(display, hp::ATOM_NAME, False);
         XDeleteProperty(display, DefaultRootWindow(display), atom);
@@ -139,6 +138,8 @@ protected:
 
 TEST_F(HelpClient, NoUsableRecordAppendsOneAndStartsTheViewerWithItsArgumentsAndNothingElse) {
     start_client();
+    setenv("PGPASSWORD", "secret", 1);
+    ASSERT_NE(std::getenv("VARO_STORE"), nullptr);
     ASSERT_EQ(client.showHelpOnTopic(5000), 0) << client.getMessage();
     ASSERT_EQ(runs(), 1);
     std::vector<std::string> expected = {"-d", "67890", "-s", "0", "-display", DisplayString(display),
@@ -147,6 +148,7 @@ TEST_F(HelpClient, NoUsableRecordAppendsOneAndStartsTheViewerWithItsArgumentsAnd
     std::string env = slurp(log + ".env");
     EXPECT_NE(env.find("HHHOME=" + home + "/help\n"), std::string::npos);
     EXPECT_NE(env.find("HHPATH=" + home + "/help\n"), std::string::npos);
+    for (const char* kept_out : {"VARO_STORE=", "PGPASSWORD="}) EXPECT_EQ(env.find(kept_out), std::string::npos) << env;
     // Once the stand-in has become "sleep": 0 to 2 on /dev/null, and nothing of this process
     // (its X connection, pipes, the store) beyond the script the shell was reading; sleep may
     // still be reading its own locale files.
@@ -171,6 +173,7 @@ TEST_F(HelpClient, NoUsableRecordAppendsOneAndStartsTheViewerWithItsArgumentsAnd
     ASSERT_EQ(recs.size(), 1u);
     EXPECT_EQ(recs[0].client(), 67890u);
     EXPECT_EQ(recs[0].window(), 0u);
+    EXPECT_EQ(recs[0].client_window(), XtWindow(shell)) << "the window whose end the viewer follows";
 
     // Garbage another client left on the property is safe: its whole records stay, the rest
     // is dropped, and there is still one record for this client.

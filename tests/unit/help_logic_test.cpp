@@ -4,6 +4,7 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -257,13 +258,83 @@ TEST(HelpText, ProblemsAreReportedWithTheirLine) {
         {".topic 1 A\nsee {2|two}\n", 2, "which the file does not have"},
         {".topic 1 A\nbroken {1 link\n", 2, "a link is {number|text}"},
         {".topic 1 A\n{x|bad}\n", 2, "a link is {number|text}"},
-        {".topic x A\n", 1, "a topic needs a number above 0"},
+        {".contents C\n.topic x A\n", 2, "a topic needs a number above 0"},
     };
     for (const Case& c : cases) {
         ht::Parsed p = ht::parse(c.source);
         ASSERT_FALSE(p.problems.empty()) << c.source;
         EXPECT_EQ(p.problems.front().line, c.line) << c.source;
         EXPECT_NE(p.problems.front().what.find(c.what), std::string::npos) << p.problems.front().what;
+    }
+}
+
+// Each file the viewer cannot show is refused whole with its reason; the largest it takes is
+// taken. A FIFO is refused before it is opened (opening one would block).
+TEST(HelpText, FilesItCannotShowAreRefusedWithTheirReason) {
+    testenv::TempDir temp;
+    auto topics = [](std::size_t n) {
+        std::string text;
+        for (std::size_t i = 1; i <= n; ++i) text += ".topic " + std::to_string(i) + " T\n";
+        return text;
+    };
+    const struct {
+        const char* name;
+        std::string contents;  // written as the file; "(fifo)" and "(absent)" are made so
+        std::string reason;    // "" : read
+    } cases[] = {
+        {"absent", "(absent)", "No such file or directory"},
+        {"fifo", "(fifo)", "it is not a regular file"},
+        {"empty", "", "it is empty"},
+        {"binary", std::string("\x7f" "ELF\2\1\0", 7), "it is not text (byte 0x7f at offset 0)"},
+        {"nul", std::string(".contents C\nab\0c\n", 17), "it is not text (byte 0x00 at offset 14)"},
+        {"comments", "# nothing else\n\n", "it has no topics"},
+        {"too big", std::string(ht::MAX_FILE_BYTES + 1, ' '), "it is larger than 4 MB"},
+        {"longest line", ".contents C\n" + std::string(ht::MAX_LINE_BYTES, 'x') + "\n", ""},
+        {"long line", ".contents C\n" + std::string(ht::MAX_LINE_BYTES + 1, 'x') + "\n",
+         "line 2 is longer than 1048576 bytes"},
+        {"most topics", topics(ht::MAX_TOPICS), ""},
+        {"too many topics", topics(ht::MAX_TOPICS + 1), "it has more than 10000 topics"},
+    };
+    for (const auto& c : cases) {
+        std::string path = temp.path() + "/" + c.name;
+        if (c.contents == "(fifo)") mkfifo(path.c_str(), 0600);
+        else if (c.contents != "(absent)") std::ofstream(path, std::ios::binary) << c.contents;
+        ht::Parsed p = ht::read_file(path);
+        EXPECT_EQ(p.refused, c.reason) << c.name;
+        EXPECT_EQ(p.document.topics.empty(), !c.reason.empty()) << c.name;
+    }
+}
+
+// Lines the text widget would wrap slowly are broken, at a blank where there is one, and
+// links keep covering their words.
+TEST(HelpText, LongLinesAreBrokenAndLinksMoveWithTheirWords) {
+    const struct {
+        const char* name;
+        std::string unit;   // repeated to fill one paragraph
+        std::string label;  // of its link
+    } cases[] = {
+        {"words and links", "see {0|the contents} and more words ", "the contents"},
+        {"one word", "x{0|link}\xc3\xa9", "link"},  // no blank: broken between two characters
+    };
+    for (const auto& c : cases) {
+        std::string line;
+        while (line.size() < 5 * ht::MAX_SHOWN_LINE) line += c.unit;
+        ht::Parsed p = ht::parse(".contents C\n" + line + "\n");
+        ASSERT_TRUE(p.problems.empty()) << c.name;
+        const ht::Topic& t = p.document.topics.at(0);
+        std::size_t longest = 0, lines = 0;
+        for (std::size_t start = 0, nl; (nl = t.text.find('\n', start)) != std::string::npos; start = nl + 1, ++lines)
+            longest = std::max(longest, nl - start);
+        EXPECT_LE(longest, ht::MAX_SHOWN_LINE + 1) << c.name;
+        EXPECT_GT(lines, 5u) << c.name;
+        ASSERT_FALSE(t.links.empty());
+        for (const ht::Link& l : t.links) {
+            // A blank that became a line break, or a line break put between two letters.
+            std::string shown = t.text.substr(l.start, l.end - l.start), joined = shown;
+            std::replace(shown.begin(), shown.end(), '\n', ' ');
+            joined.erase(std::remove(joined.begin(), joined.end(), '\n'), joined.end());
+            EXPECT_TRUE(shown == c.label || joined == c.label) << c.name << ": " << shown;
+        }
     }
 }
 

@@ -21,27 +21,17 @@ void build_menus()
 
     sd_template_pulldown = make_pulldown(sd_menu_bar, "sd_template_pulldown");
     sd_template = make_cascade(sd_menu_bar, "sd_template", sd_template_pulldown);
-    sd_template_new = make_push_button(sd_template_pulldown, "sd_template_new", {call(main_new_template_cb)});
-    sd_template_open = make_push_button(sd_template_pulldown, "sd_template_open", {show(open_list_dialog)});
-    sd_template_save = make_push_button(sd_template_pulldown, "sd_template_save", {call(main_save_button_cb)});
-    sd_template_check = make_push_button(sd_template_pulldown, "sd_template_check", {call(check_template_cb)});
-    sd_template_simulate = make_push_button(sd_template_pulldown, "sd_template_simulate", {call(simulate_cb)});
+    make_shared_entries(sd_template_pulldown, DIAGRAM_WINDOW, shared_template_entries);
     sd_template_export = make_push_button(sd_template_pulldown, "sd_template_export", {call(sd_export_cb)});
     sep1 = make_separator(sd_template_pulldown, "sep1");
     sd_exit_button = make_push_button(sd_template_pulldown, "sd_exit_button", {call(sd_exit_button_cb)});
 
     sd_edit_pulldown = make_pulldown(sd_menu_bar, "sd_edit_pulldown");
     sd_edit = make_cascade(sd_menu_bar, "sd_edit", sd_edit_pulldown);
-    sd_edit_undo = make_push_button(sd_edit_pulldown, "sd_edit_undo", {call(main_undo_cb)});
-    sd_edit_redo = make_push_button(sd_edit_pulldown, "sd_edit_redo", {call(main_redo_cb)});
-    sd_edit_separator = make_separator(sd_edit_pulldown, "sd_edit_separator");
-    sd_edit_states = make_push_button(sd_edit_pulldown, "sd_edit_states", {show(state_edit_dialog)});
-    sd_edit_transitions = make_push_button(sd_edit_pulldown, "sd_edit_transitions", {show(te_transition_edit_dialog)});
-    sd_edit_conditions = make_push_button(sd_edit_pulldown, "sd_edit_conditions", {show(ct_dialog)});
+    make_shared_entries(sd_edit_pulldown, DIAGRAM_WINDOW, shared_edit_entries);
     sd_setup_pulldown = make_pulldown(sd_edit_pulldown, "sd_setup_pulldown");
     sd_edit_setup = make_cascade(sd_edit_pulldown, "sd_edit_setup", sd_setup_pulldown);
-    sd_edit_pollrates = make_push_button(sd_setup_pulldown, "sd_edit_pollrates", {show(te_pollrate_dialog)});
-    sd_edit_severities = make_push_button(sd_setup_pulldown, "sd_edit_severities", {show(te_severity_dialog)});
+    make_shared_entries(sd_setup_pulldown, DIAGRAM_WINDOW, shared_setup_entries);
     sd_edit_arrange = make_push_button(sd_edit_pulldown, "sd_edit_arrange", {call(sd_arrange_cb)});
 
     sd_view_pulldown = make_pulldown(sd_menu_bar, "sd_view_pulldown");

@@ -20,27 +20,16 @@ void build_menus()
 
     main_template_parent = make_pulldown(main_menu_bar, "main_template_parent");
     main_template = make_cascade(main_menu_bar, "main_template", main_template_parent);
-    main_new_template = make_push_button(main_template_parent, "main_new_template", {call(main_new_template_cb)});
-    main_open_button = make_push_button(main_template_parent, "main_open_button", {show(open_list_dialog)});
-    main_save_button = make_push_button(main_template_parent, "main_save_button", {call(main_save_button_cb)});
-    main_check_template = make_push_button(main_template_parent, "main_check_template", {call(check_template_cb)});
-    main_simulate = make_push_button(main_template_parent, "main_simulate", {call(simulate_cb)});
+    make_shared_entries(main_template_parent, MAIN_WINDOW, shared_template_entries);
     widget165 = make_separator(main_template_parent, "widget165");
     main_exit_button = make_push_button(main_template_parent, "main_exit_button", {call(main_exit_button_cb)});
 
     main_edit_parent = make_pulldown(main_menu_bar, "main_edit_parent");
     main_edit = make_cascade(main_menu_bar, "main_edit", main_edit_parent);
-    main_edit_undo = make_push_button(main_edit_parent, "main_edit_undo", {call(main_undo_cb)});
-    main_edit_redo = make_push_button(main_edit_parent, "main_edit_redo", {call(main_redo_cb)});
-    main_edit_separator = make_separator(main_edit_parent, "main_edit_separator");
-    main_edit_states = make_push_button(main_edit_parent, "main_edit_states", {show(state_edit_dialog)});
-    main_edit_transitions =
-        make_push_button(main_edit_parent, "main_edit_transitions", {show(te_transition_edit_dialog)});
-    main_edit_conditions = make_push_button(main_edit_parent, "main_edit_conditions", {show(ct_dialog)});
+    make_shared_entries(main_edit_parent, MAIN_WINDOW, shared_edit_entries);
     main_edit_option_parent = make_pulldown(main_edit_parent, "main_edit_option_parent");
     main_edit_option = make_cascade(main_edit_parent, "main_edit_option", main_edit_option_parent);
-    main_pollrates = make_push_button(main_edit_option_parent, "main_pollrates", {show(te_pollrate_dialog)});
-    main_severities = make_push_button(main_edit_option_parent, "main_severities", {show(te_severity_dialog)});
+    make_shared_entries(main_edit_option_parent, MAIN_WINDOW, shared_setup_entries);
 
     main_view_parent = make_pulldown(main_menu_bar, "main_view_parent");
     main_view = make_cascade(main_menu_bar, "main_view", main_view_parent);

@@ -1,10 +1,11 @@
 #include "analysis/analysis.h"
 
-#include "base/messages.h"
-
 #include <algorithm>
 #include <deque>
 #include <map>
+
+#include "base/messages.h"
+#include "base/utf8.h"
 
 namespace varo::analysis {
 
@@ -20,7 +21,8 @@ constexpr MessageId text_messages[] = {
     msg::ANALYSIS_ERROR,             msg::ANALYSIS_WARNING,          msg::ANALYSIS_NOTE,
     msg::ANALYSIS_FINDING,           msg::ANALYSIS_SIM_START,        msg::ANALYSIS_SIM_STEP,
     msg::ANALYSIS_SIM_TAKES,         msg::ANALYSIS_SIM_STAYS,        msg::ANALYSIS_SIM_ENTERS,
-    msg::ANALYSIS_SIM_ACTION,
+    msg::ANALYSIS_SIM_ACTION,        msg::ANALYSIS_HIDDEN_CHARACTER, msg::ANALYSIS_MIXED_SCRIPTS,
+    msg::ANALYSIS_NOT_NORMALISED,
 };
 static_assert(sizeof text_messages / sizeof text_messages[0] == TEXT_COUNT, "one message per analysis text");
 
@@ -59,7 +61,10 @@ Level level_of(Problem problem) {
     switch (problem) {
     case Problem::NoWayOut: return Level::Note;
     case Problem::Unreachable:
-    case Problem::EmptyMessage: return Level::Warning;
+    case Problem::EmptyMessage:
+    case Problem::HiddenCharacter:
+    case Problem::MixedScripts:
+    case Problem::NotNormalised: return Level::Warning;
     default: return Level::Error;
     }
 }
@@ -112,11 +117,23 @@ void check_actions(const Transition& t, const ServerNames& names, std::vector<Fi
     }
 }
 
+// A name that today's rule would refuse or write otherwise.
+void check_name(const std::string& name, std::vector<Finding>& out, const std::string& tmpl, const std::string& state) {
+    NameProblem problem = name_problem(name);
+    if (problem.fault == NameFault::Space || problem.fault == NameFault::Invisible)
+        out.push_back({tmpl, state, Problem::HiddenCharacter, {code_point_label(problem.character)}});
+    else if (problem.fault == NameFault::MixedScripts)
+        out.push_back({tmpl, state, Problem::MixedScripts, {}});
+    else if (!is_nfc(name))
+        out.push_back({tmpl, state, Problem::NotNormalised, {}});
+}
+
 }  // namespace
 
 std::vector<Finding> check(const TemplateDef& def, const ServerNames& names) {
     std::vector<Finding> out;
     const std::string& tmpl = def.name;
+    check_name(tmpl, out, tmpl, "");
     bool has_ground = false;
     for (const State& s : def.states) has_ground = has_ground || s.name == kGround;
     if (!has_ground) out.push_back({tmpl, "", Problem::NoGround, {}});
@@ -127,6 +144,7 @@ std::vector<Finding> check(const TemplateDef& def, const ServerNames& names) {
 
     for (const State& s : def.states) {
         auto add = [&](Problem p, std::vector<std::string> args) { out.push_back({tmpl, s.name, p, std::move(args)}); };
+        check_name(s.name, out, tmpl, s.name);
         if (!names.severities.count(s.severity)) add(Problem::MissingSeverity, {s.severity});
         if (!names.poll_rates.count(s.poll_rate)) add(Problem::MissingPollRate, {s.poll_rate});
         if (has_ground && !reachable.count(s.name)) add(Problem::Unreachable, {});
@@ -162,7 +180,8 @@ bool has_errors(const std::vector<Finding>& findings) {
 }
 
 std::string problem_text(const Finding& finding, const Texts& texts) {
-    return fill(texts[static_cast<int>(finding.problem)], finding.args);
+    int p = static_cast<int>(finding.problem), first_late = static_cast<int>(Problem::HiddenCharacter);
+    return fill(texts[p < first_late ? p : TEXT_HIDDEN_CHARACTER + p - first_late], finding.args);
 }
 
 std::string level_text(Level level, const Texts& texts) { return texts[TEXT_ERROR + static_cast<int>(level)]; }
@@ -181,8 +200,10 @@ const char* problem_key(Problem problem) {
     static const char* const keys[] = {"no_ground",        "unreachable",       "no_way_out",    "conflict",
                                        "missing_severity", "missing_poll_rate", "missing_condition",
                                        "missing_raised",   "empty_command",     "empty_address", "empty_message",
-                                       "empty_raised"};
-    static_assert(sizeof keys / sizeof keys[0] == TEXT_ERROR, "one key per problem");
+                                       "empty_raised",     "hidden_character",  "mixed_scripts",
+                                       "not_normalised"};
+    static_assert(sizeof keys / sizeof keys[0] == TEXT_ERROR + (TEXT_COUNT - TEXT_HIDDEN_CHARACTER),
+                  "one key per problem");
     return keys[static_cast<int>(problem)];
 }
 

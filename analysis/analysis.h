@@ -45,6 +45,10 @@ enum TextId {
     TEXT_SIM_STAYS,     // state
     TEXT_SIM_ENTERS,    // state, severity, poll rate
     TEXT_SIM_ACTION,    // kind, first operand, second operand
+    // One per Problem from HiddenCharacter on, in the same order.
+    TEXT_HIDDEN_CHARACTER,
+    TEXT_MIXED_SCRIPTS,
+    TEXT_NOT_NORMALISED,
     TEXT_COUNT
 };
 using Texts = std::array<std::string, TEXT_COUNT>;
@@ -71,7 +75,11 @@ enum class Problem {
     EmptyCommand,      // a COMMAND action without a command
     EmptyAddress,      // a MAIL action without an address
     EmptyMessage,      // a MAIL action without a message
-    EmptyRaised        // a CONDITION action without a condition
+    EmptyRaised,       // a CONDITION action without a condition
+    // A name stored before names were checked as text: it still loads, and is best renamed.
+    HiddenCharacter,   // the template's or state's name holds white space or an invisible character
+    MixedScripts,      // ... mixes look-alike letters of different scripts
+    NotNormalised      // ... is not in normal form (NFC), so it can look like another name
 };
 Level level_of(Problem problem);
 

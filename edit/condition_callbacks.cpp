@@ -42,13 +42,14 @@ void set_code(const std::string& code, const std::string& owner) {
 void refuse(Widget where, const std::string& text) { error_dialog(where, text.c_str()); }
 
 // The name field checked and written back as one word; refused with the given message.
-bool take_name(Widget where, MessageId refusal, std::string& name) {
+// kept: the name of a stored condition, to be changed or deleted; else a new one.
+bool take_name(Widget where, MessageId refusal, std::string& name, bool kept) {
     std::string text = field_text(ct_name_text);
-    if (!valid_name(text, where)) {
+    if (!valid_name(text, where, kept)) {
         refuse(where, message_text(refusal));
         return false;
     }
-    name = name_word(text);
+    name = kept ? name_word(text) : new_name_word(text);
     set_field_text(ct_name_text, name);
     return true;
 }
@@ -99,7 +100,7 @@ void ct_select_condition_cb(Widget w, XtPointer, XtPointer call_data) {
 void ct_add_button_cb(Widget w, XtPointer, XtPointer) {
     Widget where = XtParent(w);
     std::string name, descr, code;
-    if (!take_name(where, msg::ADD_CONDITION_NAME_MISSING, name) || !take_definition(where, msg::ADD_CONDITION_CODE_MISSING, descr, code)) return;
+    if (!take_name(where, msg::ADD_CONDITION_NAME_MISSING, name, false) || !take_definition(where, msg::ADD_CONDITION_CODE_MISSING, descr, code)) return;
     BusyCursor busy(condition_text_win);
     if (!qori_condition_add(name.c_str(), descr.c_str(), code.c_str())) {
         error.reset_error();
@@ -114,7 +115,7 @@ void ct_add_button_cb(Widget w, XtPointer, XtPointer) {
 void ct_modify_button_cb(Widget w, XtPointer, XtPointer) {
     Widget where = XtParent(w);
     std::string name, descr, code;
-    if (!take_name(where, msg::MODIFY_CONDITION_NAME_MISSING, name)) return;
+    if (!take_name(where, msg::MODIFY_CONDITION_NAME_MISSING, name, true)) return;
     if (!qorCond_Find(name.c_str()).is_valid()) {
         error.reset_error();
         refuse(where, message_text(msg::CONDITION_NOT_IN_STORE));
@@ -141,7 +142,7 @@ void ct_modify_button_cb(Widget w, XtPointer, XtPointer) {
 void ct_delete_button_cb(Widget w, XtPointer, XtPointer) {
     Widget where = XtParent(w);
     std::string name;
-    if (!take_name(where, msg::DELETE_CONDITION_NAME_MISSING, name)) return;
+    if (!take_name(where, msg::DELETE_CONDITION_NAME_MISSING, name, true)) return;
     if (!qorCond_Find(name.c_str()).is_valid()) {
         error.reset_error();
         refuse(where, message_text(msg::CONDITION_MISSING));

@@ -46,11 +46,11 @@ void verify_number(Widget, XtPointer, XtPointer call_data) {
             static_cast<XmTextVerifyCallbackStruct*>(call_data)->doit = False;
 }
 
-int valid_name(const std::string& text, Widget parent) {
-    switch (check_name(text)) {
-    case NameCheck::Ok: return 1;
-    case NameCheck::HasSpace: error_dialog(parent, message_text(msg::NAME_HAS_SPACE)); return 0;
-    case NameCheck::Blank: return 0;
-    }
+int valid_name(const std::string& text, Widget parent, bool kept) {
+    std::string character;
+    NameCheck check = check_name(text, kept, &character);
+    if (check == NameCheck::Ok) return 1;
+    std::string refusal = name_refusal(check, character);
+    if (!refusal.empty()) error_dialog(parent, refusal.c_str());
     return 0;
 }

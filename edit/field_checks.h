@@ -13,9 +13,11 @@ bool name_insertion_allowed(const char* text, std::size_t length);
 // Whether an insertion may go into a number field: digits 0 to 9 only.
 bool number_insertion_allowed(const char* text, std::size_t length);
 
-// 1 when the text is one word (blanks around it allowed). A second word is reported with
-// "White space is not allowed in name." over parent; a blank text is refused silently,
-// since every caller then shows its own "Please enter a name.".
-int valid_name(const std::string& text, Widget parent);
+// 1 when the text is one word (blanks around it allowed) without invisible or control
+// characters or look-alike scripts mixed. A second word is reported with "White space is not
+// allowed in name." over parent, the others with their own texts; a blank text is refused
+// silently, since every caller then shows its own "Please enter a name.". kept: the name
+// is one already stored, to be changed or deleted, and need only be one word.
+int valid_name(const std::string& text, Widget parent, bool kept = false);
 
 #endif

@@ -24,15 +24,15 @@ namespace {
 
 void report(Widget where, MessageId number) { error_dialog(where, message_text(number)); }
 
-// A name field read as one word: a refusal is reported over the field's parent, an accepted
-// name is written back in the form it is used.
+// A new name read from its field as one word: a refusal is reported over the field's parent,
+// an accepted name is written back in the form it is stored.
 bool take_name(Widget field, MessageId refusal, std::string& name) {
     std::string text = field_text(field);
     if (!valid_name(text, XtParent(field))) {
         report(XtParent(field), refusal);
         return false;
     }
-    name = name_word(text);
+    name = new_name_word(text);
     set_field_text(field, name);
     return true;
 }

@@ -54,7 +54,7 @@ int Generic::add_state(Widget name, Widget descr, Widget pollrate_menu, Widget s
         error_dialog(parent_of(name), message_text(msg::STATE_NAME_MISSING));
         return 0;
     }
-    std::string word = name_word(text);
+    std::string word = new_name_word(text);
     set_field_text(name, word);
 
     std::string raw = field_text(descr);

@@ -27,7 +27,7 @@ void modify_severity_cb(Widget w, XtPointer, XtPointer) {
     auto refuse = [where](MessageId number) { error_dialog(where, message_text(number)); };
 
     std::string text = field_text(severity_name);
-    if (!valid_name(text, where)) return refuse(msg::SEVERITY_NAME_MISSING);
+    if (!valid_name(text, where, true)) return refuse(msg::SEVERITY_NAME_MISSING);
     std::string name = name_word(text);
     set_field_text(severity_name, name);
     std::optional<int> value = read_number(field_text(severity_value), QORI_VALUE_MIN, QORI_VALUE_MAX);
@@ -50,7 +50,7 @@ void modify_severity_cb(Widget w, XtPointer, XtPointer) {
 
 void delete_severity_cb(Widget w, XtPointer, XtPointer) {
     std::string text = field_text(severity_name);
-    if (!valid_name(text, XtParent(w))) {
+    if (!valid_name(text, XtParent(w), true)) {
         error_dialog(XtParent(w), message_text(msg::DELETE_SEVERITY_NAME_MISSING));
         return;
     }

@@ -4,12 +4,13 @@ set -euo pipefail
 # fonts-wqy-microhei: the CJK characters the DejaVu fonts lack, for names in the diagram.
 # libcairo2-dev, libgraphviz-dev: the diagram's pictures and its arrangement; x11-common: the
 # X colour names (rgb.txt) pictures are coloured by; librsvg2-bin: looking at exported SVGs.
+# libicu-dev: names checked as Unicode text (normal form, invisible characters, mixed scripts).
 # xdotool: the end-to-end tests press keys and click in the real editor with it.
 packages=(
   build-essential cmake pkg-config gettext-base libc-bin ccache
   libmotif-dev libxt-dev libxpm-dev libxext-dev libxfixes-dev libxtst-dev libx11-dev libxft-dev libfontconfig-dev
   libcairo2-dev libgraphviz-dev x11-common librsvg2-bin
-  libsqlite3-dev sqlite3 libpq-dev postgresql
+  libsqlite3-dev sqlite3 libpq-dev postgresql libicu-dev
   nlohmann-json3-dev libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev
   xvfb xauth x11-utils xfonts-base fonts-dejavu-core fonts-wqy-microhei imagemagick strace man-db dpkg-dev xdotool

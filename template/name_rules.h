@@ -8,12 +8,23 @@
 
 enum { NAME_MAX_BYTES = 64, DESCR_MAX_BYTES = 255 };
 
-enum class NameCheck { Blank, HasSpace, Ok };
+enum class NameCheck { Blank, HasSpace, Invisible, MixedScripts, Ok };
 
-// A name is one word: blanks around it are allowed, blanks inside it are not.
-NameCheck check_name(const std::string& text);
-// The first word, cut to 64 bytes on a character boundary.
+// A name is one word: blanks around it are allowed, blanks inside it are not; nor are
+// invisible or control characters, nor look-alike letters of different scripts mixed.
+// kept: the name is one already stored, used again (to change or delete what it names),
+// which keeps the rule it was stored under: one word. character, when given, is set to the
+// character ("U+202E") behind HasSpace or Invisible.
+NameCheck check_name(const std::string& text, bool kept = false, std::string* character = nullptr);
+// The catalogue's text for a refusal (HasSpace, Invisible, MixedScripts) given the character
+// check_name named; "" for Blank and Ok.
+std::string name_refusal(NameCheck check, const std::string& character);
+// The first word, cut to 64 bytes on a character boundary, as typed: a stored name is found
+// by its bytes first.
 std::string name_word(const std::string& text);
+// The name a new object gets: the first word in Unicode normal form (NFC), so that the two
+// spellings of "Café" are one name.
+std::string new_name_word(const std::string& text);
 // Leading white space removed, then cut to 255 bytes on a character boundary.
 std::string normalise_description(const std::string& text);
 // Whether anything but white space is left.

@@ -170,16 +170,16 @@ int valid_description(const char* descr) {
 
 int save_template() {
     std::string text = field_text(main_name);
-    switch (check_name(text)) {
-    case NameCheck::Blank:
+    // The open template's own name, stored before names were checked as text, may be saved again.
+    bool kept = qor_handle.is_valid() && qor_handle.stored_name() && name_word(text) == open_name();
+    std::string character;
+    NameCheck check = check_name(text, kept, &character);
+    if (check != NameCheck::Ok) {
+        std::string refusal = name_refusal(check, character);
+        if (!refusal.empty()) error_dialog(main_win_form, refusal.c_str());
         return 0;
-    case NameCheck::HasSpace:
-        error_dialog(main_win_form, message_text(msg::NAME_HAS_SPACE));
-        return 0;
-    case NameCheck::Ok:
-        break;
     }
-    std::string name = name_word(text);
+    std::string name = kept ? name_word(text) : new_name_word(text);
     set_field_text(main_name, name);
     if (name == NONAME) {
         error_dialog(main_win_form, message_text(msg::TEMPLATE_NAME_MISSING));

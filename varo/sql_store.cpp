@@ -4,7 +4,7 @@
 #include <set>
 
 #include "varo/schema.h"
-#include "varo/validate.h"
+#include "base/utf8.h"
 
 namespace varo {
 
@@ -90,6 +90,39 @@ std::string SqlStore::bytewise(const std::string& column) const {
 
 int SqlStore::schema_version() { return schema::stored_version(*db_); }
 
+std::string SqlStore::stored_name(const char* table, const std::string& name, const char* column) {
+    if (is_nfc(name)) return name;
+    // A name stored before names were normalised is still found as it was written.
+    if (!db_->query(std::string("SELECT 1 FROM ") + table + " WHERE " + column + " = ?", {name}).empty()) return name;
+    return nfc(name);
+}
+
+TemplateDef SqlStore::normalised(const TemplateDef& def, bool new_template) {
+    TemplateDef out = def;
+    out.name = new_template ? nfc(def.name) : stored_name("templates", def.name);
+    for (State& s : out.states) {
+        s.name = nfc(s.name);
+        s.severity = stored_name("severities", s.severity);
+        s.poll_rate = stored_name("poll_rates", s.poll_rate);
+    }
+    for (Transition& t : out.transitions) {
+        t.from = nfc(t.from);
+        t.to = nfc(t.to);
+        t.condition = stored_name("conditions", t.condition);
+        for (Action& a : t.actions)
+            if (a.kind == "CONDITION") a.arg0 = stored_name("conditions", a.arg0);
+    }
+    return out;
+}
+
+KeptNames SqlStore::kept_names(const std::string& template_name) {
+    KeptNames kept;
+    kept.template_name = template_exists(template_name);
+    for (const Row& r : db_->query("SELECT name FROM states WHERE template = ?", {template_name}))
+        kept.states.insert(r.text(0));
+    return kept;
+}
+
 // ---- templates ----
 
 std::vector<TemplateSummary> SqlStore::list_templates() {
@@ -98,7 +131,8 @@ std::vector<TemplateSummary> SqlStore::list_templates() {
     return out;
 }
 
-std::optional<TemplateDef> SqlStore::load_template(const std::string& name) {
+std::optional<TemplateDef> SqlStore::load_template(const std::string& given) {
+    const std::string name = stored_name("templates", given);
     // One statement, so the template is read from one snapshot even while others write it.
     Rows rows = db_->query(
         "SELECT 0, 0, 0, descr, '', '', '', version, NULL, NULL FROM templates WHERE name = ?"
@@ -262,7 +296,8 @@ std::vector<Statement> SqlStore::children(const TemplateDef& def, bool replacing
     return out;
 }
 
-std::int64_t SqlStore::insert_template(const TemplateDef& def) {
+std::int64_t SqlStore::insert_template(const TemplateDef& given) {
+    const TemplateDef def = normalised(given, true);
     validate_template(def);
     return write({Album::Templates}, [&] {
         std::vector<Rows> found =
@@ -282,9 +317,10 @@ std::vector<Statement> SqlStore::with_children(Statement first, const TemplateDe
     return out;
 }
 
-std::int64_t SqlStore::update_template(const TemplateDef& def, std::int64_t expected_version) {
-    validate_template(def);
+std::int64_t SqlStore::update_template(const TemplateDef& given, std::int64_t expected_version) {
     return write({Album::Templates}, [&] {
+        const TemplateDef def = normalised(given, false);
+        validate_template(def, kept_names(def.name));
         // The version test and the bump are one statement, so two writers cannot both pass it.
         std::vector<Rows> found = db_->batch(
             {{"UPDATE templates SET descr = ?, version = version + 1 WHERE name = ? AND version = ? RETURNING version",
@@ -321,13 +357,17 @@ std::int64_t SqlStore::store_template(const TemplateDef& def) {
     return 1;
 }
 
-std::int64_t SqlStore::overwrite_template(const TemplateDef& def) {
-    validate_template(def);
-    return write({Album::Templates}, [&] { return store_template(def); });
+std::int64_t SqlStore::overwrite_template(const TemplateDef& given) {
+    return write({Album::Templates}, [&] {
+        const TemplateDef def = normalised(given, false);
+        validate_template(def, kept_names(def.name));
+        return store_template(def);
+    });
 }
 
-void SqlStore::delete_template(const std::string& name) {
+void SqlStore::delete_template(const std::string& given) {
     write({Album::Templates}, [&] {
+        const std::string name = stored_name("templates", given);
         if (!template_exists(name)) throw StoreError(StoreError::NotFound, "template " + quoted(name) + " does not exist");
         refuse_running(name);
         try {
@@ -349,12 +389,13 @@ std::vector<Severity> SqlStore::list_severities() {
 }
 
 std::optional<Severity> SqlStore::find_severity(const std::string& name) {
-    Rows rows = db_->query("SELECT name, value, color FROM severities WHERE name = ?", {name});
+    Rows rows = db_->query("SELECT name, value, color FROM severities WHERE name = ?", {stored_name("severities", name)});
     if (rows.empty()) return std::nullopt;
     return severity_from(rows[0]);
 }
 
-void SqlStore::add_severity(const Severity& s) {
+void SqlStore::add_severity(const Severity& given) {
+    const Severity s{nfc(given.name), given.value, given.color};
     validate_severity(s);
     write({Album::Severities}, [&] {
         if (!db_->query("SELECT 1 FROM severities WHERE name = ?", {s.name}).empty())
@@ -364,8 +405,9 @@ void SqlStore::add_severity(const Severity& s) {
     });
 }
 
-void SqlStore::delete_severity(const std::string& name) {
+void SqlStore::delete_severity(const std::string& given) {
     write({Album::Severities}, [&] {
+        const std::string name = stored_name("severities", given);
         if (db_->query("DELETE FROM severities WHERE name = ? RETURNING name", {name}).empty())
             throw StoreError(StoreError::NotFound, "severity " + quoted(name) + " does not exist");
     });
@@ -378,12 +420,13 @@ std::vector<PollRate> SqlStore::list_poll_rates() {
 }
 
 std::optional<PollRate> SqlStore::find_poll_rate(const std::string& name) {
-    Rows rows = db_->query("SELECT name, rate FROM poll_rates WHERE name = ?", {name});
+    Rows rows = db_->query("SELECT name, rate FROM poll_rates WHERE name = ?", {stored_name("poll_rates", name)});
     if (rows.empty()) return std::nullopt;
     return poll_rate_from(rows[0]);
 }
 
-void SqlStore::add_poll_rate(const PollRate& p) {
+void SqlStore::add_poll_rate(const PollRate& given) {
+    const PollRate p{nfc(given.name), given.rate};
     validate_poll_rate(p);
     write({Album::PollRates}, [&] {
         if (!db_->query("SELECT 1 FROM poll_rates WHERE name = ?", {p.name}).empty())
@@ -392,8 +435,9 @@ void SqlStore::add_poll_rate(const PollRate& p) {
     });
 }
 
-void SqlStore::delete_poll_rate(const std::string& name) {
+void SqlStore::delete_poll_rate(const std::string& given) {
     write({Album::PollRates}, [&] {
+        const std::string name = stored_name("poll_rates", given);
         if (db_->query("DELETE FROM poll_rates WHERE name = ? RETURNING name", {name}).empty())
             throw StoreError(StoreError::NotFound, "poll rate " + quoted(name) + " does not exist");
     });
@@ -416,12 +460,13 @@ std::vector<Condition> SqlStore::list_conditions() {
 }
 
 std::optional<Condition> SqlStore::find_condition(const std::string& name) {
-    Rows rows = db_->query("SELECT name, descr, code FROM conditions WHERE name = ?", {name});
+    Rows rows = db_->query("SELECT name, descr, code FROM conditions WHERE name = ?", {stored_name("conditions", name)});
     if (rows.empty()) return std::nullopt;
     return condition_from(rows[0]);
 }
 
-void SqlStore::add_condition(const Condition& c) {
+void SqlStore::add_condition(const Condition& given) {
+    const Condition c{nfc(given.name), given.descr, given.code};
     validate_condition(c);
     write({Album::Conditions}, [&] {
         if (!db_->query("SELECT 1 FROM conditions WHERE name = ?", {c.name}).empty())
@@ -440,8 +485,9 @@ void SqlStore::refuse_used_condition(const std::string& name) {
                          "condition " + quoted(name) + " is used by template " + quoted(users[0].text(0)));
 }
 
-void SqlStore::delete_condition(const std::string& name) {
+void SqlStore::delete_condition(const std::string& given) {
     write({Album::Conditions}, [&] {
+        const std::string name = stored_name("conditions", given);
         if (db_->query("SELECT 1 FROM conditions WHERE name = ?", {name}).empty())
             throw StoreError(StoreError::NotFound, "condition " + quoted(name) + " does not exist");
         refuse_used_condition(name);
@@ -450,9 +496,10 @@ void SqlStore::delete_condition(const std::string& name) {
     });
 }
 
-void SqlStore::replace_severity(const Severity& s) {
-    validate_severity(s);
+void SqlStore::replace_severity(const Severity& given) {
     write({Album::Severities}, [&] {
+        const Severity s{stored_name("severities", given.name), given.value, given.color};
+        validate_severity(s, true);
         if (db_->query("UPDATE severities SET value = ?, color = ? WHERE name = ? RETURNING name",
                        {std::int64_t{s.value}, s.color, s.name})
                 .empty())
@@ -460,18 +507,20 @@ void SqlStore::replace_severity(const Severity& s) {
     });
 }
 
-void SqlStore::replace_poll_rate(const PollRate& p) {
-    validate_poll_rate(p);
+void SqlStore::replace_poll_rate(const PollRate& given) {
     write({Album::PollRates}, [&] {
+        const PollRate p{stored_name("poll_rates", given.name), given.rate};
+        validate_poll_rate(p, true);
         if (db_->query("UPDATE poll_rates SET rate = ? WHERE name = ? RETURNING name", {std::int64_t{p.rate}, p.name})
                 .empty())
             throw StoreError(StoreError::NotFound, "poll rate " + quoted(p.name) + " does not exist");
     });
 }
 
-void SqlStore::replace_condition(const Condition& c) {
-    validate_condition(c);
+void SqlStore::replace_condition(const Condition& given) {
     write({Album::Conditions}, [&] {
+        const Condition c{stored_name("conditions", given.name), given.descr, given.code};
+        validate_condition(c, true);
         if (db_->query("SELECT 1 FROM conditions WHERE name = ?", {c.name}).empty())
             throw StoreError(StoreError::NotFound, "condition " + quoted(c.name) + " does not exist");
         refuse_used_condition(c.name);
@@ -488,9 +537,11 @@ std::vector<RunningTemplate> SqlStore::list_running() {
     return out;
 }
 
-void SqlStore::set_running(const std::string& object, const std::string& template_name) {
+void SqlStore::set_running(const std::string& given_object, const std::string& given_template) {
+    const std::string object = nfc(given_object);
     validate_name("managed object name", object);
     write({}, [&] {
+        const std::string template_name = stored_name("templates", given_template);
         // Locks the template's row, so an update of it waits for this and then sees it running.
         if (db_->query("UPDATE templates SET version = version WHERE name = ? RETURNING name", {template_name}).empty())
             throw StoreError(StoreError::NotFound, "template " + quoted(template_name) + " does not exist");
@@ -500,8 +551,10 @@ void SqlStore::set_running(const std::string& object, const std::string& templat
     });
 }
 
-void SqlStore::set_stopped(const std::string& object, const std::string& template_name) {
+void SqlStore::set_stopped(const std::string& given_object, const std::string& given_template) {
     write({}, [&] {
+        const std::string object = stored_name("running", given_object, "object");
+        const std::string template_name = stored_name("templates", given_template);
         if (db_->query("DELETE FROM running WHERE object = ? AND template = ? RETURNING object", {object, template_name})
                 .empty())
             throw StoreError(StoreError::NotFound, "template " + quoted(template_name) + " is not running on " + object);
@@ -528,7 +581,13 @@ void SqlStore::upsert_condition(const Condition& c) {
               {c.name, c.descr, c.code});
 }
 
-void SqlStore::import_contents(const StoreContents& contents) {
+void SqlStore::import_contents(const StoreContents& given) {
+    // Everything an import brings is held to the whole rule for names, kept ones included.
+    StoreContents contents = given;
+    for (Severity& s : contents.severities) s.name = nfc(s.name);
+    for (PollRate& p : contents.poll_rates) p.name = nfc(p.name);
+    for (Condition& c : contents.conditions) c.name = nfc(c.name);
+    for (TemplateDef& t : contents.templates) t = normalised(t, true);
     for (const Severity& s : contents.severities) validate_severity(s);
     for (const PollRate& p : contents.poll_rates) validate_poll_rate(p);
     for (const Condition& c : contents.conditions) validate_condition(c);

@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "varo/db.h"
+#include "varo/validate.h"
 
 namespace varo {
 
@@ -62,6 +63,12 @@ private:
     auto write(std::initializer_list<Album> albums, Fn&& fn) -> decltype(fn());
 
     std::string bytewise(const std::string& column) const;  // an ORDER BY term
+    // A name given for what a table holds: itself when stored so (or in normal form),
+    // else its normal form (NFC), so that two spellings of one name find one object.
+    std::string stored_name(const char* table, const std::string& name, const char* column = "name");
+    // def with its names in normal form and its references as stored_name finds them.
+    TemplateDef normalised(const TemplateDef& def, bool new_template);
+    KeptNames kept_names(const std::string& template_name);
     bool template_exists(const std::string& name);
     Statement running_of(const std::string& name) const;  // the objects it runs on
     static void refuse_running(const std::string& name, const Rows& objects);

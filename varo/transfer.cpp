@@ -6,6 +6,7 @@
 #include <iterator>
 #include <set>
 
+#include "base/utf8.h"
 #include "varo/validate.h"
 
 namespace varo {
@@ -78,6 +79,8 @@ public:
         if (!v.is_string()) bad(where(key), std::string("expected a string, found ") + type_name(v));
         return v.get<std::string>();
     }
+    // A name in normal form, so that two spellings of one name in a file are one name.
+    std::string name(const char* key) const { return nfc(text(key)); }
     int integer(const char* key) const {
         const Json& v = j_.at(key);
         if (!v.is_number_integer()) bad(where(key), std::string("expected a whole number, found ") + type_name(v));
@@ -124,13 +127,13 @@ void checked(const std::string& pointer, Fn&& fn) {
 TemplateDef read_template(const Json& j, const std::string& p) {
     Fields f(j, p, {"name", "descr", "states", "transitions"});
     TemplateDef t;
-    t.name = f.text("name");
+    t.name = f.name("name");
     t.descr = f.text("descr");
     const Json& states = f.array("states");
     for (std::size_t i = 0; i < states.size(); ++i) {
         Fields s(states[i], f.where("states") + "/" + std::to_string(i), {"name", "descr", "severity", "poll_rate"},
                  {"x", "y"});
-        t.states.push_back({s.text("name"), s.text("descr"), s.text("severity"), s.text("poll_rate")});
+        t.states.push_back({s.name("name"), s.text("descr"), s.name("severity"), s.name("poll_rate")});
         // A diagram position is both coordinates or none.
         if (s.has("x") != s.has("y")) bad(s.where(s.has("x") ? "x" : "y"), "a position needs both 'x' and 'y'");
         if (s.has("x")) t.states.back().position = StatePosition{s.coordinate("x"), s.coordinate("y")};
@@ -139,11 +142,12 @@ TemplateDef read_template(const Json& j, const std::string& p) {
     for (std::size_t i = 0; i < transitions.size(); ++i) {
         std::string tp = f.where("transitions") + "/" + std::to_string(i);
         Fields tr(transitions[i], tp, {"from", "to", "condition", "actions"});
-        Transition out{tr.text("from"), tr.text("to"), tr.text("condition"), {}};
+        Transition out{tr.name("from"), tr.name("to"), tr.name("condition"), {}};
         const Json& actions = tr.array("actions");
         for (std::size_t k = 0; k < actions.size(); ++k) {
             Fields a(actions[k], tr.where("actions") + "/" + std::to_string(k), {"kind", "arg0", "arg1"});
-            out.actions.push_back({a.text("kind"), a.text("arg0"), a.text("arg1")});
+            std::string kind = a.text("kind");
+            out.actions.push_back({kind, kind == "CONDITION" ? a.name("arg0") : a.text("arg0"), a.text("arg1")});
         }
         t.transitions.push_back(std::move(out));
     }
@@ -303,7 +307,7 @@ StoreContents parse_transfer(const std::string& text) {
     for (std::size_t i = 0; i < severities.size(); ++i) {
         std::string p = "/severities/" + std::to_string(i);
         Fields f(severities[i], p, {"name", "value", "color"});
-        Severity s{f.text("name"), f.integer("value"), f.text("color")};
+        Severity s{f.name("name"), f.integer("value"), f.text("color")};
         checked(p, [&] { validate_severity(s); });
         c.severities.push_back(std::move(s));
     }
@@ -311,7 +315,7 @@ StoreContents parse_transfer(const std::string& text) {
     for (std::size_t i = 0; i < rates.size(); ++i) {
         std::string p = "/poll_rates/" + std::to_string(i);
         Fields f(rates[i], p, {"name", "rate"});
-        PollRate r{f.text("name"), f.integer("rate")};
+        PollRate r{f.name("name"), f.integer("rate")};
         checked(p, [&] { validate_poll_rate(r); });
         c.poll_rates.push_back(std::move(r));
     }
@@ -319,7 +323,7 @@ StoreContents parse_transfer(const std::string& text) {
     for (std::size_t i = 0; i < conditions.size(); ++i) {
         std::string p = "/conditions/" + std::to_string(i);
         Fields f(conditions[i], p, {"name", "descr", "code"});
-        Condition cond{f.text("name"), f.text("descr"), f.text("code")};
+        Condition cond{f.name("name"), f.text("descr"), f.text("code")};
         checked(p, [&] { validate_condition(cond); });
         c.conditions.push_back(std::move(cond));
     }

@@ -5,6 +5,7 @@
 #include <tuple>
 
 #include "varo/condition_parser.h"
+#include "base/utf8.h"
 
 namespace varo {
 
@@ -47,7 +48,7 @@ void validate_text(const std::string& what, const std::string& text) {
     }
 }
 
-void validate_name(const std::string& what, const std::string& name) {
+void validate_stored_name(const std::string& what, const std::string& name) {
     if (name.empty()) invalid(what + " is empty");
     validate_text(what, name);
     for (unsigned char c : name) {
@@ -57,41 +58,56 @@ void validate_name(const std::string& what, const std::string& name) {
     if (name.size() > kMaxName) invalid(what + " is longer than " + std::to_string(kMaxName) + " characters");
 }
 
+void validate_name(const std::string& what, const std::string& name) {
+    validate_stored_name(what, name);
+    NameProblem problem = name_problem(name);
+    switch (problem.fault) {
+    case NameFault::Clean: return;
+    case NameFault::Space:
+        invalid(what + " " + quoted(name) + " contains white space (" + code_point_label(problem.character) + ")");
+    case NameFault::Invisible:
+        // The name itself is left out: the character may reorder or hide the text around it.
+        invalid(what + " contains an invisible or control character (" + code_point_label(problem.character) + ")");
+    case NameFault::MixedScripts:
+        invalid(what + " " + quoted(name) + " mixes look-alike letters of different scripts (Latin with Cyrillic, say)");
+    }
+}
+
 void validate_descr(const std::string& what, const std::string& descr) {
     validate_text(what, descr);
     if (descr.size() > kMaxDescr) invalid(what + " is longer than " + std::to_string(kMaxDescr) + " bytes");
 }
 
-void validate_severity(const Severity& s) {
-    validate_name("severity name", s.name);
+void validate_severity(const Severity& s, bool stored) {
+    (stored ? validate_stored_name : validate_name)("severity name", s.name);
     if (s.value < 1 || s.value > kMaxValue)
         invalid("severity " + quoted(s.name) + ": value must be 1 to " + std::to_string(kMaxValue));
     validate_name("severity colour", s.color);
 }
 
-void validate_poll_rate(const PollRate& p) {
-    validate_name("poll rate name", p.name);
+void validate_poll_rate(const PollRate& p, bool stored) {
+    (stored ? validate_stored_name : validate_name)("poll rate name", p.name);
     if (p.rate < 1 || p.rate > kMaxValue)
         invalid("poll rate " + quoted(p.name) + ": rate must be 1 to " + std::to_string(kMaxValue));
 }
 
-void validate_condition(const Condition& c) {
-    validate_name("condition name", c.name);
+void validate_condition(const Condition& c, bool stored) {
+    (stored ? validate_stored_name : validate_name)("condition name", c.name);
     validate_descr("condition description", c.descr);
     validate_text("condition " + quoted(c.name) + " code", c.code);
     if (auto error = condition_code_error(c.code)) invalid("condition " + quoted(c.name) + ": " + *error);
 }
 
-void validate_template(const TemplateDef& def) {
-    validate_name("template name", def.name);
+void validate_template(const TemplateDef& def, const KeptNames& kept) {
+    (kept.template_name ? validate_stored_name : validate_name)("template name", def.name);
     validate_descr("template description", def.descr);
     const std::string where = "template " + quoted(def.name) + ": ";
     std::set<std::string> states;
     for (const State& s : def.states) {
-        validate_name(where + "state name", s.name);
+        (kept.states.count(s.name) ? validate_stored_name : validate_name)(where + "state name", s.name);
         validate_descr(where + "state " + quoted(s.name) + " description", s.descr);
-        validate_name(where + "state " + quoted(s.name) + " severity", s.severity);
-        validate_name(where + "state " + quoted(s.name) + " poll rate", s.poll_rate);
+        validate_stored_name(where + "state " + quoted(s.name) + " severity", s.severity);
+        validate_stored_name(where + "state " + quoted(s.name) + " poll rate", s.poll_rate);
         if (!states.insert(s.name).second) invalid(where + "state " + quoted(s.name) + " appears twice");
         if (s.position && (s.position->x < 0 || s.position->x > kMaxPosition || s.position->y < 0 ||
                            s.position->y > kMaxPosition))
@@ -102,12 +118,12 @@ void validate_template(const TemplateDef& def) {
         const std::string tw = where + "transition " + quoted(t.from) + " -> " + quoted(t.to) + ": ";
         if (!states.count(t.from)) invalid(tw + "no state " + quoted(t.from) + " in the template");
         if (!states.count(t.to)) invalid(tw + "no state " + quoted(t.to) + " in the template");
-        validate_name(tw + "condition name", t.condition);
+        validate_stored_name(tw + "condition name", t.condition);
         if (!seen.insert({t.from, t.to, t.condition}).second)
             invalid(tw + "the transition on condition " + quoted(t.condition) + " appears twice");
         for (const Action& a : t.actions) {
             if (a.kind == "CONDITION") {
-                validate_name(tw + "raised condition name", a.arg0);
+                validate_stored_name(tw + "raised condition name", a.arg0);
                 if (!a.arg1.empty()) invalid(tw + "a CONDITION action takes one argument");
             } else if (a.kind == "COMMAND" || a.kind == "MAIL") {
                 validate_text(tw + "action argument", a.arg0);

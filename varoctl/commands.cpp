@@ -17,6 +17,7 @@
 #include "analysis/analysis.h"
 #include "varo/file_write.h"
 #include "varo/transfer.h"
+#include "base/utf8.h"
 
 namespace varoctl {
 
@@ -51,17 +52,7 @@ const char* const kUsage =
     "  --version      the program's version\n"
     "  --             the options end here\n";
 
-std::string printable(const std::string& text) {
-    static const char hex[] = "0123456789abcdef";
-    std::string out;
-    for (unsigned char c : text) {
-        if (c == '\n') out += "\\n";
-        else if (c == '\t') out += "\\t";
-        else if (c < 0x20 || c == 0x7f) out += std::string("\\x") + hex[c >> 4] + hex[c & 15];
-        else out += static_cast<char>(c);
-    }
-    return out;
-}
+std::string printable(const std::string& text) { return terminal_text(text); }
 
 namespace {
 
@@ -185,17 +176,18 @@ void write_all(const std::string& file, const std::string& text, std::ostream& o
 }
 
 void show_template(const varo::TemplateDef& t, std::ostream& out) {
-    out << "Template: " << t.name << " (version " << t.version << ")\n";
+    out << "Template: " << printable(t.name) << " (version " << t.version << ")\n";
     out << "Description: " << printable(t.descr) << "\n";
     for (const varo::State& s : t.states) {
-        out << "\nState " << s.name << ": severity " << s.severity << ", poll rate " << s.poll_rate;
+        out << "\nState " << printable(s.name) << ": severity " << printable(s.severity) << ", poll rate "
+            << printable(s.poll_rate);
         if (!s.descr.empty()) out << " - " << printable(s.descr);
         out << "\n";
         for (const varo::Transition& tr : t.transitions) {
             if (tr.from != s.name) continue;
-            out << "  -> " << tr.to << " on " << tr.condition << "\n";
+            out << "  -> " << printable(tr.to) << " on " << printable(tr.condition) << "\n";
             for (const varo::Action& a : tr.actions) {
-                out << "       " << a.kind << " " << printable(a.arg0);
+                out << "       " << printable(a.kind) << " " << printable(a.arg0);
                 if (!a.arg1.empty()) out << " " << printable(a.arg1);
                 out << "\n";
             }
@@ -255,12 +247,14 @@ int check(varo::Store& store, const CheckArgs& c, std::ostream& out) {
         for (const an::Finding& f : findings)
             list.push_back({{"template", f.template_name}, {"state", f.state}, {"level", an::level_key(f.level())},
                             {"problem", an::problem_key(f.problem)}, {"text", an::problem_text(f)}});
-        out << list.dump(2) << "\n";
+        // Every character outside ASCII written as \u escapes: no name can reorder the terminal.
+        out << list.dump(2, ' ', true) << "\n";
     } else {
         int counts[3] = {0, 0, 0};
         for (const an::Finding& f : findings) {
-            out << f.template_name << ": " << (f.state.empty() ? "-" : f.state) << ": " << an::level_text(f.level())
-                << ": " << an::problem_text(f) << "\n";
+            out << printable(f.template_name + ": " + (f.state.empty() ? "-" : f.state) + ": " +
+                             an::level_text(f.level()) + ": " + an::problem_text(f))
+                << "\n";
             ++counts[static_cast<int>(f.level())];
         }
         out << names.size() << (names.size() == 1 ? " template" : " templates") << " checked: " << counts[0]
@@ -344,7 +338,7 @@ int run(const std::vector<std::string>& args, const std::function<std::unique_pt
     }
     if (key.rfind("used ", 0) == 0) {
         for (const auto& use : varo::analysis::find_uses(*store, name_kind(key), rest[0]))
-            out << varo::analysis::use_line(use) << "\n";
+            out << printable(varo::analysis::use_line(use)) << "\n";
         return 0;
     }
     if (key == "backup") {
@@ -352,14 +346,14 @@ int run(const std::vector<std::string>& args, const std::function<std::unique_pt
     } else if (key == "init") {
         out << "store " << store->describe() << " is ready (schema version " << store->schema_version() << ")\n";
     } else if (key == "list templates") {
-        for (const auto& t : store->list_templates()) out << padded(t.name, 24) << printable(t.descr) << "\n";
+        for (const auto& t : store->list_templates()) out << padded(printable(t.name), 24) << printable(t.descr) << "\n";
     } else if (key == "list conditions") {
-        for (const auto& c : store->list_conditions()) out << padded(c.name, 24) << printable(c.descr) << "\n";
+        for (const auto& c : store->list_conditions()) out << padded(printable(c.name), 24) << printable(c.descr) << "\n";
     } else if (key == "list severities") {
         for (const auto& s : store->list_severities())
-            out << padded(s.name, 24) << padded(std::to_string(s.value), 6) << s.color << "\n";
+            out << padded(printable(s.name), 24) << padded(std::to_string(s.value), 6) << printable(s.color) << "\n";
     } else if (key == "list pollrates") {
-        for (const auto& p : store->list_poll_rates()) out << padded(p.name, 24) << p.rate << "\n";
+        for (const auto& p : store->list_poll_rates()) out << padded(printable(p.name), 24) << p.rate << "\n";
     } else if (key == "show template") {
         auto t = store->load_template(rest[0]);
         if (!t) throw varo::StoreError(varo::StoreError::NotFound, "template \"" + rest[0] + "\" does not exist");
@@ -367,7 +361,7 @@ int run(const std::vector<std::string>& args, const std::function<std::unique_pt
     } else if (key == "show condition") {
         auto c = store->find_condition(rest[0]);
         if (!c) throw varo::StoreError(varo::StoreError::NotFound, "condition \"" + rest[0] + "\" does not exist");
-        out << "Condition: " << c->name << "\nDescription: " << printable(c->descr) << "\n\n" << c->code;
+        out << "Condition: " << printable(c->name) << "\nDescription: " << printable(c->descr) << "\n\n" << c->code;
         if (!c->code.empty() && c->code.back() != '\n') out << "\n";
     } else if (key == "add severity") {
         store->add_severity({rest[0], number(rest[1], "VALUE"), rest[2]});
@@ -386,7 +380,8 @@ int run(const std::vector<std::string>& args, const std::function<std::unique_pt
     } else if (key == "stop") {
         store->set_stopped(rest[1], rest[0]);
     } else if (key == "running") {
-        for (const auto& r : store->list_running()) out << padded(r.object, 24) << r.template_name << "\n";
+        for (const auto& r : store->list_running())
+            out << padded(printable(r.object), 24) << printable(r.template_name) << "\n";
     }
     return 0;
 }

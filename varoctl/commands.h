@@ -24,8 +24,9 @@ struct Failure : std::runtime_error {
 
 extern const char* const kUsage;
 
-// Text from the user or the store, shown escaped on one line: a newline, tab or other control
-// character can neither break a listing's line nor drive the terminal.
+// Text from the user or the store, shown escaped on one line: a newline, tab, other control
+// or invisible character (a right-to-left override, say) can neither break a listing's line,
+// reorder it nor drive the terminal.
 std::string printable(const std::string& text);
 
 // Checks the command and its arguments before any store is opened, so a usage mistake

@@ -7,6 +7,7 @@
 #include <Xm/Text.h>
 #include <Xm/TextF.h>
 
+#include <clocale>
 #include <cstring>
 #include <functional>
 #include <set>
@@ -231,6 +232,85 @@ TEST_F(BadInputTest, SeverityPollRateAndConditionWindows) {
     }
     EXPECT_GT(refused, 0);
     EXPECT_GT(accepted, 0);
+}
+
+// Names are text: every name field refuses a name that hides or reorders text or mixes
+// look-alike scripts, with its reason, and takes the two spellings of "Café" as one name.
+TEST_F(BadInputTest, NamesThatHideTextOrPassForAnotherAreRefusedInEveryNameField) {
+    // A user's UTF-8 locale, as tarnedit's start-up takes it from the environment (the harness
+    // has opened the display before any start-up sets it).
+    ASSERT_TRUE(std::setlocale(LC_ALL, "C.UTF-8"));
+    store_template({"net", "links", {{"Ground", "start", "Normal", "Poll"}}, {}});
+    start_editor("net");
+    XtManageChild(state_edit_dialog);
+    const std::string invisible = "Invisible and control characters are not allowed in name";
+    const struct {
+        const char* what;
+        std::string name, refusal;
+    } names[] = {
+        {"right-to-left override", "Ro\u202Euter", invisible + " (U+202E)."},
+        {"zero-width space", "Rou\u200Bter", invisible + " (U+200B)."},
+        {"left-to-right embedding", "\u202ARouter", invisible + " (U+202A)."},
+        {"word joiner", "Rou\u2060ter", invisible + " (U+2060)."},
+        {"zero-width joiner", "Rou\u200Dter", invisible + " (U+200D)."},
+        {"line separator", "Rou\u2028ter", "White space is not allowed in name."},
+        {"Cyrillic e among Latin", "Rout\u0435r",
+         "A name may not mix look-alike letters of different scripts (Latin with Cyrillic or Greek, say)."},
+    };
+    // A byte order mark, a Hangul filler or an isolate never reaches a name here: the fields'
+    // font has no glyph for them, and the text field drops them as they are pasted.
+    // Each field with the rest of its form filled well, and what its window says after the refusal.
+    const struct {
+        Widget* field;
+        Widget* press;
+        std::vector<std::pair<Widget*, std::string>> others;
+        std::vector<std::string> then;
+    } fields[] = {
+        {&se_state_name, &state_edit_add_button, {{&se_description_name, "d"}}, {"Please enter a name."}},
+        {&severity_name, &te_severity_add_button, {{&severity_value, "5"}, {&severity_color, "gold"}},
+         {"Please enter a name."}},
+        {&pollrate_name, &te_pollrate_add_button, {{&pollrate_value, "30"}}, {"Please enter a name."}},
+        {&ct_name_text, &ct_add_button, {{&ct_description_text, "d"}, {&ct_condition_code, "a > 1\n"}},
+         {"Please enter a name."}},
+        {&main_name, &main_save_button, {{&main_description, "d"}}, {}},
+    };
+    const std::string before = snapshot();
+    for (const auto& f : fields) {
+        for (const auto& n : names) {
+            SCOPED_TRACE(std::string(XtName(*f.field)) + ", " + n.what);
+            for (const auto& [other, text] : f.others) paste(*other, text);
+            paste(*f.field, n.name);
+            modified = 1;
+            gui::press(*f.press);
+            std::vector<std::string> expected = {n.refusal};
+            expected.insert(expected.end(), f.then.begin(), f.then.end());
+            EXPECT_EQ(expected, gui::answer_all());
+            dispatch();
+        }
+    }
+    EXPECT_EQ(before, snapshot()) << "a refusal changed something";
+
+    // "Café" typed decomposed is stored composed; typed composed, it is the same name.
+    const std::string composed = "Caf\u00E9", decomposed = "Cafe\u0301";
+    paste(severity_name, decomposed);
+    paste(severity_value, "5");
+    paste(severity_color, "gold");
+    gui::press(te_severity_add_button);
+    EXPECT_TRUE(gui::answer_all().empty());
+    EXPECT_EQ(composed, gui::text(severity_name)) << "written back as stored";
+    dispatch();
+    ASSERT_TRUE(other->find_severity(composed));
+    paste(severity_name, composed);
+    gui::press(te_severity_add_button);
+    EXPECT_EQ(std::vector<std::string>{"Add Failed: Severity already exists."}, gui::answer_all());
+    paste(se_state_name, decomposed);
+    paste(se_description_name, "d");
+    gui::press(state_edit_add_button);
+    EXPECT_TRUE(gui::answer_all().empty());
+    paste(se_state_name, composed);
+    gui::press(state_edit_add_button);
+    EXPECT_EQ(std::vector<std::string>({"Adding state failed"}), gui::answer_all()) << "the state is there already";
+    EXPECT_EQ(composed, gui::text(se_state_name));
 }
 
 TEST(FieldChecks, NameAndNumberInsertions) {

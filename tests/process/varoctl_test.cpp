@@ -23,6 +23,7 @@
 #include "support/process_runner.h"
 #include "support/store_fixture.h"
 #include "varo/file_write.h"
+#include "varo/backends.h"
 
 using ProcessResult = proc::Result;
 
@@ -130,6 +131,15 @@ TEST_F(Varoctl, CommandsAndTheirFailures) {
         // A description may hold any text: listed on its one line, escaped.
         {{"add", "condition", "Two", "two\nlines\x1b[2J"}, "a > 1\n", 0, "", ""},
         {{"list", "conditions"}, "", 0, "Two                     two\\nlines\\x1b[2J\n", ""},
+        {{"add", "condition", "Bidi", "a\u202Eb\u2028c"}, "a > 1\n", 0, "", ""},
+        {{"show", "condition", "Bidi"}, "", 0, "Description: a\\u{202e}b\\u{2028}c\n", ""},
+        // Names are text: no hidden characters, no look-alike scripts mixed, one spelling.
+        {{"add", "severity", "Rout\u0435r", "5", "gold"}, "", 1, "", "mixes look-alike letters of different scripts"},
+        {{"add", "pollrate", "Fa\u200Bst", "10"}, "", 1, "", "invisible or control character (U+200B)"},
+        {{"add", "condition", "\u202Eevil", "x"}, "a > 1\n", 1, "", "(U+202E)"},
+        {{"add", "severity", "Cafe\u0301", "5", "gold"}, "", 0, "", ""},
+        {{"add", "severity", "Caf\u00E9", "6", "red"}, "", 1, "", "already exists"},
+        {{"delete", "severity", "Caf\u00E9"}, "", 0, "", ""},
         {{"add", "condition", "Broken", ""}, "temp >", 1, "", "line 1, column 7: expected a value after '>'"},
         {{"add", "severity", "Warning", "6", "gold"}, "", 1, "", "already exists"},
         {{"add", "severity", "Big", "40000", "red"}, "", 1, "", ""},
@@ -246,6 +256,13 @@ TEST_F(Varoctl, BadImportChangesNothingAndSaysWhere) {
         {std::string(100000, '[') + std::string(100000, ']'), "line 1, column 65: not valid JSON: nested more than 64 deep"},
         {replaced(kTemplateFile, "\"descr\": \"getting warm\"", "\"descr\": " + std::string(61, '[') + std::string(61, ']')),
          "line 11, column 93: not valid JSON: nested more than 64 deep"},
+        {replaced(kTemplateFile, "\"name\": \"Warm\"", "\"name\": \"W\u202Earm\""),
+         "/templates/0: template \"Thermo\": state name contains an invisible or control character (U+202E)"},
+        {replaced(kTemplateFile, "\"name\": \"Thermo\"", "\"name\": \"Therm\u043E\""),
+         "/templates/0: template name \"Therm\u043E\" mixes look-alike letters"},
+        {replaced(kTemplateFile, "\"name\": \"Fast\", \"rate\": 10 }", "\"name\": \"Caf\u00E9\", \"rate\": 10 },"
+                  " { \"name\": \"Cafe\u0301\", \"rate\": 10 }"),
+         "/poll_rates/1/name: \"Caf\u00E9\" appears twice"},
     };
     for (const Case& c : cases) {
         write(file("bad.json"), c.text);
@@ -264,6 +281,36 @@ TEST_F(Varoctl, BadImportChangesNothingAndSaysWhere) {
     EXPECT_EQ(r.status, 1);
     EXPECT_NE(r.err.find("template \"Thermo\" is running on rack1"), std::string::npos) << r.err;
     EXPECT_EQ(run({"export"}).out, before);
+}
+
+// Names stored by an older program, before names were checked as text: listed escaped, so
+// that an override cannot reorder the line; warned of by check; deleted by the name as written.
+TEST_F(Varoctl, NamesStoredBeforeTheRuleAreShownEscapedWarnedOfAndDeletable) {
+    ASSERT_EQ(run({"init"}).status, 0);
+    const std::string hidden = "Ro\u202Euter", decomposed = "Cafe\u0301";
+    {
+        auto db = varo::open_sqlite_db(file("a.db"));
+        for (const std::string& name : {hidden, decomposed, std::string("Caf\u00E9")}) {
+            db->exec("INSERT INTO templates (name, descr, version) VALUES (?, 'old', 1)", {name});
+            db->exec("INSERT INTO states (template, position, name, descr, severity, poll_rate)"
+                     " VALUES (?, 0, 'Ground', '', 'Normal', 'Poll')",
+                     {name});
+        }
+    }
+    ProcessResult r = run({"list", "templates"});
+    EXPECT_NE(r.out.find("Ro\\u{202e}uter "), std::string::npos) << r.out;
+    EXPECT_EQ(r.out.find("\u202E"), std::string::npos) << "never raw";
+    r = run({"check"});
+    EXPECT_EQ(r.status, 0) << "warnings only: " << r.out;
+    EXPECT_NE(r.out.find("Ro\\u{202e}uter: -: warning: the name holds U+202E, white space or an invisible"),
+              std::string::npos)
+        << r.out;
+    EXPECT_NE(r.out.find(decomposed + ": -: warning: the name is not in Unicode normal form (NFC)"), std::string::npos)
+        << r.out;
+    EXPECT_NE(run({"check", "--json"}).out.find("\"Ro\\u202euter\""), std::string::npos);
+    ASSERT_EQ(run({"delete", "template", decomposed}).status, 0);
+    ASSERT_EQ(run({"delete", "template", hidden}).status, 0);
+    EXPECT_EQ(run({"list", "templates"}).out, "Caf\u00E9" + std::string(19, ' ') + "old\n") << "its composed twin stays";
 }
 
 // An export goes where its name leads: a link keeps pointing at its file, which keeps its

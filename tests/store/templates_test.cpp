@@ -71,6 +71,17 @@ TEST_P(TemplateStore, InsertRefusals) {
         {"two words", [](TemplateDef& d) { d.name = "two words"; }},
         {"name of 65", [](TemplateDef& d) { d.name = std::string(65, 'x'); }},
         {"tab in the name", [](TemplateDef& d) { d.name = "tab\there"; }},
+        // Names that hide or reorder text, or pass for another name.
+        {"right-to-left override", [](TemplateDef& d) { d.name = "Ro\u202Euter"; }},
+        {"isolate", [](TemplateDef& d) { d.name = "\u2067Router"; }},
+        {"zero-width space in a state", [](TemplateDef& d) { d.states[2].name = d.transitions[1].to = "S\u200B2"; }},
+        {"byte order mark", [](TemplateDef& d) { d.name = "\uFEFFRouter"; }},
+        {"Hangul filler", [](TemplateDef& d) { d.name = "\u3164"; }},
+        {"line separator", [](TemplateDef& d) { d.name = "one\u2028two"; }},
+        {"no-break space", [](TemplateDef& d) { d.name = "one\u00A0two"; }},
+        {"C1 control", [](TemplateDef& d) { d.name = "csi\u009B2J"; }},
+        {"Cyrillic e among Latin", [](TemplateDef& d) { d.name = "Rout\u0435r"; }},
+        {"Greek omicron in a state", [](TemplateDef& d) { d.states[1].name = d.transitions[0].to = "D\u03BFwn"; }},
     };
     for (const auto& c : invalid) {
         TemplateDef bad = sample_template("U");
@@ -82,14 +93,83 @@ TEST_P(TemplateStore, InsertRefusals) {
         }
     }
     TemplateDef longest = sample_template("U");
-    longest.descr = std::string(255, 'd');
+    longest.descr = std::string(252, 'd') + "\u202E";  // 255 bytes; a description may hold anything
     store->insert_template(longest);
+    // One script, or Latin beside a script unlike it, is a name like any other.
+    for (const char* fine : {"\u0421\u0435\u0440\u0432\u0435\u0440_1", "\u6771\u4EAC-Tokyo", "Stra\u00DFe"})
+        store->insert_template(sample_template(fine));
 
     // Nothing of the refused ones was stored.
     auto list = store->list_templates();
+    ASSERT_EQ(list.size(), 5u);
+    EXPECT_EQ(list[0].name, "Stra\u00DFe");
+    EXPECT_EQ(list[1].name, "T");
+    EXPECT_EQ(list[2].name, "U");
+}
+
+// Two spellings of one name ("Café" composed and decomposed) are one name; names stored
+// before names were checked as text still load, change and go, each as it was written.
+TEST_P(TemplateStore, NamesAreOneWhateverTheirSpellingAndOldOnesStayUsable) {
+    const std::string composed = "Caf\u00E9", decomposed = "Cafe\u0301";
+    store->insert_template(sample_template(decomposed));
+    EXPECT_EQ(refusal([&] { store->insert_template(sample_template(composed)); }), StoreError::Exists);
+    ASSERT_EQ(store->list_templates().size(), 1u);
+    EXPECT_EQ(store->list_templates()[0].name, composed) << "stored composed";
+    ASSERT_TRUE(store->load_template(decomposed));
+    EXPECT_EQ(store->load_template(decomposed)->name, composed);
+    store->add_severity({decomposed, 9, "gold"});
+    EXPECT_EQ(refusal([&] { store->add_severity({composed, 9, "gold"}); }), StoreError::Exists);
+    store->add_condition({"Br\u00FBl\u00E9", "", "temp > 90"});
+    TemplateDef spelled = sample_template("Spelled", 3);
+    spelled.states[1].severity = composed;
+    spelled.transitions[0].condition = "Bru\u0302le\u0301";  // the condition, decomposed
+    spelled.states[2].name = spelled.transitions[1].to = "Stra\u00DFe";
+    store->insert_template(spelled);
+    EXPECT_EQ(store->load_template("Spelled")->transitions[0].condition, "Br\u00FBl\u00E9");
+    TemplateDef twice = sample_template("Twice", 3);
+    twice.states[1].name = twice.transitions[0].to = twice.transitions[1].from = composed;
+    twice.states[2].name = twice.transitions[1].to = decomposed;
+    EXPECT_EQ(refusal([&] { store->insert_template(twice); }), StoreError::Invalid) << "one state, twice";
+    store->delete_severity(decomposed);
+    EXPECT_FALSE(store->find_severity(composed));
+
+    // Written straight into the tables, as an older program stored them.
+    const std::string hidden = "Ro\u202Euter", zero_width = "S\u200B1";
+    store.reset();
+    {
+        const std::string& a = location->address();
+        auto db = a.rfind("sqlite:", 0) == 0 ? varo::open_sqlite_db(a.substr(7)) : varo::open_pg_db(a.substr(3));
+        db->exec("DELETE FROM templates WHERE name = 'Spelled'");
+        for (const std::string& name : {hidden, decomposed})
+            db->exec("INSERT INTO templates (name, descr, version) VALUES (?, 'old', 1)", {name});
+        db->exec("INSERT INTO states (template, position, name, descr, severity, poll_rate)"
+                 " VALUES (?, 0, 'Ground', '', 'Normal', 'Poll'), (?, 1, ?, '', 'Normal', 'Poll')",
+                 {hidden, hidden, zero_width});
+    }
+    store = reopen();
+    ASSERT_EQ(store->list_templates().size(), 3u);
+    auto old = store->load_template(hidden);
+    ASSERT_TRUE(old);
+    EXPECT_EQ(old->states[1].name, zero_width);
+    EXPECT_EQ(store->load_template(decomposed)->descr, "old") << "found as written, not as its composed twin";
+    EXPECT_EQ(store->load_template(composed)->descr, sample_template("x").descr);
+    // Changed under its names; a state added is held to the rule.
+    old->states[1].descr = "changed";
+    old->states.push_back({"S\u200B2", "", "Normal", "Poll"});
+    EXPECT_EQ(refusal([&] { store->update_template(*old, old->version); }), StoreError::Invalid);
+    old->states.pop_back();
+    store->update_template(*old, old->version);
+    EXPECT_EQ(store->load_template(hidden)->states[1].descr, "changed");
+    // Renamed (stored anew under a sound name with sound states) and deleted.
+    old->name = "Router";
+    old->states[1].name = "S1";
+    store->insert_template(*old);
+    store->delete_template(hidden);
+    store->delete_template(decomposed);
+    auto list = store->list_templates();
     ASSERT_EQ(list.size(), 2u);
-    EXPECT_EQ(list[0].name, "T");
-    EXPECT_EQ(list[1].name, "U");
+    EXPECT_EQ(list[0].name, composed);
+    EXPECT_EQ(list[1].name, "Router");
 }
 
 TEST_P(TemplateStore, UpdateChecksTheVersionOverwriteDoesNot) {

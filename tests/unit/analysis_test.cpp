@@ -88,6 +88,21 @@ TEST(TemplateCheck, EachKindOfFindingAndACleanTemplate) {
           {"Ground", Problem::EmptyMessage, {"Down", "LinkDown"}},
           {"Ground", Problem::EmptyRaised, {"Down", "LinkDown"}}},
          true},
+        {"names stored before names were checked as text: warned of, to be renamed",
+         [](varo::TemplateDef& d) {
+             const std::string hidden = "Do\u200Bwn", mixed = "D\u043Ewn", decomposed = "Cafe\u0301";
+             d.states[1].name = d.transitions[0].to = d.transitions[1].from = hidden;
+             d.states.push_back({mixed, "", "Normal", "Poll"});
+             d.states.push_back({decomposed, "", "Normal", "Poll"});
+             d.transitions.push_back({"Ground", mixed, "Recover", {}});
+             d.transitions.push_back({"Ground", decomposed, "Escalate", {}});
+             d.transitions.push_back({mixed, "Ground", "Recover", {}});
+             d.transitions.push_back({decomposed, "Ground", "Recover", {}});
+         },
+         {{"Do\u200Bwn", Problem::HiddenCharacter, {"U+200B"}},
+          {"D\u043Ewn", Problem::MixedScripts, {}},
+          {"Cafe\u0301", Problem::NotNormalised, {}}},
+         false},
         {"no ground state: nothing is called unreachable",
          [](varo::TemplateDef& d) {
              d.states[0].name = "Start";

@@ -117,11 +117,51 @@ TEST(LineFormat, CutInTheMiddleKeepsStartAndEndOnCharacters) {
     EXPECT_FALSE(lines::is_cut_of("abc...hij", "abcdefghik"));
 }
 
-TEST(NameRules, NamesAreOneWordOfAtMostSixtyFourBytes) {
-    EXPECT_EQ(NameCheck::Blank, check_name(""));
-    EXPECT_EQ(NameCheck::Blank, check_name(" \t "));
-    EXPECT_EQ(NameCheck::HasSpace, check_name("two words"));
-    EXPECT_EQ(NameCheck::Ok, check_name("  report  "));
+TEST(NameRules, NamesAreOneVisibleWordOfAtMostSixtyFourBytes) {
+    struct Case {
+        const char* text;
+        NameCheck check;
+        const char* character;  // named for HasSpace and Invisible when one is found
+    };
+    const Case cases[] = {
+        {"", NameCheck::Blank, ""},
+        {" \t ", NameCheck::Blank, ""},
+        {"two words", NameCheck::HasSpace, ""},
+        {"  report  ", NameCheck::Ok, ""},
+        {"no\u00A0break", NameCheck::HasSpace, "U+00A0"},
+        {"\u3000wide", NameCheck::HasSpace, "U+3000"},
+        {"Ro\u202Euter", NameCheck::Invisible, "U+202E"},  // right-to-left override
+        {"\u2066Router", NameCheck::Invisible, "U+2066"},  // left-to-right isolate
+        {"Rou\u200Bter", NameCheck::Invisible, "U+200B"},  // zero-width space
+        {"a\u200Db", NameCheck::Invisible, "U+200D"},      // zero-width joiner
+        {"\uFEFFRouter", NameCheck::Invisible, "U+FEFF"},  // byte order mark
+        {"\u3164", NameCheck::Invisible, "U+3164"},        // Hangul filler
+        {"x\uFFA0", NameCheck::Invisible, "U+FFA0"},       // halfwidth Hangul filler
+        {"one\u2028two", NameCheck::HasSpace, "U+2028"},   // line separator
+        {"one\u2029two", NameCheck::HasSpace, "U+2029"},   // paragraph separator
+        {"esc\x1b[2J", NameCheck::Invisible, "U+001B"},
+        {"csi\u009B2J", NameCheck::Invisible, "U+009B"},
+        {"soft\u00ADhyphen", NameCheck::Invisible, "U+00AD"},
+        {"Rout\u0435r", NameCheck::MixedScripts, ""},      // Cyrillic ie
+        {"\u0391lpha", NameCheck::MixedScripts, ""},       // Greek capital alpha
+        {"x\u0661" "1", NameCheck::MixedScripts, ""},      // Arabic-Indic and ASCII digits
+        {"Caf\u00E9", NameCheck::Ok, ""},
+        {"Cafe\u0301", NameCheck::Ok, ""},
+        {"\u0421\u0435\u0440\u0432\u0435\u0440_2", NameCheck::Ok, ""},  // Cyrillic alone
+        {"\u6771\u4EAC\u30BF\u30EF\u30FC-Tokyo", NameCheck::Ok, ""},     // Han, Katakana, Latin
+        {"link.down-2", NameCheck::Ok, ""},
+    };
+    for (const Case& c : cases) {
+        std::string character;
+        EXPECT_EQ(c.check, check_name(c.text, false, &character)) << c.text;
+        EXPECT_EQ(c.character, character) << c.text;
+        // A name stored before the rule keeps its own: one word.
+        if (c.check != NameCheck::HasSpace && c.check != NameCheck::Blank) {
+            EXPECT_EQ(NameCheck::Ok, check_name(c.text, true)) << c.text;
+        }
+    }
+    EXPECT_EQ("Caf\u00E9", new_name_word(" Cafe\u0301 ")) << "a new name is stored composed";
+    EXPECT_EQ("Cafe\u0301", name_word("Cafe\u0301")) << "a name looked up is taken as typed";
     EXPECT_EQ("report", name_word("  report  "));
     EXPECT_EQ(std::string(64, 'n'), name_word(std::string(100, 'n')));
     std::string accented = std::string(63, 'n') + "\xC3\xA9";

@@ -9,7 +9,6 @@
 #include "app/main_loop.h"
 #include "base/messages.h"
 #include "edit/exit_flows.h"
-#include "edit/template_news.h"
 #include "template/album_reader.h"
 #include "template/line_format.h"
 #include "ui/list_items.h"
@@ -81,17 +80,34 @@ void init_cond_win(Widget& parent) {
     fill_condition_list();
 }
 
-void update_template(void*, void*) {
-    fill_template_list(true);
-    int count = 0;
-    XtVaGetValues(ol_list, XmNitemCount, &count, nullptr);
-    if (count > 0) XmListSelectPos(ol_list, 1, True);
-    check_open_template();
+void server_lists_view(const TemplateChange& change) {
+    if (change.kind != Change::Album) return;
+    switch (change.album) {
+    case AlbumKind::Templates: {
+        fill_template_list(true);
+        int count = 0;
+        XtVaGetValues(ol_list, XmNitemCount, &count, nullptr);
+        if (count > 0) XmListSelectPos(ol_list, 1, True);
+        break;
+    }
+    case AlbumKind::PollRates:
+        fill_pollrate_list();
+        break;
+    case AlbumKind::Severities:
+        fill_severity_list(false);
+        break;
+    case AlbumKind::Conditions:
+        fill_condition_list();
+        break;
+    case AlbumKind::NoAlbum:
+        break;
+    }
 }
 
-void update_pollrate(void*, void*) { fill_pollrate_list(); }
-void update_severity(void*, void*) { fill_severity_list(false); }
-void update_condition(void*, void*) { fill_condition_list(); }
+void update_template(void*, void*) { announce({Change::Album, 0, {0, 0}, AlbumKind::Templates}); }
+void update_pollrate(void*, void*) { announce({Change::Album, 0, {0, 0}, AlbumKind::PollRates}); }
+void update_severity(void*, void*) { announce({Change::Album, 0, {0, 0}, AlbumKind::Severities}); }
+void update_condition(void*, void*) { announce({Change::Album, 0, {0, 0}, AlbumKind::Conditions}); }
 
 void disconnected_cb(void*, void*) { error_dialog(te_win, message_text(msg::PLATFORM_DISCONNECTED), exit_no_save, exit_no_save); }
 

@@ -6,6 +6,8 @@
 
 #include <X11/Intrinsic.h>
 
+#include "template/template_change.h"
+
 // Each creates its window under parent (te_win), then fills its list and menus.
 void init_template_win(Widget& parent);
 void init_pollrate_win(Widget& parent);
@@ -13,6 +15,10 @@ void init_severity_win(Widget& parent);
 void init_cond_win(Widget& parent);
 
 void register_callbacks();
+
+// Each album callback announces its album's change; this view refills the album's list and
+// the menus it feeds (the template list also chooses its first line).
+void server_lists_view(const TemplateChange& change);
 
 void update_template(void* client_data, void* call_data);
 void update_pollrate(void* client_data, void* call_data);

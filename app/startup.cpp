@@ -14,11 +14,17 @@
 #include "base/messages.h"
 #include "app/notifications.h"
 #include "app/toolkit.h"
+#include "diagram/diagram_view.h"
 #include "diagram/draw_area.h"
 #include "edit/exit_flows.h"
+#include "edit/template_callbacks.h"
+#include "edit/template_news.h"
+#include "edit/template_status.h"
+#include "edit/transition_editing.h"
+#include "edit/undo_history.h"
 #include "help/XtHelp.h"
 #include "platform/qori.h"
-#include "template/template_model.h"
+#include "template/text_view.h"
 #include "ui/app_icon.h"
 #include "ui/gui_utils.h"
 #include "ui/message_dialogs.h"
@@ -74,15 +80,25 @@ void tell_not_connected() {
     error_dialog(te_win, text.c_str(), exit_no_save, exit_no_save);
 }
 
+// Every view of the open template and of the server's albums, in the order the user sees
+// them follow a change.
+void watch_views() {
+    unwatch_template_views();
+    const TemplateView views[] = {fields_view,  text_view,   diagram_view,      state_lists_view, transition_lists_view,
+                                  status_view,  undo_view,   server_lists_view, news_view};
+    for (TemplateView view : views) watch_template(view);
+}
+
 // Steps that run only with a connection.
 void start_connected(int argc, char** argv) {
     init_gui(argc, argv);
     init_draw_area();
+    watch_views();
     register_callbacks();  // also installs the dispatcher
     if (std::strcmp(open_template, "Noname") != 0) {
-        template_open();
+        open_named_template();
     } else {
-        new_template();
+        start_new_template();
         set_label(main_message_label, message_text(msg::NOTICE_MAIN));
         set_label(sd_message_label, message_text(msg::NOTICE_DIAGRAM));
     }

@@ -33,6 +33,7 @@
 #include "app/main_loop.h"
 #include "app/notifications.h"
 #include "diagram/diagram_object.h"
+#include "diagram/diagram_view.h"
 #include "diagram/draw_area.h"
 #include "platform/qori.h"
 #include "platform/vorn.h"
@@ -343,6 +344,7 @@ void BM_LoadAndDraw(benchmark::State& state) {
     const std::string name = "states" + std::to_string(state.range(0));
     qor_handle = qori_template_find(name.c_str());
     load_template();
+    build_diagram_objects();
     draw_diagram();
     settle();
     Primitives primitives = record_primitives();
@@ -353,6 +355,7 @@ void BM_LoadAndDraw(benchmark::State& state) {
         p.op([&] {
             qor_handle = qori_template_find(name.c_str());
             load_template();
+            build_diagram_objects();
             draw_diagram();
             XSync(display, False);
         });

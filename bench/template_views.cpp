@@ -15,6 +15,7 @@
 #include "base/globals.h"
 #include "app/notifications.h"
 #include "diagram/diagram_object.h"
+#include "diagram/diagram_view.h"
 #include "diagram/draw_area.h"
 #include "ui/callbacks.h"
 #include "platform/qori.h"
@@ -71,6 +72,7 @@ void BM_LoadAndDraw(benchmark::State& state) {
     qor_handle = qori_template_find(("states" + std::to_string(state.range(0))).c_str());
     for (auto _ : state) {
         load_template();
+        build_diagram_objects();
         draw_diagram();
         XSync(display, False);
     }
@@ -155,6 +157,7 @@ void BM_ClickMovesSelection(benchmark::State& state) {
     if (!setup()) return state.SkipWithError("no display or no store");
     qor_handle = qori_template_find(("states" + std::to_string(state.range(0))).c_str());
     load_template();
+    build_diagram_objects();
     draw_diagram();
     DiagramObject* targets[] = {find_by_name("S1"), find_by_name("S2")};
     XEvent event = {};

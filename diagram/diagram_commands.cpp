@@ -15,23 +15,14 @@
 #include "diagram/picture/arrange.h"
 #include "diagram/picture/render.h"
 #include "ui/callbacks.h"
-#include "edit/template_status.h"
 #include "ui/xm_string.h"
 #include "template/template_model.h"
-#include "template/text_view.h"
+#include "template/template_walk.h"
 #include "ui/gui_utils.h"
 #include "ui/message_dialogs.h"
 #include "ui/widgets.h"
 
 namespace {
-
-std::vector<Qor_State> template_states() {
-    std::vector<Qor_State> out;
-    Qor_StateQueue queue;
-    if (!qor_handle.is_valid() || !qor_handle.get_statesq(queue)) return out;
-    for (Qor_State s = queue.deq(); s.is_valid(); s = queue.deq()) out.push_back(s);
-    return out;
-}
 
 // One link per pair of states, by from-state and then transition order, as a loaded
 // template's diagram has them (and varoctl render too, so both arrange alike).
@@ -83,7 +74,7 @@ bool arrange_diagram(bool by_user) {
         return false;
     }
     // The states' objects move where they are: reading the template again would double
-    // the time of opening it.
+    // the time of opening it. The views follow the edit, or the change being told.
     for (std::size_t i = 0; i < states.size(); ++i) {
         states[i].set_position(at[i].x, at[i].y);
         if (DiagramObject* shown = find_state(names[i].c_str())) {
@@ -91,10 +82,7 @@ bool arrange_diagram(bool by_user) {
             shown->y = at[i].y;
         }
     }
-    // A template being opened is drawn once its views are filled.
-    if (!by_user) return true;
-    draw_diagram();
-    mark_modified(msg::DIAGRAM_MODIFIED_STATUS);
+    if (by_user) template_edited(EDITED_PLACES, msg::DIAGRAM_MODIFIED_STATUS);
     return true;
 }
 

@@ -5,11 +5,11 @@
 
 // Lays out every state of the open template and keeps the places in it. `by_user` says so
 // in the status line first, may take longer (a better picture of a bigger template) and
-// draws and marks the template modified; arranging a template as it opens takes no longer
-// than reading it did and leaves the drawing to the opening. False when the layout failed
-// (an error dialog says why).
+// is an edit of the template; arranging a template as it is read takes no longer than
+// reading it did and is no edit. The objects move; the views are left to the change told.
+// False when the layout failed (an error dialog says why).
 bool arrange_diagram(bool by_user);
-// After a template is opened: arranges it when states placed by slots overlap.
+// As a template is read: arranges it when states placed by slots overlap.
 void arrange_if_overlapping();
 
 #endif

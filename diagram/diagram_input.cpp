@@ -15,7 +15,6 @@
 #include "diagram/draw_area.h"
 #include "diagram/picture/scene.h"
 #include "ui/callbacks.h"
-#include "edit/template_status.h"
 #include "template/template_model.h"
 #include "ui/message_dialogs.h"
 #include "ui/widgets.h"
@@ -51,7 +50,7 @@ void finish_move(DiagramObject* state) {
         error_dialog(state_diagram_win, format_message(msg::MOVE_STATE_FAILED, {why}).c_str());
         return;
     }
-    mark_modified(msg::DIAGRAM_MODIFIED_STATUS);
+    template_edited(EDITED_PLACES, msg::DIAGRAM_MODIFIED_STATUS);
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include "ui/callbacks.h"
 #include "template/name_rules.h"
 #include "ui/message_dialogs.h"
+#include "ui/widgets.h"
 
 namespace {
 bool posix_space(char c) {
@@ -52,5 +53,11 @@ int valid_name(const std::string& text, Widget parent, bool kept) {
     if (check == NameCheck::Ok) return 1;
     std::string refusal = name_refusal(check, character);
     if (!refusal.empty()) error_dialog(parent, refusal.c_str());
+    return 0;
+}
+
+int valid_description(const char* descr) {
+    if (descr && description_has_text(descr)) return 1;
+    error_dialog(main_template_parent, message_text(msg::DESCRIPTION_MISSING));
     return 0;
 }

@@ -19,5 +19,8 @@ bool number_insertion_allowed(const char* text, std::size_t length);
 // silently, since every caller then shows its own "Please enter a name.". kept: the name
 // is one already stored, to be changed or deleted, and need only be one word.
 int valid_name(const std::string& text, Widget parent, bool kept = false);
+// 1 when something but white space is left; otherwise "Please enter a description." over
+// the main window's template area.
+int valid_description(const char* descr);
 
 #endif

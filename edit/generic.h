@@ -1,6 +1,6 @@
 // Whole editing operations behind the editor dialogs. Each member reads and checks the
-// fields it is handed, calls the request engine, reports a failure in an error dialog and
-// refreshes the views; each returns non-zero for success and 0 for failure.
+// fields it is handed, calls the request engine and reports a failure in an error dialog;
+// the document's change refreshes the views. Each returns non-zero for success, 0 for failure.
 #ifndef TARNWRIGHT_EDIT_GENERIC_H
 #define TARNWRIGHT_EDIT_GENERIC_H
 
@@ -10,7 +10,6 @@ class Generic {
 public:
     // States of the open template.
     int add_state(Widget name, Widget descr, Widget pollrate_menu, Widget severity_menu);
-    int add_state(const char* name, const char* descr, const char* pollrate, const char* severity);
     int delete_state(Widget name);
 
     // Transitions and actions of the open template.

@@ -17,6 +17,7 @@
 #include "template/name_rules.h"
 #include "template/option_menus.h"
 #include "template/template_model.h"
+#include "ui/gui_utils.h"
 #include "ui/message_dialogs.h"
 #include "ui/widgets.h"
 

@@ -1,4 +1,4 @@
-// States of the open template: add, modify and delete, with the views they refresh.
+// States of the open template: add, modify and delete.
 #include <vector>
 
 #include "base/messages.h"
@@ -8,11 +8,9 @@
 #include "edit/generic.h"
 #include "edit/option.h"
 #include "edit/state_editing.h"
-#include "edit/template_status.h"
 #include "ui/xm_string.h"
 #include "template/name_rules.h"
 #include "template/template_model.h"
-#include "template/text_view.h"
 #include "ui/gui_utils.h"
 #include "ui/message_dialogs.h"
 #include "ui/widgets.h"
@@ -69,18 +67,8 @@ int Generic::add_state(Widget name, Widget descr, Widget pollrate_menu, Widget s
         refused(state_edit_win, msg::ADD_STATE_FAILED);
         return 0;
     }
-    mark_modified(msg::STATE_ADDED_STATUS);
-    build_state_list_window();
-    build_state_list_buttons();
-    load_template();
-    draw_diagram();
+    template_edited(EDITED_STATES, msg::STATE_ADDED_STATUS);
     return 1;
-}
-
-int Generic::add_state(const char* name, const char* descr, const char* pollrate, const char* severity) {
-    if (qori_state_add(qor_handle, name, pollrate, severity, descr)) return 1;
-    refused(main_template_parent, msg::GROUND_SET_FAILED);
-    return 0;
 }
 
 int Generic::delete_state(Widget name) {
@@ -89,13 +77,8 @@ int Generic::delete_state(Widget name) {
         error.reset_error();
         return 0;
     }
-    mark_modified(msg::STATE_DELETED_STATUS);
-    build_state_list_window();
-    build_state_list_buttons();
-    load_template();
-    // Its transitions, and those into it, are gone from an editor that may be open.
-    refresh_transition_lists();
-    draw_diagram();
+    // Its transitions, and those into it, go from an editor that may be open too.
+    template_edited(EDITED_STATES | EDITED_TRANSITIONS, msg::STATE_DELETED_STATUS);
     return 1;
 }
 
@@ -118,10 +101,7 @@ void modify_state(Widget window, Widget name, Widget, Widget pollrate_menu, Widg
         refused(window, msg::MODIFY_STATE_FAILED);
         return;
     }
-    load_template();
-    build_state_list_window();
-    draw_diagram();
-    mark_modified(msg::STATE_MODIFIED_STATUS);
+    template_edited(EDITED_STATES, msg::STATE_MODIFIED_STATUS);
 }
 
 void delete_state(Widget window, Widget name, Widget descr) {

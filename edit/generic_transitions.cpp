@@ -1,14 +1,10 @@
-// Transitions and their actions in the open template: add and delete, with the views they
-// refresh.
+// Transitions and their actions in the open template: add and delete.
 #include "base/messages.h"
-#include "diagram/draw_area.h"
 #include "edit/action_operands.h"
 #include "edit/generic.h"
 #include "edit/option.h"
-#include "edit/template_status.h"
 #include "ui/xm_string.h"
 #include "template/template_model.h"
-#include "template/text_view.h"
 #include "ui/message_dialogs.h"
 #include "ui/widgets.h"
 
@@ -46,14 +42,6 @@ ActionOperands take_operands(Widget operand1, Widget operand2) {
     return ops;
 }
 
-// The editor's list follows the edit, and so does an order window up beside it.
-void refresh_after_edit(MessageId status_number) {
-    load_template();
-    draw_diagram();
-    refresh_transition_lists();
-    mark_modified(status_number);
-}
-
 Widget parent_of(Widget w) { return w && XtParent(w) ? XtParent(w) : w; }
 
 }  // namespace
@@ -85,7 +73,7 @@ int Generic::add_transition(Widget from_menu, Widget to_menu, Widget condition_m
         error.reset_error();
         return 0;
     }
-    refresh_after_edit(msg::TRANSITION_ADDED_STATUS);
+    template_edited(EDITED_TRANSITIONS, msg::TRANSITION_ADDED_STATUS);
     return 1;
 }
 
@@ -124,6 +112,6 @@ int Generic::delete_transition(Widget from_menu, Widget to_menu, Widget conditio
         set_field_text(operand1, "");
         set_field_text(operand2, "");
     }
-    refresh_after_edit(msg::TRANSITION_DELETED_STATUS);
+    template_edited(EDITED_TRANSITIONS, msg::TRANSITION_DELETED_STATUS);
     return 1;
 }

@@ -4,11 +4,11 @@
 #include "ui/callbacks.h"
 #include "edit/listed_transition.h"
 #include "edit/option.h"
-#include "edit/template_status.h"
 #include "edit/transition_editing.h"
 #include "ui/xm_string.h"
 #include "template/template_model.h"
 #include "template/text_view.h"
+#include "ui/gui_utils.h"
 #include "ui/widgets.h"
 
 std::string up_choice;
@@ -37,15 +37,35 @@ void move_choice(bool up) {
         error.reset_error();
         return;
     }
-    position += up ? -1 : 1;
-    get_transitions(ot_list, state.c_str());
-    if (Option().get_value(tran_from_state) == state) get_transitions(transition_list, state.c_str());
-    load_template();
-    mark_modified(up ? msg::ORDER_UP_STATUS : msg::ORDER_DOWN_STATUS);
-    XmListSelectPos(ot_list, position, True);
+    int moved_to = position + (up ? -1 : 1);
+    template_edited(EDITED_TRANSITIONS, up ? msg::ORDER_UP_STATUS : msg::ORDER_DOWN_STATUS);
+    XmListSelectPos(ot_list, moved_to, True);
 }
 
 }  // namespace
+
+void refresh_transition_lists() {
+    get_transitions(transition_list, option_value(tran_from_state).c_str());
+    get_transitions(ot_list, option_value(ot_states).c_str());
+    forget_order_choice();  // the refilled list has no line chosen
+}
+
+void transition_lists_view(const TemplateChange& change) {
+    bool edited = change.kind == Change::Edited && (change.parts & (EDITED_STATES | EDITED_TRANSITIONS));
+    if (edited || change.kind == Change::Started || change.kind == Change::Opened ||
+        change.kind == Change::Reloaded || change.kind == Change::Restored)
+        refresh_transition_lists();
+}
+
+void show_list(Widget w, XtPointer, XtPointer) {
+    get_transitions(ot_list, XtName(w));
+    int count = 0;
+    XtVaGetValues(ot_list, XmNitemCount, &count, nullptr);
+    if (count > 0)
+        XmListSelectPos(ot_list, 1, True);
+    else
+        forget_order_choice();  // nothing to choose: nothing left to move
+}
 
 void forget_order_choice() {
     up_choice.clear();

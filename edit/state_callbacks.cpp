@@ -5,11 +5,9 @@
 #include <limits>
 
 #include "base/messages.h"
-#include "diagram/draw_area.h"
 #include "ui/callbacks.h"
 #include "edit/generic.h"
 #include "edit/state_editing.h"
-#include "edit/template_status.h"
 #include "ui/xm_string.h"
 #include "template/name_rules.h"
 #include "template/template_model.h"
@@ -21,7 +19,7 @@ namespace {
 
 void add_from(Widget window, Widget name, Widget descr, Widget pollrate, Widget severity) {
     BusyCursor busy(window);
-    if (Generic().add_state(name, descr, pollrate, severity)) draw_diagram();
+    Generic().add_state(name, descr, pollrate, severity);
 }
 
 std::string field_word(Widget field) { return name_word(field_text(field)); }

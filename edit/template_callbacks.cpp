@@ -5,82 +5,140 @@
 
 #include "base/globals.h"
 #include "base/messages.h"
-#include "diagram/draw_area.h"
 #include "ui/callbacks.h"
 #include "edit/editor_busy.h"
+#include "edit/template_news.h"
 #include "template/line_format.h"
 #include "ui/xm_string.h"
 #include "template/name_rules.h"
-#include "template/template_model.h"
+#include "ui/gui_utils.h"
 #include "ui/message_dialogs.h"
 #include "ui/widgets.h"
 
 namespace {
-
-std::string open_name() { return qor_handle.name() ? qor_handle.name() : ""; }
 
 // The template the user chose when a question or confirmation came up. A notification
 // while it is up may select another line of the open list, which must not change what
 // the answer acts on.
 std::string chosen_template;
 
-void start_new() {
-    new_template();
-    draw_diagram();
-}
-
 void open_chosen() {
     copy_bounded(open_template, sizeof open_template, chosen_template);
-    template_open();
-    draw_diagram();
+    open_named_template();
 }
 
 // A New or Open whose save stopped to ask about an overwrite: it goes on once the
 // overwrite is written, and is dropped when the overwrite is cancelled or refused (the
 // changes are not stored, so the template stays).
 void (*after_overwrite)() = nullptr;
-bool overwrite_asked = false;
+
+void ask_overwrite() { display_warning(te_win, message_text(msg::TEMPLATE_OVERWRITE), overwrite_template_cb, cancel_overwrite_cb); }
+
+// The main window's texts saved; what the save made of them is written back.
+SaveOutcome save_fields() {
+    SaveOutcome outcome = save_template(field_text(main_name), field_text(main_description));
+    if (!outcome.name.empty()) set_field_text(main_name, outcome.name);
+    bool descr_taken = outcome.result != SaveResult::Noname && outcome.result != SaveResult::NoDescription;
+    if (!outcome.name.empty() && descr_taken) set_field_text(main_description, outcome.descr);
+    show_save_outcome(outcome, outcome.name);
+    return outcome;
+}
 
 void save_then(void (*next)()) {
     after_overwrite = nullptr;
-    overwrite_asked = false;
-    if (save_template())
+    SaveOutcome outcome = save_fields();
+    if (saved(outcome))
         next();
-    else if (overwrite_asked)
+    else if (outcome.result == SaveResult::NameTaken)
         after_overwrite = next;
 }
 
+constexpr MessageId NO_MESSAGE{0, 0};
+
+// What a refused save shows: the dialog (set 2, with the store's reason where %s) under its
+// parent, then the status text, which names nobody, the open template or the name tried.
+enum class Named { Nobody, OpenTemplate, NameTried };
+struct Refusal {
+    SaveResult result;
+    MessageId dialog;
+    Widget* parent;
+    MessageId status;
+    Named named;
+};
+const Refusal refusals[] = {
+    {SaveResult::Noname, msg::TEMPLATE_NAME_MISSING, &main_win_form, NO_MESSAGE, Named::Nobody},
+    {SaveResult::NoDescription, msg::DESCRIPTION_MISSING, &main_template_parent, NO_MESSAGE, Named::Nobody},
+    {SaveResult::NoTemplate, msg::NO_TEMPLATE_OPEN, &main_win_form, NO_MESSAGE, Named::Nobody},
+    {SaveResult::CreateNameStored, msg::CREATE_FAILED_EXISTS, &main_template_parent, msg::CREATE_FAILED_EXISTS_STATUS, Named::Nobody},
+    {SaveResult::Incomplete, msg::CREATE_FAILED_INCOMPLETE, &main_template_parent, msg::SAVE_FAILED_STATUS, Named::OpenTemplate},
+    {SaveResult::CreateRefused, msg::SAVE_FAILED_REASON, &main_template_parent, msg::SAVE_FAILED_STATUS, Named::OpenTemplate},
+    {SaveResult::InUse, msg::SAVE_FAILED_IN_USE, &main_template_parent, msg::SAVE_FAILED_STATUS_NAMED, Named::NameTried},
+    {SaveResult::SaveRefused, msg::SAVE_FAILED_REASON, &main_template_parent, msg::SAVE_FAILED_STATUS_NAMED, Named::NameTried},
+    {SaveResult::ChangedElsewhere, NO_MESSAGE, nullptr, msg::SAVE_FAILED_STATUS_NAMED, Named::NameTried},
+    {SaveResult::OverwriteRefused, msg::OVERWRITE_FAILED, &main_template_parent, msg::SAVE_FAILED_STATUS, Named::OpenTemplate},
+};
+
 }  // namespace
+
+void show_save_outcome(const SaveOutcome& outcome, const std::string& name) {
+    if (outcome.result == SaveResult::NameTaken) {
+        ask_overwrite();
+        return;
+    }
+    if (outcome.result == SaveResult::NameRefused) error_dialog(main_win_form, outcome.reason.c_str());
+    for (const Refusal& r : refusals) {
+        if (r.result != outcome.result) continue;
+        if (r.dialog.number) error_dialog(*r.parent, format_message(r.dialog, {outcome.reason}).c_str());
+        if (r.status.number && r.named == Named::Nobody) set_status(message_text(r.status));
+        if (r.status.number && r.named != Named::Nobody)
+            set_status(format_message(r.status, {r.named == Named::NameTried ? name : template_name()}));
+    }
+    if (outcome.result == SaveResult::ChangedElsewhere) offer_copy(outcome.reason, outcome.descr);
+}
+
+void start_new_template() {
+    if (new_template() == StartResult::Started) return;
+    error_dialog(main_template_parent, message_text(msg::GROUND_SET_FAILED));
+    error_dialog(main_win_form, message_text(msg::GROUND_STATE_FAILED));
+}
+
+void open_named_template() {
+    OpenResult result = template_open();
+    if (result != OpenResult::NotFound && result != OpenResult::Unreadable) return;
+    if (result == OpenResult::Unreadable) error_dialog(open_list_win, message_text(msg::LOAD_FAILED_CODE));
+    error_dialog(open_list_win, message_text(msg::TEMPLATE_MISSING));
+    start_new_template();
+}
 
 void main_new_template_cb(Widget, XtPointer, XtPointer) {
     if (!modified) {
         EditorBusy busy;
-        start_new();
+        start_new_template();
         return;
     }
-    display_question(te_win, format_message(msg::SAVE_CHANGES_BEFORE_NEW, {open_name()}).c_str(), save_changes_new, save_changes_cancel);
+    display_question(te_win, format_message(msg::SAVE_CHANGES_BEFORE_NEW, {template_name()}).c_str(), save_changes_new, save_changes_cancel);
 }
 
 void save_changes_new(Widget, XtPointer, XtPointer) {
     close_question_dialog();
     EditorBusy busy;
-    save_then(start_new);
+    save_then(start_new_template);
 }
 
 void save_changes_cancel(Widget, XtPointer, XtPointer) {
     close_question_dialog();
     EditorBusy busy;
-    start_new();
+    start_new_template();
 }
 
 void open_button_cb(Widget, XtPointer, XtPointer) {
     if (!modified) {
         EditorBusy busy;
-        template_open();
+        open_named_template();
         return;
     }
     chosen_template = open_template;
-    display_question(te_win, format_message(msg::SAVE_CHANGES_BEFORE_OPEN, {open_name()}).c_str(), save_changes_open, save_changes_remove);
+    display_question(te_win, format_message(msg::SAVE_CHANGES_BEFORE_OPEN, {template_name()}).c_str(), save_changes_open, save_changes_remove);
 }
 
 void save_changes_open(Widget, XtPointer, XtPointer) {
@@ -98,7 +156,7 @@ void save_changes_remove(Widget, XtPointer, XtPointer) {
 void main_save_button_cb(Widget, XtPointer, XtPointer) {
     EditorBusy busy;
     after_overwrite = nullptr;
-    save_template();
+    save_fields();
 }
 
 void ol_browse_cb(Widget, XtPointer, XtPointer call_data) {
@@ -126,21 +184,15 @@ void delete_template_ok(Widget, XtPointer, XtPointer) {
         return;
     }
     if (qori_template_delete(doomed)) {
-        if (name == open_name()) new_template();
+        if (name == template_name()) start_new_template();
     } else {
         // The template is still there: the open one, and its edits, stay.
         error.reset_error();
         error_dialog(open_list_win, message_text(msg::DELETE_TEMPLATE_FAILED));
     }
-    draw_diagram();
     int count = 0;
     XtVaGetValues(ol_list, XmNitemCount, &count, nullptr);
     if (count > 0) XmListSelectPos(ol_list, 1, True);
-}
-
-void ask_overwrite() {
-    overwrite_asked = true;
-    display_warning(te_win, message_text(msg::TEMPLATE_OVERWRITE), overwrite_template_cb, cancel_overwrite_cb);
 }
 
 void overwrite_template_cb(Widget, XtPointer, XtPointer) {
@@ -150,7 +202,9 @@ void overwrite_template_cb(Widget, XtPointer, XtPointer) {
     EditorBusy busy;
     std::string name = name_word(field_text(main_name));
     std::string descr = normalise_description(field_text(main_description));
-    if (overwrite_template(name.c_str(), descr.c_str()) && next) next();
+    SaveOutcome outcome = overwrite_template(name.c_str(), descr.c_str());
+    show_save_outcome(outcome, name);
+    if (saved(outcome) && next) next();
 }
 
 void cancel_overwrite_cb(Widget w, XtPointer client_data, XtPointer call_data) {

@@ -1,13 +1,23 @@
-// The answers of the template's confirmations and save-changes questions. The callbacks
-// the windows bind (New, Open, Save, the open list's selection) are in edit/callbacks.h.
+// New, Open, Save and the overwrite confirmation, with their save-changes questions: each
+// asks the document and shows what came of it. The callbacks the windows bind (New, Open,
+// Save, the open list's selection) are in ui/callbacks.h.
 #ifndef TARNWRIGHT_EDIT_TEMPLATE_CALLBACKS_H
 #define TARNWRIGHT_EDIT_TEMPLATE_CALLBACKS_H
 
 #include <X11/Intrinsic.h>
 
+#include <string>
+
+#include "template/template_model.h"
+
+// A new template; a refused ground state is said in dialogs.
+void start_new_template();
+// Opens the name in open_template; one not found is said, and a new template started.
+void open_named_template();
+// The dialogs and status text of a save's outcome; `name` is the name it was tried under.
+void show_save_outcome(const SaveOutcome& outcome, const std::string& name);
+
 void delete_template_ok(Widget w, XtPointer client_data, XtPointer call_data);
-// The overwrite question of a save; a New or Open waiting on that save goes on after OK.
-void ask_overwrite();
 void overwrite_template_cb(Widget w, XtPointer client_data, XtPointer call_data);
 void cancel_overwrite_cb(Widget w, XtPointer client_data, XtPointer call_data);
 void save_changes_new(Widget w, XtPointer client_data, XtPointer call_data);

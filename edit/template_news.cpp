@@ -5,10 +5,11 @@
 
 #include "base/messages.h"
 #include "edit/editor_busy.h"
-#include "edit/template_status.h"
+#include "edit/template_callbacks.h"
 #include "ui/xm_string.h"
 #include "template/name_rules.h"
 #include "template/template_model.h"
+#include "ui/gui_utils.h"
 #include "ui/message_dialogs.h"
 #include "ui/widgets.h"
 
@@ -94,9 +95,28 @@ void check_open_template() {
     current_question_dialog->label_button(CANCEL_BUTTON, message_text(msg::KEEP_BUTTON));
 }
 
+namespace {
 void news_forget() {
     told = News();
     if (!diagram_title.empty()) set_diagram_title(diagram_title);
+}
+}  // namespace
+
+void news_view(const TemplateChange& change) {
+    switch (change.kind) {
+    case Change::Started:
+    case Change::Opened:
+    case Change::Reloaded:
+    case Change::Saved:
+        news_forget();
+        break;
+    case Change::Album:
+        if (change.album == AlbumKind::Templates) check_open_template();
+        break;
+    case Change::Edited:
+    case Change::Restored:
+        break;
+    }
 }
 
 void news_reload_cb(Widget, XtPointer, XtPointer) {
@@ -122,5 +142,5 @@ void offer_copy_cb(Widget, XtPointer, XtPointer) {
     close_question_dialog();
     EditorBusy busy;
     set_field_text(main_name, offered_name);
-    write_template_as(offered_name.c_str(), offered_descr.c_str());
+    show_save_outcome(write_template_as(offered_name.c_str(), offered_descr.c_str()), offered_name);
 }

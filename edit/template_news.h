@@ -9,10 +9,13 @@
 
 #include <string>
 
+#include "template/template_change.h"
+
+// The news as a view: after the template album changed, what became of the template open
+// here; once it was replaced or saved, no news is pending any longer.
+void news_view(const TemplateChange& change);
 // After the template album changed: what became of the template open here.
 void check_open_template();
-// The open template was replaced or saved: no news is pending any longer.
-void news_forget();
 
 // A save in place refused because the stored template changed or is gone: the refusal,
 // with reason, offers to store the changes under the first free name instead.

@@ -5,12 +5,10 @@
 #include <initializer_list>
 
 #include "base/messages.h"
-#include "diagram/draw_area.h"
 #include "ui/callbacks.h"
 #include "edit/generic.h"
 #include "edit/listed_transition.h"
 #include "edit/option.h"
-#include "edit/template_status.h"
 #include "edit/transition_editing.h"
 #include "ui/xm_string.h"
 #include "template/template_model.h"
@@ -55,10 +53,8 @@ void transition_condition_cb(Widget, XtPointer, XtPointer) {
 
 void tran_add_button_cb(Widget w, XtPointer, XtPointer) {
     BusyCursor busy(transition_edit_win);
-    if (generic.add_transition(tran_from_state, tran_to_state, tran_condition, tran_action, condition_action,
-                               tran_edit_text1, tran_edit_text2))
-        draw_diagram();
-    else
+    if (!generic.add_transition(tran_from_state, tran_to_state, tran_condition, tran_action, condition_action,
+                                tran_edit_text1, tran_edit_text2))
         error_dialog(XtParent(w) ? XtParent(w) : w, message_text(msg::ADD_TRANSITION_FAILED));
 }
 
@@ -84,6 +80,8 @@ void tran_list_cb(Widget, XtPointer, XtPointer call_data) {
     set_string(tran_to_state_option, t.to_state().name());
     set_string(tran_condition_option, t.name());
 }
+
+void from_list(Widget w, XtPointer, XtPointer) { get_transitions(transition_list, XtName(w)); }
 
 void transition_popup_cb(Widget, XtPointer, XtPointer) {
     // The list must be of the state the from-state menu will show, not of a stale menu.

@@ -1,21 +1,16 @@
-// Undo and redo of the open template: snapshots taken where every edit passes, put back
-// with the views rebuilt as after an edit.
+// Undo and redo of the open template: a snapshot taken after every edit, put back through
+// the document, whose change rebuilds the views as after an edit.
 #include "edit/undo_history.h"
 
-#include "base/messages.h"
-#include "diagram/draw_area.h"
 #include "ui/callbacks.h"
 #include "edit/editor_busy.h"
-#include "edit/template_status.h"
 #include "ui/xm_string.h"
 #include "template/template_model.h"
-#include "template/text_view.h"
 #include "ui/widgets.h"
 
 namespace {
 
 UndoHistory<TemplateStep> history;
-Qor_Snapshot saved;           // the contents last saved, or as started or opened
 Widget typing_in = nullptr;   // the field whose typing the present step holds
 bool restoring = false;       // the fields are being set back: not typing
 
@@ -28,35 +23,17 @@ void set_sensitive(Widget w, bool on) {
     if (w) XtSetSensitive(w, on ? True : False);
 }
 
-// Puts a step back and rebuilds every view from it, as an edit does.
-void put_back(const TemplateStep& step, MessageId status_number) {
-    typing_in = nullptr;
-    qori_template_restore(qor_handle, step.contents);
-    restoring = true;
-    set_field_text(main_name, step.name);
-    set_field_text(main_description, step.descr);
-    restoring = false;
-    load_template();
-    build_state_list_window();
-    build_state_list_buttons();
-    refresh_transition_lists();
-    draw_diagram();
-    modified = step.contents == saved ? 0 : 1;
-    set_status(format_message(status_number, {template_name()}));
-    history_update_menus();
+void history_update_menus() {
+    for (Widget w : {main_edit_undo, sd_edit_undo}) set_sensitive(w, history.can_undo());
+    for (Widget w : {main_edit_redo, sd_edit_redo}) set_sensitive(w, history.can_redo());
 }
 
-}  // namespace
-
+// A template was started, opened or reloaded: the history starts again from it.
 void history_start() {
     typing_in = nullptr;
-    TemplateStep step = present_step();
-    saved = step.contents;
-    history.start(std::move(step));
+    history.start(present_step());
     history_update_menus();
 }
-
-void history_saved() { saved = qori_template_snapshot(qor_handle); }
 
 void history_record() {
     if (!qor_handle.is_valid()) return;
@@ -69,12 +46,47 @@ void history_record() {
     history_update_menus();
 }
 
-void history_update_menus() {
-    for (Widget w : {main_edit_undo, sd_edit_undo}) set_sensitive(w, history.can_undo());
-    for (Widget w : {main_edit_redo, sd_edit_redo}) set_sensitive(w, history.can_redo());
+void put_back(const TemplateStep& step, MessageId status_number) {
+    typing_in = nullptr;
+    restore_template(step.contents, TemplateFields{step.name, step.descr}, status_number);
+}
+
+}  // namespace
+
+void undo_view(const TemplateChange& change) {
+    switch (change.kind) {
+    case Change::Started:
+    case Change::Opened:
+    case Change::Reloaded:
+        history_start();
+        break;
+    case Change::Edited:
+        history_record();
+        break;
+    case Change::Restored:
+        typing_in = nullptr;
+        history_update_menus();
+        break;
+    case Change::Saved:
+    case Change::Album:
+        break;
+    }
+}
+
+void fields_view(const TemplateChange& change) {
+    if (change.kind != Change::Started && change.kind != Change::Opened && change.kind != Change::Reloaded &&
+        change.kind != Change::Restored)
+        return;
+    // Not typing: the history is not told of it. A copy, as each field set is read back.
+    TemplateFields shown = template_fields;
+    restoring = true;
+    set_field_text(main_name, shown.name);
+    set_field_text(main_description, shown.descr);
+    restoring = false;
 }
 
 void main_field_changed_cb(Widget w, XtPointer, XtPointer) {
+    template_fields = {field_text(main_name), field_text(main_description)};
     if (restoring || !qor_handle.is_valid()) return;
     const TemplateStep& now = history.present();
     // Compared before the snapshot, which copies the whole template.

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/qori.h"
+#include "template/template_change.h"
 
 // The steps before and after the present one, without any toolkit. `now` is what the last
 // recorded step left; undo and redo are handed what is there actually (an edit may have
@@ -63,16 +64,12 @@ struct TemplateStep {
     std::string name, descr;
 };
 
-// A template was started, opened or reloaded: the history starts again from it, and it is
-// what "unchanged" means until the next save.
-void history_start();
-// The template was saved: the history stays, and this is now what "unchanged" means.
-void history_saved();
-// Called by every change of the working copy, after it was made.
-void history_record();
-// The Undo and Redo entries become usable or not, as the history allows.
-void history_update_menus();
-// The callbacks (edit/callbacks.h): main_undo_cb and main_redo_cb serve both windows'
+// The history as a view: a template started, opened or reloaded starts it again; an edit
+// is a step; Undo and Redo become usable or not as it allows.
+void undo_view(const TemplateChange& change);
+// The main window's name and description fields as a view of the document's.
+void fields_view(const TemplateChange& change);
+// The callbacks (ui/callbacks.h): main_undo_cb and main_redo_cb serve both windows'
 // menus; main_field_changed_cb makes typing into the name or description field a step of
 // its own, one per field typed into until something else happens.
 

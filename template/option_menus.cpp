@@ -14,12 +14,10 @@
 
 #include "base/messages.h"
 #include "base/utf8.h"
-#include "edit/transition_editing.h"
 #include "template/line_format.h"
 #include "ui/list_items.h"
 #include "ui/xm_string.h"
-#include "template/template_model.h"
-#include "template/text_view.h"
+#include "ui/gui_utils.h"
 #include "ui/widgets.h"
 
 namespace {
@@ -481,16 +479,4 @@ void build_cs_severity() { rebuild(cs_severity_spec); }
 void build_severity_buttons() {
     build_se_severity();
     build_cs_severity();
-}
-
-void from_list(Widget w, XtPointer, XtPointer) { get_transitions(transition_list, XtName(w)); }
-
-void show_list(Widget w, XtPointer, XtPointer) {
-    get_transitions(ot_list, XtName(w));
-    int count = 0;
-    XtVaGetValues(ot_list, XmNitemCount, &count, nullptr);
-    if (count > 0)
-        XmListSelectPos(ot_list, 1, True);
-    else
-        forget_order_choice();  // nothing to choose: nothing left to move
 }

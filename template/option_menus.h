@@ -34,7 +34,7 @@ std::string option_value(Widget option_menu);
 // doing nothing, when the widget is not an option menu's button.
 bool show_in_option_menu(Widget option_button, const std::string& value);
 
-// The activate callbacks of the from-state and order-state entries.
+// The activate callbacks of the from-state and order-state entries (edit/).
 void from_list(Widget w, XtPointer client_data, XtPointer call_data);
 void show_list(Widget w, XtPointer client_data, XtPointer call_data);
 

@@ -1,4 +1,4 @@
-// Busy cursor, shaped window icon, show-and-raise and the start-up report.
+// Label and status texts, busy cursor, shaped window icon, show-and-raise and the start-up report.
 #include "ui/gui_utils.h"
 
 #include <X11/Shell.h>
@@ -12,7 +12,10 @@
 
 #include <cstring>
 
+#include "ui/xm_string.h"
+#include "template/option_menus.h"
 #include "ui/hourglass.h"
+#include "ui/widgets.h"
 
 namespace {
 // Made on first need and kept until exit.
@@ -95,4 +98,17 @@ void route_window_close(Widget shell, XtCallbackProc proc, XtPointer client_data
     if (keep_mapped) XtVaSetValues(shell, XmNdeleteResponse, XmDO_NOTHING, nullptr);
     Atom wm_delete = XmInternAtom(XtDisplay(shell), const_cast<char*>("WM_DELETE_WINDOW"), False);
     XmAddWMProtocolCallback(shell, wm_delete, proc, client_data);
+}
+
+void set_string(Widget label, const char* text) {
+    if (!label) return;
+    // An option menu's button keeps its menu's width: the value shows through its entry.
+    if (show_in_option_menu(label, text ? text : "")) return;
+    XmStr s(text ? text : "");
+    XtVaSetValues(label, XmNlabelString, static_cast<XmString>(s), nullptr);
+}
+
+void set_status(const std::string& text) {
+    set_string(main_message_label, text.c_str());
+    set_string(sd_message_label, text.c_str());
 }

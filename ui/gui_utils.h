@@ -1,9 +1,16 @@
-// Small user-interface utilities shared by every window: the busy cursor, the window icon,
+// Small user-interface utilities shared by every window: label and status texts, the busy cursor, the window icon,
 // show-and-raise for dialogs, and the start-up report to a launching process.
 #ifndef TARNWRIGHT_UI_GUI_UTILS_H
 #define TARNWRIGHT_UI_GUI_UTILS_H
 
 #include <X11/Intrinsic.h>
+
+#include <string>
+
+// Sets a label's text.
+void set_string(Widget label, const char* text);
+// Writes a status text to both status lines, the main window's first.
+void set_status(const std::string& text);
 
 void set_busy_cursor(Widget w);
 void reset_busy_cursor(Widget w);

@@ -23,6 +23,7 @@
 #include "diagram/diagram_object.h"
 #include "diagram/diagram_popup.h"
 #include "diagram/picture/text.h"
+#include "diagram/diagram_view.h"
 #include "diagram/draw_area.h"
 #include "diagram/picture/scene.h"
 #include "support/template_shapes.h"
@@ -381,7 +382,7 @@ TEST_F(DiagramTest, ButtonsOneAndTwoFollowTheSelectionTable) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         first_obj = second_obj = nullptr;  // a reload keeps them
-        load_template();
+        build_diagram_objects();
         draw_diagram();
         for (const auto& [button, target] : c.clicks) click(button, at(target));
         EXPECT_EQ(c.first, name_of(first_obj));
@@ -498,7 +499,7 @@ TEST_F(DiagramTest, PopupOffersConfigureAndDescriptionOnObjectsOnly) {
 
     // A real state named NoName is not a placeholder.
     ASSERT_TRUE(qori_state_add(qor_handle, "NoName", "Poll", "Major", "named so"));
-    load_template();
+    build_diagram_objects();
     draw_diagram();
     choose(at("NoName"), "Configure...");
     EXPECT_EQ((Texts{"NoName", "named so", "Poll", "Major"}), configured());

@@ -22,6 +22,7 @@
 #include "template/option_menus.h"
 #include "template/template_model.h"
 #include "template/text_view.h"
+#include "ui/gui_utils.h"
 #include "ui/widgets.h"
 
 namespace {

@@ -1,0 +1,79 @@
+#include "diagram/diagram_view.h"
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "diagram/diagram_commands.h"
+#include "diagram/diagram_object.h"
+#include "diagram/draw_area.h"
+#include "template/template_model.h"
+#include "template/template_walk.h"
+
+namespace {
+
+// A severity's colour, asked of the store once per severity and rebuild.
+class SeverityColours {
+public:
+    const std::string& colour(const char* severity) {
+        auto it = known.find(text_of(severity));
+        if (it == known.end()) it = known.emplace(text_of(severity), qorSeverity_Create(severity).color()).first;
+        return it->second;
+    }
+
+private:
+    std::map<std::string, std::string> known;
+};
+
+}  // namespace
+
+void build_diagram_objects() {
+    SelectionNames kept = remember_selection();
+    reset_layout();
+    destroy_list();
+    std::vector<Qor_State> walk = template_states();
+    LeavingByState leaving_by_state(walk.empty() ? Qor_State() : walk.front());
+    SeverityColours colours;
+    for (const Qor_State& state : walk) {
+        const char* name = text_of(state.name());
+        DiagramObject* shown = create_state_object(name, colours.colour(state.severity()).c_str());
+        // A state with a place of its own goes there; the slots still count it.
+        int x = 0, y = 0;
+        if (shown && state.position(&x, &y)) {
+            shown->x = x;
+            shown->y = y;
+        }
+        for (const Qor_Transition& t : leaving_by_state.of(state)) {
+            const char* to = text_of(t.to_state().name());
+            if (DiagramObject* existing = find_transition(name, to))
+                existing->set_condition(text_of(t.name()));
+            else
+                create_transition_object(name, to, text_of(t.name()));
+        }
+    }
+    restore_selection(kept);
+}
+
+void diagram_view(const TemplateChange& change) {
+    switch (change.kind) {
+    case Change::Edited:
+        // Whoever moved states moved their objects too: nothing to read again.
+        if (change.parts == EDITED_PLACES) break;
+        build_diagram_objects();
+        break;
+    case Change::Opened:
+    case Change::Reloaded:
+        build_diagram_objects();
+        // Placed as part of reading it: no edit of the user's.
+        arrange_if_overlapping();
+        break;
+    case Change::Started:
+    case Change::Restored:
+        build_diagram_objects();
+        break;
+    case Change::Saved:
+    case Change::Album:
+        return;
+    }
+    draw_diagram();
+}

@@ -9,8 +9,11 @@
 #include <Xm/List.h>
 #include <Xm/RowColumn.h>
 
+#include <algorithm>
+#include <chrono>
 #include <functional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "diagram/diagram_object.h"
@@ -19,6 +22,7 @@
 #include "edit/transition_editing.h"
 #include "platform/qori.h"
 #include "template/line_format.h"
+#include "template/list_items.h"
 #include "template/option_menus.h"
 #include "template/template_model.h"
 #include "template/text_view.h"
@@ -150,6 +154,90 @@ protected:
         for (Widget* d : dialogs) XtManageChild(*d);
     }
 };
+
+// Every kind of change is told once, and each view follows the changes of what it shows:
+// before each change every view gets a mark (a line, an object, a status text) that only
+// its refresh takes away.
+std::vector<Change> told;
+void record_change(const TemplateChange& change) { told.push_back(change.kind); }
+
+const std::string MARK = "~mark";
+
+bool marked(Widget list) {
+    Texts items = gui::list_items(list);
+    return std::find(items.begin(), items.end(), MARK) != items.end();
+}
+
+TEST_F(EditTest, EachChangeIsToldOnceAndTheViewsOfWhatChangedFollowIt) {
+    store_template(CHAIN);
+    open(NET, {&state_edit_dialog, &te_transition_edit_dialog});
+    watch_template(record_change);  // after every real view
+    auto news = [this] {
+        for (int i = 0; i < 30 && told.empty(); ++i) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+            dispatch();
+        }
+    };
+    struct Case {
+        const char* what;
+        std::function<void()> change;
+        std::vector<Change> told;
+        bool text, diagram, states, transitions;  // which views refreshed
+        Widget* server_list;                      // the server's list that refreshed, if any
+        std::string status;                       // "": as it was
+    };
+    const std::vector<Case> cases = {
+        {"a state added", [] { add_state("Late"); }, {Change::Edited}, true, true, true, true, nullptr,
+         "Current Template: net...modified"},
+        {"a transition added", [] { transition(true, "Ground", "Late", "LinkDown"); }, {Change::Edited}, true, true,
+         false, true, nullptr, "Current Template: net...modified"},
+        {"arranged: the objects move in place", [] { gui::press(sd_edit_arrange); }, {Change::Edited}, false, false,
+         false, false, nullptr, "Current Template: net...modified"},
+        {"undone", [] { gui::press(main_edit_undo); }, {Change::Restored}, true, true, true, true, nullptr,
+         "Current Template: net...undone"},
+        {"saved, then the album's news", [&] { gui::press(main_save_button); news(); },
+         {Change::Saved, Change::Album}, false, false, false, false, &ol_list, "Current Template: net...save complete"},
+        {"another client's poll rate", [&] { other->add_poll_rate({"fast", 10}); news(); }, {Change::Album}, false,
+         false, false, false, &pollrate_list, ""},
+        {"saved elsewhere, reloaded here",
+         [&] {
+             varo::TemplateDef theirs = *other->load_template("net");
+             theirs.states.push_back({"Theirs", "added elsewhere", "Minor", "Poll"});
+             other->update_template(theirs, theirs.version);
+             news();
+         },
+         {Change::Album, Change::Reloaded}, true, true, true, true, &ol_list,
+         "Current Template: net...changed in Varo by another client, reloaded"},
+        {"another template opened",
+         [] {
+             gui::select_list_item(ol_list, lines::template_line("chain", "", lines::TEMPLATE_REFRESH));
+             gui::press(ol_ok_button);
+         },
+         {Change::Opened}, true, true, true, true, nullptr, "Current Template: chain"},
+        {"a new template", [] { gui::press(main_new_template); }, {Change::Started}, true, true, true, true, nullptr,
+         "Current Template: Noname"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        for (Widget list : {main_text_list, state_edit_list, transition_list, ol_list, pollrate_list})
+            add_string(list, MARK.c_str());
+        create_state_object(MARK.c_str(), "black");
+        set_status(MARK);
+        told.clear();
+        c.change();
+        EXPECT_TRUE(gui::open_dialogs().empty());
+        EXPECT_EQ(c.told, told);
+        EXPECT_EQ(c.text, !marked(main_text_list));
+        EXPECT_EQ(c.diagram, find_by_name(MARK.c_str()) == nullptr);
+        EXPECT_EQ(c.states, !marked(state_edit_list));
+        EXPECT_EQ(c.transitions, !marked(transition_list));
+        EXPECT_EQ(c.server_list == &ol_list, !marked(ol_list));
+        EXPECT_EQ(c.server_list == &pollrate_list, !marked(pollrate_list));
+        EXPECT_EQ(c.status.empty() ? MARK : c.status, status());
+        EXPECT_EQ(status(), gui::label(sd_message_label));
+        object_list.remove(find_by_name(MARK.c_str()));
+    }
+}
 
 TEST_F(EditTest, AddTakesTheNameFirstWordOrRefusesIt) {
     start_editor();

@@ -5,15 +5,15 @@
 #include <string>
 #include <vector>
 
-#include "base/globals.h"
 #include "app/main_loop.h"
+#include "base/globals.h"
 #include "base/messages.h"
 #include "edit/exit_flows.h"
 #include "template/album_reader.h"
 #include "template/line_format.h"
 #include "ui/list_items.h"
-#include "template/option_menus.h"
 #include "ui/message_dialogs.h"
+#include "ui/option_menus.h"
 #include "ui/widgets.h"
 #include "ui/windows.h"
 

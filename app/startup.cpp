@@ -9,11 +9,11 @@
 #include <string>
 
 #include "app/command_line.h"
-#include "base/globals.h"
 #include "app/main_loop.h"
-#include "base/messages.h"
 #include "app/notifications.h"
 #include "app/toolkit.h"
+#include "base/globals.h"
+#include "base/messages.h"
 #include "diagram/diagram_view.h"
 #include "diagram/draw_area.h"
 #include "edit/exit_flows.h"
@@ -24,10 +24,10 @@
 #include "edit/undo_history.h"
 #include "help/XtHelp.h"
 #include "platform/qori.h"
-#include "template/text_view.h"
 #include "ui/app_icon.h"
 #include "ui/gui_utils.h"
 #include "ui/message_dialogs.h"
+#include "ui/text_view.h"
 #include "ui/windows.h"
 #include "ui/xm_string.h"
 

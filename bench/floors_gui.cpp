@@ -29,9 +29,9 @@
 #include <thread>
 #include <vector>
 
-#include "base/globals.h"
 #include "app/main_loop.h"
 #include "app/notifications.h"
+#include "base/globals.h"
 #include "diagram/diagram_object.h"
 #include "diagram/diagram_view.h"
 #include "diagram/draw_area.h"
@@ -41,8 +41,8 @@
 #include "template/line_format.h"
 #include "ui/list_items.h"
 #include "template/template_model.h"
-#include "template/text_view.h"
 #include "ui/gui_utils.h"
+#include "ui/text_view.h"
 #include "ui/widgets.h"
 #include "varo/backends.h"
 #include "varo/store.h"

@@ -12,17 +12,17 @@
 #include <string>
 #include <vector>
 
-#include "base/globals.h"
 #include "app/notifications.h"
+#include "base/globals.h"
 #include "diagram/diagram_object.h"
 #include "diagram/diagram_view.h"
 #include "diagram/draw_area.h"
-#include "ui/callbacks.h"
 #include "platform/qori.h"
 #include "template/template_model.h"
-#include "template/text_view.h"
+#include "ui/callbacks.h"
 #include "ui/list_items.h"
-#include "template/option_menus.h"
+#include "ui/option_menus.h"
+#include "ui/text_view.h"
 #include "ui/widgets.h"
 #include "varo/store.h"
 

@@ -9,9 +9,9 @@
 #include "diagram/diagram_tools.h"
 #include "ui/xm_string.h"
 #include "template/template_model.h"
-#include "template/text_view.h"
 #include "ui/gui_utils.h"
 #include "ui/message_dialogs.h"
+#include "ui/text_view.h"
 #include "ui/widgets.h"
 
 Widget popup = nullptr;

@@ -6,9 +6,9 @@
 #include "ui/callbacks.h"
 #include "ui/xm_string.h"
 #include "template/template_model.h"
-#include "template/text_view.h"
 #include "ui/gui_utils.h"
 #include "ui/message_dialogs.h"
+#include "ui/text_view.h"
 #include "ui/widgets.h"
 
 void state_defaults() {

@@ -15,9 +15,9 @@
 #include "ui/xm_string.h"
 #include "template/name_rules.h"
 #include "template/template_model.h"
-#include "template/text_view.h"
 #include "ui/gui_utils.h"
 #include "ui/message_dialogs.h"
+#include "ui/text_view.h"
 #include "ui/widgets.h"
 
 namespace {

@@ -15,10 +15,10 @@
 #include "platform/qori.h"
 #include "ui/xm_string.h"
 #include "template/name_rules.h"
-#include "template/option_menus.h"
 #include "template/template_model.h"
 #include "ui/gui_utils.h"
 #include "ui/message_dialogs.h"
+#include "ui/option_menus.h"
 #include "ui/widgets.h"
 
 namespace {

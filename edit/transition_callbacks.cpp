@@ -12,9 +12,9 @@
 #include "edit/transition_editing.h"
 #include "ui/xm_string.h"
 #include "template/template_model.h"
-#include "template/text_view.h"
 #include "ui/gui_utils.h"
 #include "ui/message_dialogs.h"
+#include "ui/text_view.h"
 #include "ui/widgets.h"
 
 namespace {

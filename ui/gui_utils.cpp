@@ -12,10 +12,10 @@
 
 #include <cstring>
 
-#include "ui/xm_string.h"
-#include "template/option_menus.h"
 #include "ui/hourglass.h"
+#include "ui/option_menus.h"
 #include "ui/widgets.h"
+#include "ui/xm_string.h"
 
 namespace {
 // Made on first need and kept until exit.

@@ -22,13 +22,13 @@
 #include "base/messages.h"
 #include "diagram/diagram_object.h"
 #include "diagram/diagram_popup.h"
-#include "diagram/picture/text.h"
 #include "diagram/diagram_view.h"
 #include "diagram/draw_area.h"
 #include "diagram/picture/scene.h"
+#include "diagram/picture/text.h"
 #include "support/template_shapes.h"
 #include "template/template_model.h"
-#include "template/text_view.h"
+#include "ui/text_view.h"
 #include "ui/widgets.h"
 
 namespace {

@@ -19,22 +19,22 @@
 #include <string>
 #include <vector>
 
-#include "base/globals.h"
 #include "app/main_loop.h"
 #include "app/notifications.h"
+#include "base/globals.h"
 #include "diagram/diagram_object.h"
 #include "diagram/diagram_popup.h"
-#include "ui/callbacks.h"
 #include "platform/qori.h"
 #include "support/store_fixture.h"
 #include "template/line_format.h"
-#include "ui/list_items.h"
-#include "ui/xm_string.h"
-#include "template/option_menus.h"
 #include "template/template_model.h"
-#include "template/text_view.h"
+#include "ui/callbacks.h"
 #include "ui/gui_utils.h"
+#include "ui/list_items.h"
+#include "ui/option_menus.h"
+#include "ui/text_view.h"
 #include "ui/widgets.h"
+#include "ui/xm_string.h"
 
 namespace {
 

@@ -25,15 +25,15 @@
 #include <tuple>
 #include <vector>
 
+#include "app/notifications.h"
 #include "base/globals.h"
 #include "base/messages.h"
-#include "app/notifications.h"
 #include "diagram/diagram_object.h"
 #include "edit/template_callbacks.h"
 #include "ui/callbacks.h"
 #include "support/store_fixture.h"
 #include "template/template_model.h"
-#include "template/text_view.h"
+#include "ui/text_view.h"
 #include "ui/widgets.h"
 #include "varo/transfer.h"
 

@@ -26,14 +26,14 @@
 #include <string>
 #include <vector>
 
-#include "base/globals.h"
 #include "app/main_loop.h"
+#include "base/globals.h"
 #include "platform/vorn.h"
 #include "support/process_runner.h"
-#include "template/option_menus.h"
 #include "ui/app_resources.h"
 #include "ui/icons.h"
 #include "ui/message_dialogs.h"
+#include "ui/option_menus.h"
 #include "ui/xm_string.h"
 
 namespace {

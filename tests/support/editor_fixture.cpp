@@ -9,13 +9,13 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "base/globals.h"
 #include "app/startup.h"
+#include "base/globals.h"
 #include "diagram/diagram_object.h"
 #include "ui/callbacks.h"
 #include "platform/qori.h"
-#include "template/option_menus.h"
 #include "template/template_model.h"
+#include "ui/option_menus.h"
 #include "ui/widgets.h"
 
 void EditorTest::SetUp() {

@@ -26,10 +26,10 @@
 #include <functional>
 #include <set>
 
-#include "base/globals.h"
 #include "app/startup.h"
 #include "app/toolkit.h"
-#include "template/option_menus.h"
+#include "base/globals.h"
+#include "ui/option_menus.h"
 #include "ui/widgets.h"
 #include "ui/xm_string.h"
 

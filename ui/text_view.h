@@ -1,12 +1,12 @@
 // The views rebuilt from the open template: the main window's text view, the state list
 // and the transition lists.
-#ifndef TARNWRIGHT_TEMPLATE_TEXT_VIEW_H
-#define TARNWRIGHT_TEMPLATE_TEXT_VIEW_H
+#ifndef TARNWRIGHT_UI_TEXT_VIEW_H
+#define TARNWRIGHT_UI_TEXT_VIEW_H
 
 #include <X11/Intrinsic.h>
 
-#include "template/option_menus.h"
 #include "template/template_change.h"
+#include "ui/option_menus.h"
 
 int load_template();  // 1 = rebuilt; 0 = no template to read, the view unchanged
 void build_state_list_window();

@@ -1,4 +1,4 @@
-#include "template/option_menus.h"
+#include "ui/option_menus.h"
 
 #include <X11/IntrinsicP.h>
 #include <Xm/CascadeBG.h>

@@ -2,8 +2,8 @@
 // destroyed and created anew from the list that feeds it. A build is put off while the
 // menu's window is down (it runs when the window is next shown) and skipped when the
 // list still holds what the menu was last built from.
-#ifndef TARNWRIGHT_TEMPLATE_OPTION_MENUS_H
-#define TARNWRIGHT_TEMPLATE_OPTION_MENUS_H
+#ifndef TARNWRIGHT_UI_OPTION_MENUS_H
+#define TARNWRIGHT_UI_OPTION_MENUS_H
 
 #include <X11/Intrinsic.h>
 

@@ -1,4 +1,4 @@
-#include "template/text_view.h"
+#include "ui/text_view.h"
 
 #include <Xm/List.h>
 

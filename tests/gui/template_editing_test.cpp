@@ -22,7 +22,7 @@
 #include "edit/transition_editing.h"
 #include "platform/qori.h"
 #include "template/line_format.h"
-#include "template/list_items.h"
+#include "ui/list_items.h"
 #include "template/template_model.h"
 #include "ui/gui_utils.h"
 #include "ui/option_menus.h"

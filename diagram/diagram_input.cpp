@@ -8,14 +8,13 @@
 #include <cstdlib>
 #include <string>
 
-#include "base/messages.h"
 #include "diagram/diagram_object.h"
 #include "diagram/diagram_popup.h"
 #include "diagram/diagram_selection.h"
 #include "diagram/draw_area.h"
 #include "diagram/picture/scene.h"
 #include "ui/callbacks.h"
-#include "template/template_model.h"
+#include "template/template_places.h"
 #include "ui/message_dialogs.h"
 #include "ui/widgets.h"
 
@@ -39,18 +38,7 @@ DiagramObject* dragged() {
 // The state ends where it was let go: the open template keeps that place.
 void finish_move(DiagramObject* state) {
     if (!state || (state->x == drag.corner.x && state->y == drag.corner.y)) return;
-    Qor_State s = qor_handle.find_state(state->name.c_str());
-    if (!s.is_valid()) {
-        error.reset_error();  // a placeholder: only its object moves
-        return;
-    }
-    if (!s.set_position(state->x, state->y)) {
-        std::string why = qori_error_str;
-        error.reset_error();
-        error_dialog(state_diagram_win, format_message(msg::MOVE_STATE_FAILED, {why}).c_str());
-        return;
-    }
-    template_edited(EDITED_PLACES, msg::DIAGRAM_MODIFIED_STATUS);
+    tell_refusal(state_diagram_win, edits::place_state(state->name, state->x, state->y));
 }
 
 }  // namespace

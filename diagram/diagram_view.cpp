@@ -4,11 +4,13 @@
 #include <string>
 #include <vector>
 
-#include "diagram/diagram_commands.h"
 #include "diagram/diagram_object.h"
 #include "diagram/draw_area.h"
 #include "template/template_model.h"
+#include "template/template_places.h"
 #include "template/template_walk.h"
+#include "ui/message_dialogs.h"
+#include "ui/widgets.h"
 
 namespace {
 
@@ -24,6 +26,30 @@ public:
 private:
     std::map<std::string, std::string> known;
 };
+
+// The state objects go where the template places their states (after a move or an
+// arrangement): nothing else of the diagram is read again.
+void place_state_objects() {
+    for (const Qor_State& state : template_states()) {
+        int x = 0, y = 0;
+        DiagramObject* shown = find_state(state.name());
+        if (shown && state.position(&x, &y)) {
+            shown->x = x;
+            shown->y = y;
+        }
+    }
+}
+
+// A template just read is arranged when states placed by slots overlap: part of reading
+// it, no edit of the user's.
+void arrange_as_read() {
+    if (!states_overlap()) return;
+    EditOutcome arranged = edits::arrange_states(false);
+    if (arranged)
+        place_state_objects();
+    else
+        tell_refusal(state_diagram_win, arranged);
+}
 
 }  // namespace
 
@@ -57,15 +83,15 @@ void build_diagram_objects() {
 void diagram_view(const TemplateChange& change) {
     switch (change.kind) {
     case Change::Edited:
-        // Whoever moved states moved their objects too: nothing to read again.
-        if (change.parts == EDITED_PLACES) break;
-        build_diagram_objects();
+        if (change.parts == EDITED_PLACES)
+            place_state_objects();
+        else
+            build_diagram_objects();
         break;
     case Change::Opened:
     case Change::Reloaded:
         build_diagram_objects();
-        // Placed as part of reading it: no edit of the user's.
-        arrange_if_overlapping();
+        arrange_as_read();
         break;
     case Change::Started:
     case Change::Restored:

@@ -1,6 +1,7 @@
 // Whole editing operations behind the editor dialogs. Each member reads and checks the
-// fields it is handed, calls the request engine and reports a failure in an error dialog;
-// the document's change refreshes the views. Each returns non-zero for success, 0 for failure.
+// fields it is handed, runs the edit (of the open template in template/, of the server's
+// albums here) and reports a failure in an error dialog; the change told refreshes the
+// views. Each returns non-zero for success, 0 for failure.
 #ifndef TARNWRIGHT_EDIT_GENERIC_H
 #define TARNWRIGHT_EDIT_GENERIC_H
 
@@ -10,7 +11,6 @@ class Generic {
 public:
     // States of the open template.
     int add_state(Widget name, Widget descr, Widget pollrate_menu, Widget severity_menu);
-    int delete_state(Widget name);
 
     // Transitions and actions of the open template.
     int add_transition(Widget from_menu, Widget to_menu, Widget condition_menu, Widget action_menu,

@@ -2,11 +2,11 @@
 #include <Xm/List.h>
 
 #include "ui/callbacks.h"
-#include "edit/listed_transition.h"
+#include "template/listed_transition.h"
 #include "edit/option.h"
 #include "edit/transition_editing.h"
 #include "ui/xm_string.h"
-#include "template/template_model.h"
+#include "template/template_edits.h"
 #include "ui/gui_utils.h"
 #include "ui/text_view.h"
 #include "ui/widgets.h"
@@ -32,13 +32,8 @@ void move_choice(bool up) {
         forget_order_choice();
         return;
     }
-    Qor_State from = t.from_state();
-    if (!(up ? from.move_up(t) : from.move_down(t))) {
-        error.reset_error();
-        return;
-    }
     int moved_to = position + (up ? -1 : 1);
-    template_edited(EDITED_TRANSITIONS, up ? msg::ORDER_UP_STATUS : msg::ORDER_DOWN_STATUS);
+    if (!edits::move_transition(t, up)) return;
     XmListSelectPos(ot_list, moved_to, True);
 }
 

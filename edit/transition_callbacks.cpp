@@ -7,7 +7,7 @@
 #include "base/messages.h"
 #include "ui/callbacks.h"
 #include "edit/generic.h"
-#include "edit/listed_transition.h"
+#include "template/listed_transition.h"
 #include "edit/option.h"
 #include "edit/transition_editing.h"
 #include "ui/xm_string.h"

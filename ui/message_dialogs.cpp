@@ -42,6 +42,12 @@ void error_dialog(Widget w, const char* message) {
     box->manage();
 }
 
+bool tell_refusal(Widget w, const EditOutcome& outcome) {
+    if (!outcome && outcome.reason.number != 0)
+        error_dialog(w, format_message(outcome.reason, {outcome.argument}).c_str());
+    return outcome.done;
+}
+
 void error_dialog(Widget parent, const char* message, XtCallbackProc ok, XtCallbackProc cancel) {
     ErrDialogBox* box = new ErrDialogBox(parent, message);
     current_error_dialog = box;

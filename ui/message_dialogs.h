@@ -5,6 +5,7 @@
 
 #include <X11/Intrinsic.h>
 
+#include "template/template_edits.h"
 #include "ui/dialog_box.h"
 
 // The dialog of each kind that is currently up, or null. Cleared whenever the dialog
@@ -16,6 +17,9 @@ extern WarningDialogBox* current_warning_dialog;
 // The common error report: over w's parent, at x 500, y 500; closes itself on OK.
 // Several can be up together.
 void error_dialog(Widget w, const char* message);
+// An edit's refusal as an error over w's parent (none for one refused without a word);
+// whether the edit was done.
+bool tell_refusal(Widget w, const EditOutcome& outcome);
 // An error over parent titled "Tarnwright: Error" whose OK and Cancel run the given
 // callbacks (which must close it or end the program). Cancel is shown when given, and the
 // window manager's close of the dialog runs it too.

@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "edit/action_operands.h"
+#include "template/action_operands.h"
 
 namespace {
 bool separates(char c) { return c == ' ' || c == '\t' || c == '\n'; }

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "edit/action_operands.h"
+#include "template/action_operands.h"
 #include "edit/number_reader.h"
 #include "edit/undo_history.h"
 

@@ -2,8 +2,8 @@
 // reliably (a 25-character to-state touches its condition, long lines are cut), so the line's
 // position is taken among the state's transitions in stored order, and its text only
 // confirms the list still shows them.
-#ifndef TARNWRIGHT_EDIT_LISTED_TRANSITION_H
-#define TARNWRIGHT_EDIT_LISTED_TRANSITION_H
+#ifndef TARNWRIGHT_TEMPLATE_LISTED_TRANSITION_H
+#define TARNWRIGHT_TEMPLATE_LISTED_TRANSITION_H
 
 #include <string>
 

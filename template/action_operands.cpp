@@ -1,4 +1,4 @@
-#include "edit/action_operands.h"
+#include "template/action_operands.h"
 
 namespace {
 bool separates(char c) { return c == ' ' || c == '\t' || c == '\n'; }

@@ -1,4 +1,4 @@
-#include "edit/listed_transition.h"
+#include "template/listed_transition.h"
 
 #include "template/line_format.h"
 #include "template/template_model.h"

@@ -1,7 +1,7 @@
 // The two operands of a command or mail action as the transition editor sends them: the
 // words of each field joined with single spaces, then double-quoted. No toolkit here.
-#ifndef TARNWRIGHT_EDIT_ACTION_OPERANDS_H
-#define TARNWRIGHT_EDIT_ACTION_OPERANDS_H
+#ifndef TARNWRIGHT_TEMPLATE_ACTION_OPERANDS_H
+#define TARNWRIGHT_TEMPLATE_ACTION_OPERANDS_H
 
 #include <cstddef>
 #include <string>

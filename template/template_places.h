@@ -1,0 +1,27 @@
+// Where the open template's states stand in the diagram: one moved by hand, or all of them
+// arranged. The diagram's objects follow the change announced, or, for a template just read,
+// the caller that arranged it.
+#ifndef TARNWRIGHT_TEMPLATE_TEMPLATE_PLACES_H
+#define TARNWRIGHT_TEMPLATE_TEMPLATE_PLACES_H
+
+#include <string>
+
+#include "template/template_edits.h"
+
+namespace edits {
+
+// Keeps the corner a state was let go at. Refused without a word for a name the template
+// does not know (a placeholder: only its object moved).
+EditOutcome place_state(const std::string& name, int x, int y);
+
+// Lays out every state and keeps the places. `by_user`: an edit of the template that may
+// take longer (a better picture of a bigger one); otherwise part of reading it, taking no
+// longer than the reading did, and nothing is announced.
+EditOutcome arrange_states(bool by_user);
+
+}  // namespace edits
+
+// Whether states placed by slots overlap, as in a template just read: it is arranged then.
+bool states_overlap();
+
+#endif

@@ -152,12 +152,13 @@ TEST_F(GuiTest, ButtonNumbersSelectTheirButtonAndOthersNothing) {
 
 TEST_F(GuiTest, DeletingADialogRemovesItsShellAndSurvivesAnAlreadyDestroyedParent) {
     auto* box = new ErrDialogBox(gui::test_shell(), "gone soon");
-    Widget dialog_shell = XtParent(box->getwidget());
+    // Named before the shell goes: a destroyed widget has no name to ask for.
+    std::string shell_name = XtName(XtParent(box->getwidget()));
     box->manage();
     delete box;
     gui::process_events();
     EXPECT_TRUE(gui::open_dialogs().empty());
-    EXPECT_EQ(gui::find(XtName(dialog_shell)), nullptr);
+    EXPECT_EQ(gui::find(shell_name), nullptr);
 
     // A dialog whose parent was destroyed knows its widget is gone and deletes cleanly.
     Widget holder = XtVaCreateManagedWidget("holder", xmMessageBoxWidgetClass, gui::find("testForm"), nullptr);
@@ -224,6 +225,8 @@ TEST_F(GuiTest, TwoCallbackErrorDialogRunsItsCallbacksFromBothButtonsAndTheWindo
     gui::close_from_window_manager(XtParent(d.box));
     EXPECT_EQ(ok_calls, 1);
     EXPECT_EQ(cancel_calls, 2);
+    error_dialog_cb(nullptr, nullptr, nullptr);  // as the program's own callbacks close it
+    EXPECT_TRUE(gui::open_dialogs().empty());
 }
 
 TEST_F(GuiTest, AConfirmationGoesWithAnyAnswerOrCloseAndAQuestionOnlyWithAnAnswer) {
@@ -264,6 +267,7 @@ TEST_F(GuiTest, ANewConfirmationOrQuestionReplacesOneStillUp) {
     display_question(shell, "q1", answered, answered);
     display_question(shell, "q2", answered, answered);
     EXPECT_EQ(gui::only_dialog().message, "q2");
+    close_question_dialog();
 }
 
 // The Exit buttons' status is checked with unsaved changes (template_files_test), the

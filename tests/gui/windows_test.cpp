@@ -67,8 +67,10 @@ std::string host_name() {
     return std::string(name).substr(0, 63);
 }
 
-const char* const server_commands[] = {"main_new_template", "main_open_button", "main_save_button",
-                                       "main_edit_conditions", "sd_template_open", "sd_edit_setup"};
+// By the globals, which hold the latest start-up's widgets (a second start-up in one process
+// builds a second tree of the same names).
+Widget* const server_commands[] = {&main_new_template,    &main_open_button, &main_save_button,
+                                   &main_edit_conditions, &sd_template_open, &sd_edit_setup};
 
 }  // namespace
 
@@ -87,6 +89,7 @@ TEST_F(GuiTest, MissingResourceFileIsFilledInBelowTheUsersOwnSettings) {
     // Nothing installed: forget what the build-tree file put there, keep one user setting.
     XrmPutLineResource(&db, "Tarnedit.resourceVersion:");
     XrmPutLineResource(&db, "Tarnedit*main_exit_button.labelString: Quit");
+    warnings.clear();
     XtAppSetWarningHandler(app_context, record_warning);
     prepare_resources(display, "tarnedit");
     EXPECT_TRUE(warnings.empty());
@@ -272,7 +275,7 @@ TEST_F(GuiTest, ConnectedStartShowsTitleIconsAndTheNotice) {
     EXPECT_TRUE(gui::open_dialogs().empty());
     EXPECT_EQ(gui::label(main_message_label), "Tarnwright request template editor. Copyright Quillon Corvane.");
     EXPECT_EQ(gui::label(sd_message_label), gui::label(main_message_label));
-    for (const char* name : server_commands) EXPECT_TRUE(gui::sensitive(gui::need(name))) << name;
+    for (Widget* command : server_commands) EXPECT_TRUE(gui::sensitive(*command)) << XtName(*command);
     // The platform's errors are reset by the hook start-up armed.
     error.set_error(3, "recorded");
     EXPECT_FALSE(error.is_error());
@@ -290,5 +293,5 @@ TEST_F(GuiTest, FailedConnectionTellsTheUserAndRefusesServerCommands) {
     EXPECT_EQ(d.title, "Tarnwright: Error");
     EXPECT_EQ(d.buttons, (std::vector<std::string>{"OK", "Cancel"}));
     EXPECT_EQ(XtParent(XtParent(d.box)), te_win);
-    for (const char* name : server_commands) EXPECT_FALSE(gui::sensitive(gui::need(name))) << name;
+    for (Widget* command : server_commands) EXPECT_FALSE(gui::sensitive(*command)) << XtName(*command);
 }

@@ -35,9 +35,10 @@ DiagramObject* dragged() {
     return alive ? drag.state : nullptr;
 }
 
-// The state ends where it was let go: the open template keeps that place.
-void finish_move(DiagramObject* state) {
-    if (!state || (state->x == drag.corner.x && state->y == drag.corner.y)) return;
+// The state ends where it was let go: the open template keeps that place. `from` is its
+// corner at the press (the drag itself is over by now).
+void finish_move(DiagramObject* state, DiagramPoint from) {
+    if (!state || (state->x == from.x && state->y == from.y)) return;
     tell_refusal(state_diagram_win, edits::place_state(state->name, state->x, state->y));
 }
 
@@ -81,10 +82,11 @@ void draw_area_input_cb(Widget, XtPointer, XtPointer call_data) {
     if (event->xbutton.button == Button1) {
         bool moved = drag.moving;
         DiagramObject* state = dragged();
+        DiagramPoint from = drag.corner;
         drag = Drag();
         // A drag moves the state and leaves the selections as they were.
         if (moved) {
-            finish_move(state);
+            finish_move(state, from);
             return;
         }
         choose_first(hit);

@@ -515,7 +515,7 @@ TEST_F(DiagramTest, PopupOffersConfigureAndDescriptionOnObjectsOnly) {
     EXPECT_FALSE(gui::managed(cs_template));
 }
 
-TEST_F(DiagramTest, ADragMovesAStateAndItsLinesAClickStillSelects) {
+TEST_F(DiagramTest, ADragMovesAStateAndItsLinesAClickStillSelectsAndThePlaceIsStored) {
     open(MOVING);
     DiagramObject* to_degraded = find_transition("Ground", "Degraded");
     DiagramPoint label_before = {to_degraded->x, to_degraded->y};
@@ -551,74 +551,60 @@ TEST_F(DiagramTest, ADragMovesAStateAndItsLinesAClickStillSelects) {
     EXPECT_EQ((DiagramPoint{0, 0}), corner("Ground"));
     EXPECT_EQ(find_state("Ground"), first_obj);
     EXPECT_EQ(named("white"), pixel_at({25, 8}));
-}
 
-TEST_F(DiagramTest, PositionsSurviveSaveAndReopening) {
-    open(MOVING);
-    drag(at("Down"), {at("Down").x + 500, at("Down").y + 40});
-    ASSERT_EQ((DiagramPoint{650, 190}), corner("Down"));
+    // The places are stored, and found again as the template is opened again.
     ASSERT_TRUE(gui::press(sd_template_save));
     EXPECT_EQ(0, modified);
-
     auto stored = other->load_template("watch");
-    ASSERT_TRUE(stored);
-    EXPECT_EQ(stored->states[1].position, (varo::StatePosition{650, 190}));
-    EXPECT_FALSE(stored->states[0].position) << "Ground was not moved";
-
-    // Opened again, the state is where it was left.
+    EXPECT_EQ(stored->states[2].position, (varo::StatePosition{440, 370}));
+    EXPECT_FALSE(stored->states[1].position) << "Down was not moved";
+    // The corner the canvas edge stopped it at is kept too.
+    EXPECT_EQ(stored->states[0].position, (varo::StatePosition{0, 0}));
     new_template();
     copy_bounded(open_template, sizeof open_template, "watch");
     template_open();
-    EXPECT_EQ((DiagramPoint{650, 190}), corner("Down"));
-    EXPECT_EQ((DiagramPoint{20, 20}), corner("Ground"));
+    EXPECT_EQ((DiagramPoint{440, 370}), corner("Degraded"));
+    EXPECT_EQ((DiagramPoint{0, 0}), corner("Ground"));
+    EXPECT_EQ((DiagramPoint{150, 150}), corner("Down"));
     EXPECT_EQ(0, modified);
 }
 
-TEST_F(DiagramTest, ACrowdedTemplateIsArrangedOnOpeningAndByArrange) {
+// Templates without places are arranged as they open (no change of the user's) and by
+// Arrange (a change): twenty states in a tree, and two hundred in a chain, which, arranged by
+// dot as it opened, kept the editor busy for minutes before it showed anything.
+TEST_F(DiagramTest, TemplatesWithoutPlacesAreArrangedOnOpeningAndByArrange) {
+    store_template(shapes::shaped_template("long", shapes::Shape::Chain, 200));
     open(crowded_template("crowded", 20));
-    expect_apart();
-    EXPECT_EQ(0, modified) << "arranging on opening is no change of the user's";
-    EXPECT_FALSE(other->load_template("crowded")->states[3].position);
-    for (std::size_t i = 0; i < object_list.size(); ++i)
-        EXPECT_LE(corner("Ground").y, object_list.at(i)->y) << "Ground on top";
-    XtVaSetValues(state_diagram_win, XmNwidth, 1270, XmNheight, 1010, nullptr);
-    gui::process_events();
-    draw_diagram();
-    gui::snap(nullptr, "diagram_arranged.png");
-
-    // Pile two states up, then Arrange: apart again, and the template is modified.
-    drag(at("S5"), at("S6"));
-    ASSERT_TRUE(gui::press(sd_edit_arrange));
-    expect_apart();
-    EXPECT_EQ(1, modified);
-    EXPECT_EQ("Current Template: crowded...modified", status());
-}
-
-TEST_F(DiagramTest, TwoHundredStatesWithoutPlacesOpenReadyForInput) {
-    // Each state to the next and to the tenth after it, round to Ground at the end: arranged
-    // by dot as it opened, this template kept the editor busy for minutes before it showed
-    // anything.
-    open(shapes::shaped_template("long", shapes::Shape::Chain, 200));
-    EXPECT_EQ("Current Template: long", status());
-    std::size_t states = 0;
-    for (std::size_t i = 0; i < object_list.size(); ++i) states += object_list.at(i)->type == StateObject;
-    EXPECT_EQ(200u, states);
-    expect_apart();
-    for (std::size_t i = 0; i < object_list.size(); ++i)
-        EXPECT_LE(corner("Ground").y, object_list.at(i)->y) << "Ground on top";
-    EXPECT_EQ(0, modified);
-    EXPECT_FALSE(other->load_template("long")->states[150].position);
-
-    // It answers: a click selects, Arrange lays it out again as a change of the user's.
     XtVaSetValues(state_diagram_win, XmNwidth, 1270, XmNheight, 1010, nullptr);  // Ground in sight
     gui::process_events();
-    click(1, at("Ground"));
-    EXPECT_EQ(find_state("Ground"), first_obj);
-    EXPECT_EQ(named("white"), state_pixel("Ground"));
-    drag(at("S7"), at("S8"));
-    ASSERT_TRUE(gui::press(sd_edit_arrange));
-    expect_apart();
-    EXPECT_EQ("Current Template: long...modified", status());
+    for (const std::string name : {"crowded", "long"}) {
+        SCOPED_TRACE(name);
+        if (name == "long") {
+            copy_bounded(open_template, sizeof open_template, name.c_str());
+            template_open();
+        }
+        EXPECT_EQ("Current Template: " + name, status());
+        std::size_t states = 0;
+        for (std::size_t i = 0; i < object_list.size(); ++i) {
+            states += object_list.at(i)->type == StateObject;
+            EXPECT_LE(corner("Ground").y, object_list.at(i)->y) << "Ground on top";
+        }
+        EXPECT_EQ(name == "long" ? 200u : 20u, states);
+        expect_apart();
+        EXPECT_EQ(0, modified) << "arranging on opening is no change of the user's";
+        EXPECT_FALSE(other->load_template(name)->states[3].position);
+        if (name == "crowded") gui::snap(nullptr, "diagram_arranged.png");
+
+        // It answers: a click selects; two states piled up, Arrange puts them apart again.
+        click(1, at("Ground"));
+        EXPECT_EQ(find_state("Ground"), first_obj);
+        EXPECT_EQ(named("white"), state_pixel("Ground"));
+        drag(at("S5"), at("S6"));
+        ASSERT_TRUE(gui::press(sd_edit_arrange));
+        expect_apart();
+        EXPECT_EQ(1, modified);
+        EXPECT_EQ("Current Template: " + name + "...modified", status());
+    }
 }
 
 TEST_F(DiagramTest, ExportDiagramWritesThePictureItsNameAsksFor) {

@@ -134,10 +134,18 @@ TEST_F(EditorTest, StartUpFillsTheFourListsInOrderAndAnotherClientsChangesRebuil
     EXPECT_EQ((Messages{"Critical", "Major", "Minor", "Normal"}), menu_entries(cs_severity_parent));
     EXPECT_EQ((Messages{"HighErrors", "LinkDown"}), menu_entries(condition_action_parent));
 
-    // Another client's changes rebuild them, in order.
+    // Another client's changes rebuild them, in order; the first template listed is selected
+    // and becomes the one to open.
     for (const char* name : {"b", "abc", "a", "ab"}) other->add_poll_rate({name, 5});
     other->add_severity({"Warning", 2, "purple"});
+    for (const char* name : {"zeta", "alpha"})
+        other->insert_template({name, name == std::string("alpha") ? "first" : "last", {{"Ground", "g", "Normal", "Poll"}}, {}});
     dispatch();
+    EXPECT_EQ((Messages{"alpha                               first", "zeta                                last"}),
+              gui::list_items(ol_list));
+    EXPECT_EQ((std::vector<int>{1}), gui::selected_positions(ol_list));
+    EXPECT_STREQ("alpha", open_template);
+    EXPECT_TRUE(XtIsSensitive(ol_ok_button) && XtIsSensitive(ol_delete_button));
     EXPECT_EQ((Messages{"Poll", "a", "ab", "abc", "b", "default_rate"}),
               first_words(gui::list_items(pollrate_list)))
         << "byte order, the shorter name first";
@@ -245,26 +253,6 @@ TEST_F(EditorTest, EveryWindowFitsTheScreenWithTheLongestContent) {
     }
 }
 
-TEST_F(EditorTest, ATemplateStoredElsewhereIsSelectedAndBecomesTheOneToOpen) {
-    start_editor();
-    varo::TemplateDef def;
-    def.name = "zeta";
-    def.descr = "last";
-    def.states = {{"Ground", "g", "Normal", "Poll"}};
-    other->insert_template(def);
-    def.name = "alpha";
-    def.descr = "first";
-    other->insert_template(def);
-    dispatch();
-    Messages items = gui::list_items(ol_list);
-    ASSERT_EQ(2u, items.size());
-    EXPECT_EQ("alpha                               first", items[0]);
-    EXPECT_EQ((std::vector<int>{1}), gui::selected_positions(ol_list));
-    EXPECT_STREQ("alpha", open_template);
-    EXPECT_TRUE(XtIsSensitive(ol_ok_button));
-    EXPECT_TRUE(XtIsSensitive(ol_delete_button));
-}
-
 // Menus are built when their window can be seen, and only from a list that changed.
 TEST_F(EditorTest, AMenuOfAClosedWindowIsBuiltWhenTheWindowIsShown) {
     start_editor();
@@ -337,27 +325,19 @@ TEST_F(EditorTest, AddStringKeepsStrcmpOrderAndMakeItemVisibleScrollsOnlyWhenNee
     }
 }
 
-TEST_F(EditorTest, DisconnectionEndsTheProgramWithStatusOne) {
+TEST_F(EditorTest, DisconnectionEndsTheProgramWithStatusOneWhicheverButtonAnswers) {
     start_editor();
-    EXPECT_EXIT(
-        {
-            _qor_dimons3g.raise("DISCONNECTED");
-            dispatch();
-            gui::Dialog d = gui::only_dialog();
-            if (d.message != "Platform has disconnected") std::exit(3);
-            gui::press(d.button(d.buttons.at(0)));
-            std::exit(4);
-        },
-        ::testing::ExitedWithCode(1), "");
-    EXPECT_EXIT(
-        {
-            disconnected_cb(nullptr, nullptr);
-            gui::process_events();
-            gui::Dialog d = gui::only_dialog();
-            gui::press(d.button(d.buttons.back()));
-            std::exit(4);
-        },
-        ::testing::ExitedWithCode(1), "");
+    for (bool ok : {true, false})
+        EXPECT_EXIT(
+            {
+                _qor_dimons3g.raise("DISCONNECTED");
+                dispatch();
+                gui::Dialog d = gui::only_dialog();
+                if (d.message != "Platform has disconnected") std::exit(3);
+                gui::press(d.button(ok ? d.buttons.front() : d.buttons.back()));
+                std::exit(4);
+            },
+            ::testing::ExitedWithCode(1), "");
 }
 
 TEST_F(EditorTest, AddAndModifyCheckTheServerBeforeWriting) {
@@ -597,7 +577,14 @@ TEST_F(ConditionEditTest, ModifyReplacesOrLeavesTheServerAsItWas) {
 
 TEST_F(ConditionEditTest, DeleteConfirmsAndRefusesAConditionInUse) {
     store_template(testenv::sample_template("T"));
+    for (const char* name : {"raiser", "another"})  // Alpha only raised by an action
+        store_template({name, "", {{"Ground", "", "Normal", "Poll"}},
+                        {{"Ground", "Ground", "HighErrors", {{"CONDITION", "Alpha", ""}}}}});
     start_editor();
+    gui::select_list_pos(ct_condition_list, 1);
+    EXPECT_EQ("Used by: another, raiser", gui::label(ct_used_by_label));
+    gui::select_list_pos(ct_condition_list, 2);
+    EXPECT_EQ("Used by: no stored template", gui::label(ct_used_by_label));
     gui::activate_list_pos(ct_condition_list, 4);
     gui::press(ct_delete_button);
     gui::Dialog ask = gui::only_dialog();

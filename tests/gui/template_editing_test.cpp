@@ -18,7 +18,6 @@
 
 #include "diagram/diagram_object.h"
 #include "diagram/draw_area.h"
-#include "edit/analysis_callbacks.h"
 #include "edit/transition_editing.h"
 #include "platform/qori.h"
 #include "template/line_format.h"
@@ -778,20 +777,6 @@ TEST_F(EditorTest, SimulationHighlightsTheCurrentStateAfterEachPick) {
     EXPECT_EQ((Texts{"Starts in Ground (severity Normal, poll rate Poll)"}),
               gui::list_items(sim_steps_list));
     EXPECT_EQ("Current state: Ground (severity Normal, poll rate Poll)", gui::label(sim_state));
-}
-
-TEST_F(EditorTest, UsedByNamesTheStoredTemplatesOfACondition) {
-    other->add_condition({"Escalate", "raised only", "ifOperStatus != \"up\"\n"});
-    for (const char* name : {"raiser", "another"})
-        store_template({name, "", {{"Ground", "", "Normal", "Poll"}},
-                        {{"Ground", "Ground", "LinkDown", {{"CONDITION", "Escalate", ""}}}}});
-    start_editor();
-
-    show_condition_users("Escalate");
-    EXPECT_EQ("Used by: another, raiser", gui::label(ct_used_by_label));
-    EXPECT_EQ("Used by: no stored template", condition_used_by_text("HighErrors"));
-    EXPECT_EQ("Cannot delete condition.\nIt is currently in use in a template.\nUsed by: another, raiser",
-              condition_in_use_text("Escalate"));
 }
 
 }  // namespace

@@ -257,30 +257,17 @@ TEST_F(EditorTest, SaveRefusalsStoreNothingAndAFirstStoreTrimsTheFields) {
     EXPECT_STREQ("report", qor_handle.name());
 }
 
-TEST_F(EditorTest, SavingUnderANewNameMakesTheCopyTheOpenTemplate) {
-    store_template(two_states("router", "original"));
-    start_editor("router");
-    qori_state_add(qor_handle, "Extra", "Poll", "Normal", "more");
-    save_as("router2", "copied");
-    EXPECT_EQ("Current Template: router2...save complete", status());
-    EXPECT_STREQ("router2", qor_handle.name());
-    EXPECT_EQ((Texts{"Ground", "Down", "Extra"}), state_names(*other->load_template("router2")));
-
-    // Edits now go to the copy; the original stays untouched.
-    qori_state_add(qor_handle, "Later", "Poll", "Normal", "later");
-    gui::press(main_save_button);
-    EXPECT_EQ(4u, other->load_template("router2")->states.size());
-    EXPECT_TRUE(other->load_template("router")->same_content(two_states("router", "original")));
-}
-
-TEST_F(EditorTest, SavingInPlaceAndRefusedWhileRunning) {
+// In place, refused while the template runs, then under a new name: the copy becomes the
+// open template and later saves go to it, the original untouched.
+TEST_F(EditorTest, SavingInPlaceRefusedWhileRunningAndUnderANewName) {
     store_template(two_states("router", "original"));
     start_editor("router");
     qori_state_add(qor_handle, "Extra", "Poll", "Normal", "more");
     save_as("router", "changed");
     EXPECT_EQ("Current Template: router...save complete", status());
-    EXPECT_EQ(3u, other->load_template("router")->states.size());
-    EXPECT_EQ("changed", other->load_template("router")->descr);
+    varo::TemplateDef saved = *other->load_template("router");
+    EXPECT_EQ(3u, saved.states.size());
+    EXPECT_EQ("changed", saved.descr);
 
     other->set_running("core-1", "router");
     qori_state_add(qor_handle, "Refused", "Poll", "Normal", "never stored");
@@ -289,7 +276,16 @@ TEST_F(EditorTest, SavingInPlaceAndRefusedWhileRunning) {
     EXPECT_EQ(Texts{"Save Failed: Template in use."}, gui::answer_all());
     EXPECT_EQ("Current Template: router...save failed", status());
     EXPECT_EQ(1, modified);
-    EXPECT_EQ(3u, other->load_template("router")->states.size());
+    EXPECT_TRUE(other->load_template("router")->same_content(saved));
+
+    save_as("router2", "copied");
+    EXPECT_EQ("Current Template: router2...save complete", status());
+    EXPECT_STREQ("router2", qor_handle.name());
+    EXPECT_EQ((Texts{"Ground", "Down", "Extra", "Refused"}), state_names(*other->load_template("router2")));
+    qori_state_add(qor_handle, "Later", "Poll", "Normal", "later");
+    gui::press(main_save_button);
+    EXPECT_EQ(5u, other->load_template("router2")->states.size());
+    EXPECT_TRUE(other->load_template("router")->same_content(saved));
 }
 
 // A first store the store refuses says the store's reason, as a save in place does; only a
@@ -676,7 +672,8 @@ VARO_STORE_SUITE(LiveNews);
 
 const std::string CHANGED = "Current Template: router...changed in Varo by another client";
 
-TEST_P(LiveNews, ASaveElsewhereReloadsAnUnchangedTemplateAndSaysSo) {
+// Unchanged here, the template is reloaded without a question; changed here, the user is asked once.
+TEST_P(LiveNews, ASaveElsewhereReloadsAnUnchangedTemplateAndAsksOnceWhenChangedHere) {
     save_elsewhere("Theirs");
     dispatch_until_news();
     EXPECT_EQ(CHANGED + ", reloaded", gui::label(main_message_label));
@@ -687,15 +684,6 @@ TEST_P(LiveNews, ASaveElsewhereReloadsAnUnchangedTemplateAndSaysSo) {
     EXPECT_EQ(0, modified);
     EXPECT_TRUE(gui::open_dialogs().empty());
 
-    // The reloaded copy saves in place; the title has nothing left to tell.
-    add_state_here("Mine");
-    gui::press(main_save_button);
-    EXPECT_TRUE(gui::open_dialogs().empty());
-    EXPECT_EQ(4u, other->load_template("router")->states.size());
-    EXPECT_EQ("Tarnwright: State Diagram", gui::title(state_diagram_win));
-}
-
-TEST_P(LiveNews, ASaveElsewhereAsksOnceWhenChangedHere) {
     for (const char* answer : {"Reload", "Keep"}) {
         SCOPED_TRACE(answer);
         std::string mine = std::string("Mine") + answer, theirs = std::string("Theirs") + answer;

@@ -74,23 +74,22 @@ Widget* const server_commands[] = {&main_new_template,    &main_open_button, &ma
 
 }  // namespace
 
-TEST_F(GuiTest, StaleInstalledResourceFileIsReportedOnce) {
+// A stale installed resource file is reported once; a missing one is filled in below the
+// user's own settings.
+TEST_F(GuiTest, StaleInstalledResourceFileIsReportedOnceAndAMissingOneFilledIn) {
     XrmDatabase db = XtDatabase(display);
     XrmPutLineResource(&db, "Tarnedit.resourceVersion: 0.1");
+    warnings.clear();
     XtAppSetWarningHandler(app_context, record_warning);
     prepare_resources(display, "tarnedit");
     ASSERT_EQ(1u, warnings.size());
     EXPECT_NE(std::string::npos, warnings[0].find("version 0.1"));
     EXPECT_NE(std::string::npos, warnings[0].find(tarnedit_resource_version()));
-}
 
-TEST_F(GuiTest, MissingResourceFileIsFilledInBelowTheUsersOwnSettings) {
-    XrmDatabase db = XtDatabase(display);
     // Nothing installed: forget what the build-tree file put there, keep one user setting.
     XrmPutLineResource(&db, "Tarnedit.resourceVersion:");
     XrmPutLineResource(&db, "Tarnedit*main_exit_button.labelString: Quit");
     warnings.clear();
-    XtAppSetWarningHandler(app_context, record_warning);
     prepare_resources(display, "tarnedit");
     EXPECT_TRUE(warnings.empty());
     EXPECT_EQ("Quit", resource("tarnedit.x.main_exit_button.labelString"));

@@ -2,9 +2,11 @@
 // the change notifications the database's own triggers raise.
 #include <libpq-fe.h>
 
+#include <poll.h>
 #include <strings.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <optional>
@@ -57,6 +59,10 @@ public:
                     " dbname=" + PQdb(conn_.get());
         // Quiet the server's NOTICE chatter (IF NOT EXISTS and the like) on stderr.
         PQsetNoticeProcessor(conn_.get(), [](void*, const char*) {}, nullptr);
+        // A pipeline is sent without blocking, taking in the server's answers while it goes
+        // (flush_pipeline): blocked on a full socket each way, client and server would wait
+        // for each other.
+        if (PQsetnonblocking(conn_.get(), 1) != 0) broken_ = true;
     }
 
     Dialect dialect() const override { return Dialect::PostgreSQL; }
@@ -131,8 +137,12 @@ public:
             begin_owed_ = false;
             return;
         }
-        if (broken_ || PQstatus(conn_.get()) != CONNECTION_OK) return;
-        PQclear(PQexec(conn_.get(), "ROLLBACK"));
+        PGconn* c = conn_.get();
+        if (broken_ || PQstatus(c) != CONNECTION_OK) return;
+        // Nothing is queued between pipelines: one statement, sent and answered in turn.
+        if (PQsetnonblocking(c, 0) != 0) return;
+        PQclear(PQexec(c, "ROLLBACK"));
+        if (PQsetnonblocking(c, 1) != 0) broken_ = true;
     }
 
     bool retryable(const StoreError&) const override { return last_retryable_; }
@@ -258,6 +268,7 @@ private:
                 lost("cannot send a statement");
         }
         if (!PQpipelineSync(c)) lost("cannot send a statement");
+        flush_pipeline();
         if (with_begin) begin_owed_ = false;
 
         // One result (then a null) for each prepare and each statement, then the sync.
@@ -293,6 +304,23 @@ private:
         setup_owed_ = false;
         results.erase(results.begin(), results.begin() + static_cast<std::ptrdiff_t>(owed));
         return results;
+    }
+
+    // Sends what the pipeline queued, reading the server's answers into libpq's buffer
+    // whenever it has some, so that neither side's full socket stops the other.
+    void flush_pipeline() {
+        PGconn* c = conn_.get();
+        for (;;) {
+            int left = PQflush(c);
+            if (left == 0) return;
+            if (left < 0) lost("cannot send a statement");
+            pollfd fd{PQsocket(c), POLLIN | POLLOUT, 0};
+            if (poll(&fd, 1, -1) < 0) {
+                if (errno == EINTR) continue;
+                lost("cannot send a statement");
+            }
+            if ((fd.revents & (POLLIN | POLLERR | POLLHUP)) && !PQconsumeInput(c)) lost("cannot send a statement");
+        }
     }
 
     // The next result of a pipeline, and the null that ends it.

@@ -115,13 +115,20 @@ TemplateDef SqlStore::normalised(const TemplateDef& def, bool new_template) {
     return out;
 }
 
-KeptNames SqlStore::kept_names(const std::string& template_name) {
+// The stored names a template's check lets pass as they are: two statements, sent along with
+// the statements of the write that needs them.
+std::vector<Statement> SqlStore::kept_names_query(const std::string& template_name) {
+    return {{"SELECT 1 FROM templates WHERE name = ?", {template_name}},
+            {"SELECT name FROM states WHERE template = ?", {template_name}}};
+}
+
+KeptNames SqlStore::kept_names(const Rows& templates, const Rows& states) {
     KeptNames kept;
-    kept.template_name = template_exists(template_name);
-    for (const Row& r : db_->query("SELECT name FROM states WHERE template = ?", {template_name}))
-        kept.states.insert(r.text(0));
+    kept.template_name = !templates.empty();
+    for (const Row& r : states) kept.states.insert(r.text(0));
     return kept;
 }
+
 
 // ---- templates ----
 
@@ -320,13 +327,18 @@ std::vector<Statement> SqlStore::with_children(Statement first, const TemplateDe
 std::int64_t SqlStore::update_template(const TemplateDef& given, std::int64_t expected_version) {
     return write({Album::Templates}, [&] {
         const TemplateDef def = normalised(given, false);
-        validate_template(def, kept_names(def.name));
         // The version test and the bump are one statement, so two writers cannot both pass it.
-        std::vector<Rows> found = db_->batch(
-            {{"UPDATE templates SET descr = ?, version = version + 1 WHERE name = ? AND version = ? RETURNING version",
-              {def.descr, def.name, expected_version}},
-             running_of(def.name),
-             missing_references(def)});
+        // The names the check keeps are read in the same batch, before the bump: a template
+        // the check refuses is rolled back with it.
+        std::vector<Statement> statements = kept_names_query(def.name);
+        statements.push_back(
+            {"UPDATE templates SET descr = ?, version = version + 1 WHERE name = ? AND version = ? RETURNING version",
+             {def.descr, def.name, expected_version}});
+        statements.push_back(running_of(def.name));
+        statements.push_back(missing_references(def));
+        std::vector<Rows> found = db_->batch(statements);
+        validate_template(def, kept_names(found[0], found[1]));
+        found.erase(found.begin(), found.begin() + 2);
         if (found[0].empty()) {
             if (!template_exists(def.name))
                 throw StoreError(StoreError::NotFound, "template " + quoted(def.name) + " does not exist");
@@ -339,12 +351,18 @@ std::int64_t SqlStore::update_template(const TemplateDef& given, std::int64_t ex
     });
 }
 
-std::int64_t SqlStore::store_template(const TemplateDef& def) {
-    std::vector<Rows> found =
-        db_->batch({{"UPDATE templates SET descr = ?, version = version + 1 WHERE name = ? RETURNING version",
-                     {def.descr, def.name}},
-                    running_of(def.name),
-                    missing_references(def)});
+std::int64_t SqlStore::store_template(const TemplateDef& def, bool check) {
+    std::vector<Statement> statements;
+    if (check) statements = kept_names_query(def.name);
+    statements.push_back(
+        {"UPDATE templates SET descr = ?, version = version + 1 WHERE name = ? RETURNING version", {def.descr, def.name}});
+    statements.push_back(running_of(def.name));
+    statements.push_back(missing_references(def));
+    std::vector<Rows> found = db_->batch(statements);
+    if (check) {
+        validate_template(def, kept_names(found[0], found[1]));
+        found.erase(found.begin(), found.begin() + 2);
+    }
     if (!found[0].empty()) {
         refuse_running(def.name, found[1]);
         refuse_missing(def, found[2]);
@@ -359,9 +377,7 @@ std::int64_t SqlStore::store_template(const TemplateDef& def) {
 
 std::int64_t SqlStore::overwrite_template(const TemplateDef& given) {
     return write({Album::Templates}, [&] {
-        const TemplateDef def = normalised(given, false);
-        validate_template(def, kept_names(def.name));
-        return store_template(def);
+        return store_template(normalised(given, false), true);
     });
 }
 

@@ -68,7 +68,8 @@ private:
     std::string stored_name(const char* table, const std::string& name, const char* column = "name");
     // def with its names in normal form and its references as stored_name finds them.
     TemplateDef normalised(const TemplateDef& def, bool new_template);
-    KeptNames kept_names(const std::string& template_name);
+    static std::vector<Statement> kept_names_query(const std::string& template_name);
+    static KeptNames kept_names(const Rows& templates, const Rows& states);
     bool template_exists(const std::string& name);
     Statement running_of(const std::string& name) const;  // the objects it runs on
     static void refuse_running(const std::string& name, const Rows& objects);
@@ -77,7 +78,8 @@ private:
     static void refuse_missing(const TemplateDef& def, const Rows& missing);
     std::vector<Statement> children(const TemplateDef& def, bool replacing) const;
     std::vector<Statement> with_children(Statement first, const TemplateDef& def, bool replacing) const;
-    std::int64_t store_template(const TemplateDef& def);  // overwrite or insert, in a transaction
+    // Overwrite or insert, in a transaction; checked first against the names it keeps.
+    std::int64_t store_template(const TemplateDef& def, bool check = false);
     void upsert_severity(const Severity& s);
     void upsert_poll_rate(const PollRate& p);
     void upsert_condition(const Condition& c);

@@ -137,8 +137,7 @@ TEST_P(TemplateStore, NamesAreOneWhateverTheirSpellingAndOldOnesStayUsable) {
     const std::string hidden = "Ro\u202Euter", zero_width = "S\u200B1";
     store.reset();
     {
-        const std::string& a = location->address();
-        auto db = a.rfind("sqlite:", 0) == 0 ? varo::open_sqlite_db(a.substr(7)) : varo::open_pg_db(a.substr(3));
+        auto db = location->open_db();
         db->exec("DELETE FROM templates WHERE name = 'Spelled'");
         for (const std::string& name : {hidden, decomposed})
             db->exec("INSERT INTO templates (name, descr, version) VALUES (?, 'old', 1)", {name});
@@ -230,7 +229,22 @@ TEST_P(TemplateStore, RunningTemplatesRefuseChange) {
 TEST_P(TemplateStore, DeleteRemovesEverythingSoTheNameCanBeReused) {
     store->insert_template(sample_template("T", 6));
     store->insert_template(sample_template("Keep", 3));
+    // Rows written by hand are held to the same references as the store's own.
+    auto db = location->open_db();
+    for (const char* sql : {
+             "INSERT INTO states (template, position, name, descr, severity, poll_rate)"
+             " VALUES ('None', 0, 'A', '', 'Normal', 'Poll')",
+             "INSERT INTO transitions (template, position, from_state, to_state, cond) VALUES ('T', 9, 'S1', 'S9', 'LinkDown')",
+             "INSERT INTO actions (template, transition, position, kind, arg0, arg1) VALUES ('T', 9, 0, 'MAIL', 'a', 'b')",
+             "UPDATE states SET name = 'S9' WHERE template = 'T' AND name = 'S1'",
+             "DELETE FROM conditions WHERE name = 'LinkDown'",
+         })
+        EXPECT_THROW(db->exec(sql), StoreError) << sql;
+    db->exec("DELETE FROM states WHERE template = 'Keep' AND name = 'S2'");
+    EXPECT_EQ(db->query("SELECT position FROM transitions WHERE template = 'Keep'").size(), 1u) << "the one from S1 to S2 went";
     store->delete_template("T");
+    for (const char* table : {"states", "transitions", "actions"})
+        EXPECT_TRUE(db->query(std::string("SELECT 1 FROM ") + table + " WHERE template = 'T'").empty()) << table;
     // A condition used only by the deleted template is free again.
     store->delete_template("Keep");
     store->delete_condition("HighErrors");
@@ -319,8 +333,7 @@ TEST_P(TemplateStore, StatePositionsRoundTripExportImportAndUpgrade) {
     // A store from before positions: its templates load without them, then take them.
     store.reset();
     {
-        const std::string& a = location->address();
-        auto db = a.rfind("sqlite:", 0) == 0 ? varo::open_sqlite_db(a.substr(7)) : varo::open_pg_db(a.substr(3));
+        auto db = location->open_db();
         db->exec("ALTER TABLE states DROP COLUMN x");
         db->exec("ALTER TABLE states DROP COLUMN y");
         db->exec("UPDATE schema_version SET version = 1");

@@ -12,6 +12,8 @@
 #include <filesystem>
 #include <stdexcept>
 
+#include "varo/backends.h"
+
 namespace testenv {
 
 TempDir::TempDir() {
@@ -67,6 +69,10 @@ StoreLocation::StoreLocation(Backend backend) {
         db_ = std::make_unique<ScratchPgDatabase>();
         address_ = "pg:" + db_->conninfo();
     }
+}
+
+std::unique_ptr<varo::Db> StoreLocation::open_db() const {
+    return dir_ ? varo::open_sqlite_db(address_.substr(7)) : varo::open_pg_db(address_.substr(3));
 }
 
 void StoreTest::SetUp() {

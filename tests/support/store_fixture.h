@@ -9,6 +9,7 @@
 #include <string>
 
 #include "support/pg_server.h"
+#include "varo/db.h"
 #include "varo/store.h"
 
 namespace testenv {
@@ -54,6 +55,8 @@ public:
     explicit StoreLocation(Backend backend);
     const std::string& address() const { return address_; }
     std::unique_ptr<varo::Store> open() const { return varo::open_store(address_); }
+    // The bare database under the store, for SQL written by hand as another program would.
+    std::unique_ptr<varo::Db> open_db() const;
 
 private:
     std::unique_ptr<TempDir> dir_;

@@ -81,10 +81,12 @@ const USpoofChecker* script_checker() {
 
 }  // namespace
 
-std::string nfc(const std::string& text) {
-    const UNormalizer2* form = nfc_form();
+namespace {
+
+// The text through one of ICU's normal forms; text that is not UTF-8 comes back unchanged.
+std::string normalised(const UNormalizer2* form, const std::string& text) {
     std::vector<UChar> wide;
-    if (all_ascii(text) || !form || !to_utf16(text, wide)) return text;
+    if (!form || !to_utf16(text, wide)) return text;
     UErrorCode status = U_ZERO_ERROR;
     const int32_t in_length = static_cast<int32_t>(wide.size());
     int32_t length = unorm2_normalize(form, wide.data(), in_length, nullptr, 0, &status);
@@ -99,6 +101,22 @@ std::string nfc(const std::string& text) {
     if (U_FAILURE(status)) return text;
     out.resize(static_cast<std::size_t>(written));
     return out;
+}
+
+}  // namespace
+
+std::string nfc(const std::string& text) { return all_ascii(text) ? text : normalised(nfc_form(), text); }
+
+std::string fold_case(const std::string& text) {
+    if (all_ascii(text)) {
+        std::string out = text;
+        for (char& c : out)
+            if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+        return out;
+    }
+    UErrorCode status = U_ZERO_ERROR;
+    const UNormalizer2* form = unorm2_getNFKCCasefoldInstance(&status);
+    return normalised(U_SUCCESS(status) ? form : nullptr, text);
 }
 
 bool is_nfc(const std::string& text) {

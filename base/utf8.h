@@ -21,6 +21,9 @@ char32_t utf8_next(const char* text, std::size_t length, std::size_t* pos);
 // that two spellings of one name compare equal. Text that is not UTF-8 comes back unchanged.
 std::string nfc(const std::string& text);
 bool is_nfc(const std::string& text);
+// The text with case and compatibility differences folded away ("Überlast" and "ÜBERLAST"
+// fold alike), for comparing names without regard to case.
+std::string fold_case(const std::string& text);
 
 // A character that shows nothing or changes how the text around it shows: C0 and C1 controls,
 // format characters (bidirectional overrides and isolates, zero-width characters, the byte

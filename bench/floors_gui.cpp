@@ -6,6 +6,8 @@
 //   - load (qori_template_find + load_template) and draw_diagram of 10 / 100 / 1,000 states,
 //     five transitions each, beside reading the same rows, filling the list with them and
 //     drawing the same primitives;
+//   - draw_diagram of 1,000 states fitted and at actual size, and one zoom step, beside the
+//     same primitives drawn bare at that zoom;
 //   - notification latency from another client's commit to the rebuilt list, both backends,
 //     with the idle wait and with the former fixed 100 ms sleep;
 //   - key-press echo (XTest) in a text field while idle, with both loops.
@@ -34,6 +36,7 @@
 #include "base/globals.h"
 #include "diagram/diagram_object.h"
 #include "diagram/diagram_view.h"
+#include "diagram/diagram_zoom.h"
 #include "diagram/draw_area.h"
 #include "platform/qori.h"
 #include "platform/vorn.h"
@@ -270,22 +273,26 @@ struct BareCanvas {
         XftDrawStringUtf8(draw, &black, font, centre_x - extents.xOff / 2, baseline,
                           reinterpret_cast<const FcChar8*>(s.data()), static_cast<int>(s.size()));
     }
-    void paint(const Primitives& p) {
+    // At a zoom: every coordinate scaled, text only at actual size (smaller, the editor
+    // leaves it out too).
+    void paint(const Primitives& p, double zoom = 1) {
+        auto z = [zoom](int v) { return static_cast<int>(v * zoom); };
+        bool words = zoom >= 1;
         XClearWindow(display, window);
         XSetForeground(display, gc, black_pixel);
         for (const auto& l : p.lines) {
             XSetForeground(display, gc, black_pixel);
-            XDrawLine(display, window, gc, l.x1, l.y1, l.x2, l.y2);
-            XDrawRectangle(display, window, gc, l.lx, l.ly, 20, 12);
+            XDrawLine(display, window, gc, z(l.x1), z(l.y1), z(l.x2), z(l.y2));
+            XDrawRectangle(display, window, gc, z(l.lx), z(l.ly), z(20), z(12));
             XSetForeground(display, gc, white_pixel);
-            XFillRectangle(display, window, gc, l.lx, l.ly, 20, 12);
-            text(l.lx + 10, l.ly + 10, l.count);
+            XFillRectangle(display, window, gc, z(l.lx), z(l.ly), z(20), z(12));
+            if (words) text(l.lx + 10, l.ly + 10, l.count);
         }
         for (const auto& c : p.circles) {
             XSetForeground(display, gc, c.pixel);
-            XDrawArc(display, window, gc, c.x, c.y, 50, 50, 0, 360 * 64);
-            XFillArc(display, window, gc, c.x, c.y, 50, 50, 0, 360 * 64);
-            text(c.x + 25, c.y + 25, c.name);
+            XDrawArc(display, window, gc, z(c.x), z(c.y), z(50), z(50), 0, 360 * 64);
+            XFillArc(display, window, gc, z(c.x), z(c.y), z(50), z(50), 0, 360 * 64);
+            if (words) text(c.x + 25, c.y + 25, c.name);
         }
     }
 };
@@ -339,12 +346,18 @@ std::vector<std::string> view_lines(const varo::Rows& rows) {
     return out;
 }
 
-void BM_LoadAndDraw(benchmark::State& state) {
-    if (!setup()) return state.SkipWithError("no display or no store");
-    const std::string name = "states" + std::to_string(state.range(0));
+// The generated template of n states read into the views and the diagram.
+std::string read_states(std::int64_t n) {
+    const std::string name = "states" + std::to_string(n);
     qor_handle = qori_template_find(name.c_str());
     load_template();
     build_diagram_objects();
+    return name;
+}
+
+void BM_LoadAndDraw(benchmark::State& state) {
+    if (!setup()) return state.SkipWithError("no display or no store");
+    const std::string name = read_states(state.range(0));
     draw_diagram();
     settle();
     Primitives primitives = record_primitives();
@@ -374,6 +387,73 @@ void BM_LoadAndDraw(benchmark::State& state) {
     state.SetLabel("load " + floor_bench::load_average());
 }
 BENCHMARK(BM_LoadAndDraw)->Arg(10)->Arg(100)->Arg(1000)->UseManualTime()->Iterations(20)->Unit(benchmark::kMillisecond);
+
+// ---- zoom ----
+
+// draw_diagram of n states fitted (zoom 0) and at actual size (zoom 1), beside the same
+// primitives drawn bare at that zoom.
+void BM_DrawZoomed(benchmark::State& state) {
+    if (!setup()) return state.SkipWithError("no display or no store");
+    read_states(state.range(0));
+    if (state.range(1) == 0)
+        fit_diagram();
+    else
+        zoom_centred(1);
+    settle();
+    Primitives primitives = record_primitives();
+    BareCanvas canvas;
+    const double zoom = diagram_zoom();
+    Pairs p;
+    for (auto _ : state) {
+        p.op([&] {
+            draw_diagram();
+            XSync(display, False);
+        });
+        p.floor([&] {
+            canvas.paint(primitives, zoom);
+            XSync(display, False);
+        });
+        state.SetIterationTime(p.op_wall.back());
+        settle();
+    }
+    p.report(state, "bare_draw");
+    state.counters["zoom_pct"] = zoom * 100;
+    state.SetLabel("load " + floor_bench::load_average());
+}
+BENCHMARK(BM_DrawZoomed)->ArgsProduct({{1000}, {0, 1}})->ArgNames({"states", "actual"})->UseManualTime()
+    ->Iterations(20)->Unit(benchmark::kMillisecond);
+
+// One step of Zoom In or Zoom Out at n states, fitted to one step in and back, with the
+// repaints its resize brings; beside the bare drawing at the zoom it goes to.
+void BM_ZoomStep(benchmark::State& state) {
+    if (!setup()) return state.SkipWithError("no display or no store");
+    read_states(state.range(0));
+    fit_diagram();
+    settle();
+    Primitives primitives = record_primitives();
+    BareCanvas canvas;
+    const double fitted = diagram_zoom();
+    Pairs p;
+    bool in = true;
+    for (auto _ : state) {
+        double to = in ? picture::zoom_in(fitted) : fitted;
+        p.op([&] {
+            zoom_centred(to);
+            settle();
+        });
+        p.floor([&] {
+            canvas.paint(primitives, to);
+            XSync(display, False);
+        });
+        in = !in;
+        state.SetIterationTime(p.op_wall.back());
+        settle();
+    }
+    p.report(state, "bare_draw");
+    state.counters["fitted_pct"] = fitted * 100;
+    state.SetLabel("load " + floor_bench::load_average());
+}
+BENCHMARK(BM_ZoomStep)->Arg(1000)->UseManualTime()->Iterations(20)->Unit(benchmark::kMillisecond);
 
 // ---- the main loop: latency of news and of key presses ----
 

@@ -11,12 +11,15 @@
 #include "diagram/diagram_object.h"
 #include "diagram/diagram_popup.h"
 #include "diagram/diagram_selection.h"
+#include "diagram/diagram_zoom.h"
 #include "diagram/draw_area.h"
 #include "diagram/picture/scene.h"
 #include "ui/callbacks.h"
 #include "template/template_places.h"
 #include "ui/message_dialogs.h"
 #include "ui/widgets.h"
+#include "ui/xm_string.h"
+#include "ui/gui_utils.h"
 
 namespace {
 
@@ -24,7 +27,7 @@ namespace {
 struct Drag {
     DiagramObject* state = nullptr;  // the state pressed, checked against the list before use
     std::string name;
-    DiagramPoint press{0, 0};
+    DiagramPoint press{0, 0};   // on the window: the threshold is the pointer's travel
     DiagramPoint corner{0, 0};  // the state's corner at the press
     bool moving = false;
 };
@@ -42,7 +45,41 @@ void finish_move(DiagramObject* state, DiagramPoint from) {
     tell_refusal(state_diagram_win, edits::place_state(state->name, state->x, state->y));
 }
 
+// The name of a state whose name the zoom left out, shown in the status line while the
+// pointer rests on it; the status text it covered comes back when the pointer leaves.
+struct Hover {
+    std::string name;
+    std::string shown;    // what this put in the status line
+    std::string covered;  // what was there before
+};
+Hover hover;
+
+void hover_off() {
+    if (hover.name.empty()) return;
+    // Only when the line still says the name: a newer status stays.
+    if (sd_message_label && label_text(sd_message_label) == hover.shown) set_string(sd_message_label, hover.covered.c_str());
+    hover = Hover();
+}
+
 }  // namespace
+
+void hover_handler(Widget, XtPointer, XEvent* event, Boolean*) {
+    if (!event || !sd_message_label) return;
+    if (event->type == LeaveNotify || event->type != MotionNotify || (event->xmotion.state & Button1Mask)) {
+        if (event->type == LeaveNotify) hover_off();
+        return;
+    }
+    DiagramPoint at = to_canvas(event->xmotion.x, event->xmotion.y);
+    const DiagramObject* under = state_at(at.x, at.y);
+    std::string name = under && name_left_out(under->name) ? under->name : std::string();
+    if (name == hover.name) return;
+    hover_off();
+    if (name.empty()) return;
+    hover.name = name;
+    hover.covered = label_text(sd_message_label);
+    hover.shown = format_message(msg::HIDDEN_NAME_STATUS, {name});
+    set_string(sd_message_label, hover.shown.c_str());
+}
 
 void drag_motion_handler(Widget, XtPointer, XEvent* event, Boolean*) {
     if (!event || event->type != MotionNotify || !(event->xmotion.state & Button1Mask)) return;
@@ -54,6 +91,10 @@ void drag_motion_handler(Widget, XtPointer, XEvent* event, Boolean*) {
     int dx = event->xmotion.x - drag.press.x, dy = event->xmotion.y - drag.press.y;
     if (!drag.moving && std::abs(dx) <= DRAG_THRESHOLD && std::abs(dy) <= DRAG_THRESHOLD) return;
     drag.moving = true;
+    // The state moves by the pointer's travel in actual-size pixels.
+    DiagramPoint now = to_canvas(event->xmotion.x, event->xmotion.y), then = to_canvas(drag.press.x, drag.press.y);
+    dx = now.x - then.x;
+    dy = now.y - then.y;
     const int last = picture::CANVAS - picture::BOX;
     int x = std::clamp(drag.corner.x + dx, 0, last), y = std::clamp(drag.corner.y + dy, 0, last);
     if (x == state->x && y == state->y) return;
@@ -66,16 +107,25 @@ void draw_area_input_cb(Widget, XtPointer, XtPointer call_data) {
     auto* cbs = static_cast<XmDrawingAreaCallbackStruct*>(call_data);
     if (!cbs || cbs->reason != XmCR_INPUT || !cbs->event) return;
     XEvent* event = cbs->event;
-    if (event->type == KeyPress || event->type == KeyRelease) loc = {event->xkey.x, event->xkey.y};
+    if (event->type == KeyPress || event->type == KeyRelease) loc = to_canvas(event->xkey.x, event->xkey.y);
     if (event->type != ButtonPress && event->type != ButtonRelease) return;
 
-    loc = {event->xbutton.x, event->xbutton.y};
+    // Ctrl with the wheel zooms about the pointer.
+    unsigned int wheel = event->xbutton.button;
+    if (wheel == Button4 || wheel == Button5) {
+        if (event->type == ButtonPress && (event->xbutton.state & ControlMask))
+            zoom_about(wheel == Button4 ? picture::zoom_in(diagram_zoom()) : picture::zoom_out(diagram_zoom()),
+                       event->xbutton.x, event->xbutton.y);
+        return;
+    }
+    loc = to_canvas(event->xbutton.x, event->xbutton.y);
     DiagramObject* hit = find_object();
     if (event->type == ButtonPress) {
         if (event->xbutton.button == Button3 && hit) show_popup(&event->xbutton);
         if (event->xbutton.button == Button1) {
             drag = Drag();
-            if (hit && hit->type == StateObject) drag = {hit, hit->name, loc, {hit->x, hit->y}, false};
+            if (hit && hit->type == StateObject)
+                drag = {hit, hit->name, {event->xbutton.x, event->xbutton.y}, {hit->x, hit->y}, false};
         }
         return;
     }

@@ -189,6 +189,14 @@ DiagramObject* find_object() {
     return nullptr;
 }
 
+DiagramObject* state_at(std::int32_t px, std::int32_t py) {
+    for (std::size_t i = 0; i < object_list.size(); ++i) {
+        DiagramObject* o = object_list.at(i);
+        if (o->type == StateObject && object_contains(*o, px, py)) return o;
+    }
+    return nullptr;
+}
+
 DiagramPoint get_mid(const DiagramObject* from, const DiagramObject* to) {
     // A quarter of the way from the from-state's centre to the to-state's centre, so the
     // labels of the two directions between one pair of states do not meet.

@@ -116,6 +116,8 @@ DiagramObject* find_by_name(const char* name);
 DiagramObject* find_state(const char* name);
 DiagramObject* find_transition(const char* from, const char* to);
 DiagramObject* find_object();  // the object at loc, or null
+// The state whose square holds the point, as find_object would take it; null for none.
+DiagramObject* state_at(std::int32_t px, std::int32_t py);
 void layout();
 DiagramPoint layout_slot(std::int32_t count);
 DiagramPoint get_mid(const DiagramObject* from, const DiagramObject* to);

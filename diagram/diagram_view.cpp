@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "diagram/diagram_object.h"
+#include "diagram/diagram_zoom.h"
 #include "diagram/draw_area.h"
 #include "template/template_model.h"
 #include "template/template_places.h"
@@ -92,8 +93,13 @@ void diagram_view(const TemplateChange& change) {
     case Change::Reloaded:
         build_diagram_objects();
         arrange_as_read();
-        break;
+        if (change.kind == Change::Reloaded) break;
+        show_opened_diagram();
+        return;
     case Change::Started:
+        build_diagram_objects();
+        show_opened_diagram();
+        return;
     case Change::Restored:
         build_diagram_objects();
         break;

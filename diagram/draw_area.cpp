@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstring>
 #include <map>
+#include <set>
 #include <memory>
 #include <string>
 #include <vector>
@@ -14,6 +15,7 @@
 #include "diagram/diagram_input.h"
 #include "diagram/diagram_object.h"
 #include "diagram/diagram_scene.h"
+#include "diagram/diagram_zoom.h"
 #include "diagram/picture/text.h"
 #include "diagram/xft_text.h"
 #include "ui/widgets.h"
@@ -38,10 +40,15 @@ std::map<std::string, Allocation>& colour_cache() {
 
 Window canvas() { return sd_draw_area && XtIsRealized(sd_draw_area) ? XtWindow(sd_draw_area) : 0; }
 
-// The font named by the resource diagramFont of sd_draw_area, and its painter on the window.
-std::unique_ptr<DiagramFonts> diagram_fonts;
-std::unique_ptr<XftTextPainter> text_painter;
-Window painter_window = 0;
+// The font named by the resource diagramFont of sd_draw_area, sized for the zoom, and its
+// painter on the window; the sizes used are kept, so zooming back and forth opens nothing new.
+struct ZoomedFonts {
+    std::unique_ptr<DiagramFonts> fonts;
+    std::unique_ptr<XftTextPainter> painter;
+    Window window = 0;
+};
+std::map<long, ZoomedFonts> fonts_by_zoom;
+std::string font_name;
 
 std::string diagram_font_name() {
     String name = nullptr;
@@ -53,27 +60,50 @@ std::string diagram_font_name() {
     return name && *name ? name : DIAGRAM_FALLBACK_FONT;
 }
 
-XftTextPainter* painter() {
-    Window w = canvas();
-    if (!w || !diagram_fonts) return nullptr;
-    if (!text_painter || painter_window != w) {
-        Screen* screen = XtScreen(sd_draw_area);
-        text_painter.reset();
-        text_painter.reset(new XftTextPainter(draw_display, w, DefaultVisualOfScreen(screen),
-                                              DefaultColormapOfScreen(screen), gc, *diagram_fonts));
-        painter_window = w;
-    }
-    return text_painter.get();
+ZoomedFonts* zoomed_fonts() {
+    if (font_name.empty()) return nullptr;
+    double scale = view_transform().scale;
+    ZoomedFonts& z = fonts_by_zoom[std::lround(scale * 1000)];
+    if (!z.fonts) z.fonts.reset(new DiagramFonts(font_name, scale));
+    return &z;
 }
 
-// Text centred on centre_x, in the graphics context's current foreground.
-void draw_text(int centre_x, int baseline, const std::string& text) {
-    XftTextPainter* p = painter();
+XftTextPainter* painter(ZoomedFonts& z) {
+    Window w = canvas();
+    if (!w) return nullptr;
+    if (!z.painter || z.window != w) {
+        Screen* screen = XtScreen(sd_draw_area);
+        z.painter.reset();
+        z.painter.reset(new XftTextPainter(draw_display, w, DefaultVisualOfScreen(screen),
+                                           DefaultColormapOfScreen(screen), gc, *z.fonts));
+        z.window = w;
+    }
+    return z.painter.get();
+}
+
+// Names whose text was left out at the last painting: too small to read, or wider than their
+// circle at a zoom below actual size.
+std::set<std::string> hidden_names;
+
+// Text centred on centre_x (canvas pixels), in the graphics context's current foreground.
+// A state's name that does not fit is left out and remembered.
+void draw_text(picture::Part part, double centre_x, double baseline, const std::string& text, double circle = 0) {
+    ZoomedFonts* z = zoomed_fonts();
+    XftTextPainter* p = z ? painter(*z) : nullptr;
     if (!p) return;
+    const picture::Transform& t = view_transform();
+    bool legible = z->fonts->pixel_size() >= picture::SMALLEST_TEXT;
+    if (part == picture::Part::Name &&
+        (!legible || (t.scale < 1 && !picture::name_fits(text_width(*p, z->fonts->runs(text)), t.length(circle))))) {
+        hidden_names.insert(text);
+        return;
+    }
+    if (!legible) return;
     XGCValues values;
     XGetGCValues(draw_display, gc, GCForeground, &values);
     p->set_pixel(values.foreground);
-    draw_centred_text(*p, *diagram_fonts, text, centre_x, baseline);
+    picture::Point at = t.to_window({centre_x, baseline});
+    draw_centred_text(*p, *z->fonts, text, int(std::lround(at.x)), int(std::lround(at.y)));
 }
 
 // Gives back every colour the cache holds and forgets them.
@@ -87,15 +117,13 @@ void free_colours() {
     colour_cache().clear();
 }
 
-XPoint pixel(picture::Point p) {
-    return {static_cast<short>(std::lround(p.x)), static_cast<short>(std::lround(p.y))};
-}
-
-// The scene painted on the window with the shared graphics context, each colour asked of
-// the server once.
+// The scene painted on a window through a transform with the shared graphics context, each
+// colour asked of the server once; text only on the drawing area.
 class XCanvas : public picture::Canvas {
 public:
-    explicit XCanvas(Window w) : window(w) {}
+    XCanvas(Window w, const picture::Transform& t, bool with_text) : window(w), to(t), text_too(with_text) {
+        XSetLineAttributes(draw_display, gc, to.length(picture::LINE_WIDTH), LineSolid, CapRound, JoinRound);
+    }
 
     void line(picture::Part, picture::Point a, picture::Point b, const std::string& colour) override {
         use(colour);
@@ -110,23 +138,28 @@ public:
     }
     void ring(picture::Part, const picture::Box& b, const std::string& colour) override {
         use(colour);
-        XDrawArc(draw_display, window, gc, b.x, b.y, b.w, b.h, 0, FULL_CIRCLE);
+        picture::Box w = to.window_box(b);
+        XDrawArc(draw_display, window, gc, w.x, w.y, w.w, w.h, 0, FULL_CIRCLE);
     }
     void disc(picture::Part, const picture::Box& b, const std::string& colour) override {
         use(colour);
-        XFillArc(draw_display, window, gc, b.x, b.y, b.w, b.h, 0, FULL_CIRCLE);
+        picture::Box w = to.window_box(b);
+        XFillArc(draw_display, window, gc, w.x, w.y, w.w, w.h, 0, FULL_CIRCLE);
     }
     void frame(picture::Part, const picture::Box& b, const std::string& colour) override {
         use(colour);
-        XDrawRectangle(draw_display, window, gc, b.x, b.y, b.w, b.h);
+        picture::Box w = to.window_box(b);
+        XDrawRectangle(draw_display, window, gc, w.x, w.y, w.w, w.h);
     }
     void fill(picture::Part, const picture::Box& b, const std::string& colour) override {
         use(colour);
-        XFillRectangle(draw_display, window, gc, b.x, b.y, b.w, b.h);
+        picture::Box w = to.window_box(b);
+        XFillRectangle(draw_display, window, gc, w.x, w.y, w.w, w.h);
     }
-    void text(picture::Part, int centre_x, int baseline, const std::string& utf8, const std::string& colour) override {
+    void text(picture::Part part, int centre_x, int baseline, const std::string& utf8, const std::string& colour) override {
+        if (!text_too) return;
         use_color(colour.c_str());
-        draw_text(centre_x, baseline, utf8);
+        draw_text(part, centre_x, baseline, utf8, picture::BOX);
         // As each object keeps its colour: the shape's colour is current again after its text
         // (and stays so for a following colour the server does not know).
         if (!shape.empty()) use_color(shape.c_str());
@@ -137,15 +170,21 @@ private:
         shape = colour;
         use_color(colour.c_str());
     }
+    XPoint pixel(picture::Point p) const {
+        picture::Point w = to.to_window(p);
+        return {static_cast<short>(std::lround(w.x)), static_cast<short>(std::lround(w.y))};
+    }
 
     Window window;
+    picture::Transform to;
+    bool text_too;
     std::string shape;
 };
 
 }  // namespace
 
 void draw_state_name(const DiagramObject& state) {
-    draw_text(state.x + STATE_SIZE / 2, state.y + STATE_SIZE / 2, state.name);
+    draw_text(picture::Part::Name, state.x + STATE_SIZE / 2, state.y + STATE_SIZE / 2, state.name, STATE_SIZE);
 }
 
 void use_color(const char* color_name) {
@@ -169,7 +208,7 @@ void init_draw_area() {
     if (!sd_draw_area) return;
     draw_display = XtDisplay(sd_draw_area);
     Screen* screen = XtScreen(sd_draw_area);
-    text_painter.reset();
+    fonts_by_zoom.clear();
     free_colours();
     if (gc) XFreeGC(draw_display, gc);
     XGCValues gcv;
@@ -183,22 +222,42 @@ void init_draw_area() {
     // The drawing area's translations pass presses and releases on, not motion: drags come here.
     XtRemoveEventHandler(sd_draw_area, Button1MotionMask, False, drag_motion_handler, nullptr);
     XtAddEventHandler(sd_draw_area, Button1MotionMask, False, drag_motion_handler, nullptr);
+    XtRemoveEventHandler(sd_draw_area, PointerMotionMask | LeaveWindowMask, False, hover_handler, nullptr);
+    XtAddEventHandler(sd_draw_area, PointerMotionMask | LeaveWindowMask, False, hover_handler, nullptr);
     set_color_hook(use_color);
-    diagram_fonts.reset(new DiagramFonts(diagram_font_name()));
+    font_name = diagram_font_name();
 }
 
 void DiagramObject::draw_object() {
-    if (gc && canvas()) XFillArc(draw_display, canvas(), gc, x, y, STATE_SIZE, STATE_SIZE, 0, FULL_CIRCLE);
+    if (!gc || !canvas()) return;
+    picture::Box w = view_transform().window_box(picture::Box{x, y, STATE_SIZE, STATE_SIZE});
+    XFillArc(draw_display, canvas(), gc, w.x, w.y, w.w, w.h, 0, FULL_CIRCLE);
 }
 
 void draw_diagram() {
     if (!gc || !canvas()) return;
     XClearWindow(draw_display, canvas());
     picture::Scene scene = diagram_scene();
-    XCanvas painter(canvas());
+    hidden_names.clear();
+    XCanvas painter(canvas(), view_transform(), true);
+    picture::paint_scene(scene, painter);
+    view_moved();
+}
+
+void paint_scene_on(Window window, const picture::Scene& scene, const picture::Transform& transform) {
+    if (!gc || !window) return;
+    XCanvas painter(window, transform, false);
     picture::paint_scene(scene, painter);
 }
 
-const DiagramFonts* diagram_fonts_in_use() { return diagram_fonts.get(); }
+bool name_left_out(const std::string& name) { return hidden_names.count(name) > 0; }
+
+const DiagramFonts* diagram_fonts_in_use() {
+    if (font_name.empty()) return nullptr;
+    // Pictures are drawn at actual size.
+    ZoomedFonts& z = fonts_by_zoom[1000];
+    if (!z.fonts) z.fonts.reset(new DiagramFonts(font_name));
+    return z.fonts.get();
+}
 
 void redraw_diagram(Widget, XtPointer, XtPointer) { draw_diagram(); }

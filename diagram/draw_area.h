@@ -4,6 +4,10 @@
 
 #include <X11/Intrinsic.h>
 
+#include <string>
+
+#include "diagram/picture/view.h"
+
 class DiagramObject;
 
 extern Display* draw_display;
@@ -15,6 +19,10 @@ void init_draw_area();
 void draw_diagram();
 // Draws a state's name centred in its circle, in the current foreground.
 void draw_state_name(const DiagramObject& state);
+// Paints a scene on another window (the overview) through a transform, without text.
+void paint_scene_on(Window window, const picture::Scene& scene, const picture::Transform& transform);
+// Whether the last painting left this state's name out (too small or too wide at the zoom).
+bool name_left_out(const std::string& name);
 // The expose callback of sd_draw_area.
 void redraw_diagram(Widget w, XtPointer client_data, XtPointer call_data);
 

@@ -4,6 +4,7 @@
 #include <Xm/FileSB.h>
 #include <Xm/Form.h>
 #include <Xm/RowColumn.h>
+#include <Xm/SelectioB.h>
 #include <Xm/ScrolledW.h>
 #include <Xm/ToggleB.h>
 #include <X11/Shell.h>
@@ -43,6 +44,13 @@ void build_menus()
     sd_view_both = make_view_toggle(sd_view_pulldown, "sd_view_both",
                                     {call(both_view_cb), popup(te_win), popup(state_diagram_win)});
     XmToggleButtonSetState(sd_view_text, True, False);  // agrees with the main window at start
+    sd_view_separator = make_separator(sd_view_pulldown, "sd_view_separator");
+    sd_view_zoom_in = make_push_button(sd_view_pulldown, "sd_view_zoom_in", {call(sd_zoom_in_cb)});
+    sd_view_zoom_out = make_push_button(sd_view_pulldown, "sd_view_zoom_out", {call(sd_zoom_out_cb)});
+    sd_view_fit = make_push_button(sd_view_pulldown, "sd_view_fit", {call(sd_fit_cb)});
+    sd_view_actual = make_push_button(sd_view_pulldown, "sd_view_actual", {call(sd_actual_size_cb)});
+    sd_find_state = make_push_button(sd_view_pulldown, "sd_find_state", {call(sd_find_state_cb)});
+    sd_view_overview = make_push_button(sd_view_pulldown, "sd_view_overview", {call(sd_overview_cb)});
 
     sd_help_pulldown = make_pulldown(sd_menu_bar, "sd_help_pulldown");
     sd_help_button = make_cascade(sd_menu_bar, "sd_help_button", sd_help_pulldown);
@@ -58,6 +66,30 @@ void build_export_dialog()
     bind(sd_export_dialog, XmNokCallback, {call(sd_export_ok_cb)});
     bind(sd_export_dialog, XmNcancelCallback, {hide(sd_export_dialog)});
     bind(sd_export_dialog, XmNhelpCallback, {call(sd_main_help_cb)});
+}
+
+// Find State...: a name typed or picked from the states that start with it.
+void build_find_dialog()
+{
+    sd_find_dialog = XmCreateSelectionDialog(state_diagram_win, const_cast<char*>("sd_find_dialog"), nullptr, 0);
+    XtVaSetValues(sd_find_dialog, XmNautoUnmanage, False, nullptr);
+    XtUnmanageChild(XmSelectionBoxGetChild(sd_find_dialog, XmDIALOG_APPLY_BUTTON));
+    bind(sd_find_dialog, XmNokCallback, {call(sd_find_ok_cb)});
+    bind(sd_find_dialog, XmNcancelCallback, {hide(sd_find_dialog)});
+    bind(sd_find_dialog, XmNhelpCallback, {call(sd_main_help_cb)});
+    bind(XmSelectionBoxGetChild(sd_find_dialog, XmDIALOG_TEXT), XmNvalueChangedCallback, {call(sd_find_changed_cb)});
+}
+
+// The overview: the whole diagram small, the part in the view framed.
+void build_overview_dialog()
+{
+    sd_overview_dialog = XmCreateFormDialog(state_diagram_win, const_cast<char*>("sd_overview_dialog"), nullptr, 0);
+    XtVaSetValues(sd_overview_dialog, XmNautoUnmanage, False, nullptr);
+    sd_overview_area = XtVaCreateManagedWidget("sd_overview_area", xmDrawingAreaWidgetClass, sd_overview_dialog,
+                                               XmNwidth, 240, XmNheight, 240, nullptr);
+    attach(sd_overview_area, to_form(), to_form(), to_form(), to_form());
+    bind(sd_overview_area, XmNexposeCallback, {call(sd_overview_expose_cb)});
+    bind(sd_overview_area, XmNinputCallback, {call(sd_overview_input_cb)});
 }
 
 }  // namespace
@@ -93,5 +125,7 @@ Widget create_state_diagram_win(Widget parent)
     XtVaGetValues(sd_scrolled_window, XmNhorizontalScrollBar, &sd_horizontal, XmNverticalScrollBar, &sd_vertical,
                   nullptr);
     build_export_dialog();
+    build_find_dialog();
+    build_overview_dialog();
     return state_diagram_win;
 }

@@ -11,12 +11,25 @@ FcPattern* parse(const std::string& name) {
     return p ? p : FcNameParse(reinterpret_cast<const FcChar8*>(DIAGRAM_FALLBACK_FONT));
 }
 
+// The pattern's size times the scale, in pixels (points where it gives no pixels).
+void scale_size(FcPattern* p, double scale) {
+    for (const char* object : {FC_PIXEL_SIZE, FC_SIZE}) {
+        double size = 0;
+        if (FcPatternGetDouble(p, object, 0, &size) != FcResultMatch) continue;
+        FcPatternDel(p, object);
+        FcPatternAddDouble(p, object, size * scale);
+        return;
+    }
+    FcPatternAddDouble(p, FC_PIXEL_SIZE, DIAGRAM_PIXEL_SIZE * scale);
+}
+
 }  // namespace
 
-DiagramFonts::DiagramFonts(const std::string& name) {
+DiagramFonts::DiagramFonts(const std::string& name, double scale) {
     if (!FcInit()) return;
     FcPattern* request = parse(name);
     if (!request) return;
+    if (scale != 1) scale_size(request, scale);
     FcConfigSubstitute(nullptr, request, FcMatchPattern);
     FcDefaultSubstitute(request);
     FcResult result = FcResultNoMatch;
@@ -63,6 +76,12 @@ std::vector<TextRun> DiagramFonts::runs(const std::string& utf8) const {
         out.back().chars.push_back(c);
     }
     return out;
+}
+
+double DiagramFonts::pixel_size() const {
+    double size = DIAGRAM_PIXEL_SIZE;
+    if (!patterns.empty()) FcPatternGetDouble(patterns.front(), FC_PIXEL_SIZE, 0, &size);
+    return size;
 }
 
 int text_width(TextPainter& painter, const std::vector<TextRun>& runs) {

@@ -12,6 +12,7 @@
 
 // Used when the named font cannot be parsed; any fontconfig setup resolves it.
 #define DIAGRAM_FALLBACK_FONT "sans:pixelsize=11"
+#define DIAGRAM_PIXEL_SIZE 11
 
 // Characters drawn with one font; font indexes DiagramFonts, -1 when no font is installed
 // at all (the characters are then plain ASCII).
@@ -24,12 +25,15 @@ class DiagramFonts {
 public:
     // name is a fontconfig name ("DejaVu Sans:pixelsize=11"). The font it matches comes first,
     // then the installed fonts that cover further characters, in fontconfig's order.
-    explicit DiagramFonts(const std::string& name);
+    // scale sizes the fonts for a zoomed drawing.
+    explicit DiagramFonts(const std::string& name, double scale = 1);
     ~DiagramFonts();
     DiagramFonts(const DiagramFonts&) = delete;
     DiagramFonts& operator=(const DiagramFonts&) = delete;
 
     std::size_t count() const { return patterns.size(); }
+    // The first font's size in pixels.
+    double pixel_size() const;
     // Ready to open (Xft, cairo): size, hinting and the file of font i are all resolved.
     FcPattern* pattern(std::size_t i) const { return patterns[i]; }
 

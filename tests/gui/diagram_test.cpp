@@ -7,9 +7,11 @@
 #include <X11/Xutil.h>
 #include <Xm/DrawingA.h>
 #include <Xm/FileSB.h>
+#include <Xm/SelectioB.h>
 #include <Xm/TextF.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <fstream>
 #include <map>
@@ -23,6 +25,7 @@
 #include "diagram/diagram_object.h"
 #include "diagram/diagram_popup.h"
 #include "diagram/diagram_view.h"
+#include "diagram/diagram_zoom.h"
 #include "diagram/draw_area.h"
 #include "diagram/picture/scene.h"
 #include "diagram/picture/text.h"
@@ -145,8 +148,13 @@ protected:
         gui::process_events();
     }
 
+    // Points are given on the canvas and sent where the view draws them.
+    static DiagramPoint drawn(DiagramPoint p) {
+        picture::Point w = view_transform().to_window({double(p.x), double(p.y)});
+        return {int(std::lround(w.x)), int(std::lround(w.y))};
+    }
     void send(int type, unsigned int button, DiagramPoint p) {
-        gui::pointer_event(sd_draw_area, type, button, p.x, p.y);
+        gui::pointer_event(sd_draw_area, type, button, drawn(p).x, drawn(p).y);
     }
     void click(unsigned int button, DiagramPoint p) {
         send(ButtonPress, button, p);
@@ -171,7 +179,11 @@ protected:
         DiagramObject* s = find_state(state);
         return s ? DiagramPoint{s->x, s->y} : DiagramPoint{-1, -1};
     }
-    unsigned long pixel_at(DiagramPoint p) { return gui::pixel_at(sd_draw_area, p.x, p.y); }
+    unsigned long pixel_at(DiagramPoint p) { return gui::pixel_at(sd_draw_area, drawn(p).x, drawn(p).y); }
+    static bool in_view(const DiagramObject* s) {
+        picture::Box v = visible_canvas();
+        return s->x >= v.x && s->y >= v.y && s->x + 50 <= v.x + v.w && s->y + 50 <= v.y + v.h;
+    }
     unsigned long named(const char* colour) { return gui::named_pixel(sd_draw_area, colour); }
     // Below the name, inside the circle.
     unsigned long state_pixel(const std::string& name) { return pixel_at({at(name).x, at(name).y + 15}); }
@@ -569,12 +581,57 @@ TEST_F(DiagramTest, ADragMovesAStateAndItsLinesAClickStillSelectsAndThePlaceIsSt
     EXPECT_EQ(0, modified);
 }
 
+// Drawing, hit testing, the popup and dragging through the zoom; places stay in canvas pixels.
+TEST_F(DiagramTest, AtEveryZoomTheStateUnderThePointerAnswers) {
+    open(WATCH);
+    EXPECT_EQ(1.0, diagram_zoom()) << "it fits at actual size";
+    for (double zoom : {0.25, 1.0, 4.0}) {
+        SCOPED_TRACE(zoom);
+        zoom_centred(zoom);
+        centre_view_on({double(at("Degraded").x), double(at("Degraded").y)});
+        click(1, at("Degraded"));
+        EXPECT_EQ(find_state("Degraded"), first_obj);
+        EXPECT_EQ(named("white"), state_pixel("Degraded"));
+        click(1, {at("Degraded").x - 27, at("Degraded").y});
+        EXPECT_EQ(nullptr, first_obj) << "just outside its square";
+        EXPECT_EQ(named("yellow"), state_pixel("Degraded"));
+        choose(at("Degraded"), "Configure...");
+        EXPECT_EQ("Degraded", configured()[0]);
+        XtUnmanageChild(cs_template);
+    }
+    // At 50 % the pointer's 40 by 110 pixels move the state 80 by 220.
+    zoom_centred(0.5);
+    DiagramPoint was = corner("Degraded");
+    DiagramPoint from = drawn(at("Degraded"));
+    gui::pointer_event(sd_draw_area, ButtonPress, 1, from.x, from.y);
+    gui::pointer_event(sd_draw_area, MotionNotify, 1, from.x + 40, from.y + 110);
+    gui::pointer_event(sd_draw_area, ButtonRelease, 1, from.x + 40, from.y + 110);
+    EXPECT_EQ((DiagramPoint{was.x + 80, was.y + 220}), corner("Degraded"));
+    int x = 0, y = 0;
+    ASSERT_TRUE(qor_handle.find_state("Degraded").position(&x, &y));
+    EXPECT_EQ(corner("Degraded"), (DiagramPoint{x, y}));
+
+    // Ctrl with the wheel: a step in, the canvas point under the pointer stays under it.
+    ASSERT_TRUE(gui::press(sd_view_actual));
+    DiagramPoint down = drawn(at("Down"));
+    picture::Box before = visible_canvas();
+    gui::pointer_event(sd_draw_area, ButtonPress, 4, down.x, down.y, ControlMask);
+    EXPECT_EQ(1.25, diagram_zoom());
+    EXPECT_NEAR(at("Down").x, visible_canvas().x + (down.x - before.x) / 1.25, 1);
+    gui::pointer_event(sd_draw_area, ButtonPress, 5, down.x, down.y, ControlMask);
+    EXPECT_EQ(1.0, diagram_zoom());
+    ASSERT_TRUE(gui::press(sd_view_fit));
+    EXPECT_GT(diagram_zoom(), 1.0) << "four states fill the view";
+}
+
 // Templates without places are arranged as they open (no change of the user's) and by
 // Arrange (a change): twenty states in a tree, and two hundred in a chain, which, arranged by
 // dot as it opened, kept the editor busy for minutes before it showed anything.
 TEST_F(DiagramTest, TemplatesWithoutPlacesAreArrangedOnOpeningAndByArrange) {
     store_template(shapes::shaped_template("long", shapes::Shape::Chain, 200));
-    open(crowded_template("crowded", 20));
+    open(crowded_template("crowded", 45));
+    EXPECT_LT(diagram_zoom(), 1.0) << "opened fitted";
+    gui::snap(nullptr, "diagram_45_fitted.png");
     XtVaSetValues(state_diagram_win, XmNwidth, 1270, XmNheight, 1010, nullptr);  // Ground in sight
     gui::process_events();
     for (const std::string name : {"crowded", "long"}) {
@@ -589,7 +646,7 @@ TEST_F(DiagramTest, TemplatesWithoutPlacesAreArrangedOnOpeningAndByArrange) {
             states += object_list.at(i)->type == StateObject;
             EXPECT_LE(corner("Ground").y, object_list.at(i)->y) << "Ground on top";
         }
-        EXPECT_EQ(name == "long" ? 200u : 20u, states);
+        EXPECT_EQ(name == "long" ? 200u : 45u, states);
         expect_apart();
         EXPECT_EQ(0, modified) << "arranging on opening is no change of the user's";
         EXPECT_FALSE(other->load_template(name)->states[3].position);
@@ -605,6 +662,68 @@ TEST_F(DiagramTest, TemplatesWithoutPlacesAreArrangedOnOpeningAndByArrange) {
         EXPECT_EQ(1, modified);
         EXPECT_EQ("Current Template: " + name + "...modified", status());
     }
+}
+
+// A template too big for the window opens fitted; Find and the overview move the view.
+TEST_F(DiagramTest, TwoHundredStatesOpenFittedFindAndTheOverviewMoveTheView) {
+    open(shapes::shaped_template("long", shapes::Shape::Chain, 200));
+    std::vector<DiagramObject*> states;
+    for (std::size_t i = 0; i < object_list.size(); ++i)
+        if (object_list.at(i)->type == StateObject) states.push_back(object_list.at(i));
+    ASSERT_EQ(200u, states.size());
+
+    // Opened fitted: every state in the view, its colour at its scaled centre.
+    EXPECT_LT(diagram_zoom(), 0.5);
+    gui::snap(nullptr, "diagram_200_fitted.png");
+    for (DiagramObject* s : states) {
+        EXPECT_TRUE(in_view(s)) << s->name;
+        EXPECT_EQ(named(s->color.c_str()), pixel_at(at(s->name))) << s->name;
+    }
+    // A click selects, a name too small to draw shows in the status line under the pointer.
+    click(1, at("Ground"));
+    EXPECT_EQ(find_state("Ground"), first_obj);
+    EXPECT_EQ(named("white"), pixel_at(at("Ground")));
+    EXPECT_TRUE(name_left_out("S57"));
+    DiagramPoint s57 = drawn(at("S57"));
+    gui::pointer_event(sd_draw_area, MotionNotify, 0, s57.x, s57.y);
+    EXPECT_EQ("State: S57", gui::label(sd_message_label));
+    gui::pointer_event(sd_draw_area, MotionNotify, 0, 1, 1);
+    EXPECT_EQ("Current Template: long", gui::label(sd_message_label));
+
+    // At actual size, Find takes the start of a name in any case to a state far off.
+    ASSERT_TRUE(gui::press(sd_view_actual));
+    EXPECT_EQ(1.0, diagram_zoom());
+    DiagramObject* far = find_state("S190");
+    ASSERT_FALSE(in_view(far));
+    ASSERT_TRUE(gui::press(sd_find_state));
+    Widget field = XmSelectionBoxGetChild(sd_find_dialog, XmDIALOG_TEXT);
+    gui::type_text(field, "s19");
+    Texts listed = gui::list_items(XmSelectionBoxGetChild(sd_find_dialog, XmDIALOG_LIST));
+    EXPECT_EQ(11u, listed.size());
+    EXPECT_EQ("S19", listed.front()) << "the exact name first";
+    gui::type_text(field, "s190");
+    gui::snap(nullptr, "diagram_find.png");
+    XtCallActionProc(field, const_cast<char*>("activate"), nullptr, nullptr, 0);  // Return
+    gui::process_events();
+    EXPECT_FALSE(gui::managed(sd_find_dialog));
+    EXPECT_EQ(far, first_obj);
+    EXPECT_TRUE(in_view(far));
+    EXPECT_EQ(named("white"), state_pixel("S190"));
+
+    // The overview: a click centres the view there, a drag takes it along.
+    ASSERT_TRUE(gui::press(sd_view_overview));
+    gui::snap(nullptr, "diagram_overview.png");
+    auto overview = [](int type, int x, int y) { gui::pointer_event(sd_overview_area, type, 1, x, y); };
+    overview(ButtonPress, 2, 2);
+    overview(ButtonRelease, 2, 2);
+    picture::Box top_left = visible_canvas();
+    EXPECT_EQ(0, top_left.x + top_left.y) << "the canvas's corner";
+    overview(ButtonPress, 120, 120);
+    picture::Box middle = visible_canvas();
+    overview(MotionNotify, 238, 238);
+    overview(ButtonRelease, 238, 238);
+    picture::Box dragged = visible_canvas();
+    EXPECT_TRUE(top_left.x < middle.x && middle.x < dragged.x && top_left.y < middle.y && middle.y < dragged.y);
 }
 
 TEST_F(DiagramTest, ExportDiagramWritesThePictureItsNameAsksFor) {

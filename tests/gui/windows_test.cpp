@@ -13,6 +13,7 @@
 #include <Xm/LabelG.h>
 #include <Xm/MessageB.h>
 #include <Xm/RowColumn.h>
+#include <Xm/SelectioB.h>
 #include <Xm/TextF.h>
 #include <Xm/ToggleB.h>
 #include <unistd.h>
@@ -240,8 +241,8 @@ TEST(WindowResources, EveryControlIsLabelledWithoutAnInstalledResourceFile) {
         unsigned char type = XmSTRING;
         XtVaGetValues(w, XmNlabelType, &type, nullptr);
         std::string n = XtName(w);
-        // The file dialog's Cancel and Help are worded by Motif itself, as its other parts are.
-        bool file_dialog = XtParent(w) && XmIsFileSelectionBox(XtParent(w)) && (n == "Cancel" || n == "Help");
+        // The selection dialogs' Cancel, Help and Apply are worded by Motif itself, as their other parts are.
+        bool file_dialog = XtParent(w) && XmIsSelectionBox(XtParent(w)) && (n == "Cancel" || n == "Help" || n == "Apply");
         if (type == XmPIXMAP || n == "main_message_label" || n == "sd_message_label" || n == "OptionButton" ||
             n == "Title" || n == "TipLabel" || file_dialog)
             continue;

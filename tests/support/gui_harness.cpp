@@ -247,7 +247,7 @@ unsigned long pixel_at(Widget w, int x, int y) {
     return pixel;
 }
 
-void pointer_event(Widget w, int type, unsigned int button, int x, int y) {
+void pointer_event(Widget w, int type, unsigned int button, int x, int y, unsigned int modifiers) {
     XEvent e = {};
     e.xbutton.type = type;
     e.xbutton.display = display;
@@ -259,7 +259,7 @@ void pointer_event(Widget w, int type, unsigned int button, int x, int y) {
     Window child;
     XTranslateCoordinates(display, e.xbutton.window, e.xbutton.root, x, y, &e.xbutton.x_root, &e.xbutton.y_root,
                           &child);  // where a popup menu goes
-    e.xbutton.state = type == ButtonPress ? 0 : Button1Mask << (button - 1);
+    e.xbutton.state = (type == ButtonPress ? 0 : Button1Mask << (button - 1)) | modifiers;
     e.xbutton.button = button;
     e.xbutton.same_screen = True;
     if (type == MotionNotify) e.xmotion.is_hint = NotifyNormal;

@@ -131,7 +131,7 @@ unsigned long named_pixel(Widget w, const char* colour);
 
 // A pointer event at x, y of w's window (ButtonPress, ButtonRelease, or MotionNotify with the
 // button held), dispatched through the toolkit as the server would deliver it.
-void pointer_event(Widget w, int type, unsigned int button, int x, int y);
+void pointer_event(Widget w, int type, unsigned int button, int x, int y, unsigned int modifiers = 0);
 
 // With TARNWRIGHT_SCREENSHOTS naming a folder: the window of the shell (null: the whole
 // screen) as the user sees it now, into <folder>/<file>.

@@ -13,6 +13,7 @@
 #include "diagram/picture/colours.h"
 #include "diagram/picture/render.h"
 #include "diagram/picture/scene.h"
+#include "diagram/picture/view.h"
 #include "support/template_shapes.h"
 
 using namespace picture;
@@ -279,3 +280,33 @@ TEST(DiagramPicture, ColourNamesAndPictureNames) {
 }
 
 }  // namespace
+
+// The zoom ladder within 10 % to 400 %, the fit, the pointer kept still, and finding names.
+TEST(DiagramPicture, ZoomStepsFitsAndFindsNames) {
+    using picture::Box;
+    struct Step {
+        double from, in, out;
+    };
+    for (const Step& s : {Step{1, 1.25, 0.75}, Step{0.1, 0.15, 0.1}, Step{4, 4, 3}, Step{0.6, 0.67, 0.5}}) {
+        EXPECT_DOUBLE_EQ(s.in, picture::zoom_in(s.from)) << s.from;
+        EXPECT_DOUBLE_EQ(s.out, picture::zoom_out(s.from)) << s.from;
+    }
+    EXPECT_DOUBLE_EQ(0.5, picture::fit_zoom(Box{100, 100, 980, 480}, 500, 500, 10));
+    EXPECT_DOUBLE_EQ(0.1, picture::fit_zoom(Box{0, 0, 20000, 100}, 500, 500, 10)) << "held at 10 %";
+    EXPECT_TRUE(picture::fits_actual_size(Box{1400, 900, 480, 300}, 500, 500, 10)) << "wherever it lies";
+    EXPECT_FALSE(picture::fits_actual_size(Box{0, 0, 481, 300}, 500, 500, 10));
+
+    // A canvas point 130 px into the view stays there: at 25 % it is drawn at 300 / 4 = 75.
+    picture::Transform t{0.25};
+    EXPECT_EQ(0, picture::anchored_origin(300, t.scale, 130)) << "the view cannot go left of the canvas";
+    EXPECT_EQ(1070, picture::anchored_origin(300, 4, 130));
+    Box drawn = t.window_box(Box{100, 200, 50, 50});
+    EXPECT_EQ((std::vector<int>{25, 50, 13, 13}), (std::vector<int>{drawn.x, drawn.y, drawn.w, drawn.h}));
+
+    const std::vector<std::string> names = {"Ground", "gr\u00fcn", "GRAU", "Gr", "\u00dcberlast", "Down"};
+    EXPECT_EQ((std::vector<std::string>{"Gr", "Ground", "gr\u00fcn", "GRAU"}), picture::names_starting(names, "gR"))
+        << "the exact name first, then the others in order";
+    EXPECT_EQ((std::vector<std::string>{"gr\u00fcn"}), picture::names_starting(names, "GR\u00dc"));
+    EXPECT_EQ((std::vector<std::string>{"\u00dcberlast"}), picture::names_starting(names, "\u00fc"));
+    EXPECT_EQ(names, picture::names_starting(names, ""));
+}

@@ -84,6 +84,7 @@ void build_diagram_objects() {
 void diagram_view(const TemplateChange& change) {
     switch (change.kind) {
     case Change::Edited:
+        if (change.parts == EDITED_FIELDS) return;
         if (change.parts == EDITED_PLACES)
             place_state_objects();
         else

@@ -61,7 +61,8 @@ void undo_view(const TemplateChange& change) {
         history_start();
         break;
     case Change::Edited:
-        history_record();
+        // Typing is a step of its own, kept by main_field_changed_cb.
+        if (change.parts != EDITED_FIELDS) history_record();
         break;
     case Change::Restored:
         typing_in = nullptr;
@@ -74,9 +75,7 @@ void undo_view(const TemplateChange& change) {
 }
 
 void fields_view(const TemplateChange& change) {
-    if (change.kind != Change::Started && change.kind != Change::Opened && change.kind != Change::Reloaded &&
-        change.kind != Change::Restored)
-        return;
+    if (change.kind == Change::Edited || change.kind == Change::Album) return;
     // Not typing: the history is not told of it. A copy, as each field set is read back.
     TemplateFields shown = template_fields;
     restoring = true;
@@ -85,9 +84,9 @@ void fields_view(const TemplateChange& change) {
     restoring = false;
 }
 
-void main_field_changed_cb(Widget w, XtPointer, XtPointer) {
-    template_fields = {field_text(main_name), field_text(main_description)};
-    if (restoring || !qor_handle.is_valid()) return;
+namespace {
+// Typing into a field is a step of the history, one per field typed into.
+void record_typing(Widget w) {
     const TemplateStep& now = history.present();
     // Compared before the snapshot, which copies the whole template.
     if (field_text(main_name) == now.name && field_text(main_description) == now.descr) return;
@@ -99,6 +98,17 @@ void main_field_changed_cb(Widget w, XtPointer, XtPointer) {
     history.record(std::move(step));
     typing_in = w;
     history_update_menus();
+}
+}  // namespace
+
+void main_field_changed_cb(Widget w, XtPointer, XtPointer) {
+    TemplateFields typed{field_text(main_name), field_text(main_description)};
+    if (restoring || !qor_handle.is_valid()) {
+        template_fields = typed;
+        return;
+    }
+    record_typing(w);
+    template_fields_typed(typed);
 }
 
 void main_undo_cb(Widget, XtPointer, XtPointer) {

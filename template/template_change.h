@@ -21,7 +21,8 @@ enum class Change {
 enum EditedPart : unsigned {
     EDITED_STATES = 1,       // added, deleted, given a new poll rate or severity
     EDITED_TRANSITIONS = 2,  // transitions and actions added, deleted or reordered
-    EDITED_PLACES = 4        // where states stand in the diagram
+    EDITED_PLACES = 4,       // where states stand in the diagram
+    EDITED_FIELDS = 8        // the name or description typed into the main window
 };
 
 enum class AlbumKind { NoAlbum, Templates, PollRates, Severities, Conditions };

@@ -15,13 +15,19 @@ enum { GROUND_NAME_SIZE = 200 };
 
 const char* NONAME = "Noname";
 
-// The contents last saved, or as started, opened or reloaded: what "unchanged" means.
+// The contents and fields last saved, or as started, opened or reloaded: what "unchanged" means.
 Qor_Snapshot saved_contents;
+TemplateFields saved_fields;
+
+int differs_from_saved() {
+    return template_fields == saved_fields && qori_template_snapshot(qor_handle) == saved_contents ? 0 : 1;
+}
 
 // A whole new working copy: shown, then taken as unchanged (after the views, which may
 // place its states).
 void replaced(Change kind, MessageId status) {
     modified = 0;
+    saved_fields = template_fields;
     announce({kind, 0, status});
     saved_contents = qori_template_snapshot(qor_handle);
 }
@@ -34,7 +40,7 @@ SaveOutcome refused(SaveResult result, const std::string& reason = std::string()
 SaveOutcome stored(const char* name, const char* descr) {
     modified = 0;
     saved_contents = qori_template_snapshot(qor_handle);
-    template_fields = {name, descr};
+    template_fields = saved_fields = {name, descr};
     announce({Change::Saved, 0, msg::SAVE_COMPLETE_STATUS});
     return {SaveResult::Saved, "", name, descr};
 }
@@ -177,9 +183,19 @@ void template_edited(unsigned parts, MessageId status) {
     announce({Change::Edited, parts, status});
 }
 
+void template_fields_typed(const TemplateFields& fields) {
+    if (fields == template_fields) return;
+    template_fields = fields;
+    // Typed back to what is stored: unmodified again, unless the contents were edited.
+    int was = modified;
+    modified = fields == saved_fields ? (modified ? differs_from_saved() : 0) : 1;
+    MessageId status = modified ? msg::FIELDS_MODIFIED_STATUS : was ? msg::FIELDS_UNMODIFIED_STATUS : MessageId{0, 0};
+    announce({Change::Edited, EDITED_FIELDS, status});
+}
+
 void restore_template(const Qor_Snapshot& contents, const TemplateFields& fields, MessageId status) {
     qori_template_restore(qor_handle, contents);
     template_fields = fields;
-    modified = contents == saved_contents ? 0 : 1;
+    modified = differs_from_saved();
     announce({Change::Restored, 0, status});
 }

@@ -17,6 +17,7 @@ extern int modified;         // 1 when it has unsaved changes
 // undo, and by the user typing into the fields.
 struct TemplateFields {
     std::string name, descr;
+    bool operator==(const TemplateFields& o) const { return name == o.name && descr == o.descr; }
 };
 extern TemplateFields template_fields;
 
@@ -74,6 +75,9 @@ SaveOutcome overwrite_template(const char* name, const char* descr);
 // An edit of the working copy was made: it is modified, and the views follow. `status` is
 // the status text naming the template.
 void template_edited(unsigned parts, MessageId status);
+// The user typed into the name or description field: modified while either differs from
+// what was last saved (or started, opened, reloaded), or the contents were edited.
+void template_fields_typed(const TemplateFields& fields);
 // Puts a whole step back (undo, redo): the contents and the two fields.
 void restore_template(const Qor_Snapshot& contents, const TemplateFields& fields, MessageId status);
 

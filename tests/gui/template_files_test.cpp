@@ -348,6 +348,7 @@ TEST_F(EditorTest, NewAndOpenAskOnlyAboutUnsavedChanges) {
         const char* what;
         Command command;
         const char* edit;    // "" leaves the template unmodified
+        const char* typed;   // typed into Description:; "" types nothing
         const char* answer;  // to "Save changes made to 'router'."; "" when none is expected
         bool running;        // makes the save fail
         const char* open_after;
@@ -355,19 +356,29 @@ TEST_F(EditorTest, NewAndOpenAskOnlyAboutUnsavedChanges) {
     };
     // Saving fails while the template runs, so those rows come last.
     const Case cases[] = {
-        {"new, unmodified", Command::New, "", "", false, "Noname", false},
-        {"new, not saved", Command::New, "E1", "No", false, "Noname", false},
-        {"new, saved first", Command::New, "E2", "Yes", false, "Noname", true},
-        {"open, unmodified", Command::Open, "", "", false, "other", false},
-        {"open, not saved", Command::Open, "E3", "No", false, "other", false},
-        {"open, saved first", Command::Open, "E4", "Yes", false, "other", true},
-        {"new, the save fails", Command::New, "E5", "Yes", true, "router", false},
-        {"open, the save fails", Command::Open, "E6", "Yes", true, "router", false},
+        {"new, unmodified", Command::New, "", "", "", false, "Noname", false},
+        {"open, typed and typed back", Command::Open, "", "router template", "", false, "other", false},
+        {"new, not saved", Command::New, "E1", "", "No", false, "Noname", false},
+        {"new, saved first", Command::New, "E2", "", "Yes", false, "Noname", true},
+        {"new, only typed, saved first", Command::New, "", "typed before New", "Yes", false, "Noname", false},
+        {"open, unmodified", Command::Open, "", "", "", false, "other", false},
+        {"open, not saved", Command::Open, "E3", "", "No", false, "other", false},
+        {"open, saved first", Command::Open, "E4", "", "Yes", false, "other", true},
+        {"open, only typed, not saved", Command::Open, "", "typed before Open", "No", false, "other", false},
+        {"new, the save fails", Command::New, "E5", "", "Yes", true, "router", false},
+        {"open, the save fails", Command::Open, "E6", "", "Yes", true, "router", false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         if (c.running && other->list_running().empty()) other->set_running("core-1", "router");
         open_stored("router", c.edit);
+        if (*c.typed) {
+            gui::type_text(main_description, std::string(c.typed) + " here");
+            EXPECT_EQ(1, modified);
+            EXPECT_EQ("Current Template: router...modified", status());
+            gui::type_text(main_description, c.typed);
+        }
+        std::string typed_stored = other->load_template("router")->descr;
         run(c.command);
         std::vector<gui::Dialog> questions = dialogs_named("QuestionDialog");
         if (*c.answer) {
@@ -379,6 +390,10 @@ TEST_F(EditorTest, NewAndOpenAskOnlyAboutUnsavedChanges) {
         }
         EXPECT_STREQ(c.open_after, qor_handle.name());
         EXPECT_EQ(c.saved, *c.edit && stored_has_state(*other, "router", c.edit));
+        if (*c.typed && !c.running) {
+            EXPECT_EQ(std::string(*c.answer == 'Y' ? c.typed : typed_stored.c_str()),
+                      other->load_template("router")->descr);
+        }
         if (c.running) {
             EXPECT_EQ(1u, gui::answer_all().size()) << "the save said why";
             EXPECT_TRUE(qor_handle.find_state(c.edit).is_valid()) << "the edit is kept";
@@ -684,10 +699,17 @@ TEST_P(LiveNews, ASaveElsewhereReloadsAnUnchangedTemplateAndAsksOnceWhenChangedH
     EXPECT_EQ(0, modified);
     EXPECT_TRUE(gui::open_dialogs().empty());
 
+    // Changed here by typing a description (then reloaded), or by adding a state (then kept).
     for (const char* answer : {"Reload", "Keep"}) {
         SCOPED_TRACE(answer);
+        bool reloaded = std::string(answer) == "Reload";
         std::string mine = std::string("Mine") + answer, theirs = std::string("Theirs") + answer;
-        add_state_here(mine);
+        if (reloaded) {
+            gui::type_text(main_description, "typed here");
+            EXPECT_EQ("Current Template: router...modified", gui::label(main_message_label));
+        } else {
+            add_state_here(mine);
+        }
         save_elsewhere(theirs);
         dispatch_until_news();
         EXPECT_EQ(CHANGED, gui::label(sd_message_label));
@@ -700,16 +722,16 @@ TEST_P(LiveNews, ASaveElsewhereReloadsAnUnchangedTemplateAndAsksOnceWhenChangedH
                   "Reload it and lose the changes made here, or keep them?",
                   question.message);
         EXPECT_EQ((Texts{"Reload", "Keep"}), question.buttons);
-        EXPECT_TRUE(shown(mine));
+        EXPECT_TRUE(reloaded ? gui::text(main_description) == "typed here" : shown(mine));
         gui::snap(XtParent(question.box), "live_news_question.png");
         gui::press(question.button(answer));
         EXPECT_TRUE(gui::open_dialogs().empty());
-        bool reloaded = std::string(answer) == "Reload";
         EXPECT_EQ(reloaded, shown(theirs));
         EXPECT_EQ(!reloaded, shown(mine));
         EXPECT_EQ(reloaded ? 0 : 1, modified);
         if (reloaded) {
             EXPECT_EQ(CHANGED + ", reloaded", gui::label(main_message_label));
+            EXPECT_EQ("edge routers", gui::text(main_description));
         }
     }
 

@@ -73,7 +73,6 @@ picture::Box diagram_bounds() { return picture::scene_bounds(diagram_scene()); }
 
 void show_box_fitted(const picture::Box& bounds, double zoom) {
     apply_zoom(zoom);
-    draw_diagram();
     Size view = view_size();
     int w = int(std::lround((bounds.w + 2 * FIT_MARGIN) * transform.scale));
     int h = int(std::lround((bounds.h + 2 * FIT_MARGIN) * transform.scale));
@@ -81,6 +80,7 @@ void show_box_fitted(const picture::Box& bounds, double zoom) {
     int x = int(std::lround((bounds.x - FIT_MARGIN) * transform.scale)) - std::max(0, (view.w - w) / 2);
     int y = int(std::lround((bounds.y - FIT_MARGIN) * transform.scale)) - std::max(0, (view.h - h) / 2);
     scroll_to(x, y);
+    repaint_over_exposures();
 }
 
 }  // namespace
@@ -109,7 +109,7 @@ void zoom_about(double zoom, int pointer_x, int pointer_y) {
     apply_zoom(zoom);
     scroll_to(picture::anchored_origin(at.x, transform.scale, in_view_x),
               picture::anchored_origin(at.y, transform.scale, in_view_y));
-    draw_diagram();
+    repaint_over_exposures();
 }
 
 void zoom_centred(double zoom) {

@@ -146,12 +146,14 @@ public:
         picture::Box w = to.window_box(b);
         XFillArc(draw_display, window, gc, w.x, w.y, w.w, w.h, 0, FULL_CIRCLE);
     }
-    void frame(picture::Part, const picture::Box& b, const std::string& colour) override {
+    void frame(picture::Part part, const picture::Box& b, const std::string& colour) override {
+        if (speck(part)) return;
         use(colour);
         picture::Box w = to.window_box(b);
         XDrawRectangle(draw_display, window, gc, w.x, w.y, w.w, w.h);
     }
-    void fill(picture::Part, const picture::Box& b, const std::string& colour) override {
+    void fill(picture::Part part, const picture::Box& b, const std::string& colour) override {
+        if (speck(part)) return;
         use(colour);
         picture::Box w = to.window_box(b);
         XFillRectangle(draw_display, window, gc, w.x, w.y, w.w, w.h);
@@ -166,6 +168,11 @@ public:
     }
 
 private:
+    // A label box too small to hold its number is only a speck on the lines: left out.
+    bool speck(picture::Part part) const {
+        return (part == picture::Part::LabelFrame || part == picture::Part::Label) &&
+               to.length(picture::LABEL_H) < picture::SMALLEST_LABEL;
+    }
     void use(const std::string& colour) {
         shape = colour;
         use_color(colour.c_str());
@@ -260,4 +267,19 @@ const DiagramFonts* diagram_fonts_in_use() {
     return z.fonts.get();
 }
 
-void redraw_diagram(Widget, XtPointer, XtPointer) { draw_diagram(); }
+void redraw_diagram(Widget, XtPointer, XtPointer call_data) {
+    // One repaint for a run of exposures: the last of them says no more follow.
+    auto* cbs = static_cast<XmDrawingAreaCallbackStruct*>(call_data);
+    if (cbs && cbs->event && cbs->event->type == Expose && cbs->event->xexpose.count > 0) return;
+    draw_diagram();
+}
+
+void repaint_over_exposures() {
+    if (!gc || !canvas()) return;
+    // What the server exposed before this repaint is covered by it.
+    XSync(draw_display, False);
+    XEvent stale;
+    while (XCheckTypedWindowEvent(draw_display, canvas(), Expose, &stale)) {
+    }
+    draw_diagram();
+}

@@ -17,6 +17,8 @@ extern GC gc;
 void init_draw_area();
 // Clears the drawing area and paints every transition, then every state.
 void draw_diagram();
+// After the drawing area was resized or scrolled: one repaint, the exposures it brought dropped.
+void repaint_over_exposures();
 // Draws a state's name centred in its circle, in the current foreground.
 void draw_state_name(const DiagramObject& state);
 // Paints a scene on another window (the overview) through a transform, without text.

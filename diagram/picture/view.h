@@ -48,8 +48,8 @@ int centred_origin(double canvas, double zoom, int view, int content);
 
 // A state's name left out when drawn this wide (pixels) in a circle this wide.
 bool name_fits(int text_width, int circle_width);
-// Text smaller than this (pixels) is not drawn at all.
-enum { SMALLEST_TEXT = 5 };
+// Text smaller than this (pixels) is not drawn at all, nor a label box lower than this.
+enum { SMALLEST_TEXT = 5, SMALLEST_LABEL = 4 };
 
 // The names that start with the prefix, case and compatibility forms folded, in the given
 // order; an exact match (folded) comes first.

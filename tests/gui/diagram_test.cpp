@@ -598,6 +598,13 @@ TEST_F(DiagramTest, AtEveryZoomTheStateUnderThePointerAnswers) {
         choose(at("Degraded"), "Configure...");
         EXPECT_EQ("Degraded", configured()[0]);
         XtUnmanageChild(cs_template);
+        // The state tool places a new state at the click, in canvas pixels (on a pixel of 25 %).
+        send(ButtonRelease, 1, {484, 176});
+        gui::press(sd_state);
+        EXPECT_EQ((DiagramPoint{484, 176}), corner("NoName"));
+        destroy_list();
+        build_diagram_objects();
+        XtUnmanageChild(cs_template);
     }
     // At 50 % the pointer's 40 by 110 pixels move the state 80 by 220.
     zoom_centred(0.5);

@@ -67,14 +67,8 @@ protected:
         XDeleteProperty(display, DefaultRootWindow(display), atom);
     }
     void TearDown() override {
-        for (XtHelp* h : {&client, help}) {
-            if (!h || h->processId() <= 0) continue;
-            kill(static_cast<pid_t>(h->processId()), SIGKILL);
-            for (int i = 0; i < 200 && h->processId() > 0; ++i) {
-                reap_help_children();
-                std::this_thread::sleep_for(10ms);
-            }
-        }
+        for (XtHelp* h : {&client, help})
+            if (h) end_viewer(*h, reap_help_children);
         gui::GuiTest::TearDown();
     }
 
@@ -86,11 +80,13 @@ protected:
         client.setHelpFile("corvane_help.hlp");
     }
 
+    std::vector<std::string> logged(const char* what) const { return lines(slurp(log + what)); }
+
     // Viewer starts logged so far, after waiting up to a second for at least `least`.
     int runs(int least = 1) {
-        for (int i = 0; i < 100 && static_cast<int>(lines(slurp(log + ".runs")).size()) < least; ++i)
+        for (int i = 0; i < 100 && static_cast<int>(logged(".runs").size()) < least; ++i)
             std::this_thread::sleep_for(10ms);
-        return static_cast<int>(lines(slurp(log + ".runs")).size());
+        return static_cast<int>(logged(".runs").size());
     }
 
     std::vector<hp::Record> records() {
@@ -105,6 +101,13 @@ protected:
         return out;
     }
 
+    // The command of the one record on the property.
+    std::string only_command() {
+        auto recs = records();
+        EXPECT_EQ(recs.size(), 1u);
+        return recs.empty() ? "" : recs[0].command();
+    }
+
     void put_property(const std::vector<unsigned char>& bytes) {
         XChangeProperty(display, DefaultRootWindow(display), atom, atom, 8, PropModeReplace, bytes.data(),
                         static_cast<int>(bytes.size()));
@@ -117,11 +120,11 @@ protected:
         put_property(hp::write_records({r}));
     }
 
-    // Kills the stand-in viewer and lets the main loop reap it.
-    void end_viewer(XtHelp& h) {
+    // Kills the stand-in viewer and lets the main loop (or `reap`) reap it.
+    void end_viewer(XtHelp& h, void (*reap)() = gui::process_events) {
         if (h.processId() > 0) kill(static_cast<pid_t>(h.processId()), SIGKILL);
         for (int i = 0; i < 200 && h.processId() > 0; ++i) {
-            gui::process_events();
+            reap();
             std::this_thread::sleep_for(10ms);
         }
         EXPECT_EQ(h.processId(), 0);
@@ -144,7 +147,7 @@ TEST_F(HelpClient, NoUsableRecordAppendsOneAndStartsTheViewerWithItsArgumentsAnd
     ASSERT_EQ(runs(), 1);
     std::vector<std::string> expected = {"-d", "67890", "-s", "0", "-display", DisplayString(display),
                                          "-c", "5000", help_file()};
-    EXPECT_EQ(lines(slurp(log + ".args")), expected);
+    EXPECT_EQ(logged(".args"), expected);
     std::string env = slurp(log + ".env");
     EXPECT_NE(env.find("HHHOME=" + home + "/help\n"), std::string::npos);
     EXPECT_NE(env.find("HHPATH=" + home + "/help\n"), std::string::npos);
@@ -199,20 +202,16 @@ TEST_F(HelpClient, AGoneWindowRestartsTheViewerOnTheSameRecord) {
 
     ASSERT_EQ(client.showHelpOnTopic(5200), 0) << client.getMessage();
     EXPECT_EQ(runs(), 1);
-    EXPECT_EQ(lines(slurp(log + ".args")).at(7), "5200");
-    auto recs = records();
-    ASSERT_EQ(recs.size(), 1u);
-    EXPECT_EQ(recs[0].window(), 0u) << "the dead window is forgotten";
-    EXPECT_EQ(recs[0].command(), topic_command(5200));
+    EXPECT_EQ(logged(".args").at(7), "5200");
+    EXPECT_EQ(only_command(), topic_command(5200));
+    EXPECT_EQ(records().at(0).window(), 0u) << "the dead window is forgotten";
 
     // A viewer that ended before registering leaves its command behind; the next one
     // started must not find that older command.
     end_viewer(client);
     ASSERT_EQ(client.showHelpOnTopic(5400), 0);
     EXPECT_EQ(runs(2), 2);
-    recs = records();
-    ASSERT_EQ(recs.size(), 1u);
-    EXPECT_EQ(recs[0].command(), topic_command(5400));
+    EXPECT_EQ(only_command(), topic_command(5400));
 }
 
 TEST_F(HelpClient, PressesBeforeTheViewerRegistersStartOneViewerAndTerminateStartsNone) {
@@ -222,12 +221,10 @@ TEST_F(HelpClient, PressesBeforeTheViewerRegistersStartOneViewerAndTerminateStar
     ASSERT_EQ(runs(), 1);
     std::this_thread::sleep_for(200ms);
     EXPECT_EQ(runs(), 1);
-    auto recs = records();
-    ASSERT_EQ(recs.size(), 1u);
-    EXPECT_EQ(recs[0].command(), topic_command(5300)) << "the starting viewer finds the latest command";
+    EXPECT_EQ(only_command(), topic_command(5300)) << "the starting viewer finds the latest command";
 
     client.terminate();
-    EXPECT_EQ(records()[0].command(), "-q 67890\n");
+    EXPECT_EQ(only_command(), "-q 67890\n");
     XDeleteProperty(display, DefaultRootWindow(display), atom);
     client.terminate();
     std::this_thread::sleep_for(200ms);
@@ -273,8 +270,7 @@ TEST_F(HelpClient, EveryHelpButtonShowsItsWindowsTopic) {
     for (const auto& [button, topic] : buttons) {
         SCOPED_TRACE(XtName(*button));
         ASSERT_TRUE(gui::press(*button));
-        auto recs = records();
-        ASSERT_EQ(recs.size(), 1u);
-        EXPECT_EQ(recs[0].command().rfind("-c " + std::to_string(topic) + " ", 0), 0u) << recs[0].command();
+        std::string command = only_command();
+        EXPECT_EQ(command.rfind("-c " + std::to_string(topic) + " ", 0), 0u) << command;
     }
 }

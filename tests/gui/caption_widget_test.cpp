@@ -11,47 +11,46 @@
 #include <string>
 #include <vector>
 
+#include "base/globals.h"
 #include "support/gui_harness.h"
 #include "ui/captionP.h"
 
 namespace {
 
-class CaptionWidget : public ::testing::Test {
+class CaptionWidget : public gui::GuiTest {
 protected:
     void SetUp() override
     {
-        gui::ensure_x_server();
-        XtToolkitInitialize();
-        app = XtCreateApplicationContext();
-        int argc = 1;
-        char name[] = "tarnedit";
-        char* argv[] = {name, nullptr};
-        display = XtOpenDisplay(app, nullptr, "tarnedit", "Tarnedit", nullptr, 0, &argc, argv);
-        ASSERT_NE(nullptr, display) << "no X display (run under Xvfb)";
-        shell = XtVaAppCreateShell("tarnedit", "Tarnedit", applicationShellWidgetClass, display, nullptr);
+        gui::GuiTest::SetUp();
+        shell = new_shell();
     }
+    Widget new_shell() { return XtVaAppCreateShell("tarnedit", "Tarnedit", applicationShellWidgetClass, display, nullptr); }
 
-    Widget caption(const char* name, Widget parent = nullptr)
-    {
-        return PsCreateCaption(parent ? parent : shell, name, nullptr, 0);
-    }
-    Widget label(Widget parent, const char* text)
-    {
-        return XtVaCreateManagedWidget(text, xmLabelWidgetClass, parent, nullptr);
-    }
+    Widget caption(const char* name, Widget parent = nullptr) { return PsCreateCaption(parent ? parent : shell, name, nullptr, 0); }
+    Widget label(Widget parent, const char* text) { return XtVaCreateManagedWidget(text, xmLabelWidgetClass, parent, nullptr); }
     Widget field(Widget parent, const char* name, short columns = 20)
     {
         return XtVaCreateManagedWidget(name, xmTextFieldWidgetClass, parent, XmNcolumns, columns, nullptr);
     }
+    // A managed caption with one row per caption text.
+    Widget rows(const char* name, Widget parent, std::initializer_list<const char*> captions)
+    {
+        Widget c = caption(name, parent);
+        for (const char* text : captions) {
+            label(c, text);
+            field(c, "f");
+        }
+        XtManageChild(c);
+        return c;
+    }
+    void pump() { while (XtAppPending(app_context)) XtAppProcessEvent(app_context, XtIMAll); }
     void realize(Widget c)
     {
         XtManageChild(c);
         XtRealizeWidget(shell);
-        while (XtAppPending(app)) XtAppProcessEvent(app, XtIMAll);
+        pump();
     }
 
-    XtAppContext app = nullptr;
-    Display* display = nullptr;
     Widget shell = nullptr;
 };
 
@@ -90,10 +89,7 @@ TEST_F(CaptionWidget, LabelsRightAlignedFieldsAtSpacingRowsEightApartCentred)
 TEST_F(CaptionWidget, ReferenceWidgetsShareOneColumn)
 {
     Widget form = XtVaCreateManagedWidget("box", xmBulletinBoardWidgetClass, shell, nullptr);
-    Widget wide = caption("wide", form);
-    label(wide, "A much longer caption:");
-    field(wide, "f1");
-    XtManageChild(wide);
+    Widget wide = rows("wide", form, {"A much longer caption:"});
     Widget narrow = caption("narrow", form);
     Widget short_label = label(narrow, "To:");
     Widget f2 = field(narrow, "f2");
@@ -125,12 +121,7 @@ TEST_F(CaptionWidget, ReferenceWidgetsShareOneColumn)
 TEST_F(CaptionWidget, DestroyedReferenceIsForgotten)
 {
     Widget form = XtVaCreateManagedWidget("box", xmBulletinBoardWidgetClass, shell, nullptr);
-    Widget a = caption("a", form), b = caption("b", form), c = caption("c", form);
-    for (Widget w : {a, b, c}) {
-        label(w, "Caption:");
-        field(w, "f");
-        XtManageChild(w);
-    }
+    Widget a = rows("a", form, {"Caption:"}), b = rows("b", form, {"Caption:"}), c = rows("c", form, {"Caption:"});
     XtVaSetValues(a, PsNreferenceWidget, b, nullptr);
     XtVaSetValues(b, PsNreferenceWidget, a, nullptr);
     XtVaSetValues(c, PsNreferenceWidget, a, nullptr);
@@ -148,7 +139,7 @@ TEST_F(CaptionWidget, DestroyedReferenceIsForgotten)
     }
     XtDestroyWidget(c);
     XtDestroyWidget(a);  // c once referred to it
-    while (XtAppPending(app)) XtAppProcessEvent(app, XtIMAll);
+    pump();
 }
 
 // A constraint change relays the rows out whether it comes before the widget is realized or
@@ -157,7 +148,7 @@ TEST_F(CaptionWidget, ConstraintChangeRelaysOutBeforeAndAfterRealize)
 {
     for (bool realized : {false, true}) {
         SCOPED_TRACE(realized ? "after realize" : "before realize");
-        Widget top = XtVaAppCreateShell("tarnedit", "Tarnedit", applicationShellWidgetClass, display, nullptr);
+        Widget top = new_shell();
         Widget c = caption("c", top);
         Widget l1 = label(c, "Name:");
         Widget f1 = field(c, "f1", 10);
@@ -168,7 +159,7 @@ TEST_F(CaptionWidget, ConstraintChangeRelaysOutBeforeAndAfterRealize)
         XtVaSetValues(f1, PsNstretchHorizontal, True, nullptr);
         XtVaSetValues(l1, PsNcaptionAlignment, PsCAPTION_TOP, nullptr);
         if (!realized) XtRealizeWidget(top);
-        while (XtAppPending(app)) XtAppProcessEvent(app, XtIMAll);
+        pump();
 
         EXPECT_EQ(0, f1->core.border_width);
         EXPECT_EQ(0, l1->core.border_width);

@@ -8,33 +8,24 @@
 #include <X11/IntrinsicP.h>
 #include <X11/Shell.h>
 #include <X11/Xresource.h>
-#include <Xm/FileSB.h>
 #include <Xm/Label.h>
 #include <Xm/LabelG.h>
-#include <Xm/MessageB.h>
-#include <Xm/RowColumn.h>
 #include <Xm/SelectioB.h>
-#include <Xm/TextF.h>
 #include <Xm/ToggleB.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cctype>
-#include <cstdlib>
 #include <fstream>
 #include <map>
 #include <set>
 #include <string>
 #include <vector>
 
-#include "app/main_loop.h"
 #include "base/globals.h"
 #include "platform/vorn.h"
 #include "support/process_runner.h"
 #include "ui/app_resources.h"
-#include "ui/icons.h"
-#include "ui/message_dialogs.h"
-#include "ui/option_menus.h"
 #include "ui/xm_string.h"
 
 namespace {
@@ -56,11 +47,6 @@ std::vector<Widget> children_of(Widget w) {
     CompositeWidget c = reinterpret_cast<CompositeWidget>(w);
     return std::vector<Widget>(c->composite.children, c->composite.children + c->composite.num_children);
 }
-
-struct Link {
-    Widget* button;
-    Widget* box;
-};
 
 std::string host_name() {
     char name[256] = {};
@@ -154,37 +140,32 @@ TEST_F(WindowTest, DialogsStayUpUntilTheirOwnCloseAndTheMainWindowKeepsItsSize) 
     EXPECT_FALSE(resize);
 }
 
-TEST_F(WindowTest, AShowEntryPressedAgainRaisesTheSameDialogAndBuildsNothing) {
-    // One entry of each top window: pressed again while its dialog is up, the same dialog shows.
-    const Link shows[] = {{&main_edit_states, &state_edit_dialog}, {&sd_edit_conditions, &ct_dialog}};
-    for (const Link& l : shows) {
-        SCOPED_TRACE(XtName(*l.button));
-        XtUnmanageChild(*l.box);
+TEST_F(WindowTest, AShowEntryPressedAgainRaisesTheSameDialogAndCloseOrApplyHidesIt) {
+    // One entry of each top window: pressed again while its dialog is up, the same dialog
+    // shows and nothing is built.
+    for (auto [button, box] : {std::pair{main_edit_states, &state_edit_dialog}, {sd_edit_conditions, &ct_dialog}}) {
+        SCOPED_TRACE(XtName(button));
+        XtUnmanageChild(*box);
         gui::process_events();
-        Widget box_before = *l.box;
-        std::size_t children_before = children_of(XtParent(*l.box)).size();
-        // Twice: the second time it is up already, and the same dialog shows, nothing built.
+        Widget box_before = *box;
+        std::size_t children_before = children_of(XtParent(*box)).size();
         for (int press = 0; press < 2; ++press) {
-            ASSERT_TRUE(gui::press(*l.button));
+            ASSERT_TRUE(gui::press(button));
             gui::process_events();
-            EXPECT_TRUE(XtIsManaged(*l.box));
-            EXPECT_TRUE(top_level_is_shown(XtParent(*l.box)));
+            EXPECT_TRUE(XtIsManaged(*box));
+            EXPECT_TRUE(top_level_is_shown(XtParent(*box)));
         }
-        EXPECT_EQ(box_before, *l.box);
-        EXPECT_EQ(children_before, children_of(XtParent(*l.box)).size());
+        EXPECT_EQ(box_before, *box);
+        EXPECT_EQ(children_before, children_of(XtParent(*box)).size());
     }
-}
-
-TEST_F(WindowTest, CloseAndApplyButtonsHideTheirDialog) {
     // A dialog's own Close, and a button that hides as it acts (Apply), of two kinds of window.
-    const Link hides[] = {{&ol_cancel_button, &open_list_dialog}, {&cs_apply, &cs_template}, {&sl_close, &sl_form}};
-    for (const Link& l : hides) {
-        SCOPED_TRACE(XtName(*l.button));
-        show_dialog(*l.box);
-        ASSERT_TRUE(XtIsManaged(*l.box));
-        ASSERT_TRUE(gui::press(*l.button));
+    for (auto [button, box] : {std::pair{ol_cancel_button, open_list_dialog}, {cs_apply, cs_template}, {sl_close, sl_form}}) {
+        SCOPED_TRACE(XtName(button));
+        show_dialog(box);
+        ASSERT_TRUE(XtIsManaged(box));
+        ASSERT_TRUE(gui::press(button));
         gui::process_events();
-        EXPECT_FALSE(XtIsManaged(*l.box));
+        EXPECT_FALSE(XtIsManaged(box));
     }
 }
 

@@ -5,17 +5,13 @@
 
 #include <X11/IntrinsicP.h>
 #include <X11/Shell.h>
-#include <X11/Xlib.h>
 #include <X11/extensions/Xfixes.h>
 #include <Xm/MessageB.h>
-#include <Xm/Xm.h>
 
-#include <cstdlib>
 #include <functional>
 #include <memory>
 
 #include "base/globals.h"
-#include "ui/callbacks.h"
 #include "edit/exit_flows.h"
 #include "ui/dialog_box.h"
 #include "ui/gui_utils.h"
@@ -50,7 +46,8 @@ struct CursorShot {
     int width = 0, height = 0, xhot = 0, yhot = 0;
     unsigned long serial = 0;
     std::vector<unsigned long> pixels;
-    unsigned long at(int x, int y) const { return pixels[static_cast<std::size_t>(y * width + x)]; }
+    // ARGB, 32 bits of the long
+    unsigned long at(int x, int y) const { return pixels[static_cast<std::size_t>(y * width + x)] & 0xffffffffUL; }
 };
 
 // The cursor the server shows at the pointer.
@@ -126,11 +123,10 @@ TEST_F(GuiTest, MessageLinesSplitButButtonLabelsStayOneLine) {
 }
 
 TEST_F(GuiTest, ButtonNumbersSelectTheirButtonAndOthersNothing) {
-    static int calls[3];
+    std::vector<int> calls(3);
     WarningDialogBox box(gui::test_shell(), "m");
-    box.add_callback(OK_BUTTON, [](Widget, XtPointer, XtPointer) { ++calls[0]; }, nullptr);
-    box.add_callback(CANCEL_BUTTON, [](Widget, XtPointer, XtPointer) { ++calls[1]; }, nullptr);
-    box.add_callback(HELP_BUTTON, [](Widget, XtPointer, XtPointer) { ++calls[2]; }, nullptr);
+    for (int button : {OK_BUTTON, CANCEL_BUTTON, HELP_BUTTON})
+        box.add_callback(button, [](Widget, XtPointer count, XtPointer) { ++*static_cast<int*>(count); }, &calls[button - 1]);
     box.manage_button(HELP_BUTTON);
     box.label_button(CANCEL_BUTTON, "Keep");
     box.manage();
@@ -141,7 +137,7 @@ TEST_F(GuiTest, ButtonNumbersSelectTheirButtonAndOthersNothing) {
     EXPECT_TRUE(gui::open_dialogs().empty());
     box.manage();
     gui::press(gui::only_dialog().button("Keep"));
-    EXPECT_EQ((std::vector<int>{1, 1, 1}), (std::vector<int>{calls[0], calls[1], calls[2]}));
+    EXPECT_EQ((std::vector<int>{1, 1, 1}), calls);
 
     box.unmanage_button(OK_BUTTON);
     box.manage();
@@ -291,12 +287,12 @@ TEST_F(GuiTest, BusyCursorShowsTheHourglassAndResetRestoresTheDefault) {
     EXPECT_TRUE(sync_done());
     CursorShot busy = cursor_now();
     ASSERT_EQ((std::vector<int>{32, 32, 15, 15}), (std::vector<int>{busy.width, busy.height, busy.xhot, busy.yhot}));
-    EXPECT_EQ(busy.at(5, 1) & 0xffffffffUL, 0xff000000UL) << "frame in black";
+    EXPECT_EQ(busy.at(5, 1), 0xff000000UL) << "frame in black";
     EXPECT_EQ(busy.at(0, 0) >> 24 & 0xff, 0u) << "outside the mask is transparent";
     XColor bg{};
     XtVaGetValues(shell, XtNbackground, &bg.pixel, nullptr);
     XQueryColor(display, DefaultColormap(display, DefaultScreen(display)), &bg);
-    unsigned long inside = busy.at(8, 5) & 0xffffffffUL;  // inside the frame, between the posts and the glass
+    unsigned long inside = busy.at(8, 5);  // inside the frame, between the posts and the glass
     EXPECT_EQ(inside >> 24 & 0xff, 0xffu);
     EXPECT_EQ(inside >> 16 & 0xff, static_cast<unsigned long>(bg.red >> 8)) << "background of the widget";
 

@@ -4,7 +4,6 @@
 // through the exchange file are the store's: tests/store.)
 #include "support/editor_fixture.h"
 
-#include <X11/Xutil.h>
 #include <Xm/DrawingA.h>
 #include <Xm/FileSB.h>
 #include <Xm/SelectioB.h>
@@ -12,7 +11,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdlib>
 #include <fstream>
 #include <map>
 #include <set>
@@ -21,7 +19,6 @@
 #include <vector>
 
 #include "base/globals.h"
-#include "base/messages.h"
 #include "diagram/diagram_object.h"
 #include "diagram/diagram_popup.h"
 #include "diagram/diagram_view.h"
@@ -31,7 +28,6 @@
 #include "diagram/picture/text.h"
 #include "support/template_shapes.h"
 #include "template/template_model.h"
-#include "ui/text_view.h"
 #include "ui/widgets.h"
 
 namespace {
@@ -192,13 +188,24 @@ protected:
     void choose(DiagramPoint on, const std::string& item) {
         send(ButtonPress, 3, on);
         ASSERT_TRUE(popup && XtIsManaged(popup));
-        Widget entry = nullptr;
-        for (Widget w : children(popup))
-            if (gui::label(w) == item) entry = w;
+        Widget entry = popup_entry(item);
         ASSERT_NE(nullptr, entry) << item;
         gui::press(entry);
         XtUnmanageChild(popup);
         gui::process_events();
+    }
+
+    // The popup's entry with that label; null if none.
+    static Widget popup_entry(const std::string& item) {
+        for (Widget w : children(popup))
+            if (gui::label(w) == item) return w;
+        return nullptr;
+    }
+    static std::vector<DiagramObject*> state_objects() {
+        std::vector<DiagramObject*> states;
+        for (std::size_t i = 0; i < object_list.size(); ++i)
+            if (object_list.at(i)->type == StateObject) states.push_back(object_list.at(i));
+        return states;
     }
 
     static int left_of(const DiagramObject* s) { return std::max(0, s->x - 40); }
@@ -242,9 +249,7 @@ protected:
 
     // No two state squares overlap, and every one is on the canvas.
     void expect_apart() {
-        std::vector<const DiagramObject*> states;
-        for (std::size_t i = 0; i < object_list.size(); ++i)
-            if (object_list.at(i)->type == StateObject) states.push_back(object_list.at(i));
+        std::vector<DiagramObject*> states = state_objects();
         for (std::size_t i = 0; i < states.size(); ++i) {
             EXPECT_TRUE(states[i]->x >= 0 && states[i]->y >= 0 && states[i]->x + 50 <= 3000 &&
                         states[i]->y + 50 <= 3000);
@@ -316,15 +321,13 @@ TEST_F(DiagramTest, NamesAreDrawnAsCharactersCentredByTheirWidth) {
     states[0]->set_name("Uberlast");
     states[1]->set_name("Storung");
     std::vector<Span> ascii_spans = name_spans({states[0], states[1]});
-    for (std::size_t i = 0; i < 2; ++i) {
-        SCOPED_TRACE(i);
-        // As wide as the same letters without their marks: each character drawn once.
-        EXPECT_NEAR(ascii_spans[i].width(), utf8_spans[i].width(), 1);
-        EXPECT_GT(utf8_spans[i].width(), 30);
-    }
     for (std::size_t i = 0; i < 3; ++i) {
         SCOPED_TRACE(i);
         EXPECT_NEAR(2 * (states[i]->x + STATE_SIZE / 2), utf8_spans[i].twice_centre(), 3) << "centred on the circle";
+        if (i == 2) continue;
+        // As wide as the same letters without their marks: each character drawn once.
+        EXPECT_NEAR(ascii_spans[i].width(), utf8_spans[i].width(), 1);
+        EXPECT_GT(utf8_spans[i].width(), 30);
     }
     // Two ideographs from a font that has them, not six bytes' worth of other glyphs.
     EXPECT_GT(utf8_spans[2].width(), 14);
@@ -520,10 +523,7 @@ TEST_F(DiagramTest, PopupOffersConfigureAndDescriptionOnObjectsOnly) {
     XtUnmanageChild(cs_template);
     send(ButtonPress, 3, at("Down"));
     destroy_list();
-    Widget configure = nullptr;
-    for (Widget w : children(popup))
-        if (gui::label(w) == "Configure...") configure = w;
-    gui::press(configure);
+    gui::press(popup_entry("Configure..."));
     EXPECT_FALSE(gui::managed(cs_template));
 }
 
@@ -648,12 +648,9 @@ TEST_F(DiagramTest, TemplatesWithoutPlacesAreArrangedOnOpeningAndByArrange) {
             template_open();
         }
         EXPECT_EQ("Current Template: " + name, status());
-        std::size_t states = 0;
-        for (std::size_t i = 0; i < object_list.size(); ++i) {
-            states += object_list.at(i)->type == StateObject;
+        for (std::size_t i = 0; i < object_list.size(); ++i)
             EXPECT_LE(corner("Ground").y, object_list.at(i)->y) << "Ground on top";
-        }
-        EXPECT_EQ(name == "long" ? 200u : 45u, states);
+        EXPECT_EQ(name == "long" ? 200u : 45u, state_objects().size());
         expect_apart();
         EXPECT_EQ(0, modified) << "arranging on opening is no change of the user's";
         EXPECT_FALSE(other->load_template(name)->states[3].position);
@@ -674,9 +671,7 @@ TEST_F(DiagramTest, TemplatesWithoutPlacesAreArrangedOnOpeningAndByArrange) {
 // A template too big for the window opens fitted; Find and the overview move the view.
 TEST_F(DiagramTest, TwoHundredStatesOpenFittedFindAndTheOverviewMoveTheView) {
     open(shapes::shaped_template("long", shapes::Shape::Chain, 200));
-    std::vector<DiagramObject*> states;
-    for (std::size_t i = 0; i < object_list.size(); ++i)
-        if (object_list.at(i)->type == StateObject) states.push_back(object_list.at(i));
+    std::vector<DiagramObject*> states = state_objects();
     ASSERT_EQ(200u, states.size());
 
     // Opened fitted: every state in the view, its colour at its scaled centre.
@@ -686,10 +681,8 @@ TEST_F(DiagramTest, TwoHundredStatesOpenFittedFindAndTheOverviewMoveTheView) {
         EXPECT_TRUE(in_view(s)) << s->name;
         EXPECT_EQ(named(s->color.c_str()), pixel_at(at(s->name))) << s->name;
     }
-    // A click selects, a name too small to draw shows in the status line under the pointer.
-    click(1, at("Ground"));
-    EXPECT_EQ(find_state("Ground"), first_obj);
-    EXPECT_EQ(named("white"), pixel_at(at("Ground")));
+    // A name too small to draw shows in the status line under the pointer (clicks at a small
+    // zoom: AtEveryZoomTheStateUnderThePointerAnswers).
     EXPECT_TRUE(name_left_out("S57"));
     DiagramPoint s57 = drawn(at("S57"));
     gui::pointer_event(sd_draw_area, MotionNotify, 0, s57.x, s57.y);

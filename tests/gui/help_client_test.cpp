@@ -43,13 +43,6 @@ std::string slurp(const std::string& path) {
     return all.str();
 }
 
-std::vector<std::string> lines(const std::string& text) {
-    std::vector<std::string> out;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);) out.push_back(line);
-    return out;
-}
-
 class HelpClient : public gui::GuiTest {
 protected:
     void SetUp() override {
@@ -80,7 +73,13 @@ protected:
         client.setHelpFile("corvane_help.hlp");
     }
 
-    std::vector<std::string> logged(const char* what) const { return lines(slurp(log + what)); }
+    // The lines of one of the stand-in's logs.
+    std::vector<std::string> logged(const char* what) const {
+        std::vector<std::string> out;
+        std::istringstream in(slurp(log + what));
+        for (std::string line; std::getline(in, line);) out.push_back(line);
+        return out;
+    }
 
     // Viewer starts logged so far, after waiting up to a second for at least `least`.
     int runs(int least = 1) {
@@ -164,12 +163,10 @@ TEST_F(HelpClient, NoUsableRecordAppendsOneAndStartsTheViewerWithItsArgumentsAnd
         std::error_code ignored;
         std::string target = fs::read_symlink(entry.path(), ignored);
         ++seen;
-        if (fd == "0" || fd == "1" || fd == "2") {
-            EXPECT_EQ(target, "/dev/null") << fd;
-        } else if (target != viewer()) {
-            EXPECT_TRUE(target.rfind("/etc/", 0) == 0 || target.rfind("/usr/", 0) == 0)
-                << "inherited: " << fd << " -> " << target;
-        }
+        bool standard = fd == "0" || fd == "1" || fd == "2";
+        EXPECT_TRUE(standard ? target == "/dev/null"
+                             : target == viewer() || target.rfind("/etc/", 0) == 0 || target.rfind("/usr/", 0) == 0)
+            << "inherited: " << fd << " -> " << target;
     }
     EXPECT_GE(seen, 3);
     auto recs = records();

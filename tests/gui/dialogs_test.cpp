@@ -30,8 +30,6 @@ int line_count(Widget box, const char* resource) {
 }
 
 int ok_calls, cancel_calls;
-void count_ok(Widget, XtPointer, XtPointer) { ++ok_calls; }
-void count_cancel(Widget, XtPointer, XtPointer) { ++cancel_calls; }
 // What a confirmation's OK callback does: close the confirmation, then the operation.
 void confirmed(Widget, XtPointer, XtPointer) {
     close_warning_dialog();
@@ -204,7 +202,8 @@ TEST_F(GuiTest, TwoCallbackErrorDialogRunsItsCallbacksFromBothButtonsAndTheWindo
     Widget shell = gui::test_shell();
     ok_calls = cancel_calls = 0;
     // Its title, buttons and parent as the connection error shows them: windows_test.
-    error_dialog(shell, "Platform has disconnected", count_ok, count_cancel);
+    error_dialog(shell, "Platform has disconnected", [](Widget, XtPointer, XtPointer) { ++ok_calls; },
+                 [](Widget, XtPointer, XtPointer) { ++cancel_calls; });
     gui::Dialog d = gui::only_dialog();
     EXPECT_EQ(d.style, XmDIALOG_FULL_APPLICATION_MODAL);
     EXPECT_EQ(current_error_dialog->getwidget(), d.box);

@@ -551,10 +551,7 @@ TEST_F(DiagramTest, ADragMovesAStateAndItsLinesAClickStillSelectsAndThePlaceIsSt
     // A press and release in place, and one that wanders less than the threshold, select.
     click(1, at("Down"));
     EXPECT_EQ(find_state("Down"), first_obj);
-    DiagramPoint ground = at("Ground");
-    send(ButtonPress, 1, ground);
-    send(MotionNotify, 1, {ground.x + 2, ground.y - 2});
-    send(ButtonRelease, 1, {ground.x + 2, ground.y - 2});
+    drag(at("Ground"), {at("Ground").x + 2, at("Ground").y - 2});
     EXPECT_EQ(find_state("Ground"), first_obj);
     EXPECT_EQ((DiagramPoint{20, 20}), corner("Ground"));
 

@@ -1,33 +1,22 @@
 // See desktop.h.
 #include "desktop.h"
 
+#include "support/store_fixture.h"
+
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
-#include <thread>
 
 namespace e2e {
 namespace {
 // Long enough for the program to take in one key (its idle poll sleeps 100 ms at a time)
 // and for a menu it posts to grab the keyboard before the next key.
 const char* const PAUSE = "0.3";
-
-std::vector<Window> children_of(Display* dpy, Window w) {
-    Window root, parent, *children = nullptr;
-    unsigned int count = 0;
-    std::vector<Window> out;
-    if (XQueryTree(dpy, w, &root, &parent, &children, &count) && children) {
-        out.assign(children, children + count);
-        XFree(children);
-    }
-    return out;
-}
 
 void xdo(const std::vector<std::string>& args) {
     proc::Options o;
@@ -41,10 +30,10 @@ void xdo(const std::vector<std::string>& args) {
     EXPECT_TRUE(r.exited && r.status == 0) << "xdotool " << args.front() << ": " << r.err;
 }
 
-void walk(Display* dpy, Window w, const std::function<void(Window)>& visit) {
-    for (Window child : children_of(dpy, w)) {
+void walk(Window w, const std::function<void(Window)>& visit) {
+    for (Window child : proc::child_windows(w)) {
         visit(child);
-        walk(dpy, child, visit);
+        walk(child, visit);
     }
 }
 
@@ -127,7 +116,7 @@ unsigned long drawing_area(unsigned long diagram) {
     Display* dpy = proc::x_display();
     Window best = 0;
     long best_area = 0;
-    walk(dpy, diagram, [&](Window w) {
+    walk(diagram, [&](Window w) {
         XWindowAttributes a = attributes(dpy, w);
         long area = static_cast<long>(a.width) * a.height;
         if (area > best_area) best = w, best_area = area;
@@ -138,8 +127,8 @@ unsigned long drawing_area(unsigned long diagram) {
 unsigned long tool_button(unsigned long diagram, int index) {
     Display* dpy = proc::x_display();
     std::vector<Window> row;
-    walk(dpy, diagram, [&](Window w) {
-        std::vector<Window> kids = children_of(dpy, w);
+    walk(diagram, [&](Window w) {
+        std::vector<Window> kids = proc::child_windows(w);
         if (kids.size() != 3 || !row.empty()) return;
         for (Window k : kids) {
             XWindowAttributes a = attributes(dpy, k);
@@ -172,12 +161,8 @@ std::string varoctl(const std::string& store, const std::vector<std::string>& ar
 
 bool varoctl_shows(const std::string& store, const std::vector<std::string>& args, const std::string& text,
                    double timeout_seconds) {
-    auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(timeout_seconds);
-    do {
-        if (proc::run_varoctl(store, args).out.find(text) != std::string::npos) return true;
-        std::this_thread::sleep_for(std::chrono::milliseconds(200));
-    } while (std::chrono::steady_clock::now() < deadline);
-    return false;
+    return testenv::poll_until(timeout_seconds, 200,
+                               [&] { return proc::run_varoctl(store, args).out.find(text) != std::string::npos; });
 }
 
 void screenshot(const std::string& name, int width, int height) {

@@ -5,8 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <chrono>
-#include <thread>
 
 #include <nlohmann/json.hpp>
 
@@ -48,6 +46,12 @@ const char* const IF_WATCH_JSON = R"({
     { "from": "Ground", "to": "Noisy", "condition": "HighErrors", "actions": [
       { "kind": "MAIL", "arg0": "\"noc@example.com \"", "arg1": "\"input errors \"" } ] } ]
 })";
+
+// A store holding only IfWatch, as varoctl imports it.
+std::string if_watch_store(const std::string& store) {
+    return e2e::varoctl(store, {"import", "-"}, std::string(R"({"format": "tarnwright-varo", "format_version": 1,
+        "severities": [], "poll_rates": [], "conditions": [], "templates": [)") + IF_WATCH_JSON + "]}");
+}
 
 // `varoctl export --template IfWatch`: the template and what it names.
 nlohmann::json exported(const std::string& store) {
@@ -148,12 +152,8 @@ void two_editors_share_if_watch(const std::string& store) {
     // Opens on Add; Tab: name, value, colour, list, Add.
     a.in(a_severities, {"Tab", "=Flapping", "Tab", "=3", "Tab", "=purple", "Tab", "Tab", "space"});
     EXPECT_TRUE(e2e::varoctl_shows(store, {"list", "severities"}, "Flapping"));
-    bool changed = false;
-    for (int i = 0; i < 100 && !changed; ++i) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(100));
-        changed = e2e::pixels(b_severities) != before;
-    }
-    EXPECT_TRUE(changed) << "the other editor's severity list never changed";
+    EXPECT_TRUE(testenv::poll_until(10, 100, [&] { return e2e::pixels(b_severities) != before; }))
+        << "the other editor's severity list never changed";
     e2e::screenshot("two_editors", 1215, 610);
 
     b.in(b.main(), {"alt+e", "s"});
@@ -186,8 +186,7 @@ TEST(E2eSharing, TwoEditorsOnOneSqliteStoreSeeEachOthersChanges) {
     REQUIRE_DESKTOP();
     testenv::TempDir folder;
     std::string store = "sqlite:" + folder.path() + "/varo.db";
-    e2e::varoctl(store, {"import", "-"}, std::string(R"({"format": "tarnwright-varo", "format_version": 1,
-        "severities": [], "poll_rates": [], "conditions": [], "templates": [)") + IF_WATCH_JSON + "]}");
+    if_watch_store(store);
     two_editors_share_if_watch(store);
 }
 
@@ -198,8 +197,7 @@ TEST(E2eSharing, TwoEditorsOnOnePostgresStoreSeeEachOthersChanges) {
     REQUIRE_POSTGRES();
     testenv::TempDir folder;
     std::string file_store = "sqlite:" + folder.path() + "/varo.db", json = folder.path() + "/ifwatch.json";
-    e2e::varoctl(file_store, {"import", "-"}, std::string(R"({"format": "tarnwright-varo", "format_version": 1,
-        "severities": [], "poll_rates": [], "conditions": [], "templates": [)") + IF_WATCH_JSON + "]}");
+    if_watch_store(file_store);
     e2e::varoctl(file_store, {"export", "--template", "IfWatch", json});
     testenv::ScratchPgDatabase db;
     std::string store = "pg:" + db.conninfo();

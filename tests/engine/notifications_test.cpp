@@ -1,7 +1,5 @@
 // Albums (written to the store at once), change notifications, the disconnect event,
 // refusals' texts, and a shared Varo named by -host.
-#include <unistd.h>
-
 #include <cstdio>
 #include <cstring>
 
@@ -120,10 +118,7 @@ TEST_P(EngineTest, ABusyStoreRefusesTheCallButStaysConnected) {
     EXPECT_EQ(disconnects, 0);
 
     other_client()->add_poll_rate({"Later", 7});
-    for (int i = 0; i < 300 && runs[QORI_ALBUM_POLLRATES] == 0; ++i) {
-        dispatch_recursive(0);
-        if (runs[QORI_ALBUM_POLLRATES] == 0) usleep(10000);
-    }
+    testenv::poll_until(3, 10, [] { return dispatch_recursive(0), runs[QORI_ALBUM_POLLRATES] > 0; });
     EXPECT_EQ(runs[QORI_ALBUM_POLLRATES], 1) << "others' changes are still heard";
 }
 

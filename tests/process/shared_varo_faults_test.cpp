@@ -28,8 +28,6 @@ const char* const kStore = R"({
 
 const char* const kError = "Tarnwright: Error";
 
-void sleep_s(double s) { std::this_thread::sleep_for(std::chrono::duration<double>(s)); }
-
 int editor_sessions(const std::string& conninfo) {
     return std::atoi(testenv::pg_admin(conninfo, "SELECT count(*) FROM pg_stat_activity WHERE application_name = $1",
                                        "tarnwright")
@@ -75,20 +73,20 @@ TEST(SharedVaroFaults, EditorsThatLoseTheServerAreToldOnceAndEndWithStatus1) {
             mains.push_back(proc::wait_for_window(proc::main_title(host)));
             ASSERT_NE(mains.back(), 0u) << "editor " << e << " did not start";
         }
-        for (int i = 0; i < 100 && editor_sessions(server.conninfo()) < 3; ++i) sleep_s(0.1);
-        ASSERT_EQ(editor_sessions(server.conninfo()), 3);
+        ASSERT_TRUE(testenv::poll_until(10, 100, [&] { return editor_sessions(server.conninfo()) == 3; }));
         for (unsigned long m : mains) EXPECT_EQ(proc::count_windows(kError, m), 0);
 
         fault.act(server);
         // Each editor's idle loop looks every 100 ms; give them all time to notice.
         std::vector<unsigned long> dialogs(3, 0);
         int told = 0;
-        for (int i = 0; i < 100 && told < fault.told; ++i) {
+        testenv::poll_until(10, 100, [&] {
             told = 0;
             for (int e = 0; e < 3; ++e) told += (dialogs[e] = proc::wait_for_window(kError, 0, mains[e])) != 0;
-            sleep_s(0.1);
-        }
-        sleep_s(1.5);  // a second dialog, or one from an editor that kept its session, would be up by now
+            return told >= fault.told;
+        });
+        // A second dialog, or one from an editor that kept its session, would be up by now.
+        std::this_thread::sleep_for(std::chrono::milliseconds(1500));
         for (int e = 0; e < 3; ++e) {
             SCOPED_TRACE("editor " + std::to_string(e + 1));
             if (dialogs[e]) {

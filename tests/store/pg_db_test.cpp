@@ -23,14 +23,9 @@ using varo::StoreError;
 using testenv::refusal;
 
 // Polls the way the editor's idle loop does, until something is reported or time is up.
-ChangeReport poll_until_reported(Db& db, std::chrono::milliseconds limit = std::chrono::seconds(5)) {
-    auto end = std::chrono::steady_clock::now() + limit;
+ChangeReport poll_until_reported(Db& db) {
     ChangeReport r;
-    do {
-        r = db.take_changes();
-        if (r.any() || r.disconnected) return r;
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    } while (std::chrono::steady_clock::now() < end);
+    testenv::poll_until(5, 10, [&] { return (r = db.take_changes()).any() || r.disconnected; });
     return r;
 }
 

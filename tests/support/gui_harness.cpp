@@ -152,6 +152,26 @@ XEvent fake_click(Widget w) {
     return event;
 }
 
+// A button's activate callbacks, as a click on it calls them.
+void activate(Widget button) {
+    XEvent event = fake_click(button);
+    XmPushButtonCallbackStruct cbs{};
+    cbs.reason = XmCR_ACTIVATE;
+    cbs.event = &event;
+    cbs.click_count = 1;
+    XtCallCallbacks(button, XmNactivateCallback, &cbs);
+}
+
+// A message box's managed buttons, left to right.
+std::vector<Widget> managed_buttons(Widget box) {
+    std::vector<Widget> out;
+    for (unsigned char child : {XmDIALOG_OK_BUTTON, XmDIALOG_CANCEL_BUTTON, XmDIALOG_HELP_BUTTON}) {
+        Widget b = box ? XmMessageBoxGetChild(box, child) : nullptr;
+        if (b && XtIsManaged(b)) out.push_back(b);
+    }
+    return out;
+}
+
 // Owns a string Motif hands out for XtFree.
 std::string take_text(char* text) {
     std::string out = text ? text : "";
@@ -341,16 +361,20 @@ void process_events() {
     drain_events();  // what the menus' making brought back
 }
 
-void close_from_window_manager(Widget shell) {
-    Display* dpy = XtDisplay(shell);
+void send_wm_delete(Display* dpy, Window window) {
     XEvent event{};
     event.xclient.type = ClientMessage;
-    event.xclient.window = XtWindow(shell);
+    event.xclient.window = window;
     event.xclient.message_type = XInternAtom(dpy, "WM_PROTOCOLS", False);
     event.xclient.format = 32;
     event.xclient.data.l[0] = static_cast<long>(XInternAtom(dpy, "WM_DELETE_WINDOW", False));
     event.xclient.data.l[1] = CurrentTime;
-    XSendEvent(dpy, XtWindow(shell), False, NoEventMask, &event);
+    XSendEvent(dpy, window, False, NoEventMask, &event);
+    XFlush(dpy);
+}
+
+void close_from_window_manager(Widget shell) {
+    send_wm_delete(XtDisplay(shell), XtWindow(shell));
     process_events();
 }
 
@@ -365,14 +389,7 @@ bool press(Widget button) {
         ADD_FAILURE() << "press: " << XtName(button) << " has no activate callback list";
         return false;
     }
-    as_user([button] {
-        XEvent event = fake_click(button);
-        XmPushButtonCallbackStruct cbs{};
-        cbs.reason = XmCR_ACTIVATE;
-        cbs.event = &event;
-        cbs.click_count = 1;
-        XtCallCallbacks(button, XmNactivateCallback, &cbs);
-    });
+    as_user([button] { activate(button); });
     return true;
 }
 
@@ -477,12 +494,7 @@ bool choose_option(Widget option_menu, const std::string& entry) {
     if (!usable(chosen, "choose_option")) return false;
     as_user([option_menu, chosen] {
         XtVaSetValues(option_menu, XmNmenuHistory, chosen, nullptr);
-        XEvent event = fake_click(chosen);
-        XmPushButtonCallbackStruct cbs{};
-        cbs.reason = XmCR_ACTIVATE;
-        cbs.event = &event;
-        cbs.click_count = 1;
-        XtCallCallbacks(chosen, XmNactivateCallback, &cbs);
+        activate(chosen);
     });
     return true;
 }
@@ -535,10 +547,8 @@ bool sensitive(Widget w) { return w && XtIsSensitive(w); }
 bool managed(Widget w) { return w && XtIsManaged(w); }
 
 Widget Dialog::button(const std::string& wanted) const {
-    for (unsigned char child : {XmDIALOG_OK_BUTTON, XmDIALOG_CANCEL_BUTTON, XmDIALOG_HELP_BUTTON}) {
-        Widget b = box ? XmMessageBoxGetChild(box, child) : nullptr;
-        if (b && XtIsManaged(b) && label(b) == wanted) return b;
-    }
+    for (Widget b : managed_buttons(box))
+        if (label(b) == wanted) return b;
     ADD_FAILURE() << "dialog " << name << " has no button \"" << wanted << "\"";
     return nullptr;
 }
@@ -555,10 +565,7 @@ std::vector<Dialog> open_dialogs() {
         d.name = XtName(w);
         d.title = title(XtParent(w));
         d.message = xm_resource_text(w, XmNmessageString);
-        for (unsigned char child : {XmDIALOG_OK_BUTTON, XmDIALOG_CANCEL_BUTTON, XmDIALOG_HELP_BUTTON}) {
-            Widget b = XmMessageBoxGetChild(w, child);
-            if (b && XtIsManaged(b)) d.buttons.push_back(label(b));
-        }
+        for (Widget b : managed_buttons(w)) d.buttons.push_back(label(b));
         Position x = 0, y = 0;
         XtVaGetValues(w, XmNdialogStyle, &d.style, nullptr);
         XtVaGetValues(XtParent(w), XmNx, &x, XmNy, &y, nullptr);

@@ -90,8 +90,10 @@ bool activate_list_pos(Widget list, int position);       // double click: select
 // Chooses the entry of an option menu by widget name or by label; sets the menu history and
 // runs the entry's activate callbacks.
 bool choose_option(Widget option_menu, const std::string& entry);
-// The window manager's close of a shell (WM_DELETE_WINDOW), as a window manager sends it.
+// The window manager's close of a shell (WM_DELETE_WINDOW), as a window manager sends it; the
+// same to any program's window.
 void close_from_window_manager(Widget shell);
+void send_wm_delete(Display* dpy, Window window);
 
 // Reading back.
 std::vector<std::string> list_items(Widget list);

@@ -2,6 +2,7 @@
 #include "support/process_runner.h"
 
 #include "support/gui_harness.h"  // first: gtest before X's macros
+#include "support/store_fixture.h"
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
@@ -31,17 +32,6 @@ std::string temp_file(const char* stem) {
 }
 
 void sleep_ms(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
-
-// Polls every step_ms until done() or the time is up; done()'s last answer.
-template <class Fn>
-bool poll_until(double seconds, int step_ms, Fn&& done) {
-    auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
-    for (;;) {
-        if (done()) return true;
-        if (std::chrono::steady_clock::now() >= deadline) return false;
-        sleep_ms(step_ms);
-    }
-}
 
 const char* editor_wrapper() {
     const char* w = std::getenv("TARNWRIGHT_EDITOR_WRAPPER");
@@ -121,7 +111,7 @@ bool Child::running() {
 }
 
 Result Child::finish(double timeout_seconds) {
-    if (!poll_until(scaled(timeout_seconds), 20, [&] { return !running(); })) {
+    if (!testenv::poll_until(scaled(timeout_seconds), 20, [&] { return !running(); })) {
         kill(child, SIGKILL);
         waitpid(child, nullptr, 0);
         done = true;
@@ -130,6 +120,16 @@ Result Child::finish(double timeout_seconds) {
     result.out = read_file(out_path);
     result.err = read_file(err_path);
     return result;
+}
+
+Result answer_error(Child& editor) {
+    unsigned long dialog = wait_for_window("Tarnwright: Error");
+    if (!dialog) {
+        ADD_FAILURE() << "no error dialog told the user";
+        return Result();
+    }
+    press_return_in(dialog);
+    return editor.finish(10);
 }
 
 Result run(const std::string& program, const Options& options, double timeout_seconds) {
@@ -199,6 +199,18 @@ Display* x_display() {
     return dpy;
 }
 
+std::vector<unsigned long> child_windows(unsigned long window) {
+    Display* dpy = x_display();
+    Window root, parent, *children = nullptr;
+    unsigned int count = 0;
+    std::vector<unsigned long> out;
+    if (dpy && XQueryTree(dpy, window ? window : DefaultRootWindow(dpy), &root, &parent, &children, &count) && children) {
+        out.assign(children, children + count);
+        XFree(children);
+    }
+    return out;
+}
+
 namespace {
 // The toolkit marks every top-level window of a program with its main window.
 Window client_leader(Display* dpy, Window w) {
@@ -224,17 +236,11 @@ bool viewable(Display* dpy, Window w) {
 }
 
 std::vector<Window> find_windows(Display* dpy, const std::string& title, Window leader, bool shown = false) {
-    Window root, parent, *children = nullptr;
-    unsigned int count = 0;
     std::vector<Window> found;
     XSync(dpy, False);
-    if (XQueryTree(dpy, DefaultRootWindow(dpy), &root, &parent, &children, &count)) {
-        for (unsigned int i = 0; i < count; ++i)
-            if (window_title(dpy, children[i]) == title && (!leader || client_leader(dpy, children[i]) == leader) &&
-                (!shown || viewable(dpy, children[i])))
-                found.push_back(children[i]);
-        if (children) XFree(children);
-    }
+    for (Window w : child_windows())
+        if (window_title(dpy, w) == title && (!leader || client_leader(dpy, w) == leader) && (!shown || viewable(dpy, w)))
+            found.push_back(w);
     return found;
 }
 
@@ -247,7 +253,7 @@ Window find_window(Display* dpy, const std::string& title, Window leader, bool s
 unsigned long wait_for_window(const std::string& title, double timeout_seconds, unsigned long leader, bool shown) {
     Display* dpy = x_display();
     Window found = 0;
-    if (dpy) poll_until(scaled(timeout_seconds), 50, [&] { return (found = find_window(dpy, title, leader, shown)) != 0; });
+    if (dpy) testenv::poll_until(scaled(timeout_seconds), 50, [&] { return (found = find_window(dpy, title, leader, shown)) != 0; });
     return found;
 }
 
@@ -258,21 +264,10 @@ int count_windows(const std::string& title, unsigned long leader) {
 
 bool wait_for_no_window(const std::string& title, double timeout_seconds) {
     Display* dpy = x_display();
-    return !dpy || poll_until(scaled(timeout_seconds), 50, [&] { return !find_window(dpy, title, 0, false); });
+    return !dpy || testenv::poll_until(scaled(timeout_seconds), 50, [&] { return !find_window(dpy, title, 0, false); });
 }
 
-void send_wm_delete(unsigned long window) {
-    Display* dpy = x_display();
-    XEvent event{};
-    event.xclient.type = ClientMessage;
-    event.xclient.window = window;
-    event.xclient.message_type = XInternAtom(dpy, "WM_PROTOCOLS", False);
-    event.xclient.format = 32;
-    event.xclient.data.l[0] = static_cast<long>(XInternAtom(dpy, "WM_DELETE_WINDOW", False));
-    event.xclient.data.l[1] = CurrentTime;
-    XSendEvent(dpy, window, False, NoEventMask, &event);
-    XFlush(dpy);
-}
+void send_wm_delete(unsigned long window) { gui::send_wm_delete(x_display(), window); }
 
 void press_return_in(unsigned long window) {
     Display* dpy = x_display();

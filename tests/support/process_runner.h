@@ -47,6 +47,10 @@ private:
     bool done = false;
 };
 
+// The editor's error dialog answered with Return, and how the editor ended then (exited false
+// when no dialog came).
+Result answer_error(Child& editor);
+
 // Runs to the end (at most timeout seconds).
 Result run(const std::string& program, const Options& options, double timeout_seconds = 30);
 
@@ -69,6 +73,8 @@ Result run_varoctl(const std::string& store, std::vector<std::string> args, cons
 
 // The test's own X connection (starting a private Xvfb when DISPLAY names none).
 _XDisplay* x_display();
+// The window's children, bottom to top (0: the root window's).
+std::vector<unsigned long> child_windows(unsigned long window = 0);
 // A top-level window with exactly this title (and, when leader is given, belonging to the
 // program whose main window that is; when shown, mapped); waits up to timeout seconds, 0 if
 // none came. Every program has all its dialogs from the start, unmapped.

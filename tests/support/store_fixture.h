@@ -5,8 +5,10 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <memory>
 #include <string>
+#include <thread>
 
 #include "support/pg_server.h"
 #include "varo/db.h"
@@ -95,6 +97,17 @@ varo::StoreError::Kind refusal(Fn&& fn, std::string* text = nullptr) {
     INSTANTIATE_TEST_SUITE_P(Backends, suite,                                                                    \
                              ::testing::Values(::testenv::Backend::SQLite, ::testenv::Backend::PostgreSQL),      \
                              [](const auto& info) { return ::testing::PrintToString(info.param); })
+
+// Asks done() every step_ms until it says yes or the time is up; its last answer.
+template <class Fn>
+bool poll_until(double seconds, int step_ms, Fn&& done) {
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+    for (;;) {
+        if (done()) return true;
+        if (std::chrono::steady_clock::now() >= deadline) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(step_ms));
+    }
+}
 
 // A small valid template over the seeded severities, poll rates and conditions.
 varo::TemplateDef sample_template(const std::string& name, int states = 3);

@@ -33,7 +33,7 @@ TEST_P(AlbumStore, FreshStoreIsSeeded) {
     EXPECT_EQ(reopen()->list_severities().size(), 4u);
 }
 
-TEST_P(AlbumStore, Severities) {
+TEST_P(AlbumStore, SeveritiesAndPollRates) {
     store->add_severity({"Warning", 32767, "gold"});
     store->add_severity({"Low", 1, "LightBlue"});
     EXPECT_EQ(store->find_severity("Warning"), (varo::Severity{"Warning", 32767, "gold"}));
@@ -51,6 +51,19 @@ TEST_P(AlbumStore, Severities) {
     store->delete_severity("Warning");
     EXPECT_FALSE(store->find_severity("Warning"));
     EXPECT_EQ(refusal([&] { store->delete_severity("Warning"); }), StoreError::NotFound);
+
+    store->add_poll_rate({"Fast", 1});
+    store->add_poll_rate({"Slow", 32767});
+    EXPECT_EQ(store->find_poll_rate("Fast"), (varo::PollRate{"Fast", 1}));
+    EXPECT_EQ(refusal([&] { store->add_poll_rate({"Fast", 5}); }), StoreError::Exists);
+    EXPECT_EQ(refusal([&] { store->add_poll_rate({"Never", 0}); }), StoreError::Invalid);
+    EXPECT_EQ(refusal([&] { store->add_poll_rate({"Huge", 32768}); }), StoreError::Invalid);
+    EXPECT_EQ(refusal([&] { store->add_poll_rate({"a b", 5}); }), StoreError::Invalid);
+    store->delete_poll_rate("Fast");
+    EXPECT_EQ(refusal([&] { store->delete_poll_rate("Fast"); }), StoreError::NotFound);
+    auto rates = store->list_poll_rates();
+    ASSERT_EQ(rates.size(), 3u);
+    EXPECT_EQ(rates[1].name, "Slow");
 }
 
 TEST_P(AlbumStore, ReplaceChangesInPlaceOrLeavesTheOldDefinition) {
@@ -89,21 +102,6 @@ TEST_P(AlbumStore, ReplaceChangesInPlaceOrLeavesTheOldDefinition) {
     EXPECT_TRUE(store->load_template("T")->same_content(sample_template("T")));
     varo::ChangeReport r = store->poll_changes();
     EXPECT_TRUE(r.severities && r.poll_rates && r.conditions && !r.templates);
-}
-
-TEST_P(AlbumStore, PollRates) {
-    store->add_poll_rate({"Fast", 1});
-    store->add_poll_rate({"Slow", 32767});
-    EXPECT_EQ(store->find_poll_rate("Fast"), (varo::PollRate{"Fast", 1}));
-    EXPECT_EQ(refusal([&] { store->add_poll_rate({"Fast", 5}); }), StoreError::Exists);
-    EXPECT_EQ(refusal([&] { store->add_poll_rate({"Never", 0}); }), StoreError::Invalid);
-    EXPECT_EQ(refusal([&] { store->add_poll_rate({"Huge", 32768}); }), StoreError::Invalid);
-    EXPECT_EQ(refusal([&] { store->add_poll_rate({"a b", 5}); }), StoreError::Invalid);
-    store->delete_poll_rate("Fast");
-    EXPECT_EQ(refusal([&] { store->delete_poll_rate("Fast"); }), StoreError::NotFound);
-    auto rates = store->list_poll_rates();
-    ASSERT_EQ(rates.size(), 3u);
-    EXPECT_EQ(rates[1].name, "Slow");
 }
 
 TEST_P(AlbumStore, Conditions) {

@@ -65,19 +65,6 @@ TEST(OpenStore, RefusesFilesThatAreNotStores) {
     }
 }
 
-TEST(OpenStore, RefusesASchemaNewerThanItKnows) {
-    testenv::TempDir dir;
-    std::string path = dir.path() + "/v.db";
-    varo::open_store(path);
-    {
-        auto db = varo::open_sqlite_db(path);
-        db->exec("UPDATE schema_version SET version = ?", {std::int64_t{99}});
-    }
-    std::string text;
-    EXPECT_EQ(open_refusal(path, &text), StoreError::Corrupt);
-    EXPECT_NE(text.find("99"), std::string::npos) << text;
-}
-
 TEST(OpenStore, BusyStoreRefusesTheWriteNotHung) {
     testenv::TempDir dir;
     std::string path = dir.path() + "/busy.db";
@@ -89,7 +76,6 @@ TEST(OpenStore, BusyStoreRefusesTheWriteNotHung) {
     waiter.begin();  // free again
     waiter.rollback();
 }
-
 
 // The store is its owner's alone, whatever the umask; an existing one open to others is
 // reported on standard error and left as it is.

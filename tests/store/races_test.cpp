@@ -208,7 +208,6 @@ TEST_P(StoreRaces, AConditionInUseIsNeverDeletedHoweverTheTwoInterleave) {
     RecordProperty("deleted_first", deleted);
 }
 
-// One creates and seeds it, the others find it made.
 // What a consistent read (an export) sees is not moved by another client's commits: a
 // template deleted meanwhile, and then the condition it named, are both still there.
 TEST_P(StoreRaces, AConsistentReadKeepsItsSnapshotWhileAnotherClientWrites) {
@@ -228,6 +227,7 @@ TEST_P(StoreRaces, AConsistentReadKeepsItsSnapshotWhileAnotherClientWrites) {
     EXPECT_TRUE(store->list_templates().empty());
 }
 
+// One creates and seeds it, the others find it made.
 TEST_P(StoreRaces, ProgramsStartingTogetherCreateAndSeedTheStoreOnce) {
     for (int round = 0; round < 3; ++round) {
         testenv::StoreLocation fresh(GetParam());

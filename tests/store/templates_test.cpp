@@ -71,16 +71,11 @@ TEST_P(TemplateStore, InsertRefusals) {
         {"two words", [](TemplateDef& d) { d.name = "two words"; }},
         {"name of 65", [](TemplateDef& d) { d.name = std::string(65, 'x'); }},
         {"tab in the name", [](TemplateDef& d) { d.name = "tab\there"; }},
-        // Names that hide or reorder text, or pass for another name.
+        // Names that hide text or pass for another name, each kind (every character is the
+        // name rules' own test's).
         {"right-to-left override", [](TemplateDef& d) { d.name = "Ro\u202Euter"; }},
-        {"isolate", [](TemplateDef& d) { d.name = "\u2067Router"; }},
         {"zero-width space in a state", [](TemplateDef& d) { d.states[2].name = d.transitions[1].to = "S\u200B2"; }},
-        {"byte order mark", [](TemplateDef& d) { d.name = "\uFEFFRouter"; }},
-        {"Hangul filler", [](TemplateDef& d) { d.name = "\u3164"; }},
-        {"line separator", [](TemplateDef& d) { d.name = "one\u2028two"; }},
         {"no-break space", [](TemplateDef& d) { d.name = "one\u00A0two"; }},
-        {"C1 control", [](TemplateDef& d) { d.name = "csi\u009B2J"; }},
-        {"Cyrillic e among Latin", [](TemplateDef& d) { d.name = "Rout\u0435r"; }},
         {"Greek omicron in a state", [](TemplateDef& d) { d.states[1].name = d.transitions[0].to = "D\u03BFwn"; }},
     };
     for (const auto& c : invalid) {

@@ -1,4 +1,5 @@
-// The program's own plumbing: the command line (read strictly in pairs) and the host-name
+// The program's own plumbing: the command line (what it refuses, and the longest values it
+// takes: the process tests of tarnedit) and the host-name
 // replacement, the message catalogue with its built-in defaults and the one bounded
 // formatter, and the program's own sleep.
 #include <gtest/gtest.h>
@@ -51,30 +52,6 @@ TEST(CommandLine, AcceptsThePairsAndTheLastOfARepeatedOptionWins) {
     EXPECT_EQ(parse({"-fd", "-1"}).fd, -1);
 }
 
-TEST(CommandLine, EverythingElseIsAUsageError) {
-    const std::vector<std::vector<const char*>> refused = {
-        {"-help"},          {"-h"},         {"extra"},         {"-fd"},          {"-host"},
-        {"-t"},             {"-t", "a", "-t"}, {"-display", ":0"}, {"-geometry", "100x100"},
-        {"-xrm", "*x: y"},  {"-iconic"},    {"-T", "x"},       {"-host", "h", "-help"},
-    };
-    for (const auto& args : refused) {
-        std::string shown;
-        for (const char* a : args) shown += std::string(a) + " ";
-        EXPECT_FALSE(parse(args).ok) << shown;
-    }
-}
-
-TEST(CommandLine, ValuesTooLongForTheirBuffersAreRefused) {
-    std::string longest(PLATFORM_NAME_SIZE - 1, 'h');
-    std::string too_long(PLATFORM_NAME_SIZE, 'h');
-    EXPECT_TRUE(parse({"-host", longest.c_str()}).ok);
-    EXPECT_FALSE(parse({"-host", too_long.c_str()}).ok);
-    std::string longest_name(TEMPLATE_NAME_SIZE - 1, 't');  // 64 characters, the engine's limit
-    std::string too_long_name(TEMPLATE_NAME_SIZE, 't');
-    EXPECT_TRUE(parse({"-t", longest_name.c_str()}).ok);
-    EXPECT_FALSE(parse({"-t", too_long_name.c_str()}).ok);
-}
-
 TEST(CommandLine, OnlyLocalhostIsReplacedByThisMachinesName) {
     char name[256] = {};
     ASSERT_EQ(gethostname(name, sizeof name - 1), 0);
@@ -121,14 +98,6 @@ TEST(Messages, CopyBoundedAlwaysTerminatesAndNeverSplitsACharacter) {
     EXPECT_EQ(untouched[0], 'q');
 }
 
-TEST(Messages, DefaultsAnswerWithoutACatalogue) {
-    close_message_catalogue();
-    EXPECT_STREQ(message_text(msg::CANNOT_CONNECT), "Can't connect to Varo!");
-    EXPECT_STREQ(message_text(msg::ERROR_DIALOG_TITLE), "Error");
-    EXPECT_STREQ(message_text(MessageId{2, 99999}), "");
-    EXPECT_EQ(format_message(msg::MAIN_TITLE, {"1.2", "alpha"}), "Quillon Corvane 1.2: Tarnwright [alpha]");
-}
-
 TEST(Messages, BuiltCatalogueHoldsExactlyTheDefaults) {
     // Only the build tree's catalogue: nothing the user set may interfere.
     setenv("NLSPATH", TARNWRIGHT_BUILD_RESOURCES "/%N", 1);
@@ -141,7 +110,11 @@ TEST(Messages, BuiltCatalogueHoldsExactlyTheDefaults) {
     }
 }
 
-TEST(Messages, AnotherCatalogueChangesTheTextsAndMissingEntriesFallBack) {
+TEST(Messages, DefaultsAnswerWithoutACatalogueAnotherChangesTheTextsAndMissingEntriesFallBack) {
+    close_message_catalogue();
+    EXPECT_STREQ(message_text(msg::CANNOT_CONNECT), "Can't connect to Varo!");
+    EXPECT_STREQ(message_text(MessageId{2, 99999}), "");
+    EXPECT_EQ(format_message(msg::MAIN_TITLE, {"1.2", "alpha"}), "Quillon Corvane 1.2: Tarnwright [alpha]");
     testenv::TempDir temp;
     const std::string& dir = temp.path();
     std::ofstream(dir + "/corvane.msg") << "$quote \"\n$set 2\n4 \"Corvane %s sur [%s]\"\n$set 6\n2000 \"Oui\"\n";

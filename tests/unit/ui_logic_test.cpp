@@ -1,6 +1,6 @@
 // The toolkit-free parts of the user interface, without a display: the caption widget's size
 // and layout arithmetic, the compiled-in resource file, the start-up report and the search
-// paths for the program's data.
+// paths for the program's data. (Which resources win, and the reference column: the GUI tests.)
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
@@ -86,13 +86,6 @@ TEST(CaptionLayout, SeparatorSpansTheWidgetFromXZero)
     EXPECT_EQ(2 + 4 + 8, places[1].value.y);
 }
 
-TEST(CaptionLayout, ReferenceColumnIsTheWiderOfTheTwo)
-{
-    EXPECT_EQ(50, caption_column(50, false, 80));
-    EXPECT_EQ(80, caption_column(50, true, 80));
-    EXPECT_EQ(50, caption_column(50, true, 30));
-}
-
 namespace {
 
 std::map<std::string, std::string> fallback_map()
@@ -121,13 +114,6 @@ TEST(AppResources, FallbackCarriesItsVersionAndNoComments)
     }
 }
 
-TEST(AppResources, InstalledVersionIsClassified)
-{
-    EXPECT_EQ(ResourceState::missing, classify_resources(""));
-    EXPECT_EQ(ResourceState::current, classify_resources(tarnedit_resource_version()));
-    EXPECT_EQ(ResourceState::stale, classify_resources("0.9"));
-}
-
 // What -fd writes, once, and the closing: the process test of the start-up report.
 TEST(PanelResponse, MinusOneNeitherWritesNorClosesAnything) {
     int probe = dup(0);
@@ -136,13 +122,12 @@ TEST(PanelResponse, MinusOneNeitherWritesNorClosesAnything) {
     close(probe);
 }
 
-TEST(DataPaths, UserPathComesFirstThenEachFolder) {
-    EXPECT_EQ(join_search_path("", {"/a", "/b"}, "%N"), "/a/%N:/b/%N");
-    EXPECT_EQ(join_search_path("/mine/%N", {"/a"}, "%N"), "/mine/%N:/a/%N");
+// The user's path comes first, then each folder; an install moved to another prefix finds its
+// own share folder.
+TEST(DataPaths, UserPathFirstAndAMovedInstallFindsItsOwnShareFolder) {
+    EXPECT_EQ(join_search_path("/mine/%N", {"/a", "/b"}, "%N"), "/mine/%N:/a/%N:/b/%N");
+    EXPECT_EQ(join_search_path("", {"/a"}, "%N"), "/a/%N");
     EXPECT_TRUE(running_from_build_tree());  // the tests run from the build tree
-}
-
-TEST(DataPaths, AnInstallMovedToAnotherPrefixFindsItsOwnShareFolder) {
     const char* share = "/usr/local/share/tarnwright/nls";
     struct { const char* prefix; const char* exe; const char* expected; } cases[] = {
         {"/usr/local", "/opt/tw/bin/tarnedit", "/opt/tw/share/tarnwright/nls"},

@@ -162,7 +162,8 @@ TEST_P(StoreChanges, KilledWriterLeavesTheWholeOldOrNewTemplate) {
 }
 
 // A shared store whose server ends the session in the middle of a write: the write is
-// refused as Unavailable, and the store holds the whole old or the whole new template.
+// refused as Unavailable, the session stays lost (reads refused too, no silent reconnection),
+// and the store holds the whole old or the whole new template.
 TEST(PgDroppedWrite, SessionEndedMidWriteLeavesNoHalfTemplate) {
     REQUIRE_POSTGRES();
     const varo::TemplateDef a = sample_template("Big", 300), b = other_big(180);
@@ -185,6 +186,8 @@ TEST(PgDroppedWrite, SessionEndedMidWriteLeavesNoHalfTemplate) {
         EXPECT_GE(scratch.terminate_clients(), 1);
         EXPECT_EQ(outcome.get(), varo::StoreError::Unavailable);
         EXPECT_TRUE(writer->poll_changes().disconnected);
+        EXPECT_TRUE(writer->poll_changes().disconnected) << "it stays lost: no silent reconnection";
+        EXPECT_EQ(testenv::refusal([&] { writer->list_templates(); }), varo::StoreError::Unavailable);
         expect_whole(*varo::open_store(address), a, b);
     }
 }

@@ -122,18 +122,6 @@ TEST(PgDb, ConnectionWatchesForASilentPeerAndNamesItself) {
               "tarnwright");
 }
 
-TEST(PgDb, TerminatedSessionIsReportedAsDisconnected) {
-    REQUIRE_POSTGRES();
-    testenv::ScratchPgDatabase scratch;
-    auto db = varo::open_pg_db(scratch.conninfo());
-    EXPECT_FALSE(db->take_changes().disconnected);
-    EXPECT_EQ(scratch.terminate_clients(), 1);
-    EXPECT_TRUE(poll_until_reported(*db).disconnected);
-    EXPECT_TRUE(db->take_changes().disconnected);  // it stays lost: no silent reconnection
-    EXPECT_EQ(refusal([&] { db->query("SELECT 1"); }), StoreError::Unavailable);
-    EXPECT_EQ(refusal([&] { varo::in_transaction(*db, [&] { db->exec("SELECT 1"); }); }), StoreError::Unavailable);
-}
-
 // Roles the administrator made: one that may use the store's tables but not create any
 // (PostgreSQL 15's default for every role but the database's owner) uses a store the owner
 // made; one that may only read is told what it may not change, in the store's terms, never

@@ -38,10 +38,15 @@ void press(Display* dpy, KeySym modifier, KeySym key) {
     XSync(dpy, False);
 }
 
-// Real key presses into the window, as the user's keyboard makes them: with a menu key, Alt
-// and it post the menu and the entry key goes in only once the menu is up (a key typed
-// before would reach the window under it, however long a pause is guessed under load).
+// Real key presses into the window once it is on the screen, as the user's keyboard makes
+// them: with a menu key, Alt and it post the menu and the entry key goes in only once the
+// menu is up (a key typed before would reach the window under it, however long a pause is
+// guessed under load).
 void keys(Display* dpy, unsigned long window, KeySym key, KeySym entry = 0) {
+    XWindowAttributes a;  // found is not yet shown: focus goes only to a window on the screen
+    EXPECT_TRUE(testenv::poll_until(20, 50, [&] {
+        return XGetWindowAttributes(dpy, window, &a) && a.map_state == IsViewable;
+    })) << "the window never showed";
     XSetInputFocus(dpy, window, RevertToPointerRoot, CurrentTime);
     XSync(dpy, False);
     std::this_thread::sleep_for(300ms);

@@ -9,6 +9,7 @@
 #include "base/globals.h"
 #include "base/messages.h"
 #include "edit/exit_flows.h"
+#include "edit/template_callbacks.h"
 #include "template/album_reader.h"
 #include "template/line_format.h"
 #include "ui/list_items.h"
@@ -83,13 +84,10 @@ void init_cond_win(Widget& parent) {
 void server_lists_view(const TemplateChange& change) {
     if (change.kind != Change::Album) return;
     switch (change.album) {
-    case AlbumKind::Templates: {
+    case AlbumKind::Templates:
         fill_template_list(true);
-        int count = 0;
-        XtVaGetValues(ol_list, XmNitemCount, &count, nullptr);
-        if (count > 0) XmListSelectPos(ol_list, 1, True);
+        reselect_open_list();
         break;
-    }
     case AlbumKind::PollRates:
         fill_pollrate_list();
         break;

@@ -1,6 +1,4 @@
 // Check Template and Simulate..., from the Template menus of both windows.
-#include "edit/analysis_callbacks.h"
-
 #include <Xm/List.h>
 
 #include <algorithm>
@@ -60,20 +58,6 @@ std::vector<std::string> simulation_conditions() {
 }
 
 }  // namespace
-
-std::string condition_used_by_text(const std::string& name) {
-    std::vector<std::string> users = an::template_names(an::find_uses(stored_definitions(), an::NameKind::Condition, name));
-    if (users.empty()) return message_text(msg::USED_BY_NONE);
-    std::string list;
-    for (const std::string& u : users) list += (list.empty() ? "" : ", ") + u;
-    return format_message(msg::USED_BY, {list});
-}
-
-std::string condition_in_use_text(const std::string& name) {
-    return std::string(message_text(msg::CONDITION_IN_USE)) + "\n" + condition_used_by_text(name);
-}
-
-void show_condition_users(const std::string& name) { set_label_text(ct_used_by_label, condition_used_by_text(name)); }
 
 void check_template_cb(Widget, XtPointer, XtPointer) {
     BusyCursor busy(te_win);

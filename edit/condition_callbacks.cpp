@@ -7,10 +7,10 @@
 #include <string>
 
 #include "base/messages.h"
-#include "edit/analysis_callbacks.h"
 #include "ui/callbacks.h"
 #include "edit/field_checks.h"
 #include "edit/server_object_callbacks.h"
+#include "edit/used_by.h"
 #include "platform/qori.h"
 #include "ui/xm_string.h"
 #include "template/name_rules.h"
@@ -90,7 +90,7 @@ void ct_select_condition_cb(Widget w, XtPointer, XtPointer call_data) {
     }
     set_field_text(ct_name_text, name);
     set_field_text(ct_description_text, descr);
-    show_condition_users(name);
+    show_users(UsedKind::Condition, name);
     if (cbs->reason == XmCR_DEFAULT_ACTION)
         set_code(code.str(), name);
     else if (!code_of.empty() && code_of != name)
@@ -148,7 +148,8 @@ void ct_delete_button_cb(Widget w, XtPointer, XtPointer) {
         refuse(where, message_text(msg::CONDITION_MISSING));
         return;
     }
-    display_warning(condition_text_win, format_message(msg::DELETE_CONDITION_QUESTION, {name}).c_str(), delete_condition_ok, cancel_warning);
+    std::string question = delete_question(UsedKind::Condition, format_message(msg::DELETE_CONDITION_QUESTION, {name}), name);
+    display_warning(condition_text_win, question.c_str(), delete_condition_ok, cancel_warning);
 }
 
 void delete_condition_ok(Widget, XtPointer, XtPointer) {
@@ -158,7 +159,7 @@ void delete_condition_ok(Widget, XtPointer, XtPointer) {
     if (!qori_condition_delete(name.c_str())) {
         bool gone = qori_error_kind == QORI_REFUSED_NOT_FOUND;
         error.reset_error();
-        refuse(condition_text_win, gone ? message_text(msg::CONDITION_MISSING) : condition_in_use_text(name));
+        refuse(condition_text_win, gone ? message_text(msg::CONDITION_MISSING) : in_use_text(UsedKind::Condition, name));
         return;
     }
     set_field_text(ct_name_text, "");

@@ -12,6 +12,7 @@
 #include "edit/field_checks.h"
 #include "edit/generic.h"
 #include "edit/number_reader.h"
+#include "edit/used_by.h"
 #include "platform/qori.h"
 #include "ui/xm_string.h"
 #include "template/name_rules.h"
@@ -78,6 +79,20 @@ void remove_menu_entry(Widget menu, Widget pulldown, const std::string& name) {
     set_string(shown, label_text(remaining.front()).c_str());
 }
 
+// A deletion the engine refused: in use by stored templates (named, and shown under the
+// window's list), or for the given reason.
+int refuse_delete(UsedKind kind, Widget name_field, const std::string& name, MessageId otherwise) {
+    bool in_use = qori_error_kind == QORI_REFUSED_IN_USE;
+    error.reset_error();
+    if (!in_use) {
+        report(XtParent(name_field), otherwise);
+        return 0;
+    }
+    error_dialog(XtParent(name_field), in_use_text(kind, name).c_str());
+    show_users(kind, name);
+    return 0;
+}
+
 }  // namespace
 
 int Generic::add_severity(Widget name_field, Widget value_field, Widget color_field) {
@@ -127,11 +142,7 @@ int Generic::add_pollrate(Widget name_field, Widget rate_field) {
 int Generic::delete_severity(Widget name_field) {
     // The word the confirmation named, even if blanks were typed around it.
     std::string name = name_word(field_text(name_field));
-    if (!qori_severity_delete(name.c_str())) {
-        error.reset_error();
-        report(XtParent(name_field), msg::SEVERITY_ENGINE_MISSING);
-        return 0;
-    }
+    if (!qori_severity_delete(name.c_str())) return refuse_delete(UsedKind::Severity, name_field, name, msg::SEVERITY_ENGINE_MISSING);
     remove_menu_entry(cs_severity, cs_severity_parent, name);
     remove_menu_entry(se_severity, se_severity_parent, name);
     return 1;
@@ -139,11 +150,7 @@ int Generic::delete_severity(Widget name_field) {
 
 int Generic::delete_pollrate(Widget name_field) {
     std::string name = name_word(field_text(name_field));
-    if (!qori_pollrate_delete(name.c_str())) {
-        error.reset_error();
-        report(XtParent(name_field), msg::DELETE_POLL_RATE_ENGINE_FAILED);
-        return 0;
-    }
+    if (!qori_pollrate_delete(name.c_str())) return refuse_delete(UsedKind::PollRate, name_field, name, msg::DELETE_POLL_RATE_ENGINE_FAILED);
     remove_menu_entry(se_pollrate, se_pollrate_parent, name);
     remove_menu_entry(cs_pollrate, cs_pollrate_parent, name);
     return 1;

@@ -8,6 +8,7 @@
 #include "edit/generic.h"
 #include "edit/number_reader.h"
 #include "edit/server_object_callbacks.h"
+#include "edit/used_by.h"
 #include "platform/qori.h"
 #include "ui/xm_string.h"
 #include "template/name_rules.h"
@@ -44,7 +45,9 @@ void modify_pollrate_cb(Widget w, XtPointer, XtPointer) {
 }
 
 void delete_pollrate_cb(Widget, XtPointer, XtPointer) {
-    display_warning(pollrate_win, message_text(msg::DELETE_POLL_RATE_QUESTION), delete_pollrate_ok, cancel_warning);
+    std::string question =
+        delete_question(UsedKind::PollRate, message_text(msg::DELETE_POLL_RATE_QUESTION), name_word(field_text(pollrate_name)));
+    display_warning(pollrate_win, question.c_str(), delete_pollrate_ok, cancel_warning);
 }
 
 void delete_pollrate_ok(Widget, XtPointer, XtPointer) {
@@ -64,4 +67,5 @@ void pollrate_selection_cb(Widget, XtPointer, XtPointer call_data) {
         words >> word;
         set_field_text(field, word);
     }
+    show_users(UsedKind::PollRate, field_text(pollrate_name));
 }

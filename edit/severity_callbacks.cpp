@@ -9,6 +9,7 @@
 #include "edit/generic.h"
 #include "edit/number_reader.h"
 #include "edit/server_object_callbacks.h"
+#include "edit/used_by.h"
 #include "platform/qori.h"
 #include "ui/xm_string.h"
 #include "template/name_rules.h"
@@ -56,7 +57,8 @@ void delete_severity_cb(Widget w, XtPointer, XtPointer) {
     }
     std::string name = name_word(text);
     set_field_text(severity_name, name);
-    display_warning(severity_edit_win, format_message(msg::DELETE_SEVERITY_QUESTION, {name}).c_str(), delete_severity_ok, cancel_warning);
+    std::string question = delete_question(UsedKind::Severity, format_message(msg::DELETE_SEVERITY_QUESTION, {name}), name);
+    display_warning(severity_edit_win, question.c_str(), delete_severity_ok, cancel_warning);
 }
 
 void delete_severity_ok(Widget, XtPointer, XtPointer) {
@@ -75,4 +77,5 @@ void severity_list_selection_cb(Widget, XtPointer, XtPointer call_data) {
         words >> word;
         set_field_text(field, word);
     }
+    show_users(UsedKind::Severity, field_text(severity_name));
 }

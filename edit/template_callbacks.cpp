@@ -12,6 +12,8 @@
 #include "ui/xm_string.h"
 #include "template/name_rules.h"
 #include "ui/gui_utils.h"
+#include "ui/list_items.h"
+#include "ui/text_view.h"
 #include "ui/message_dialogs.h"
 #include "ui/widgets.h"
 
@@ -21,6 +23,11 @@ namespace {
 // while it is up may select another line of the open list, which must not change what
 // the answer acts on.
 std::string chosen_template;
+
+// The template the user picked in the open list; "" when none. A line chosen for the user
+// (the first, after a refresh) is no pick.
+std::string picked_template;
+bool choosing_for_user = false;
 
 void open_chosen() {
     copy_bounded(open_template, sizeof open_template, chosen_template);
@@ -163,6 +170,7 @@ void ol_browse_cb(Widget, XtPointer, XtPointer call_data) {
     auto* cbs = static_cast<XmListCallbackStruct*>(call_data);
     if (!cbs || !cbs->item) return;
     std::string word = lines::first_word(xm_string_text(cbs->item));
+    if (!choosing_for_user) picked_template = word;
     copy_bounded(open_template, sizeof open_template, word);
     XtSetSensitive(ol_ok_button, True);
     XtSetSensitive(ol_delete_button, True);
@@ -190,9 +198,18 @@ void delete_template_ok(Widget, XtPointer, XtPointer) {
         error.reset_error();
         error_dialog(open_list_win, message_text(msg::DELETE_TEMPLATE_FAILED));
     }
-    int count = 0;
-    XtVaGetValues(ol_list, XmNitemCount, &count, nullptr);
-    if (count > 0) XmListSelectPos(ol_list, 1, True);
+    reselect_open_list();
+}
+
+void reselect_open_list() {
+    std::vector<std::string> lines = list_lines(ol_list);
+    for (std::size_t i = 0; !picked_template.empty() && i < lines.size(); ++i)
+        if (lines::first_word(lines[i]) == picked_template) return make_item_visible(ol_list, static_cast<int>(i) + 1);
+    picked_template.clear();
+    if (lines.empty()) return;
+    choosing_for_user = true;
+    XmListSelectPos(ol_list, 1, True);
+    choosing_for_user = false;
 }
 
 void overwrite_template_cb(Widget, XtPointer, XtPointer) {

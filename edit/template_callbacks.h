@@ -14,6 +14,9 @@
 void start_new_template();
 // Opens the name in open_template; one not found is said, and a new template started.
 void open_named_template();
+// After the open list was filled again: the template the user picked is chosen again while
+// it is listed; with none picked (or the pick gone), the first line is.
+void reselect_open_list();
 // The dialogs and status text of a save's outcome; `name` is the name it was tried under.
 void show_save_outcome(const SaveOutcome& outcome, const std::string& name);
 

@@ -25,6 +25,10 @@ Widget create_pollrate_win(Widget parent)
     make_caption_row(pollrate_caption, "widget325", msg::POLL_RATES_RATE, widget325, "pollrate_value", pollrate_value,
                      {call(verify_number)}, 40);
     attach(pollrate_caption, to_form(4), to_form(), to_form());
-    attach(pollrate_scrolled_list, to_widget(pollrate_caption, 6), to_form(4), to_form(4), to_form(4));
+    // The templates that use the chosen poll rate, under the list.
+    pollrate_used_by_label = make_status_label(te_pollrate_form, "pollrate_used_by_label");
+    attach(pollrate_used_by_label, free_edge(), to_form(4), to_form(4), to_form(4));
+    attach(pollrate_scrolled_list, to_widget(pollrate_caption, 6), to_form(4), to_form(4),
+           to_widget(pollrate_used_by_label, 4));
     return pollrate_win;
 }

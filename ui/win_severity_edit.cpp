@@ -28,6 +28,10 @@ Widget create_severity_edit_win(Widget parent)
     severity_list = make_scrolled_list(severity_form, "severity_list", 0, XmBROWSE_SELECT,
                                        {call(severity_list_selection_cb)}, &severity_scrolled_list);
     XtVaSetValues(severity_list, XmNautomaticSelection, True, nullptr);
-    attach(severity_scrolled_list, to_widget(severity_caption, 6), to_form(4), to_form(4), to_form(4));
+    // The templates that use the chosen severity, under the list.
+    severity_used_by_label = make_status_label(severity_form, "severity_used_by_label");
+    attach(severity_used_by_label, free_edge(), to_form(4), to_form(4), to_form(4));
+    attach(severity_scrolled_list, to_widget(severity_caption, 6), to_form(4), to_form(4),
+           to_widget(severity_used_by_label, 4));
     return severity_edit_win;
 }

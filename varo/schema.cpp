@@ -43,8 +43,8 @@ std::vector<std::string> notify_triggers(const std::vector<std::pair<const char*
 }
 
 // Names and texts are TEXT in both dialects; values, positions and versions are integers.
-// Severities and poll rates are named by states without a foreign key: changing one is
-// a delete followed by an add, which must stay possible while templates use it.
+// Severities and poll rates were named by states without a foreign key when changing one was
+// a delete followed by an add; a change is one update now (see used_severities).
 // Conditions named by transitions (or raised by actions) cannot be deleted while used.
 std::vector<std::string> version1(Dialect dialect) {
     const std::string bigint = dialect == Dialect::PostgreSQL ? "BIGINT" : "INTEGER";
@@ -263,9 +263,48 @@ std::vector<std::string> set_checks(Dialect dialect) {
     return out;
 }
 
+// A severity or poll rate that states name cannot be deleted: the store looks for the states
+// (by these indexes) inside the deletion's transaction, which on SQLite is the only writer.
+// On PostgreSQL a save could start using it meanwhile: as for conditions, each template's uses
+// keep a real foreign key, one row for each template and name, kept by a statement's trigger.
+// States stored before, naming one deleted then, are kept as they are, without a use.
+std::vector<std::string> used_severities(Dialect dialect) {
+    std::vector<std::string> out = {"CREATE INDEX IF NOT EXISTS states_severity ON states (severity)",
+                                    "CREATE INDEX IF NOT EXISTS states_poll_rate ON states (poll_rate)"};
+    if (dialect != Dialect::PostgreSQL) return out;
+    for (const char* kind : {"severity", "poll_rate"}) {
+        const std::string k = kind, uses = k + "_uses", names = k == "severity" ? "severities" : "poll_rates";
+        out.push_back("CREATE TABLE IF NOT EXISTS " + uses + " (template TEXT NOT NULL, " + k + " TEXT NOT NULL"
+                      " REFERENCES " + names + " (name) ON DELETE RESTRICT, PRIMARY KEY (template, " + k + "))");
+        out.push_back("INSERT INTO " + uses + " SELECT DISTINCT template, " + k + " FROM states WHERE " + k +
+                      " IN (SELECT name FROM " + names + ") ON CONFLICT DO NOTHING");
+    }
+    out.push_back(
+        "CREATE OR REPLACE FUNCTION varo_state_uses() RETURNS trigger LANGUAGE plpgsql AS $$ BEGIN"
+        " IF TG_OP = 'INSERT' THEN"
+        "  INSERT INTO severity_uses SELECT DISTINCT template, severity FROM added ON CONFLICT DO NOTHING;"
+        "  INSERT INTO poll_rate_uses SELECT DISTINCT template, poll_rate FROM added ON CONFLICT DO NOTHING;"
+        " ELSE"
+        "  DELETE FROM severity_uses u WHERE u.template IN (SELECT DISTINCT template FROM removed)"
+        "   AND NOT EXISTS (SELECT 1 FROM states s WHERE s.template = u.template AND s.severity = u.severity);"
+        "  DELETE FROM poll_rate_uses u WHERE u.template IN (SELECT DISTINCT template FROM removed)"
+        "   AND NOT EXISTS (SELECT 1 FROM states s WHERE s.template = u.template AND s.poll_rate = u.poll_rate);"
+        " END IF;"
+        " RETURN NULL; END $$");
+    for (const char* event : {"INSERT", "DELETE"}) {
+        const std::string e = event, name = e == "INSERT" ? "states_uses_added" : "states_uses_removed";
+        out.push_back("DROP TRIGGER IF EXISTS " + name + " ON states");
+        out.push_back("CREATE TRIGGER " + name + " AFTER " + e + " ON states REFERENCING " +
+                      (e == "INSERT" ? "NEW TABLE AS added" : "OLD TABLE AS removed") +
+                      " FOR EACH STATEMENT EXECUTE FUNCTION varo_state_uses()");
+    }
+    return out;
+}
+
 const std::vector<Migration>& migrations() {
     static const std::vector<Migration> list = {
-        {1, version1, seed1}, {2, state_positions, nullptr}, {3, bulk_saves, nullptr}, {4, set_checks, nullptr}};
+        {1, version1, seed1}, {2, state_positions, nullptr}, {3, bulk_saves, nullptr}, {4, set_checks, nullptr},
+        {5, used_severities, nullptr}};
     return list;
 }
 

@@ -422,11 +422,7 @@ void SqlStore::add_severity(const Severity& given) {
 }
 
 void SqlStore::delete_severity(const std::string& given) {
-    write({Album::Severities}, [&] {
-        const std::string name = stored_name("severities", given);
-        if (db_->query("DELETE FROM severities WHERE name = ? RETURNING name", {name}).empty())
-            throw StoreError(StoreError::NotFound, "severity " + quoted(name) + " does not exist");
-    });
+    delete_unused(Album::Severities, "severities", "severity", "severity", given);
 }
 
 std::vector<PollRate> SqlStore::list_poll_rates() {
@@ -452,10 +448,17 @@ void SqlStore::add_poll_rate(const PollRate& given) {
 }
 
 void SqlStore::delete_poll_rate(const std::string& given) {
-    write({Album::PollRates}, [&] {
-        const std::string name = stored_name("poll_rates", given);
-        if (db_->query("DELETE FROM poll_rates WHERE name = ? RETURNING name", {name}).empty())
-            throw StoreError(StoreError::NotFound, "poll rate " + quoted(name) + " does not exist");
+    delete_unused(Album::PollRates, "poll_rates", "poll rate", "poll_rate", given);
+}
+
+void SqlStore::delete_unused(Album album, const char* table, const char* what, const char* column,
+                             const std::string& given) {
+    write({album}, [&] {
+        const std::string name = stored_name(table, given);
+        if (db_->query(std::string("SELECT 1 FROM ") + table + " WHERE name = ?", {name}).empty())
+            throw StoreError(StoreError::NotFound, std::string(what) + " " + quoted(name) + " does not exist");
+        refuse_used(what, name, (std::string("SELECT DISTINCT template FROM states WHERE ") + column + " = ?").c_str(), 1);
+        db_->exec(std::string("DELETE FROM ") + table + " WHERE name = ?", {name});
     });
 }
 
@@ -491,14 +494,21 @@ void SqlStore::add_condition(const Condition& given) {
     });
 }
 
+void SqlStore::refuse_used(const std::string& what, const std::string& name, const char* users_sql, int uses) {
+    Rows users = db_->query(std::string(users_sql) + " ORDER BY 1", Params(static_cast<std::size_t>(uses), name));
+    if (users.empty()) return;
+    // A few by name, so the user knows where to look; varoctl used lists them all.
+    constexpr std::size_t kNamed = 3;
+    std::string names;
+    for (std::size_t i = 0; i < users.size() && i < kNamed; ++i) names += (i ? ", " : "") + quoted(users[i].text(0));
+    if (users.size() > kNamed) names += " and " + std::to_string(users.size() - kNamed) + " more";
+    throw StoreError(StoreError::InUse, what + " " + quoted(name) + " is used by template" +
+                                            (users.size() > 1 ? "s " : " ") + names);
+}
+
 void SqlStore::refuse_used_condition(const std::string& name) {
-    Rows users = db_->query(
-        "SELECT template FROM transitions WHERE cond = ? UNION SELECT template FROM actions WHERE raises = ?"
-        " ORDER BY 1",
-        {name, name});
-    if (!users.empty())
-        throw StoreError(StoreError::InUse,
-                         "condition " + quoted(name) + " is used by template " + quoted(users[0].text(0)));
+    refuse_used("condition", name,
+                "SELECT template FROM transitions WHERE cond = ? UNION SELECT template FROM actions WHERE raises = ?", 2);
 }
 
 void SqlStore::delete_condition(const std::string& given) {

@@ -83,7 +83,11 @@ private:
     void upsert_severity(const Severity& s);
     void upsert_poll_rate(const PollRate& p);
     void upsert_condition(const Condition& c);
+    // Refuses as InUse, naming the templates, what the templates users_sql finds name.
+    void refuse_used(const std::string& what, const std::string& name, const char* users_sql, int uses);
     void refuse_used_condition(const std::string& name);
+    // Deletes the named row of a severity or poll rate no state names (NotFound, InUse).
+    void delete_unused(Album album, const char* table, const char* what, const char* column, const std::string& given);
 
     std::unique_ptr<Db> db_;
     ChangeReport own_;  // this client's committed writes not yet polled

@@ -146,6 +146,24 @@ TEST_F(EditorTest, StartUpFillsTheFourListsInOrderAndAnotherClientsChangesRebuil
     EXPECT_EQ((std::vector<int>{1}), gui::selected_positions(ol_list));
     EXPECT_STREQ("alpha", open_template);
     EXPECT_TRUE(XtIsSensitive(ol_ok_button) && XtIsSensitive(ol_delete_button));
+    // The user's pick stays picked while it is stored; once it is gone, the first line again.
+    gui::select_list_pos(ol_list, 2);
+    struct Step {
+        std::function<void()> elsewhere;
+        int selected;
+        const char* to_open;
+    };
+    const Step steps[] = {
+        {[&] { other->insert_template(testenv::sample_template("beta", 1)); }, 3, "zeta"},
+        {[&] { other->delete_template("zeta"); }, 1, "alpha"},
+        {[&] { other->insert_template(testenv::sample_template("aaa", 1)); }, 1, "aaa"},
+    };
+    for (const Step& step : steps) {
+        step.elsewhere();
+        dispatch();
+        EXPECT_EQ((std::vector<int>{step.selected}), gui::selected_positions(ol_list));
+        EXPECT_STREQ(step.to_open, open_template);
+    }
     EXPECT_EQ((Messages{"Poll", "a", "ab", "abc", "b", "default_rate"}),
               first_words(gui::list_items(pollrate_list)))
         << "byte order, the shorter name first";
@@ -460,6 +478,58 @@ TEST_F(EditorTest, DeletedItemsLeaveTheStateEditorsMenusAtOnce) {
     gui::press(gui::only_dialog().button("OK"));
     EXPECT_EQ(Messages{"QORI Error: Severity doesn't exist."}, gui::answer_all());
     EXPECT_EQ("Gone", gui::text(severity_name)) << "a failed delete keeps the fields";
+}
+
+// A severity or poll rate that a stored template uses is not deleted, and its window says who
+// uses it; one only the open template uses, not saved, is deleted after a warning.
+TEST_F(EditorTest, ASeverityOrPollRateInUseIsKeptAndOneTheOpenTemplateUsesIsWarnedOf) {
+    other->add_severity({"Sev", 5, "pink"});
+    other->add_poll_rate({"Rate", 5});
+    varo::TemplateDef t = testenv::sample_template("T", 2);
+    t.states[1].severity = "Sev";
+    t.states[1].poll_rate = "Rate";
+    other->insert_template(t);
+    start_editor();
+    struct Window {
+        Widget list, delete_button, shell;
+        const char *line, *used_by_label, *what, *question;
+        std::function<bool()> stored;
+    };
+    const Window windows[] = {
+        {severity_list, te_severity_delete_button, severity_edit_win, "Sev             5     pink      ",
+         "*severity_used_by_label", "severity", "This will delete severity Sev from Varo.",
+         [&] { return other->find_severity("Sev").has_value(); }},
+        {pollrate_list, te_pollrate_delete_button, pollrate_win, "Rate                      5", "*pollrate_used_by_label",
+         "poll rate", "Delete pollrate from Varo?", [&] { return other->find_poll_rate("Rate").has_value(); }},
+    };
+    for (const Window& w : windows) {
+        SCOPED_TRACE(w.what);
+        gui::select_list_item(w.list, w.line);
+        Widget used_by = XtNameToWidget(w.shell, w.used_by_label);
+        ASSERT_NE(nullptr, used_by);
+        EXPECT_EQ("Used by: T", gui::label(used_by));
+        gui::press(w.delete_button);
+        gui::press(gui::only_dialog().button("OK"));
+        EXPECT_EQ(Messages{"Cannot delete " + std::string(w.what) + ".\nIt is currently in use in a template.\nUsed by: T"},
+                  gui::answer_all());
+        EXPECT_TRUE(w.stored());
+    }
+    other->delete_template("T");
+    dispatch();
+    qori_state_add(qor_handle, "Extra", "Rate", "Sev", "unsaved");
+    modified = 1;
+    for (const Window& w : windows) {
+        SCOPED_TRACE(w.what);
+        gui::select_list_item(w.list, w.line);
+        EXPECT_EQ("Used by: no stored template", gui::label(XtNameToWidget(w.shell, w.used_by_label)));
+        gui::press(w.delete_button);
+        gui::Dialog ask = gui::only_dialog();
+        EXPECT_EQ(std::string(w.question) + "\nThe open template 'Noname' uses it and is not saved:\n"
+                  "once deleted, that template cannot be saved while it uses it.", ask.message);
+        gui::press(ask.button("OK"));
+        EXPECT_EQ(Messages{}, gui::answer_all());
+        EXPECT_FALSE(w.stored());
+    }
 }
 
 TEST_F(ConditionEditTest, SingleClickFillsNameAndDescriptionDoubleClickTheCodeToo) {

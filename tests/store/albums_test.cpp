@@ -2,9 +2,12 @@
 // each is named.
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "support/store_fixture.h"
 #include "analysis/analysis.h"
 #include "varo/schema.h"
+#include "varo/transfer.h"
 
 using testenv::refusal;
 using testenv::sample_template;
@@ -127,23 +130,62 @@ TEST_P(AlbumStore, Conditions) {
     EXPECT_EQ(refusal([&] { store->delete_condition("Busy"); }), StoreError::NotFound);
 }
 
-TEST_P(AlbumStore, ConditionsInUseCannotBeDeleted) {
+// Nothing a stored template names can be deleted; the refusal names the templates, and a
+// store from before the rule keeps the states that name one deleted then.
+TEST_P(AlbumStore, WhatStoredTemplatesUseCannotBeDeleted) {
     store->add_condition({"Raised", "", "x == 1"});
+    store->add_severity({"Sev", 5, "pink"});
+    store->add_poll_rate({"Rate", 5});
     varo::TemplateDef t = sample_template("T", 2);
     t.transitions[0].actions.push_back({"CONDITION", "Raised", ""});
+    t.states[1].severity = "Sev";
+    t.states[1].poll_rate = "Rate";
     store->insert_template(t);
+    varo::TemplateDef u = t;
+    u.name = "U";
+    store->insert_template(u);
 
-    std::string text;
-    EXPECT_EQ(refusal([&] { store->delete_condition("LinkDown"); }, &text), StoreError::InUse);
-    EXPECT_NE(text.find("\"T\""), std::string::npos) << text;
-    EXPECT_EQ(refusal([&] { store->delete_condition("Raised"); }), StoreError::InUse);
-    EXPECT_TRUE(store->find_condition("LinkDown"));
-    EXPECT_TRUE(store->find_condition("Raised"));
+    struct Case {
+        std::function<void(const std::string&)> remove;
+        const char* name;
+        const char* refusal;
+    };
+    const Case cases[] = {
+        {[&](const std::string& n) { store->delete_condition(n); }, "LinkDown", "condition \"LinkDown\" is used by templates \"T\", \"U\""},
+        {[&](const std::string& n) { store->delete_condition(n); }, "Raised", "condition \"Raised\" is used by templates"},
+        {[&](const std::string& n) { store->delete_severity(n); }, "Sev", "severity \"Sev\" is used by templates \"T\", \"U\""},
+        {[&](const std::string& n) { store->delete_poll_rate(n); }, "Rate", "poll rate \"Rate\" is used by templates \"T\", \"U\""},
+    };
+    auto contents = [&] { return varo::export_json(*store); };
+    const std::string before = contents();
+    for (const Case& c : cases) {
+        std::string text;
+        EXPECT_EQ(refusal([&] { c.remove(c.name); }, &text), StoreError::InUse) << c.name;
+        EXPECT_EQ(0u, text.find(c.refusal)) << text;
+    }
+    EXPECT_EQ(before, contents());
+
+    store.reset();
+    {
+        auto db = location->open_db();
+        if (db->dialect() == varo::Dialect::PostgreSQL)
+            db->exec("DROP TABLE severity_uses, poll_rate_uses CASCADE");
+        db->exec("DROP INDEX states_severity");
+        db->exec("UPDATE states SET severity = 'Gone' WHERE template = 'U'");
+        db->exec("UPDATE schema_version SET version = 4");
+    }
+    store = reopen();
+    EXPECT_EQ("Gone", store->load_template("U")->states[0].severity);
 
     // Once no template names them they can go.
+    store->delete_template("U");
     t.transitions[0].actions.clear();
+    t.states[1] = t.states[0];
+    t.states[1].name = "S1";
     store->overwrite_template(t);
     store->delete_condition("Raised");
+    store->delete_severity("Sev");
+    store->delete_poll_rate("Rate");
     store->delete_template("T");
     store->delete_condition("LinkDown");
 }

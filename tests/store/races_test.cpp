@@ -163,38 +163,59 @@ TEST_P(StoreRaces, TenBusyWritersAreRefusedOnlyForRealConflicts) {
     EXPECT_GT(conflicts, 0);
 }
 
-TEST_P(StoreRaces, AConditionInUseIsNeverDeletedHoweverTheTwoInterleave) {
+TEST_P(StoreRaces, WhatATemplateUsesIsNeverDeletedHoweverTheTwoInterleave) {
     auto user = reopen();
     auto remover = reopen();
     int stored = 0, deleted = 0;
     for (int round = 0; round < kRounds; ++round) {
-        const std::string cond = "Cond" + std::to_string(round);
-        store->add_condition({cond, "raced", "ifInErrors > " + std::to_string(round)});
+        const std::string name = "Used" + std::to_string(round);
         varo::TemplateDef def = sample_template("Uses" + std::to_string(round), 3);
-        // Half the rounds use it as a trigger, half only raise it from an action.
-        if (round % 2)
-            def.transitions[1].condition = cond;
-        else
-            def.transitions[0].actions.push_back({"CONDITION", cond, ""});
+        // By turns a trigger, a condition raised by an action, a severity and a poll rate.
+        std::function<void()> remove, used;
+        switch (round % 4) {
+        case 0:
+        case 1:
+            store->add_condition({name, "raced", "ifInErrors > " + std::to_string(round)});
+            if (round % 4)
+                def.transitions[1].condition = name;
+            else
+                def.transitions[0].actions.push_back({"CONDITION", name, ""});
+            remove = [&] { remover->delete_condition(name); };
+            break;
+        case 2:
+            store->add_severity({name, 9, "pink"});
+            def.states[2].severity = name;
+            remove = [&] { remover->delete_severity(name); };
+            break;
+        default:
+            store->add_poll_rate({name, 9});
+            def.states[2].poll_rate = name;
+            remove = [&] { remover->delete_poll_rate(name); };
+        }
+        auto exists = [&] {
+            return store->find_condition(name) || store->find_severity(name) || store->find_poll_rate(name);
+        };
 
-        auto [put, del] = together([&] { user->insert_template(def); }, [&] { remover->delete_condition(cond); });
+        auto [put, del] = together([&] { user->insert_template(def); }, remove);
         ASSERT_NE(put.done, del.done) << "round " << round << ": " << put.text << " / " << del.text;
         if (put.done) {
             ++stored;
             EXPECT_EQ(del.kind, StoreError::InUse) << del.text;
-            EXPECT_TRUE(store->find_condition(cond));
+            EXPECT_TRUE(exists());
             EXPECT_TRUE(store->load_template(def.name));
         } else {
             ++deleted;
             EXPECT_EQ(put.kind, StoreError::Invalid) << put.text;
-            EXPECT_FALSE(store->find_condition(cond));
+            EXPECT_FALSE(exists());
             EXPECT_FALSE(store->load_template(def.name));
         }
     }
-    // Whichever went first, the store never holds a template naming a missing condition.
+    // Whichever went first, the store never holds a template naming what it lacks.
     for (const auto& summary : store->list_templates()) {
         auto def = store->load_template(summary.name);
         ASSERT_TRUE(def);
+        for (const auto& s : def->states)
+            EXPECT_TRUE(store->find_severity(s.severity) && store->find_poll_rate(s.poll_rate)) << summary.name;
         for (const auto& t : def->transitions) {
             EXPECT_TRUE(store->find_condition(t.condition)) << summary.name;
             for (const auto& a : t.actions) {

@@ -1,6 +1,8 @@
 // The diagram window's commands on the whole diagram: Arrange, and Export Diagram... to a
-// PNG or SVG file.
+// PNG, SVG or PDF file.
 #include <Xm/FileSB.h>
+#include <Xm/ToggleB.h>
+#include <sys/stat.h>
 
 #include <memory>
 #include <string>
@@ -23,6 +25,30 @@ namespace {
 
 Widget export_text() { return sd_export_dialog ? XmFileSelectionBoxGetChild(sd_export_dialog, XmDIALOG_TEXT) : nullptr; }
 
+std::string export_path;  // the name Export was pressed with, kept while the replace is asked
+
+void export_diagram() {
+    XtUnmanageChild(sd_export_dialog);
+    BusyCursor busy(state_diagram_win);
+    std::unique_ptr<DiagramFonts> own;
+    const DiagramFonts* fonts = diagram_fonts_in_use();
+    if (!fonts) fonts = (own = std::make_unique<DiagramFonts>(DIAGRAM_FONT)).get();
+    bool selections = sd_export_selections && XmToggleButtonGetState(sd_export_selections);
+    try {
+        picture::export_picture(diagram_scene(selections ? SceneColours::Shown : SceneColours::Severity), *fonts,
+                                export_path);
+    } catch (const picture::ExportError& e) {
+        error_dialog(state_diagram_win, format_message(msg::EXPORT_FAILED, {export_path, e.what()}).c_str());
+        return;
+    }
+    set_status(format_message(msg::EXPORTED_STATUS, {template_name(), export_path}));
+}
+
+void export_replace_ok(Widget, XtPointer, XtPointer) {
+    close_warning_dialog();
+    export_diagram();
+}
+
 }  // namespace
 
 void sd_arrange_cb(Widget, XtPointer, XtPointer) {
@@ -39,6 +65,8 @@ void sd_arrange_cb(Widget, XtPointer, XtPointer) {
 
 void sd_export_cb(Widget, XtPointer, XtPointer) {
     if (!sd_export_dialog) return;
+    // The folder as it is now: files written since the last look show, deleted ones go.
+    XmFileSelectionDoSearch(sd_export_dialog, nullptr);
     g2_win_show(sd_export_dialog);
 }
 
@@ -48,16 +76,12 @@ void sd_export_ok_cb(Widget, XtPointer, XtPointer) {
         error_dialog(state_diagram_win, message_text(msg::EXPORT_NEEDS_SUFFIX));
         return;
     }
-    XtUnmanageChild(sd_export_dialog);
-    BusyCursor busy(state_diagram_win);
-    std::unique_ptr<DiagramFonts> own;
-    const DiagramFonts* fonts = diagram_fonts_in_use();
-    if (!fonts) fonts = (own = std::make_unique<DiagramFonts>(DIAGRAM_FONT)).get();
-    try {
-        picture::export_picture(diagram_scene(SceneColours::Severity), *fonts, path);
-    } catch (const picture::ExportError& e) {
-        error_dialog(state_diagram_win, format_message(msg::EXPORT_FAILED, {path, e.what()}).c_str());
+    export_path = path;
+    struct stat seen;
+    if (stat(path.c_str(), &seen) == 0) {
+        display_warning(sd_export_dialog, format_message(msg::EXPORT_REPLACE_QUESTION, {path}).c_str(),
+                        export_replace_ok, cancel_warning);
         return;
     }
-    set_status(format_message(msg::EXPORTED_STATUS, {template_name(), path}));
+    export_diagram();
 }

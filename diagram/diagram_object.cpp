@@ -183,19 +183,22 @@ bool object_contains(const DiagramObject& o, std::int32_t px, std::int32_t py) {
     return o.x < px && px < o.x + LABEL_WIDTH && o.y < py && py < o.y + LABEL_HEIGHT;
 }
 
-DiagramObject* find_object() {
-    for (std::size_t i = 0; i < object_list.size(); ++i)
-        if (object_contains(*object_list.at(i), loc.x, loc.y)) return object_list.at(i);
-    return nullptr;
-}
-
-DiagramObject* state_at(std::int32_t px, std::int32_t py) {
-    for (std::size_t i = 0; i < object_list.size(); ++i) {
+// The one drawn on top: states cover labels, and of each kind the later is painted last.
+DiagramObject* topmost(ObjectType kind, std::int32_t px, std::int32_t py) {
+    for (std::size_t i = object_list.size(); i-- > 0;) {
         DiagramObject* o = object_list.at(i);
-        if (o->type == StateObject && object_contains(*o, px, py)) return o;
+        if (o->type == kind && object_contains(*o, px, py)) return o;
     }
     return nullptr;
 }
+
+DiagramObject* state_at(std::int32_t px, std::int32_t py) { return topmost(StateObject, px, py); }
+
+DiagramObject* find_object() {
+    DiagramObject* state = state_at(loc.x, loc.y);
+    return state ? state : topmost(TransitionObject, loc.x, loc.y);
+}
+
 
 DiagramPoint get_mid(const DiagramObject* from, const DiagramObject* to) {
     // A quarter of the way from the from-state's centre to the to-state's centre, so the

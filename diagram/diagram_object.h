@@ -46,7 +46,8 @@ public:
 
     // Fills the state's circle in the current colour (diagram/draw_area.cpp).
     void draw_object();
-    // Paints the state white / back in its severity's colour (diagram/diagram_selection.cpp).
+    // Marks the state selected (white) / back in its severity's colour, and repaints
+    // (diagram/diagram_selection.cpp).
     void select_object();
     void deselect_object();
 
@@ -115,8 +116,8 @@ DiagramObject* find_by_name(const char* name);
 // name): drawing and hit testing look states up by this.
 DiagramObject* find_state(const char* name);
 DiagramObject* find_transition(const char* from, const char* to);
-DiagramObject* find_object();  // the object at loc, or null
-// The state whose square holds the point, as find_object would take it; null for none.
+DiagramObject* find_object();  // the object drawn on top at loc, or null
+// The state drawn on top whose square holds the point, as find_object takes it; null for none.
 DiagramObject* state_at(std::int32_t px, std::int32_t py);
 void layout();
 DiagramPoint layout_slot(std::int32_t count);

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "diagram/diagram_object.h"
+#include "diagram/draw_area.h"
 #include "template/template_model.h"
 
 namespace {
@@ -29,7 +30,12 @@ picture::Scene diagram_scene(SceneColours colours) {
         if (o->type != StateObject) continue;
         index.emplace(o, states.size());
         std::string colour = colours == SceneColours::Severity ? severity_colour(*o) : o->color;
-        states.push_back({o->name, colour, {o->x, o->y}});
+        picture::Chosen chosen = picture::Chosen::No;
+        if (colours == SceneColours::Shown && (o == first_obj || o == second_obj))
+            chosen = o != second_obj ? picture::Chosen::First
+                     : o != first_obj ? picture::Chosen::Second
+                                      : picture::Chosen::Both;
+        states.push_back({o->name, colour, {o->x, o->y}, chosen});
     }
     std::vector<picture::LinkIn> links;
     std::vector<DiagramObject*> owners;
@@ -44,6 +50,7 @@ picture::Scene diagram_scene(SceneColours colours) {
         owners.push_back(t);
     }
     picture::Scene scene = picture::build_scene(states, links);
+    scene.ring_colour = selection_ring_colour();
     for (std::size_t i = 0; i < owners.size(); ++i) {
         owners[i]->x = scene.links[i].label.x;
         owners[i]->y = scene.links[i].label.y;

@@ -6,8 +6,8 @@
 #include "diagram/picture/scene.h"
 
 enum class SceneColours {
-    Shown,     // as the window shows them: selected states white
-    Severity   // every state in its severity's colour, for a picture file
+    Shown,     // as the window shows them: selected states white and ringed
+    Severity   // every state in its severity's colour, no selection shown
 };
 
 // Also moves each drawn transition object to its label's corner, which the hit test uses.

@@ -8,35 +8,39 @@ namespace {
 
 bool is_state(const DiagramObject* o) { return o && o->type == StateObject; }
 
+// The flag and colour of a selection; the picture follows in one repaint, rings and all.
+void mark(DiagramObject* o) {
+    o->selected = 1;
+    o->set_color("white");
+}
+
+void unmark(DiagramObject* o) {
+    // A placeholder the template does not know is black, as the diagram draws it.
+    std::string own = "black";
+    Qor_State state = qor_handle.find_state(o->name.c_str());
+    if (state.is_valid() && state.severity()) own = qorSeverity_Create(state.severity()).color();
+    error.reset_error();
+    o->set_color(own.c_str());
+    o->selected = 0;
+}
+
 // Empties one selection; the object goes back to its colour unless the other still holds it.
 void release(DiagramObject*& slot) {
     DiagramObject* o = slot;
     slot = nullptr;
-    if (o && o != first_obj && o != second_obj) o->deselect_object();
+    if (o && o != first_obj && o != second_obj) unmark(o);
 }
 
 }  // namespace
 
 void DiagramObject::select_object() {
-    selected = 1;
-    set_color("white");
-    draw_object();
-    set_color("black");
-    draw_state_name(*this);
-    set_color("white");
+    mark(this);
+    draw_diagram();
 }
 
 void DiagramObject::deselect_object() {
-    // A placeholder the template does not know is black, as the diagram draws it.
-    std::string own = "black";
-    Qor_State state = qor_handle.find_state(name.c_str());
-    if (state.is_valid() && state.severity()) own = qorSeverity_Create(state.severity()).color();
-    set_color(own.c_str());
-    draw_object();
-    set_color("black");
-    draw_state_name(*this);
-    set_color(own.c_str());
-    selected = 0;
+    unmark(this);
+    draw_diagram();
 }
 
 void choose_first(DiagramObject* hit) {
@@ -46,22 +50,25 @@ void choose_first(DiagramObject* hit) {
     }
     // Also when the state is the second selection: the former first one is let go.
     if (first_obj != hit) release(first_obj);
-    hit->select_object();
+    mark(hit);
     first_obj = hit;
+    draw_diagram();
 }
 
 void choose_second(DiagramObject* hit) {
     if (!is_state(hit) || !first_obj) return;
     if (second_obj == hit) {
         release(second_obj);
-        return;
+    } else {
+        release(second_obj);
+        mark(hit);
+        second_obj = hit;
     }
-    release(second_obj);
-    hit->select_object();
-    second_obj = hit;
+    draw_diagram();
 }
 
 void clear_selections() {
     release(first_obj);
     release(second_obj);
+    draw_diagram();
 }

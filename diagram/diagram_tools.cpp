@@ -1,7 +1,11 @@
 #include "diagram/diagram_tools.h"
 
+#include <algorithm>
+#include <vector>
+
 #include "base/messages.h"
 #include "diagram/diagram_object.h"
+#include "diagram/picture/scene.h"
 #include "diagram/draw_area.h"
 #include "ui/callbacks.h"
 #include "ui/xm_string.h"
@@ -19,8 +23,17 @@ void state_defaults() {
 }
 
 void generic_state_cb(Widget, XtPointer, XtPointer) {
-    // Lands where the user last clicked, or on the next layout slot.
-    create_state_object("NoName", "black");
+    // Lands where the user last clicked, or on the next layout slot; on a free place when
+    // that one is taken (by the state clicked, or the slots coming round again).
+    std::vector<picture::Corner> taken;
+    for (std::size_t i = 0; i < object_list.size(); ++i)
+        if (object_list.at(i)->type == StateObject) taken.push_back({object_list.at(i)->x, object_list.at(i)->y});
+    const int last = picture::CANVAS - picture::BOX;
+    picture::Corner at = {std::clamp(loc.x, 0, last), std::clamp(loc.y, 0, last)};
+    if (picture::crowded(at, taken)) at = picture::free_corner(taken);
+    DiagramObject* placeholder = create_state_object("NoName", "black");
+    placeholder->x = at.x;
+    placeholder->y = at.y;
     draw_diagram();
     g2_win_show(cs_template);
     state_defaults();

@@ -3,6 +3,7 @@
 #include <Xm/DrawingA.h>
 #include <Xm/Xm.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <map>
@@ -18,6 +19,8 @@
 #include "diagram/diagram_zoom.h"
 #include "diagram/picture/text.h"
 #include "diagram/xft_text.h"
+#include "template/template_model.h"
+#include "ui/gui_utils.h"
 #include "ui/widgets.h"
 
 Display* draw_display = nullptr;
@@ -38,6 +41,54 @@ std::map<std::string, Allocation>& colour_cache() {
     return cache;
 }
 
+const Allocation* allocation(const char* color_name) {
+    if (!gc || !draw_display || !sd_draw_area || !color_name) return nullptr;
+    auto& cache = colour_cache();
+    auto it = cache.find(color_name);
+    if (it == cache.end()) {
+        XColor screen_colour, exact;
+        Colormap map = DefaultColormapOfScreen(XtScreen(sd_draw_area));
+        Allocation a = {XAllocNamedColor(draw_display, map, color_name, &screen_colour, &exact) != 0, 0};
+        if (a.ok)
+            a.pixel = screen_colour.pixel;
+        else
+            XtAppWarning(XtWidgetToApplicationContext(sd_draw_area), format_message(msg::COLOR_ALLOC_FAILED, {color_name}).c_str());
+        it = cache.emplace(color_name, a).first;
+    }
+    return &it->second;
+}
+
+bool allocated(const char* color_name) {
+    const Allocation* a = allocation(color_name);
+    return a && a->ok;
+}
+
+// A string resource of sd_draw_area, or the fallback where it names none.
+std::string draw_area_resource(const char* name, const char* resource_class, const char* fallback) {
+    String value = nullptr;
+    XtResource resource = {const_cast<char*>(name), const_cast<char*>(resource_class), const_cast<char*>(XmRString),
+                           sizeof(String), 0, const_cast<char*>(XmRString), const_cast<char*>(fallback)};
+    XtGetApplicationResources(sd_draw_area, &value, &resource, 1, nullptr, 0);
+    return value && *value ? value : fallback;
+}
+
+std::string ring_colour = SELECTION_FALLBACK;
+
+// Colours the status line has named already: each is told once.
+std::set<std::string>& told_unknown() {
+    static std::set<std::string> told;
+    return told;
+}
+std::vector<std::string> to_tell;
+
+// After the change being told, whose status text would cover this one.
+void tell_unknown_colours(XtPointer, XtIntervalId*) {
+    std::string names;
+    for (const std::string& colour : to_tell) names += (names.empty() ? "" : ", ") + colour;
+    to_tell.clear();
+    if (!names.empty()) set_status(format_message(msg::COLOUR_UNKNOWN_STATUS, {template_name(), names}));
+}
+
 Window canvas() { return sd_draw_area && XtIsRealized(sd_draw_area) ? XtWindow(sd_draw_area) : 0; }
 
 // The font named by the resource diagramFont of sd_draw_area, sized for the zoom, and its
@@ -49,16 +100,6 @@ struct ZoomedFonts {
 };
 std::map<long, ZoomedFonts> fonts_by_zoom;
 std::string font_name;
-
-std::string diagram_font_name() {
-    String name = nullptr;
-    static XtResource resources[] = {
-        {const_cast<char*>("diagramFont"), const_cast<char*>("DiagramFont"), const_cast<char*>(XmRString),
-         sizeof(String), 0, const_cast<char*>(XmRString), const_cast<char*>(DIAGRAM_FALLBACK_FONT)},
-    };
-    XtGetApplicationResources(sd_draw_area, &name, resources, XtNumber(resources), nullptr, 0);
-    return name && *name ? name : DIAGRAM_FALLBACK_FONT;
-}
 
 ZoomedFonts* zoomed_fonts() {
     if (font_name.empty()) return nullptr;
@@ -141,6 +182,17 @@ public:
         picture::Box w = to.window_box(b);
         XDrawArc(draw_display, window, gc, w.x, w.y, w.w, w.h, 0, FULL_CIRCLE);
     }
+    void dashed_ring(picture::Part, const picture::Box& b, const std::string& colour) override {
+        const char dashes[] = {static_cast<char>(std::min(to.length(picture::DASH_ON), 127)),
+                               static_cast<char>(std::min(to.length(picture::DASH_OFF), 127))};
+        use(colour);
+        picture::Box w = to.window_box(b);
+        int width = to.length(picture::LINE_WIDTH);
+        XSetLineAttributes(draw_display, gc, width, LineOnOffDash, CapButt, JoinRound);
+        XSetDashes(draw_display, gc, 0, dashes, 2);
+        XDrawArc(draw_display, window, gc, w.x, w.y, w.w, w.h, 0, FULL_CIRCLE);
+        XSetLineAttributes(draw_display, gc, width, LineSolid, CapRound, JoinRound);
+    }
     void disc(picture::Part, const picture::Box& b, const std::string& colour) override {
         use(colour);
         picture::Box w = to.window_box(b);
@@ -166,6 +218,13 @@ public:
         // (and stays so for a following colour the server does not know).
         if (!shape.empty()) use_color(shape.c_str());
     }
+    bool knows(const std::string& colour) override {
+        if (allocated(colour.c_str())) return true;
+        unknown.insert(colour);
+        return false;
+    }
+
+    std::set<std::string> unknown;  // the colour names met that the server does not know
 
 private:
     // A label box too small to hold its number is only a speck on the lines: left out.
@@ -190,26 +249,12 @@ private:
 
 }  // namespace
 
-void draw_state_name(const DiagramObject& state) {
-    draw_text(picture::Part::Name, state.x + STATE_SIZE / 2, state.y + STATE_SIZE / 2, state.name, STATE_SIZE);
+void use_color(const char* color_name) {
+    const Allocation* a = allocation(color_name);
+    if (a && a->ok) XSetForeground(draw_display, gc, a->pixel);
 }
 
-void use_color(const char* color_name) {
-    if (!gc || !draw_display || !sd_draw_area || !color_name) return;
-    auto& cache = colour_cache();
-    auto it = cache.find(color_name);
-    if (it == cache.end()) {
-        XColor screen_colour, exact;
-        Colormap map = DefaultColormapOfScreen(XtScreen(sd_draw_area));
-        Allocation a = {XAllocNamedColor(draw_display, map, color_name, &screen_colour, &exact) != 0, 0};
-        if (a.ok)
-            a.pixel = screen_colour.pixel;
-        else
-            XtAppWarning(XtWidgetToApplicationContext(sd_draw_area), format_message(msg::COLOR_ALLOC_FAILED, {color_name}).c_str());
-        it = cache.emplace(color_name, a).first;
-    }
-    if (it->second.ok) XSetForeground(draw_display, gc, it->second.pixel);
-}
+std::string selection_ring_colour() { return ring_colour; }
 
 void init_draw_area() {
     if (!sd_draw_area) return;
@@ -232,7 +277,8 @@ void init_draw_area() {
     XtRemoveEventHandler(sd_draw_area, PointerMotionMask | LeaveWindowMask, False, hover_handler, nullptr);
     XtAddEventHandler(sd_draw_area, PointerMotionMask | LeaveWindowMask, False, hover_handler, nullptr);
     set_color_hook(use_color);
-    font_name = diagram_font_name();
+    font_name = draw_area_resource("diagramFont", "DiagramFont", DIAGRAM_FALLBACK_FONT);
+    ring_colour = draw_area_resource("selectionColor", "SelectionColor", SELECTION_FALLBACK);
 }
 
 void DiagramObject::draw_object() {
@@ -249,6 +295,11 @@ void draw_diagram() {
     XCanvas painter(canvas(), view_transform(), true);
     picture::paint_scene(scene, painter);
     view_moved();
+    bool first = to_tell.empty();
+    for (const std::string& colour : painter.unknown)
+        if (told_unknown().insert(colour).second) to_tell.push_back(colour);
+    if (first && !to_tell.empty())
+        XtAppAddTimeOut(XtWidgetToApplicationContext(sd_draw_area), 0, tell_unknown_colours, nullptr);
 }
 
 void paint_scene_on(Window window, const picture::Scene& scene, const picture::Transform& transform) {

@@ -19,8 +19,6 @@ void init_draw_area();
 void draw_diagram();
 // After the drawing area was resized or scrolled: one repaint, the exposures it brought dropped.
 void repaint_over_exposures();
-// Draws a state's name centred in its circle, in the current foreground.
-void draw_state_name(const DiagramObject& state);
 // Paints a scene on another window (the overview) through a transform, without text.
 void paint_scene_on(Window window, const picture::Scene& scene, const picture::Transform& transform);
 // Whether the last painting left this state's name out (too small or too wide at the zoom).
@@ -35,5 +33,7 @@ const DiagramFonts* diagram_fonts_in_use();
 // Makes a colour name the current foreground; each name is asked of the server once.
 // An unknown colour gives one warning and leaves the foreground as it was.
 void use_color(const char* color_name);
+// The colour of the selections' rings: the resource selectionColor of sd_draw_area.
+std::string selection_ring_colour();
 
 #endif

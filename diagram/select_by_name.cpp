@@ -8,7 +8,7 @@ bool select_state_named(const std::string& name) {
     if (!target || target->type != StateObject) return false;
     // As a button-1 click on it would, with any second selection let go too.
     clear_selections();
-    target->select_object();
     first_obj = target;
+    target->select_object();
     return true;
 }

@@ -7,10 +7,16 @@
 
 #include <X11/Intrinsic.h>
 
+#include <optional>
+
+#include "diagram/picture/scene.h"
+
 class Generic {
 public:
-    // States of the open template.
-    int add_state(Widget name, Widget descr, Widget pollrate_menu, Widget severity_menu);
+    // States of the open template. A new state stands at `place` (where it was put in the
+    // diagram), else on a free place.
+    int add_state(Widget name, Widget descr, Widget pollrate_menu, Widget severity_menu,
+                  std::optional<picture::Corner> place = std::nullopt);
 
     // Transitions and actions of the open template.
     int add_transition(Widget from_menu, Widget to_menu, Widget condition_menu, Widget action_menu,

@@ -23,7 +23,8 @@ std::string field_word(Widget field) { return name_word(field_text(field)); }
 
 }  // namespace
 
-int Generic::add_state(Widget name, Widget descr, Widget pollrate_menu, Widget severity_menu) {
+int Generic::add_state(Widget name, Widget descr, Widget pollrate_menu, Widget severity_menu,
+                       std::optional<picture::Corner> place) {
     std::string text = field_text(name);
     if (!valid_name(text, parent_of(name))) {
         error_dialog(parent_of(name), message_text(msg::STATE_NAME_MISSING));
@@ -40,7 +41,7 @@ int Generic::add_state(Widget name, Widget descr, Widget pollrate_menu, Widget s
     Option option;
     std::string pollrate = option.get_value(pollrate_menu);
     std::string severity = option.get_value(severity_menu);
-    return tell_refusal(state_edit_win, edits::add_state(word, pollrate, severity, description)) ? 1 : 0;
+    return tell_refusal(state_edit_win, edits::add_state(word, pollrate, severity, description, place)) ? 1 : 0;
 }
 
 void modify_state(Widget window, Widget name, Widget, Widget pollrate_menu, Widget severity_menu) {
@@ -61,9 +62,31 @@ void delete_state(Widget window, Widget name, Widget descr) {
     set_field_text(descr, "");
 }
 
-std::size_t remove_placeholders(std::size_t limit) {
-    // A real state named "NoName" is loaded before any placeholder and stays.
+namespace {
+// A real state named "NoName" is loaded before any placeholder and stays.
+std::size_t real_noname() {
     std::size_t keep = qor_handle.find_state("NoName").is_valid() ? 1 : 0;
+    error.reset_error();
+    return keep;
+}
+}  // namespace
+
+std::optional<picture::Corner> placeholder_place() {
+    std::size_t skip = real_noname();
+    std::optional<picture::Corner> place;
+    for (std::size_t i = 0; i < object_list.size(); ++i) {
+        const DiagramObject* o = object_list.at(i);
+        if (o->type != StateObject || o->name != "NoName") continue;
+        if (skip > 0)
+            --skip;
+        else
+            place = picture::Corner{o->x, o->y};
+    }
+    return place;
+}
+
+std::size_t remove_placeholders(std::size_t limit) {
+    std::size_t keep = real_noname();
     std::size_t removed = remove_state_objects("NoName", keep, limit);
     error.reset_error();
     draw_diagram();

@@ -17,9 +17,10 @@
 
 namespace {
 
-void add_from(Widget window, Widget name, Widget descr, Widget pollrate, Widget severity) {
+void add_from(Widget window, Widget name, Widget descr, Widget pollrate, Widget severity,
+              std::optional<picture::Corner> place = std::nullopt) {
     BusyCursor busy(window);
-    Generic().add_state(name, descr, pollrate, severity);
+    Generic().add_state(name, descr, pollrate, severity, place);
 }
 
 std::string field_word(Widget field) { return name_word(field_text(field)); }
@@ -35,7 +36,8 @@ void state_edit_add_cb(Widget, XtPointer, XtPointer) {
 }
 
 void cs_apply_cb(Widget, XtPointer, XtPointer) {
-    add_from(configure_states, cs_name, cs_description, cs_pollrate, cs_severity);
+    // The state the tool put in the diagram becomes this one, where it was put.
+    add_from(configure_states, cs_name, cs_description, cs_pollrate, cs_severity, placeholder_place());
 }
 
 void state_edit_modify_cb(Widget, XtPointer, XtPointer) {

@@ -6,6 +6,9 @@
 #include <X11/Intrinsic.h>
 
 #include <cstddef>
+#include <optional>
+
+#include "diagram/picture/scene.h"
 
 // New poll rate and severity for the named state; the description is never changed.
 // window takes the busy cursor and parents the error dialogs.
@@ -20,5 +23,7 @@ void delete_configure_state_ok(Widget w, XtPointer client_data, XtPointer call_d
 // Removes up to `limit` diagram placeholders ("NoName" states the template does not know)
 // and redraws. Returns how many went.
 std::size_t remove_placeholders(std::size_t limit);
+// Where the state tool put the newest placeholder; none when there is none.
+std::optional<picture::Corner> placeholder_place();
 
 #endif

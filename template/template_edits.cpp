@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "template/template_model.h"
+#include "template/template_places.h"
 #include "template/template_walk.h"
 
 static_assert(int{OPERAND_MAX_BYTES} == int{QORI_DESCR_MAX}, "operands are bounded as the engine bounds them");
@@ -57,9 +58,11 @@ char call(TransitionCall engine, const TransitionEdit& e) {
 namespace edits {
 
 EditOutcome add_state(const std::string& name, const std::string& pollrate, const std::string& severity,
-                      const std::string& descr) {
+                      const std::string& descr, std::optional<picture::Corner> place) {
+    picture::Corner at = place ? *place : free_state_place();
     if (!qori_state_add(qor_handle, name.c_str(), pollrate.c_str(), severity.c_str(), descr.c_str()))
         return engine_refused(msg::ADD_STATE_FAILED);
+    if (!qor_handle.find_state(name.c_str()).set_position(at.x, at.y)) error.reset_error();
     template_edited(EDITED_STATES, msg::STATE_ADDED_STATUS);
     return edit_done();
 }
@@ -83,6 +86,8 @@ EditOutcome delete_state(const std::string& name) {
         if (!qori_transition_delete(qor_handle, from.c_str(), name.c_str(), condition.c_str(), nullptr, nullptr,
                                     nullptr))
             error.reset_error();  // gone already: the state's own delete takes what is left
+    // The states after it keep their places instead of moving up the slots.
+    pin_state_places();
     if (!qori_state_delete(qor_handle, name.c_str())) return engine_refused(msg::DELETE_STATE_FAILED);
     // Its transitions, and those into it, go from an editor that may be open too.
     template_edited(EDITED_STATES | EDITED_TRANSITIONS, msg::STATE_DELETED_STATUS);

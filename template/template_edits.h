@@ -4,9 +4,11 @@
 #ifndef TARNWRIGHT_TEMPLATE_TEMPLATE_EDITS_H
 #define TARNWRIGHT_TEMPLATE_TEMPLATE_EDITS_H
 
+#include <optional>
 #include <string>
 
 #include "base/messages.h"
+#include "diagram/picture/scene.h"
 #include "platform/qori.h"
 #include "template/action_operands.h"
 
@@ -35,12 +37,14 @@ struct TransitionEdit {
 // Named as the editors' callbacks are, so they keep apart from them.
 namespace edits {
 
-// A state named by its first word, with its poll rate and severity (names in the albums).
+// A state named by its first word, with its poll rate and severity (names in the albums). It
+// stands at `place` (where it was put in the diagram), else on a free place, and keeps it
+// like a dragged state.
 EditOutcome add_state(const std::string& name, const std::string& pollrate, const std::string& severity,
-                      const std::string& descr);
+                      const std::string& descr, std::optional<picture::Corner> place = std::nullopt);
 // Both values or neither: a refused one never leaves the other applied.
 EditOutcome modify_state(const std::string& name, const std::string& pollrate, const std::string& severity);
-// The state, the transitions leaving it and those that enter it.
+// The state, the transitions leaving it and those that enter it; no other state moves.
 EditOutcome delete_state(const std::string& name);
 
 // The transition, or an action added to it.

@@ -76,11 +76,33 @@ EditOutcome arrange_states(bool by_user) {
 
 }  // namespace edits
 
-bool states_overlap() {
+namespace {
+
+std::vector<std::optional<picture::Corner>> own_places(const std::vector<Qor_State>& states) {
     std::vector<std::optional<picture::Corner>> own;
-    for (const Qor_State& s : template_states()) {
+    for (const Qor_State& s : states) {
         int x = 0, y = 0;
         own.push_back(s.position(&x, &y) ? std::optional<picture::Corner>(picture::Corner{x, y}) : std::nullopt);
     }
+    return own;
+}
+
+}  // namespace
+
+bool states_overlap() {
+    std::vector<std::optional<picture::Corner>> own = own_places(template_states());
     return picture::slots_overlap(picture::loaded_corners(own), own);
+}
+
+picture::Corner free_state_place() {
+    // Each state where the diagram shows it: its own place, else where reading puts it.
+    return picture::free_corner(picture::loaded_corners(own_places(template_states())));
+}
+
+void pin_state_places() {
+    std::vector<Qor_State> states = template_states();
+    std::vector<std::optional<picture::Corner>> own = own_places(states);
+    std::vector<picture::Corner> at = picture::loaded_corners(own);
+    for (std::size_t i = 0; i < states.size(); ++i)
+        if (!own[i]) states[i].set_position(at[i].x, at[i].y);
 }

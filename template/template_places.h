@@ -1,11 +1,12 @@
-// Where the open template's states stand in the diagram: one moved by hand, or all of them
-// arranged. The diagram's objects follow the change announced, or, for a template just read,
+// Where the open template's states stand in the diagram: one moved by hand, all of them
+// arranged, a new one given a free place, and none moved by a delete. The diagram's objects follow the change announced, or, for a template just read,
 // the caller that arranged it.
 #ifndef TARNWRIGHT_TEMPLATE_TEMPLATE_PLACES_H
 #define TARNWRIGHT_TEMPLATE_TEMPLATE_PLACES_H
 
 #include <string>
 
+#include "diagram/picture/scene.h"
 #include "template/template_edits.h"
 
 namespace edits {
@@ -23,5 +24,11 @@ EditOutcome arrange_states(bool by_user);
 
 // Whether states placed by slots overlap, as in a template just read: it is arranged then.
 bool states_overlap();
+
+// A free place for one more state of the open template (picture::free_corner).
+picture::Corner free_state_place();
+// Gives each state without a place of its own the place it is shown at: a state placed by
+// its order would otherwise move when one before it is deleted.
+void pin_state_places();
 
 #endif

@@ -58,11 +58,13 @@ void build_menus()
     XtVaSetValues(sd_menu_bar, XmNmenuHelpWidget, sd_help_button, nullptr);
 }
 
-// The file dialog of Export Diagram...: the name typed or picked, a PNG or SVG by its ending.
+// The file dialog of Export Diagram...: the name typed or picked, a PNG, SVG or PDF by its
+// ending, and whether the picture shows the selections.
 void build_export_dialog()
 {
     sd_export_dialog = XmCreateFileSelectionDialog(state_diagram_win, const_cast<char*>("sd_export_dialog"), nullptr, 0);
     XtVaSetValues(sd_export_dialog, XmNautoUnmanage, False, nullptr);
+    sd_export_selections = make_toggle(sd_export_dialog, "sd_export_selections");
     bind(sd_export_dialog, XmNokCallback, {call(sd_export_ok_cb)});
     bind(sd_export_dialog, XmNcancelCallback, {hide(sd_export_dialog)});
     bind(sd_export_dialog, XmNhelpCallback, {call(sd_main_help_cb)});

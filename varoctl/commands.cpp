@@ -42,7 +42,7 @@ const char* const kUsage =
     "  simulate TEMPLATE COND...          walk TEMPLATE from Ground, one condition a step\n"
     "  used condition|severity|pollrate NAME\n"
     "                                     the templates and states that name it\n"
-    "  render TEMPLATE FILE.svg|FILE.png  draw a template's diagram into a picture file\n"
+    "  render TEMPLATE FILE.svg|.png|.pdf draw a template's diagram into a picture file\n"
     "  backup FILE                        a consistent copy of a store file, even in use\n"
     "\n"
     "Options:\n"
@@ -284,7 +284,7 @@ void check_usage(const std::vector<std::string>& args) {
     if (key == "add pollrate") number(rest[1], "RATE");
     if (key == "backup" && rest[0] == "-") throw UsageError("'backup' writes a file, not standard output");
     if (key == "render" && !picture::format_for(rest[1]))
-        throw UsageError("the picture's name must end in .svg or .png, not '" + rest[1] + "'");
+        throw UsageError("the picture's name must end in .svg, .png or .pdf, not '" + rest[1] + "'");
 }
 
 int run(const std::vector<std::string>& args, const std::function<std::unique_ptr<varo::Store>()>& open_store,

@@ -1,10 +1,15 @@
 #include "diagram/picture/render.h"
 
 #include <cairo/cairo-ft.h>
+#include <cairo/cairo-pdf.h>
 #include <cairo/cairo.h>
+#include <langinfo.h>
+#include <locale.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cmath>
+#include <cstdint>
 #include <cstdlib>
 #include <memory>
 #include <vector>
@@ -112,6 +117,14 @@ public:
         circle(b);
         cairo_stroke(cr);
     }
+    void dashed_ring(Part, const Box& b, const std::string& colour) override {
+        static const double dashes[] = {DASH_ON, DASH_OFF};
+        use(colour);
+        circle(b);
+        cairo_set_dash(cr, dashes, 2, 0);
+        cairo_stroke(cr);
+        cairo_set_dash(cr, nullptr, 0, 0);
+    }
     void disc(Part, const Box& b, const std::string& colour) override {
         use(colour);
         circle(b);
@@ -131,6 +144,7 @@ public:
         use(colour);
         draw_centred_text(text_painter, fonts, utf8, centre_x, baseline);
     }
+    bool knows(const std::string& colour) override { return colour_rgb(colour).has_value(); }
 
 private:
     void use(const std::string& colour) {
@@ -196,6 +210,8 @@ const char* class_of(Part part) {
     case Part::StateRing: return "state-ring";
     case Part::State: return "state";
     case Part::Name: return "name";
+    case Part::FirstRing: return "first-selection";
+    case Part::SecondRing: return "second-selection";
     }
     return "";
 }
@@ -220,6 +236,11 @@ public:
     void ring(Part part, const Box& b, const std::string& colour) override {
         out += circle(part, b) + " fill=\"none\" stroke=\"" + svg_colour(colour) + "\" stroke-width=\"3\"/>\n";
     }
+    void dashed_ring(Part part, const Box& b, const std::string& colour) override {
+        out += circle(part, b) + " fill=\"none\" stroke=\"" + svg_colour(colour) + "\" stroke-width=\"3\" stroke-dasharray=\"" +
+               std::to_string(DASH_ON) + " " + std::to_string(DASH_OFF) + "\"/>\n";
+    }
+    bool knows(const std::string& colour) override { return colour_rgb(colour).has_value(); }
     void disc(Part part, const Box& b, const std::string& colour) override {
         out += circle(part, b) + " fill=\"" + svg_colour(colour) + "\"/>\n";
     }
@@ -277,6 +298,7 @@ std::optional<Format> format_for(const std::string& path) {
     for (char c : path.substr(path.size() - 4)) end += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     if (end == ".png") return Format::Png;
     if (end == ".svg") return Format::Svg;
+    if (end == ".pdf") return Format::Pdf;
     return std::nullopt;
 }
 
@@ -322,10 +344,52 @@ std::string render_svg(const Scene& scene, const DiagramFonts& fonts) {
     return out;
 }
 
+Paper locale_paper() {
+    Paper paper = {210, 297};
+    // The user's paper, whatever locale the program itself runs in.
+    locale_t user = newlocale(LC_PAPER_MASK, "", static_cast<locale_t>(nullptr));
+    if (!user) return paper;
+    auto millimetres = [user](nl_item item) {
+        return static_cast<int>(reinterpret_cast<std::intptr_t>(nl_langinfo_l(item, user)));
+    };
+    int w = millimetres(_NL_PAPER_WIDTH), h = millimetres(_NL_PAPER_HEIGHT);
+    freelocale(user);
+    if (w > 0 && h > 0) paper = {double(w), double(h)};
+    return paper;
+}
+
+std::string render_pdf(const Scene& scene, const DiagramFonts& fonts, Paper paper) {
+    const double points_per_mm = 72 / 25.4, margin = 36;
+    Box area = picture_area(scene);
+    double page_w = paper.width * points_per_mm, page_h = paper.height * points_per_mm;
+    if ((area.w > area.h) != (page_w > page_h)) std::swap(page_w, page_h);
+    double scale = std::min({1.0, (page_w - 2 * margin) / area.w, (page_h - 2 * margin) / area.h});
+    std::string bytes;
+    {
+        std::unique_ptr<cairo_surface_t, SurfaceFree> surface(cairo_pdf_surface_create_for_stream(append, &bytes, page_w, page_h));
+        std::unique_ptr<cairo_t, ContextFree> cr(cairo_create(surface.get()));
+        if (cairo_status(cr.get()) != CAIRO_STATUS_SUCCESS) throw ExportError(cairo_status_to_string(cairo_status(cr.get())));
+        cairo_translate(cr.get(), (page_w - area.w * scale) / 2, (page_h - area.h * scale) / 2);
+        cairo_scale(cr.get(), scale, scale);
+        cairo_translate(cr.get(), -area.x, -area.y);
+        {
+            CairoCanvas canvas(cr.get(), fonts);
+            paint_scene(scene, canvas);
+        }
+        cairo_show_page(cr.get());
+        cairo_surface_finish(surface.get());
+        cairo_status_t status = cairo_surface_status(surface.get());
+        if (status != CAIRO_STATUS_SUCCESS) throw ExportError(cairo_status_to_string(status));
+    }
+    return bytes;
+}
+
 void export_picture(const Scene& scene, const DiagramFonts& fonts, const std::string& path) {
     std::optional<Format> format = format_for(path);
-    if (!format) throw ExportError("the name must end in .png or .svg");
-    std::string bytes = *format == Format::Png ? render_png(scene, fonts) : render_svg(scene, fonts);
+    if (!format) throw ExportError("the name must end in .png, .svg or .pdf");
+    std::string bytes = *format == Format::Png   ? render_png(scene, fonts)
+                        : *format == Format::Svg ? render_svg(scene, fonts)
+                                                 : render_pdf(scene, fonts, locale_paper());
     std::string why;
     if (!varo::write_file_replacing(path, bytes, &why)) throw ExportError(why);
 }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <unordered_map>
 
 namespace picture {
 
@@ -51,6 +52,52 @@ LinkShape line_shape(const StateIn& from, const StateIn& to, double offset) {
     return link;
 }
 
+// Two label boxes closer than their frames' width would touch.
+bool labels_meet(const Box& a, const Box& b) {
+    const int gap = LINE_WIDTH;
+    return a.x < b.x + b.w + gap && b.x < a.x + a.w + gap && a.y < b.y + b.h + gap && b.y < a.y + a.h + gap;
+}
+
+// Labels placed so far, by cells of the canvas, so each new one is tried against its
+// neighbours only.
+class PlacedLabels {
+public:
+    bool free(const Box& b) const {
+        for (int cy = cell(b.y) - 1; cy <= cell(b.y + b.h) + 1; ++cy)
+            for (int cx = cell(b.x) - 1; cx <= cell(b.x + b.w) + 1; ++cx) {
+                auto it = cells.find(key(cx, cy));
+                if (it == cells.end()) continue;
+                for (const Box& o : it->second)
+                    if (labels_meet(b, o)) return false;
+            }
+        return true;
+    }
+    void add(const Box& b) { cells[key(cell(b.x), cell(b.y))].push_back(b); }
+
+private:
+    static constexpr int CELL = 64;  // wider than a label and its gap
+    static int cell(int v) { return v >= 0 ? v / CELL : (v - CELL + 1) / CELL; }
+    static long long key(int cx, int cy) { return (static_cast<long long>(cx) << 32) ^ static_cast<unsigned>(cy); }
+    std::unordered_map<long long, std::vector<Box>> cells;
+};
+
+// Moves each label that would meet an earlier one along its line (a loop's label along the
+// diagonal), to the nearest place where it meets none: no two labels overlap.
+void keep_labels_apart(std::vector<LinkShape>& links, const std::vector<Point>& directions) {
+    const int step = 4;
+    PlacedLabels placed;
+    for (std::size_t i = 0; i < links.size(); ++i) {
+        Box& label = links[i].label;
+        const Box base = label;
+        for (int k = 1; !placed.free(label); ++k) {
+            double along = (k % 2 ? 1 : -1) * step * ((k + 1) / 2);
+            label.x = base.x + static_cast<int>(std::lround(directions[i].x * along));
+            label.y = base.y + static_cast<int>(std::lround(directions[i].y * along));
+        }
+        placed.add(label);
+    }
+}
+
 void widen(Box& b, double x0, double y0, double x1, double y1) {
     int l = static_cast<int>(std::floor(x0)), t = static_cast<int>(std::floor(y0));
     int r = static_cast<int>(std::ceil(x1)), btm = static_cast<int>(std::ceil(y1));
@@ -78,11 +125,12 @@ Corner quarter_label(Corner a, Corner b) {
 Scene build_scene(const std::vector<StateIn>& states, const std::vector<LinkIn>& links) {
     Scene scene;
     for (const StateIn& s : states)
-        scene.states.push_back({s.name, s.colour, {s.at.x, s.at.y, BOX, BOX}, s.at.y + RADIUS});
+        scene.states.push_back({s.name, s.colour, {s.at.x, s.at.y, BOX, BOX}, s.at.y + RADIUS, s.chosen});
     // Both directions between two states: each line moves to its own side.
     std::vector<std::pair<std::size_t, std::size_t>> pairs;
     for (const LinkIn& l : links) pairs.emplace_back(l.from, l.to);
     std::sort(pairs.begin(), pairs.end());
+    std::vector<Point> directions;
     for (const LinkIn& l : links) {
         if (l.from >= states.size() || l.to >= states.size()) continue;
         LinkShape shape;
@@ -96,14 +144,22 @@ Scene build_scene(const std::vector<StateIn>& states, const std::vector<LinkIn>&
         shape.to = l.to;
         shape.count = std::to_string(l.count);
         scene.links.push_back(shape);
+        Point a = centre_of(states[l.from].at), b = centre_of(states[l.to].at);
+        double length = std::hypot(b.x - a.x, b.y - a.y);
+        directions.push_back(length > 1e-9 ? Point{(b.x - a.x) / length, (b.y - a.y) / length}
+                                           : Point{M_SQRT1_2, M_SQRT1_2});
     }
+    keep_labels_apart(scene.links, directions);
     return scene;
 }
 
 Box scene_bounds(const Scene& scene) {
     Box b{0, 0, 0, 0};
     const double pad = LINE_WIDTH / 2.0 + 0.5;
-    for (const StateShape& s : scene.states) widen(b, s.box, pad);
+    for (const StateShape& s : scene.states) {
+        widen(b, s.box, pad);
+        if (s.chosen != Chosen::No) widen(b, ring_box(s.box, s.chosen == Chosen::Both), pad);
+    }
     for (const LinkShape& l : scene.links) {
         widen(b, l.label, pad);
         if (l.loop) widen(b, l.loop_box, pad);
@@ -134,6 +190,38 @@ std::vector<Corner> loaded_corners(const std::vector<std::optional<Corner>>& own
 
 bool squares_overlap(Corner a, Corner b) { return std::abs(a.x - b.x) < BOX && std::abs(a.y - b.y) < BOX; }
 
+bool crowded(Corner at, const std::vector<Corner>& taken) {
+    // Half a circle between two squares leaves room for a line and its label.
+    const int apart = BOX + RADIUS;
+    return std::any_of(taken.begin(), taken.end(), [at, apart](Corner t) {
+        return std::abs(at.x - t.x) < apart && std::abs(at.y - t.y) < apart;
+    });
+}
+
+Corner free_corner(const std::vector<Corner>& taken) {
+    for (std::size_t i = 0; i < 9; ++i)
+        if (!crowded(loaded_corner(i), taken)) return loaded_corner(i);
+    // Beyond the slots: the grid point nearest a state (the top-most, then left-most of equals).
+    const int step = 2 * BOX;
+    std::optional<Corner> best;
+    long best_distance = 0;
+    for (int y = FIRST_CORNER; y + BOX <= CANVAS; y += step)
+        for (int x = FIRST_CORNER; x + BOX <= CANVAS; x += step) {
+            Corner c = {x, y};
+            if (crowded(c, taken)) continue;
+            long nearest = -1;
+            for (Corner t : taken) {
+                long d = long(t.x - x) * (t.x - x) + long(t.y - y) * (t.y - y);
+                if (nearest < 0 || d < nearest) nearest = d;
+            }
+            if (!best || nearest < best_distance) {
+                best = c;
+                best_distance = nearest;
+            }
+        }
+    return best ? *best : loaded_corner(0);
+}
+
 bool slots_overlap(const std::vector<Corner>& at, const std::vector<std::optional<Corner>>& own) {
     for (std::size_t i = 0; i < at.size(); ++i) {
         if (i < own.size() && own[i]) continue;
@@ -141,6 +229,11 @@ bool slots_overlap(const std::vector<Corner>& at, const std::vector<std::optiona
             if (k != i && squares_overlap(at[i], at[k])) return true;
     }
     return false;
+}
+
+Box ring_box(const Box& state, bool outer) {
+    int d = outer ? 2 * RING_GAP : RING_GAP;
+    return {state.x - d, state.y - d, state.w + 2 * d, state.h + 2 * d};
 }
 
 void paint_scene(const Scene& scene, Canvas& canvas) {
@@ -155,9 +248,22 @@ void paint_scene(const Scene& scene, Canvas& canvas) {
         canvas.text(Part::Count, l.label.x + LABEL_W / 2, l.label.y + 10, l.count, "black");
     }
     for (const StateShape& s : scene.states) {
-        canvas.ring(Part::StateRing, s.box, s.colour);
-        canvas.disc(Part::State, s.box, s.colour);
+        if (canvas.knows(s.colour)) {
+            canvas.ring(Part::StateRing, s.box, s.colour);
+            canvas.disc(Part::State, s.box, s.colour);
+        } else {
+            // Not another severity's colour: grey, and an outline no known colour has.
+            canvas.disc(Part::State, s.box, UNKNOWN_COLOUR_FILL);
+            canvas.dashed_ring(Part::StateRing, s.box, "black");
+        }
         canvas.text(Part::Name, s.box.x + RADIUS, s.name_baseline, s.name, "black");
+    }
+    // Over every state, so no neighbour hides a selection.
+    const std::string ring = canvas.knows(scene.ring_colour) ? scene.ring_colour : SELECTION_FALLBACK;
+    for (const StateShape& s : scene.states) {
+        if (s.chosen == Chosen::First || s.chosen == Chosen::Both) canvas.ring(Part::FirstRing, ring_box(s.box, false), ring);
+        if (s.chosen == Chosen::Second) canvas.dashed_ring(Part::SecondRing, ring_box(s.box, false), ring);
+        if (s.chosen == Chosen::Both) canvas.dashed_ring(Part::SecondRing, ring_box(s.box, true), ring);
     }
 }
 

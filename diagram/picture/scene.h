@@ -22,8 +22,19 @@ enum {
     ARROW_HALF = 5,      // half the base's width
     PAIR_OFFSET = 7,     // A->B and B->A each drawn this far to the right of the centre line
     CANVAS = 3000,       // the drawing area, in pixels, both ways
-    FIRST_CORNER = 20    // where the first state of a loaded template goes
+    FIRST_CORNER = 20,   // where the first state of a loaded template goes
+    RING_GAP = 6,        // from a state's circle to the ring of its selection, and between two rings
+    DASH_ON = 6,         // a dashed outline: drawn, then left out, along the line
+    DASH_OFF = 4
 };
+
+// A state's colour when the surface does not know its colour name, and the selections' ring
+// colour when none is named or the name is unknown.
+#define UNKNOWN_COLOUR_FILL "grey"
+#define SELECTION_FALLBACK "blue"
+
+// Which selections a state holds: the first is ringed solid, the second dashed.
+enum class Chosen { No, First, Second, Both };
 
 struct Point {
     double x, y;
@@ -45,6 +56,7 @@ struct StateIn {
     std::string name;
     std::string colour;  // X colour name
     Corner at;
+    Chosen chosen = Chosen::No;
 };
 struct LinkIn {
     std::size_t from, to;  // indexes into the states
@@ -56,6 +68,7 @@ struct StateShape {
     std::string colour;
     Box box;
     int name_baseline;
+    Chosen chosen;
 };
 
 struct LinkShape {
@@ -72,6 +85,7 @@ struct LinkShape {
 struct Scene {
     std::vector<StateShape> states;
     std::vector<LinkShape> links;
+    std::string ring_colour = SELECTION_FALLBACK;  // of the selections' rings
 };
 
 Scene build_scene(const std::vector<StateIn>& states, const std::vector<LinkIn>& links);
@@ -93,10 +107,16 @@ std::vector<Corner> loaded_corners(const std::vector<std::optional<Corner>>& own
 // tenth state on): such a template is arranged when it is opened.
 bool slots_overlap(const std::vector<Corner>& at, const std::vector<std::optional<Corner>>& own);
 bool squares_overlap(Corner a, Corner b);
+// Where one more state goes: the first of the places above (loaded_corner 0 to 8) that no
+// state in `taken` crowds, else the free place on a grid nearest to a state already there,
+// so it lands next to the others and never on one of them.
+Corner free_corner(const std::vector<Corner>& taken);
+// Whether a state at `at` would crowd one of `taken` (squares closer than a gap apart).
+bool crowded(Corner at, const std::vector<Corner>& taken);
 
 // What paints a scene. Lines and outlines are LINE_WIDTH wide with round ends; each call
 // says which part of the picture it draws, for surfaces that keep the structure (SVG).
-enum class Part { Line, Arrow, Loop, LabelFrame, Label, Count, StateRing, State, Name };
+enum class Part { Line, Arrow, Loop, LabelFrame, Label, Count, StateRing, State, Name, FirstRing, SecondRing };
 
 class Canvas {
 public:
@@ -104,13 +124,20 @@ public:
     virtual void line(Part part, Point a, Point b, const std::string& colour) = 0;
     virtual void polygon(Part part, const Point* points, int n, const std::string& colour) = 0;
     virtual void ring(Part part, const Box& box, const std::string& colour) = 0;  // circle outline
+    virtual void dashed_ring(Part part, const Box& box, const std::string& colour) = 0;
     virtual void disc(Part part, const Box& box, const std::string& colour) = 0;  // filled circle
     virtual void frame(Part part, const Box& box, const std::string& colour) = 0; // rectangle outline
     virtual void fill(Part part, const Box& box, const std::string& colour) = 0;  // filled rectangle
     virtual void text(Part part, int centre_x, int baseline, const std::string& utf8, const std::string& colour) = 0;
+    // Whether the surface can show a colour of this name.
+    virtual bool knows(const std::string& colour) = 0;
 };
 
-// Every link (line or loop, arrowhead, label), then every state over them.
+// The square of a selection's ring around a state's box: `outer` for the second of two rings.
+Box ring_box(const Box& state, bool outer);
+
+// Every link (line or loop, arrowhead, label), then every state over them (a state of an
+// unknown colour grey inside a dashed outline), then the selections' rings over all.
 void paint_scene(const Scene& scene, Canvas& canvas);
 
 }  // namespace picture

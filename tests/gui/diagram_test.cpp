@@ -8,6 +8,7 @@
 #include <Xm/FileSB.h>
 #include <Xm/SelectioB.h>
 #include <Xm/TextF.h>
+#include <Xm/ToggleB.h>
 
 #include <algorithm>
 #include <cmath>
@@ -28,6 +29,7 @@
 #include "diagram/picture/text.h"
 #include "support/template_shapes.h"
 #include "template/template_model.h"
+#include "ui/gui_utils.h"
 #include "ui/widgets.h"
 
 namespace {
@@ -183,6 +185,19 @@ protected:
     unsigned long named(const char* colour) { return gui::named_pixel(sd_draw_area, colour); }
     // Below the name, inside the circle.
     unsigned long state_pixel(const std::string& name) { return pixel_at({at(name).x, at(name).y + 15}); }
+    // The pixel `radius` from a state's centre, at an angle.
+    unsigned long on_circle(const std::string& name, int radius, int degrees) {
+        double r = degrees * M_PI / 180;
+        return pixel_at({at(name).x + static_cast<int>(std::lround(radius * std::cos(r))),
+                         at(name).y + static_cast<int>(std::lround(radius * std::sin(r)))});
+    }
+    // Of 36 points round a state's selection ring, how many show the ring's colour.
+    int ring_points(const std::string& name, bool outer) {
+        int n = 0;
+        for (int degrees = 0; degrees < 360; degrees += 10)
+            n += on_circle(name, 25 + (outer ? 2 : 1) * picture::RING_GAP, degrees) == named("blue");
+        return n;
+    }
 
     // Button 3 brings the menu up on the press; an entry is then chosen by its label.
     void choose(DiagramPoint on, const std::string& item) {
@@ -293,13 +308,22 @@ TEST_F(DiagramTest, StatesAndLabelsArePaintedWhereTheyBelong) {
     EXPECT_EQ((DiagramPoint{45, 45}), (DiagramPoint{ghost->x, ghost->y}));
     gui::snap(nullptr, "diagram.png");
 
-    draw_diagram();
+    // A colour the server does not know: grey inside a dashed outline, told once.
+    EXPECT_EQ(named("grey"), state_pixel("C"));
     gui::process_events();
+    EXPECT_EQ("Current Template: pair...colour unknown: nosuchcolour", status());
+    draw_diagram();
+    set_status("shown");
+    gui::process_events();
+    EXPECT_EQ("shown", status());
     Texts alloc;
     for (const auto& w : warnings)
         if (w.find("Can't alloc") != std::string::npos) alloc.push_back(w);
     EXPECT_EQ(Texts{"Can't alloc nosuchcolour"}, alloc) << "each colour is asked of the server once";
     EXPECT_EQ("nosuchcolour", find_by_name("C")->color) << "the name stays stored";
+    int outline = 0;
+    for (int degrees = 0; degrees < 360; degrees += 10) outline += on_circle("C", 25, degrees) == named("black");
+    EXPECT_TRUE(outline > 6 && outline < 30) << outline << " of 36 points of the outline black: dashed";
 }
 
 TEST_F(DiagramTest, NamesAreDrawnAsCharactersCentredByTheirWidth) {
@@ -418,6 +442,15 @@ TEST_F(DiagramTest, ButtonsOneAndTwoFollowTheSelectionTable) {
     EXPECT_EQ(named("white"), state_pixel("Ground"));
     EXPECT_EQ(named("white"), state_pixel("Degraded"));
     EXPECT_EQ(named("red"), state_pixel("Down"));
+    // Ringed on the white canvas: the first all round, the second dashed, none elsewhere.
+    EXPECT_EQ(36, ring_points("Degraded", false));
+    int second = ring_points("Ground", false);
+    EXPECT_TRUE(second > 6 && second < 30) << second;
+    EXPECT_EQ(0, ring_points("Down", false));
+    EXPECT_EQ(0, ring_points("Degraded", true));
+    click(2, at("Degraded"));
+    EXPECT_EQ(36, ring_points("Degraded", false));
+    EXPECT_GT(ring_points("Degraded", true), 6) << "one state both selections: a second ring outside";
 }
 
 TEST_F(DiagramTest, TransitionIconNeedsTwoSelections) {
@@ -628,6 +661,48 @@ TEST_F(DiagramTest, AtEveryZoomTheStateUnderThePointerAnswers) {
     EXPECT_GT(diagram_zoom(), 1.0) << "four states fill the view";
 }
 
+// A dragged state, one placed with the tool and those added in the state editor stay where
+// they are through further adds, a delete, Save and opening again.
+TEST_F(DiagramTest, StatesStayWhereTheyArePutThroughDeleteSaveAndReopening) {
+    open(MOVING);
+    drag(at("Down"), {at("Down").x + 500, at("Down").y + 40});
+    send(ButtonRelease, 1, {480, 60});
+    gui::press(sd_state);
+    gui::type_text(cs_name, "Placed");
+    gui::press(cs_apply);
+    EXPECT_EQ((DiagramPoint{480, 60}), corner("Placed")) << "where the tool put it";
+    // The fifth to the twelfth state of the session: none on another (the tenth was on Ground).
+    XtManageChild(state_edit_dialog);
+    for (int i = 5; i <= 12; ++i) {
+        gui::type_text(se_state_name, "S" + std::to_string(i));
+        gui::type_text(se_description_name, "added");
+        gui::press(state_edit_add_button);
+    }
+    ASSERT_NE(nullptr, find_state("S12"));
+    expect_apart();
+    auto corners = [this]() {
+        std::map<std::string, DiagramPoint> at;
+        for (std::size_t i = 0; i < object_list.size(); ++i)
+            if (object_list.at(i)->type == StateObject) at[object_list.at(i)->name] = corner(object_list.at(i)->name.c_str());
+        return at;
+    };
+    std::map<std::string, DiagramPoint> kept = corners();
+    EXPECT_EQ((DiagramPoint{150, 150}), kept["S5"]) << "the first slot no state takes";
+    gui::type_text(se_state_name, "Ground");
+    gui::press(state_edit_delete_button);
+    gui::press(gui::only_dialog().button("OK"));
+    ASSERT_EQ(nullptr, find_state("Ground"));
+    kept.erase("Ground");
+    EXPECT_EQ(kept, corners()) << "a delete moves no other state";
+
+    ASSERT_TRUE(gui::press(sd_template_save));
+    new_template();
+    copy_bounded(open_template, sizeof open_template, "watch");
+    template_open();
+    EXPECT_EQ(kept, corners()) << "opened again";
+    EXPECT_EQ(0, modified);
+}
+
 // Templates without places are arranged as they open (no change of the user's) and by
 // Arrange (a change): twenty states in a tree, and two hundred in a chain, which, arranged by
 // dot as it opened, kept the editor busy for minutes before it showed anything.
@@ -725,22 +800,37 @@ TEST_F(DiagramTest, TwoHundredStatesOpenFittedFindAndTheOverviewMoveTheView) {
 
 TEST_F(DiagramTest, ExportDiagramWritesThePictureItsNameAsksFor) {
     open(MOVING);
-    find_state("Ground")->select_object();
-    first_obj = find_state("Ground");
+    click(1, at("Ground"));
     ASSERT_TRUE(gui::press(sd_template_export));
     ASSERT_TRUE(gui::managed(sd_export_dialog));
     Widget name = XmFileSelectionBoxGetChild(sd_export_dialog, XmDIALOG_TEXT);
     Widget ok = XmFileSelectionBoxGetChild(sd_export_dialog, XmDIALOG_OK_BUTTON);
+    Widget files = XmFileSelectionBoxGetChild(sd_export_dialog, XmDIALOG_LIST);
+    XmString folder = XmStringCreateLocalized(const_cast<char*>((temp_dir() + "/*").c_str()));
+    XmFileSelectionDoSearch(sd_export_dialog, folder);
+    XmStringFree(folder);
+    auto listed = [files](const std::string& path) {
+        Texts items = gui::list_items(files);
+        return std::find(items.begin(), items.end(), path) != items.end();
+    };
 
-    gui::type_text(name, temp_dir() + "/watch.pdf");
+    gui::type_text(name, temp_dir() + "/watch.txt");
     gui::press(ok);
-    EXPECT_EQ(Texts{"Name the picture file with .png or .svg at its end."}, take_errors());
+    EXPECT_EQ(Texts{"Name the picture file with .png, .svg or .pdf at its end."}, take_errors());
     ASSERT_TRUE(gui::managed(sd_export_dialog)) << "the name can be put right";
 
-    for (const char* ending : {".png", ".SVG"}) {
-        SCOPED_TRACE(ending);
+    // Each ending its format; the selections shown when asked.
+    struct Case {
+        const char* ending;
+        bool selections;
+        const char* starts;
+    };
+    for (const Case& c : {Case{".png", false, "\x89PNG"}, Case{".SVG", false, "<?xml"}, Case{".pdf", false, "%PDF-"},
+                          Case{".svg", true, "<?xml"}}) {
+        SCOPED_TRACE(std::string(c.ending) + (c.selections ? " with the selections" : ""));
         if (!gui::managed(sd_export_dialog)) gui::press(sd_template_export);
-        std::string path = temp_dir() + "/watch" + ending;
+        XmToggleButtonSetState(sd_export_selections, c.selections, False);
+        std::string path = temp_dir() + "/watch" + c.ending;
         gui::type_text(name, path);
         gui::press(ok);
         EXPECT_FALSE(gui::managed(sd_export_dialog));
@@ -748,16 +838,38 @@ TEST_F(DiagramTest, ExportDiagramWritesThePictureItsNameAsksFor) {
         std::stringstream bytes;
         bytes << std::ifstream(path, std::ios::binary).rdbuf();
         std::string picture = bytes.str();
-        if (std::string(ending) == ".png") {
-            EXPECT_EQ(0u, picture.rfind("\x89PNG", 0));
-        } else {
+        EXPECT_EQ(0u, picture.rfind(c.starts, 0));
+        if (std::string(c.ending) == ".SVG") {
             EXPECT_NE(picture.find("<text class=\"name\""), std::string::npos);
             EXPECT_EQ(std::string::npos, picture.find("fill=\"#ffffff\"/>\n<text class=\"name\"")) << "no state white";
             EXPECT_NE(picture.find("<circle class=\"state\" cx=\"45\" cy=\"45\" r=\"25\" fill=\"#00ff00\""),
                       std::string::npos) << "the selected Ground in its severity's green";
         }
+        EXPECT_EQ(c.selections, picture.find("first-selection") != std::string::npos);
         EXPECT_EQ("Current Template: watch...diagram exported to " + path, status());
+        gui::press(sd_template_export);
+        EXPECT_TRUE(listed(path)) << "the list shows the folder as it is now";
+        XtUnmanageChild(sd_export_dialog);
     }
+
+    // A file of that name is replaced only once the user says so.
+    std::string path = temp_dir() + "/watch.png";
+    std::ofstream(path) << "kept";
+    gui::press(sd_template_export);
+    gui::type_text(name, path);
+    gui::press(ok);
+    gui::Dialog asked = gui::only_dialog();
+    EXPECT_EQ(path + " exists already. Replace it with the diagram?", asked.message);
+    gui::press(asked.button("Cancel"));
+    EXPECT_TRUE(gui::managed(sd_export_dialog)) << "another name can be given";
+    std::stringstream kept;
+    kept << std::ifstream(path).rdbuf();
+    EXPECT_EQ("kept", kept.str());
+    gui::press(ok);
+    gui::press(gui::only_dialog().button("OK"));
+    std::stringstream replaced;
+    replaced << std::ifstream(path, std::ios::binary).rdbuf();
+    EXPECT_EQ(0u, replaced.str().rfind("\x89PNG", 0));
 
     gui::press(sd_template_export);
     gui::type_text(name, temp_dir() + "/no/such/folder/watch.svg");

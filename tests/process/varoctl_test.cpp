@@ -84,7 +84,7 @@ TEST_F(Varoctl, HelpVersionAndUsageErrors) {
              {}, {"frobnicate"}, {"list"}, {"list widgets"}, {"list", "widgets"}, {"show", "template"},
              {"add", "severity", "X", "high", "red"}, {"add", "pollrate", "F", "-1"}, {"delete", "template", "a", "b"},
              {"export", "--template"}, {"export", "a", "b"}, {"import"}, {"--bogus", "init"}, {"render", "T"},
-             {"render", "T", "out.pdf"}, {"check", "a", "b"}, {"check", "--yaml"}, {"simulate"},
+             {"render", "T", "out.gif"}, {"check", "a", "b"}, {"check", "--yaml"}, {"simulate"},
              {"used", "template", "x"}, {"used", "condition"}, {"--store", "", "init"}, {"--store=", "init"}}) {
         r = run(bad);
         std::string shown;

@@ -55,6 +55,14 @@ TEST_F(DiagramModel, HitTestIsStrictOnEveryEdge) {
     EXPECT_EQ(nullptr, hit(520, 505));
     EXPECT_EQ(nullptr, hit(510, 512));
     EXPECT_EQ(nullptr, hit(500, 505));
+
+    // Of overlapping objects the one painted on top: a later state, then states over labels.
+    loc = {30, 30};
+    DiagramObject* over = create_state_object("C", "red");
+    t->x = 40;
+    t->y = 40;
+    EXPECT_EQ(over, hit(45, 45));
+    EXPECT_EQ(s, hit(25, 25));
 }
 
 TEST_F(DiagramModel, TransitionsShareOneObjectPerPairAndNeedTheirFromState) {
@@ -161,6 +169,21 @@ TEST(DiagramPicture, OppositeTransitionsAreTwoSeparateLinesWithTheirOwnLabels) {
         EXPECT_NEAR(25.0, distance(ba.arrow[0], centre(a)), 0.01);
         EXPECT_FALSE(boxes_meet(ab.label, ba.label));
     }
+
+    // However crowded, no two labels meet, frames included: one moves along its line.
+    std::vector<StateIn> states;
+    std::vector<LinkIn> links;
+    for (int i = 0; i < 40; ++i) states.push_back({"S" + std::to_string(i), "red", {(i * 37) % 300, (i * 53) % 280}});
+    for (std::size_t i = 0; i < states.size(); ++i)
+        for (std::size_t k : {i, (i + 1) % 40, (i + 7) % 40, (i * 3) % 40}) links.push_back({i, k, 1});
+    Scene crowded = build_scene(states, links);
+    for (std::size_t i = 0; i < crowded.links.size(); ++i)
+        for (std::size_t k = i + 1; k < crowded.links.size(); ++k) {
+            Box a = crowded.links[i].label;
+            Box b = crowded.links[k].label;
+            ASSERT_FALSE(boxes_meet({a.x - LINE_WIDTH, a.y - LINE_WIDTH, a.w + 2 * LINE_WIDTH, a.h + 2 * LINE_WIDTH}, b))
+                << i << " " << k;
+        }
 }
 
 TEST(DiagramPicture, ASelfLoopEndsInAnArrowheadOnTheStatesEdge) {
@@ -209,6 +232,22 @@ TEST(DiagramPicture, SlotPlacedStatesOverlapFromTheTenthOn) {
     placed[0] = Corner{20, 20};
     placed[1] = Corner{30, 30};
     EXPECT_FALSE(slots_overlap(loaded_corners(placed), placed)) << "states the user put together stay";
+
+    // A new state takes the first free one of the ten places, then a free place by the others.
+    std::vector<Corner> taken;
+    EXPECT_EQ(loaded_corner(0), free_corner(taken));
+    for (std::size_t i = 0; i < 9; ++i)
+        if (i != 4) taken.push_back(loaded_corner(i));
+    EXPECT_EQ(loaded_corner(4), free_corner(taken));
+    taken.push_back(loaded_corner(4));
+    for (int i = 0; i < 40; ++i) {
+        Corner c = free_corner(taken);
+        EXPECT_FALSE(crowded(c, taken));
+        double nearest = 1e9;
+        for (Corner t : taken) nearest = std::min(nearest, std::hypot(c.x - t.x, c.y - t.y));
+        EXPECT_LE(nearest, 2 * std::hypot(double(BOX), double(BOX))) << "next to the others";
+        taken.push_back(c);
+    }
 }
 
 TEST(DiagramPicture, ArrangingLeavesNoOverlapOnTheCanvasGroundOnTopTheSameEachTime) {
@@ -250,6 +289,21 @@ TEST(DiagramPicture, ArrangingLeavesNoOverlapOnTheCanvasGroundOnTopTheSameEachTi
     EXPECT_TRUE(arrange({}, {}).empty());
 }
 
+// A PDF is one page of the paper given, turned to the picture's shape.
+TEST(DiagramPicture, PdfPagesAreThePaperTurnedToThePicture) {
+    DiagramFonts fonts("DejaVu Sans:pixelsize=11");
+    struct Case {
+        Corner far;  // the second state: the picture wide or tall
+        const char* media_box;
+    } cases[] = {{{1500, 20}, "/MediaBox [ 0 0 792 612 ]"}, {{20, 600}, "/MediaBox [ 0 0 612 792 ]"}};
+    for (const Case& c : cases) {
+        std::string pdf = render_pdf(build_scene({{"A", "red", {20, 20}}, {"B", "nosuchcolour", c.far}}, {{0, 1, 1}}),
+                                     fonts, Paper{215.9, 279.4});
+        EXPECT_EQ(0u, pdf.rfind("%PDF-", 0));
+        EXPECT_NE(std::string::npos, pdf.find(c.media_box)) << c.media_box;
+    }
+}
+
 TEST(DiagramPicture, ColourNamesAndPictureNames) {
     struct Case {
         const char* name;
@@ -263,6 +317,7 @@ TEST(DiagramPicture, ColourNamesAndPictureNames) {
     for (const Case& c : cases) EXPECT_EQ(c.rgb, colour_rgb(c.name)) << c.name;
     EXPECT_EQ(Format::Png, format_for("a/b.png"));
     EXPECT_EQ(Format::Svg, format_for("B.SVG"));
+    EXPECT_EQ(Format::Pdf, format_for("c.Pdf"));
     EXPECT_FALSE(format_for("b.svg.txt"));
     EXPECT_FALSE(format_for("png"));
 }

@@ -79,6 +79,14 @@ public:
         if (!v.is_string()) bad(where(key), std::string("expected a string, found ") + type_name(v));
         return v.get<std::string>();
     }
+    // A command or mail action's operand: a text in double quotes, holding none inside, where
+    // one would end the operand early for whatever runs the action.
+    std::string operand(const char* key) const {
+        std::string t = text(key);
+        if (t.size() > 2 && t.find('"', 1) < t.size() - 1)
+            bad(where(key), "an action operand cannot hold the character '\"' (double quote)");
+        return t;
+    }
     // A name in normal form, so that two spellings of one name in a file are one name.
     std::string name(const char* key) const { return nfc(text(key)); }
     int integer(const char* key) const {
@@ -147,7 +155,8 @@ TemplateDef read_template(const Json& j, const std::string& p) {
         for (std::size_t k = 0; k < actions.size(); ++k) {
             Fields a(actions[k], tr.where("actions") + "/" + std::to_string(k), {"kind", "arg0", "arg1"});
             std::string kind = a.text("kind");
-            out.actions.push_back({kind, kind == "CONDITION" ? a.name("arg0") : a.text("arg0"), a.text("arg1")});
+            bool raises = kind == "CONDITION";
+            out.actions.push_back({kind, raises ? a.name("arg0") : a.operand("arg0"), raises ? a.text("arg1") : a.operand("arg1")});
         }
         t.transitions.push_back(std::move(out));
     }

@@ -315,7 +315,9 @@ TEST_P(TemplateStore, StatePositionsRoundTripExportImportAndUpgrade) {
         const char* where;
     } bad[] = {{"\"x\": 440,", "", "/templates/0/states/2/y: a position needs both"},
                {"\"x\": 440", "\"x\": -3", "/templates/0/states/2/x: position out of range"},
-               {"\"x\": 440", "\"x\": \"left\"", "/templates/0/states/2/x: expected a whole number"}};
+               {"\"x\": 440", "\"x\": \"left\"", "/templates/0/states/2/x: expected a whole number"},
+               {"/usr/bin/logger", "/usr/bin/log\\\"ger",
+                "/templates/0/transitions/0/actions/0/arg0: an action operand cannot hold the character '\"'"}};
     for (const Bad& b : bad) {
         std::string broken = text;
         broken.replace(broken.find(b.from), std::string(b.from).size(), b.to);

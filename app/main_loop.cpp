@@ -10,10 +10,12 @@
 #include <cstdio>
 #include <vector>
 
+#include "app/ending.h"
 #include "base/globals.h"
 #include "base/messages.h"
 #include "platform/qori.h"
 #include "platform/vorn.h"
+#include "template/recovery_journal.h"
 
 namespace {
 enum { IDLE_POLL_MILLISECONDS = 100, SHORT_WAIT_MILLISECONDS = 5, SHORT_WAITS = 20 };
@@ -25,7 +27,11 @@ Boolean my_dispatcher(XtPointer) {
     // for a while after news the waits are short, and the commit is not left to the next 100 ms.
     static int short_waits = 0;
     dispatch_recursive(0);
-    IdleWake why = idle_wait(short_waits > 0 ? SHORT_WAIT_MILLISECONDS : IDLE_POLL_MILLISECONDS);
+    end_if_signalled();
+    // Idle: the journal catches up with the changes made since it was last written.
+    int journal_wait = write_journal_when_due();
+    int wait = short_waits > 0 ? SHORT_WAIT_MILLISECONDS : IDLE_POLL_MILLISECONDS;
+    IdleWake why = idle_wait(journal_wait > 0 && journal_wait < wait ? journal_wait : wait);
     if (why == IdleWake::StoreNews)
         short_waits = SHORT_WAITS;
     else if (short_waits > 0)

@@ -11,6 +11,7 @@
 #include "edit/exit_flows.h"
 #include "edit/template_callbacks.h"
 #include "template/album_reader.h"
+#include "template/recovery_journal.h"
 #include "template/line_format.h"
 #include "ui/list_items.h"
 #include "ui/message_dialogs.h"
@@ -107,7 +108,11 @@ void update_pollrate(void*, void*) { announce({Change::Album, 0, {0, 0}, AlbumKi
 void update_severity(void*, void*) { announce({Change::Album, 0, {0, 0}, AlbumKind::Severities}); }
 void update_condition(void*, void*) { announce({Change::Album, 0, {0, 0}, AlbumKind::Conditions}); }
 
-void disconnected_cb(void*, void*) { error_dialog(te_win, message_text(msg::PLATFORM_DISCONNECTED), exit_no_save, exit_no_save); }
+void disconnected_cb(void*, void*) {
+    // Written now: the user may never answer.
+    write_journal_now();
+    error_dialog(te_win, message_text(msg::PLATFORM_DISCONNECTED), exit_no_save, exit_no_save);
+}
 
 void register_callbacks() {
     SchedContext context = SchedContext::current();

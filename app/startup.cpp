@@ -9,6 +9,7 @@
 #include <string>
 
 #include "app/command_line.h"
+#include "app/ending.h"
 #include "app/main_loop.h"
 #include "app/notifications.h"
 #include "app/toolkit.h"
@@ -17,6 +18,7 @@
 #include "diagram/diagram_view.h"
 #include "diagram/draw_area.h"
 #include "edit/exit_flows.h"
+#include "edit/recovery_offer.h"
 #include "edit/template_callbacks.h"
 #include "edit/template_news.h"
 #include "edit/template_status.h"
@@ -24,6 +26,7 @@
 #include "edit/undo_history.h"
 #include "help/XtHelp.h"
 #include "platform/qori.h"
+#include "template/recovery_journal.h"
 #include "ui/app_icon.h"
 #include "ui/gui_utils.h"
 #include "ui/message_dialogs.h"
@@ -81,11 +84,12 @@ void tell_not_connected() {
 }
 
 // Every view of the open template and of the server's albums, in the order the user sees
-// them follow a change.
+// them follow a change; last the recovery journal, which keeps what they show.
 void watch_views() {
     unwatch_template_views();
-    const TemplateView views[] = {fields_view,  text_view,   diagram_view,      state_lists_view, transition_lists_view,
-                                  status_view,  undo_view,   server_lists_view, news_view};
+    const TemplateView views[] = {fields_view, text_view,         diagram_view, state_lists_view,
+                                  transition_lists_view, status_view, undo_view,    server_lists_view,
+                                  news_view,   journal_view};
     for (TemplateView view : views) watch_template(view);
 }
 
@@ -95,6 +99,7 @@ void start_connected(int argc, char** argv) {
     init_draw_area();
     watch_views();
     register_callbacks();  // also installs the dispatcher
+    install_ending_handlers();
     if (std::strcmp(open_template, "Noname") != 0) {
         open_named_template();
     } else {
@@ -102,6 +107,7 @@ void start_connected(int argc, char** argv) {
         set_label(main_message_label, message_text(msg::NOTICE_MAIN));
         set_label(sd_message_label, message_text(msg::NOTICE_DIAGRAM));
     }
+    offer_recovery(nullptr);
 }
 }  // namespace
 

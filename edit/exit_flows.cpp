@@ -1,15 +1,22 @@
-// Exit paths. No question is asked: unsaved changes are lost by design.
+// Exit paths. No question is asked; unsaved changes stay in the recovery journal.
 #include "edit/exit_flows.h"
 
 #include <cstdlib>
 
+#include "template/recovery_journal.h"
 #include "ui/message_dialogs.h"
 
-void main_exit_button_cb(Widget, XtPointer, XtPointer) { std::exit(0); }
+void end_program(int status) {
+    write_journal_now();
+    end_journal();
+    std::exit(status);
+}
 
-void sd_exit_button_cb(Widget, XtPointer, XtPointer) { std::exit(0); }
+void main_exit_button_cb(Widget, XtPointer, XtPointer) { end_program(0); }
+
+void sd_exit_button_cb(Widget, XtPointer, XtPointer) { end_program(0); }
 
 void exit_no_save(Widget, XtPointer, XtPointer) {
     close_question_dialog();
-    std::exit(1);
+    end_program(1);
 }

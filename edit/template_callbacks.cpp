@@ -7,6 +7,7 @@
 #include "base/messages.h"
 #include "ui/callbacks.h"
 #include "edit/editor_busy.h"
+#include "edit/recovery_offer.h"
 #include "edit/template_news.h"
 #include "template/line_format.h"
 #include "ui/xm_string.h"
@@ -33,6 +34,10 @@ void open_chosen() {
     copy_bounded(open_template, sizeof open_template, chosen_template);
     open_named_template();
 }
+
+// New and Open first offer the unsaved changes an editor that is gone left behind.
+void offer_then_new() { offer_recovery(start_new_template); }
+void offer_then_open() { offer_recovery(open_chosen); }
 
 // A New or Open whose save stopped to ask about an overwrite: it goes on once the
 // overwrite is written, and is dropped when the overwrite is cancelled or refused (the
@@ -120,7 +125,7 @@ void open_named_template() {
 void main_new_template_cb(Widget, XtPointer, XtPointer) {
     if (!modified) {
         EditorBusy busy;
-        start_new_template();
+        offer_then_new();
         return;
     }
     display_question(te_win, format_message(msg::SAVE_CHANGES_BEFORE_NEW, {template_name()}).c_str(), save_changes_new, save_changes_cancel);
@@ -129,35 +134,35 @@ void main_new_template_cb(Widget, XtPointer, XtPointer) {
 void save_changes_new(Widget, XtPointer, XtPointer) {
     close_question_dialog();
     EditorBusy busy;
-    save_then(start_new_template);
+    save_then(offer_then_new);
 }
 
 void save_changes_cancel(Widget, XtPointer, XtPointer) {
     close_question_dialog();
     EditorBusy busy;
-    start_new_template();
+    offer_then_new();
 }
 
 void open_button_cb(Widget, XtPointer, XtPointer) {
+    chosen_template = open_template;
     if (!modified) {
         EditorBusy busy;
-        open_named_template();
+        offer_then_open();
         return;
     }
-    chosen_template = open_template;
     display_question(te_win, format_message(msg::SAVE_CHANGES_BEFORE_OPEN, {template_name()}).c_str(), save_changes_open, save_changes_remove);
 }
 
 void save_changes_open(Widget, XtPointer, XtPointer) {
     close_question_dialog();
     EditorBusy busy;
-    save_then(open_chosen);
+    save_then(offer_then_open);
 }
 
 void save_changes_remove(Widget, XtPointer, XtPointer) {
     close_question_dialog();
     EditorBusy busy;
-    open_chosen();
+    offer_then_open();
 }
 
 void main_save_button_cb(Widget, XtPointer, XtPointer) {

@@ -189,6 +189,7 @@ public:
     Qor_State find_state(const char* name) const;
     // Whether this copy has been stored, and under which name (null when not).
     const char* stored_name() const;
+    long long stored_version() const;  // of stored_name when read or last saved; 0 when not stored
 
     const std::shared_ptr<qori_detail::TemplateCopy>& working_copy() const { return copy; }
     explicit Qor_Defn(std::shared_ptr<qori_detail::TemplateCopy> c) : copy(std::move(c)) {}
@@ -244,6 +245,8 @@ char qori_init(const char* host);
 char qori_attach_store(std::unique_ptr<varo::Store> store);
 void qori_shutdown();  // close the store and forget every registration
 bool qori_connected();
+// The store's own description ("sqlite:/path", "postgresql:host=..."); "" when not connected.
+const char* qori_store_description();
 // Readable when dispatch_recursive may have notifications to deliver; -1 when there is no
 // such descriptor (not connected, or a store that must be polled).
 int qori_notification_fd();
@@ -263,6 +266,13 @@ Qor_Defn qori_template_copy(Qor_Defn& t, const char* name, const char* descr);
 // transaction; the result is a working copy of what was stored, or null.
 Qor_Defn qori_template_replace(Qor_Defn& t, const char* name, const char* descr);
 char qori_template_delete(Qor_Defn& t);  // refused while running; t becomes unsaved
+
+// A working copy that goes on from one kept by a process that has ended (a recovery journal):
+// contents as given (with their name and description), read from the template stored as
+// stored_name at version (never stored when stored_name is empty). When the stored template
+// is at another version now, or gone, the copy is stale, as if another client had saved or
+// deleted it since it was read: it is not saved over it.
+Qor_Defn qori_template_resume(const varo::TemplateDef& contents, const char* stored_name, long long version);
 
 // The contents of t now, and putting them back: t keeps its name, description and the
 // stored template it was read from or saved to. Handles of t's states and transitions

@@ -85,6 +85,14 @@ bool qori_connected() {
     return e.store != nullptr && !e.lost;
 }
 
+const char* qori_store_description() {
+    // Kept, so the text outlives the call; a lost connection still names its store.
+    static std::string described;
+    const Engine& e = engine();
+    described = e.store ? e.store->describe() : std::string();
+    return described.c_str();
+}
+
 int qori_notification_fd() {
     const Engine& e = engine();
     return e.store && !e.lost ? e.store->notification_fd() : -1;

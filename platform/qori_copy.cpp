@@ -136,6 +136,8 @@ const char* Qor_Defn::stored_name() const {
     return copy && !copy->stored_as.empty() ? copy->stored_as.c_str() : nullptr;
 }
 
+long long Qor_Defn::stored_version() const { return copy && !copy->stored_as.empty() ? copy->version : 0; }
+
 char Qor_Defn::get_statesq(Qor_StateQueue& queue) const {
     if (!copy) return refuse(ERR_INVALID, "No template");
     for (const auto& s : copy->states) queue.enq(TemplateCopy::state_handle(s));

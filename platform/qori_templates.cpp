@@ -78,6 +78,30 @@ Qor_Defn qori_template_find(const char* name) {
     return Qor_Defn(TemplateCopy::from_def(*def));
 }
 
+Qor_Defn qori_template_resume(const varo::TemplateDef& contents, const char* stored_name, long long version) {
+    if (!check_name("Template", contents.name.c_str()) || !check_descr("Template", contents.descr.c_str()))
+        return Qor_Defn();
+    auto copy = std::make_shared<TemplateCopy>();
+    copy->name = contents.name;
+    copy->descr = contents.descr;
+    if (stored_name && *stored_name) {
+        std::optional<varo::TemplateDef> stored;
+        if (!with_store("Reading template " + quoted(stored_name),
+                        [&](varo::Store& s) { stored = s.load_template(stored_name); }))
+            return Qor_Defn();
+        copy->stored_as = stored_name;
+        copy->version = version;
+        if (!stored)
+            copy->stale = QORI_STORED_GONE;
+        else if (stored->version != version)
+            copy->stale = QORI_STORED_CHANGED;
+        else
+            copy->stored_contents = std::make_shared<const varo::TemplateDef>(std::move(*stored));
+    }
+    copy->fill(copy, contents);
+    return Qor_Defn(copy);
+}
+
 char qori_template_add(Qor_Defn& t, const char* name, const char* descr) {
     TemplateCopy* copy = savable(t, name, descr);
     if (!copy) return 0;

@@ -199,3 +199,29 @@ void restore_template(const Qor_Snapshot& contents, const TemplateFields& fields
     modified = differs_from_saved();
     announce({Change::Restored, 0, status});
 }
+
+RecoverResult recover_template(const varo::Journal& journal) {
+    Qor_Defn copy = qori_template_resume(journal.contents, journal.stored_name.c_str(), journal.version);
+    if (!copy.is_valid()) {
+        error.reset_error();
+        return RecoverResult::Refused;
+    }
+    qor_handle = copy;
+    template_fields = {journal.name_field, journal.descr_field};
+    modified = 1;
+    announce({Change::Opened, 0, msg::RECOVERED_STATUS});
+    // "Unchanged" is what is stored under its name, if anything.
+    saved_contents = Qor_Snapshot();
+    saved_fields = TemplateFields();
+    Qor_Defn stored = journal.stored_name.empty() ? Qor_Defn() : qori_template_find(journal.stored_name.c_str());
+    if (stored.is_valid()) {
+        saved_contents = qori_template_snapshot(stored);
+        saved_fields = {stored.name(), stored.descr() ? stored.descr() : ""};
+    }
+    error.reset_error();
+    switch (qori_template_fate(qor_handle)) {
+    case QORI_STORED_CHANGED: return RecoverResult::ChangedElsewhere;
+    case QORI_STORED_GONE: return RecoverResult::DeletedElsewhere;
+    default: error.reset_error(); return RecoverResult::Recovered;
+    }
+}

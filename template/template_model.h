@@ -9,6 +9,7 @@
 
 #include "platform/qori.h"
 #include "template/template_change.h"
+#include "varo/recovery.h"
 
 extern Qor_Defn qor_handle;  // the open template
 extern int modified;         // 1 when it has unsaved changes
@@ -80,6 +81,11 @@ void template_edited(unsigned parts, MessageId status);
 void template_fields_typed(const TemplateFields& fields);
 // Puts a whole step back (undo, redo): the contents and the two fields.
 void restore_template(const Qor_Snapshot& contents, const TemplateFields& fields, MessageId status);
+
+// Puts back the working copy a recovery journal kept, as modified, with the two fields as they
+// were typed; undo starts there. A stored template changed or deleted since is not saved over.
+enum class RecoverResult { Recovered, ChangedElsewhere, DeletedElsewhere, Refused };
+RecoverResult recover_template(const varo::Journal& journal);
 
 // The ground state's poll rate and severity from the server's albums (200 bytes each).
 void get_new_ground_pollrate(char* out);

@@ -288,6 +288,19 @@ std::string export_json(Store& store, const std::optional<std::string>& template
     return text;
 }
 
+std::string template_exchange_json(const TemplateDef& def) {
+    bool positions = false;
+    for (const State& s : def.states) positions = positions || s.position.has_value();
+    Json doc;
+    doc["format"] = kTransferFormat;
+    doc["format_version"] = positions ? kTransferVersion : 1;
+    doc["severities"] = Json::array();
+    doc["poll_rates"] = Json::array();
+    doc["conditions"] = Json::array();
+    doc["templates"] = Json::array({template_json(def)});
+    return doc.dump(2) + "\n";
+}
+
 StoreContents parse_transfer(const std::string& text) {
     Json doc;
     try {

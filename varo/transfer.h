@@ -20,6 +20,9 @@ constexpr int kTransferVersion = 2;
 // Throws StoreError(NotFound) for a template that does not exist.
 std::string export_json(Store& store, const std::optional<std::string>& template_name = std::nullopt);
 
+// One template alone (a working copy), as an exchange file without what it names.
+std::string template_exchange_json(const TemplateDef& def);
+
 // Reads an exchange file, checking its shape and each object. Throws StoreError(Invalid)
 // saying where it is wrong: "line 3, column 14: ..." for bad JSON, a JSON pointer such as
 // "/templates/0/states/2/severity: ..." for a bad value.

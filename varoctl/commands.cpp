@@ -17,6 +17,7 @@
 #include "analysis/analysis.h"
 #include "varo/file_write.h"
 #include "varo/transfer.h"
+#include "varoctl/recover.h"
 #include "base/utf8.h"
 
 namespace varoctl {
@@ -44,6 +45,8 @@ const char* const kUsage =
     "                                     the templates and states that name it\n"
     "  render TEMPLATE FILE.svg|.png|.pdf draw a template's diagram into a picture file\n"
     "  backup FILE                        a consistent copy of a store file, even in use\n"
+    "  recover [FILE [NEWNAME]]           list the editors' recovery journals of the store, or\n"
+    "                                     store one as a template (under NEWNAME when given)\n"
     "\n"
     "Options:\n"
     "  --store STORE  sqlite:PATH, PATH.db, pg:CONNINFO or postgresql://...\n"
@@ -89,6 +92,7 @@ const std::map<std::string, Shape>& shapes() {
         {"used pollrate", {1, 1}},
         {"render", {2, 2}},
         {"backup", {1, 1}},
+        {"recover", {0, 2}},
     };
     return m;
 }
@@ -341,7 +345,9 @@ int run(const std::vector<std::string>& args, const std::function<std::unique_pt
             out << printable(varo::analysis::use_line(use)) << "\n";
         return 0;
     }
-    if (key == "backup") {
+    if (key == "recover") {
+        recover(*store, rest, out);
+    } else if (key == "backup") {
         store->backup_to(rest[0]);
     } else if (key == "init") {
         out << "store " << store->describe() << " is ready (schema version " << store->schema_version() << ")\n";

@@ -32,8 +32,10 @@
 #include "edit/template_callbacks.h"
 #include "ui/callbacks.h"
 #include "support/store_fixture.h"
+#include "template/recovery_journal.h"
 #include "template/template_model.h"
 #include "ui/text_view.h"
+#include "ui/xm_string.h"
 #include "ui/widgets.h"
 #include "varo/transfer.h"
 
@@ -465,6 +467,50 @@ TEST_F(EditorTest, ExitWithUnsavedChangesEndsWithStatusZero) {
     open_stored("router", "Unsaved");
     EXPECT_EXIT(gui::press(main_exit_button), ::testing::ExitedWithCode(0), "");
     EXPECT_EXIT(gui::press(sd_exit_button), ::testing::ExitedWithCode(0), "");
+}
+
+// Journals of editors that are gone: offered at start-up and before New replaces the template,
+// restored exactly as modified with undo starting there; one whose template another client saved
+// since is said so and not saved over; Discard keeps the last discarded copy.
+TEST_F(EditorTest, RecoveryIsOfferedOnceItsEditorIsGoneAndNeverOverwritesAnotherClientsSave) {
+    for (const char* name : {"kept", "theirs", "dropped"}) store_template(ground_only(name));
+    auto journal = [&](const char* name, std::int64_t time) {  // offered oldest first
+        varo::Journal j{varo::journal_store_name(other->describe()), name, other->load_template(name)->version, time,
+                        1, "gone", std::string(name) + "_typed", "typed", ground_only(name)};
+        j.contents.states.push_back({"Up", "u", "Minor", "Poll", varo::StatePosition{300, 200}});
+        j.contents.transitions.push_back({"Ground", "Up", "LinkDown", {{"COMMAND", "\"a b\"", "\"c\""}}});
+        std::string why;
+        EXPECT_TRUE(varo::JournalWriter(varo::recovery_folder()).write(j, &why)) << why;  // its lock goes with it
+        return j;
+    };
+    varo::Journal kept = journal("kept", 1765200000);
+    start_editor();
+    gui::Dialog offer = gui::only_dialog();
+    EXPECT_EQ("Unsaved changes to 'kept' from " + varo::journal_time_text(kept.time) + " were not saved.\nRecover them?",
+              offer.message);
+    gui::press(offer.button("Recover"));
+    EXPECT_TRUE(qori_template_snapshot(qor_handle).contents()->same_content(
+        *qori_template_snapshot(qori_template_resume(kept.contents, "", 0)).contents()));
+    EXPECT_EQ(std::make_tuple(1, std::string("kept_typed"), std::string("typed"), false),
+              std::make_tuple(modified, gui::text(main_name), gui::text(main_description), gui::sensitive(main_edit_undo)));
+    EXPECT_EQ(1u, varo::list_journals(varo::recovery_folder()).size()) << "now this editor's own";
+
+    journal("dropped", 1765200000);
+    varo::Journal theirs = journal("theirs", 1765200060);
+    other->update_template(ground_only("theirs"), theirs.version);  // saved elsewhere since
+    gui::press(main_new_template);
+    gui::press(gui::only_dialog().button("No"));  // this editor's changes: kept as the last discarded copy
+    gui::press(gui::only_dialog().button("Discard"));  // "dropped", the oldest
+    EXPECT_NE("", varo::discarded_journal_path(varo::recovery_folder()));
+    gui::press(gui::only_dialog().button("Recover"));
+    EXPECT_EQ("'theirs' was changed in Varo by another client since these changes were made.\n"
+              "Save them under another name, or reload the stored template.",
+              gui::only_dialog().message);
+    gui::answer_all();
+    set_field_text(main_name, "theirs");
+    gui::press(main_save_button);
+    EXPECT_EQ(0u, gui::only_dialog().message.rfind("Save Failed: Template 'theirs' was changed", 0));
+    EXPECT_EQ(1u, other->load_template("theirs")->states.size()) << "their version stays";
 }
 
 TEST_F(EditorTest, DeleteActsOnTheConfirmedTemplateWhateverTheListDoesMeanwhile) {

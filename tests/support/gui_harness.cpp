@@ -239,6 +239,7 @@ void GuiTest::SetUp() {
     dir = pattern;
     setenv("VARO_STORE", ("sqlite:" + dir + "/varo.db").c_str(), 1);
     setenv("XDG_DATA_HOME", dir.c_str(), 1);
+    setenv("XDG_STATE_HOME", dir.c_str(), 1);
     open_display();
     ASSERT_NE(display, nullptr) << "cannot open the X display";
 }

@@ -162,6 +162,10 @@ Options editor_options(const std::string& store, const std::string& data_home, s
     o.args = std::move(args);
     o.env["VARO_STORE"] = store;
     if (!data_home.empty()) o.env["XDG_DATA_HOME"] = data_home;
+    // Recovery journals go beside the test's store, never into the user's own folder.
+    std::string state = data_home;
+    if (state.empty() && store.rfind("sqlite:", 0) == 0) state = store.substr(7, store.rfind('/') - 7);
+    if (!state.empty()) o.env["XDG_STATE_HOME"] = state;
     // The display the child gets is the one the test watches: started first when DISPLAY names none.
     x_display();
     if (const char* display = std::getenv("DISPLAY")) o.env["DISPLAY"] = display;

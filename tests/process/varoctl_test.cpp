@@ -24,6 +24,7 @@
 #include "support/store_fixture.h"
 #include "varo/file_write.h"
 #include "varo/backends.h"
+#include "varo/recovery.h"
 
 using ProcessResult = proc::Result;
 
@@ -169,6 +170,30 @@ TEST_F(Varoctl, CommandsAndTheirFailures) {
         else EXPECT_NE(r.out.find(step.out), std::string::npos) << shown << r.out;
         EXPECT_NE(r.err.find(step.err), std::string::npos) << shown << r.err;
     }
+    // A recovery journal stored in place, never over another client's save; under a new name then.
+    setenv("XDG_STATE_HOME", dir.path().c_str(), 1);
+    ASSERT_EQ(0, run({"import", file("t.json")}).status);
+    auto store = varo::open_store("sqlite:" + file("a.db"));
+    varo::Journal j{store->describe(), "Thermo", store->load_template("Thermo")->version, 0, 1, "gone", "Thermo", "mine",
+                    *store->load_template("Thermo")};
+    j.contents.states.pop_back();
+    j.contents.transitions.clear();
+    std::string why;
+    for (int stale = 0; stale < 2; ++stale) {
+        varo::JournalWriter journal(varo::recovery_folder());
+        ASSERT_TRUE(journal.write(j, &why)) << why;
+        EXPECT_NE(run({"recover"}).out.find(journal.path() + "  Thermo  "), std::string::npos);
+        ProcessResult stored = run({"recover", journal.path()});
+        EXPECT_EQ(stale, stored.status) << stored.err;
+        EXPECT_NE((stale ? stored.err : stored.out).find(stale ? "store them under another name" : "stored template Thermo"),
+                  std::string::npos);
+        if (stale) {
+            EXPECT_EQ(0, run({"recover", journal.path(), "Thermo2"}).status);
+        }
+    }
+    EXPECT_EQ(1u, store->load_template("Thermo")->states.size());
+    EXPECT_EQ("mine", store->load_template("Thermo2")->descr);
+
     ProcessResult r = run({"init"}, "", "nowhere:at-all");
     EXPECT_EQ(r.status, 1);
     EXPECT_NE(r.err.find("unknown store"), std::string::npos);

@@ -10,6 +10,7 @@
 #include "base/messages.h"
 #include "edit/exit_flows.h"
 #include "edit/template_callbacks.h"
+#include "edit/write_controls.h"
 #include "template/album_reader.h"
 #include "template/recovery_journal.h"
 #include "template/line_format.h"
@@ -120,6 +121,7 @@ void register_callbacks() {
     qorSeverityContainer(DataUnit()).add_callback(Callback(context, update_severity, nullptr), nullptr);
     qorCondContainer(DataUnit()).add_callback(Callback(context, update_condition, nullptr), nullptr);
     qorDefnContainer(DataUnit()).add_callback(Callback(context, update_template, nullptr), nullptr);
+    qori_rights_callback(Callback(context, store_rights_changed, nullptr));
     _qor_dimons3g.when(DataUnit("DISCONNECTED"), Callback(context, disconnected_cb, nullptr));
     install_dispatcher();
 }

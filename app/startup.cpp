@@ -24,9 +24,11 @@
 #include "edit/template_status.h"
 #include "edit/transition_editing.h"
 #include "edit/undo_history.h"
+#include "edit/write_controls.h"
 #include "help/XtHelp.h"
 #include "platform/qori.h"
 #include "template/recovery_journal.h"
+#include "template/store_rights.h"
 #include "ui/app_icon.h"
 #include "ui/gui_utils.h"
 #include "ui/message_dialogs.h"
@@ -89,7 +91,7 @@ void watch_views() {
     unwatch_template_views();
     const TemplateView views[] = {fields_view, text_view,         diagram_view, state_lists_view,
                                   transition_lists_view, status_view, undo_view,    server_lists_view,
-                                  news_view,   journal_view};
+                                  news_view,   journal_view, write_controls_view};
     for (TemplateView view : views) watch_template(view);
 }
 
@@ -107,6 +109,9 @@ void start_connected(int argc, char** argv) {
         set_label(main_message_label, message_text(msg::NOTICE_MAIN));
         set_label(sd_message_label, message_text(msg::NOTICE_DIAGRAM));
     }
+    // What this role may not change is read-only from the start.
+    forget_store_rights();
+    read_store_rights();
     offer_recovery(nullptr);
 }
 }  // namespace

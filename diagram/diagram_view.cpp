@@ -106,6 +106,7 @@ void diagram_view(const TemplateChange& change) {
         break;
     case Change::Saved:
     case Change::Album:
+    case Change::Rights:
         return;
     }
     draw_diagram();

@@ -12,6 +12,7 @@
 #include "template/line_format.h"
 #include "ui/xm_string.h"
 #include "template/name_rules.h"
+#include "template/store_rights.h"
 #include "ui/gui_utils.h"
 #include "ui/list_items.h"
 #include "ui/text_view.h"
@@ -178,7 +179,7 @@ void ol_browse_cb(Widget, XtPointer, XtPointer call_data) {
     if (!choosing_for_user) picked_template = word;
     copy_bounded(open_template, sizeof open_template, word);
     XtSetSensitive(ol_ok_button, True);
-    XtSetSensitive(ol_delete_button, True);
+    XtSetSensitive(ol_delete_button, store_rights().templates ? True : False);
 }
 
 void delete_template_cb(Widget, XtPointer, XtPointer) {

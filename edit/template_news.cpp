@@ -115,6 +115,7 @@ void news_view(const TemplateChange& change) {
         break;
     case Change::Edited:
     case Change::Restored:
+    case Change::Rights:
         break;
     }
 }

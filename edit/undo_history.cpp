@@ -70,6 +70,7 @@ void undo_view(const TemplateChange& change) {
         break;
     case Change::Saved:
     case Change::Album:
+    case Change::Rights:
         break;
     }
 }

@@ -18,6 +18,7 @@
 #define TARNWRIGHT_PLATFORM_QORI_H
 
 #include <memory>
+#include <string>
 
 #include "platform/vorn.h"
 
@@ -250,6 +251,18 @@ const char* qori_store_description();
 // Readable when dispatch_recursive may have notifications to deliver; -1 when there is no
 // such descriptor (not connected, or a store that must be polled).
 int qori_notification_fd();
+
+// What the connected role (or the user of a store file) may change, as the store says now.
+struct QoriRights {
+    std::string role;
+    bool templates = true;       // store, copy and delete templates, run and stop them
+    bool server_objects = true;  // severities, poll rates and conditions
+};
+// Fills rights; false (the refusal recorded) when the store cannot be asked.
+char qori_rights(QoriRights& rights);
+// The callback runs inside dispatch_recursive when the store says some role's membership
+// changed, so what this one may do may have changed too. Registrations last until qori_shutdown.
+void qori_rights_callback(const Callback& callback);
 
 // Templates.
 Qor_Defn qori_template_create(const char* name, const char* descr);  // unsaved working copy

@@ -15,6 +15,7 @@ void mark_changed(QoriAlbumKind kind) { engine().pending[kind] = true; }
 namespace {
 void forget_pending(Engine& e) {
     for (bool& p : e.pending) p = false;
+    e.rights_pending = false;
     e.lost = false;
     e.disconnect_raised = false;
 }
@@ -28,6 +29,7 @@ void poll_store(Engine& e) {
         if (report.severities) e.pending[QORI_ALBUM_SEVERITIES] = true;
         if (report.poll_rates) e.pending[QORI_ALBUM_POLLRATES] = true;
         if (report.conditions) e.pending[QORI_ALBUM_CONDITIONS] = true;
+        if (report.rights) e.rights_pending = true;
         if (report.disconnected) e.lost = true;
     } catch (const varo::StoreError& err) {
         refuse_store_error("Polling Varo for changes", err);
@@ -77,6 +79,7 @@ void qori_shutdown() {
     e.store.reset();
     forget_pending(e);
     for (auto& callbacks : e.album_callbacks) callbacks.clear();
+    e.rights_callbacks.clear();
     _qor_dimons3g.clear();
 }
 
@@ -109,9 +112,23 @@ void dispatch_recursive(int /*depth*/) {
         std::vector<Callback> due = e.album_callbacks[kind];
         for (const Callback& cb : due) cb.invoke(nullptr);
     }
+    if (e.rights_pending) {
+        e.rights_pending = false;
+        std::vector<Callback> due = e.rights_callbacks;
+        for (const Callback& cb : due) cb.invoke(nullptr);
+    }
     if (e.lost && !e.disconnect_raised) {
         e.disconnect_raised = true;
         _qor_dimons3g.raise("DISCONNECTED");
     }
     _qor_dimons3g.run_pending();
 }
+
+char qori_rights(QoriRights& rights) {
+    return with_store("Asking Varo what this role may change", [&](varo::Store& store) {
+        varo::Rights r = store.rights();
+        rights = {r.role, r.templates, r.server_objects};
+    });
+}
+
+void qori_rights_callback(const Callback& callback) { engine().rights_callbacks.push_back(callback); }

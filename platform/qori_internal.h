@@ -94,6 +94,8 @@ struct Engine {
     bool disconnect_raised = false;  // "DISCONNECTED" raised once for this connection
     bool pending[4] = {false, false, false, false};  // by QoriAlbumKind
     std::vector<Callback> album_callbacks[4];
+    bool rights_pending = false;  // the store said memberships changed
+    std::vector<Callback> rights_callbacks;
 };
 Engine& engine();
 

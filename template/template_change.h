@@ -14,7 +14,8 @@ enum class Change {
     Saved,     // stored; the working copy may now be a copy under a new name
     Edited,    // states, transitions, actions or places changed (parts below)
     Restored,  // an undo or redo put a whole step back, fields included
-    Album      // the server's templates, poll rates, severities or conditions changed
+    Album,     // the server's templates, poll rates, severities or conditions changed
+    Rights     // what this editor's role may change (template/store_rights.h) changed
 };
 
 // What an edit touched, so that a view showing none of it keeps its selection.

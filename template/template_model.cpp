@@ -1,3 +1,4 @@
+#include "template/store_rights.h"
 #include "template/template_model.h"
 
 #include "base/globals.h"
@@ -112,6 +113,8 @@ int reload_template() {
 }
 
 SaveOutcome save_template(const std::string& name_text, const std::string& descr_text) {
+    // Nothing goes to the store that it would refuse this role.
+    if (!store_rights().templates) return {SaveResult::SaveRefused, read_only_text(), "", ""};
     // The open template's own name, stored before names were checked as text, may be saved again.
     bool kept = qor_handle.is_valid() && qor_handle.stored_name() && name_word(name_text) == template_name();
     std::string character;

@@ -86,9 +86,12 @@ public:
     // deadlock, so that running the whole transaction again may succeed.
     virtual bool retryable(const StoreError&) const { return false; }
 
-    // The role the failure just thrown was refused for, when the server refused it for want
-    // of a privilege.
+    // Who the failure just thrown was refused to, when it was refused for want of a right:
+    // "role NAME" on a server, "user NAME" for a file that user may not write.
     virtual std::optional<std::string> denied_role() const { return std::nullopt; }
+
+    // What this connection may change (see Store::rights).
+    virtual Rights rights() { return {}; }
 
     // The albums other clients (and, where the backend reports them, this one) changed
     // since the last call, and whether the connection is lost. Never waits.

@@ -149,7 +149,23 @@ public:
 
     std::optional<std::string> denied_role() const override {
         if (!denied_) return std::nullopt;
-        return std::string(PQuser(conn_.get()));
+        return "role " + std::string(PQuser(conn_.get()));
+    }
+
+    // A right counts when every table it writes takes inserts and deletes (an update is a
+    // delete and an insert to the store's saves).
+    Rights rights() override {
+        Rows rows = query(
+            "SELECT current_user::text,"
+            " bool_and(has_table_privilege(t, 'INSERT') AND has_table_privilege(t, 'DELETE'))"
+            "  FILTER (WHERE t IN ('templates', 'states', 'transitions', 'actions', 'running')),"
+            " bool_and(has_table_privilege(t, 'INSERT') AND has_table_privilege(t, 'DELETE'))"
+            "  FILTER (WHERE t IN ('severities', 'poll_rates', 'conditions'))"
+            " FROM unnest(ARRAY['templates', 'states', 'transitions', 'actions', 'running', 'severities',"
+            " 'poll_rates', 'conditions']) AS t",
+            {});
+        if (rows.empty()) return {};
+        return {rows[0].text(0), rows[0].integer(1) != 0, rows[0].integer(2) != 0};
     }
 
     int notification_fd() const override { return PQsocket(conn_.get()); }
@@ -177,6 +193,7 @@ public:
             else if (album == album_name(Album::Severities)) report.severities = true;
             else if (album == album_name(Album::PollRates)) report.poll_rates = true;
             else if (album == album_name(Album::Conditions)) report.conditions = true;
+            else if (album == "roles") report.rights = true;
         }
         return report;
     }
@@ -381,8 +398,8 @@ private:
         denied_ = std::string(state) == "42501";
         if (denied_) {
             // The server names its table; the user knows what the statement was for.
-            text = "role " + std::string(PQuser(c)) + " may not " + (starts_with(sql, "SELECT") ? "read" : "change") +
-                   " the store";
+            text = "role " + std::string(PQuser(c)) + " may not " +
+                   (starts_with(sql, "SELECT") ? "read the store (that takes varo_read)" : "change the store");
         } else if (is_retryable_sqlstate(state)) {
             text = "the store is busy with other clients' changes: try again";
         } else if (std::string(state) == "55P03") {

@@ -206,6 +206,7 @@ bool may_hold_password(const std::string& address) {
 
 StoreError::Kind kind_for_sqlstate(const std::string& sqlstate, const std::string& sql) {
     if (sqlstate == "23505") return StoreError::Exists;
+    if (sqlstate == "P0002") return StoreError::NotFound;
     if (sqlstate == "23503") {
         // Removing a row others refer to is "in use"; referring to a missing one is invalid.
         std::size_t i = sql.find_first_not_of(" \t\r\n");

@@ -301,10 +301,78 @@ std::vector<std::string> used_severities(Dialect dialect) {
     return out;
 }
 
+// Who may change a shared store: three group roles, each with the rights of the one before.
+// varo_read reads everything; varo_edit also writes templates (with the uses of conditions,
+// severities and poll rates their triggers keep) and which run where, and adds to the other tables (a history, a log);
+// varo_admin also writes severities, poll rates and conditions and may remove from those. The grants are given again after every
+// migration, so a table any later one adds is covered, and the owner's tables made by hand
+// later get them by default. Where the owner may not make roles (no CREATEROLE), the store
+// works as before, each role with the grants given to it by hand.
+constexpr int kRolesVersion = 6;
+
+std::vector<std::string> roles(Dialect dialect) {
+    if (dialect != Dialect::PostgreSQL) return {};
+    return {
+        "CREATE OR REPLACE FUNCTION varo_grant_roles() RETURNS void LANGUAGE plpgsql AS $$"
+        " DECLARE r text; t text; s text := current_schema();"
+        " BEGIN"
+        "  FOREACH r IN ARRAY ARRAY['varo_read', 'varo_edit', 'varo_admin'] LOOP"
+        "   IF NOT EXISTS (SELECT FROM pg_roles WHERE rolname = r) THEN"
+        "    BEGIN EXECUTE format('CREATE ROLE %I NOLOGIN', r);"
+        "    EXCEPTION WHEN duplicate_object OR unique_violation THEN NULL;"  // another store made it meanwhile
+        "     WHEN insufficient_privilege THEN RETURN; END;"
+        "   END IF;"
+        "  END LOOP;"
+        "  IF NOT pg_has_role('varo_edit', 'varo_read', 'MEMBER') THEN GRANT varo_read TO varo_edit; END IF;"
+        "  IF NOT pg_has_role('varo_admin', 'varo_edit', 'MEMBER') THEN"
+        "   GRANT varo_edit TO varo_admin;"
+        "   GRANT varo_read, varo_edit TO varo_admin WITH ADMIN OPTION;"
+        "  END IF;"
+        "  EXECUTE format('GRANT USAGE ON SCHEMA %I TO varo_read', s);"
+        "  EXECUTE format('GRANT SELECT ON ALL TABLES IN SCHEMA %I TO varo_read', s);"
+        "  EXECUTE format('GRANT EXECUTE ON ALL FUNCTIONS IN SCHEMA %I TO varo_read', s);"
+        "  EXECUTE format('GRANT USAGE, SELECT ON ALL SEQUENCES IN SCHEMA %I TO varo_edit', s);"
+        "  FOR t IN SELECT tablename FROM pg_tables WHERE schemaname = s LOOP"
+        "   IF t IN ('templates', 'states', 'transitions', 'actions', 'running', 'condition_uses', 'severity_uses',"
+        "    'poll_rate_uses') THEN"
+        "    EXECUTE format('GRANT INSERT, UPDATE, DELETE ON %I.%I TO varo_edit', s, t);"
+        "   ELSIF t IN ('severities', 'poll_rates', 'conditions') THEN"
+        "    EXECUTE format('GRANT INSERT, UPDATE, DELETE ON %I.%I TO varo_admin', s, t);"
+        "   ELSIF t NOT IN ('schema_version', 'album_changes') THEN"
+        "    EXECUTE format('GRANT INSERT ON %I.%I TO varo_edit', s, t);"
+        "    EXECUTE format('GRANT INSERT, UPDATE, DELETE ON %I.%I TO varo_admin', s, t);"
+        "   END IF;"
+        "  END LOOP;"
+        "  EXECUTE format('ALTER DEFAULT PRIVILEGES IN SCHEMA %I GRANT SELECT ON TABLES TO varo_read', s);"
+        "  EXECUTE format('ALTER DEFAULT PRIVILEGES IN SCHEMA %I GRANT INSERT ON TABLES TO varo_edit', s);"
+        "  EXECUTE format('ALTER DEFAULT PRIVILEGES IN SCHEMA %I GRANT INSERT, UPDATE, DELETE ON TABLES TO varo_admin', s);"
+        "  EXECUTE format('ALTER DEFAULT PRIVILEGES IN SCHEMA %I GRANT USAGE, SELECT ON SEQUENCES TO varo_edit', s);"
+        " END $$",
+        // Membership of one group at a time; every listening editor is told to ask again.
+        // The caller's own rights decide (an owner, or a member of varo_admin for read and edit).
+        "CREATE OR REPLACE FUNCTION varo_set_level(grantee text, grp text) RETURNS void LANGUAGE plpgsql AS $$"
+        " DECLARE r text;"
+        " BEGIN"
+        "  IF NOT EXISTS (SELECT FROM pg_roles WHERE rolname = grantee) THEN"
+        "   RAISE EXCEPTION 'role \"%\" does not exist', grantee USING ERRCODE = 'no_data_found';"
+        "  END IF;"
+        "  FOREACH r IN ARRAY ARRAY['varo_read', 'varo_edit', 'varo_admin'] LOOP"
+        "   IF r IS DISTINCT FROM grp AND EXISTS (SELECT FROM pg_auth_members m JOIN pg_roles g ON g.oid = m.roleid"
+        "     JOIN pg_roles u ON u.oid = m.member WHERE g.rolname = r AND u.rolname = grantee) THEN"
+        "    EXECUTE format('REVOKE %I FROM %I', r, grantee);"
+        "   END IF;"
+        "  END LOOP;"
+        "  IF grp IS NOT NULL THEN EXECUTE format('GRANT %I TO %I', grp, grantee); END IF;"
+        "  PERFORM pg_notify('varo_change', 'roles');"
+        " END $$",
+        "SELECT varo_grant_roles()",
+    };
+}
+
 const std::vector<Migration>& migrations() {
     static const std::vector<Migration> list = {
         {1, version1, seed1}, {2, state_positions, nullptr}, {3, bulk_saves, nullptr}, {4, set_checks, nullptr},
-        {5, used_severities, nullptr}};
+        {5, used_severities, nullptr}, {kRolesVersion, roles, nullptr}};
     return list;
 }
 
@@ -392,6 +460,8 @@ int apply(Db& db) {
             db.exec("INSERT INTO schema_version (version) VALUES (?)", {std::int64_t{m.version}});
             version = m.version;
         }
+        // Tables the migrations just made get the roles' grants too.
+        if (db.dialect() == Dialect::PostgreSQL && version >= kRolesVersion) db.exec("SELECT varo_grant_roles()");
         return version;
     });
 }

@@ -7,7 +7,7 @@
 namespace varo::schema {
 
 // The newest schema this program knows.
-constexpr int kLatestVersion = 5;
+constexpr int kLatestVersion = 6;
 
 // Per-album change counters of the SQLite backend, bumped in every write's own transaction;
 // its readers compare them to tell which albums other clients changed.

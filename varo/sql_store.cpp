@@ -32,6 +32,21 @@ std::string what_changes(std::initializer_list<Album> albums) {
     return out;
 }
 
+bool server_objects(std::initializer_list<Album> albums) {
+    for (Album a : albums)
+        if (a != Album::Templates) return true;
+    return false;
+}
+}  // namespace
+
+// A write refused for want of a right: who, what, and the right it takes.
+std::string SqlStore::refusal(const std::string& who, std::initializer_list<Album> albums) const {
+    std::string text = who + " may not change " + what_changes(albums);
+    if (db_->dialect() == Dialect::SQLite) return text + ": the store file is read-only to it";
+    return text + " (that takes " + level_role(server_objects(albums) ? Level::Admin : Level::Edit) + ")";
+}
+
+namespace {
 template <class T>
 std::set<std::string> duplicate_free(const std::vector<T>& items, const char* what) {
     std::set<std::string> names;
@@ -66,7 +81,7 @@ auto SqlStore::write(std::initializer_list<Album> albums, Fn&& fn) -> decltype(f
         try {
             return in_transaction(*db_, body);
         } catch (const StoreError& e) {
-            if (auto role = db_->denied_role()) throw StoreError(e.kind(), "role " + *role + " may not change " + what_changes(albums));
+            if (auto who = db_->denied_role()) throw StoreError(e.kind(), refusal(*who, albums));
             throw;
         }
     };
@@ -664,6 +679,20 @@ ChangeReport SqlStore::poll_changes() {
     report.conditions |= own_.conditions;
     own_ = ChangeReport{};
     return report;
+}
+
+void SqlStore::set_level(const std::string& role, std::optional<Level> level) {
+    if (db_->dialect() != Dialect::PostgreSQL) return Store::set_level(role, level);
+    Value group = level ? Value(std::string(level_role(*level))) : Value(nullptr);
+    try {
+        in_transaction(*db_, [&] { db_->query("SELECT varo_set_level(?, ?)", {role, group}); });
+    } catch (const StoreError& e) {
+        auto who = db_->denied_role();
+        if (!who) throw;
+        std::string what = level ? std::string("make others members of ") + level_role(*level) : "revoke roles";
+        throw StoreError(e.kind(), *who + " may not " + what + " (that takes " +
+                                       (level == Level::Admin ? "the store's owner" : "varo_admin") + ")");
+    }
 }
 
 }  // namespace varo

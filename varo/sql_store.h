@@ -51,6 +51,9 @@ public:
     void read_consistently(const std::function<void()>& fn) override;
     void backup_to(const std::string& file) override { db_->backup_to(file); }
 
+    Rights rights() override { return db_->rights(); }
+    void set_level(const std::string& role, std::optional<Level> level) override;
+
     ChangeReport poll_changes() override;
     int notification_fd() const override;
 
@@ -62,6 +65,7 @@ private:
     template <class Fn>
     auto write(std::initializer_list<Album> albums, Fn&& fn) -> decltype(fn());
 
+    std::string refusal(const std::string& who, std::initializer_list<Album> albums) const;
     std::string bytewise(const std::string& column) const;  // an ORDER BY term
     // A name given for what a table holds: itself when stored so (or in normal form),
     // else its normal form (NFC), so that two spellings of one name find one object.

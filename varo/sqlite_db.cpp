@@ -2,6 +2,7 @@
 #include "varo/sqlite_db.h"
 
 #include <fcntl.h>
+#include <pwd.h>
 #include <sys/inotify.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -144,11 +145,36 @@ int SqliteDb::wait_while_busy(void* self, int tries) {
     return 1;
 }
 
+namespace {
+// A store file the user may not write, or one nobody may (no write bit: so for root too, who
+// would be let through), is opened to read only. A missing or empty file is to be made.
+bool read_only_file(const std::string& path) {
+    struct stat st {};
+    if (path == ":memory:" || stat(path.c_str(), &st) != 0 || st.st_size == 0) return false;
+    return access(path.c_str(), W_OK) != 0 || (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0;
+}
+
+std::string user_name() {
+    if (const passwd* pw = getpwuid(geteuid())) return pw->pw_name;
+    return std::to_string(geteuid());
+}
+}  // namespace
+
+Rights SqliteDb::rights() { return {user_name(), !read_only_, !read_only_}; }
+
+std::optional<std::string> SqliteDb::denied_role() const {
+    if (!denied_) return std::nullopt;
+    return "user " + user_name();
+}
+
 void SqliteDb::connect(bool exclusive) {
     cache_.clear();  // the old connection's statements go before it does
     db_.reset();
     sqlite3* raw = nullptr;
-    int rc = sqlite3_open_v2(path_.c_str(), &raw, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX,
+    read_only_ = read_only_file(path_);
+    int rc = sqlite3_open_v2(path_.c_str(), &raw,
+                             (read_only_ ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE) |
+                                 SQLITE_OPEN_NOMUTEX,
                              nullptr);
     db_.reset(raw);  // owned even when the open failed
     if (rc != SQLITE_OK) {
@@ -246,6 +272,7 @@ void SqliteDb::fail(int code, const std::string& doing) {
         text = "the store is busy (another program holds it): " + text;
     (void)doing;
     disk_full_ = out_of_space(db_.get(), code);
+    denied_ = read_only_ && (code & 0xff) == SQLITE_READONLY;
     if (disk_full_) throw StoreError(StoreError::Busy, "the store file " + path_ + " cannot be written: the disk is full");
     // A file that can no longer be written (made read-only or immutable, a full disk) refuses
     // the one write: the store is still there to read, and the user may retry once it is fixed.
@@ -272,6 +299,7 @@ sqlite3_stmt* SqliteDb::prepare(const std::string& sql) {
 }
 
 Rows SqliteDb::run(const std::string& sql, const Params& params, bool want_rows) {
+    denied_ = false;
     sqlite3_stmt* stmt = prepare(sql);
     ResetGuard guard{stmt};
     if (static_cast<int>(params.size()) != sqlite3_bind_parameter_count(stmt))

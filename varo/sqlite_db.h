@@ -44,6 +44,8 @@ public:
     int notification_fd() const override { return watch_.get(); }
     void schema_ready() override;
     void backup_to(const std::string& file) override;
+    Rights rights() override;
+    std::optional<std::string> denied_role() const override;
 
 private:
     static int wait_while_busy(void* self, int tries);
@@ -58,6 +60,8 @@ private:
     void absorb(const Counters& now, ChangeReport& report);
 
     std::string path_;
+    bool read_only_ = false;  // a store file this user may read but not write: opened to read only
+    bool denied_ = false;     // the last statement was refused as a write to it
     std::chrono::milliseconds busy_timeout_{0};
     std::chrono::steady_clock::time_point busy_since_;
     bool wal_pending_ = false;  // a new file: made a store first, switched to WAL after

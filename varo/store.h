@@ -101,6 +101,22 @@ struct StoreContents {
     std::vector<TemplateDef> templates;
 };
 
+// What the user connected may change: templates (and which run on managed objects), and the
+// server objects (severities, poll rates, conditions). The role is the PostgreSQL session's
+// role, or for a store file the user of the operating system.
+struct Rights {
+    std::string role;
+    bool templates = true;
+    bool server_objects = true;
+    bool operator==(const Rights& o) const {
+        return role == o.role && templates == o.templates && server_objects == o.server_objects;
+    }
+};
+
+// The groups of a shared store: varo_read, varo_edit (templates too), varo_admin (everything).
+enum class Level { Read, Edit, Admin };
+const char* level_role(Level level);  // "varo_read", "varo_edit", "varo_admin"
+
 enum class Album { Templates = 0, Severities = 1, PollRates = 2, Conditions = 3 };
 const char* album_name(Album album);  // "templates", "severities", "poll_rates", "conditions"
 
@@ -129,6 +145,7 @@ private:
 struct ChangeReport {
     bool templates = false, severities = false, poll_rates = false, conditions = false;
     bool disconnected = false;
+    bool rights = false;  // a role's membership changed: what this one may do may have too
     bool any() const { return templates || severities || poll_rates || conditions; }
     bool changed(Album a) const;
 };
@@ -190,6 +207,12 @@ public:
     // Writes a consistent copy of the whole store to file, whatever other clients write
     // meanwhile. Only a store in a file has one; the others say how they are copied.
     virtual void backup_to(const std::string& file);
+
+    // What this connection's role may change, as the store says now.
+    virtual Rights rights() { return {}; }
+    // Makes role a member of the group of level only (none: revoke), and tells every editor.
+    // Only a shared store has roles; the rights to a store file are those to the file.
+    virtual void set_level(const std::string& role, std::optional<Level> level);
 
     // Change notifications: never waits.
     virtual ChangeReport poll_changes() = 0;

@@ -22,6 +22,20 @@ const char* album_name(Album album) {
     return "unknown";
 }
 
+const char* level_role(Level level) {
+    switch (level) {
+    case Level::Read: return "varo_read";
+    case Level::Edit: return "varo_edit";
+    case Level::Admin: return "varo_admin";
+    }
+    return "varo_read";
+}
+
+void Store::set_level(const std::string&, std::optional<Level>) {
+    throw StoreError(StoreError::Invalid,
+                     "a store file has no roles: who may change it is who may write the file (chmod, chgrp)");
+}
+
 bool ChangeReport::changed(Album a) const {
     switch (a) {
     case Album::Templates: return templates;

@@ -47,6 +47,9 @@ const char* const kUsage =
     "  backup FILE                        a consistent copy of a store file, even in use\n"
     "  recover [FILE [NEWNAME]]           list the editors' recovery journals of the store, or\n"
     "                                     store one as a template (under NEWNAME when given)\n"
+    "  grant ROLE read|edit|admin         (PostgreSQL) make ROLE a member of varo_read,\n"
+    "                                     varo_edit or varo_admin, and of no other\n"
+    "  revoke ROLE                        (PostgreSQL) take ROLE out of all three\n"
     "\n"
     "Options:\n"
     "  --store STORE  sqlite:PATH, PATH.db, pg:CONNINFO or postgresql://...\n"
@@ -93,6 +96,8 @@ const std::map<std::string, Shape>& shapes() {
         {"render", {2, 2}},
         {"backup", {1, 1}},
         {"recover", {0, 2}},
+        {"grant", {2, 2}},
+        {"revoke", {1, 1}},
     };
     return m;
 }
@@ -268,6 +273,13 @@ int check(varo::Store& store, const CheckArgs& c, std::ostream& out) {
     return an::has_errors(findings) ? 1 : 0;
 }
 
+varo::Level level(const std::string& word) {
+    if (word == "read") return varo::Level::Read;
+    if (word == "edit") return varo::Level::Edit;
+    if (word == "admin") return varo::Level::Admin;
+    throw UsageError("the level must be read, edit or admin, not '" + word + "'");
+}
+
 varo::analysis::NameKind name_kind(const std::string& key) {
     if (key == "used severity") return varo::analysis::NameKind::Severity;
     if (key == "used pollrate") return varo::analysis::NameKind::PollRate;
@@ -286,6 +298,7 @@ void check_usage(const std::vector<std::string>& args) {
     if (key == "check") check_args(rest);
     if (key == "add severity") number(rest[1], "VALUE");
     if (key == "add pollrate") number(rest[1], "RATE");
+    if (key == "grant") level(rest[1]);
     if (key == "backup" && rest[0] == "-") throw UsageError("'backup' writes a file, not standard output");
     if (key == "render" && !picture::format_for(rest[1]))
         throw UsageError("the picture's name must end in .svg, .png or .pdf, not '" + rest[1] + "'");
@@ -385,6 +398,10 @@ int run(const std::vector<std::string>& args, const std::function<std::unique_pt
         store->set_running(rest[1], rest[0]);
     } else if (key == "stop") {
         store->set_stopped(rest[1], rest[0]);
+    } else if (key == "grant") {
+        store->set_level(rest[0], level(rest[1]));
+    } else if (key == "revoke") {
+        store->set_level(rest[0], std::nullopt);
     } else if (key == "running") {
         for (const auto& r : store->list_running())
             out << padded(printable(r.object), 24) << printable(r.template_name) << "\n";

@@ -10,6 +10,7 @@
 #include <Xm/RowColumn.h>
 #include <Xm/TextF.h>
 #include <sqlite3.h>
+#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -18,6 +19,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
+#include <iterator>
 #include <functional>
 #include <memory>
 #include <string>
@@ -839,6 +842,87 @@ TEST_P(LiveNews, ATemplateDeletedAndStoredAnewBeforeAnyNewsIsNotOverwritten) {
     EXPECT_EQ("Current Template: router...save failed", gui::label(main_message_label));
     EXPECT_EQ(1, modified);
     EXPECT_TRUE(other->load_template("router")->same_content(anew));
+}
+
+}  // namespace
+
+namespace {
+
+// An editor whose role may only read (a PostgreSQL role in varo_read, or a store file the user
+// may not write): every control that would write is insensitive, both status lines say why.
+class ReadOnlyEditor : public EditorTest, public ::testing::WithParamInterface<testenv::Backend> {
+protected:
+    void SetUp() override {
+        if (GetParam() == testenv::Backend::PostgreSQL) REQUIRE_POSTGRES();
+        EditorTest::SetUp();
+        location = std::make_unique<testenv::StoreLocation>(GetParam());
+        other = location->open();
+        store_template(testenv::sample_template("router"));
+        std::string address = location->address();
+        if (GetParam() == testenv::Backend::PostgreSQL) {
+            roles = std::make_unique<testenv::GroupRoles>(location->pg_database());
+            address = roles->address("read");
+            role = roles->role("read");
+            // Every write statement of the reader's sessions goes to the server's log.
+            testenv::pg_admin(location->pg_database().conninfo(), "ALTER ROLE " + role + " SET log_statement = 'mod'");
+        } else {
+            chmod(address.substr(std::strlen("sqlite:")).c_str(), 0400);
+            role = getpwuid(geteuid())->pw_name;
+        }
+        log_from = server_log().size();
+        setenv("VARO_STORE", address.c_str(), 1);
+        start_editor("router");
+    }
+    void TearDown() override {
+        EditorTest::TearDown();
+        roles.reset();
+    }
+    // What the throwaway server logged since the editor started (its folder holds the log).
+    std::string server_log() const {
+        std::ifstream in(std::string(getenv("VARO_TEST_PG_DATA") ?: "") + "/../server.log");
+        return std::string(std::istreambuf_iterator<char>(in), {}).substr(log_from);
+    }
+    void expect_writable(bool templates, bool server_objects) {
+        XtManageChild(open_list_dialog);
+        gui::select_list_pos(ol_list, 1);
+        for (Widget w : {main_save_button, sd_template_save, state_edit_add_button, state_edit_modify_button,
+                         state_edit_delete_button, tran_add_button, tran_delete_button, ol_delete_button})
+            EXPECT_EQ(gui::sensitive(w), templates) << XtName(w);
+        XtUnmanageChild(open_list_dialog);
+        for (Widget w : {te_pollrate_add_button, te_severity_modify_button, ct_delete_button})
+            EXPECT_EQ(gui::sensitive(w), server_objects) << XtName(w);
+    }
+
+    std::unique_ptr<testenv::StoreLocation> location;
+    std::unique_ptr<testenv::GroupRoles> roles;
+    std::string role;
+    std::size_t log_from = 0;
+};
+
+VARO_STORE_SUITE(ReadOnlyEditor);
+
+TEST_P(ReadOnlyEditor, OpensReadOnlySendsNoWriteAndBecomesEditableWhenGrantedEdit) {
+    expect_writable(false, false);
+    EXPECT_EQ(gui::label(main_message_label), "Read only: " + role + " may not change templates");
+    EXPECT_EQ(gui::label(sd_message_label), gui::label(main_message_label));
+    if (GetParam() != testenv::Backend::PostgreSQL) return;
+    EXPECT_EQ(server_log().find("LOG:  execute"), std::string::npos) << server_log();
+
+    // Made an editor while it runs: templates may be changed and saved at once, server objects not.
+    other->set_level(role, varo::Level::Edit);
+    for (int i = 0; i < 50 && !gui::sensitive(main_save_button); ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        dispatch();
+    }
+    expect_writable(true, false);
+    EXPECT_EQ(gui::label(sd_message_label), "Read only: " + role + " may not change server objects");
+    XtManageChild(state_edit_dialog);
+    gui::type_text(se_state_name, "Added");
+    gui::type_text(se_description_name, "added here");
+    gui::press(state_edit_add_button);
+    gui::press(main_save_button);
+    EXPECT_EQ(other->load_template("router")->states.size(), 4u);
+    EXPECT_NE(server_log().find("INSERT INTO states"), std::string::npos);  // the log tells of writes
 }
 
 }  // namespace

@@ -160,6 +160,8 @@ TEST_F(Varoctl, CommandsAndTheirFailures) {
         {{"stop", "Thermo", "rack7"}, "", 1, "", ""},
         {{"delete", "template", "Thermo"}, "", 0, "", ""},
         {{"delete", "condition", "Hot"}, "", 0, "", ""},
+        {{"grant", "alice", "edit"}, "", 1, "", "a store file has no roles"},
+        {{"grant", "alice", "owner"}, "", 2, "", "the level must be read, edit or admin, not 'owner'"},
     };
     for (const auto& step : steps) {
         std::string shown;
@@ -219,6 +221,44 @@ TEST_F(Varoctl, CommandsAndTheirFailures) {
         EXPECT_EQ(r.err.find('\\'), std::string::npos) << r.err;
     }
     if (pg) testenv::pg_admin(pg->conninfo(), "DROP ROLE " + role);
+}
+
+// Who may change what. A store file the user may not write is read, and a write says why. On
+// PostgreSQL the owner and an administrator manage membership, which counts from the next
+// command; each refusal names the role and the right it takes.
+TEST_F(Varoctl, RolesDecideWhatEachMayChangeAndRefusalsNameTheRight) {
+    ASSERT_EQ(run({"init"}).status, 0);
+    chmod(file("a.db").c_str(), 0400);
+    EXPECT_EQ(run({"list", "severities"}).status, 0);
+    EXPECT_NE(run({"add", "pollrate", "Fast", "10"}).err.find(" may not change poll rates: the store file is read-only to it"),
+              std::string::npos);
+
+    REQUIRE_POSTGRES();
+    testenv::ScratchPgDatabase pg;
+    write(file("t.json"), kTemplateFile);
+    ASSERT_EQ(run({"import", file("t.json")}, "", "pg:" + pg.conninfo()).status, 0);
+    testenv::GroupRoles roles(pg);
+    const std::string reader = roles.role("read");
+    const struct {
+        std::string group;
+        std::vector<std::string> args;
+        std::string err;  // "" when done
+    } steps[] = {
+        {"read", {"run", "Thermo", "rack1"},
+         "role " + reader + " may not change which templates run on managed objects (that takes varo_edit)"},
+        {"edit", {"grant", reader, "edit"}, "may not make others members of varo_edit (that takes varo_admin)"},
+        {"admin", {"grant", reader, "edit"}, ""},
+        {"read", {"run", "Thermo", "rack1"}, ""},
+        {"read", {"add", "pollrate", "Fast2", "10"}, "role " + reader + " may not change poll rates (that takes varo_admin)"},
+        {"admin", {"grant", reader, "admin"}, "(that takes the store's owner)"},
+        {"admin", {"revoke", reader}, ""},
+        {"read", {"running"}, "role " + reader + " may not read the store (that takes varo_read)"},
+    };
+    for (const auto& step : steps) {
+        ProcessResult r = run(step.args, "", roles.address(step.group));
+        EXPECT_EQ(r.status, step.err.empty() ? 0 : 1) << step.group << " " << step.args[0] << r.err;
+        EXPECT_NE(r.err.find(step.err), std::string::npos) << r.err;
+    }
 }
 
 TEST_F(Varoctl, ExportImportRoundTripIsByteExact) {

@@ -12,7 +12,9 @@
 
 #include "support/pg_server.h"
 #include "support/store_fixture.h"
+#include "platform/qori.h"
 #include "varo/backends.h"
+#include "varo/sql_store.h"
 
 namespace {
 
@@ -25,7 +27,7 @@ using testenv::refusal;
 // Polls the way the editor's idle loop does, until something is reported or time is up.
 ChangeReport poll_until_reported(Db& db) {
     ChangeReport r;
-    testenv::poll_until(5, 10, [&] { return (r = db.take_changes()).any() || r.disconnected; });
+    testenv::poll_until(5, 10, [&] { return (r = db.take_changes()).any() || r.rights || r.disconnected; });
     return r;
 }
 
@@ -122,63 +124,79 @@ TEST(PgDb, ConnectionWatchesForASilentPeerAndNamesItself) {
               "tarnwright");
 }
 
-// Roles the administrator made: one that may use the store's tables but not create any
-// (PostgreSQL 15's default for every role but the database's owner) uses a store the owner
-// made; one that may only read is told what it may not change, in the store's terms, never
-// the server's table names; one without CONNECT is told the server's reason on one line.
-TEST(PgDb, RolesAreToldWhatTheyMayNotDoInTheStoresTerms) {
+// A login role in each group, and one the administrator gave bare grants (tables only, no
+// right to create any, as PostgreSQL 15 gives every role but the owner): what
+// each may do, asked and tried through the store and the engine; every refusal names the role
+// and the right, never a table. A change of membership is heard, and counts at once.
+TEST(PgDb, EachGroupMayDoWhatItsRightsSayAndIsToldWhatItMayNot) {
     REQUIRE_POSTGRES();
     testenv::ScratchPgDatabase scratch;
-    varo::open_store("pg:" + scratch.conninfo());
-    const std::string db = scratch.conninfo(), prefix = scratch.name();  // letters, digits and '_' only
+    auto owner = varo::open_store("pg:" + scratch.conninfo());
+    testenv::GroupRoles roles(scratch);
+    const std::string db = scratch.conninfo(), bare = scratch.name() + "_bare";
+    testenv::pg_admin(db, "CREATE ROLE " + bare + " LOGIN");
+    testenv::pg_admin(db, "GRANT SELECT, INSERT, UPDATE, DELETE ON ALL TABLES IN SCHEMA public TO " + bare);
     const struct {
-        std::string role, grants;
-        StoreError::Kind open, add_poll_rate, save;
+        std::string role;
+        bool templates, server_objects, grants;
         std::vector<std::string> said;  // in the refusals' texts
-    } roles[] = {
-        {prefix + "_user", "SELECT, INSERT, UPDATE, DELETE", StoreError::Corrupt, StoreError::Corrupt,
-         StoreError::Corrupt, {}},
-        {prefix + "_reader", "SELECT", StoreError::Corrupt, StoreError::Busy, StoreError::Busy,
-         {"role " + prefix + "_reader may not change poll rates", "role " + prefix + "_reader may not change templates"}},
-        {prefix + "_outsider", "", StoreError::Unavailable, StoreError::Corrupt, StoreError::Corrupt,
-         {"permission denied for database \"" + scratch.name() + "\"; User does not have CONNECT privilege."}},
-    };  // Corrupt: not refused
-    testenv::pg_admin(db, "REVOKE CREATE ON SCHEMA public FROM PUBLIC");
-    testenv::pg_admin(db, "REVOKE CONNECT ON DATABASE " + scratch.name() + " FROM PUBLIC");
-    for (const auto& r : roles) {
-        SCOPED_TRACE(r.role);
-        testenv::pg_admin(db, "CREATE ROLE " + r.role + " LOGIN");
-        if (r.grants.empty()) continue;
-        testenv::pg_admin(db, "GRANT CONNECT ON DATABASE " + scratch.name() + " TO " + r.role);
-        testenv::pg_admin(db, "GRANT " + r.grants + " ON ALL TABLES IN SCHEMA public TO " + r.role);
-    }
-    for (const auto& r : roles) {
-        SCOPED_TRACE(r.role);
+    } cases[] = {
+        {roles.role("read"), false, false, false,
+         {"role " + roles.role("read") + " may not change templates (that takes varo_edit)",
+          "role " + roles.role("read") + " may not make others members of varo_read (that takes varo_admin)"}},
+        {roles.role("edit"), true, false, false, {"role " + roles.role("edit") + " may not change poll rates (that takes varo_admin)"}},
+        {roles.role("admin"), true, true, true, {}},
+        {bare, true, true, false, {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.role);
         std::string texts;
-        auto outcome = [&](const std::function<void()>& fn) {
+        auto done = [&](const std::function<void()>& fn) {
             try {
                 fn();
-                return StoreError::Corrupt;
+                return true;
             } catch (const StoreError& e) {
+                EXPECT_EQ(e.kind(), StoreError::Busy) << e.what();
                 texts += std::string(e.what()) + "|";
-                return e.kind();
+                return false;
             }
         };
-        std::unique_ptr<varo::Store> store;
-        EXPECT_EQ(outcome([&] { store = varo::open_store("pg:" + db + " user=" + r.role); }), r.open);
-        if (store) {
-            EXPECT_EQ(store->list_severities().size(), 4u);
-            EXPECT_EQ(outcome([&] { store->add_poll_rate({r.role, 5}); }), r.add_poll_rate);
-            EXPECT_EQ(outcome([&] { store->insert_template(testenv::sample_template("T" + r.role)); }), r.save);
+        auto store = varo::open_store("pg:" + db + " user=" + c.role);
+        EXPECT_EQ(store->rights(), (varo::Rights{c.role, c.templates, c.server_objects}));
+        EXPECT_EQ(store->list_severities().size(), 4u);
+        EXPECT_EQ(done([&] { store->insert_template(testenv::sample_template("T" + c.role)); }), c.templates);
+        EXPECT_EQ(done([&] { store->set_running("host", "T" + c.role); }), c.templates);
+        EXPECT_EQ(done([&] { store->add_poll_rate({"P" + c.role, 5}); }), c.server_objects);
+        if (c.role != bare) {
+            EXPECT_EQ(done([&] { store->set_level(roles.role("read"), varo::Level::Read); }), c.grants);
         }
-        for (const std::string& text : r.said) EXPECT_NE(texts.find(text), std::string::npos) << texts;
-        for (const char* internal : {"poll_rates", "album_changes", "table", "FATAL", "\n"})
+        for (const std::string& text : c.said) EXPECT_NE(texts.find(text), std::string::npos) << texts;
+        for (const char* internal : {"poll_rates", "album_changes", "table", "\n"})
             EXPECT_EQ(texts.find(internal), std::string::npos) << texts;
     }
-    for (const auto& r : roles) {
-        testenv::pg_admin(db, "DROP OWNED BY " + r.role);
-        testenv::pg_admin(db, "DROP ROLE " + r.role);
-    }
+    // The engine asks the same, and refuses with the same words.
+    ASSERT_TRUE(qori_attach_store(varo::open_store(roles.address("read"))));
+    QoriRights rights;
+    ASSERT_TRUE(qori_rights(rights));
+    EXPECT_FALSE(rights.templates);
+    Qor_Defn t = qori_template_create("Engine", "by the engine");
+    ASSERT_TRUE(qori_state_add(t, "Ground", "Poll", "Normal", ""));
+    EXPECT_FALSE(qori_template_store(t, "Engine", "by the engine"));
+    EXPECT_NE(std::string(qori_error_text()).find("may not change templates (that takes varo_edit)"), std::string::npos)
+        << qori_error_text();
+
+    // Made an editor, the reader hears of it and may change templates at once.
+    auto reader = varo::open_store(roles.address("read"));
+    owner->set_level(roles.role("read"), varo::Level::Edit);
+    EXPECT_TRUE(poll_until_reported(dynamic_cast<varo::SqlStore&>(*reader).db()).rights);
+    EXPECT_TRUE(reader->rights().templates);
+    owner->set_level(roles.role("read"), std::nullopt);
+    EXPECT_EQ(reader->rights(), (varo::Rights{roles.role("read"), false, false}));
+    EXPECT_EQ(refusal([&] { owner->set_level("nobody_at_all", varo::Level::Read); }), StoreError::NotFound);
+
+    qori_shutdown();
+    testenv::pg_admin(db, "DROP OWNED BY " + bare);
+    testenv::pg_admin(db, "DROP ROLE " + bare);
 }
 
 // Lists come in byte order, as from SQLite, whatever collation the database was made with

@@ -82,6 +82,24 @@ int ScratchPgDatabase::terminate_clients() const {
     return std::atoi(n.c_str());
 }
 
+namespace {
+const char* const kGroups[] = {"read", "edit", "admin"};
+}
+
+GroupRoles::GroupRoles(const ScratchPgDatabase& db) : db_(db) {
+    for (const char* group : kGroups) {
+        pg_admin(db_.conninfo(), "CREATE ROLE " + role(group) + " LOGIN");
+        pg_admin(db_.conninfo(), "GRANT varo_" + std::string(group) + " TO " + role(group));
+    }
+}
+
+GroupRoles::~GroupRoles() {
+    for (const char* group : kGroups) {
+        pg_admin(db_.conninfo(), "DROP OWNED BY " + role(group));
+        pg_admin(db_.conninfo(), "DROP ROLE " + role(group));
+    }
+}
+
 PrivatePgServer::PrivatePgServer() {
     bool ok = false;
     std::string out = run_script("pg_throwaway_start >&2 && echo \"$PG_TMP\" && echo \"$VARO_TEST_PG\"", &ok);

@@ -52,6 +52,22 @@ private:
     std::string admin_, name_, conninfo_;
 };
 
+// A login role in each group of the store made in db (varo_read, varo_edit, varo_admin), named
+// after the database; dropped when destroyed.
+class GroupRoles {
+public:
+    explicit GroupRoles(const ScratchPgDatabase& db);
+    ~GroupRoles();
+    GroupRoles(const GroupRoles&) = delete;
+    GroupRoles& operator=(const GroupRoles&) = delete;
+
+    std::string role(const std::string& group) const { return db_.name() + "_" + group; }  // "read", "edit", "admin"
+    std::string address(const std::string& group) const { return "pg:" + db_.conninfo() + " user=" + role(group); }
+
+private:
+    const ScratchPgDatabase& db_;
+};
+
 // A server of its own, in a temporary folder, for tests that stop or restart it.
 class PrivatePgServer {
 public:

@@ -59,6 +59,7 @@ public:
     std::unique_ptr<varo::Store> open() const { return varo::open_store(address_); }
     // The bare database under the store, for SQL written by hand as another program would.
     std::unique_ptr<varo::Db> open_db() const;
+    const ScratchPgDatabase& pg_database() const { return *db_; }  // PostgreSQL only
 
 private:
     std::unique_ptr<TempDir> dir_;

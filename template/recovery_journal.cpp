@@ -73,6 +73,7 @@ void write_now() {
 void journal_view(const TemplateChange& change) {
     switch (change.kind) {
     case Change::Album:
+    case Change::Rights:
         return;
     case Change::Saved:
         due = false;

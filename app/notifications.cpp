@@ -30,6 +30,37 @@ std::vector<std::string> album_lines(const Qor_GenericAlbum& album, Format forma
     return lines::in_list_order(std::move(out));
 }
 
+// The lines of the names the change tells put in place, each read again from the store;
+// false when the list is to be built whole (no names told, a failed read, a list found out
+// of order).
+template <class Format>
+bool patch_lines(Widget list, const Qor_GenericAlbum& album, const TemplateChange& change, Format format) {
+    if (!change.names || !list) return false;
+    for (const auto& named : *change.names) {
+        Qor_GenericImage image;
+        if (named.second != '-' && !album.get_one(named.first, image)) return false;
+        // Found under its stored spelling, which is the one its line shows.
+        const std::string line = image.is_valid() ? format(image) : std::string();
+        if (image.is_valid() && image.name() != named.first && !put_list_line(list, named.first, nullptr)) return false;
+        if (!put_list_line(list, image.is_valid() ? image.name() : named.first, image.is_valid() ? &line : nullptr))
+            return false;
+    }
+    return true;
+}
+
+std::string severity_refresh_line(const Qor_GenericImage& s) {
+    Qor_Severity severity(s);
+    return lines::severity_line(s.name(), severity.value(), severity.color(), lines::SERVER_LIST);
+}
+std::string pollrate_line_of(const Qor_GenericImage& p) { return lines::pollrate_line(p.name(), Qor_PollRate(p).rate()); }
+std::string condition_line_of(const Qor_GenericImage& c) { return lines::condition_line(c.name()); }
+
+// The change a notification of this album brings: its names when the engine has them.
+TemplateChange album_change(QoriAlbumKind kind, AlbumKind album) {
+    const QoriAlbumNews& news = qori_album_news(kind);
+    return {Change::Album, 0, {0, 0}, album, news.whole ? nullptr : &news.names};
+}
+
 }  // namespace
 
 void fill_template_list(bool refresh) {
@@ -40,9 +71,7 @@ void fill_template_list(bool refresh) {
 }
 
 void fill_pollrate_list() {
-    set_list_lines(pollrate_list, album_lines(qorPollRateContainer(DataUnit()), [](const Qor_GenericImage& p) {
-                       return lines::pollrate_line(p.name(), Qor_PollRate(p).rate());
-                   }));
+    set_list_lines(pollrate_list, album_lines(qorPollRateContainer(DataUnit()), pollrate_line_of));
     build_pollrate_buttons();
 }
 
@@ -56,9 +85,7 @@ void fill_severity_list(bool start_up) {
 }
 
 void fill_condition_list() {
-    set_list_lines(ct_condition_list, album_lines(qorCondContainer(DataUnit()), [](const Qor_GenericImage& c) {
-                       return lines::condition_line(c.name());
-                   }));
+    set_list_lines(ct_condition_list, album_lines(qorCondContainer(DataUnit()), condition_line_of));
     build_condition_list();
     build_action_list();
 }
@@ -91,23 +118,30 @@ void server_lists_view(const TemplateChange& change) {
         reselect_open_list();
         break;
     case AlbumKind::PollRates:
-        fill_pollrate_list();
+        if (!patch_lines(pollrate_list, qorPollRateContainer(DataUnit()), change, pollrate_line_of))
+            return fill_pollrate_list();
+        build_pollrate_buttons();
         break;
     case AlbumKind::Severities:
-        fill_severity_list(false);
+        if (!patch_lines(severity_list, qorSeverityContainer(DataUnit()), change, severity_refresh_line))
+            return fill_severity_list(false);
+        build_severity_buttons();
         break;
     case AlbumKind::Conditions:
-        fill_condition_list();
+        if (!patch_lines(ct_condition_list, qorCondContainer(DataUnit()), change, condition_line_of))
+            return fill_condition_list();
+        build_condition_list();
+        build_action_list();
         break;
     case AlbumKind::NoAlbum:
         break;
     }
 }
 
-void update_template(void*, void*) { announce({Change::Album, 0, {0, 0}, AlbumKind::Templates}); }
-void update_pollrate(void*, void*) { announce({Change::Album, 0, {0, 0}, AlbumKind::PollRates}); }
-void update_severity(void*, void*) { announce({Change::Album, 0, {0, 0}, AlbumKind::Severities}); }
-void update_condition(void*, void*) { announce({Change::Album, 0, {0, 0}, AlbumKind::Conditions}); }
+void update_template(void*, void*) { announce(album_change(QORI_ALBUM_TEMPLATES, AlbumKind::Templates)); }
+void update_pollrate(void*, void*) { announce(album_change(QORI_ALBUM_POLLRATES, AlbumKind::PollRates)); }
+void update_severity(void*, void*) { announce(album_change(QORI_ALBUM_SEVERITIES, AlbumKind::Severities)); }
+void update_condition(void*, void*) { announce(album_change(QORI_ALBUM_CONDITIONS, AlbumKind::Conditions)); }
 
 void disconnected_cb(void*, void*) {
     // Written now: the user may never answer.

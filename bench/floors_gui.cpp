@@ -181,6 +181,52 @@ BENCHMARK(BM_ConditionRefresh)
     ->Args({50000, kClosed})->Args({50000, kOpenChanged})->Args({50000, kOpenUnchanged})
     ->UseManualTime()->Iterations(5)->Unit(benchmark::kMillisecond);
 
+// Another client adds or removes one condition, named in the change report: the engine's
+// dispatch (the poll, the one line put in place, the menus told) beside the raw add of the
+// whole list. With the condition window up, or every window closed.
+void BM_NamedConditionChange(benchmark::State& state) {
+    if (!setup()) return state.SkipWithError("no display or no store");
+    const int n = static_cast<int>(state.range(0));
+    const bool open = state.range(1) != 0;
+    hold_conditions(n);
+    if (open) g2_win_show(ct_form);
+    settle();
+    std::vector<std::string> lines = sorted_condition_lines();
+    update_condition(nullptr, nullptr);  // the first fill: whole
+    dispatch_recursive(0);
+    settle();
+    Pairs p;
+    bool extra = false;
+    for (auto _ : state) {
+        if (extra)
+            other->delete_condition("zz_extra");
+        else
+            other->add_condition({"zz_extra", "toggled", "ifOperStatus != \"up\"\n"});
+        extra = !extra;
+        p.op([] {
+            dispatch_recursive(0);
+            XSync(display, False);
+        });
+        p.floor([&] {
+            raw_list_add(ct_condition_list, lines);
+            XSync(display, False);
+        });
+        state.SetIterationTime(p.op_wall.back());
+        settle();
+    }
+    if (extra) other->delete_condition("zz_extra");
+    update_condition(nullptr, nullptr);
+    p.report(state, "raw_add_items");
+    state.counters["conditions"] = n;
+    state.SetLabel(std::string(open ? "condition window open" : "windows closed") + "; load " + floor_bench::load_average());
+    if (open) XtUnmanageChild(ct_form);
+    settle();
+}
+BENCHMARK(BM_NamedConditionChange)
+    ->ArgNames({"n", "open"})
+    ->Args({10000, 0})->Args({10000, 1})->Args({50000, 0})->Args({50000, 1})
+    ->UseManualTime()->Iterations(10)->Unit(benchmark::kMillisecond);
+
 // The insertion add_string describes, one line at a time into the emptied list, beside the
 // raw one-call add of the same lines. Once per size: it is quadratic.
 void BM_QuadraticInsertion(benchmark::State& state) {

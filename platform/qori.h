@@ -19,6 +19,8 @@
 
 #include <memory>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "platform/vorn.h"
 
@@ -224,6 +226,9 @@ public:
     // Appends one entry per object, sorted by the bytes of the names. A failed read
     // appends nothing and records the error.
     void get_all(DataElemQueue& queue) const;
+    // The entry of that name, as get_all gives it, in found (null when there is none, which
+    // is no error). False when the read failed (recorded). Conditions come without their code.
+    bool get_one(const std::string& name, Qor_GenericImage& found) const;
     // The callback runs inside dispatch_recursive after the album changes, also after
     // changes made by this client. Registrations last until qori_shutdown.
     void add_callback(const Callback& callback, void* reserved);
@@ -232,6 +237,15 @@ public:
 private:
     QoriAlbumKind kind_;
 };
+
+// What changed in an album, for its callbacks: the names (each with '+' added, '~' changed
+// or '-' removed, the last the store told), or `whole` when the album is to be read whole.
+// Outside a dispatch of that album's callbacks: whole.
+struct QoriAlbumNews {
+    bool whole = false;
+    std::vector<std::pair<std::string, char>> names;
+};
+const QoriAlbumNews& qori_album_news(QoriAlbumKind kind);
 
 Qor_GenericAlbum qorDefnContainer(const DataUnit& unused);
 Qor_GenericAlbum qorSeverityContainer(const DataUnit& unused);

@@ -143,6 +143,28 @@ void Qor_GenericAlbum::get_all(DataElemQueue& queue) const {
     for (Image& image : images) queue.enq(Qor_GenericImage::from_record(std::move(image)));
 }
 
+bool Qor_GenericAlbum::get_one(const std::string& name, Qor_GenericImage& out) const {
+    Image found;
+    bool ok = with_store("Reading the " + std::string(varo::album_name(static_cast<varo::Album>(kind_))) + " of Varo",
+               [&](varo::Store& store) {
+                   switch (kind_) {
+                   case QORI_ALBUM_TEMPLATES:
+                       break;  // a template's summary is read with its album
+                   case QORI_ALBUM_SEVERITIES:
+                       if (auto s = store.find_severity(name)) found = severity_image(*s);
+                       break;
+                   case QORI_ALBUM_POLLRATES:
+                       if (auto p = store.find_poll_rate(name)) found = poll_rate_image(*p);
+                       break;
+                   case QORI_ALBUM_CONDITIONS:
+                       if (auto c = store.find_condition(name)) found = condition_summary_image({c->name, c->descr, ""});
+                       break;
+                   }
+               });
+    out = found ? Qor_GenericImage::from_record(std::move(found)) : Qor_GenericImage();
+    return ok && kind_ != QORI_ALBUM_TEMPLATES;
+}
+
 void Qor_GenericAlbum::add_callback(const Callback& callback, void*) {
     engine().album_callbacks[kind_].push_back(callback);
 }

@@ -10,12 +10,32 @@ Engine& engine() {
     return the_engine;
 }
 
-void mark_changed(QoriAlbumKind kind) { engine().pending[kind] = true; }
+namespace {
+void add_news(QoriAlbumNews& news, const std::string& name, char kind) {
+    if (news.whole) return;
+    for (auto& n : news.names)
+        if (n.first == name) {
+            n.second = kind;
+            return;
+        }
+    news.names.emplace_back(name, kind);
+}
+}  // namespace
+
+void mark_changed(QoriAlbumKind kind, const std::string& name) {
+    Engine& e = engine();
+    if (name.empty())
+        e.news[kind].whole = true;
+    else
+        add_news(e.news[kind], name, '~');
+    e.pending[kind] = true;
+}
 
 namespace {
 void forget_pending(Engine& e) {
     for (bool& p : e.pending) p = false;
     e.rights_pending = false;
+    for (QoriAlbumNews& n : e.news) n = QoriAlbumNews{};
     e.lost = false;
     e.disconnect_raised = false;
 }
@@ -25,10 +45,13 @@ void poll_store(Engine& e) {
     if (!e.store || e.lost) return;
     try {
         varo::ChangeReport report = e.store->poll_changes();
-        if (report.templates) e.pending[QORI_ALBUM_TEMPLATES] = true;
-        if (report.severities) e.pending[QORI_ALBUM_SEVERITIES] = true;
-        if (report.poll_rates) e.pending[QORI_ALBUM_POLLRATES] = true;
-        if (report.conditions) e.pending[QORI_ALBUM_CONDITIONS] = true;
+        for (int kind = 0; kind < 4; ++kind) {
+            const auto album = static_cast<varo::Album>(kind);
+            if (!report.changed(album)) continue;
+            e.pending[kind] = true;
+            if (!report.named_only(album)) e.news[kind].whole = true;
+            for (const auto& n : report.names[kind]) add_news(e.news[kind], n.name, n.kind);
+        }
         if (report.rights) e.rights_pending = true;
         if (report.disconnected) e.lost = true;
     } catch (const varo::StoreError& err) {
@@ -109,6 +132,15 @@ void dispatch_recursive(int /*depth*/) {
         // Cleared before running, so that a nested dispatch does not run these again;
         // copied, so that callbacks may register more.
         e.pending[kind] = false;
+        QoriAlbumNews news = std::move(e.news[kind]);
+        e.news[kind] = QoriAlbumNews{};
+        if (news.names.empty()) news.whole = true;
+        struct Telling {  // the news stays readable for these callbacks alone
+            const QoriAlbumNews*& slot;
+            const QoriAlbumNews* outer;
+            ~Telling() { slot = outer; }
+        } telling{e.dispatching[kind], e.dispatching[kind]};
+        e.dispatching[kind] = &news;
         std::vector<Callback> due = e.album_callbacks[kind];
         for (const Callback& cb : due) cb.invoke(nullptr);
     }
@@ -132,3 +164,9 @@ char qori_rights(QoriRights& rights) {
 }
 
 void qori_rights_callback(const Callback& callback) { engine().rights_callbacks.push_back(callback); }
+
+const QoriAlbumNews& qori_album_news(QoriAlbumKind kind) {
+    static const QoriAlbumNews whole{true, {}};
+    const QoriAlbumNews* news = engine().dispatching[kind];
+    return news ? *news : whole;
+}

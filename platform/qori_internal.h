@@ -93,6 +93,8 @@ struct Engine {
     bool lost = false;               // a call found the store unreachable
     bool disconnect_raised = false;  // "DISCONNECTED" raised once for this connection
     bool pending[4] = {false, false, false, false};  // by QoriAlbumKind
+    QoriAlbumNews news[4];                          // what pending holds, by name where known
+    const QoriAlbumNews* dispatching[4] = {nullptr, nullptr, nullptr, nullptr};  // during callbacks
     std::vector<Callback> album_callbacks[4];
     bool rights_pending = false;  // the store said memberships changed
     std::vector<Callback> rights_callbacks;
@@ -130,9 +132,10 @@ bool check_name(const char* what, const char* name);
 bool check_descr(const char* what, const char* descr);
 bool check_range(const char* what, int value);
 
-// Marks an album changed by this client, so its callbacks run at the next dispatch
-// even when the backend does not report a client's own writes.
-void mark_changed(QoriAlbumKind kind);
+// Marks an album changed by this client (the object named, or the whole album when the name
+// is empty), so its callbacks run at the next dispatch even when the backend does not report
+// a client's own writes.
+void mark_changed(QoriAlbumKind kind, const std::string& name = std::string());
 
 // "'name'", with an overlong name shortened so that the texts stay readable.
 std::string quoted(const std::string& name);

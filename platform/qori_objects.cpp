@@ -27,7 +27,7 @@ char write_object(const char* what, const char* name, Fn&& fn, QoriAlbumKind alb
     } catch (const std::exception& err) {
         return refuse(ERR_INTERNAL, err.what());
     }
-    mark_changed(album);
+    mark_changed(album, name ? name : "");
     return 1;
 }
 

@@ -30,7 +30,7 @@ bool write_template(const std::string& name, Fn&& fn, bool deleting = false) {
     } catch (const std::exception& err) {
         return refuse(ERR_INTERNAL, err.what());
     }
-    mark_changed(QORI_ALBUM_TEMPLATES);
+    mark_changed(QORI_ALBUM_TEMPLATES, name);
     return true;
 }
 

@@ -5,6 +5,10 @@
 #ifndef TARNWRIGHT_TEMPLATE_TEMPLATE_CHANGE_H
 #define TARNWRIGHT_TEMPLATE_TEMPLATE_CHANGE_H
 
+#include <string>
+#include <utility>
+#include <vector>
+
 #include "base/messages.h"
 
 enum class Change {
@@ -33,6 +37,9 @@ struct TemplateChange {
     unsigned parts = 0;  // Edited: EditedPart flags
     MessageId status{0, 0};  // the status text naming the template; number 0: as it was
     AlbumKind album = AlbumKind::NoAlbum;
+    // Album: the names that changed, each with '+' added, '~' changed or '-' removed;
+    // null when the album is to be read whole.
+    const std::vector<std::pair<std::string, char>>* names = nullptr;
 };
 
 using TemplateView = void (*)(const TemplateChange& change);

@@ -2,6 +2,8 @@
 
 #include <Xm/List.h>
 
+#include <cstring>
+
 #include "template/line_format.h"
 #include "ui/xm_string.h"
 
@@ -32,4 +34,47 @@ void add_string(Widget list, const char* text) {
     int position = lines::insert_position(list_lines(list), text);
     XmStr item(text);
     XmListAddItemUnselected(list, item, position);
+}
+
+namespace {
+// The 0-based index of the first item whose text does not sort before `text` (after, with
+// `past`): a binary search reading only the items it looks at.
+int first_not_before(XmStringTable items, int count, const std::string& text, bool past) {
+    int low = 0, high = count;
+    while (low < high) {
+        int mid = low + (high - low) / 2;
+        int order = std::strcmp(xm_string_text(items[mid]).c_str(), text.c_str());
+        if (order < 0 || (past && order == 0))
+            low = mid + 1;
+        else
+            high = mid;
+    }
+    return low;
+}
+}  // namespace
+
+bool put_list_line(Widget list, const std::string& name, const std::string* line) {
+    if (!list) return false;
+    int count = 0;
+    XmStringTable items = nullptr;
+    XtVaGetValues(list, XmNitemCount, &count, XmNitems, &items, nullptr);
+    // The name's line sorts among those it begins: look there, and check the order around.
+    int at = first_not_before(items, count, name, false), found = -1;
+    for (int i = at; i < count; ++i) {
+        std::string text = xm_string_text(items[i]);
+        if (text.compare(0, name.size(), name) != 0) break;
+        if (lines::first_word(text) == name) {
+            found = i;
+            break;
+        }
+    }
+    if (at > 0 && std::strcmp(xm_string_text(items[at - 1]).c_str(), name.c_str()) >= 0) return false;
+    if (found >= 0 && line && xm_string_text(items[found]) == *line) return true;
+    if (found >= 0) XmListDeletePos(list, found + 1);
+    if (!line) return true;
+    XtVaGetValues(list, XmNitemCount, &count, XmNitems, &items, nullptr);
+    int place = first_not_before(items, count, *line, true);
+    XmStr item(line->c_str());
+    XmListAddItemUnselected(list, item, place == count ? 0 : place + 1);
+    return true;
 }

@@ -11,6 +11,10 @@
 std::vector<std::string> list_lines(Widget list);
 // Replaces every item of the list by these lines, added in one call.
 void set_list_lines(Widget list, const std::vector<std::string>& lines);
+// In a list of lines in strcmp order, each led by its name: takes out the line of that
+// name, if any, and puts `line` (when given) at its sorted place. False, and nothing done,
+// when the list is found out of that order (build it whole then).
+bool put_list_line(Widget list, const std::string& name, const std::string* line);
 // Inserts one line in strcmp order: before the first item that sorts after it, else at
 // the end (so equal lines go after the existing one).
 void add_string(Widget list, const char* text);

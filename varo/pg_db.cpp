@@ -187,18 +187,32 @@ public:
             return report;
         }
         while (PGnotify* n = PQnotifies(c)) {
-            std::string album = n->extra ? n->extra : "";
+            std::string payload = n->extra ? n->extra : "";
             PQfreemem(n);
-            if (album == album_name(Album::Templates)) report.templates = true;
-            else if (album == album_name(Album::Severities)) report.severities = true;
-            else if (album == album_name(Album::PollRates)) report.poll_rates = true;
-            else if (album == album_name(Album::Conditions)) report.conditions = true;
-            else if (album == "roles") report.rights = true;
+            if (payload == "roles")
+                report.rights = true;
+            else
+                read_payload(payload, report);
         }
         return report;
     }
 
 private:
+    // The album, then a line a name led by its kind; the album alone: the whole album.
+    static void read_payload(const std::string& payload, ChangeReport& report) {
+        std::size_t end = payload.find('\n');
+        std::optional<Album> album = album_named(payload.substr(0, end));
+        if (!album) return;
+        if (end == std::string::npos) return report.mark(*album);
+        while (end != std::string::npos) {
+            std::size_t start = end + 1;
+            end = payload.find('\n', start);
+            std::string item = payload.substr(start, end == std::string::npos ? std::string::npos : end - start);
+            if (item.size() < 2) return report.mark(*album);
+            report.mark(*album, item[0], item.substr(1));
+        }
+    }
+
     // A statement's placeholders numbered and its values as libpq takes them.
     struct Bound {
         std::string sql;  // as the caller wrote it, for messages

@@ -369,10 +369,116 @@ std::vector<std::string> roles(Dialect dialect) {
     };
 }
 
+// Change reports that name what changed, recorded by the store itself so that a change made
+// by any program (the sqlite3 shell and psql included) is told. A template's rows name the
+// template as changed. PostgreSQL carries the names in the notification: the album, then a
+// line a name, each led by '+' (added), '~' (changed) or '-' (removed); the album alone when
+// that would be too long for a notification or a name holds a line break. SQLite keeps the
+// last change of each name in a log its readers read from where they last stopped.
+std::vector<std::string> named_changes(Dialect dialect) {
+    std::vector<std::string> out;
+    if (dialect == Dialect::PostgreSQL) {
+        out.push_back(
+            "CREATE OR REPLACE FUNCTION varo_notify_rows() RETURNS trigger LANGUAGE plpgsql AS $$"
+            " DECLARE items text; broken boolean; col text := quote_ident(TG_ARGV[1]);"
+            " added_kind text := CASE WHEN TG_ARGV[2] = 'parts' THEN '~' ELSE '+' END;"
+            " removed_kind text := CASE WHEN TG_ARGV[2] = 'parts' THEN '~' ELSE '-' END;"
+            " BEGIN"
+            " IF TG_OP = 'INSERT' THEN"
+            "  EXECUTE 'SELECT string_agg($1 || n, E''\n''), bool_or(strpos(n, E''\n'') > 0)"
+            " FROM (SELECT DISTINCT ' || col || ' AS n FROM added) a' INTO items, broken USING added_kind;"
+            " ELSIF TG_OP = 'DELETE' THEN"
+            "  EXECUTE 'SELECT string_agg($1 || n, E''\n''), bool_or(strpos(n, E''\n'') > 0)"
+            " FROM (SELECT DISTINCT ' || col || ' AS n FROM removed) r' INTO items, broken USING removed_kind;"
+            " ELSE"
+            "  EXECUTE 'SELECT string_agg(CASE WHEN r.n IS NULL THEN $1 WHEN a.n IS NULL THEN $2 ELSE ''~'' END"
+            " || coalesce(a.n, r.n), E''\n''), bool_or(strpos(coalesce(a.n, r.n), E''\n'') > 0)"
+            " FROM (SELECT DISTINCT ' || col || ' AS n FROM added) a"
+            " FULL JOIN (SELECT DISTINCT ' || col || ' AS n FROM removed) r ON a.n = r.n'"
+            "  INTO items, broken USING added_kind, removed_kind;"
+            " END IF;"
+            " IF items IS NULL THEN RETURN NULL; END IF;"
+            " IF broken OR octet_length(items) > 7000 THEN PERFORM pg_notify('varo_change', TG_ARGV[0]);"
+            " ELSE PERFORM pg_notify('varo_change', TG_ARGV[0] || E'\n' || items); END IF;"
+            " RETURN NULL; END $$");
+        for (const auto& [table, album] : notified_tables()) {
+            const std::string t = table, a = album_name(album);
+            const bool part = t != "templates" && album == Album::Templates;
+            const std::string args = "'" + a + "', '" + (part ? "template" : "name") + "', '" + (part ? "parts" : "rows") + "'";
+            out.push_back("DROP TRIGGER IF EXISTS " + t + "_changed ON " + t);
+            const struct {
+                const char *event, *tables;
+            } events[] = {{"INSERT", "NEW TABLE AS added"},
+                          {"DELETE", "OLD TABLE AS removed"},
+                          {"UPDATE", "NEW TABLE AS added OLD TABLE AS removed"}};
+            for (const auto& e : events) {
+                const std::string name = t + "_" + e.event + "_told";
+                out.push_back("DROP TRIGGER IF EXISTS " + name + " ON " + t);
+                out.push_back("CREATE TRIGGER " + name + " AFTER " + e.event + " ON " + t + " REFERENCING " + e.tables +
+                              " FOR EACH STATEMENT EXECUTE FUNCTION varo_notify_rows(" + args + ")");
+            }
+        }
+        return out;
+    }
+    // A write of this program marks the log's last entry when it begins (and unmarks it before
+    // its commit), so that a template's thousands of rows log it once a write; anyone else's
+    // write logs every row.
+    out.push_back("CREATE TABLE IF NOT EXISTS change_mark (began INTEGER NOT NULL)");
+    out.push_back("DELETE FROM change_mark");
+    out.push_back(std::string("INSERT INTO change_mark (began) VALUES (") + kUnmarked + ")");
+    out.push_back("CREATE TABLE IF NOT EXISTS change_log ("
+                  " id INTEGER PRIMARY KEY AUTOINCREMENT,"
+                  " album TEXT NOT NULL,"
+                  " name TEXT NOT NULL,"
+                  " kind TEXT NOT NULL,"
+                  " UNIQUE (album, name))");
+    for (const auto& [table, album] : notified_tables()) {
+        const std::string t = table, a = "'" + std::string(album_name(album)) + "'";
+        const bool part = t != "templates" && album == Album::Templates;
+        // Not INSERT OR REPLACE: the statement that fires a trigger overrides its conflict
+        // handling (an import's upsert would refuse the second entry of a name).
+        auto log = [&](const std::string& row, const std::string& kind) {
+            return "DELETE FROM change_log WHERE album = " + a + " AND name = " + row +
+                   "; INSERT INTO change_log (album, name, kind) VALUES (" + a + ", " + row + ", " + kind + ");";
+        };
+        if (part) {
+            for (const char* event : {"INSERT", "UPDATE", "DELETE"}) {
+                const std::string name = t + "_" + event + "_told";
+                const std::string body = std::string(event) == "INSERT" ? log("NEW.template", "'~'")
+                                         : std::string(event) == "DELETE"
+                                             ? log("OLD.template", "'~'")
+                                             : log("OLD.template", "'~'") + " " + log("NEW.template", "'~'");
+                const std::string key = std::string(event) == "INSERT" ? "NEW.template" : "OLD.template";
+                out.push_back("DROP TRIGGER IF EXISTS " + name);
+                out.push_back("CREATE TRIGGER " + name + " AFTER " + event + " ON " + t +
+                              " WHEN coalesce((SELECT id FROM change_log WHERE album = " + a + " AND name = " + key +
+                              "), 0) <= (SELECT began FROM change_mark) BEGIN " + body + " END");
+            }
+            continue;
+        }
+        const struct {
+            const char* event;
+            std::string body;
+        } events[] = {{"INSERT", log("NEW.name", "'+'")},
+                      {"DELETE", log("OLD.name", "'-'")},
+                      {"UPDATE", "DELETE FROM change_log WHERE album = " + a + " AND name = OLD.name" +
+                                     " AND OLD.name IS NOT NEW.name; INSERT INTO change_log (album, name, kind) SELECT " +
+                                     a + ", OLD.name, '-' WHERE OLD.name IS NOT NEW.name; " +
+                                     log("NEW.name", "CASE WHEN OLD.name IS NEW.name THEN '~' ELSE '+' END")}};
+        for (const auto& e : events) {
+            const std::string name = t + "_" + e.event + "_told";
+            out.push_back("DROP TRIGGER IF EXISTS " + name);
+            out.push_back("CREATE TRIGGER " + name + " AFTER " + e.event + " ON " + t + " BEGIN " + e.body + " END");
+        }
+    }
+    return out;
+}
+
 const std::vector<Migration>& migrations() {
     static const std::vector<Migration> list = {
-        {1, version1, seed1}, {2, state_positions, nullptr}, {3, bulk_saves, nullptr}, {4, set_checks, nullptr},
-        {5, used_severities, nullptr}, {kRolesVersion, roles, nullptr}};
+        {1, version1, seed1},          {2, state_positions, nullptr}, {3, bulk_saves, nullptr},
+        {4, set_checks, nullptr},      {5, used_severities, nullptr}, {kRolesVersion, roles, nullptr},
+        {7, named_changes, nullptr}};
     return list;
 }
 

@@ -7,13 +7,17 @@
 namespace varo::schema {
 
 // The newest schema this program knows.
-constexpr int kLatestVersion = 6;
+constexpr int kLatestVersion = 7;
 
-// Per-album change counters of the SQLite backend, bumped in every write's own transaction;
-// its readers compare them to tell which albums other clients changed.
-constexpr const char* kCountersTable = "album_changes";
-constexpr const char* kCountersQuery = "SELECT album, counter FROM album_changes";
-constexpr const char* kBumpCounter = "UPDATE album_changes SET counter = counter + 1 WHERE album = ?";
+// The SQLite backend's record of changes (its triggers write it): the last change of each
+// name, the newest with the highest id.
+constexpr const char* kChangeLogTable = "change_log";
+constexpr const char* kChangesSince = "SELECT id, album, name, kind FROM change_log WHERE id > ? ORDER BY id";
+constexpr const char* kLastChange = "SELECT coalesce(max(id), 0) FROM change_log";
+// A write's mark of the last entry logged before it (see the change log's triggers).
+constexpr const char* kUnmarked = "9223372036854775807";
+constexpr const char* kMarkChanges = "UPDATE change_mark SET began = (SELECT coalesce(max(id), 0) FROM change_log)";
+constexpr const char* kUnmarkChanges = "UPDATE change_mark SET began = 9223372036854775807";
 
 // Creates (and seeds) or upgrades the store inside one write transaction, so two
 // programs opening a fresh store at once cannot race. Returns the schema version.

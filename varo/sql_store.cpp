@@ -11,15 +11,6 @@ namespace varo {
 namespace {
 std::string quoted(const std::string& s) { return "\"" + s + "\""; }
 
-void mark(ChangeReport& report, Album a) {
-    switch (a) {
-    case Album::Templates: report.templates = true; break;
-    case Album::Severities: report.severities = true; break;
-    case Album::PollRates: report.poll_rates = true; break;
-    case Album::Conditions: report.conditions = true; break;
-    }
-}
-
 // What a write of these albums changes, in the user's words.
 std::string what_changes(std::initializer_list<Album> albums) {
     if (albums.size() == 0) return "which templates run on managed objects";
@@ -69,17 +60,9 @@ SqlStore::SqlStore(std::unique_ptr<Db> db) : db_(std::move(db)) {
 
 template <class Fn>
 auto SqlStore::write(std::initializer_list<Album> albums, Fn&& fn) -> decltype(fn()) {
-    auto body = [&] {
-        // SQLite has one writer at a time and no notifications: its readers compare counters.
-        // PostgreSQL's triggers notify instead, and a row every write updated would make
-        // writers of unrelated objects overtake one another.
-        if (db_->dialect() == Dialect::SQLite)
-            for (Album a : albums) db_->exec(schema::kBumpCounter, {std::string(album_name(a))});
-        return fn();
-    };
     auto run = [&] {
         try {
-            return in_transaction(*db_, body);
+            return in_transaction(*db_, fn);
         } catch (const StoreError& e) {
             if (auto who = db_->denied_role()) throw StoreError(e.kind(), refusal(*who, albums));
             throw;
@@ -87,10 +70,10 @@ auto SqlStore::write(std::initializer_list<Album> albums, Fn&& fn) -> decltype(f
     };
     if constexpr (std::is_void_v<decltype(fn())>) {
         run();
-        for (Album a : albums) mark(own_, a);
+        for (Album a : albums) own_.mark(a);
     } else {
         auto result = run();
-        for (Album a : albums) mark(own_, a);
+        for (Album a : albums) own_.mark(a);
         return result;
     }
 }
@@ -673,10 +656,10 @@ ChangeReport SqlStore::poll_changes() {
     } catch (const StoreError&) {
         report.disconnected = true;
     }
-    report.templates |= own_.templates;
-    report.severities |= own_.severities;
-    report.poll_rates |= own_.poll_rates;
-    report.conditions |= own_.conditions;
+    // The store's own record names this client's changes too; an album it has nothing of
+    // (a store that records none) is read whole.
+    for (Album a : {Album::Templates, Album::Severities, Album::PollRates, Album::Conditions})
+        if (own_.changed(a) && !report.changed(a)) report.mark(a);
     own_ = ChangeReport{};
     return report;
 }

@@ -323,32 +323,23 @@ std::int64_t SqliteDb::data_version() {
     return rows.empty() ? 0 : rows[0].integer(0);
 }
 
-SqliteDb::Counters SqliteDb::read_counters() {
-    Counters counters;
-    if (!counters_known_) {
+void SqliteDb::read_changes(ChangeReport& report) {
+    if (!log_known_) {
         Rows found = query("SELECT count(*) FROM sqlite_master WHERE type = 'table' AND name = ?",
-                           {std::string(schema::kCountersTable)});
-        if (found.empty() || found[0].integer(0) == 0) return counters;
-        counters_known_ = true;
+                           {std::string(schema::kChangeLogTable)});
+        if (found.empty() || found[0].integer(0) == 0) return;
+        log_known_ = true;
     }
-    for (const Row& r : query(schema::kCountersQuery)) counters[r.text(0)] = r.integer(1);
-    return counters;
-}
-
-void SqliteDb::absorb(const Counters& now, ChangeReport& report) {
-    for (Album a : {Album::Templates, Album::Severities, Album::PollRates, Album::Conditions}) {
-        auto it = now.find(album_name(a));
-        if (it == now.end()) continue;
-        auto old = last_counters_.find(it->first);
-        if (old != last_counters_.end() && old->second == it->second) continue;
-        switch (a) {
-        case Album::Templates: report.templates = true; break;
-        case Album::Severities: report.severities = true; break;
-        case Album::PollRates: report.poll_rates = true; break;
-        case Album::Conditions: report.conditions = true; break;
-        }
+    if (last_change_ < 0) {  // the first look starts from what is there now
+        Rows last = query(schema::kLastChange);
+        last_change_ = last.empty() ? 0 : last[0].integer(0);
+        return;
     }
-    last_counters_ = now;
+    for (const Row& r : query(schema::kChangesSince, {last_change_})) {
+        last_change_ = r.integer(0);
+        std::optional<Album> album = album_named(r.text(1));
+        if (album) report.mark(*album, r.text(3).empty() ? '~' : r.text(3)[0], r.text(2));
+    }
 }
 
 void SqliteDb::begin() {
@@ -364,8 +355,10 @@ void SqliteDb::begin() {
         std::int64_t version = data_version();
         if (version != last_data_version_) {
             last_data_version_ = version;
-            absorb(read_counters(), pending_);
+            read_changes(pending_);
         }
+        read_before_ = last_change_;
+        if (log_known_) exec(schema::kMarkChanges);
     } catch (...) {
         rollback();
         throw;
@@ -373,15 +366,24 @@ void SqliteDb::begin() {
 }
 
 void SqliteDb::commit() {
-    Counters ours = read_counters();
-    exec("COMMIT");
-    // Our own commit does not move data_version; reading it again here could only take in
-    // another client's commit as seen before its counters were compared.
-    last_counters_ = std::move(ours);
+    // Holding the write lock since begin took in the others' changes, what the log holds
+    // beyond them is this transaction's own; our own commit does not move data_version.
+    ChangeReport ours;
+    const bool marked = log_known_;
+    read_changes(ours);
+    try {
+        if (marked) exec(schema::kUnmarkChanges);
+        exec("COMMIT");
+    } catch (...) {
+        last_change_ = read_before_;  // rolled back: those numbers will be given again
+        throw;
+    }
+    pending_.merge(ours);
 }
 
 void SqliteDb::rollback() noexcept {
     if (!db_) return;
+    if (read_before_ >= 0) last_change_ = read_before_;
     // SQLite may have rolled back a write refused for want of space already.
     if (!sqlite3_get_autocommit(db_.get())) sqlite3_exec(db_.get(), "ROLLBACK", nullptr, nullptr, nullptr);
     // A write refused for want of space leaves the log as long as it had grown: it gives the
@@ -426,7 +428,7 @@ ChangeReport SqliteDb::take_changes() {
         std::int64_t version = data_version();
         if (version != last_data_version_) {
             last_data_version_ = version;
-            absorb(read_counters(), report);
+            read_changes(report);
         }
         // A store file removed under us can no longer be shared with anyone.
         if (path_ != ":memory:" && !path_.empty()) {

@@ -1,13 +1,13 @@
 // The database layer over one SQLite file: write-ahead log, a busy timeout waited in short
 // steps, foreign keys on, BEGIN IMMEDIATE for writes and a cache of prepared statements.
-// Other writers are noticed through PRAGMA data_version and the album change counters.
+// Other writers are noticed through PRAGMA data_version and the change log the store's
+// triggers write.
 #ifndef TARNWRIGHT_VARO_SQLITE_DB_H
 #define TARNWRIGHT_VARO_SQLITE_DB_H
 
 #include <sqlite3.h>
 
 #include <chrono>
-#include <map>
 #include <memory>
 #include <string>
 #include <unordered_map>
@@ -49,15 +49,13 @@ public:
 
 private:
     static int wait_while_busy(void* self, int tries);
-    using Counters = std::map<std::string, std::int64_t>;
 
     sqlite3_stmt* prepare(const std::string& sql);
     Rows run(const std::string& sql, const Params& params, bool want_rows);
     [[noreturn]] void fail(int code, const std::string& doing);
     std::int64_t data_version();
-    Counters read_counters();
-    // Marks in report the albums whose counters differ from the last seen, and remembers them.
-    void absorb(const Counters& now, ChangeReport& report);
+    // Marks in report what the store's change log holds beyond the last entry read.
+    void read_changes(ChangeReport& report);
 
     std::string path_;
     bool read_only_ = false;  // a store file this user may read but not write: opened to read only
@@ -69,8 +67,9 @@ private:
     SqliteHandle db_;  // declared before the cache: statements are finalized first
     std::unordered_map<std::string, SqliteStatement> cache_;
     std::int64_t last_data_version_ = -1;
-    Counters last_counters_;
-    bool counters_known_ = false;
+    std::int64_t last_change_ = -1;  // the change log's last entry read; -1 before the first look
+    std::int64_t read_before_ = -1;  // last_change_ when the write began
+    bool log_known_ = false;
     ChangeReport pending_;  // other writers' changes noticed when a write began
     // Other writers' commits touch the store's folder (its file and write-ahead log).
     struct WatchFd {

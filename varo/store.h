@@ -119,6 +119,7 @@ const char* level_role(Level level);  // "varo_read", "varo_edit", "varo_admin"
 
 enum class Album { Templates = 0, Severities = 1, PollRates = 2, Conditions = 3 };
 const char* album_name(Album album);  // "templates", "severities", "poll_rates", "conditions"
+std::optional<Album> album_named(const std::string& name);
 
 class StoreError : public std::runtime_error {
 public:
@@ -148,6 +149,20 @@ struct ChangeReport {
     bool rights = false;  // a role's membership changed: what this one may do may have too
     bool any() const { return templates || severities || poll_rates || conditions; }
     bool changed(Album a) const;
+
+    // What changed in an album, where the store could say: each name once, with the last
+    // of '+' (added), '~' (changed) or '-' (removed) the store reported for it. An album
+    // marked changed without names, or marked whole, is to be read whole.
+    struct Named {
+        std::string name;
+        char kind;
+    };
+    std::vector<Named> names[4];  // by Album
+    bool whole[4] = {false, false, false, false};
+    void mark(Album a);  // changed, names unknown
+    void mark(Album a, char kind, const std::string& name);
+    void merge(const ChangeReport& other);
+    bool named_only(Album a) const { return changed(a) && !whole[static_cast<int>(a)]; }
 };
 
 class Store {

@@ -36,6 +36,12 @@ void Store::set_level(const std::string&, std::optional<Level>) {
                      "a store file has no roles: who may change it is who may write the file (chmod, chgrp)");
 }
 
+std::optional<Album> album_named(const std::string& name) {
+    for (Album a : {Album::Templates, Album::Severities, Album::PollRates, Album::Conditions})
+        if (name == album_name(a)) return a;
+    return std::nullopt;
+}
+
 bool ChangeReport::changed(Album a) const {
     switch (a) {
     case Album::Templates: return templates;
@@ -44,6 +50,53 @@ bool ChangeReport::changed(Album a) const {
     case Album::Conditions: return conditions;
     }
     return false;
+}
+
+void ChangeReport::mark(Album a) {
+    switch (a) {
+    case Album::Templates: templates = true; break;
+    case Album::Severities: severities = true; break;
+    case Album::PollRates: poll_rates = true; break;
+    case Album::Conditions: conditions = true; break;
+    }
+    whole[static_cast<int>(a)] = true;
+    names[static_cast<int>(a)].clear();
+}
+
+void ChangeReport::mark(Album a, char kind, const std::string& name) {
+    const int i = static_cast<int>(a);
+    if (whole[i]) return;
+    bool seen = changed(a);
+    switch (a) {
+    case Album::Templates: templates = true; break;
+    case Album::Severities: severities = true; break;
+    case Album::PollRates: poll_rates = true; break;
+    case Album::Conditions: conditions = true; break;
+    }
+    if (seen)
+        for (Named& n : names[i])
+            if (n.name == name) {
+                n.kind = kind;
+                return;
+            }
+    // Past this many, reading the album whole costs less than patching name by name.
+    constexpr std::size_t kMostNames = 500;
+    if (names[i].size() >= kMostNames) return mark(a);
+    names[i].push_back({name, kind});
+}
+
+void ChangeReport::merge(const ChangeReport& other) {
+    for (Album a : {Album::Templates, Album::Severities, Album::PollRates, Album::Conditions}) {
+        const int i = static_cast<int>(a);
+        if (!other.changed(a)) continue;
+        if (other.whole[i]) {
+            mark(a);
+            continue;
+        }
+        for (const Named& n : other.names[i]) mark(a, n.kind, n.name);
+    }
+    disconnected |= other.disconnected;
+    rights |= other.rights;
 }
 
 namespace {

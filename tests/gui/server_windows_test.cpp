@@ -1,5 +1,5 @@
 // The windows of the server's lists (poll rates, severities, conditions, templates): the
-// start-up fill, rebuilds on another client's changes, Add, Modify and Delete against the
+// start-up fill, patches and rebuilds on another client's changes, Add, Modify and Delete against the
 // server; the idle wait that lets news in; the end of the program when the platform
 // disconnects.
 #include "support/editor_fixture.h"
@@ -177,6 +177,25 @@ TEST_F(EditorTest, StartUpFillsTheFourListsInOrderAndAnotherClientsChangesRebuil
     EXPECT_EQ(5u, gui::list_items(severity_list).size());
     EXPECT_EQ("Warning", first_words(gui::list_items(severity_list)).back());
     EXPECT_EQ(5u, menu_entries(se_severity_parent).size());
+
+    // Changes the store names are patched in, line by line (a selected line stays selected);
+    // read whole, as a change without names is, the lists hold the same lines.
+    XmListSelectPos(ct_condition_list, 2, False);
+    other->replace_severity({"Minor", 7, "pink"});
+    other->delete_poll_rate("ab");
+    other->add_condition({"Cold", "", "t < 1\n"});
+    other->add_condition({"Zero", "", "t == 0\n"});
+    dispatch();
+    EXPECT_EQ((Messages{"Cold", "HighErrors", "LinkDown", "Zero"}), gui::list_items(ct_condition_list));
+    EXPECT_EQ((std::vector<int>{3}), gui::selected_positions(ct_condition_list)) << "LinkDown, patched around";
+    const Widget lists[] = {pollrate_list, severity_list, ct_condition_list};
+    std::vector<Messages> patched;
+    for (Widget list : lists) patched.push_back(gui::list_items(list));
+    update_pollrate(nullptr, nullptr);
+    update_severity(nullptr, nullptr);
+    update_condition(nullptr, nullptr);
+    for (std::size_t i = 0; i < patched.size(); ++i) EXPECT_EQ(patched[i], gui::list_items(lists[i])) << i;
+    EXPECT_TRUE(gui::selected_positions(ct_condition_list).empty()) << "built anew";
 }
 
 // Every window filled with the longest content the program takes still fits a 1,024 x 768

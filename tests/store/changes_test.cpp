@@ -93,6 +93,53 @@ TEST_P(StoreChanges, OtherConnectionSeesOnlyTheChangedAlbumsOnce) {
     EXPECT_FALSE(store->poll_changes().any());
 }
 
+// Plain SQL from another program, through the sqlite3 library or libpq, past the store.
+void outside(const testenv::StoreLocation& where, const std::string& sql) {
+    const std::string& a = where.address();
+    if (a.rfind("pg:", 0) == 0) {
+        testenv::pg_admin(a.substr(3), sql);
+        return;
+    }
+    sqlite3* db = nullptr;
+    ASSERT_EQ(SQLITE_OK, sqlite3_open_v2(a.substr(std::strlen("sqlite:")).c_str(), &db, SQLITE_OPEN_READWRITE, nullptr));
+    EXPECT_EQ(SQLITE_OK, sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr)) << sqlite3_errmsg(db);
+    sqlite3_close(db);
+}
+
+TEST_P(StoreChanges, ChangesMadeOutsideTheProgramsAreReportedByName) {
+    store->insert_template(sample_template("T", 3));
+    auto other = reopen();
+    EXPECT_FALSE(poll_until_any(*store).named_only(varo::Album::Severities));
+    const struct {
+        const char* sql;
+        varo::Album album;
+        char kind;
+        const char* name;
+    } cases[] = {
+        {"INSERT INTO severities (name, value, color) VALUES ('Shell', 7, 'pink')", varo::Album::Severities, '+', "Shell"},
+        {"UPDATE poll_rates SET rate = 9 WHERE name = 'Poll'", varo::Album::PollRates, '~', "Poll"},
+        {"INSERT INTO conditions (name, descr, code) VALUES ('Hot', '', 'a > 1')", varo::Album::Conditions, '+', "Hot"},
+        {"DELETE FROM conditions WHERE name = 'Hot'", varo::Album::Conditions, '-', "Hot"},
+        {"UPDATE states SET descr = 'by hand' WHERE template = 'T' AND name = 'S1'", varo::Album::Templates, '~', "T"},
+    };
+    for (const auto& c : cases) {
+        outside(*location, c.sql);
+        for (varo::Store* s : {store.get(), other.get()}) {
+            varo::ChangeReport r = poll_until_any(*s);
+            const auto& names = r.names[static_cast<int>(c.album)];
+            ASSERT_TRUE(r.named_only(c.album)) << c.sql;
+            ASSERT_EQ(names.size(), 1u) << c.sql;
+            EXPECT_EQ(names[0].name, c.name);
+            EXPECT_EQ(names[0].kind, c.kind) << c.sql;
+        }
+    }
+    // Too many names for one report: the album is read whole.
+    outside(*location, "WITH RECURSIVE n(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM n WHERE x < 600)"
+                       " INSERT INTO conditions (name, descr, code) SELECT 'Bulk' || x, '', 'a > 1' FROM n");
+    varo::ChangeReport r = poll_until_any(*other);
+    EXPECT_TRUE(r.conditions && !r.named_only(varo::Album::Conditions));
+}
+
 TEST_P(StoreChanges, KilledWriterLeavesTheWholeOldOrNewTemplate) {
     // Two big, different definitions of one template; a child opens the store and rewrites
     // it over and over, and is killed at a random moment: while opening, mid-transaction or

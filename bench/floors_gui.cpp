@@ -128,6 +128,15 @@ void show_condition_windows(bool up) {
     settle();
 }
 
+// Another client adds the condition "zz_extra", or removes it when it was added.
+void toggle_extra(bool& extra) {
+    if (extra)
+        other->delete_condition("zz_extra");
+    else
+        other->add_condition({"zz_extra", "toggled", "ifOperStatus != \"up\"\n"});
+    extra = !extra;
+}
+
 // update_condition as the album notification runs it: the list and the two menus fed from it.
 void BM_ConditionRefresh(benchmark::State& state) {
     if (!setup()) return state.SkipWithError("no display or no store");
@@ -143,11 +152,7 @@ void BM_ConditionRefresh(benchmark::State& state) {
     bool extra = false;
     for (auto _ : state) {
         if (windows != kOpenUnchanged) {  // a real change each time, so the menus must follow
-            if (extra)
-                other->delete_condition("zz_extra");
-            else
-                other->add_condition({"zz_extra", "toggled", "ifOperStatus != \"up\"\n"});
-            extra = !extra;
+            toggle_extra(extra);
         }
         p.op([] {
             update_condition(nullptr, nullptr);
@@ -198,11 +203,7 @@ void BM_NamedConditionChange(benchmark::State& state) {
     Pairs p;
     bool extra = false;
     for (auto _ : state) {
-        if (extra)
-            other->delete_condition("zz_extra");
-        else
-            other->add_condition({"zz_extra", "toggled", "ifOperStatus != \"up\"\n"});
-        extra = !extra;
+        toggle_extra(extra);
         p.op([] {
             dispatch_recursive(0);
             XSync(display, False);

@@ -224,6 +224,7 @@ TEST_F(EditTest, EachChangeIsToldOnceAndTheViewsOfWhatChangedFollowIt) {
             add_string(list, MARK.c_str());
         create_state_object(MARK.c_str(), "black");
         set_status(MARK);
+        const Texts rates = gui::list_items(pollrate_list);
         told.clear();
         c.change();
         EXPECT_TRUE(gui::open_dialogs().empty());
@@ -233,7 +234,9 @@ TEST_F(EditTest, EachChangeIsToldOnceAndTheViewsOfWhatChangedFollowIt) {
         EXPECT_EQ(c.states, !marked(state_edit_list));
         EXPECT_EQ(c.transitions, !marked(transition_list));
         EXPECT_EQ(c.server_list == &ol_list, !marked(ol_list));
-        EXPECT_EQ(c.server_list == &pollrate_list, !marked(pollrate_list));
+        // A poll rate named in the change is put in place; the rest of its list stays.
+        EXPECT_TRUE(marked(pollrate_list));
+        EXPECT_EQ(c.server_list == &pollrate_list, gui::list_items(pollrate_list) != rates);
         EXPECT_EQ(c.status.empty() ? MARK : c.status, status());
         EXPECT_EQ(status(), gui::label(sd_message_label));
         object_list.remove(find_by_name(MARK.c_str()));

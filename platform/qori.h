@@ -19,6 +19,7 @@
 
 #include <memory>
 #include <string>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -27,6 +28,7 @@
 namespace varo {
 class Store;
 struct TemplateDef;
+struct TemplateVersion;
 }
 
 namespace qori_detail {
@@ -293,6 +295,11 @@ Qor_Defn qori_template_copy(Qor_Defn& t, const char* name, const char* descr);
 // transaction; the result is a working copy of what was stored, or null.
 Qor_Defn qori_template_replace(Qor_Defn& t, const char* name, const char* descr);
 char qori_template_delete(Qor_Defn& t);  // refused while running; t becomes unsaved
+// The versions of the template stored (or once stored) under name, newest first, and the
+// definition one of them held (null for a deletion or an unknown version); false with the
+// refusal recorded when the store cannot be read.
+char qori_template_history(const char* name, std::vector<varo::TemplateVersion>& versions);
+char qori_template_version(const char* name, long long version, std::optional<varo::TemplateDef>& def);
 
 // A working copy that goes on from one kept by a process that has ended (a recovery journal):
 // contents as given (with their name and description), read from the template stored as

@@ -131,7 +131,7 @@ Qor_Defn qori_template_copy(Qor_Defn& t, const char* name, const char* descr) {
     TemplateCopy* copy = savable(t, name, descr);
     if (!copy) return Qor_Defn();
     varo::TemplateDef def = copy->to_def(name, descr ? descr : "");
-    if (!write_template(name, [&](varo::Store& s) { def.version = s.insert_template(def); })) return Qor_Defn();
+    if (!write_template(name, [&](varo::Store& s) { def.version = s.insert_template(def, varo::ChangeKind::Copy); })) return Qor_Defn();
     return Qor_Defn(TemplateCopy::from_def(def));
 }
 
@@ -155,6 +155,18 @@ char qori_template_delete(Qor_Defn& t) {
     copy->stored_contents.reset();
     copy->stale = QORI_STORED_SAME;
     return 1;
+}
+
+char qori_template_history(const char* name, std::vector<varo::TemplateVersion>& versions) {
+    if (!check_name("Template", name)) return 0;
+    return with_store("Reading the history of template " + quoted(name),
+                      [&](varo::Store& s) { versions = s.template_history(std::string(name), false); });
+}
+
+char qori_template_version(const char* name, long long version, std::optional<varo::TemplateDef>& def) {
+    if (!check_name("Template", name)) return 0;
+    return with_store("Reading version " + std::to_string(version) + " of template " + quoted(name),
+                      [&](varo::Store& s) { def = s.template_version(name, version); });
 }
 
 bool Qor_Snapshot::operator==(const Qor_Snapshot& o) const {
@@ -193,7 +205,7 @@ QoriStoredFate qori_template_fate(Qor_Defn& t, long long* version) {
         fate = QORI_STORED_GONE;
     } else {
         if (version) *version = stored->version;
-        // A template deleted and stored anew starts again at the first version.
+        // A template deleted and stored anew may hold a version number seen before.
         bool same = stored->version == copy->version &&
                     (!copy->stored_contents || stored->same_content(*copy->stored_contents));
         if (!same) fate = QORI_STORED_CHANGED;

@@ -11,7 +11,7 @@ packages=(
   libmotif-dev libxt-dev libxpm-dev libxext-dev libxfixes-dev libxtst-dev libx11-dev libxft-dev libfontconfig-dev
   libcairo2-dev libgraphviz-dev x11-common librsvg2-bin
   libsqlite3-dev sqlite3 libpq-dev postgresql libicu-dev
-  nlohmann-json3-dev libgtest-dev libgmock-dev libbenchmark-dev
+  nlohmann-json3-dev libdtl-dev libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev
   xvfb xauth x11-utils xfonts-base fonts-dejavu-core fonts-wqy-microhei imagemagick strace man-db dpkg-dev xdotool
 )

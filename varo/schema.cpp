@@ -1,6 +1,8 @@
 // Tables and migrations of the store, per dialect where the two differ.
 #include "varo/schema.h"
 
+#include "varo/history.h"
+
 #include <optional>
 #include <string>
 #include <vector>
@@ -474,11 +476,40 @@ std::vector<std::string> named_changes(Dialect dialect) {
     return out;
 }
 
+// Every version of each template, and every change of a severity, poll rate or condition.
+// A version is its definition as the exchange file writes a template; a deletion has none.
+// The templates already stored start their history (history::record_existing).
+std::vector<std::string> history_tables(Dialect dialect) {
+    const bool pg = dialect == Dialect::PostgreSQL;
+    return {
+        "CREATE TABLE IF NOT EXISTS template_versions ("
+        " template TEXT NOT NULL,"
+        " version " + std::string(pg ? "BIGINT" : "INTEGER") + " NOT NULL,"
+        " kind TEXT NOT NULL CHECK (kind IN ('save', 'copy', 'overwrite', 'import', 'restore', 'delete', 'existing')),"
+        " author TEXT NOT NULL,"
+        " host TEXT NOT NULL,"
+        " at TEXT NOT NULL,"
+        " definition TEXT CHECK ((definition IS NULL) = (kind = 'delete')),"
+        " PRIMARY KEY (template, version))",
+        "CREATE TABLE IF NOT EXISTS activity ("
+        " id " + std::string(pg ? "BIGINT GENERATED ALWAYS AS IDENTITY" : "INTEGER") + " PRIMARY KEY,"
+        " album TEXT NOT NULL CHECK (album IN ('severity', 'poll rate', 'condition')),"
+        " name TEXT NOT NULL,"
+        " action TEXT NOT NULL CHECK (action IN ('added', 'changed', 'deleted')),"
+        " before TEXT,"
+        " after TEXT,"
+        " author TEXT NOT NULL,"
+        " host TEXT NOT NULL,"
+        " at TEXT NOT NULL)",
+    };
+}
+
 const std::vector<Migration>& migrations() {
     static const std::vector<Migration> list = {
         {1, version1, seed1},          {2, state_positions, nullptr}, {3, bulk_saves, nullptr},
         {4, set_checks, nullptr},      {5, used_severities, nullptr}, {kRolesVersion, roles, nullptr},
-        {7, named_changes, nullptr}};
+        {7, named_changes, nullptr},
+        {8, history_tables, history::record_existing}};
     return list;
 }
 

@@ -1,9 +1,14 @@
 // Store operations over the database layer.
 #include "varo/sql_store.h"
 
+#include <map>
 #include <set>
 
+#include <nlohmann/json.hpp>
+
+#include "varo/history.h"
 #include "varo/schema.h"
+#include "varo/transfer.h"
 #include "base/utf8.h"
 
 namespace varo {
@@ -50,9 +55,23 @@ std::set<std::string> duplicate_free(const std::vector<T>& items, const char* wh
 Severity severity_from(const Row& r) { return {r.text(0), static_cast<int>(r.integer(1)), r.text(2)}; }
 PollRate poll_rate_from(const Row& r) { return {r.text(0), static_cast<int>(r.integer(1))}; }
 Condition condition_from(const Row& r) { return {r.text(0), r.text(1), r.text(2)}; }
+
+// What the activity log keeps of a server object: its values, as a JSON object.
+using Json = nlohmann::ordered_json;
+std::string values_of(const Severity& s) { return Json{{"value", s.value}, {"color", s.color}}.dump(); }
+std::string values_of(const PollRate& p) { return Json{{"rate", p.rate}}.dump(); }
+std::string values_of(const Condition& c) { return Json{{"descr", c.descr}, {"code", c.code}}.dump(); }
+template <class T>
+std::string values_of(const std::optional<T>& o) { return o ? values_of(*o) : ""; }
+
+// Newer versions first; a record ends with its definition.
+constexpr const char* kVersionColumns = "template, version, kind, author, host, at";
+TemplateVersion version_from(const Row& r) {
+    return {r.text(0), r.integer(1), r.text(2), r.text(3), r.text(4), r.text(5)};
+}
 }  // namespace
 
-SqlStore::SqlStore(std::unique_ptr<Db> db) : db_(std::move(db)) {
+SqlStore::SqlStore(std::unique_ptr<Db> db) : db_(std::move(db)), who_(history::Writer::of_this_process()) {
     schema::apply(*db_);
     db_->schema_ready();
     db_->take_changes();  // start from what is there now
@@ -137,9 +156,12 @@ std::vector<TemplateSummary> SqlStore::list_templates() {
 }
 
 std::optional<TemplateDef> SqlStore::load_template(const std::string& given) {
-    const std::string name = stored_name("templates", given);
+    return read_stored_template(*db_, stored_name("templates", given));
+}
+
+std::optional<TemplateDef> read_stored_template(Db& db, const std::string& name) {
     // One statement, so the template is read from one snapshot even while others write it.
-    Rows rows = db_->query(
+    Rows rows = db.query(
         "SELECT 0, 0, 0, descr, '', '', '', version, NULL, NULL FROM templates WHERE name = ?"
         " UNION ALL SELECT 1, position, 0, name, descr, severity, poll_rate, 0, x, y FROM states WHERE template = ?"
         " UNION ALL SELECT 2, position, 0, from_state, to_state, cond, '', 0, NULL, NULL FROM transitions"
@@ -301,7 +323,7 @@ std::vector<Statement> SqlStore::children(const TemplateDef& def, bool replacing
     return out;
 }
 
-std::int64_t SqlStore::insert_template(const TemplateDef& given) {
+std::int64_t SqlStore::insert_template(const TemplateDef& given, ChangeKind kind) {
     const TemplateDef def = normalised(given, true);
     validate_template(def);
     return write({Album::Templates}, [&] {
@@ -309,10 +331,26 @@ std::int64_t SqlStore::insert_template(const TemplateDef& given) {
             db_->batch({{"SELECT 1 FROM templates WHERE name = ?", {def.name}}, missing_references(def)});
         if (!found[0].empty()) throw StoreError(StoreError::Exists, "template " + quoted(def.name) + " already exists");
         refuse_missing(def, found[1]);
-        db_->batch(with_children({"INSERT INTO templates (name, descr, version) VALUES (?, ?, 1)", {def.name, def.descr}},
-                                 def, false));
-        return std::int64_t{1};
+        return first_version(def, kind);
     });
+}
+
+// A name with a history (a template deleted before) goes on numbering after it.
+std::int64_t SqlStore::first_version(const TemplateDef& def, ChangeKind kind) {
+    std::vector<Statement> statements = with_children(
+        {"INSERT INTO templates (name, descr, version)"
+         " SELECT ?, ?, COALESCE(MAX(version), 0) + 1 FROM template_versions WHERE template = ? RETURNING version",
+         {def.name, def.descr, def.name}},
+        def, false);
+    statements.push_back(history::version_row(db_->dialect(), who_, kind, def.name, template_text(def)));
+    return db_->batch(statements)[0].at(0).integer(0);
+}
+
+// The template's rows replaced by def's, and the version recorded, in one round trip.
+void SqlStore::replace_children(const TemplateDef& def, ChangeKind kind) {
+    std::vector<Statement> statements = children(def, true);
+    statements.push_back(history::version_row(db_->dialect(), who_, kind, def.name, template_text(def)));
+    db_->batch(statements);
 }
 
 std::vector<Statement> SqlStore::with_children(Statement first, const TemplateDef& def, bool replacing) const {
@@ -344,12 +382,12 @@ std::int64_t SqlStore::update_template(const TemplateDef& given, std::int64_t ex
         }
         refuse_running(def.name, found[1]);
         refuse_missing(def, found[2]);
-        db_->batch(children(def, true));
+        replace_children(def, ChangeKind::Save);
         return found[0][0].integer(0);
     });
 }
 
-std::int64_t SqlStore::store_template(const TemplateDef& def, bool check) {
+std::int64_t SqlStore::store_template(const TemplateDef& def, ChangeKind kind, bool check) {
     std::vector<Statement> statements;
     if (check) statements = kept_names_query(def.name);
     statements.push_back(
@@ -364,18 +402,16 @@ std::int64_t SqlStore::store_template(const TemplateDef& def, bool check) {
     if (!found[0].empty()) {
         refuse_running(def.name, found[1]);
         refuse_missing(def, found[2]);
-        db_->batch(children(def, true));
+        replace_children(def, kind);
         return found[0][0].integer(0);
     }
     refuse_missing(def, found[2]);
-    db_->batch(with_children({"INSERT INTO templates (name, descr, version) VALUES (?, ?, 1)", {def.name, def.descr}},
-                             def, false));
-    return 1;
+    return first_version(def, kind);
 }
 
 std::int64_t SqlStore::overwrite_template(const TemplateDef& given) {
     return write({Album::Templates}, [&] {
-        return store_template(normalised(given, false), true);
+        return store_template(normalised(given, false), ChangeKind::Overwrite, true);
     });
 }
 
@@ -385,7 +421,7 @@ void SqlStore::delete_template(const std::string& given) {
         if (!template_exists(name)) throw StoreError(StoreError::NotFound, "template " + quoted(name) + " does not exist");
         refuse_running(name);
         try {
-            db_->exec("DELETE FROM templates WHERE name = ?", {name});
+            db_->batch({history::deletion_row(db_->dialect(), who_, name), {"DELETE FROM templates WHERE name = ?", {name}}});
         } catch (const StoreError& e) {
             // Started running between the check and the delete (a concurrent server).
             if (e.kind() == StoreError::InUse) throw StoreError(StoreError::Running, "template " + quoted(name) + " is running on an object");
@@ -414,8 +450,8 @@ void SqlStore::add_severity(const Severity& given) {
     write({Album::Severities}, [&] {
         if (!db_->query("SELECT 1 FROM severities WHERE name = ?", {s.name}).empty())
             throw StoreError(StoreError::Exists, "severity " + quoted(s.name) + " already exists");
-        db_->exec("INSERT INTO severities (name, value, color) VALUES (?, ?, ?)",
-                  {s.name, std::int64_t{s.value}, s.color});
+        db_->batch({{"INSERT INTO severities (name, value, color) VALUES (?, ?, ?)", {s.name, std::int64_t{s.value}, s.color}},
+                    logged("severity", s.name, "", values_of(s))});
     });
 }
 
@@ -441,7 +477,8 @@ void SqlStore::add_poll_rate(const PollRate& given) {
     write({Album::PollRates}, [&] {
         if (!db_->query("SELECT 1 FROM poll_rates WHERE name = ?", {p.name}).empty())
             throw StoreError(StoreError::Exists, "poll rate " + quoted(p.name) + " already exists");
-        db_->exec("INSERT INTO poll_rates (name, rate) VALUES (?, ?)", {p.name, std::int64_t{p.rate}});
+        db_->batch({{"INSERT INTO poll_rates (name, rate) VALUES (?, ?)", {p.name, std::int64_t{p.rate}}},
+                    logged("poll rate", p.name, "", values_of(p))});
     });
 }
 
@@ -456,7 +493,9 @@ void SqlStore::delete_unused(Album album, const char* table, const char* what, c
         if (db_->query(std::string("SELECT 1 FROM ") + table + " WHERE name = ?", {name}).empty())
             throw StoreError(StoreError::NotFound, std::string(what) + " " + quoted(name) + " does not exist");
         refuse_used(what, name, (std::string("SELECT DISTINCT template FROM states WHERE ") + column + " = ?").c_str(), 1);
-        db_->exec(std::string("DELETE FROM ") + table + " WHERE name = ?", {name});
+        Rows gone = db_->query(std::string("DELETE FROM ") + table + " WHERE name = ? RETURNING *", {name});
+        if (!gone.empty())
+            log_change(what, name, album == Album::Severities ? values_of(severity_from(gone[0])) : values_of(poll_rate_from(gone[0])), "");
     });
 }
 
@@ -488,7 +527,8 @@ void SqlStore::add_condition(const Condition& given) {
     write({Album::Conditions}, [&] {
         if (!db_->query("SELECT 1 FROM conditions WHERE name = ?", {c.name}).empty())
             throw StoreError(StoreError::Exists, "condition " + quoted(c.name) + " already exists");
-        db_->exec("INSERT INTO conditions (name, descr, code) VALUES (?, ?, ?)", {c.name, c.descr, c.code});
+        db_->batch({{"INSERT INTO conditions (name, descr, code) VALUES (?, ?, ?)", {c.name, c.descr, c.code}},
+                    logged("condition", c.name, "", values_of(c))});
     });
 }
 
@@ -512,11 +552,12 @@ void SqlStore::refuse_used_condition(const std::string& name) {
 void SqlStore::delete_condition(const std::string& given) {
     write({Album::Conditions}, [&] {
         const std::string name = stored_name("conditions", given);
-        if (db_->query("SELECT 1 FROM conditions WHERE name = ?", {name}).empty())
-            throw StoreError(StoreError::NotFound, "condition " + quoted(name) + " does not exist");
+        Rows old = db_->query("SELECT name, descr, code FROM conditions WHERE name = ?", {name});
+        if (old.empty()) throw StoreError(StoreError::NotFound, "condition " + quoted(name) + " does not exist");
         refuse_used_condition(name);
         // The foreign keys refuse it too when a template starts using it meanwhile.
-        db_->exec("DELETE FROM conditions WHERE name = ?", {name});
+        db_->batch({{"DELETE FROM conditions WHERE name = ?", {name}},
+                    logged("condition", name, values_of(condition_from(old[0])), "")});
     });
 }
 
@@ -524,10 +565,11 @@ void SqlStore::replace_severity(const Severity& given) {
     write({Album::Severities}, [&] {
         const Severity s{stored_name("severities", given.name), given.value, given.color};
         validate_severity(s, true);
-        if (db_->query("UPDATE severities SET value = ?, color = ? WHERE name = ? RETURNING name",
-                       {std::int64_t{s.value}, s.color, s.name})
-                .empty())
-            throw StoreError(StoreError::NotFound, "severity " + quoted(s.name) + " does not exist");
+        std::vector<Rows> done = db_->batch({{"SELECT name, value, color FROM severities WHERE name = ?", {s.name}},
+                                             {"UPDATE severities SET value = ?, color = ? WHERE name = ?",
+                                              {std::int64_t{s.value}, s.color, s.name}}});
+        if (done[0].empty()) throw StoreError(StoreError::NotFound, "severity " + quoted(s.name) + " does not exist");
+        log_change("severity", s.name, values_of(severity_from(done[0][0])), values_of(s));
     });
 }
 
@@ -535,9 +577,10 @@ void SqlStore::replace_poll_rate(const PollRate& given) {
     write({Album::PollRates}, [&] {
         const PollRate p{stored_name("poll_rates", given.name), given.rate};
         validate_poll_rate(p, true);
-        if (db_->query("UPDATE poll_rates SET rate = ? WHERE name = ? RETURNING name", {std::int64_t{p.rate}, p.name})
-                .empty())
-            throw StoreError(StoreError::NotFound, "poll rate " + quoted(p.name) + " does not exist");
+        std::vector<Rows> done = db_->batch({{"SELECT name, rate FROM poll_rates WHERE name = ?", {p.name}},
+                                             {"UPDATE poll_rates SET rate = ? WHERE name = ?", {std::int64_t{p.rate}, p.name}}});
+        if (done[0].empty()) throw StoreError(StoreError::NotFound, "poll rate " + quoted(p.name) + " does not exist");
+        log_change("poll rate", p.name, values_of(poll_rate_from(done[0][0])), values_of(p));
     });
 }
 
@@ -545,11 +588,83 @@ void SqlStore::replace_condition(const Condition& given) {
     write({Album::Conditions}, [&] {
         const Condition c{stored_name("conditions", given.name), given.descr, given.code};
         validate_condition(c, true);
-        if (db_->query("SELECT 1 FROM conditions WHERE name = ?", {c.name}).empty())
-            throw StoreError(StoreError::NotFound, "condition " + quoted(c.name) + " does not exist");
+        Rows old = db_->query("SELECT name, descr, code FROM conditions WHERE name = ?", {c.name});
+        if (old.empty()) throw StoreError(StoreError::NotFound, "condition " + quoted(c.name) + " does not exist");
         refuse_used_condition(c.name);
-        db_->exec("UPDATE conditions SET descr = ?, code = ? WHERE name = ?", {c.descr, c.code, c.name});
+        db_->batch({{"UPDATE conditions SET descr = ?, code = ? WHERE name = ?", {c.descr, c.code, c.name}},
+                    logged("condition", c.name, values_of(condition_from(old[0])), values_of(c))});
     });
+}
+
+Statement SqlStore::logged(const char* album, const std::string& name, const std::string& before,
+                           const std::string& after) const {
+    return history::activity_row(db_->dialect(), who_, album, name, before, after);
+}
+
+void SqlStore::log_change(const char* album, const std::string& name, const std::string& before, const std::string& after) {
+    Statement s = logged(album, name, before, after);
+    db_->exec(s.sql, s.params);
+}
+
+// ---- history ----
+
+std::vector<TemplateVersion> SqlStore::template_history(const std::optional<std::string>& given, bool deleted_too) {
+    Rows rows;
+    const std::string select = std::string("SELECT ") + kVersionColumns + " FROM template_versions";
+    if (given) {
+        std::string name = stored_name("template_versions", *given, "template");
+        rows = db_->query(select + " WHERE template = ? ORDER BY version DESC", {name});
+    } else {
+        rows = db_->query(select + (deleted_too ? "" : " WHERE template IN (SELECT name FROM templates)") +
+                          " ORDER BY at DESC, " + bytewise("template") + ", version DESC");
+    }
+    std::vector<TemplateVersion> out;
+    out.reserve(rows.size());
+    for (const Row& r : rows) out.push_back(version_from(r));
+    return out;
+}
+
+std::optional<TemplateDef> SqlStore::template_version(const std::string& given, std::int64_t version) {
+    const std::string name = stored_name("template_versions", given, "template");
+    Rows rows = db_->query("SELECT definition FROM template_versions WHERE template = ? AND version = ?", {name, version});
+    if (rows.empty() || rows[0].is_null(0)) return std::nullopt;
+    TemplateDef def = template_from_text(rows[0].text(0));
+    def.name = name;
+    def.version = version;
+    return def;
+}
+
+std::int64_t SqlStore::restore_template(const std::string& given, std::int64_t version) {
+    return write({Album::Templates}, [&] {
+        std::optional<TemplateDef> def = template_version(given, version);
+        if (!def)
+            throw StoreError(StoreError::NotFound,
+                             "template " + quoted(given) + " has no version " + std::to_string(version) + " to restore");
+        return store_template(*def, ChangeKind::Restore, true);
+    });
+}
+
+std::int64_t SqlStore::prune_history(int keep, bool deleted_too) {
+    if (keep < 1) throw StoreError(StoreError::Invalid, "at least the newest version of each template is kept");
+    return write({}, [&] {
+        std::vector<Statement> statements = {
+            {"DELETE FROM template_versions WHERE template IN (SELECT name FROM templates) AND version <="
+             " (SELECT version FROM templates WHERE name = template_versions.template) - ? RETURNING version",
+             {std::int64_t{keep}}}};
+        if (deleted_too)
+            statements.push_back(
+                {"DELETE FROM template_versions WHERE template NOT IN (SELECT name FROM templates) RETURNING version", {}});
+        std::int64_t removed = 0;
+        for (const Rows& rows : db_->batch(statements)) removed += static_cast<std::int64_t>(rows.size());
+        return removed;
+    });
+}
+
+std::vector<Activity> SqlStore::activity_log() {
+    std::vector<Activity> out;
+    for (const Row& r : db_->query("SELECT at, author, host, album, name, action, before, after FROM activity ORDER BY id DESC"))
+        out.push_back({r.text(0), r.text(1), r.text(2), r.text(3), r.text(4), r.text(5), r.text(6), r.text(7)});
+    return out;
 }
 
 // ---- managed objects ----
@@ -621,10 +736,32 @@ void SqlStore::import_contents(const StoreContents& given) {
     duplicate_free(contents.conditions, "condition");
     duplicate_free(contents.templates, "template");
     write({Album::Templates, Album::Severities, Album::PollRates, Album::Conditions}, [&] {
-        for (const Severity& s : contents.severities) upsert_severity(s);
-        for (const PollRate& p : contents.poll_rates) upsert_poll_rate(p);
-        for (const Condition& c : contents.conditions) upsert_condition(c);
-        for (const TemplateDef& t : contents.templates) store_template(t);
+        // What each object was, for the activity log: one read of each album.
+        std::map<std::string, Severity> severities;
+        std::map<std::string, PollRate> poll_rates;
+        std::map<std::string, Condition> conditions;
+        for (const Row& r : db_->query("SELECT name, value, color FROM severities")) severities[r.text(0)] = severity_from(r);
+        for (const Row& r : db_->query("SELECT name, rate FROM poll_rates")) poll_rates[r.text(0)] = poll_rate_from(r);
+        for (const Row& r : db_->query("SELECT name, descr, code FROM conditions")) conditions[r.text(0)] = condition_from(r);
+        for (const Severity& s : contents.severities) {
+            upsert_severity(s);
+            auto old = severities.find(s.name);
+            if (old == severities.end() || !(old->second == s))
+                log_change("severity", s.name, old == severities.end() ? "" : values_of(old->second), values_of(s));
+        }
+        for (const PollRate& p : contents.poll_rates) {
+            upsert_poll_rate(p);
+            auto old = poll_rates.find(p.name);
+            if (old == poll_rates.end() || !(old->second == p))
+                log_change("poll rate", p.name, old == poll_rates.end() ? "" : values_of(old->second), values_of(p));
+        }
+        for (const Condition& c : contents.conditions) {
+            upsert_condition(c);
+            auto old = conditions.find(c.name);
+            if (old == conditions.end() || !(old->second == c))
+                log_change("condition", c.name, old == conditions.end() ? "" : values_of(old->second), values_of(c));
+        }
+        for (const TemplateDef& t : contents.templates) store_template(t, ChangeKind::Import);
     });
 }
 

@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "varo/db.h"
+#include "varo/history.h"
 #include "varo/validate.h"
 
 namespace varo {
@@ -21,10 +22,16 @@ public:
 
     std::vector<TemplateSummary> list_templates() override;
     std::optional<TemplateDef> load_template(const std::string& name) override;
-    std::int64_t insert_template(const TemplateDef& def) override;
+    std::int64_t insert_template(const TemplateDef& def, ChangeKind kind = ChangeKind::Save) override;
     std::int64_t update_template(const TemplateDef& def, std::int64_t expected_version) override;
     std::int64_t overwrite_template(const TemplateDef& def) override;
     void delete_template(const std::string& name) override;
+
+    std::vector<TemplateVersion> template_history(const std::optional<std::string>& name, bool deleted_too) override;
+    std::optional<TemplateDef> template_version(const std::string& name, std::int64_t version) override;
+    std::int64_t restore_template(const std::string& name, std::int64_t version) override;
+    std::int64_t prune_history(int keep, bool deleted_too) override;
+    std::vector<Activity> activity_log() override;
 
     std::vector<Severity> list_severities() override;
     std::optional<Severity> find_severity(const std::string& name) override;
@@ -83,7 +90,11 @@ private:
     std::vector<Statement> children(const TemplateDef& def, bool replacing) const;
     std::vector<Statement> with_children(Statement first, const TemplateDef& def, bool replacing) const;
     // Overwrite or insert, in a transaction; checked first against the names it keeps.
-    std::int64_t store_template(const TemplateDef& def, bool check = false);
+    std::int64_t store_template(const TemplateDef& def, ChangeKind kind, bool check = false);
+    std::int64_t first_version(const TemplateDef& def, ChangeKind kind);  // inserts it; returns its version
+    void replace_children(const TemplateDef& def, ChangeKind kind);
+    Statement logged(const char* album, const std::string& name, const std::string& before, const std::string& after) const;
+    void log_change(const char* album, const std::string& name, const std::string& before, const std::string& after);
     void upsert_severity(const Severity& s);
     void upsert_poll_rate(const PollRate& p);
     void upsert_condition(const Condition& c);
@@ -94,8 +105,13 @@ private:
     void delete_unused(Album album, const char* table, const char* what, const char* column, const std::string& given);
 
     std::unique_ptr<Db> db_;
+    history::Writer who_;
     ChangeReport own_;  // this client's committed writes not yet polled
 };
+
+// The template stored under exactly this name as it is, read in one statement; none when
+// there is none.
+std::optional<TemplateDef> read_stored_template(Db& db, const std::string& name);
 
 }  // namespace varo
 

@@ -116,6 +116,35 @@ struct Rights {
 // The groups of a shared store: varo_read, varo_edit (templates too), varo_admin (everything).
 enum class Level { Read, Edit, Admin };
 const char* level_role(Level level);  // "varo_read", "varo_edit", "varo_admin"
+// What made a version of a template (or removed it), as the history records it.
+enum class ChangeKind { Save, Copy, Overwrite, Import, Restore, Delete, Existing };
+const char* change_kind_name(ChangeKind kind);  // "save", "copy", ... "existing" (there before history)
+
+// One version in a template's history, or its deletion (no definition). The author is the
+// PostgreSQL session's role, or on a store file the user of the operating system; the time
+// is the store's, "YYYY-MM-DD HH:MM:SS" in UTC.
+struct TemplateVersion {
+    std::string template_name;
+    std::int64_t version = 0;
+    std::string kind;
+    std::string author;
+    std::string host;
+    std::string time;
+    bool deleted() const { return kind == "delete"; }
+};
+
+// One change of a severity, poll rate or condition: what it was and what it became, each as
+// a JSON object of its values ("" for none: added, or deleted).
+struct Activity {
+    std::string time;
+    std::string author;
+    std::string host;
+    std::string album;   // "severity", "poll rate" or "condition"
+    std::string name;
+    std::string action;  // "added", "changed" or "deleted"
+    std::string before;
+    std::string after;
+};
 
 enum class Album { Templates = 0, Severities = 1, PollRates = 2, Conditions = 3 };
 const char* album_name(Album album);  // "templates", "severities", "poll_rates", "conditions"
@@ -176,13 +205,30 @@ public:
     virtual std::vector<TemplateSummary> list_templates() = 0;  // sorted by name
     virtual std::optional<TemplateDef> load_template(const std::string& name) = 0;
     // First store under def.name; Exists when the name is taken. Returns the new version.
-    virtual std::int64_t insert_template(const TemplateDef& def) = 0;
+    // kind: Save, or Copy for a copy under a new name (as the history records it).
+    virtual std::int64_t insert_template(const TemplateDef& def, ChangeKind kind = ChangeKind::Save) = 0;
     // Replace the template stored as def.name, if its version is still expected_version
     // (Conflict otherwise; NotFound when gone; Running when it runs). Returns the new version.
     virtual std::int64_t update_template(const TemplateDef& def, std::int64_t expected_version) = 0;
     // Replace whatever is stored as def.name (or insert); Running when it runs.
     virtual std::int64_t overwrite_template(const TemplateDef& def) = 0;
     virtual void delete_template(const std::string& name) = 0;  // NotFound, Running
+
+    // History. Every write of a template records the version it makes (or the deletion) in
+    // its own transaction; versions of one name are numbered on across deletions.
+    // Newest first: one template's versions and deletions, or (no name) every template's,
+    // those of deleted templates only when deleted_too.
+    virtual std::vector<TemplateVersion> template_history(const std::optional<std::string>& name, bool deleted_too);
+    // The definition a version held; none for an unknown version or a deletion.
+    virtual std::optional<TemplateDef> template_version(const std::string& name, std::int64_t version);
+    // Stores that version again as the newest (bringing back a deleted template); NotFound for
+    // an unknown version, Running, Invalid (a severity it names is gone...). Returns the new version.
+    virtual std::int64_t restore_template(const std::string& name, std::int64_t version);
+    // Keeps the newest `keep` (at least 1) versions of each stored template; a deleted
+    // template's history is kept whole, or dropped when deleted_too. Returns the rows removed.
+    virtual std::int64_t prune_history(int keep, bool deleted_too);
+    // The changes of severities, poll rates and conditions, newest first.
+    virtual std::vector<Activity> activity_log();
 
     // Severities, poll rates, conditions (each list sorted by name).
     virtual std::vector<Severity> list_severities() = 0;

@@ -359,6 +359,18 @@ StoreContents parse_transfer(const std::string& text) {
     return c;
 }
 
+std::string template_text(const TemplateDef& def) { return template_json(def).dump(); }
+
+TemplateDef template_from_text(const std::string& text) {
+    Json j;
+    try {
+        j = Json::parse(text);
+    } catch (const Json::exception& e) {
+        throw StoreError(StoreError::Corrupt, std::string("a stored version is not valid JSON: ") + e.what());
+    }
+    return read_template(j, "");
+}
+
 void import_json(Store& store, const std::string& text) {
     StoreContents c = parse_transfer(text);
     // Point at the place in the file for what a template names but neither the file nor

@@ -32,6 +32,11 @@ StoreContents parse_transfer(const std::string& text);
 // changes nothing.
 void import_json(Store& store, const std::string& text);
 
+// One template as the exchange file writes it (compact), and back: how the history keeps
+// each version. Throws StoreError(Invalid) for a text that is not one.
+std::string template_text(const TemplateDef& def);
+TemplateDef template_from_text(const std::string& text);
+
 }  // namespace varo
 
 #endif

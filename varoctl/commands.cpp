@@ -8,6 +8,7 @@
 #include <iostream>
 #include <iterator>
 #include <map>
+#include <set>
 #include <sstream>
 
 #include <nlohmann/json.hpp>
@@ -15,6 +16,7 @@
 #include "diagram/picture/render.h"
 #include "diagram/picture/template_scene.h"
 #include "analysis/analysis.h"
+#include "template/version_diff.h"
 #include "varo/file_write.h"
 #include "varo/transfer.h"
 #include "varoctl/recover.h"
@@ -50,6 +52,15 @@ const char* const kUsage =
     "  grant ROLE read|edit|admin         (PostgreSQL) make ROLE a member of varo_read,\n"
     "                                     varo_edit or varo_admin, and of no other\n"
     "  revoke ROLE                        (PostgreSQL) take ROLE out of all three\n"
+    "  history [--deleted] [--json] [TEMPLATE]\n"
+    "                                     versions, newest first: version, time, author,\n"
+    "                                     host, kind (deleted templates too with --deleted)\n"
+    "  diff TEMPLATE V1 [V2]              the text view's lines of version V1 against V2\n"
+    "                                     (default: the stored one) as a unified diff\n"
+    "  restore TEMPLATE V                 store version V again as the newest version\n"
+    "  log [--json]                       changes of severities, poll rates and conditions\n"
+    "  prune --keep N [--deleted]         keep the newest N versions of each template;\n"
+    "                                     --deleted forgets deleted templates' history\n"
     "\n"
     "Options:\n"
     "  --store STORE  sqlite:PATH, PATH.db, pg:CONNINFO or postgresql://...\n"
@@ -98,6 +109,11 @@ const std::map<std::string, Shape>& shapes() {
         {"recover", {0, 2}},
         {"grant", {2, 2}},
         {"revoke", {1, 1}},
+        {"history", {0, 3}},
+        {"diff", {2, 3}},
+        {"restore", {2, 2}},
+        {"log", {0, 1}},
+        {"prune", {2, 3}},
     };
     return m;
 }
@@ -290,12 +306,144 @@ std::string padded(const std::string& s, std::size_t width) {
     return s.size() >= width ? s + " " : s + std::string(width - s.size(), ' ');
 }
 
+// The options a reading command takes, and its names (at most max_names).
+struct Flags {
+    std::set<std::string> given;
+    std::vector<std::string> names;
+    bool has(const char* flag) const { return given.count(flag) > 0; }
+};
+
+Flags flags(const std::string& command, const std::vector<std::string>& rest, std::set<std::string> allowed,
+            std::size_t max_names) {
+    Flags f;
+    for (const std::string& a : rest) {
+        if (a.size() > 1 && a[0] == '-') {
+            if (!allowed.count(a)) throw UsageError("unknown option '" + a + "' for '" + command + "'");
+            if (!f.given.insert(a).second) throw UsageError(a + " given twice");
+        } else if (f.names.size() == max_names) {
+            throw UsageError("too many arguments for '" + command + "'");
+        } else {
+            f.names.push_back(a);
+        }
+    }
+    return f;
+}
+
+std::int64_t version_number(const std::string& text) {
+    if (text.empty() || text.size() > 15 || text.find_first_not_of("0123456789") != std::string::npos)
+        throw UsageError("a version must be a whole number, not '" + text + "'");
+    return std::stoll(text);
+}
+
+// prune --keep N [--deleted]
+std::pair<int, bool> prune_args(const std::vector<std::string>& rest) {
+    int keep = 0;
+    bool deleted = false;
+    for (std::size_t i = 0; i < rest.size(); ++i) {
+        if (rest[i] == "--keep" && i + 1 < rest.size() && keep == 0) {
+            keep = number(rest[++i], "N");
+            if (keep < 1) throw UsageError("--keep needs at least 1");
+        } else if (rest[i] == "--deleted" && !deleted) {
+            deleted = true;
+        } else {
+            throw UsageError("'prune' takes --keep N and --deleted, once each");
+        }
+    }
+    if (keep == 0) throw UsageError("'prune' needs --keep N");
+    return {keep, deleted};
+}
+
+std::string or_dash(const std::string& s) { return s.empty() ? "-" : s; }
+
+void history(varo::Store& store, const Flags& f, std::ostream& out) {
+    std::optional<std::string> name;
+    if (!f.names.empty()) name = f.names[0];
+    auto versions = store.template_history(name, f.has("--deleted"));
+    if (name && versions.empty())
+        throw varo::StoreError(varo::StoreError::NotFound, "template \"" + *name + "\" has no history");
+    if (f.has("--json")) {
+        nlohmann::ordered_json list = nlohmann::ordered_json::array();
+        for (const varo::TemplateVersion& v : versions)
+            list.push_back({{"template", v.template_name}, {"version", v.version}, {"time", v.time},
+                            {"author", v.author}, {"host", v.host}, {"kind", v.kind}});
+        out << list.dump(2, ' ', true) << "\n";
+        return;
+    }
+    for (const varo::TemplateVersion& v : versions)
+        out << (name ? "" : padded(printable(v.template_name), 24)) << padded(std::to_string(v.version), 6) << v.time
+            << "  " << padded(printable(or_dash(v.author)), 16) << padded(printable(or_dash(v.host)), 16) << v.kind << "\n";
+}
+
+// A version's text-view lines, shown escaped.
+std::vector<std::string> version_lines(varo::Store& store, const std::string& name, std::int64_t version) {
+    auto def = store.template_version(name, version);
+    if (!def)
+        throw varo::StoreError(varo::StoreError::NotFound,
+                               "template \"" + name + "\" has no version " + std::to_string(version));
+    std::vector<std::string> out = lines::text_view_lines(*def);
+    for (std::string& l : out) l = printable(l);
+    return out;
+}
+
+void diff(varo::Store& store, const std::vector<std::string>& rest, std::ostream& out) {
+    const std::string& name = rest[0];
+    std::int64_t from = version_number(rest[1]), to = 0;
+    if (rest.size() > 2) {
+        to = version_number(rest[2]);
+    } else {
+        auto stored = store.load_template(name);
+        if (!stored)
+            throw varo::StoreError(varo::StoreError::NotFound,
+                                   "template \"" + name + "\" is not stored: give the second version too");
+        to = stored->version;
+    }
+    const std::string label = printable(name) + " version ";
+    std::string text = lines::unified_diff(version_lines(store, name, from), version_lines(store, name, to),
+                                           label + std::to_string(from), label + std::to_string(to));
+    // Silence would say the two are the same.
+    if (text.empty() && !store.template_version(name, from)->same_content(*store.template_version(name, to)))
+        text = "versions " + std::to_string(from) + " and " + std::to_string(to) +
+               " differ only in what the text view does not show (descriptions, severities, poll rates, places)\n";
+    out << text;
+}
+
+nlohmann::ordered_json values_or_null(const std::string& text) {
+    return text.empty() ? nlohmann::ordered_json(nullptr) : nlohmann::ordered_json::parse(text, nullptr, false);
+}
+
+void activity(varo::Store& store, const Flags& f, std::ostream& out) {
+    auto log = store.activity_log();
+    if (f.has("--json")) {
+        nlohmann::ordered_json list = nlohmann::ordered_json::array();
+        for (const varo::Activity& a : log)
+            list.push_back({{"time", a.time}, {"author", a.author}, {"host", a.host}, {"kind", a.album},
+                            {"name", a.name}, {"action", a.action}, {"before", values_or_null(a.before)},
+                            {"after", values_or_null(a.after)}});
+        out << list.dump(2, ' ', true) << "\n";
+        return;
+    }
+    for (const varo::Activity& a : log) {
+        std::string what = a.album + " " + a.name + " " + a.action;
+        if (a.action == "changed") what += " from " + a.before + " to " + a.after;
+        else what += " " + (a.after.empty() ? a.before : a.after);
+        out << a.time << "  " << padded(printable(or_dash(a.author)), 16) << padded(printable(or_dash(a.host)), 16)
+            << printable(what) << "\n";
+    }
+}
+
 }  // namespace
 
 void check_usage(const std::vector<std::string>& args) {
     auto [key, rest] = split(args);
     if (key == "export") export_args(rest);
     if (key == "check") check_args(rest);
+    if (key == "history") flags(key, rest, {"--deleted", "--json"}, 1);
+    if (key == "log") flags(key, rest, {"--json"}, 0);
+    if (key == "prune") prune_args(rest);
+    if (key == "diff") {
+        for (std::size_t i = 1; i < rest.size(); ++i) version_number(rest[i]);
+    }
+    if (key == "restore") version_number(rest[1]);
     if (key == "add severity") number(rest[1], "VALUE");
     if (key == "add pollrate") number(rest[1], "RATE");
     if (key == "grant") level(rest[1]);
@@ -345,6 +493,20 @@ int run(const std::vector<std::string>& args, const std::function<std::unique_pt
 
     auto store = open_store();
     if (key == "check") return check(*store, check_args(rest), out);
+    if (key == "history") return history(*store, flags(key, rest, {"--deleted", "--json"}, 1), out), 0;
+    if (key == "log") return activity(*store, flags(key, rest, {"--json"}, 0), out), 0;
+    if (key == "diff") return diff(*store, rest, out), 0;
+    if (key == "restore") {
+        std::int64_t version = store->restore_template(rest[0], version_number(rest[1]));
+        out << "template " << printable(rest[0]) << " version " << rest[1] << " restored as version " << version << "\n";
+        return 0;
+    }
+    if (key == "prune") {
+        auto [keep, deleted] = prune_args(rest);
+        std::int64_t removed = store->prune_history(keep, deleted);
+        out << removed << (removed == 1 ? " version" : " versions") << " removed\n";
+        return 0;
+    }
     if (key == "simulate") {
         varo::TemplateDef def = need_template(*store, rest[0]);
         auto sim = varo::analysis::simulate(def, std::vector<std::string>(rest.begin() + 1, rest.end()));

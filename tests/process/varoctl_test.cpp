@@ -87,7 +87,9 @@ TEST_F(Varoctl, HelpVersionAndUsageErrors) {
              {"add", "severity", "X", "high", "red"}, {"add", "pollrate", "F", "-1"}, {"delete", "template", "a", "b"},
              {"export", "--template"}, {"export", "a", "b"}, {"import"}, {"--bogus", "init"}, {"render", "T"},
              {"render", "T", "out.gif"}, {"check", "a", "b"}, {"check", "--yaml"}, {"simulate"},
-             {"used", "template", "x"}, {"used", "condition"}, {"--store", "", "init"}, {"--store=", "init"}}) {
+             {"used", "template", "x"}, {"used", "condition"}, {"--store", "", "init"}, {"--store=", "init"},
+             {"history", "a", "b"}, {"history", "--yaml"}, {"diff", "T", "x"}, {"restore", "T", "v1"}, {"log", "a"},
+             {"prune"}, {"prune", "--keep", "0"}, {"prune", "--keep", "1", "--keep", "2"}}) {
         r = run(bad);
         std::string shown;
         for (const auto& a : bad) shown += a + " ";
@@ -160,9 +162,21 @@ TEST_F(Varoctl, CommandsAndTheirFailures) {
         {{"stop", "Thermo", "rack7"}, "", 0, "", ""},
         {{"stop", "Thermo", "rack7"}, "", 1, "", ""},
         {{"delete", "template", "Thermo"}, "", 0, "", ""},
+        // Its history: each version, its deletion, a restore as a new version.
+        {{"history"}, "", 0, "", ""},
+        {{"history", "--deleted"}, "", 0, "^Thermo                  2     ", ""},
+        {{"history", "--json", "Thermo"}, "", 0, "\"kind\": \"delete\"", ""},
+        {{"diff", "Thermo", "2"}, "", 1, "", "is not stored: give the second version too"},
+        {{"diff", "Thermo", "1", "2"}, "", 1, "", "has no version 2"},
+        {{"restore", "Thermo", "1"}, "", 0, "template Thermo version 1 restored as version 3\n", ""},
+        {{"diff", "Thermo", "1"}, "", 0, "", ""},
+        {{"delete", "template", "Thermo"}, "", 0, "", ""},
         {{"delete", "condition", "Hot"}, "", 0, "", ""},
         {{"grant", "alice", "edit"}, "", 1, "", "a store file has no roles"},
         {{"grant", "alice", "owner"}, "", 2, "", "the level must be read, edit or admin, not 'owner'"},
+        {{"restore", "Thermo", "1"}, "", 1, "", "no condition \"Hot\""},
+        {{"log", "--json"}, "", 0, "\"action\": \"deleted\"", ""},
+        {{"prune", "--keep", "1", "--deleted"}, "", 0, "4 versions removed\n", ""},
     };
     for (const auto& step : steps) {
         std::string shown;

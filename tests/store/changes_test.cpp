@@ -48,11 +48,15 @@ void trial_hangs(int) {
     _exit(4);
 }
 
+// The whole old or new template, and its history's newest version the same: never one without the other.
 void expect_whole(varo::Store& s, const varo::TemplateDef& a, const varo::TemplateDef& b) {
     auto loaded = s.load_template("Big");
     ASSERT_TRUE(loaded);
     EXPECT_TRUE(loaded->same_content(a) || loaded->same_content(b))
         << "torn template: " << loaded->states.size() << " states, " << loaded->transitions.size() << " transitions";
+    auto newest = s.template_history(std::string("Big"), false).at(0);
+    EXPECT_EQ(newest.version, loaded->version);
+    EXPECT_TRUE(s.template_version("Big", newest.version)->same_content(*loaded));
 }
 
 TEST_P(StoreChanges, OtherConnectionSeesOnlyTheChangedAlbumsOnce) {

@@ -14,8 +14,8 @@ public:
     int schema_version() override { return check().schema_version(); }
     std::vector<varo::TemplateSummary> list_templates() override { return check().list_templates(); }
     std::optional<varo::TemplateDef> load_template(const std::string& n) override { return check().load_template(n); }
-    std::int64_t insert_template(const varo::TemplateDef& d) override {
-        return write([&](varo::Store& s) { return s.insert_template(d); });
+    std::int64_t insert_template(const varo::TemplateDef& d, varo::ChangeKind k = varo::ChangeKind::Save) override {
+        return write([&](varo::Store& s) { return s.insert_template(d, k); });
     }
     std::int64_t update_template(const varo::TemplateDef& d, std::int64_t v) override {
         return write([&](varo::Store& s) { return s.update_template(d, v); });
@@ -24,6 +24,12 @@ public:
         return write([&](varo::Store& s) { return s.overwrite_template(d); });
     }
     void delete_template(const std::string& n) override { write([&](varo::Store& s) { s.delete_template(n); }); }
+    std::vector<varo::TemplateVersion> template_history(const std::optional<std::string>& n, bool d) override {
+        return check().template_history(n, d);
+    }
+    std::optional<varo::TemplateDef> template_version(const std::string& n, std::int64_t v) override {
+        return check().template_version(n, v);
+    }
     std::vector<varo::Severity> list_severities() override { return check().list_severities(); }
     std::optional<varo::Severity> find_severity(const std::string& n) override { return check().find_severity(n); }
     void add_severity(const varo::Severity& v) override { write([&](varo::Store& s) { s.add_severity(v); }); }

@@ -19,6 +19,7 @@
 #include "diagram/draw_area.h"
 #include "edit/exit_flows.h"
 #include "edit/recovery_offer.h"
+#include "edit/history_callbacks.h"
 #include "edit/template_callbacks.h"
 #include "edit/template_news.h"
 #include "edit/template_status.h"
@@ -69,7 +70,7 @@ void refuse_server_commands() {
     const Widget needs_server[] = {
         main_new_template, main_open_button,   main_save_button,     main_edit_conditions, main_form_conditions,
         main_edit_option,  sd_template_new,    sd_template_open,     sd_template_save,     sd_edit_conditions,
-        sd_edit_setup,
+        sd_edit_setup,     main_template_history, sd_template_history,
     };
     for (Widget w : needs_server)
         if (w) XtSetSensitive(w, False);
@@ -91,7 +92,7 @@ void watch_views() {
     unwatch_template_views();
     const TemplateView views[] = {fields_view, text_view,         diagram_view, state_lists_view,
                                   transition_lists_view, status_view, undo_view,    server_lists_view,
-                                  news_view,   journal_view, write_controls_view};
+                                  news_view,   journal_view, write_controls_view, history_view};
     for (TemplateView view : views) watch_template(view);
 }
 
@@ -125,6 +126,7 @@ void create_editor_dialogs() {
     create_configure_states(state_diagram_win);
     create_state_information(state_diagram_win);
     create_check_template_win(te_win);
+    create_history_win(te_win);
     create_simulate_win(te_win);
 }
 

@@ -76,7 +76,8 @@ void undo_view(const TemplateChange& change) {
 }
 
 void fields_view(const TemplateChange& change) {
-    if (change.kind == Change::Edited || change.kind == Change::Album) return;
+    // Typing is not refreshed (the field is where the text comes from); a version taken whole is.
+    if ((change.kind == Change::Edited && !(change.parts & EDITED_VERSION)) || change.kind == Change::Album) return;
     // Not typing: the history is not told of it. A copy, as each field set is read back.
     TemplateFields shown = template_fields;
     restoring = true;

@@ -39,6 +39,7 @@ void init_help(Widget w) {
 
 void main_help_cb(Widget w, XtPointer, XtPointer) { show_topic(w, 5000); }
 void ol_help_cb(Widget w, XtPointer, XtPointer) { show_topic(w, 5100); }
+void hist_help_cb(Widget w, XtPointer, XtPointer) { show_topic(w, 6100); }
 void state_help_cb(Widget w, XtPointer, XtPointer) { show_topic(w, 5200); }
 void te_help_button_cb(Widget w, XtPointer, XtPointer) { show_topic(w, 5300); }
 void order_help_cb(Widget w, XtPointer, XtPointer) { show_topic(w, 5400); }

@@ -27,7 +27,8 @@ enum EditedPart : unsigned {
     EDITED_STATES = 1,       // added, deleted, given a new poll rate or severity
     EDITED_TRANSITIONS = 2,  // transitions and actions added, deleted or reordered
     EDITED_PLACES = 4,       // where states stand in the diagram
-    EDITED_FIELDS = 8        // the name or description typed into the main window
+    EDITED_FIELDS = 8,       // the name or description typed into the main window
+    EDITED_VERSION = 16      // a former version taken whole as the working copy, description included
 };
 
 enum class AlbumKind { NoAlbum, Templates, PollRates, Severities, Conditions };

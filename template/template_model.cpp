@@ -1,6 +1,10 @@
 #include "template/store_rights.h"
 #include "template/template_model.h"
 
+#include <memory>
+
+#include "varo/store.h"
+
 #include "base/globals.h"
 #include "base/messages.h"
 #include "template/album_reader.h"
@@ -194,6 +198,12 @@ void template_fields_typed(const TemplateFields& fields) {
     modified = fields == saved_fields ? (modified ? differs_from_saved() : 0) : 1;
     MessageId status = modified ? msg::FIELDS_MODIFIED_STATUS : was ? msg::FIELDS_UNMODIFIED_STATUS : MessageId{0, 0};
     announce({Change::Edited, EDITED_FIELDS, status});
+}
+
+void take_version(const varo::TemplateDef& version, MessageId status) {
+    qori_template_restore(qor_handle, Qor_Snapshot(std::make_shared<const varo::TemplateDef>(version)));
+    template_fields.descr = version.descr;
+    template_edited(EDITED_STATES | EDITED_TRANSITIONS | EDITED_PLACES | EDITED_FIELDS | EDITED_VERSION, status);
 }
 
 void restore_template(const Qor_Snapshot& contents, const TemplateFields& fields, MessageId status) {

@@ -79,6 +79,9 @@ void template_edited(unsigned parts, MessageId status);
 // The user typed into the name or description field: modified while either differs from
 // what was last saved (or started, opened, reloaded), or the contents were edited.
 void template_fields_typed(const TemplateFields& fields);
+// Makes a former version of the template the working copy, description included: an
+// edit like any other (modified, undoable), which Save stores as a new version.
+void take_version(const varo::TemplateDef& version, MessageId status);
 // Puts a whole step back (undo, redo): the contents and the two fields.
 void restore_template(const Qor_Snapshot& contents, const TemplateFields& fields, MessageId status);
 

@@ -29,6 +29,22 @@ void set_list_lines(Widget list, const std::vector<std::string>& lines) {
     for (XmString s : items) XmStringFree(s);
 }
 
+void set_list_lines(Widget list, const std::vector<std::string>& lines, const std::vector<const char*>& renditions) {
+    if (!list) return;
+    XmListDeleteAllItems(list);
+    std::vector<XmString> items;
+    items.reserve(lines.size());
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        const char* rendition = i < renditions.size() ? renditions[i] : nullptr;
+        // The segment's tag picks the rendition (a rendition begun and ended inside the string
+        // makes XmStringUnparse free its context twice).
+        items.push_back(rendition ? XmStringCreate(const_cast<char*>(lines[i].c_str()), const_cast<char*>(rendition))
+                                  : XmStringCreateLocalized(const_cast<char*>(lines[i].c_str())));
+    }
+    if (!items.empty()) XmListAddItemsUnselected(list, items.data(), static_cast<int>(items.size()), 0);
+    for (XmString s : items) XmStringFree(s);
+}
+
 void add_string(Widget list, const char* text) {
     if (!list || !text) return;
     int position = lines::insert_position(list_lines(list), text);

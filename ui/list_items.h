@@ -11,6 +11,9 @@
 std::vector<std::string> list_lines(Widget list);
 // Replaces every item of the list by these lines, added in one call.
 void set_list_lines(Widget list, const std::vector<std::string>& lines);
+// set_list_lines, each line drawn in the rendition its tag names in the list's render table
+// (null: the list's own).
+void set_list_lines(Widget list, const std::vector<std::string>& lines, const std::vector<const char*>& renditions);
 // In a list of lines in strcmp order, each led by its name: takes out the line of that
 // name, if any, and puts `line` (when given) at its sorted place. False, and nothing done,
 // when the list is found out of that order (build it whole then).

@@ -29,6 +29,8 @@ const std::vector<SharedMenuEntry> shared_template_entries = {
     {{"main_save_button", "sd_template_save"}, {&main_save_button, &sd_template_save}, {call(main_save_button_cb)}},
     {{"main_check_template", "sd_template_check"}, {&main_check_template, &sd_template_check}, {call(check_template_cb)}},
     {{"main_simulate", "sd_template_simulate"}, {&main_simulate, &sd_template_simulate}, {call(simulate_cb)}},
+    {{"main_template_history", "sd_template_history"}, {&main_template_history, &sd_template_history},
+     {call(template_history_cb)}},
 };
 
 const std::vector<SharedMenuEntry> shared_edit_entries = {

@@ -23,5 +23,7 @@ Widget create_condition_text_win(Widget parent);
 // Template analysis, reached from the Template menus of both windows.
 Widget create_check_template_win(Widget parent);
 Widget create_simulate_win(Widget parent);
+// The open template's stored versions, reached from the Template menus of both windows.
+Widget create_history_win(Widget parent);
 
 #endif

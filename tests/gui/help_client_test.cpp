@@ -261,7 +261,7 @@ TEST_F(HelpClient, EveryHelpButtonShowsItsWindowsTopic) {
         {&si_help, 5200},            {&tran_edit_button, 5300}, {&order_help_button, 5400},
         {&ct_help_button, 5500},     {&te_pollrate_help_butoon, 5600}, {&te_severity_help_button, 5700},
         {&sd_help_bt, 5800},         {&cs_help, 5900},          {&tl_help, 5000},
-        {&sl_help, 5000},
+        {&sl_help, 5000},          {&hist_help_button, 6100},
     };
     put_record(XtWindow(shell));  // a viewer is up: each press sends it a command
     for (const auto& [button, topic] : buttons) {

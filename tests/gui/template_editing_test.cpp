@@ -28,6 +28,7 @@
 #include "ui/option_menus.h"
 #include "ui/text_view.h"
 #include "ui/widgets.h"
+#include "varo/history.h"
 
 namespace {
 
@@ -783,6 +784,64 @@ TEST_F(EditorTest, SimulationHighlightsTheCurrentStateAfterEachPick) {
     EXPECT_EQ((Texts{"Starts in Ground (severity Normal, poll rate Poll)"}),
               gui::list_items(sim_steps_list));
     EXPECT_EQ("Current state: Ground (severity Normal, poll rate Poll)", gui::label(sim_state));
+}
+
+// The History window lists the stored versions, shows one against the working copy, and
+// opens it as an undoable edit that Save stores as a new version equal to the old one.
+TEST_F(EditorTest, HistoryShowsAVersionsDifferenceAndSavesItAgainAsANewVersion) {
+    const varo::TemplateDef first{"hist", "first", {{"Ground", "", "Normal", "Poll"}, {"Down", "", "Critical", "Poll"}},
+                                  {{"Ground", "Down", "LinkDown", {{"COMMAND", "\"/usr/bin/page\"", "\"ops\""}}}}};
+    varo::TemplateDef second = first;
+    second.descr = "second";
+    second.states.push_back({"Lost", "", "Major", "Poll"});
+    second.transitions.push_back({"Down", "Lost", "HighErrors", {}});
+    store_template(first);
+    other->update_template(second, 1);
+    start_editor("hist");
+    show_diagram();
+
+    for (const char* entry : {"sd_template_history", "main_template_history"}) {
+        SCOPED_TRACE(entry);
+        XtUnmanageChild(hist_dialog);
+        ASSERT_TRUE(gui::press(gui::need(entry)));
+        EXPECT_TRUE(gui::managed(hist_dialog));
+    }
+    const std::string who = varo::history::Writer::of_this_process().user;
+    Texts versions = gui::list_items(hist_version_list);
+    ASSERT_EQ(2u, versions.size());
+    for (std::size_t i = 0; i < 2; ++i) {
+        EXPECT_EQ(0u, versions[i].rfind(std::to_string(2 - i) + "       ", 0)) << versions[i];
+        EXPECT_NE(std::string::npos, versions[i].find(" " + who + " ")) << versions[i];
+        EXPECT_EQ("save", versions[i].substr(versions[i].size() - 4));
+    }
+    EXPECT_FALSE(gui::sensitive(hist_open_button));
+
+    const Texts working = gui::list_items(main_text_list);
+    ASSERT_EQ(6u, working.size());
+    ASSERT_TRUE(gui::select_list_pos(hist_version_list, 2));
+    EXPECT_EQ((Texts{"  " + working[0], "  " + working[1], "  " + working[2], "  " + working[3], "- " + working[4],
+                     "- " + working[5]}),
+              gui::list_items(hist_diff_list));
+    EXPECT_EQ(0u, gui::label(hist_diff_label).rfind("Version 1 against the working copy"));
+    shoot(history_win, "history.png");
+
+    ASSERT_TRUE(gui::press(hist_open_button));
+    EXPECT_EQ(1, modified);
+    EXPECT_EQ("first", gui::text(main_description));
+    EXPECT_EQ((Texts{working.begin(), working.begin() + 4}), gui::list_items(main_text_list));
+    EXPECT_EQ("Version 1 shows the same lines as the working copy", gui::label(hist_diff_label));
+    ASSERT_TRUE(gui::press(main_edit_undo));
+    EXPECT_EQ(working, gui::list_items(main_text_list));
+    EXPECT_EQ("second", gui::text(main_description));
+    ASSERT_TRUE(gui::press(main_edit_redo));
+
+    ASSERT_TRUE(gui::press(main_save_button));
+    auto stored = other->load_template("hist");
+    ASSERT_TRUE(stored);
+    EXPECT_EQ(3, stored->version);
+    EXPECT_TRUE(stored->same_content(first));
+    EXPECT_EQ(3u, gui::list_items(hist_version_list).size()) << "the window follows the save";
+    EXPECT_EQ(0, modified);
 }
 
 }  // namespace

@@ -38,8 +38,8 @@ const char* const IF_WATCH_JSON = R"({
   "name": "IfWatch", "descr": "Watches an interface",
   "states": [
     { "name": "Ground", "descr": "default", "severity": "Normal", "poll_rate": "Poll" },
-    { "name": "LinkLost", "descr": "The link is down", "severity": "Critical", "poll_rate": "Poll" },
-    { "name": "Noisy", "descr": "Input errors are high", "severity": "Major", "poll_rate": "Poll" } ],
+    { "name": "LinkLost", "descr": "The link is down", "severity": "Critical", "poll_rate": "Poll", "x": 150, "y": 150 },
+    { "name": "Noisy", "descr": "Input errors are high", "severity": "Major", "poll_rate": "Poll", "x": 400, "y": 150 } ],
   "transitions": [
     { "from": "Ground", "to": "LinkLost", "condition": "LinkDown", "actions": [
       { "kind": "COMMAND", "arg0": "\"logger \"", "arg1": "\"link down \"" } ] },

@@ -224,7 +224,7 @@ TEST(WindowResources, EveryControlIsLabelledWithoutAnInstalledResourceFile) {
         std::string n = XtName(w);
         // The selection dialogs' Cancel, Help and Apply are worded by Motif itself, as their other parts are.
         bool file_dialog = XtParent(w) && XmIsSelectionBox(XtParent(w)) && (n == "Cancel" || n == "Help" || n == "Apply");
-        if (type == XmPIXMAP || n == "main_message_label" || n == "sd_message_label" || n == "OptionButton" ||
+        if (type == XmPIXMAP || n == "main_message_label" || n == "sd_message_label" || n == "hist_diff_label" || n == "OptionButton" ||
             n == "Title" || n == "TipLabel" || file_dialog)
             continue;
         std::string text = label_text(w);

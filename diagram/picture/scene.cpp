@@ -77,8 +77,11 @@ public:
 private:
     static constexpr int CELL = 64;  // wider than a label and its gap
     static int cell(int v) { return v >= 0 ? v / CELL : (v - CELL + 1) / CELL; }
-    static long long key(int cx, int cy) { return (static_cast<long long>(cx) << 32) ^ static_cast<unsigned>(cy); }
-    std::unordered_map<long long, std::vector<Box>> cells;
+    // Unsigned, so cells left of or above the origin shift without overflow.
+    static unsigned long long key(int cx, int cy) {
+        return (static_cast<unsigned long long>(static_cast<unsigned>(cx)) << 32) | static_cast<unsigned>(cy);
+    }
+    std::unordered_map<unsigned long long, std::vector<Box>> cells;
 };
 
 // Moves each label that would meet an earlier one along its line (a loop's label along the

@@ -564,7 +564,7 @@ StoreError too_new(int version) {
 }
 }  // namespace
 
-int apply(Db& db) {
+int apply(Db& db, int up_to) {
     // A store already up to date is only read: a full disk, a file or a role that may only be
     // read still serve reads, and a read command writes nothing. On PostgreSQL one statement
     // (one round trip) tells, failing while the store is not made yet.
@@ -579,7 +579,7 @@ int apply(Db& db) {
         current = read_version(db);
     }
     if (current) {
-        if (*current == kLatestVersion) return *current;
+        if (*current >= up_to && *current <= kLatestVersion) return *current;
         if (*current > kLatestVersion) throw too_new(*current);
     }
     SchemaLock lock(db);
@@ -590,7 +590,7 @@ int apply(Db& db) {
         int version = read_version(db);
         if (version > kLatestVersion) throw too_new(version);
         for (const Migration& m : migrations()) {
-            if (m.version <= version) continue;
+            if (m.version <= version || m.version > up_to) continue;
             for (const std::string& sql : m.statements(db.dialect())) db.exec(sql);
             if (m.seed) m.seed(db);
             db.exec("DELETE FROM schema_version");

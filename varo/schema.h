@@ -21,8 +21,9 @@ constexpr const char* kUnmarkChanges = "UPDATE change_mark SET began = 922337203
 
 // Creates (and seeds) or upgrades the store inside one write transaction, so two
 // programs opening a fresh store at once cannot race. Returns the schema version.
-// Throws StoreError(Corrupt) for a store made by a newer program.
-int apply(Db& db);
+// Throws StoreError(Corrupt) for a store made by a newer program. A lower `up_to` stops
+// there, making the store an earlier program made (for upgrade checks).
+int apply(Db& db, int up_to = kLatestVersion);
 
 // The version the store records (0 for none).
 int stored_version(Db& db);

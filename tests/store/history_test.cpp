@@ -20,14 +20,10 @@ namespace {
 
 class StoreHistory : public testenv::StoreTest {
 protected:
-    std::unique_ptr<varo::Db> raw_db() const {
-        const std::string& a = location->address();
-        return a.rfind("sqlite:", 0) == 0 ? varo::open_sqlite_db(a.substr(7)) : varo::open_pg_db(a.substr(3));
-    }
     // Who the store must name: the session's role on PostgreSQL, the process's user on a file.
     std::string author() const {
         if (GetParam() == testenv::Backend::SQLite) return varo::history::Writer::of_this_process().user;
-        return raw_db()->query("SELECT session_user::text")[0].text(0);
+        return location->open_db()->query("SELECT session_user::text")[0].text(0);
     }
 };
 VARO_STORE_SUITE(StoreHistory);
@@ -136,25 +132,56 @@ TEST_P(StoreHistory, ServerObjectChangesAreLoggedFromWhatToWhat) {
     EXPECT_EQ(seen, expected);
 }
 
-// A store made before history: its templates' versions start the history, and it goes on.
-TEST_P(StoreHistory, UpgradeOfAnOlderStoreStartsTheHistoryWithItsTemplates) {
-    store->insert_template(sample_template("Old", 3));
-    store->update_template(sample_template("Old", 4), 1);
-    store.reset();
+// A store of schema 2 (positions, before the bulk saves, the set checks and history), its
+// templates written as that program wrote them: opened now, they load as they were and their
+// versions start the history, which goes on.
+TEST_P(StoreHistory, UpgradeOfASchema2StoreKeepsItsTemplatesAndStartsTheirHistory) {
+    testenv::StoreLocation old(GetParam());
+    TemplateDef kept[] = {sample_template("Old", 6), sample_template("Older", 2)};
+    kept[0].states[1].position = varo::StatePosition{40, 80};
+    kept[0].version = 7;
+    kept[1].version = 1;
     {
-        auto db = raw_db();
-        db->exec("DROP TABLE template_versions");
-        db->exec("DROP TABLE activity");
-        db->exec("UPDATE schema_version SET version = ?", {std::int64_t{varo::schema::kLatestVersion - 1}});
+        auto db = old.open_db();
+        ASSERT_EQ(varo::schema::apply(*db, 2), 2);
+        varo::in_transaction(*db, [&] {
+            for (const TemplateDef& t : kept) {
+                db->exec("INSERT INTO templates (name, descr, version) VALUES (?, ?, ?)", {t.name, t.descr, t.version});
+                std::int64_t p = 0, a = 0;
+                for (const varo::State& st : t.states)
+                    db->exec("INSERT INTO states VALUES (?, ?, ?, ?, ?, ?, ?, ?)",
+                             {t.name, p++, st.name, st.descr, st.severity, st.poll_rate,
+                              st.position ? varo::Value(std::int64_t{st.position->x}) : varo::Value(nullptr),
+                              st.position ? varo::Value(std::int64_t{st.position->y}) : varo::Value(nullptr)});
+                p = 0;
+                for (const varo::Transition& tr : t.transitions) {
+                    db->exec("INSERT INTO transitions VALUES (?, ?, ?, ?, ?)", {t.name, p, tr.from, tr.to, tr.condition});
+                    a = 0;
+                    for (const varo::Action& ac : tr.actions)
+                        db->exec("INSERT INTO actions VALUES (?, ?, ?, ?, ?, ?, ?)",
+                                 {t.name, p, a++, ac.kind, ac.arg0, ac.arg1,
+                                  ac.kind == "CONDITION" ? varo::Value(ac.arg0) : varo::Value(nullptr)});
+                    ++p;
+                }
+            }
+            return 0;
+        });
     }
-    store = reopen();
+    store = old.open();
     EXPECT_EQ(store->schema_version(), varo::schema::kLatestVersion);
-    auto history = store->template_history(std::string("Old"), false);
-    ASSERT_EQ(history.size(), 1u);
-    EXPECT_EQ(history[0].version, 2);
-    EXPECT_EQ(history[0].kind, "existing");
-    EXPECT_TRUE(store->template_version("Old", 2)->same_content(sample_template("Old", 4)));
-    EXPECT_EQ(store->update_template(sample_template("Old", 2), 2), 3);
+    for (const TemplateDef& t : kept) {
+        SCOPED_TRACE(t.name);
+        auto loaded = store->load_template(t.name);
+        ASSERT_TRUE(loaded);
+        EXPECT_TRUE(loaded->same_content(t));
+        EXPECT_EQ(loaded->version, t.version);
+        auto history = store->template_history(t.name, false);
+        ASSERT_EQ(history.size(), 1u);
+        EXPECT_EQ(history[0].version, t.version);
+        EXPECT_EQ(history[0].kind, "existing");
+        EXPECT_TRUE(store->template_version(t.name, t.version)->same_content(t));
+    }
+    EXPECT_EQ(store->update_template(sample_template("Old", 2), 7), 8);
     EXPECT_EQ(store->template_history(std::string("Old"), false).size(), 2u);
 }
 

@@ -280,7 +280,7 @@ void pointer_event(Widget w, int type, unsigned int button, int x, int y, unsign
     Window child;
     XTranslateCoordinates(display, e.xbutton.window, e.xbutton.root, x, y, &e.xbutton.x_root, &e.xbutton.y_root,
                           &child);  // where a popup menu goes
-    e.xbutton.state = (type == ButtonPress ? 0 : Button1Mask << (button - 1)) | modifiers;
+    e.xbutton.state = (type == ButtonPress || button == 0 ? 0 : Button1Mask << (button - 1)) | modifiers;  // 0: a move with no button held
     e.xbutton.button = button;
     e.xbutton.same_screen = True;
     if (type == MotionNotify) e.xmotion.is_hint = NotifyNormal;

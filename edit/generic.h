@@ -10,6 +10,7 @@
 #include <optional>
 
 #include "diagram/picture/scene.h"
+#include "template/template_edits.h"
 
 class Generic {
 public:
@@ -19,8 +20,9 @@ public:
                   std::optional<picture::Corner> place = std::nullopt);
 
     // Transitions and actions of the open template.
-    int add_transition(Widget from_menu, Widget to_menu, Widget condition_menu, Widget action_menu,
-                       Widget condition_action_menu, Widget operand1, Widget operand2);
+    // The caller tells a refusal: it has the button the dialog goes over.
+    EditOutcome add_transition(Widget from_menu, Widget to_menu, Widget condition_menu, Widget action_menu,
+                               Widget condition_action_menu, Widget operand1, Widget operand2);
     int delete_transition(Widget from_menu, Widget to_menu, Widget condition_menu, Widget action_menu,
                           Widget operand1, Widget operand2);
 

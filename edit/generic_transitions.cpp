@@ -48,13 +48,12 @@ Widget parent_of(Widget w) { return w && XtParent(w) ? XtParent(w) : w; }
 
 }  // namespace
 
-int Generic::add_transition(Widget from_menu, Widget to_menu, Widget condition_menu, Widget action_menu,
-                            Widget condition_action_menu, Widget operand1, Widget operand2) {
+EditOutcome Generic::add_transition(Widget from_menu, Widget to_menu, Widget condition_menu, Widget action_menu,
+                                    Widget condition_action_menu, Widget operand1, Widget operand2) {
     TransitionEdit edit = read_choice(from_menu, to_menu, condition_menu, action_menu);
     edit.kind = kind_of(edit.action, msg::ADD_ACTION_NONE, msg::ADD_ACTION_CONDITION);
     take_action(edit, condition_action_menu, operand1, operand2);
-    // The caller tells a refusal: it has the button the dialog goes over.
-    return edits::add_transition(edit) ? 1 : 0;
+    return edits::add_transition(edit);
 }
 
 int Generic::delete_transition(Widget from_menu, Widget to_menu, Widget condition_menu, Widget action_menu,

@@ -53,9 +53,9 @@ void transition_condition_cb(Widget, XtPointer, XtPointer) {
 
 void tran_add_button_cb(Widget w, XtPointer, XtPointer) {
     BusyCursor busy(transition_edit_win);
-    if (!generic.add_transition(tran_from_state, tran_to_state, tran_condition, tran_action, condition_action,
-                                tran_edit_text1, tran_edit_text2))
-        error_dialog(XtParent(w) ? XtParent(w) : w, message_text(msg::ADD_TRANSITION_FAILED));
+    tell_refusal(XtParent(w) ? XtParent(w) : w,
+                 generic.add_transition(tran_from_state, tran_to_state, tran_condition, tran_action, condition_action,
+                                        tran_edit_text1, tran_edit_text2));
 }
 
 void tran_delete_button_cb(Widget, XtPointer, XtPointer) {

@@ -58,6 +58,10 @@ bool make_action(const char* kind, const char* arg1, const char* arg2, ActionRec
             return refuse(ERR_INVALID, "Arguments of a " + k + " action must be double-quoted texts");
         if (std::strlen(arg) > QORI_DESCR_MAX)
             return refuse(ERR_INVALID, "Action argument is longer than " + std::to_string(QORI_DESCR_MAX) + " bytes");
+        // One inside would end the text early for whatever runs the action.
+        if (std::strchr(arg + 1, '"') != arg + std::strlen(arg) - 1)
+            return refuse(ERR_INVALID,
+                          "An argument of a " + k + " action cannot hold a double quote inside its quotes");
     }
     out = ActionRecord{k, arg1, arg2};
     return true;

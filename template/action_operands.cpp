@@ -22,6 +22,10 @@ bool ActionOperands::fits() const {
     return first_quoted.size() <= OPERAND_MAX_BYTES && second_quoted.size() <= OPERAND_MAX_BYTES;
 }
 
+bool ActionOperands::holds_quote() const {
+    return first_field.find('"') != std::string::npos || second_field.find('"') != std::string::npos;
+}
+
 ActionOperands normalise_operands(const std::string& first, const std::string& second) {
     ActionOperands ops;
     ops.first_field = join_operand_words(first);

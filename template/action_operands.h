@@ -21,6 +21,8 @@ struct ActionOperands {
     bool has_command() const { return !first_field.empty(); }
     // Whether both quoted operands are within OPERAND_MAX_BYTES.
     bool fits() const;
+    // Whether a field holds a double quote, which would end its quoted operand early.
+    bool holds_quote() const;
 };
 
 // An empty second operand becomes the two characters "" (an empty quoted text).

@@ -97,6 +97,8 @@ EditOutcome delete_state(const std::string& name) {
 EditOutcome add_transition(const TransitionEdit& edit) {
     if (edit.kind == ActionKind::Operands && !(edit.operands.has_command() && edit.operands.fits()))
         return edit_refused(msg::ADD_TRANSITION_FAILED);
+    if (edit.kind == ActionKind::Operands && edit.operands.holds_quote())
+        return edit_refused(msg::OPERAND_HOLDS_QUOTE, "'\"'");
     if (!call(qori_transition_add, edit)) return engine_refused(msg::ADD_TRANSITION_FAILED);
     template_edited(EDITED_TRANSITIONS, msg::TRANSITION_ADDED_STATUS);
     return edit_done();

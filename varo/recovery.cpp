@@ -135,7 +135,7 @@ Journal parse_journal(const std::string& text) {
     } catch (const Json::exception& e) {
         bad(std::string("header: ") + e.what());
     }
-    StoreContents body = parse_transfer(text.substr(end + 1));
+    StoreContents body = parse_transfer(text.substr(end + 1), Reading::AsWritten);
     if (body.templates.size() != 1) bad("it holds no template");
     j.contents = std::move(body.templates.front());
     j.contents.version = j.version;

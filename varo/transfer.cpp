@@ -132,16 +132,18 @@ void checked(const std::string& pointer, Fn&& fn) {
     }
 }
 
-TemplateDef read_template(const Json& j, const std::string& p) {
+TemplateDef read_template(const Json& j, const std::string& p, Reading reading) {
+    const bool as_written = reading == Reading::AsWritten;
+    auto name = [as_written](const Fields& f, const char* key) { return as_written ? f.text(key) : f.name(key); };
     Fields f(j, p, {"name", "descr", "states", "transitions"});
     TemplateDef t;
-    t.name = f.name("name");
+    t.name = name(f, "name");
     t.descr = f.text("descr");
     const Json& states = f.array("states");
     for (std::size_t i = 0; i < states.size(); ++i) {
         Fields s(states[i], f.where("states") + "/" + std::to_string(i), {"name", "descr", "severity", "poll_rate"},
                  {"x", "y"});
-        t.states.push_back({s.name("name"), s.text("descr"), s.name("severity"), s.name("poll_rate")});
+        t.states.push_back({name(s, "name"), s.text("descr"), name(s, "severity"), name(s, "poll_rate")});
         // A diagram position is both coordinates or none.
         if (s.has("x") != s.has("y")) bad(s.where(s.has("x") ? "x" : "y"), "a position needs both 'x' and 'y'");
         if (s.has("x")) t.states.back().position = StatePosition{s.coordinate("x"), s.coordinate("y")};
@@ -150,17 +152,20 @@ TemplateDef read_template(const Json& j, const std::string& p) {
     for (std::size_t i = 0; i < transitions.size(); ++i) {
         std::string tp = f.where("transitions") + "/" + std::to_string(i);
         Fields tr(transitions[i], tp, {"from", "to", "condition", "actions"});
-        Transition out{tr.name("from"), tr.name("to"), tr.name("condition"), {}};
+        Transition out{name(tr, "from"), name(tr, "to"), name(tr, "condition"), {}};
         const Json& actions = tr.array("actions");
         for (std::size_t k = 0; k < actions.size(); ++k) {
             Fields a(actions[k], tr.where("actions") + "/" + std::to_string(k), {"kind", "arg0", "arg1"});
             std::string kind = a.text("kind");
             bool raises = kind == "CONDITION";
-            out.actions.push_back({kind, raises ? a.name("arg0") : a.operand("arg0"), raises ? a.text("arg1") : a.operand("arg1")});
+            auto operand = [&](const char* key) { return as_written ? a.text(key) : a.operand(key); };
+            out.actions.push_back(
+                {kind, raises ? name(a, "arg0") : operand("arg0"), raises ? a.text("arg1") : operand("arg1")});
         }
         t.transitions.push_back(std::move(out));
     }
-    checked(p, [&] { validate_template(t); });
+    // A copy written by this program is checked again when it is saved, under the names it keeps.
+    if (!as_written) checked(p, [&] { validate_template(t); });
     return t;
 }
 
@@ -301,7 +306,7 @@ std::string template_exchange_json(const TemplateDef& def) {
     return doc.dump(2) + "\n";
 }
 
-StoreContents parse_transfer(const std::string& text) {
+StoreContents parse_transfer(const std::string& text, Reading reading) {
     Json doc;
     try {
         doc = parse_bounded(text);
@@ -351,7 +356,7 @@ StoreContents parse_transfer(const std::string& text) {
     }
     const Json& templates = top.array("templates");
     for (std::size_t i = 0; i < templates.size(); ++i)
-        c.templates.push_back(read_template(templates[i], "/templates/" + std::to_string(i)));
+        c.templates.push_back(read_template(templates[i], "/templates/" + std::to_string(i), reading));
     no_duplicates(c.severities, "/severities");
     no_duplicates(c.poll_rates, "/poll_rates");
     no_duplicates(c.conditions, "/conditions");
@@ -368,7 +373,7 @@ TemplateDef template_from_text(const std::string& text) {
     } catch (const Json::exception& e) {
         throw StoreError(StoreError::Corrupt, std::string("a stored version is not valid JSON: ") + e.what());
     }
-    return read_template(j, "");
+    return read_template(j, "", Reading::AsWritten);
 }
 
 void import_json(Store& store, const std::string& text) {

@@ -23,10 +23,16 @@ std::string export_json(Store& store, const std::optional<std::string>& template
 // One template alone (a working copy), as an exchange file without what it names.
 std::string template_exchange_json(const TemplateDef& def);
 
+// How a template is read. An import holds it to the rules of today. A copy this program wrote
+// itself (a recovery journal, a version in the history) is read back as written: it may keep
+// names from before the rules, or an operand holding a double quote stored before it was refused,
+// and refusing it would lose it; the store checks it, under the names it keeps, when it is saved.
+enum class Reading { Import, AsWritten };
+
 // Reads an exchange file, checking its shape and each object. Throws StoreError(Invalid)
 // saying where it is wrong: "line 3, column 14: ..." for bad JSON, a JSON pointer such as
 // "/templates/0/states/2/severity: ..." for a bad value.
-StoreContents parse_transfer(const std::string& text);
+StoreContents parse_transfer(const std::string& text, Reading reading = Reading::Import);
 
 // parse_transfer, then one transaction adding or replacing everything in it: a bad file
 // changes nothing.

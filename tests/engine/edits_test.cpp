@@ -57,6 +57,7 @@ TEST_P(EngineTest, ActionsAreAppendedAndRemovedOneByOne) {
     EXPECT_FALSE(qori_transition_add(t, "Ground", "Down", "LinkDown", "COMMAND", "ls", "\"\""));
     EXPECT_FALSE(qori_transition_add(t, "Ground", "Down", "LinkDown", "COMMAND", "\"ls\"", nullptr));
     EXPECT_FALSE(qori_transition_add(t, "Ground", "Down", "LinkDown", "COMMAND", "\"", "\"\""));
+    EXPECT_FALSE(qori_transition_add(t, "Ground", "Down", "LinkDown", "MAIL", "\"a\"", "\"say \"hi\"\""));
     EXPECT_FALSE(qori_transition_add(t, "Ground", "Down", "LinkDown", "PAGE", "\"x\"", "\"\""));
     EXPECT_FALSE(qori_transition_add(t, "Ground", "Down", "LinkDown", "CONDITION", "NoSuchCondition", nullptr));
     EXPECT_FALSE(qori_transition_add(t, "Ground", "Down", "LinkDown", "CONDITION", "HighErrors", "\"x\""));

@@ -40,6 +40,7 @@ const std::vector<Hostile>& hostile_inputs() {
         {"resource path", "a.b*c?d"},
         {"pasted lines", "first\nsecond"},
         {"pasted NUL", std::string("before\0after", 12)},
+        {"double quote", "say \"hi\""},
     };
     return inputs;
 }
@@ -138,7 +139,8 @@ TEST_F(BadInputTest, StateTransitionAndTemplateFields) {
                   EXPECT_LE(std::string(st.descr()).size(), 256u);
               }});
 
-    // Command and mail operands: taken normalised and quoted, or "Adding Transition Failed".
+    // Command and mail operands: taken normalised and quoted, or "Adding Transition Failed"; never
+    // with a double quote inside the quotes, where it would end the operand early.
     for (const char* kind : {"COMMAND", "MAIL"}) {
         run_table(std::string("operands of ") + kind, {"Adding Transition Failed"}, [kind](const std::string& s) {
             gui::choose_option(tran_from_state, "Ground");
@@ -148,7 +150,7 @@ TEST_F(BadInputTest, StateTransitionAndTemplateFields) {
             paste(tran_edit_text1, s + " cmd");  // never empty, so the blank case reaches the engine
             paste(tran_edit_text2, s);
             gui::press(tran_add_button);
-        }, [](const std::string&) {});
+        }, [](const std::string& s) { EXPECT_EQ(s.find('"'), std::string::npos) << "taken with a double quote"; });
     }
 
     // Template name and description, saved.

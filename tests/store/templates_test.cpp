@@ -151,8 +151,9 @@ TEST_P(TemplateStore, NamesAreOneWhateverTheirSpellingAndOldOnesStayUsable) {
     old->states.push_back({"S\u200B2", "", "Normal", "Poll"});
     EXPECT_EQ(refusal([&] { store->update_template(*old, old->version); }), StoreError::Invalid);
     old->states.pop_back();
-    store->update_template(*old, old->version);
+    std::int64_t changed = store->update_template(*old, old->version);
     EXPECT_EQ(store->load_template(hidden)->states[1].descr, "changed");
+    EXPECT_EQ(store->template_version(hidden, changed)->states[1].name, zero_width) << "its history reads back";
     // Renamed (stored anew under a sound name with sound states) and deleted.
     old->name = "Router";
     old->states[1].name = "S1";

@@ -25,9 +25,12 @@ TEST(RecoveryJournal, ReadsBackWholePrivateAndOfferedOnlyOnceItsEditorIsGone) {
     j.host = "alpha";
     j.name_field = "Router \"new\"\nline";  // typed text is kept as it was, on one header line
     j.descr_field = "  half typed";
-    j.contents = {"Router", "d",
-                  {{"Ground", "default", "Normal", "Poll", varo::StatePosition{20, 20}}, {"Up", "u", "Minor", "Poll"}},
-                  {{"Ground", "Up", "cond", {{"COMMAND", "\"run\"", "\"it\""}, {"CONDITION", "other", ""}}}}};
+    // Names kept from before the naming rules, and an operand stored before a double quote in it
+    // was refused, come back as written: a journal its reader refused would lose the work.
+    const std::string kept = "Cafe\u0301";
+    j.contents = {"Ro\u202Euter", "d",
+                  {{"Ground", "default", "Normal", "Poll", varo::StatePosition{20, 20}}, {kept, "u", "Minor", "Poll"}},
+                  {{"Ground", kept, "cond", {{"COMMAND", "\"say \"hi\"\"", "\"it\""}, {"CONDITION", "other", ""}}}}};
     {
         varo::JournalWriter writer(folder);
         std::string why;

@@ -54,6 +54,13 @@ std::string severity_refresh_line(const Qor_GenericImage& s) {
 }
 std::string pollrate_line_of(const Qor_GenericImage& p) { return lines::pollrate_line(p.name(), Qor_PollRate(p).rate()); }
 std::string condition_line_of(const Qor_GenericImage& c) { return lines::condition_line(c.name()); }
+std::string template_refresh_line(const Qor_GenericImage& t) {
+    return lines::template_line(t.name(), t.descr(), lines::TEMPLATE_REFRESH);
+}
+
+// The first fill's lines are cut longer than a refresh's: a named change is patched only
+// into lines a refresh made, so that it gives what a whole refresh would.
+bool template_list_refreshed = false;
 
 // The change a notification of this album brings: its names when the engine has them.
 TemplateChange album_change(QoriAlbumKind kind, AlbumKind album) {
@@ -64,9 +71,10 @@ TemplateChange album_change(QoriAlbumKind kind, AlbumKind album) {
 }  // namespace
 
 void fill_template_list(bool refresh) {
-    std::size_t bound = refresh ? lines::TEMPLATE_REFRESH : lines::SERVER_LIST;
-    set_list_lines(ol_list, album_lines(qorDefnContainer(DataUnit()), [bound](const Qor_GenericImage& t) {
-                       return lines::template_line(t.name(), t.descr(), bound);
+    template_list_refreshed = refresh;
+    if (refresh) return set_list_lines(ol_list, album_lines(qorDefnContainer(DataUnit()), template_refresh_line));
+    set_list_lines(ol_list, album_lines(qorDefnContainer(DataUnit()), [](const Qor_GenericImage& t) {
+                       return lines::template_line(t.name(), t.descr(), lines::SERVER_LIST);
                    }));
 }
 
@@ -114,7 +122,8 @@ void server_lists_view(const TemplateChange& change) {
     if (change.kind != Change::Album) return;
     switch (change.album) {
     case AlbumKind::Templates:
-        fill_template_list(true);
+        if (!template_list_refreshed || !patch_lines(ol_list, qorDefnContainer(DataUnit()), change, template_refresh_line))
+            fill_template_list(true);
         reselect_open_list();
         break;
     case AlbumKind::PollRates:

@@ -16,8 +16,9 @@ void init_cond_win(Widget& parent);
 
 void register_callbacks();
 
-// Each album callback announces its album's change; this view refills the album's list and
-// the menus it feeds (the template list also chooses its first line).
+// Each album callback announces its album's change; this view patches the lines of the names
+// the change tells, or refills the album's list whole when it tells none, and rebuilds the
+// menus it feeds (the template list also keeps the user's pick, or chooses its first line).
 void server_lists_view(const TemplateChange& change);
 
 void update_template(void* client_data, void* call_data);

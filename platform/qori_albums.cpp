@@ -149,7 +149,8 @@ bool Qor_GenericAlbum::get_one(const std::string& name, Qor_GenericImage& out) c
                [&](varo::Store& store) {
                    switch (kind_) {
                    case QORI_ALBUM_TEMPLATES:
-                       break;  // a template's summary is read with its album
+                       if (auto t = store.find_template_summary(name)) found = template_image(*t);
+                       break;
                    case QORI_ALBUM_SEVERITIES:
                        if (auto s = store.find_severity(name)) found = severity_image(*s);
                        break;
@@ -162,7 +163,7 @@ bool Qor_GenericAlbum::get_one(const std::string& name, Qor_GenericImage& out) c
                    }
                });
     out = found ? Qor_GenericImage::from_record(std::move(found)) : Qor_GenericImage();
-    return ok && kind_ != QORI_ALBUM_TEMPLATES;
+    return ok;
 }
 
 void Qor_GenericAlbum::add_callback(const Callback& callback, void*) {

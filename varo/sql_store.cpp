@@ -155,6 +155,12 @@ std::vector<TemplateSummary> SqlStore::list_templates() {
     return out;
 }
 
+std::optional<TemplateSummary> SqlStore::find_template_summary(const std::string& name) {
+    Rows rows = db_->query("SELECT name, descr FROM templates WHERE name = ?", {stored_name("templates", name)});
+    if (rows.empty()) return std::nullopt;
+    return TemplateSummary{rows[0].text(0), rows[0].text(1)};
+}
+
 std::optional<TemplateDef> SqlStore::load_template(const std::string& given) {
     return read_stored_template(*db_, stored_name("templates", given));
 }

@@ -21,6 +21,7 @@ public:
     int schema_version() override;
 
     std::vector<TemplateSummary> list_templates() override;
+    std::optional<TemplateSummary> find_template_summary(const std::string& name) override;
     std::optional<TemplateDef> load_template(const std::string& name) override;
     std::int64_t insert_template(const TemplateDef& def, ChangeKind kind = ChangeKind::Save) override;
     std::int64_t update_template(const TemplateDef& def, std::int64_t expected_version) override;

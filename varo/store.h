@@ -203,6 +203,8 @@ public:
 
     // Templates.
     virtual std::vector<TemplateSummary> list_templates() = 0;  // sorted by name
+    // One template's name and description, without reading its states.
+    virtual std::optional<TemplateSummary> find_template_summary(const std::string& name);
     virtual std::optional<TemplateDef> load_template(const std::string& name) = 0;
     // First store under def.name; Exists when the name is taken. Returns the new version.
     // kind: Save, or Copy for a copy under a new name (as the history records it).

@@ -31,6 +31,12 @@ const char* level_role(Level level) {
     return "varo_read";
 }
 
+std::optional<TemplateSummary> Store::find_template_summary(const std::string& name) {
+    for (TemplateSummary& t : list_templates())
+        if (t.name == name) return std::move(t);
+    return std::nullopt;
+}
+
 void Store::set_level(const std::string&, std::optional<Level>) {
     throw StoreError(StoreError::Invalid,
                      "a store file has no roles: who may change it is who may write the file (chmod, chgrp)");

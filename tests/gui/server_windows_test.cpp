@@ -185,12 +185,17 @@ TEST_F(EditorTest, StartUpFillsTheFourListsInOrderAndAnotherClientsChangesRebuil
     other->delete_poll_rate("ab");
     other->add_condition({"Cold", "", "t < 1\n"});
     other->add_condition({"Zero", "", "t == 0\n"});
+    other->delete_template("beta");
+    other->insert_template({"ab", "renamed beta", {{"Ground", "g", "Normal", "Poll"}}, {}});
     dispatch();
     EXPECT_EQ((Messages{"Cold", "HighErrors", "LinkDown", "Zero"}), gui::list_items(ct_condition_list));
     EXPECT_EQ((std::vector<int>{3}), gui::selected_positions(ct_condition_list)) << "LinkDown, patched around";
-    const Widget lists[] = {pollrate_list, severity_list, ct_condition_list};
+    EXPECT_EQ((Messages{"aaa", "ab", "alpha"}), first_words(gui::list_items(ol_list)));
+    EXPECT_EQ((std::vector<int>{1}), gui::selected_positions(ol_list)) << "aaa, patched around";
+    const Widget lists[] = {pollrate_list, severity_list, ct_condition_list, ol_list};
     std::vector<Messages> patched;
     for (Widget list : lists) patched.push_back(gui::list_items(list));
+    update_template(nullptr, nullptr);
     update_pollrate(nullptr, nullptr);
     update_severity(nullptr, nullptr);
     update_condition(nullptr, nullptr);

@@ -48,6 +48,8 @@ TEST_P(TemplateStore, InsertLoadListAndOrderRoundTripEvenEmptyOrQuoted) {
     const TemplateDef bare{"Bare", "it's \"quoted\"; DROP TABLE templates; -- ? $1 ünïcode", {}, {}};
     store->insert_template(bare);
     EXPECT_TRUE(store->load_template("Bare")->same_content(bare));
+    EXPECT_EQ(store->find_template_summary("Bare")->descr, bare.descr);
+    EXPECT_FALSE(store->find_template_summary("bare"));
     EXPECT_EQ(store->list_templates().size(), 3u);
 }
 

@@ -79,33 +79,9 @@ TEST_P(EngineTest, CallbacksMayRegisterAndDispatchAgain) {
     EXPECT_EQ(nested_runs, 2);
 }
 
-TEST_P(EngineTest, LostConnectionFailsTheCallAndRaisesDisconnectedOnce) {
-    auto fail = std::make_shared<testenv::FailSwitch>();
-    ASSERT_TRUE(qori_attach_store(testenv::failing_store(varo::open_store(address), fail)));
-    register_all();
-    ASSERT_TRUE(qori_severity_add("Before", 2, "red"));
-    fail->lost = true;
-    EXPECT_FALSE(qori_severity_add("After", 3, "red"));
-    EXPECT_FALSE(qori_connected());
-    DataElemQueue q;
-    qorSeverityContainer(DataUnit()).get_all(q);
-    EXPECT_TRUE(q.empty()) << "a failed read appends nothing";
-
-    dispatch_recursive(0);
-    EXPECT_EQ(disconnects, 1);
-    EXPECT_EQ(runs[QORI_ALBUM_SEVERITIES], 1) << "the change made before the loss is still told";
-    dispatch_recursive(0);
-    EXPECT_EQ(disconnects, 1) << "told once";
-
-    // A store that reports the loss itself, with no failed call first.
-    fail->lost = false;
-    ASSERT_TRUE(qori_attach_store(testenv::failing_store(varo::open_store(address), fail)));
-    fail->lost = fail->poll_reports = true;
-    dispatch_recursive(0);
-    EXPECT_EQ(disconnects, 2);
-}
-
-TEST_P(EngineTest, ABusyStoreRefusesTheCallButStaysConnected) {
+// A busy store refuses the call and stays connected; a lost one fails it and raises
+// DISCONNECTED once, as does a store that reports the loss itself.
+TEST_P(EngineTest, BusyStoresRefuseTheCallAndLostOnesRaiseDisconnectedOnce) {
     auto fail = std::make_shared<testenv::FailSwitch>();
     ASSERT_TRUE(qori_attach_store(testenv::failing_store(varo::open_store(address), fail)));
     register_all();
@@ -114,12 +90,29 @@ TEST_P(EngineTest, ABusyStoreRefusesTheCallButStaysConnected) {
     EXPECT_EQ(qori_error_kind, QORI_REFUSED_BUSY);
     EXPECT_TRUE(qori_connected());
     fail->busy = false;
-    dispatch_recursive(0);
-    EXPECT_EQ(disconnects, 0);
-
     other_client()->add_poll_rate({"Later", 7});
     testenv::poll_until(3, 10, [] { return dispatch_recursive(0), runs[QORI_ALBUM_POLLRATES] > 0; });
     EXPECT_EQ(runs[QORI_ALBUM_POLLRATES], 1) << "others' changes are still heard";
+    EXPECT_EQ(disconnects, 0);
+
+    ASSERT_TRUE(qori_severity_add("Before", 2, "red"));
+    fail->lost = true;
+    EXPECT_FALSE(qori_severity_add("After", 3, "red"));
+    EXPECT_FALSE(qori_connected());
+    DataElemQueue q;
+    qorSeverityContainer(DataUnit()).get_all(q);
+    EXPECT_TRUE(q.empty()) << "a failed read appends nothing";
+    dispatch_recursive(0);
+    EXPECT_EQ(disconnects, 1);
+    EXPECT_EQ(runs[QORI_ALBUM_SEVERITIES], 1) << "the change made before the loss is still told";
+    dispatch_recursive(0);
+    EXPECT_EQ(disconnects, 1) << "told once";
+
+    fail->lost = false;
+    ASSERT_TRUE(qori_attach_store(testenv::failing_store(varo::open_store(address), fail)));
+    fail->lost = fail->poll_reports = true;
+    dispatch_recursive(0);
+    EXPECT_EQ(disconnects, 2);
 }
 
 TEST_P(EngineTest, RefusalTextsAreBoundedAndCallTheHook) {

@@ -6,7 +6,6 @@
 
 #include "support/store_fixture.h"
 #include "analysis/analysis.h"
-#include "varo/schema.h"
 #include "varo/transfer.h"
 
 using testenv::refusal;
@@ -18,23 +17,6 @@ namespace {
 
 class AlbumStore : public testenv::StoreTest {};
 VARO_STORE_SUITE(AlbumStore);
-
-TEST_P(AlbumStore, FreshStoreIsSeeded) {
-    EXPECT_EQ(store->schema_version(), varo::schema::kLatestVersion);
-    auto sev = store->list_severities();
-    ASSERT_EQ(sev.size(), 4u);
-    EXPECT_EQ(sev[0], (varo::Severity{"Critical", 4, "red"}));  // sorted by name
-    EXPECT_EQ(sev[3], (varo::Severity{"Normal", 1, "green"}));
-    auto rates = store->list_poll_rates();
-    ASSERT_EQ(rates.size(), 2u);
-    EXPECT_EQ(rates[0].name, "Poll");
-    EXPECT_EQ(rates[1].name, "default_rate");
-    EXPECT_GE(store->list_conditions().size(), 1u);
-    EXPECT_TRUE(store->list_templates().empty());
-    EXPECT_TRUE(store->list_running().empty());
-    // A second open neither seeds again nor fails.
-    EXPECT_EQ(reopen()->list_severities().size(), 4u);
-}
 
 TEST_P(AlbumStore, SeveritiesAndPollRates) {
     store->add_severity({"Warning", 32767, "gold"});
@@ -165,16 +147,13 @@ TEST_P(AlbumStore, WhatStoredTemplatesUseCannotBeDeleted) {
     }
     EXPECT_EQ(before, contents());
 
-    store.reset();
-    {
-        auto db = location->open_db();
-        if (db->dialect() == varo::Dialect::PostgreSQL)
-            db->exec("DROP TABLE severity_uses, poll_rate_uses CASCADE");
-        db->exec("DROP INDEX states_severity");
-        db->exec("UPDATE states SET severity = 'Gone' WHERE template = 'U'");
-        db->exec("UPDATE schema_version SET version = 4");
-    }
-    store = reopen();
+    as_left_by([&](varo::Db& db) {
+        if (db.dialect() == varo::Dialect::PostgreSQL)
+            db.exec("DROP TABLE severity_uses, poll_rate_uses CASCADE");
+        db.exec("DROP INDEX states_severity");
+        db.exec("UPDATE states SET severity = 'Gone' WHERE template = 'U'");
+        db.exec("UPDATE schema_version SET version = 4");
+    });
     EXPECT_EQ("Gone", store->load_template("U")->states[0].severity);
 
     // Once no template names them they can go.
@@ -188,29 +167,6 @@ TEST_P(AlbumStore, WhatStoredTemplatesUseCannotBeDeleted) {
     store->delete_poll_rate("Rate");
     store->delete_template("T");
     store->delete_condition("LinkDown");
-}
-
-TEST_P(AlbumStore, RunningTemplates) {
-    store->insert_template(sample_template("B"));
-    store->insert_template(sample_template("A"));
-    store->set_running("sw2", "B");
-    store->set_running("sw1", "B");
-    store->set_running("sw1", "A");
-    auto running = store->list_running();
-    ASSERT_EQ(running.size(), 3u);
-    EXPECT_EQ(running[0].object, "sw1");
-    EXPECT_EQ(running[0].template_name, "A");
-    EXPECT_EQ(running[2].object, "sw2");
-
-    EXPECT_EQ(refusal([&] { store->set_running("sw1", "A"); }), StoreError::Exists);
-    EXPECT_EQ(refusal([&] { store->set_running("sw1", "None"); }), StoreError::NotFound);
-    EXPECT_EQ(refusal([&] { store->set_running("", "A"); }), StoreError::Invalid);
-    EXPECT_EQ(refusal([&] { store->set_stopped("sw9", "A"); }), StoreError::NotFound);
-
-    store->set_stopped("sw1", "B");
-    store->set_stopped("sw2", "B");
-    store->delete_template("B");
-    EXPECT_EQ(store->list_running().size(), 1u);
 }
 
 // Where a condition, severity or poll rate is named, over what each backend stores.

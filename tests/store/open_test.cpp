@@ -8,10 +8,9 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
-#include <optional>
 #include <vector>
-#include <iterator>
 
+#include "support/process_runner.h"
 #include "support/store_fixture.h"
 #include "varo/backends.h"
 #include "varo/sqlite_db.h"
@@ -53,15 +52,10 @@ TEST(OpenStore, RefusesFilesThatAreNotStores) {
     ASSERT_EQ(SQLITE_OK, sqlite3_exec(other, "CREATE TABLE people (name TEXT)", nullptr, nullptr, nullptr));
     sqlite3_close(other);
     for (const char* name : {"/junk.db", "/other.db"}) {
-        std::string path = dir.path() + name;
-        auto bytes = [&] {
-            std::ifstream in(path, std::ios::binary);
-            return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-        };
-        std::string before = bytes(), text;
+        std::string path = dir.path() + name, before = proc::read_file(path), text;
         StoreError::Kind kind = open_refusal(path, &text);
         EXPECT_TRUE(kind == StoreError::Corrupt || kind == StoreError::Unavailable) << text;
-        EXPECT_TRUE(bytes() == before) << name << " was changed";
+        EXPECT_TRUE(proc::read_file(path) == before) << name << " was changed";
     }
 }
 
@@ -116,16 +110,7 @@ TEST(OpenStore, TheFallbackFolderInTmpMustBeTheUsersOwn) {
     std::error_code ec;
     bool had = std::filesystem::exists(folder, ec);
     if (had) std::filesystem::rename(folder, kept);
-    struct Env {
-        std::string name;
-        std::optional<std::string> value;
-    };
-    std::vector<Env> saved;
-    for (const char* name : {"VARO_STORE", "XDG_DATA_HOME", "HOME"}) {
-        const char* v = std::getenv(name);
-        saved.push_back({name, v ? std::optional<std::string>(v) : std::nullopt});
-        unsetenv(name);
-    }
+    for (const char* name : {"VARO_STORE", "XDG_DATA_HOME", "HOME"}) unsetenv(name);  // each test is a process of its own
     testenv::TempDir elsewhere;
     const struct {
         const char* what;
@@ -158,8 +143,6 @@ TEST(OpenStore, TheFallbackFolderInTmpMustBeTheUsersOwn) {
     }
     std::filesystem::remove_all(folder, ec);
     if (had) std::filesystem::rename(kept, folder);
-    for (const auto& e : saved)
-        if (e.value) setenv(e.name.c_str(), e.value->c_str(), 1);
 }
 
 }  // namespace

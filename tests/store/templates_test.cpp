@@ -131,17 +131,14 @@ TEST_P(TemplateStore, NamesAreOneWhateverTheirSpellingAndOldOnesStayUsable) {
 
     // Written straight into the tables, as an older program stored them.
     const std::string hidden = "Ro\u202Euter", zero_width = "S\u200B1";
-    store.reset();
-    {
-        auto db = location->open_db();
-        db->exec("DELETE FROM templates WHERE name = 'Spelled'");
+    as_left_by([&](varo::Db& db) {
+        db.exec("DELETE FROM templates WHERE name = 'Spelled'");
         for (const std::string& name : {hidden, decomposed})
-            db->exec("INSERT INTO templates (name, descr, version) VALUES (?, 'old', 1)", {name});
-        db->exec("INSERT INTO states (template, position, name, descr, severity, poll_rate)"
-                 " VALUES (?, 0, 'Ground', '', 'Normal', 'Poll'), (?, 1, ?, '', 'Normal', 'Poll')",
-                 {hidden, hidden, zero_width});
-    }
-    store = reopen();
+            db.exec("INSERT INTO templates (name, descr, version) VALUES (?, 'old', 1)", {name});
+        db.exec("INSERT INTO states (template, position, name, descr, severity, poll_rate)"
+                " VALUES (?, 0, 'Ground', '', 'Normal', 'Poll'), (?, 1, ?, '', 'Normal', 'Poll')",
+                {hidden, hidden, zero_width});
+    });
     ASSERT_EQ(store->list_templates().size(), 3u);
     auto old = store->load_template(hidden);
     ASSERT_TRUE(old);
@@ -206,20 +203,34 @@ TEST_P(TemplateStore, UpdateChecksTheVersionOverwriteDoesNot) {
     EXPECT_TRUE(store->load_template("O")->same_content(smaller));
 }
 
-TEST_P(TemplateStore, RunningTemplatesRefuseChange) {
+// Running templates are listed by object and refuse every change until stopped.
+TEST_P(TemplateStore, RunningTemplatesAreListedAndRefuseChange) {
     std::int64_t v = store->insert_template(sample_template("T"));
-    store->set_running("router1", "T");
+    store->insert_template(sample_template("A"));
+    store->set_running("sw2", "T");
+    store->set_running("sw1", "T");
+    store->set_running("sw1", "A");
+    auto running = store->list_running();
+    ASSERT_EQ(running.size(), 3u);
+    EXPECT_EQ(running[0].object + running[0].template_name + running[2].object, "sw1Asw2");
+    EXPECT_EQ(refusal([&] { store->set_running("sw1", "A"); }), StoreError::Exists);
+    EXPECT_EQ(refusal([&] { store->set_running("sw1", "None"); }), StoreError::NotFound);
+    EXPECT_EQ(refusal([&] { store->set_running("", "A"); }), StoreError::Invalid);
+    EXPECT_EQ(refusal([&] { store->set_stopped("sw9", "A"); }), StoreError::NotFound);
+
     std::string text;
     EXPECT_EQ(refusal([&] { store->update_template(sample_template("T", 2), v); }, &text), StoreError::Running);
-    EXPECT_EQ(text, "template \"T\" is running on router1");
+    EXPECT_EQ(text.rfind("template \"T\" is running on sw", 0), 0u) << text;
     EXPECT_EQ(refusal([&] { store->overwrite_template(sample_template("T", 2)); }), StoreError::Running);
     EXPECT_EQ(refusal([&] { store->delete_template("T"); }), StoreError::Running);
     EXPECT_EQ(store->load_template("T")->states.size(), 3u);
     EXPECT_EQ(store->load_template("T")->version, v);
 
-    store->set_stopped("router1", "T");
+    store->set_stopped("sw1", "T");
+    store->set_stopped("sw2", "T");
     store->delete_template("T");
     EXPECT_FALSE(store->load_template("T"));
+    EXPECT_EQ(store->list_running().size(), 1u);
     EXPECT_EQ(refusal([&] { store->delete_template("T"); }), StoreError::NotFound);
 }
 
@@ -330,14 +341,11 @@ TEST_P(TemplateStore, StatePositionsRoundTripExportImportAndUpgrade) {
     }
 
     // A store from before positions: its templates load without them, then take them.
-    store.reset();
-    {
-        auto db = location->open_db();
-        db->exec("ALTER TABLE states DROP COLUMN x");
-        db->exec("ALTER TABLE states DROP COLUMN y");
-        db->exec("UPDATE schema_version SET version = 1");
-    }
-    store = reopen();
+    as_left_by([&](varo::Db& db) {
+        db.exec("ALTER TABLE states DROP COLUMN x");
+        db.exec("ALTER TABLE states DROP COLUMN y");
+        db.exec("UPDATE schema_version SET version = 1");
+    });
     EXPECT_EQ(store->schema_version(), varo::schema::kLatestVersion);
     auto old = store->load_template("Loose");
     ASSERT_TRUE(old);

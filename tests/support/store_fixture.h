@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <functional>
 #include <memory>
 #include <string>
 #include <thread>
@@ -74,6 +75,12 @@ protected:
     void SetUp() override;
     void TearDown() override;
     std::unique_ptr<varo::Store> reopen() const { return location->open(); }
+    // With the store closed, fn changes the bare database as an older program left it; then reopened.
+    void as_left_by(const std::function<void(varo::Db&)>& fn) {
+        store.reset();
+        fn(*location->open_db());
+        store = reopen();
+    }
 
     std::unique_ptr<StoreLocation> location;
     std::unique_ptr<varo::Store> store;

@@ -79,24 +79,6 @@ void own_display() {
     gui::ensure_x_server();
 }
 
-// A second X server, to be killed under an editor: its display name, and its process.
-std::pair<std::string, pid_t> doomed_x_server() {
-    int fds[2];
-    if (pipe(fds) != 0) return {"", -1};
-    pid_t pid = fork();
-    if (pid == 0) {
-        close(fds[0]);
-        std::string fd = std::to_string(fds[1]);
-        execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-nolisten", "tcp", static_cast<char*>(nullptr));
-        _exit(127);
-    }
-    close(fds[1]);
-    std::string number;
-    for (char c; read(fds[0], &c, 1) == 1 && c != '\n';) number += c;
-    close(fds[0]);
-    return {":" + number, pid};
-}
-
 }  // namespace
 
 TEST(Endings, EveryEndingKeepsTheLastEditForTheRestart) {
@@ -120,16 +102,20 @@ TEST(Endings, EveryEndingKeepsTheLastEditForTheRestart) {
             continue;
         }
         Session s(e.how == StoreStopped ? "pg:" + pg->conninfo() : "");
-        auto [x_name, x_pid] = e.how == XServerKilled ? doomed_x_server() : std::make_pair(std::string(), pid_t{-1});
-        if (!x_name.empty()) s.o.env["DISPLAY"] = x_name;
+        std::unique_ptr<proc::Child> x;  // a second X server, to be killed under the editor
+        if (e.how == XServerKilled) {
+            const std::string n = std::to_string(300 + getpid() % 300);
+            x = std::make_unique<proc::Child>("Xvfb", proc::Options{{":" + n, "-nolisten", "tcp"}});
+            testenv::poll_until(10, 50, [&] { return access(("/tmp/.X11-unix/X" + n).c_str(), F_OK) == 0; });
+            s.o.env["DISPLAY"] = ":" + n;
+        }
         proc::Child editor(REPLAY_BINARY, s.o);
         const std::string done = s.dir.path() + "/edits.log.done";
-        for (int i = 0; i < 300 && access(done.c_str(), F_OK) != 0; ++i) sleep_ms(100);
-        ASSERT_EQ(0, access(done.c_str(), F_OK)) << editor.finish(1).err;
+        ASSERT_TRUE(testenv::poll_until(30, 100, [&] { return access(done.c_str(), F_OK) == 0; })) << editor.finish(1).err;
         sleep_ms(300);  // the journal's idle write
         if (e.how == WindowClose) proc::send_wm_delete(proc::wait_for_window(proc::main_title(proc::host_name())));
         if (e.how == Signal) kill(editor.pid(), e.signal);
-        if (e.how == XServerKilled) kill(x_pid, SIGKILL), waitpid(x_pid, nullptr, 0);
+        if (e.how == XServerKilled) kill(x->pid(), SIGKILL);
         if (e.how == StoreStopped) {
             pg->stop();
             unsigned long dialog = proc::wait_for_window("Tarnwright: Error");

@@ -65,7 +65,7 @@ TEST_F(DiagramModel, HitTestIsStrictOnEveryEdge) {
     EXPECT_EQ(s, hit(25, 25));
 }
 
-TEST_F(DiagramModel, TransitionsShareOneObjectPerPairAndNeedTheirFromState) {
+TEST_F(DiagramModel, TransitionsShareOneObjectPerPairNeedTheirFromStateAndCountAnyConditions) {
     create_state_object("A", "red");
     create_state_object("B", "blue");
     DiagramObject* ab = create_transition_object("A", "B", "c1");
@@ -83,9 +83,17 @@ TEST_F(DiagramModel, TransitionsShareOneObjectPerPairAndNeedTheirFromState) {
     EXPECT_EQ(before, object_list.size());
     EXPECT_NE(nullptr, create_transition_object("A", "Nowhere", "c3")) << "a missing to-state is kept";
     EXPECT_EQ(find_by_name("A")->type, StateObject) << "a state's name finds the state, not its transitions";
+
+    // Conditions count past nineteen, and "None" empties them.
+    for (int i = 3; i < 40; ++i) ab->set_condition(("c" + std::to_string(i)).c_str());
+    EXPECT_EQ(39, ab->num_conditions);
+    EXPECT_EQ("c39", ab->conditions.back());
+    ab->set_condition("None");
+    EXPECT_EQ(0, ab->num_conditions);
+    EXPECT_TRUE(ab->conditions.empty());
 }
 
-TEST_F(DiagramModel, LookupsFollowRenamesAndRemovals) {
+TEST_F(DiagramModel, LookupsFollowRenamesAndRemovalsAndSelectionsNeverDangle) {
     DiagramObject* placeholder = create_state_object("NoName", "black");
     DiagramObject* second = create_state_object("NoName", "black");
     EXPECT_EQ(placeholder, find_by_name("NoName")) << "the first in list order";
@@ -99,28 +107,14 @@ TEST_F(DiagramModel, LookupsFollowRenamesAndRemovals) {
     object_list.remove(placeholder);
     EXPECT_EQ(t, find_by_name("Up")) << "the state is gone: the first object of that name is its transition";
     EXPECT_EQ(nullptr, find_by_name(nullptr));
-}
 
-TEST_F(DiagramModel, ConditionsCountPastNineteenAndNoneEmptiesThem) {
-    create_state_object("A", "red");
-    DiagramObject* t = create_transition_object("A", "A", "c0");
-    for (int i = 1; i < 40; ++i) t->set_condition(("c" + std::to_string(i)).c_str());
-    EXPECT_EQ(40, t->num_conditions);
-    EXPECT_EQ("c39", t->conditions.back());
-    t->set_condition("None");
-    EXPECT_EQ(0, t->num_conditions);
-    EXPECT_TRUE(t->conditions.empty());
-}
-
-TEST_F(DiagramModel, SelectionsNeverDangle) {
-    DiagramObject* a = create_state_object("A", "red");
-    DiagramObject* b = create_state_object("B", "red");
-    first_obj = a;
-    second_obj = b;
-    EXPECT_TRUE(object_list.remove(b));
+    // Selections never dangle.
+    first_obj = t;
+    second_obj = second;
+    EXPECT_TRUE(object_list.remove(second));
     EXPECT_EQ(nullptr, second_obj);
-    EXPECT_EQ(a, first_obj);
-    EXPECT_FALSE(object_list.remove(b)) << "already gone";
+    EXPECT_EQ(t, first_obj);
+    EXPECT_FALSE(object_list.remove(second)) << "already gone";
     destroy_list();
     EXPECT_EQ(nullptr, first_obj);
     EXPECT_TRUE(object_list.empty());

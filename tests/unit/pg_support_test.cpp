@@ -70,18 +70,6 @@ TEST(PgSettings, UnreadableConninfoIsUnavailable) {
     EXPECT_NE(text.find("nonsense_key"), std::string::npos) << text;
 }
 
-TEST(PgErrors, SqlstatesBecomeTheStoresRefusals) {
-    EXPECT_EQ(varo::kind_for_sqlstate("23505", "INSERT INTO t VALUES (?)"), StoreError::Exists);
-    EXPECT_EQ(varo::kind_for_sqlstate("23503", "  delete from conditions WHERE name = ?"), StoreError::InUse);
-    EXPECT_EQ(varo::kind_for_sqlstate("23503", "INSERT INTO transitions VALUES (?)"), StoreError::Invalid);
-    // Overtaken past the retries is a busy store, never another client's change.
-    EXPECT_EQ(varo::kind_for_sqlstate("40001", "UPDATE"), StoreError::Busy);
-    EXPECT_EQ(varo::kind_for_sqlstate("42501", "INSERT"), StoreError::Busy);
-    EXPECT_EQ(varo::kind_for_sqlstate("57P01", "SELECT"), StoreError::Unavailable);
-    EXPECT_TRUE(varo::is_retryable_sqlstate("40P01"));
-    EXPECT_FALSE(varo::is_retryable_sqlstate("23505"));
-}
-
 }  // namespace
 
 TEST(PgSupport, PasswordsNeverReachAMessage) {

@@ -6,19 +6,15 @@
 
 #include "platform/vorn.h"
 
-TEST(DataUnit, EmptySourcesGiveTheEmptyValue) {
+TEST(DataUnit, EmptySourcesGiveTheEmptyValueAndCopiesShareAndOutliveTheirSource) {
     for (const DataUnit& d : {DataUnit(), DataUnit(static_cast<const char*>(nullptr)), DataUnit(""),
                               DataUnit(std::string()), DataUnit("abc", 0)}) {
         EXPECT_TRUE(d.empty());
         EXPECT_STREQ(d.c_str(), "");
         EXPECT_EQ(d, DataUnit());
     }
-}
-
-TEST(DataUnit, CopiesShareAndOutliveTheirSource) {
     DataUnit* original = new DataUnit("temperature > 40");
-    DataUnit copy = *original;
-    DataUnit assigned;
+    DataUnit copy = *original, assigned;
     assigned = copy;
     assigned = assigned;  // self-assignment keeps the value
     delete original;

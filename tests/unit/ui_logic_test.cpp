@@ -1,19 +1,16 @@
 // The toolkit-free parts of the user interface, without a display: the caption widget's size
-// and layout arithmetic, the compiled-in resource file, the start-up report and the search
+// and layout arithmetic, the start-up report and the search
 // paths for the program's data. (Which resources win, and the reference column: the GUI tests.)
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
 #include <unistd.h>
 
-#include <map>
 #include <string>
 
 #include "base/data_paths.h"
-#include "ui/app_resources.h"
 #include "ui/caption_layout.h"
 #include "ui/gui_utils.h"
-#include "ui/hourglass.h"
 
 namespace {
 
@@ -84,34 +81,6 @@ TEST(CaptionLayout, SeparatorSpansTheWidgetFromXZero)
     EXPECT_EQ(0, places[0].caption.x);
     EXPECT_EQ(250, places[0].caption.width);
     EXPECT_EQ(2 + 4 + 8, places[1].value.y);
-}
-
-namespace {
-
-std::map<std::string, std::string> fallback_map()
-{
-    std::map<std::string, std::string> m;
-    for (String* line = tarnedit_fallback_resources(); *line; ++line) {
-        std::string s = *line;
-        auto colon = s.find(':');
-        if (colon == std::string::npos) continue;
-        std::string value = s.substr(colon + 1);
-        value.erase(0, value.find_first_not_of(" \t"));
-        m[s.substr(0, colon)] = value;
-    }
-    return m;
-}
-
-}  // namespace
-
-TEST(AppResources, FallbackCarriesItsVersionAndNoComments)
-{
-    auto m = fallback_map();
-    EXPECT_EQ(tarnedit_resource_version(), m["Tarnedit.resourceVersion"]);
-    for (String* line = tarnedit_fallback_resources(); *line; ++line) {
-        EXPECT_NE('!', (*line)[0]) << *line;
-        EXPECT_NE('\0', (*line)[0]);
-    }
 }
 
 // What -fd writes, once, and the closing: the process test of the start-up report.

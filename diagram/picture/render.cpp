@@ -14,12 +14,17 @@
 #include <memory>
 #include <vector>
 
+#include "base/messages.h"
 #include "diagram/picture/colours.h"
 #include "varo/file_write.h"
 
 namespace picture {
 
 namespace {
+
+ExportError drawing_failed(cairo_status_t status) {
+    return ExportError(format_message(msg::PICTURE_NOT_DRAWN, {cairo_status_to_string(status)}));
+}
 
 Rgb rgb_of(const std::string& colour) {
     // A colour no database knows is drawn black, as the window draws one it cannot allocate.
@@ -311,7 +316,7 @@ std::string render_png(const Scene& scene, const DiagramFonts& fonts) {
     Box area = picture_area(scene);
     std::unique_ptr<cairo_surface_t, SurfaceFree> surface(cairo_image_surface_create(CAIRO_FORMAT_RGB24, area.w, area.h));
     std::unique_ptr<cairo_t, ContextFree> cr(cairo_create(surface.get()));
-    if (cairo_status(cr.get()) != CAIRO_STATUS_SUCCESS) throw ExportError(cairo_status_to_string(cairo_status(cr.get())));
+    if (cairo_status(cr.get()) != CAIRO_STATUS_SUCCESS) throw drawing_failed(cairo_status(cr.get()));
     cairo_set_source_rgb(cr.get(), 1, 1, 1);
     cairo_paint(cr.get());
     cairo_translate(cr.get(), -area.x, -area.y);
@@ -322,7 +327,7 @@ std::string render_png(const Scene& scene, const DiagramFonts& fonts) {
     cairo_surface_flush(surface.get());
     std::string bytes;
     cairo_status_t status = cairo_surface_write_to_png_stream(surface.get(), append, &bytes);
-    if (status != CAIRO_STATUS_SUCCESS) throw ExportError(cairo_status_to_string(status));
+    if (status != CAIRO_STATUS_SUCCESS) throw drawing_failed(status);
     return bytes;
 }
 
@@ -368,7 +373,7 @@ std::string render_pdf(const Scene& scene, const DiagramFonts& fonts, Paper pape
     {
         std::unique_ptr<cairo_surface_t, SurfaceFree> surface(cairo_pdf_surface_create_for_stream(append, &bytes, page_w, page_h));
         std::unique_ptr<cairo_t, ContextFree> cr(cairo_create(surface.get()));
-        if (cairo_status(cr.get()) != CAIRO_STATUS_SUCCESS) throw ExportError(cairo_status_to_string(cairo_status(cr.get())));
+        if (cairo_status(cr.get()) != CAIRO_STATUS_SUCCESS) throw drawing_failed(cairo_status(cr.get()));
         cairo_translate(cr.get(), (page_w - area.w * scale) / 2, (page_h - area.h * scale) / 2);
         cairo_scale(cr.get(), scale, scale);
         cairo_translate(cr.get(), -area.x, -area.y);
@@ -379,14 +384,14 @@ std::string render_pdf(const Scene& scene, const DiagramFonts& fonts, Paper pape
         cairo_show_page(cr.get());
         cairo_surface_finish(surface.get());
         cairo_status_t status = cairo_surface_status(surface.get());
-        if (status != CAIRO_STATUS_SUCCESS) throw ExportError(cairo_status_to_string(status));
+        if (status != CAIRO_STATUS_SUCCESS) throw drawing_failed(status);
     }
     return bytes;
 }
 
 void export_picture(const Scene& scene, const DiagramFonts& fonts, const std::string& path) {
     std::optional<Format> format = format_for(path);
-    if (!format) throw ExportError("the name must end in .png, .svg or .pdf");
+    if (!format) throw ExportError(message_text(msg::PICTURE_NEEDS_SUFFIX));
     std::string bytes = *format == Format::Png   ? render_png(scene, fonts)
                         : *format == Format::Svg ? render_svg(scene, fonts)
                                                  : render_pdf(scene, fonts, locale_paper());

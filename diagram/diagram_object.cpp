@@ -65,6 +65,7 @@ void DiagramObject::set_color(const char* color_name) {
 void ObjectList::append(std::unique_ptr<DiagramObject> object) {
     if (!object) return;
     object->listed = true;
+    ++count_changes;
     if (index_valid) index(object.get());
     objects.push_back(std::move(object));
 }
@@ -110,6 +111,7 @@ bool ObjectList::remove(DiagramObject* object) {
     if (second_obj == object) second_obj = nullptr;
     objects.erase(it);
     index_valid = false;
+    ++count_changes;
     return true;
 }
 
@@ -117,6 +119,7 @@ void ObjectList::clear() {
     first_obj = nullptr;
     second_obj = nullptr;
     objects.clear();
+    ++count_changes;
     by_name.clear();
     states_by_name.clear();
     by_pair.clear();

@@ -85,7 +85,13 @@ public:
     DiagramObject* first_named(const std::string& name) const;
     DiagramObject* first_state(const std::string& name) const;
     DiagramObject* first_transition(const std::string& from, const std::string& to) const;
-    void names_changed() { index_valid = false; }
+    void names_changed() {
+        index_valid = false;
+        ++count_changes;
+    }
+    // Counts every object added, removed or renamed: what was built from the list is stale
+    // once this moves.
+    unsigned long changes() const { return count_changes; }
 
 private:
     void index(DiagramObject* object) const;
@@ -96,6 +102,7 @@ private:
     mutable std::unordered_map<std::string, DiagramObject*> states_by_name;
     mutable std::map<std::pair<std::string, std::string>, DiagramObject*> by_pair;
     mutable bool index_valid = true;
+    unsigned long count_changes = 0;
 };
 
 extern ObjectList object_list;

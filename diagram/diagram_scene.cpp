@@ -1,7 +1,7 @@
 #include "diagram/diagram_scene.h"
 
-#include <map>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "diagram/diagram_object.h"
@@ -9,6 +9,8 @@
 #include "template/template_model.h"
 
 namespace {
+
+using StateIndex = std::unordered_map<const DiagramObject*, std::size_t>;
 
 std::string severity_colour(const DiagramObject& state) {
     if (!state.selected) return state.color;
@@ -20,22 +22,20 @@ std::string severity_colour(const DiagramObject& state) {
     return s.severity() ? qorSeverity_Create(s.severity()).color() : "black";
 }
 
-}  // namespace
+picture::Chosen chosen_of(const DiagramObject* o) {
+    if (o != first_obj && o != second_obj) return picture::Chosen::No;
+    return o != second_obj ? picture::Chosen::First : o != first_obj ? picture::Chosen::Second : picture::Chosen::Both;
+}
 
-picture::Scene diagram_scene(SceneColours colours) {
+picture::Scene build(SceneColours colours, StateIndex& index) {
     std::vector<picture::StateIn> states;
-    std::map<const DiagramObject*, std::size_t> index;
     for (std::size_t i = 0; i < object_list.size(); ++i) {
         const DiagramObject* o = object_list.at(i);
         if (o->type != StateObject) continue;
         index.emplace(o, states.size());
-        std::string colour = colours == SceneColours::Severity ? severity_colour(*o) : o->color;
-        picture::Chosen chosen = picture::Chosen::No;
-        if (colours == SceneColours::Shown && (o == first_obj || o == second_obj))
-            chosen = o != second_obj ? picture::Chosen::First
-                     : o != first_obj ? picture::Chosen::Second
-                                      : picture::Chosen::Both;
-        states.push_back({o->name, colour, {o->x, o->y}, chosen});
+        bool shown = colours == SceneColours::Shown;
+        states.push_back({o->name, shown ? o->color : severity_colour(*o), {o->x, o->y},
+                          shown ? chosen_of(o) : picture::Chosen::No});
     }
     std::vector<picture::LinkIn> links;
     std::vector<DiagramObject*> owners;
@@ -56,4 +56,46 @@ picture::Scene diagram_scene(SceneColours colours) {
         owners[i]->y = scene.links[i].label.y;
     }
     return scene;
+}
+
+struct Kept {
+    picture::Scene scene;
+    StateIndex states;  // each state object's shape in the scene
+    unsigned long changes = 0;  // object_list.changes() when built
+    bool valid = false;
+};
+Kept kept;
+
+bool still_kept() { return kept.valid && kept.changes == object_list.changes(); }
+
+}  // namespace
+
+picture::Scene diagram_scene(SceneColours colours) {
+    StateIndex index;
+    return build(colours, index);
+}
+
+const picture::Scene& shown_scene() {
+    if (!still_kept()) {
+        kept.states.clear();
+        kept.scene = build(SceneColours::Shown, kept.states);
+        kept.changes = object_list.changes();
+        kept.valid = true;
+    }
+    return kept.scene;
+}
+
+void forget_scene() { kept.valid = false; }
+
+std::optional<picture::Box> rechoose(const DiagramObject* state) {
+    if (!state || !still_kept()) return std::nullopt;
+    auto it = kept.states.find(state);
+    if (it == kept.states.end()) return std::nullopt;
+    picture::StateShape& shape = kept.scene.states[it->second];
+    shape.colour = state->color;
+    shape.chosen = chosen_of(state);
+    // The outer ring's box, with the ring's own width beyond it.
+    picture::Box b = picture::ring_box(shape.box, true);
+    const int w = picture::LINE_WIDTH;
+    return picture::Box{b.x - w, b.y - w, b.w + 2 * w, b.h + 2 * w};
 }

@@ -8,7 +8,7 @@ namespace {
 
 bool is_state(const DiagramObject* o) { return o && o->type == StateObject; }
 
-// The flag and colour of a selection; the picture follows in one repaint, rings and all.
+// The flag and colour of a selection; the picture follows when the change is over.
 void mark(DiagramObject* o) {
     o->selected = 1;
     o->set_color("white");
@@ -31,16 +31,28 @@ void release(DiagramObject*& slot) {
     if (o && o != first_obj && o != second_obj) unmark(o);
 }
 
+// Repaints, once the selections have changed, the states they held before and hold after.
+class Repaint {
+public:
+    Repaint() : before{first_obj, second_obj} {}
+    ~Repaint() { repaint_states({before[0], before[1], first_obj, second_obj}); }
+    Repaint(const Repaint&) = delete;
+    Repaint& operator=(const Repaint&) = delete;
+
+private:
+    const DiagramObject* before[2];
+};
+
 }  // namespace
 
 void DiagramObject::select_object() {
     mark(this);
-    draw_diagram();
+    repaint_states({this});
 }
 
 void DiagramObject::deselect_object() {
     unmark(this);
-    draw_diagram();
+    repaint_states({this});
 }
 
 void choose_first(DiagramObject* hit) {
@@ -48,15 +60,16 @@ void choose_first(DiagramObject* hit) {
         clear_selections();
         return;
     }
+    Repaint repaint;
     // Also when the state is the second selection: the former first one is let go.
     if (first_obj != hit) release(first_obj);
     mark(hit);
     first_obj = hit;
-    draw_diagram();
 }
 
 void choose_second(DiagramObject* hit) {
     if (!is_state(hit) || !first_obj) return;
+    Repaint repaint;
     if (second_obj == hit) {
         release(second_obj);
     } else {
@@ -64,11 +77,10 @@ void choose_second(DiagramObject* hit) {
         mark(hit);
         second_obj = hit;
     }
-    draw_diagram();
 }
 
 void clear_selections() {
+    Repaint repaint;
     release(first_obj);
     release(second_obj);
-    draw_diagram();
 }

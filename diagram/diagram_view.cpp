@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "diagram/diagram_object.h"
+#include "diagram/diagram_scene.h"
 #include "diagram/diagram_zoom.h"
 #include "diagram/draw_area.h"
 #include "template/template_model.h"
@@ -31,6 +32,7 @@ private:
 // The state objects go where the template places their states (after a move or an
 // arrangement): nothing else of the diagram is read again.
 void place_state_objects() {
+    forget_scene();
     for (const Qor_State& state : template_states()) {
         int x = 0, y = 0;
         DiagramObject* shown = find_state(state.name());

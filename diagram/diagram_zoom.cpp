@@ -18,6 +18,9 @@ enum { FIT_MARGIN = 10 };
 
 picture::Transform transform;
 ViewMoved moved_hook = nullptr;
+// The zoom came from Fit (or an opening too big for actual size): a new size of the view
+// fits again. Any other zoom is the user's and stays.
+bool fitted = false;
 
 struct Size {
     int w, h;
@@ -69,10 +72,46 @@ void apply_zoom(double zoom) {
                   static_cast<Dimension>(std::max(content_size(), view.h)), nullptr);
 }
 
-picture::Box diagram_bounds() { return picture::scene_bounds(diagram_scene()); }
+// The scrolled window's size as last seen. Its own, not its view's: the view also changes
+// as a fit shows or hides the scroll bars, which must not fit again.
+Size last_seen = {0, 0};
 
-void show_box_fitted(const picture::Box& bounds, double zoom) {
-    apply_zoom(zoom);
+Size window_size() {
+    Dimension w = 0, h = 0;
+    if (sd_scrolled_window) XtVaGetValues(sd_scrolled_window, XmNwidth, &w, XmNheight, &h, nullptr);
+    return {w, h};
+}
+
+// The scrolled window's ConfigureNotify: the user gave the window a new size.
+void window_resized(Widget, XtPointer, XEvent* event, Boolean*) {
+    if (!event || event->type != ConfigureNotify) return;
+    Size now = window_size();
+    if (now.w == last_seen.w && now.h == last_seen.h) return;
+    last_seen = now;
+    if (fitted)
+        fit_diagram();
+    else
+        apply_zoom(transform.scale);  // the drawing area still reaches the view's edges
+}
+
+picture::Box diagram_bounds() { return picture::scene_bounds(shown_scene()); }
+
+// The zoom that fits the box in the view. When that zoom brings the scroll bars, they take
+// part of the view: the box is fitted to what they leave.
+void zoom_to_fit(const picture::Box& bounds) {
+    Size view = view_size();
+    apply_zoom(picture::fit_zoom(bounds, view.w, view.h, FIT_MARGIN));
+    Size left = view_size();
+    double again = picture::fit_zoom(bounds, left.w, left.h, FIT_MARGIN);
+    if (again < transform.scale) apply_zoom(again);
+}
+
+// The box fitted (or at actual size), its middle in the view's middle.
+void show_box(const picture::Box& bounds, bool fit) {
+    if (fit)
+        zoom_to_fit(bounds);
+    else
+        apply_zoom(1);
     Size view = view_size();
     int w = int(std::lround((bounds.w + 2 * FIT_MARGIN) * transform.scale));
     int h = int(std::lround((bounds.h + 2 * FIT_MARGIN) * transform.scale));
@@ -106,6 +145,7 @@ void zoom_about(double zoom, int pointer_x, int pointer_y) {
     picture::Point at = transform.to_canvas({double(pointer_x), double(pointer_y)});
     picture::Point corner = origin();
     int in_view_x = pointer_x - int(corner.x), in_view_y = pointer_y - int(corner.y);
+    fitted = false;
     apply_zoom(zoom);
     scroll_to(picture::anchored_origin(at.x, transform.scale, in_view_x),
               picture::anchored_origin(at.y, transform.scale, in_view_y));
@@ -119,18 +159,22 @@ void zoom_centred(double zoom) {
 }
 
 void fit_diagram() {
-    picture::Box bounds = diagram_bounds();
-    Size view = view_size();
-    show_box_fitted(bounds, picture::fit_zoom(bounds, view.w, view.h, FIT_MARGIN));
+    fitted = true;
+    show_box(diagram_bounds(), true);
 }
 
 void show_opened_diagram() {
     picture::Box bounds = diagram_bounds();
     Size view = view_size();
-    if (picture::fits_actual_size(bounds, view.w, view.h, FIT_MARGIN))
-        show_box_fitted(bounds, 1);
-    else
-        show_box_fitted(bounds, picture::fit_zoom(bounds, view.w, view.h, FIT_MARGIN));
+    fitted = !picture::fits_actual_size(bounds, view.w, view.h, FIT_MARGIN);
+    show_box(bounds, fitted);
+}
+
+void follow_view_size() {
+    if (!sd_scrolled_window) return;
+    last_seen = window_size();
+    XtRemoveEventHandler(sd_scrolled_window, StructureNotifyMask, False, window_resized, nullptr);
+    XtAddEventHandler(sd_scrolled_window, StructureNotifyMask, False, window_resized, nullptr);
 }
 
 picture::Box visible_canvas() {

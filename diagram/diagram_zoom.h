@@ -19,8 +19,10 @@ DiagramPoint to_canvas(int window_x, int window_y);
 void zoom_about(double zoom, int pointer_x, int pointer_y);
 // Zooms keeping the middle of the view where it is.
 void zoom_centred(double zoom);
-// The whole diagram in the view.
+// The whole diagram in the view; it stays fitted as the view is resized, until another zoom.
 void fit_diagram();
+// Once the windows exist: a fitted view fits again when the window is resized.
+void follow_view_size();
 // As a template is opened: fitted when it does not fit the view at actual size, else at
 // actual size scrolled to it (Ground, placed first, in sight).
 void show_opened_diagram();

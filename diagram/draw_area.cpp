@@ -1,5 +1,6 @@
 #include "diagram/draw_area.h"
 
+#include <X11/Xutil.h>
 #include <Xm/DrawingA.h>
 #include <Xm/Xm.h>
 
@@ -7,9 +8,11 @@
 #include <cmath>
 #include <cstring>
 #include <map>
-#include <set>
 #include <memory>
+#include <optional>
+#include <set>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 #include "base/messages.h"
@@ -247,6 +250,29 @@ private:
     std::string shape;
 };
 
+struct RegionFree {
+    void operator()(Region r) const { XDestroyRegion(r); }
+};
+
+short window_coordinate(int v) { return static_cast<short>(std::clamp(v, -32768, 32767)); }
+unsigned short window_length(int v) { return static_cast<unsigned short>(std::clamp(v, 0, 65535)); }
+
+// The kept scene, the window cleared first; the colours the server does not know are named
+// in the status line once each.
+void paint_whole() {
+    if (!gc || !canvas()) return;
+    XClearWindow(draw_display, canvas());
+    hidden_names.clear();
+    XCanvas painter(canvas(), view_transform(), true);
+    picture::paint_scene(shown_scene(), painter);
+    view_moved();
+    bool first = to_tell.empty();
+    for (const std::string& colour : painter.unknown)
+        if (told_unknown().insert(colour).second) to_tell.push_back(colour);
+    if (first && !to_tell.empty())
+        XtAppAddTimeOut(XtWidgetToApplicationContext(sd_draw_area), 0, tell_unknown_colours, nullptr);
+}
+
 }  // namespace
 
 void use_color(const char* color_name) {
@@ -277,6 +303,8 @@ void init_draw_area() {
     XtRemoveEventHandler(sd_draw_area, PointerMotionMask | LeaveWindowMask, False, hover_handler, nullptr);
     XtAddEventHandler(sd_draw_area, PointerMotionMask | LeaveWindowMask, False, hover_handler, nullptr);
     set_color_hook(use_color);
+    forget_scene();
+    follow_view_size();
     font_name = draw_area_resource("diagramFont", "DiagramFont", DIAGRAM_FALLBACK_FONT);
     ring_colour = draw_area_resource("selectionColor", "SelectionColor", SELECTION_FALLBACK);
 }
@@ -288,18 +316,43 @@ void DiagramObject::draw_object() {
 }
 
 void draw_diagram() {
+    forget_scene();
+    paint_whole();
+}
+
+void repaint_states(std::initializer_list<const DiagramObject*> states) {
     if (!gc || !canvas()) return;
-    XClearWindow(draw_display, canvas());
-    picture::Scene scene = diagram_scene();
-    hidden_names.clear();
-    XCanvas painter(canvas(), view_transform(), true);
-    picture::paint_scene(scene, painter);
+    std::vector<picture::Box> areas;
+    for (const DiagramObject* o : states) {
+        if (!o) continue;
+        std::optional<picture::Box> area = rechoose(o);
+        // No scene kept (the objects changed since): the whole diagram, built anew.
+        if (!area) return draw_diagram();
+        areas.push_back(*area);
+    }
+    if (areas.empty()) return;
+    const picture::Transform& t = view_transform();
+    std::unique_ptr<std::remove_pointer<Region>::type, RegionFree> region(XCreateRegion());
+    for (const picture::Box& area : areas) {
+        // A pixel more all round: rounding to the window never leaves a ring's edge behind.
+        picture::Box w = t.window_box(area);
+        XRectangle r = {window_coordinate(w.x - 1), window_coordinate(w.y - 1), window_length(w.w + 2),
+                        window_length(w.h + 2)};
+        XClearArea(draw_display, canvas(), r.x, r.y, r.width, r.height, False);
+        XUnionRectWithRegion(&r, region.get(), region.get());
+    }
+    ZoomedFonts* z = zoomed_fonts();
+    XftTextPainter* text = z ? painter(*z) : nullptr;
+    double em = z ? z->fonts->pixel_size() / t.scale : picture::BOX;
+    XSetRegion(draw_display, gc, region.get());
+    if (text) text->clip(region.get());
+    {
+        XCanvas painter(canvas(), t, true);
+        picture::paint_scene(picture::scene_within(shown_scene(), areas, em), painter);
+    }
+    if (text) text->clip(nullptr);
+    XSetClipMask(draw_display, gc, None);
     view_moved();
-    bool first = to_tell.empty();
-    for (const std::string& colour : painter.unknown)
-        if (told_unknown().insert(colour).second) to_tell.push_back(colour);
-    if (first && !to_tell.empty())
-        XtAppAddTimeOut(XtWidgetToApplicationContext(sd_draw_area), 0, tell_unknown_colours, nullptr);
 }
 
 void paint_scene_on(Window window, const picture::Scene& scene, const picture::Transform& transform) {
@@ -322,7 +375,7 @@ void redraw_diagram(Widget, XtPointer, XtPointer call_data) {
     // One repaint for a run of exposures: the last of them says no more follow.
     auto* cbs = static_cast<XmDrawingAreaCallbackStruct*>(call_data);
     if (cbs && cbs->event && cbs->event->type == Expose && cbs->event->xexpose.count > 0) return;
-    draw_diagram();
+    paint_whole();
 }
 
 void repaint_over_exposures() {
@@ -332,5 +385,5 @@ void repaint_over_exposures() {
     XEvent stale;
     while (XCheckTypedWindowEvent(draw_display, canvas(), Expose, &stale)) {
     }
-    draw_diagram();
+    paint_whole();
 }

@@ -4,6 +4,7 @@
 
 #include <X11/Intrinsic.h>
 
+#include <initializer_list>
 #include <string>
 
 #include "diagram/picture/view.h"
@@ -15,8 +16,12 @@ extern GC gc;
 
 // Once, after the windows exist: the graphics context, the expose callback, colours.
 void init_draw_area();
-// Clears the drawing area and paints every transition, then every state.
+// The objects changed: the scene is built anew and painted whole, every transition, then
+// every state.
 void draw_diagram();
+// A selection came to or left these states (null ones skipped): their colour and rings are
+// painted again, and only the parts of the window they cover.
+void repaint_states(std::initializer_list<const DiagramObject*> states);
 // After the drawing area was resized or scrolled: one repaint, the exposures it brought dropped.
 void repaint_over_exposures();
 // Paints a scene on another window (the overview) through a transform, without text.

@@ -17,18 +17,18 @@ namespace {
 
 enum { OVERVIEW_MARGIN = 20 };
 
-// The scene fitted into the overview, with the scene itself.
+// The scene fitted into the overview, with the scene itself (the one the view keeps).
 struct Fitted {
-    picture::Scene scene;
+    const picture::Scene* scene;
     picture::Transform transform;
 };
 
 Fitted fitted() {
     Fitted f;
-    f.scene = diagram_scene();
+    f.scene = &shown_scene();
     Dimension w = 0, h = 0;
     XtVaGetValues(sd_overview_area, XmNwidth, &w, XmNheight, &h, nullptr);
-    picture::Box b = picture::scene_bounds(f.scene);
+    picture::Box b = picture::scene_bounds(*f.scene);
     // Not above actual size: a small template stays small; not below the fit's own floor.
     double scale = std::min(1.0, std::min((w - 2.0 * OVERVIEW_MARGIN) / std::max(1, b.w),
                                           (h - 2.0 * OVERVIEW_MARGIN) / std::max(1, b.h)));
@@ -47,7 +47,7 @@ void repaint() {
     Display* display = XtDisplay(sd_overview_area);
     XClearWindow(display, window);
     Fitted f = fitted();
-    paint_scene_on(window, f.scene, f.transform);
+    paint_scene_on(window, *f.scene, f.transform);
     // The view's frame in the area's own foreground (app-defaults).
     Pixel frame = 0;
     XtVaGetValues(sd_overview_area, XmNforeground, &frame, nullptr);

@@ -37,6 +37,10 @@ void XftTextPainter::set_pixel(unsigned long pixel) {
     colour.color = {c.red, c.green, c.blue, 0xFFFF};
 }
 
+void XftTextPainter::clip(Region region) {
+    if (draw) XftDrawSetClip(draw, region);
+}
+
 XftFont* XftTextPainter::font(int index) {
     if (index < 0 || static_cast<std::size_t>(index) >= opened.size()) return nullptr;
     if (!tried[index]) {

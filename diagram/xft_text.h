@@ -20,6 +20,8 @@ public:
 
     // The text colour: a pixel of the colormap, as the graphics context holds it.
     void set_pixel(unsigned long pixel);
+    // Text is drawn only within the region (window pixels); null: anywhere.
+    void clip(Region region);
     int advance(const TextRun& run) override;
     void paint(const TextRun& run, int x, int baseline) override;
 

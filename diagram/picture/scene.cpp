@@ -171,6 +171,62 @@ Box scene_bounds(const Scene& scene) {
     return b;
 }
 
+namespace {
+
+// Whether the segment a-b, `pad` wide either side, crosses the box: the segment clipped to
+// the box widened by the pad, one side after the other, keeps some length.
+bool segment_meets(Point a, Point b, const Box& box, double pad) {
+    double lo = 0, hi = 1;
+    const double dx = b.x - a.x, dy = b.y - a.y;
+    const double edges[4][2] = {{-dx, a.x - (box.x - pad)}, {dx, box.x + box.w + pad - a.x},
+                                {-dy, a.y - (box.y - pad)}, {dy, box.y + box.h + pad - a.y}};
+    for (const auto& e : edges) {
+        if (e[0] == 0) {
+            if (e[1] < 0) return false;  // parallel to this side and outside it
+            continue;
+        }
+        double t = e[1] / e[0];
+        if (e[0] < 0)
+            lo = std::max(lo, t);
+        else
+            hi = std::min(hi, t);
+        if (lo > hi) return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+Scene scene_within(const Scene& scene, const std::vector<Box>& areas, double em) {
+    const double pad = LINE_WIDTH / 2.0 + 0.5;
+    // Whether the rectangle from (l, t) to (r, b), widened by the pad, meets an area.
+    auto meets = [&areas, pad](double l, double t, double r, double b) {
+        for (const Box& a : areas)
+            if (l - pad < a.x + a.w && a.x < r + pad && t - pad < a.y + a.h && a.y < b + pad) return true;
+        return false;
+    };
+    auto box_meets = [&meets](const Box& b) { return meets(b.x, b.y, b.x + b.w, b.y + b.h); };
+    Scene part;
+    part.ring_colour = scene.ring_colour;
+    const int rings = 2 * RING_GAP;  // the circle with any rings
+    for (const StateShape& s : scene.states) {
+        double half = std::max(s.name.size() * em, double(BOX)) / 2 + rings;  // a name may be wider
+        double centre = s.box.x + RADIUS;
+        if (meets(centre - half, s.box.y - rings, centre + half, s.box.y + s.box.h + rings)) part.states.push_back(s);
+    }
+    for (const LinkShape& l : scene.links) {
+        const Point* a = l.arrow;
+        bool in = box_meets(l.label) || (l.loop && box_meets(l.loop_box)) ||
+                  meets(std::min({a[0].x, a[1].x, a[2].x}), std::min({a[0].y, a[1].y, a[2].y}),
+                        std::max({a[0].x, a[1].x, a[2].x}), std::max({a[0].y, a[1].y, a[2].y}));
+        // A line only where it runs, not over the whole box its ends span.
+        if (!in && !l.loop && l.has_line)
+            in = std::any_of(areas.begin(), areas.end(), [&](const Box& b) { return segment_meets(l.start, l.end, b, pad); });
+        if (in) part.links.push_back(l);
+    }
+    return part;
+}
+
 Corner slot(int count) {
     // Four corners of a square, then the four points of a diamond around (275, 275).
     static const Corner slots[8] = {{150, 150}, {400, 150}, {400, 400}, {150, 400},

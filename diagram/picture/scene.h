@@ -91,6 +91,10 @@ struct Scene {
 Scene build_scene(const std::vector<StateIn>& states, const std::vector<LinkIn>& links);
 // Everything painted, line widths included.
 Box scene_bounds(const Scene& scene);
+// The part of a scene that paints within any of the areas: the states and links that reach
+// into one, in the scene's order, so that painted clipped to the areas it is the whole. `em`
+// is the names' font size in canvas pixels: no name is wider than an em a byte.
+Scene scene_within(const Scene& scene, const std::vector<Box>& areas, double em);
 
 // The corner of a transition's label: a quarter of the way from the from-state's centre to
 // the to-state's, by corners a (from) and b (to), in integers as the diagram has always had it.

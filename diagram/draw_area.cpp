@@ -343,7 +343,7 @@ void repaint_states(std::initializer_list<const DiagramObject*> states) {
     }
     ZoomedFonts* z = zoomed_fonts();
     XftTextPainter* text = z ? painter(*z) : nullptr;
-    double em = z ? z->fonts->pixel_size() / t.scale : picture::BOX;
+    double em = z ? z->fonts->pixel_size() / t.scale : double(picture::BOX);
     XSetRegion(draw_display, gc, region.get());
     if (text) text->clip(region.get());
     {

@@ -38,8 +38,15 @@ protected:
     }
     std::string file(const std::string& name) const { return dir.path() + "/" + name; }
     static void write(const std::string& path, const std::string& text) { std::ofstream(path, std::ios::binary) << text; }
+    // A fresh PostgreSQL database in pg (false without a server; a failure when one is required).
+    bool with_postgres() {
+        if (testenv::postgres_available()) pg = std::make_unique<testenv::ScratchPgDatabase>();
+        else if (testenv::postgres_required()) ADD_FAILURE() << "VARO_TEST_PG is not set";
+        return pg != nullptr;
+    }
 
     testenv::TempDir dir;
+    std::unique_ptr<testenv::ScratchPgDatabase> pg;
 };
 
 const char* const kTemplateFile = R"({
@@ -222,10 +229,8 @@ TEST_F(Varoctl, CommandsAndTheirFailures) {
     // A server that does not answer, and one that refuses a role CONNECT: the server's reason
     // on one line, without escapes.
     std::vector<std::pair<std::string, std::string>> refusing = {{proc::unreachable_store(), "Connection refused"}};
-    std::unique_ptr<testenv::ScratchPgDatabase> pg;
     std::string role;
-    if (testenv::postgres_available()) {
-        pg = std::make_unique<testenv::ScratchPgDatabase>();
+    if (with_postgres()) {
         role = pg->name() + "_outsider";
         testenv::pg_admin(pg->conninfo(), "REVOKE CONNECT ON DATABASE " + pg->name() + " FROM PUBLIC");
         testenv::pg_admin(pg->conninfo(), "CREATE ROLE " + role + " LOGIN");
@@ -290,14 +295,8 @@ TEST_F(Varoctl, ExportImportRoundTripIsByteExact) {
     EXPECT_EQ(proc::read_file(file("all.json")), first.out);
 
     // Into a fresh store and out again, the same bytes: SQLite, then PostgreSQL and back.
-    std::unique_ptr<testenv::ScratchPgDatabase> pg;
     std::vector<std::string> others = {"sqlite:" + dir.path() + "/b.db"};
-    if (testenv::postgres_available()) {
-        pg = std::make_unique<testenv::ScratchPgDatabase>();
-        others = {"pg:" + pg->conninfo(), "sqlite:" + dir.path() + "/b.db"};
-    } else if (testenv::postgres_required()) {
-        ADD_FAILURE() << "VARO_TEST_PG is not set";
-    }
+    if (with_postgres()) others.insert(others.begin(), "pg:" + pg->conninfo());
     for (const std::string& other : others) {
         ProcessResult imported = run({"import", "-"}, first.out, other);
         ASSERT_EQ(imported.status, 0) << other << ": " << imported.err;
@@ -619,9 +618,7 @@ TEST_F(Varoctl, BackupOfAStoreInUseIsWhole) {
     EXPECT_TRUE(busy.running()) << "the writer stopped: " << busy.finish(1).err;
     // Refused: onto the store itself, and from a server (its own pg_dump copies it).
     std::vector<std::tuple<std::string, std::string, std::string>> refused = {{store, "live.db", "is the store itself"}};
-    std::unique_ptr<testenv::ScratchPgDatabase> pg;
-    if (testenv::postgres_available()) pg = std::make_unique<testenv::ScratchPgDatabase>();
-    if (pg) refused.push_back({"pg:" + pg->conninfo(), "pg.db", "pg_dump"});
+    if (with_postgres()) refused.push_back({"pg:" + pg->conninfo(), "pg.db", "pg_dump"});
     for (const auto& [from, to, said] : refused) {
         ProcessResult r = run({"backup", file(to)}, "", from);
         EXPECT_EQ(r.status, 1);

@@ -33,23 +33,26 @@ CaptionRow separator(int height)
 
 }  // namespace
 
-TEST(CaptionLayout, HorizontalStretchReachesRightMarginAndNarrowRoomShrinksValue)
+TEST(CaptionLayout, HorizontalStretchReachesRightMarginNarrowRoomShrinksValueAndSeparatorsSpanAll)
 {
     CaptionSpacing sp;
-    std::vector<CaptionRow> rows = {row(40, 18, 100, 30), row(40, 18, 100, 30)};
-    rows[1].stretch_horizontal = true;
-    rows[1].value_preferred.border = 1;
+    std::vector<CaptionRow> rows = {separator(4), row(40, 18, 100, 30), row(40, 18, 100, 30)};
+    rows[2].stretch_horizontal = true;
+    rows[2].value_preferred.border = 1;
     CaptionSizes s = caption_size(rows, sp);
     auto places = caption_layout(rows, sp, s, s.caption_width, 300, s.preferred_height);
-    EXPECT_EQ(100, places[0].value.width);
-    const ChildPlace& v = places[1].value;
+    EXPECT_EQ(0, places[0].caption.x);
+    EXPECT_EQ(300, places[0].caption.width);
+    EXPECT_EQ(2 + 4 + 8, places[1].value.y);
+    EXPECT_EQ(100, places[1].value.width);
+    const ChildPlace& v = places[2].value;
     EXPECT_EQ(300 - 2, v.x + v.width + 2 * v.border);
 
     places = caption_layout(rows, sp, s, s.caption_width, 90, s.preferred_height);
-    EXPECT_EQ(90 - (2 * 2 + 40 + 2), places[0].value.width);
+    EXPECT_EQ(90 - (2 * 2 + 40 + 2), places[1].value.width);
     // Never below one pixel, however narrow.
     places = caption_layout(rows, sp, s, s.caption_width, 10, s.preferred_height);
-    EXPECT_EQ(1, places[0].value.width);
+    EXPECT_EQ(1, places[1].value.width);
 }
 
 TEST(CaptionLayout, VerticalStretchSharesExtraHeightAndFallsBackToCaptionHeight)
@@ -70,17 +73,6 @@ TEST(CaptionLayout, VerticalStretchSharesExtraHeightAndFallsBackToCaptionHeight)
     s.fixed_height = s.min_stretch_height + 10;
     places = caption_layout(rows, sp, s, 40, 200, s.min_stretch_height + 5);
     EXPECT_EQ(18, places[1].value.height);
-}
-
-TEST(CaptionLayout, SeparatorSpansTheWidgetFromXZero)
-{
-    CaptionSpacing sp;
-    std::vector<CaptionRow> rows = {separator(4), row(40, 18, 100, 30)};
-    CaptionSizes s = caption_size(rows, sp);
-    auto places = caption_layout(rows, sp, s, s.caption_width, 250, s.preferred_height);
-    EXPECT_EQ(0, places[0].caption.x);
-    EXPECT_EQ(250, places[0].caption.width);
-    EXPECT_EQ(2 + 4 + 8, places[1].value.y);
 }
 
 // What -fd writes, once, and the closing: the process test of the start-up report.

@@ -72,20 +72,20 @@ TemplateChange album_change(QoriAlbumKind kind, AlbumKind album) {
 
 void fill_template_list(bool refresh) {
     template_list_refreshed = refresh;
-    if (refresh) return set_list_lines(ol_list, album_lines(qorDefnContainer(DataUnit()), template_refresh_line));
-    set_list_lines(ol_list, album_lines(qorDefnContainer(DataUnit()), [](const Qor_GenericImage& t) {
+    if (refresh) return set_sorted_list_lines(ol_list, album_lines(qorDefnContainer(DataUnit()), template_refresh_line));
+    set_sorted_list_lines(ol_list, album_lines(qorDefnContainer(DataUnit()), [](const Qor_GenericImage& t) {
                        return lines::template_line(t.name(), t.descr(), lines::SERVER_LIST);
                    }));
 }
 
 void fill_pollrate_list() {
-    set_list_lines(pollrate_list, album_lines(qorPollRateContainer(DataUnit()), pollrate_line_of));
+    set_sorted_list_lines(pollrate_list, album_lines(qorPollRateContainer(DataUnit()), pollrate_line_of));
     build_pollrate_buttons();
 }
 
 void fill_severity_list(bool start_up) {
     std::size_t bound = start_up ? lines::SEVERITY_START : lines::SERVER_LIST;
-    set_list_lines(severity_list, album_lines(qorSeverityContainer(DataUnit()), [bound](const Qor_GenericImage& s) {
+    set_sorted_list_lines(severity_list, album_lines(qorSeverityContainer(DataUnit()), [bound](const Qor_GenericImage& s) {
                        Qor_Severity severity(s);
                        return lines::severity_line(s.name(), severity.value(), severity.color(), bound);
                    }));
@@ -93,7 +93,7 @@ void fill_severity_list(bool start_up) {
 }
 
 void fill_condition_list() {
-    set_list_lines(ct_condition_list, album_lines(qorCondContainer(DataUnit()), condition_line_of));
+    set_sorted_list_lines(ct_condition_list, album_lines(qorCondContainer(DataUnit()), condition_line_of));
     build_condition_list();
     build_action_list();
 }

@@ -129,6 +129,7 @@ public:
         for (int round = 0; next < start + seconds; ++round, next += 1.0) {
             listen_until(next);
             save_own(round);
+            between_actions();
             save_shared(round);
         }
     }
@@ -163,6 +164,14 @@ private:
             ::poll(&fd, 1, std::max(1, static_cast<int>((until - now) * 1e3)));
         }
         take_reports();
+    }
+
+    // The editor's main loop runs between two actions of its user: reports that came during
+    // the last one are taken before the next.
+    void between_actions() {
+        busy_ = true;
+        take_reports();
+        busy_ = false;
     }
 
     void take_reports() {
@@ -201,6 +210,7 @@ private:
             ledger_.end(mine_.name, save, false);
             totals_.fail(totals_.failed_own, std::string("template: ") + e.what());
         }
+        between_actions();
         const std::string cond = own_condition(id_);
         save = ledger_.begin(cond);
         try {
@@ -233,6 +243,7 @@ private:
                 totals_.fail(totals_.failed_shared, std::string("shared: ") + e.what());
         }
         // Refused: the user reopens it, as the editor offers.
+        between_actions();
         try {
             if (auto now = store_->load_template(kShared)) shared_ = *now;
         } catch (const varo::StoreError& e) {

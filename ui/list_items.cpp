@@ -2,10 +2,83 @@
 
 #include <Xm/List.h>
 
+#include <algorithm>
 #include <cstring>
+#include <map>
+#include <set>
 
 #include "template/line_format.h"
 #include "ui/xm_string.h"
+
+namespace {
+// What a sorted server list was last given here: its lines, and a reference to each of its
+// items. Motif's compound strings are shared by count, and a string held here cannot be freed,
+// so no other string can take its address: while the list's items are these same strings, it
+// holds exactly these lines, whoever else has changed it meanwhile.
+struct Shadow {
+    std::vector<std::string> lines;
+    std::vector<XmString> held;
+    void release() {
+        for (XmString s : held) XmStringFree(s);
+        held.clear();
+        lines.clear();
+    }
+};
+std::map<Widget, Shadow> shadows;
+
+std::set<Widget> watched;  // told here when they go
+
+void forget(Widget list) {
+    auto found = shadows.find(list);
+    if (found == shadows.end()) return;
+    found->second.release();
+    shadows.erase(found);
+}
+
+void list_destroyed(Widget list, XtPointer, XtPointer) {
+    forget(list);
+    watched.erase(list);
+}
+
+XmStringTable items_of(Widget list, int& count) {
+    XmStringTable items = nullptr;
+    count = 0;
+    XtVaGetValues(list, XmNitemCount, &count, XmNitems, &items, nullptr);
+    return items;
+}
+
+// The list's shadow while the list still holds what it says; null otherwise.
+Shadow* valid_shadow(Widget list) {
+    auto found = shadows.find(list);
+    if (found == shadows.end()) return nullptr;
+    int count = 0;
+    XmStringTable items = items_of(list, count);
+    const std::vector<XmString>& held = found->second.held;
+    if (static_cast<std::size_t>(count) != held.size() || !std::equal(held.begin(), held.end(), items)) {
+        forget(list);
+        return nullptr;
+    }
+    return &found->second;
+}
+
+void remember(Widget list, std::vector<std::string> lines) {
+    forget(list);
+    int count = 0;
+    XmStringTable items = items_of(list, count);
+    if (static_cast<std::size_t>(count) != lines.size()) return;
+    if (watched.insert(list).second) XtAddCallback(list, XmNdestroyCallback, list_destroyed, nullptr);
+    Shadow& shadow = shadows[list];
+    shadow.lines = std::move(lines);
+    shadow.held.reserve(shadow.lines.size());
+    for (int i = 0; i < count; ++i) shadow.held.push_back(XmStringCopy(items[i]));
+}
+
+bool before(const std::string& a, const std::string& b) { return std::strcmp(a.c_str(), b.c_str()) < 0; }
+
+// Beyond this many lines changed, the list is built whole: each line put in place moves the
+// ones after it.
+constexpr std::size_t kMostPatched = 64;
+}  // namespace
 
 std::vector<std::string> list_lines(Widget list) {
     std::vector<std::string> result;
@@ -20,6 +93,7 @@ std::vector<std::string> list_lines(Widget list) {
 
 void set_list_lines(Widget list, const std::vector<std::string>& lines) {
     if (!list) return;
+    forget(list);
     XmListDeleteAllItems(list);
     if (lines.empty()) return;
     std::vector<XmString> items;
@@ -45,8 +119,50 @@ void set_list_lines(Widget list, const std::vector<std::string>& lines, const st
     for (XmString s : items) XmStringFree(s);
 }
 
+void set_sorted_list_lines(Widget list, std::vector<std::string> lines) {
+    if (!list) return;
+    Shadow* shadow = valid_shadow(list);
+    std::vector<std::pair<std::size_t, const std::string*>> edits;  // (place, line to add, or none)
+    if (shadow && std::is_sorted(lines.begin(), lines.end(), before) &&
+        std::is_sorted(shadow->lines.begin(), shadow->lines.end(), before)) {
+        // One walk through both: a line only one of them has is taken out or put in.
+        const std::vector<std::string>& old = shadow->lines;
+        std::size_t i = 0, j = 0, place = 0;
+        while ((i < old.size() || j < lines.size()) && edits.size() <= kMostPatched) {
+            if (i < old.size() && j < lines.size() && old[i] == lines[j]) {
+                ++i, ++j, ++place;
+            } else if (j == lines.size() || (i < old.size() && before(old[i], lines[j]))) {
+                edits.push_back({place, nullptr});
+                ++i;
+            } else {
+                edits.push_back({place++, &lines[j++]});
+            }
+        }
+    }
+    if (!shadow || edits.size() > kMostPatched) {
+        set_list_lines(list, lines);
+        return remember(list, std::move(lines));
+    }
+    for (const auto& [place, line] : edits) {
+        if (!line) {
+            XmListDeletePos(list, static_cast<int>(place) + 1);
+            XmStringFree(shadow->held[place]);
+            shadow->held.erase(shadow->held.begin() + static_cast<long>(place));
+            continue;
+        }
+        XmStr item(line->c_str());
+        XmListAddItemUnselected(list, item, place == shadow->held.size() ? 0 : static_cast<int>(place) + 1);
+        int count = 0;
+        shadow->held.insert(shadow->held.begin() + static_cast<long>(place), XmStringCopy(items_of(list, count)[place]));
+    }
+    shadow->lines = std::move(lines);
+    // As a list built anew.
+    XmListDeselectAllItems(list);
+}
+
 void add_string(Widget list, const char* text) {
     if (!list || !text) return;
+    forget(list);
     int position = lines::insert_position(list_lines(list), text);
     XmStr item(text);
     XmListAddItemUnselected(list, item, position);
@@ -86,11 +202,25 @@ bool put_list_line(Widget list, const std::string& name, const std::string* line
     }
     if (at > 0 && std::strcmp(xm_string_text(items[at - 1]).c_str(), name.c_str()) >= 0) return false;
     if (found >= 0 && line && xm_string_text(items[found]) == *line) return true;
-    if (found >= 0) XmListDeletePos(list, found + 1);
+    // The shadow follows each step, so that a later whole refresh still finds it true.
+    Shadow* shadow = valid_shadow(list);
+    if (found >= 0) {
+        XmListDeletePos(list, found + 1);
+        if (shadow) {
+            XmStringFree(shadow->held[static_cast<std::size_t>(found)]);
+            shadow->held.erase(shadow->held.begin() + found);
+            shadow->lines.erase(shadow->lines.begin() + found);
+        }
+    }
     if (!line) return true;
     XtVaGetValues(list, XmNitemCount, &count, XmNitems, &items, nullptr);
     int place = first_not_before(items, count, *line, true);
     XmStr item(line->c_str());
     XmListAddItemUnselected(list, item, place == count ? 0 : place + 1);
+    if (shadow) {
+        XtVaGetValues(list, XmNitems, &items, nullptr);
+        shadow->held.insert(shadow->held.begin() + place, XmStringCopy(items[place]));
+        shadow->lines.insert(shadow->lines.begin() + place, *line);
+    }
     return true;
 }

@@ -14,6 +14,11 @@ void set_list_lines(Widget list, const std::vector<std::string>& lines);
 // set_list_lines, each line drawn in the rendition its tag names in the list's render table
 // (null: the list's own).
 void set_list_lines(Widget list, const std::vector<std::string>& lines, const std::vector<const char*>& renditions);
+// The same for a list kept in strcmp order, given its lines in that order: when the list still
+// holds what this last gave it, only the lines that differ are taken out or put in (a refresh
+// of a long album that changed by a few lines costs little more than its reading); the
+// selection is cleared, as in a list built anew.
+void set_sorted_list_lines(Widget list, std::vector<std::string> lines);
 // In a list of lines in strcmp order, each led by its name: takes out the line of that
 // name, if any, and puts `line` (when given) at its sorted place. False, and nothing done,
 // when the list is found out of that order (build it whole then).

@@ -200,6 +200,9 @@ TEST_F(EditorTest, StartUpFillsTheFourListsInOrderAndAnotherClientsChangesRebuil
     update_severity(nullptr, nullptr);
     update_condition(nullptr, nullptr);
     for (std::size_t i = 0; i < patched.size(); ++i) EXPECT_EQ(patched[i], gui::list_items(lists[i])) << i;
+    XmListDeletePos(ct_condition_list, 1);  // behind the refresh's back
+    update_condition(nullptr, nullptr);
+    EXPECT_EQ(patched[2], gui::list_items(ct_condition_list));
     EXPECT_TRUE(gui::selected_positions(ct_condition_list).empty()) << "built anew";
 }
 
@@ -339,15 +342,26 @@ TEST_F(EditorTest, AMenuOfAClosedWindowIsBuiltWhenTheWindowIsShown) {
     EXPECT_TRUE(XtIsSensitive(condition_action_option)) << "a rebuild keeps the CONDITION rule";
 }
 
-TEST_F(EditorTest, AddStringKeepsStrcmpOrderAndMakeItemVisibleScrollsOnlyWhenNeeded) {
+TEST_F(EditorTest, SortedListsKeepStrcmpOrderAndMakeItemVisibleScrollsOnlyWhenNeeded) {
     start_editor();
     set_list_lines(ct_condition_list, {});
     for (const char* line : {"b", "abc", "a", "ab", "B", "a"}) add_string(ct_condition_list, line);
     EXPECT_EQ((Messages{"B", "a", "a", "ab", "abc", "b"}), gui::list_items(ct_condition_list));
 
-    // make_item_visible scrolls only when needed, and selects.
+    // A sorted refill puts in and takes out only the lines that differ, even after the list
+    // was changed behind its back.
     Messages many;
     for (int i = 0; i < 60; ++i) many.push_back("c" + std::to_string(100 + i));
+    XmString stale = XmStringCreateLocalized(const_cast<char*>("stale"));
+    for (const Messages& lines : {Messages{"a", "c", "e"}, Messages{"b", "c", "d", "e", "f"}, Messages{"c"}, Messages{},
+                                  many, many}) {
+        set_sorted_list_lines(ct_condition_list, lines);
+        EXPECT_EQ(lines, gui::list_items(ct_condition_list));
+        if (lines == many) XmListReplaceItemsPos(ct_condition_list, &stale, 1, 1);
+    }
+    XmStringFree(stale);
+
+    // make_item_visible scrolls only when needed, and selects.
     set_list_lines(ct_condition_list, many);
     int visible = 0;
     XtVaGetValues(ct_condition_list, XmNvisibleItemCount, &visible, nullptr);

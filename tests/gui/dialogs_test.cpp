@@ -1,6 +1,5 @@
-// The message dialogs as a user sees them (the four classes, error_dialog, display_warning,
-// display_question and the callbacks that close them); the busy cursor, window icon and
-// show-and-raise, read back from the X server.
+// The message dialogs as a user sees them; the busy cursor, window icon and show-and-raise,
+// read back from the X server.
 #include "support/gui_harness.h"
 
 #include <X11/IntrinsicP.h>
@@ -8,8 +7,6 @@
 #include <X11/extensions/Xfixes.h>
 #include <Xm/MessageB.h>
 
-#include <functional>
-#include <memory>
 
 #include "base/globals.h"
 #include "edit/exit_flows.h"
@@ -76,38 +73,8 @@ Window top_of_stack() {
 
 }  // namespace
 
-TEST_F(GuiTest, EachDialogClassHasItsNameTitleButtonsAndModality) {
-    struct Expected {
-        std::function<AppsDialogBox*(Widget)> make;
-        const char* name;
-        const char* title;
-        std::vector<std::string> buttons;
-        bool modal;
-    };
-    const char* m = "Something happened";
-    const Expected expected[] = {
-        {[m](Widget p) { return new ErrDialogBox(p, m); }, "ErrorDialog", "Error", {"OK"}, true},
-        {[m](Widget p) { return new QuestionDialogBox(p, m); }, "QuestionDialog", "Question", {"Yes", "No"}, true},
-        {[m](Widget p) { return new WarningDialogBox(p, m); }, "WarningDialog", "Warning", {"OK", "Cancel"}, true},
-        {[m](Widget p) { return new InformationDialogBox(p, m); }, "InformationDialog", "FYI", {"OK"}, false},
-    };
-    for (const Expected& e : expected) {
-        SCOPED_TRACE(e.name);
-        std::unique_ptr<AppsDialogBox> box(e.make(gui::test_shell()));
-        EXPECT_TRUE(gui::open_dialogs().empty()) << "nothing shows until manage()";
-        box->manage();
-        gui::Dialog d = gui::only_dialog();
-        EXPECT_EQ(d.box, box->getwidget());
-        EXPECT_EQ((std::vector<std::string>{e.name, e.title, m}),
-                  (std::vector<std::string>{d.name, d.title, d.message}));
-        EXPECT_EQ(d.buttons, e.buttons);
-        EXPECT_EQ(d.style == XmDIALOG_FULL_APPLICATION_MODAL, e.modal);
-        box.reset();
-        EXPECT_TRUE(gui::open_dialogs().empty());
-    }
-}
-
-TEST_F(GuiTest, MessageLinesSplitButButtonLabelsStayOneLine) {
+// Message lines split, button labels stay one line; button numbers select their button.
+TEST_F(GuiTest, MessageLinesSplitButtonLabelsStayOneLineAndButtonNumbersSelectTheirButton) {
     WarningDialogBox box(gui::test_shell(), "first line\nsecond line\nthird");
     box.manage();
     EXPECT_EQ(gui::only_dialog().message, "first line\nsecond line\nthird");
@@ -116,13 +83,11 @@ TEST_F(GuiTest, MessageLinesSplitButButtonLabelsStayOneLine) {
     EXPECT_EQ(line_count(box.getwidget(), XmNokLabelString), 1);
     box.setmessage("replaced");
     box.change_title("Custom title");
-    EXPECT_EQ(gui::only_dialog().message, "replaced");
-    EXPECT_EQ(gui::only_dialog().title, "Custom title");
-}
+    EXPECT_EQ((std::vector<std::string>{"replaced", "Custom title"}),
+              (std::vector<std::string>{gui::only_dialog().message, gui::only_dialog().title}));
 
-TEST_F(GuiTest, ButtonNumbersSelectTheirButtonAndOthersNothing) {
     std::vector<int> calls(3);
-    WarningDialogBox box(gui::test_shell(), "m");
+    box.label_button(OK_BUTTON, "OK");
     for (int button : {OK_BUTTON, CANCEL_BUTTON, HELP_BUTTON})
         box.add_callback(button, [](Widget, XtPointer count, XtPointer) { ++*static_cast<int*>(count); }, &calls[button - 1]);
     box.manage_button(HELP_BUTTON);
@@ -229,6 +194,7 @@ TEST_F(GuiTest, AConfirmationGoesWithAnyAnswerOrCloseAQuestionOnlyWithAnAnswerAn
         SCOPED_TRACE(*answer ? answer : "window close");
         display_warning(gui::test_shell(), "Template 'x' will be deleted from Varo.", confirmed, cancel_warning);
         EXPECT_EQ(gui::only_dialog().name, "WarningDialog");
+        EXPECT_EQ(gui::only_dialog().style, XmDIALOG_FULL_APPLICATION_MODAL);
         if (*answer)
             gui::press(gui::only_dialog().button(answer));
         else
@@ -244,6 +210,7 @@ TEST_F(GuiTest, AConfirmationGoesWithAnyAnswerOrCloseAQuestionOnlyWithAnAnswerAn
     EXPECT_EQ(ok_calls, 1);
     ASSERT_NE(current_question_dialog, nullptr);
     EXPECT_EQ(gui::only_dialog().name, "QuestionDialog");
+    EXPECT_EQ(gui::only_dialog().style, XmDIALOG_FULL_APPLICATION_MODAL);
     gui::press(gui::only_dialog().button("No"));
     EXPECT_EQ(ok_calls, 2);
     EXPECT_TRUE(gui::open_dialogs().empty());
@@ -317,12 +284,16 @@ TEST_F(GuiTest, BadIconImageLeavesTheShellWithoutIcon) {
     EXPECT_STRNE(icon_name ? icon_name : "", "Requests");
 }
 
-TEST_F(GuiTest, WinShowManagesADialogAndBringsItToTheFront) {
+// (The other classes' names, buttons and modality: the tests of the dialogs that use them.)
+TEST_F(GuiTest, WinShowManagesADialogAndBringsItToTheFrontAndAnInformationLeavesTheRestUsable) {
     InformationDialogBox first(gui::test_shell(), "first"), second(gui::test_shell(), "second");
     for (InformationDialogBox* box : {&first, &second, &first}) {
         g2_win_show(box->getwidget());
         gui::process_events();
         EXPECT_EQ(top_of_stack(), XtWindow(XtParent(box->getwidget())));
     }
-    EXPECT_EQ(gui::open_dialogs().size(), 2u);
+    std::vector<gui::Dialog> up = gui::open_dialogs();
+    ASSERT_EQ(up.size(), 2u);
+    EXPECT_EQ((std::vector<std::string>{"InformationDialog", "FYI", "OK"}), (std::vector<std::string>{up[0].name, up[0].title, up[0].buttons.at(0)}));
+    EXPECT_NE(up[0].style, XmDIALOG_FULL_APPLICATION_MODAL);
 }

@@ -1,6 +1,5 @@
-// The help client against a real X server: the records on the root window, the
-// ClientMessage, and the viewer processes it starts (a stand-in script that logs how it
-// was started).
+// The help client against a real X server: the records on the root window and the viewers it
+// starts (a stand-in script that logs how it was started).
 #include "support/gui_harness.h"
 
 #include <X11/Xlib.h>
@@ -10,7 +9,6 @@
 #include <unistd.h>
 
 #include <chrono>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -20,7 +18,9 @@
 #include "ui/callbacks.h"
 #include "help/XtHelp.h"
 #include "help/help_protocol.h"
-#include "support/window_fixture.h"
+#include "support/process_runner.h"
+#include "support/editor_fixture.h"
+#include "ui/widgets.h"
 
 namespace fs = std::filesystem;
 namespace hp = help_protocol;
@@ -35,13 +35,6 @@ env > "$log.env"
 echo run >> "$log.runs"
 exec sleep 30
 )";
-
-std::string slurp(const std::string& path) {
-    std::ifstream in(path);
-    std::stringstream all;
-    all << in.rdbuf();
-    return all.str();
-}
 
 class HelpClient : public gui::GuiTest {
 protected:
@@ -76,7 +69,7 @@ protected:
     // The lines of one of the stand-in's logs.
     std::vector<std::string> logged(const char* what) const {
         std::vector<std::string> out;
-        std::istringstream in(slurp(log + what));
+        std::istringstream in(proc::read_file(log + what));
         for (std::string line; std::getline(in, line);) out.push_back(line);
         return out;
     }
@@ -147,7 +140,7 @@ TEST_F(HelpClient, NoUsableRecordAppendsOneAndStartsTheViewerWithItsArgumentsAnd
     std::vector<std::string> expected = {"-d", "67890", "-s", "0", "-display", DisplayString(display),
                                          "-c", "5000", help_file()};
     EXPECT_EQ(logged(".args"), expected);
-    std::string env = slurp(log + ".env");
+    std::string env = proc::read_file(log + ".env");
     EXPECT_NE(env.find("HHHOME=" + home + "/help\n"), std::string::npos);
     EXPECT_NE(env.find("HHPATH=" + home + "/help\n"), std::string::npos);
     for (const char* kept_out : {"VARO_STORE=", "PGPASSWORD="}) EXPECT_EQ(env.find(kept_out), std::string::npos) << env;

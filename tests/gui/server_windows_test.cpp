@@ -1,7 +1,5 @@
-// The windows of the server's lists (poll rates, severities, conditions, templates): the
-// start-up fill, patches and rebuilds on another client's changes, Add, Modify and Delete against the
-// server; the idle wait that lets news in; the end of the program when the platform
-// disconnects.
+// The windows of the server's lists (poll rates, severities, conditions, templates): filled,
+// patched and rebuilt on news; Add, Modify and Delete; the idle wait; a disconnection.
 #include "support/editor_fixture.h"
 
 #include <X11/IntrinsicP.h>
@@ -14,10 +12,6 @@
 #include <Xm/ScrolledW.h>
 
 #include <algorithm>
-#include <cstdlib>
-#include <functional>
-#include <string>
-#include <vector>
 
 #include "app/main_loop.h"
 #include "app/notifications.h"
@@ -53,10 +47,9 @@ std::vector<Widget> visible_parts(Widget shell) {
         Widget w = pending.back();
         pending.pop_back();
         if (w != shell) parts.push_back(w);
-        if (!XtIsComposite(w)) continue;
-        CompositeWidget c = reinterpret_cast<CompositeWidget>(w);
-        for (Cardinal i = 0; i < c->composite.num_children; ++i)
-            if (XtIsManaged(c->composite.children[i])) pending.push_back(c->composite.children[i]);
+        if (XtIsComposite(w))
+            for (Widget child : gui::children(w))
+                if (XtIsManaged(child)) pending.push_back(child);
     }
     return parts;
 }
@@ -173,7 +166,6 @@ TEST_F(EditorTest, StartUpFillsTheFourListsInOrderAndAnotherClientsChangesRebuil
     EXPECT_EQ(XtParent(se_pollrate), state_edit_form);
     EXPECT_EQ(se_pollrate_label, XmOptionLabelGadget(se_pollrate));
     EXPECT_EQ(se_pollrate_option, XmOptionButtonGadget(se_pollrate));
-    EXPECT_EQ("Poll Rate:", gui::label(se_pollrate_label));
     EXPECT_EQ(5u, gui::list_items(severity_list).size());
     EXPECT_EQ("Warning", first_words(gui::list_items(severity_list)).back());
     EXPECT_EQ(5u, menu_entries(se_severity_parent).size());
@@ -455,14 +447,6 @@ TEST_F(EditorTest, ModifyTheStoreRefusesKeepsTheOldDefinition) {
     EXPECT_EQ("Minor           7     pink      ", gui::list_items(severity_list)[2]);
     EXPECT_EQ("Poll                      30", gui::list_items(pollrate_list)[0]);
     EXPECT_EQ(4u, menu_entries(se_severity_parent).size());
-    if (std::getenv("TARNWRIGHT_SCREENSHOTS")) {
-        XtManageChild(te_severity_dialog);
-        gui::select_list_pos(severity_list, 3);
-        gui::snap(severity_edit_win, "severities_editing.png");
-        XtManageChild(te_pollrate_dialog);
-        gui::select_list_pos(pollrate_list, 1);
-        gui::snap(pollrate_win, "poll_rates_editing.png");
-    }
 }
 
 TEST_F(EditorTest, DeletedItemsLeaveTheStateEditorsMenusAtOnce) {
@@ -635,12 +619,6 @@ TEST_F(ConditionEditTest, AddedConditionIsScrolledIntoViewAndSelected) {
     XtVaGetValues(ct_condition_list, XmNtopItemPosition, &top, XmNvisibleItemCount, &visible, nullptr);
     EXPECT_GE(top + visible - 1, 35);
     EXPECT_EQ((Messages{"zeta", "last one", "z > 1\n"}), shown());
-    if (std::getenv("TARNWRIGHT_SCREENSHOTS")) {
-        XtManageChild(ct_dialog);
-        gui::type_text(ct_condition_code, "# down, or up and losing packets\nifOperStatus != \"up\"\n"
-                                          "\tor ifInErrors > 100 and ifType in (6, 117)\n");
-        gui::snap(condition_text_win, "condition_editor_editing.png");
-    }
 }
 
 TEST_F(ConditionEditTest, ModifyReplacesOrLeavesTheServerAsItWas) {

@@ -1,9 +1,6 @@
-// The windows as start-up builds them: the resource database it prepares, every named widget
-// where its users' resources and the code address it, the initial states, what menu entries
-// and buttons do by themselves (show and hide dialogs, switch views), and start-up in process
-// with and without a connection (closing a window and answering the connection error end the
-// real binary in tests/process).
-#include "support/window_fixture.h"
+// The windows as start-up builds them: the resource database, every named widget, what menu
+// entries and buttons do by themselves, start-up with and without a connection.
+#include "support/editor_fixture.h"
 
 #include <X11/IntrinsicP.h>
 #include <X11/Shell.h>
@@ -12,26 +9,39 @@
 #include <Xm/LabelG.h>
 #include <Xm/SelectioB.h>
 #include <Xm/ToggleB.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cctype>
 #include <fstream>
 #include <map>
 #include <set>
-#include <string>
-#include <vector>
 
 #include "base/globals.h"
 #include "platform/vorn.h"
 #include "support/process_runner.h"
 #include "ui/app_resources.h"
+#include "ui/gui_utils.h"
+#include "ui/links.h"
+#include "ui/widgets.h"
+#include "ui/windows.h"
 #include "ui/xm_string.h"
 
 namespace {
 
-using WindowTest = WindowFixture;
 using gui::GuiTest;
+
+// Every window built as start-up builds them, the main window realized.
+class WindowTest : public GuiTest {
+protected:
+    void SetUp() override {
+        GuiTest::SetUp();
+        build_all_windows(display);
+        XtRealizeWidget(te_win);
+        gui::add_root(te_win);
+        gui::add_root(state_diagram_win);
+        gui::process_events();
+    }
+};
 
 std::vector<std::string> warnings;
 void record_warning(String message) { warnings.push_back(message ? message : ""); }
@@ -41,17 +51,6 @@ std::string resource(const char* name) {
     XrmValue value{};
     if (!XrmGetResource(XtDatabase(display), name, "Tarnedit.X.X.LabelString", &type, &value) || !value.addr) return "";
     return value.addr;
-}
-
-std::vector<Widget> children_of(Widget w) {
-    CompositeWidget c = reinterpret_cast<CompositeWidget>(w);
-    return std::vector<Widget>(c->composite.children, c->composite.children + c->composite.num_children);
-}
-
-std::string host_name() {
-    char name[256] = {};
-    gethostname(name, sizeof name - 1);
-    return std::string(name).substr(0, 63);
 }
 
 // By the globals, which hold the latest start-up's widgets (a second start-up in one process
@@ -148,7 +147,7 @@ TEST_F(WindowTest, AShowEntryPressedAgainRaisesTheSameDialogAndCloseOrApplyHides
         XtUnmanageChild(*box);
         gui::process_events();
         Widget box_before = *box;
-        std::size_t children_before = children_of(XtParent(*box)).size();
+        std::size_t children_before = gui::children(XtParent(*box)).size();
         for (int press = 0; press < 2; ++press) {
             ASSERT_TRUE(gui::press(button));
             gui::process_events();
@@ -156,12 +155,13 @@ TEST_F(WindowTest, AShowEntryPressedAgainRaisesTheSameDialogAndCloseOrApplyHides
             EXPECT_TRUE(top_level_is_shown(XtParent(*box)));
         }
         EXPECT_EQ(box_before, *box);
-        EXPECT_EQ(children_before, children_of(XtParent(*box)).size());
+        EXPECT_EQ(children_before, gui::children(XtParent(*box)).size());
     }
     // A dialog's own Close, and a button that hides as it acts (Apply), of two kinds of window.
     for (auto [button, box] : {std::pair{ol_cancel_button, open_list_dialog}, {cs_apply, cs_template}, {sl_close, sl_form}}) {
         SCOPED_TRACE(XtName(button));
-        show_dialog(box);
+        g2_win_show(box);
+        gui::process_events();
         ASSERT_TRUE(XtIsManaged(box));
         ASSERT_TRUE(gui::press(button));
         gui::process_events();
@@ -208,17 +208,8 @@ TEST(WindowResources, EveryControlIsLabelledWithoutAnInstalledResourceFile) {
     build_all_windows(d);
 
     int checked = 0;
-    std::vector<Widget> pending = {te_win};
-    while (!pending.empty()) {
-        Widget w = pending.back();
-        pending.pop_back();
-        if (XtIsComposite(w)) {
-            std::vector<Widget> children = children_of(w);
-            pending.insert(pending.end(), children.begin(), children.end());
-        }
-        if (XtIsWidget(w))
-            for (Cardinal i = 0; i < w->core.num_popups; ++i) pending.push_back(w->core.popup_list[i]);
-        if (!XmIsLabel(w) && !XmIsLabelGadget(w)) continue;
+    gui::walk(te_win, [&](Widget w) {
+        if (!XmIsLabel(w) && !XmIsLabelGadget(w)) return;
         unsigned char type = XmSTRING;
         XtVaGetValues(w, XmNlabelType, &type, nullptr);
         std::string n = XtName(w);
@@ -226,21 +217,21 @@ TEST(WindowResources, EveryControlIsLabelledWithoutAnInstalledResourceFile) {
         bool file_dialog = XtParent(w) && XmIsSelectionBox(XtParent(w)) && (n == "Cancel" || n == "Help" || n == "Apply");
         if (type == XmPIXMAP || n == "main_message_label" || n == "sd_message_label" || n == "hist_diff_label" || n == "OptionButton" ||
             n == "Title" || n == "TipLabel" || file_dialog)
-            continue;
+            return;
         std::string text = label_text(w);
         EXPECT_FALSE(text.empty()) << n;
         EXPECT_NE(n, text) << "unlabelled: " << n;  // Motif's default label is the name
         ++checked;
-    }
+    });
     EXPECT_GT(checked, 120);
 }
 
 TEST_F(GuiTest, ConnectedStartShowsTitleIconsAndTheNotice) {
-    ASSERT_NE(gui::start_editor(), nullptr);
+    ASSERT_TRUE(gui::start_editor());
     EXPECT_EQ(starting, 0);
-    EXPECT_STREQ(global_platform, host_name().c_str());
+    EXPECT_STREQ(global_platform, proc::host_name().c_str());
     EXPECT_STREQ(open_template, "Noname");
-    EXPECT_EQ(gui::title(te_win), "Quillon Corvane 1.2: Tarnwright [" + host_name() + "]");
+    EXPECT_EQ(gui::title(te_win), proc::main_title(proc::host_name()));
     for (Widget shell : {te_win, state_diagram_win}) {
         SCOPED_TRACE(XtName(shell));
         Window icon = 0;

@@ -6,17 +6,21 @@
 #include <Xm/Text.h>
 #include <Xm/TextF.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <cstring>
+#include <thread>
 
 #include "app/startup.h"
 #include "base/globals.h"
+#include "base/messages.h"
 #include "diagram/diagram_object.h"
 #include "ui/callbacks.h"
 #include "platform/qori.h"
 #include "template/template_model.h"
 #include "ui/option_menus.h"
 #include "ui/widgets.h"
+#include "ui/windows.h"
 
 void EditorTest::SetUp() {
     gui::GuiTest::SetUp();
@@ -36,6 +40,18 @@ void EditorTest::TearDown() {
     gui::GuiTest::TearDown();
 }
 
+void build_all_windows(Display* d) {
+    char name[] = "tarnedit";
+    char* argv[] = {name, nullptr};
+    create_te_win(d, name, 1, argv);
+    create_state_diagram_win(te_win);
+    create_editor_dialogs();
+    create_open_list_win(te_win);
+    create_pollrate_win(te_win);
+    create_severity_edit_win(te_win);
+    create_condition_text_win(te_win);
+}
+
 bool build_editor(const std::string& name) {
     static char program[] = "tarnedit", option[] = "-t";
     std::string value = name;
@@ -44,16 +60,35 @@ bool build_editor(const std::string& name) {
 }
 
 void EditorTest::start_editor(const std::string& name) {
-    gui::open_display();
-    ASSERT_TRUE(build_editor(name)) << qori_error_str;
-    gui::add_root(te_win);
-    gui::add_root(state_diagram_win);
-    gui::process_events();
+    ASSERT_TRUE(gui::start_editor(name == "Noname" ? Texts{} : Texts{"-t", name})) << qori_error_str;
 }
 
 void EditorTest::dispatch() {
     dispatch_recursive(0);
     gui::process_events();
+}
+
+std::string status() { return gui::label(main_message_label); }
+
+void dispatch_until(const std::function<bool()>& done) {
+    for (int i = 0; i < 50 && !done(); ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        dispatch_recursive(0);
+        gui::process_events();
+    }
+}
+
+void add_state(const std::string& name, const std::string& descr) {
+    XtManageChild(state_edit_dialog);
+    gui::type_text(se_state_name, name);
+    gui::type_text(se_description_name, descr);
+    gui::press(state_edit_add_button);
+}
+
+void reopen(const std::string& name) {
+    new_template();
+    copy_bounded(open_template, sizeof open_template, name.c_str());
+    template_open();
 }
 
 void EditorTest::store_template(const varo::TemplateDef& def) { other->insert_template(def); }

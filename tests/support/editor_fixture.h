@@ -13,6 +13,7 @@
 
 #include "support/gui_harness.h"
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -38,6 +39,20 @@ protected:
 
     std::unique_ptr<varo::Store> other;
 };
+
+using Texts = std::vector<std::string>;
+
+// What the main window's status line says.
+std::string status();
+// The idle loop's dispatch, once a poll period, until done() (at most five seconds).
+void dispatch_until(const std::function<bool()>& done);
+// A state added in the state editor, as a user types it.
+void add_state(const std::string& name, const std::string& descr = "added here");
+// The stored template opened again in place of the open one, as Open does.
+void reopen(const std::string& name);
+
+// The windows alone, as start-up builds them in its order, on that display.
+void build_all_windows(Display* display);
 
 // What start_editor does, also used by the benchmarks. False when Varo cannot be reached.
 bool build_editor(const std::string& name);

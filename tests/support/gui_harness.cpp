@@ -83,21 +83,6 @@ void start_own_xvfb() {
     setenv("DISPLAY", (":" + number).c_str(), 1);
 }
 
-// Every widget below root (itself included), popups included, in creation order.
-void walk(Widget root, const std::function<void(Widget)>& visit) {
-    if (!root || root->core.being_destroyed) return;
-    visit(root);
-    if (XtIsComposite(root)) {
-        CompositeWidget c = reinterpret_cast<CompositeWidget>(root);
-        std::vector<Widget> children(c->composite.children, c->composite.children + c->composite.num_children);
-        for (Widget child : children) walk(child, visit);
-    }
-    if (XtIsWidget(root)) {
-        std::vector<Widget> popups(root->core.popup_list, root->core.popup_list + root->core.num_popups);
-        for (Widget popup : popups) walk(popup, visit);
-    }
-}
-
 // Known roots plus the trees of every realized top-level window of the display.
 std::vector<Widget> all_roots() {
     std::vector<Widget> roots = known_roots();
@@ -126,19 +111,9 @@ void walk_all(const std::function<void(Widget)>& visit) {
 }
 
 bool usable(Widget w, const char* what) {
-    if (!w) {
-        ADD_FAILURE() << what << ": no widget";
-        return false;
-    }
-    if (!XtIsManaged(w)) {
-        ADD_FAILURE() << what << ": " << XtName(w) << " is not managed";
-        return false;
-    }
-    if (!XtIsSensitive(w)) {
-        ADD_FAILURE() << what << ": " << XtName(w) << " is insensitive";
-        return false;
-    }
-    return true;
+    const char* why = !w ? "no widget" : !XtIsManaged(w) ? "not managed" : !XtIsSensitive(w) ? "insensitive" : nullptr;
+    if (why) ADD_FAILURE() << what << ": " << (w ? XtName(w) : "") << " " << why;
+    return !why;
 }
 
 XEvent fake_click(Widget w) {
@@ -169,13 +144,6 @@ std::vector<Widget> managed_buttons(Widget box) {
         Widget b = box ? XmMessageBoxGetChild(box, child) : nullptr;
         if (b && XtIsManaged(b)) out.push_back(b);
     }
-    return out;
-}
-
-// Owns a string Motif hands out for XtFree.
-std::string take_text(char* text) {
-    std::string out = text ? text : "";
-    XtFree(text);
     return out;
 }
 
@@ -308,19 +276,20 @@ Widget test_shell() {
     return shell;
 }
 
-Widget start_editor(std::initializer_list<const char*> args) {
+bool start_editor(const std::vector<std::string>& args) {
+    open_display();
     static std::vector<std::string> storage;  // argv must outlive the program's use of it
     storage.assign({"tarnedit"});
-    for (const char* a : args) storage.emplace_back(a);
+    storage.insert(storage.end(), args.begin(), args.end());
     static std::vector<char*> argv;
     argv.clear();
     for (std::string& a : storage) argv.push_back(a.data());
     argv.push_back(nullptr);
-    start_up(static_cast<int>(storage.size()), argv.data());
+    bool connected = start_up(static_cast<int>(storage.size()), argv.data());
     add_root(te_win);
     add_root(state_diagram_win);
     process_events();
-    return te_win;
+    return connected;
 }
 
 void add_root(Widget root) {
@@ -334,6 +303,21 @@ Widget find(const std::string& name) {
         if (!found && name == XtName(w)) found = w;
     });
     return found;
+}
+
+std::vector<Widget> children(Widget w) {
+    CompositeWidget c = reinterpret_cast<CompositeWidget>(w);
+    return std::vector<Widget>(c->composite.children, c->composite.children + c->composite.num_children);
+}
+
+void walk(Widget root, const std::function<void(Widget)>& visit) {
+    if (!root || root->core.being_destroyed) return;
+    visit(root);
+    if (XtIsComposite(root))
+        for (Widget child : children(root)) walk(child, visit);
+    if (XtIsWidget(root))
+        for (Widget popup : std::vector<Widget>(root->core.popup_list, root->core.popup_list + root->core.num_popups))
+            walk(popup, visit);
 }
 
 Widget need(const std::string& name) {
@@ -394,43 +378,33 @@ bool press(Widget button) {
     return true;
 }
 
-bool type_text(Widget field, const std::string& value) {
-    if (!usable(field, "type_text")) return false;
-    char* text = const_cast<char*>(value.c_str());
-    if (XmIsTextField(field)) {
-        if (!XmTextFieldGetEditable(field)) {
-            ADD_FAILURE() << "type_text: " << XtName(field) << " is not editable";
-            return false;
-        }
-        as_user([field, text] { XmTextFieldReplace(field, 0, XmTextFieldGetLastPosition(field), text); });
-    } else if (XmIsText(field)) {
-        if (!XmTextGetEditable(field)) {
-            ADD_FAILURE() << "type_text: " << XtName(field) << " is not editable";
-            return false;
-        }
-        as_user([field, text] { XmTextReplace(field, 0, XmTextGetLastPosition(field), text); });
-    } else {
-        ADD_FAILURE() << "type_text: " << XtName(field) << " is not a text field";
+namespace {
+// Typing into a text field or text: the whole contents replaced, or an insert at the cursor.
+bool edit_text(Widget field, const std::string& value, bool replace, const char* what) {
+    if (!usable(field, what)) return false;
+    bool one_line = XmIsTextField(field);
+    if (!one_line && !XmIsText(field)) {
+        ADD_FAILURE() << what << ": " << XtName(field) << " is not a text field";
         return false;
     }
+    if (!(one_line ? XmTextFieldGetEditable(field) : XmTextGetEditable(field))) {
+        ADD_FAILURE() << what << ": " << XtName(field) << " is not editable";
+        return false;
+    }
+    char* text = const_cast<char*>(value.c_str());
+    as_user([=] {
+        XmTextPosition at = one_line ? XmTextFieldGetInsertionPosition(field) : XmTextGetInsertionPosition(field);
+        XmTextPosition end = !replace ? at : one_line ? XmTextFieldGetLastPosition(field) : XmTextGetLastPosition(field);
+        if (replace) at = 0;
+        one_line ? XmTextFieldReplace(field, at, end, text) : XmTextReplace(field, at, end, text);
+    });
     process_events();
     return true;
 }
+}  // namespace
 
-bool insert_text(Widget field, const std::string& value) {
-    if (!usable(field, "insert_text")) return false;
-    char* text = const_cast<char*>(value.c_str());
-    if (XmIsTextField(field)) {
-        as_user([field, text] { XmTextFieldInsert(field, XmTextFieldGetInsertionPosition(field), text); });
-    } else if (XmIsText(field)) {
-        as_user([field, text] { XmTextInsert(field, XmTextGetInsertionPosition(field), text); });
-    } else {
-        ADD_FAILURE() << "insert_text: " << XtName(field) << " is not a text field";
-        return false;
-    }
-    process_events();
-    return true;
-}
+bool type_text(Widget field, const std::string& value) { return edit_text(field, value, true, "type_text"); }
+bool insert_text(Widget field, const std::string& value) { return edit_text(field, value, false, "insert_text"); }
 
 bool select_list_pos(Widget list, int position) {
     if (!usable(list, "select_list_pos")) return false;
@@ -524,11 +498,11 @@ std::vector<int> selected_positions(Widget list) {
 std::string label(Widget w) { return w ? xm_resource_text(w, XmNlabelString) : std::string(); }
 
 std::string text(Widget field) {
-    if (!field) return std::string();
-    if (XmIsTextField(field)) return take_text(XmTextFieldGetString(field));
-    if (XmIsText(field)) return take_text(XmTextGetString(field));
-    ADD_FAILURE() << "text: " << XtName(field) << " is not a text field";
-    return std::string();
+    char* value = !field ? nullptr : XmIsTextField(field) ? XmTextFieldGetString(field) : XmIsText(field) ? XmTextGetString(field) : nullptr;
+    if (field && !value) ADD_FAILURE() << "text: " << XtName(field) << " is not a text field";
+    std::string out = value ? value : "";
+    XtFree(value);
+    return out;
 }
 
 std::string option_value(Widget option_menu) {

@@ -1,5 +1,5 @@
-// The caption widget as a real widget under the X server: geometry of its children, the
-// reference alignment, read-only resources and constraint changes.
+// The caption widget under the X server: its children's geometry, the reference alignment,
+// constraint changes.
 #include <gtest/gtest.h>
 
 #include <X11/IntrinsicP.h>
@@ -19,22 +19,16 @@ namespace {
 
 class CaptionWidget : public gui::GuiTest {
 protected:
-    void SetUp() override
-    {
-        gui::GuiTest::SetUp();
-        shell = new_shell();
-    }
+    void SetUp() override { gui::GuiTest::SetUp(); shell = new_shell(); }
     Widget new_shell() { return XtVaAppCreateShell("tarnedit", "Tarnedit", applicationShellWidgetClass, display, nullptr); }
 
     Widget caption(const char* name, Widget parent = nullptr) { return PsCreateCaption(parent ? parent : shell, name, nullptr, 0); }
     Widget label(Widget parent, const char* text) { return XtVaCreateManagedWidget(text, xmLabelWidgetClass, parent, nullptr); }
-    Widget field(Widget parent, const char* name, short columns = 20)
-    {
+    Widget field(Widget parent, const char* name, short columns = 20) {
         return XtVaCreateManagedWidget(name, xmTextFieldWidgetClass, parent, XmNcolumns, columns, nullptr);
     }
     // A managed caption with one row per caption text.
-    Widget rows(const char* name, Widget parent, std::initializer_list<const char*> captions)
-    {
+    Widget rows(const char* name, Widget parent, std::initializer_list<const char*> captions) {
         Widget c = caption(name, parent);
         for (const char* text : captions) {
             label(c, text);
@@ -43,19 +37,16 @@ protected:
         XtManageChild(c);
         return c;
     }
-    void pump() { while (XtAppPending(app_context)) XtAppProcessEvent(app_context, XtIMAll); }
-    void realize(Widget c)
-    {
+    void realize(Widget c) {
         XtManageChild(c);
         XtRealizeWidget(shell);
-        pump();
+        gui::process_events();
     }
 
     Widget shell = nullptr;
 };
 
-PsCaptionPart* part(Widget w)
-{
+PsCaptionPart* part(Widget w) {
     return reinterpret_cast<PsCaptionPart*>(reinterpret_cast<char*>(w) + psCaptionOffsets[PsCaptionIndex]);
 }
 int right(Widget w) { return w->core.x + w->core.width + 2 * w->core.border_width; }
@@ -64,8 +55,7 @@ int bottom(Widget w) { return w->core.y + w->core.height + 2 * w->core.border_wi
 
 }  // namespace
 
-TEST_F(CaptionWidget, LabelsRightAlignedFieldsAtSpacingRowsEightApartCentred)
-{
+TEST_F(CaptionWidget, LabelsRightAlignedFieldsAtSpacingRowsEightApartCentred) {
     Widget c = caption("c");
     Widget l1 = label(c, "Name:");
     Widget f1 = field(c, "f1");
@@ -86,8 +76,7 @@ TEST_F(CaptionWidget, LabelsRightAlignedFieldsAtSpacingRowsEightApartCentred)
     EXPECT_EQ(bottom(f2) + 2 + 1, c->core.height);
 }
 
-TEST_F(CaptionWidget, ReferenceWidgetsShareOneColumn)
-{
+TEST_F(CaptionWidget, ReferenceWidgetsShareOneColumn) {
     Widget form = XtVaCreateManagedWidget("box", xmBulletinBoardWidgetClass, shell, nullptr);
     Widget wide = rows("wide", form, {"A much longer caption:"});
     Widget narrow = caption("narrow", form);
@@ -118,8 +107,7 @@ TEST_F(CaptionWidget, ReferenceWidgetsShareOneColumn)
 // A reference destroyed first is forgotten and the survivors lay out without it; a caption
 // destroyed first leaves nothing behind in its old or current reference. The sanitizer build
 // checks every access.
-TEST_F(CaptionWidget, DestroyedReferenceIsForgotten)
-{
+TEST_F(CaptionWidget, DestroyedReferenceIsForgotten) {
     Widget form = XtVaCreateManagedWidget("box", xmBulletinBoardWidgetClass, shell, nullptr);
     Widget a = rows("a", form, {"Caption:"}), b = rows("b", form, {"Caption:"}), c = rows("c", form, {"Caption:"});
     XtVaSetValues(a, PsNreferenceWidget, b, nullptr);
@@ -139,13 +127,12 @@ TEST_F(CaptionWidget, DestroyedReferenceIsForgotten)
     }
     XtDestroyWidget(c);
     XtDestroyWidget(a);  // c once referred to it
-    pump();
+    gui::process_events();
 }
 
 // A constraint change relays the rows out whether it comes before the widget is realized or
 // after: the changed child keeps its border and the rows below stay where they belong.
-TEST_F(CaptionWidget, ConstraintChangeRelaysOutBeforeAndAfterRealize)
-{
+TEST_F(CaptionWidget, ConstraintChangeRelaysOutBeforeAndAfterRealize) {
     for (bool realized : {false, true}) {
         SCOPED_TRACE(realized ? "after realize" : "before realize");
         Widget top = new_shell();
@@ -159,7 +146,7 @@ TEST_F(CaptionWidget, ConstraintChangeRelaysOutBeforeAndAfterRealize)
         XtVaSetValues(f1, PsNstretchHorizontal, True, nullptr);
         XtVaSetValues(l1, PsNcaptionAlignment, PsCAPTION_TOP, nullptr);
         if (!realized) XtRealizeWidget(top);
-        pump();
+        gui::process_events();
 
         EXPECT_EQ(0, f1->core.border_width);
         EXPECT_EQ(0, l1->core.border_width);

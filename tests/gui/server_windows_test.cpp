@@ -334,14 +334,11 @@ TEST_F(EditorTest, AMenuOfAClosedWindowIsBuiltWhenTheWindowIsShown) {
     EXPECT_TRUE(XtIsSensitive(condition_action_option)) << "a rebuild keeps the CONDITION rule";
 }
 
-TEST_F(EditorTest, SortedListsKeepStrcmpOrderAndMakeItemVisibleScrollsOnlyWhenNeeded) {
+// A sorted refill puts in and takes out only the lines that differ, even after the list was
+// changed behind its back. (Byte order and scrolling into view as a condition is added:
+// AddedConditionIsSelectedAndScrolledIntoViewOnlyWhenNeeded.)
+TEST_F(EditorTest, ASortedRefillHoldsTheLinesGivenEvenAfterTheListChangedBehindItsBack) {
     start_editor();
-    set_list_lines(ct_condition_list, {});
-    for (const char* line : {"b", "abc", "a", "ab", "B", "a"}) add_string(ct_condition_list, line);
-    EXPECT_EQ((Messages{"B", "a", "a", "ab", "abc", "b"}), gui::list_items(ct_condition_list));
-
-    // A sorted refill puts in and takes out only the lines that differ, even after the list
-    // was changed behind its back.
     Messages many;
     for (int i = 0; i < 60; ++i) many.push_back("c" + std::to_string(100 + i));
     XmString stale = XmStringCreateLocalized(const_cast<char*>("stale"));
@@ -352,25 +349,6 @@ TEST_F(EditorTest, SortedListsKeepStrcmpOrderAndMakeItemVisibleScrollsOnlyWhenNe
         if (lines == many) XmListReplaceItemsPos(ct_condition_list, &stale, 1, 1);
     }
     XmStringFree(stale);
-
-    // make_item_visible scrolls only when needed, and selects.
-    set_list_lines(ct_condition_list, many);
-    int visible = 0;
-    XtVaGetValues(ct_condition_list, XmNvisibleItemCount, &visible, nullptr);
-    ASSERT_LT(visible, 50);
-    struct Case {
-        const char* what;
-        int item, top;  // the top afterwards
-    };
-    for (const Case& c : {Case{"below the view: brought in as the bottom item", 50, 50 - visible + 1},
-                          Case{"already in view: no scrolling", 50 - visible + 2, 50 - visible + 1},
-                          Case{"above the view: made the top item", 3, 3}}) {
-        make_item_visible(ct_condition_list, c.item);
-        int top = 0;
-        XtVaGetValues(ct_condition_list, XmNtopItemPosition, &top, nullptr);
-        EXPECT_EQ(c.top, top) << c.what;
-        EXPECT_EQ(std::vector<int>{c.item}, gui::selected_positions(ct_condition_list)) << c.what;
-    }
 }
 
 TEST_F(EditorTest, DisconnectionEndsTheProgramWithStatusOneWhicheverButtonAnswers) {
@@ -388,7 +366,9 @@ TEST_F(EditorTest, DisconnectionEndsTheProgramWithStatusOneWhicheverButtonAnswer
             ::testing::ExitedWithCode(1), "");
 }
 
-TEST_F(EditorTest, AddAndModifyCheckTheServerBeforeWriting) {
+// Add and Modify check the server before writing; a write the store refuses keeps the old
+// definition; one taken shows in the lists after the notification.
+TEST_F(EditorTest, AddAndModifyCheckTheServerFirstAndARefusedWriteKeepsTheOldDefinition) {
     start_editor();
     auto store = watch_writes();
     struct Refusal {
@@ -410,18 +390,6 @@ TEST_F(EditorTest, AddAndModifyCheckTheServerBeforeWriting) {
     }
     EXPECT_EQ(0, store->writes) << "the engine was called";
 
-    // Past the keyboard filter, which keeps blanks out: the first word names the poll rate.
-    paste(pollrate_name, "Poll extra words");
-    fill({{pollrate_value, "45"}});
-    gui::press(te_pollrate_modify_button);
-    EXPECT_EQ(Messages{}, gui::answer_all());
-    EXPECT_EQ(45, other->find_poll_rate("Poll")->rate);
-    EXPECT_EQ("Poll", gui::text(pollrate_name));
-}
-
-TEST_F(EditorTest, ModifyTheStoreRefusesKeepsTheOldDefinition) {
-    start_editor();
-    auto store = watch_writes();
     store->refuse_writes = true;
     gui::select_list_item(severity_list, "Minor           2     yellow    ");
     EXPECT_EQ((Messages{"Minor", "2", "yellow"}),
@@ -447,6 +415,14 @@ TEST_F(EditorTest, ModifyTheStoreRefusesKeepsTheOldDefinition) {
     EXPECT_EQ("Minor           7     pink      ", gui::list_items(severity_list)[2]);
     EXPECT_EQ("Poll                      30", gui::list_items(pollrate_list)[0]);
     EXPECT_EQ(4u, menu_entries(se_severity_parent).size());
+
+    // Past the keyboard filter, which keeps blanks out: the first word names the poll rate.
+    paste(pollrate_name, "Poll extra words");
+    fill({{pollrate_value, "45"}});
+    gui::press(te_pollrate_modify_button);
+    EXPECT_EQ(Messages{}, gui::answer_all());
+    EXPECT_EQ(45, other->find_poll_rate("Poll")->rate);
+    EXPECT_EQ("Poll", gui::text(pollrate_name));
 }
 
 TEST_F(EditorTest, DeletedItemsLeaveTheStateEditorsMenusAtOnce) {
@@ -604,21 +580,36 @@ TEST_F(ConditionEditTest, AddChecksBeforeCallingTheEngineAndANameTheRefreshedLis
     EXPECT_EQ((Messages{"Ghost", "short-lived", "g > 1"}), shown());
 }
 
-TEST_F(ConditionEditTest, AddedConditionIsScrolledIntoViewAndSelected) {
+// Each condition added is selected and brought into view, the list scrolled only when needed,
+// and put in byte order among the rest.
+TEST_F(ConditionEditTest, AddedConditionIsSelectedAndScrolledIntoViewOnlyWhenNeeded) {
     for (int i = 0; i < 30; ++i) other->add_condition({"c" + std::to_string(10 + i), "", "x > 1"});
     start_editor();
-    fields("zeta", "last one", "z > 1\n");
-    gui::press(ct_add_button);
-    EXPECT_EQ(Messages{}, gui::answer_all());
-    EXPECT_EQ((varo::Condition{"zeta", "last one", "z > 1\n"}), other->find_condition("zeta"));
+    int visible = 0;
+    XtVaGetValues(ct_condition_list, XmNvisibleItemCount, &visible, nullptr);
+    ASSERT_LT(visible, 30);
+    const struct {
+        const char* name;
+        int position, top;
+    } adds[] = {
+        {"zeta", 35, 35 - visible + 1},  // below the view: brought in as the bottom item
+        {"AAA", 1, 1},                   // above it: made the top item
+        {"AAB", 2, 1},                   // in view: no scrolling
+    };
+    for (const auto& a : adds) {
+        fields(a.name, "added", "z > 1\n");
+        gui::press(ct_add_button);
+        EXPECT_EQ(Messages{}, gui::answer_all());
+        int top = 0;
+        XtVaGetValues(ct_condition_list, XmNtopItemPosition, &top, nullptr);
+        EXPECT_EQ(a.name, gui::list_items(ct_condition_list).at(a.position - 1));
+        EXPECT_EQ(std::vector<int>{a.position}, gui::selected_positions(ct_condition_list)) << a.name;
+        EXPECT_EQ(a.top, top) << a.name;
+    }
     Messages items = gui::list_items(ct_condition_list);
-    ASSERT_EQ(35u, items.size());
-    EXPECT_EQ("zeta", items.back());
-    EXPECT_EQ(std::vector<int>{35}, gui::selected_positions(ct_condition_list));
-    int top = 0, visible = 0;
-    XtVaGetValues(ct_condition_list, XmNtopItemPosition, &top, XmNvisibleItemCount, &visible, nullptr);
-    EXPECT_GE(top + visible - 1, 35);
-    EXPECT_EQ((Messages{"zeta", "last one", "z > 1\n"}), shown());
+    EXPECT_EQ((Messages{"AAA", "AAB", "Alpha", "Beta", "HighErrors", "LinkDown", "c10"}), Messages(items.begin(), items.begin() + 7));
+    EXPECT_EQ((varo::Condition{"AAB", "added", "z > 1\n"}), other->find_condition("AAB"));
+    EXPECT_EQ((Messages{"AAB", "added", "z > 1\n"}), shown());
 }
 
 TEST_F(ConditionEditTest, ModifyReplacesOrLeavesTheServerAsItWas) {

@@ -36,6 +36,14 @@ std::vector<Statement> Db::insert_rows(const std::string& table, const std::vect
     return out;
 }
 
+RowsReplacement Db::replace_rows(const std::string& table, const Column& owner, const Value& key,
+                                 const std::vector<Column>& columns, std::vector<Params> rows) const {
+    std::vector<Column> all = {owner};
+    all.insert(all.end(), columns.begin(), columns.end());
+    for (Params& row : rows) row.insert(row.begin(), key);
+    return {{{"DELETE FROM " + table + " WHERE " + owner.name + " = ?", {key}}}, insert_rows(table, all, std::move(rows))};
+}
+
 // A JSON array of strings, as json_each reads it.
 Value Db::text_list(const std::vector<std::string>& texts) const {
     std::string out = "[";

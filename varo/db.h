@@ -33,12 +33,23 @@ using Rows = std::vector<Row>;
 struct Statement {
     std::string sql;
     Params params;
+    // It writes rows of a template whose own row the same transaction writes, and that row's
+    // change report covers them: a backend may leave out the rows' own change triggers.
+    bool owner_reports = false;
 };
 
-// A column of rows inserted together: its name, and whether it holds integers (else texts).
+// A column of rows written together: its name, whether it holds integers (else texts), and
+// whether it may hold NULL.
 struct Column {
     std::string name;
     bool integer = false;
+    bool nullable = false;
+};
+
+// The statements that replace one owner's rows of a table: `remove` runs before the rows
+// that name them are removed, `add` after the rows they name are added.
+struct RowsReplacement {
+    std::vector<Statement> remove, add;
 };
 
 class Db {
@@ -57,10 +68,21 @@ public:
     // whatever its length. The first failure is thrown; the statements after it did nothing.
     virtual std::vector<Rows> batch(const std::vector<Statement>& statements);
 
+    // Statements of the open transaction whose rows nobody reads. A backend across a network
+    // may hold them back and send them with the transaction's next statements or its commit,
+    // which then throws their failure; by default they run at once.
+    virtual void queue(const std::vector<Statement>& statements) { batch(statements); }
+
     // The statements that insert these rows (each one value a column) into table: by default
     // one a row; one for them all where the backend takes a column's values as one array.
     virtual std::vector<Statement> insert_rows(const std::string& table, const std::vector<Column>& columns,
                                                std::vector<Params> rows) const;
+
+    // The statements that make the rows of table whose column `owner` holds `key` exactly
+    // `rows` (each one value a column of `columns`, the owner left out). By default all of
+    // them are removed and added anew; a backend may leave alone the rows that stay the same.
+    virtual RowsReplacement replace_rows(const std::string& table, const Column& owner, const Value& key,
+                                         const std::vector<Column>& columns, std::vector<Params> rows) const;
 
     // A FROM-clause item yielding one text column named `value`, its rows given by one bound
     // parameter, and that parameter's value for these texts.

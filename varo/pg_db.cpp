@@ -87,18 +87,37 @@ public:
     std::vector<Statement> insert_rows(const std::string& table, const std::vector<Column>& columns,
                                        std::vector<Params> rows) const override {
         if (rows.empty()) return {};
-        std::string sql = "INSERT INTO " + table + " (", arrays;
+        std::string sql = "INSERT INTO " + table + " (";
+        for (std::size_t i = 0; i < columns.size(); ++i) sql += (i ? ", " : "") + columns[i].name;
         Params params;
-        std::vector<Value> column;
-        column.reserve(rows.size());
-        for (std::size_t i = 0; i < columns.size(); ++i) {
-            sql += (i ? ", " : "") + columns[i].name;
-            arrays += std::string(i ? ", " : "") + (columns[i].integer ? "?::bigint[]" : "?::text[]");
-            column.clear();
-            for (Params& row : rows) column.push_back(std::move(row.at(i)));
-            params.emplace_back(array_literal(column));
+        sql += ") SELECT * FROM " + unnest_of(columns, std::move(rows), params);
+        return {{sql, std::move(params)}};
+    }
+
+    // Only the rows that differ from the stored ones are removed and added: a save that
+    // changes one state of a large template rewrites that state and what names it, not the
+    // whole template. Rows are compared whole (EXCEPT takes NULLs as equal); those to remove
+    // are then found by the columns that are never NULL, which hold their key.
+    RowsReplacement replace_rows(const std::string& table, const Column& owner, const Value& key,
+                                 const std::vector<Column>& columns, std::vector<Params> rows) const override {
+        std::string list, never_null;
+        for (const Column& c : columns) {
+            list += (list.empty() ? "" : ", ") + c.name;
+            if (!c.nullable) never_null += (never_null.empty() ? "" : ", ") + c.name;
         }
-        return {{sql + ") SELECT * FROM unnest(" + arrays + ")", std::move(params)}};
+        Params arrays;
+        const std::string given = "SELECT * FROM " + unnest_of(columns, std::move(rows), arrays);
+        const std::string stored = "SELECT " + list + " FROM " + table + " WHERE " + owner.name + " = ?";
+        Params remove = {key, key}, add = {key};
+        remove.insert(remove.end(), arrays.begin(), arrays.end());
+        add.insert(add.end(), arrays.begin(), arrays.end());
+        add.push_back(key);
+        return {{{"DELETE FROM " + table + " WHERE " + owner.name + " = ? AND (" + never_null + ") IN (SELECT " +
+                      never_null + " FROM (" + stored + " EXCEPT ALL " + given + ") AS changed)",
+                  std::move(remove)}},
+                {{"INSERT INTO " + table + " (" + owner.name + ", " + list + ") SELECT ?::" + array_type(owner, false) +
+                      ", * FROM (" + given + " EXCEPT ALL " + stored + ") AS changed",
+                  std::move(add)}}};
     }
 
     std::string text_list_source() const override { return "unnest(?::text[]) AS l(value)"; }
@@ -118,8 +137,13 @@ public:
         in_transaction_ = true;
     }
 
+    // Held until the next statements or the commit: a save's rows go with its commit.
+    void queue(const std::vector<Statement>& statements) override {
+        queued_.insert(queued_.end(), statements.begin(), statements.end());
+    }
+
     void commit() override {
-        if (begin_owed_) {  // nothing was sent: nothing to commit
+        if (begin_owed_ && queued_.empty()) {  // nothing was sent: nothing to commit
             begin_owed_ = in_transaction_ = false;
             return;
         }
@@ -131,6 +155,7 @@ public:
     }
 
     void rollback() noexcept override {
+        queued_.clear();
         if (!in_transaction_) return;
         in_transaction_ = false;
         if (begin_owed_) {
@@ -198,6 +223,24 @@ public:
     }
 
 private:
+    static std::string array_type(const Column& c, bool array) {
+        return std::string(c.integer ? "bigint" : "text") + (array ? "[]" : "");
+    }
+
+    // unnest() of the rows' columns, each column's values added to params as one array.
+    static std::string unnest_of(const std::vector<Column>& columns, std::vector<Params> rows, Params& params) {
+        std::string arrays;
+        std::vector<Value> column;
+        column.reserve(rows.size());
+        for (std::size_t i = 0; i < columns.size(); ++i) {
+            arrays += std::string(i ? ", " : "") + "?::" + array_type(columns[i], true);
+            column.clear();
+            for (Params& row : rows) column.push_back(std::move(row.at(i)));
+            params.emplace_back(array_literal(column));
+        }
+        return "unnest(" + arrays + ")";
+    }
+
     // The album, then a line a name led by its kind; the album alone: the whole album.
     static void read_payload(const std::string& payload, ChangeReport& report) {
         std::size_t end = payload.find('\n');
@@ -273,6 +316,12 @@ private:
             for (const char* sql : kSetup) bound.push_back(bind({sql, {}}));
         bool with_begin = begin_owed_ && with_begin_allowed;
         if (with_begin) bound.push_back(bind({"BEGIN ISOLATION LEVEL REPEATABLE READ", {}}));
+        // Bound values point into the statements: the queued ones are kept until sent.
+        std::vector<Statement> queued;
+        if (with_begin_allowed) {
+            queued.swap(queued_);
+            for (const Statement& s : queued) bound.push_back(bind(s));
+        }
         const std::size_t owed = bound.size();
         for (const Statement& s : statements) bound.push_back(bind(s));
 
@@ -425,6 +474,7 @@ private:
     ConnPtr conn_;
     std::string describe_;
     std::unordered_map<std::string, std::string> prepared_;  // statement key -> prepared name
+    std::vector<Statement> queued_;  // sent with the transaction's next statements
     int statements_named_ = 0;
     bool broken_ = false;
     bool in_transaction_ = false;

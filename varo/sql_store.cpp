@@ -281,23 +281,15 @@ void SqlStore::refuse_missing(const TemplateDef& def, const Rows& missing) {
 }
 
 // The statements that write def's states, transitions and actions (after removing the old
-// ones): a few, whatever its size, where the backend takes columns as arrays.
+// ones): a few, whatever its size, where the backend takes columns as arrays. The template's
+// own row is written in the same transaction, and its change report covers theirs.
 std::vector<Statement> SqlStore::children(const TemplateDef& def, bool replacing) const {
-    std::vector<Statement> out;
-    if (replacing) {
-        out.push_back({"DELETE FROM actions WHERE template = ?", {def.name}});
-        out.push_back({"DELETE FROM transitions WHERE template = ?", {def.name}});
-        out.push_back({"DELETE FROM states WHERE template = ?", {def.name}});
-    }
-    auto append = [&out](std::vector<Statement> more) {
-        for (Statement& s : more) out.push_back(std::move(s));
-    };
     std::vector<Params> states, transitions, actions;
     states.reserve(def.states.size());
     transitions.reserve(def.transitions.size());
     std::int64_t pos = 0;
     for (const State& s : def.states) {
-        Params row = {def.name, pos++, s.name, s.descr, s.severity, s.poll_rate};
+        Params row = {pos++, s.name, s.descr, s.severity, s.poll_rate};
         if (s.position) {
             row.emplace_back(std::int64_t{s.position->x});
             row.emplace_back(std::int64_t{s.position->y});
@@ -309,23 +301,34 @@ std::vector<Statement> SqlStore::children(const TemplateDef& def, bool replacing
     }
     pos = 0;
     for (const Transition& t : def.transitions) {
-        transitions.push_back({def.name, pos, t.from, t.to, t.condition});
+        transitions.push_back({pos, t.from, t.to, t.condition});
         std::int64_t apos = 0;
         for (const Action& a : t.actions)
-            actions.push_back({def.name, pos, apos++, a.kind, a.arg0, a.arg1,
-                               a.kind == "CONDITION" ? Value(a.arg0) : Value(nullptr)});
+            actions.push_back({pos, apos++, a.kind, a.arg0, a.arg1, a.kind == "CONDITION" ? Value(a.arg0) : Value(nullptr)});
         ++pos;
     }
-    append(db_->insert_rows("states",
-                            {{"template"}, {"position", true}, {"name"}, {"descr"}, {"severity"}, {"poll_rate"},
-                             {"x", true}, {"y", true}},
-                            std::move(states)));
-    append(db_->insert_rows("transitions", {{"template"}, {"position", true}, {"from_state"}, {"to_state"}, {"cond"}},
-                            std::move(transitions)));
-    append(db_->insert_rows("actions",
-                            {{"template"}, {"transition", true}, {"position", true}, {"kind"}, {"arg0"}, {"arg1"},
-                             {"raises"}},
-                            std::move(actions)));
+    const Column owner{"template"};
+    RowsReplacement parts[] = {
+        db_->replace_rows("states", owner, def.name,
+                          {{"position", true}, {"name"}, {"descr"}, {"severity"}, {"poll_rate"}, {"x", true, true},
+                           {"y", true, true}},
+                          std::move(states)),
+        db_->replace_rows("transitions", owner, def.name,
+                          {{"position", true}, {"from_state"}, {"to_state"}, {"cond"}}, std::move(transitions)),
+        db_->replace_rows("actions", owner, def.name,
+                          {{"transition", true}, {"position", true}, {"kind"}, {"arg0"}, {"arg1"}, {"raises", false, true}},
+                          std::move(actions))};
+    // Removed from the actions up, added from the states down.
+    std::vector<Statement> out;
+    auto append = [&out](std::vector<Statement>& more) {
+        for (Statement& s : more) {
+            s.owner_reports = true;
+            out.push_back(std::move(s));
+        }
+    };
+    if (replacing)
+        for (int i = 2; i >= 0; --i) append(parts[i].remove);
+    for (RowsReplacement& p : parts) append(p.add);
     return out;
 }
 
@@ -352,11 +355,11 @@ std::int64_t SqlStore::first_version(const TemplateDef& def, ChangeKind kind) {
     return db_->batch(statements)[0].at(0).integer(0);
 }
 
-// The template's rows replaced by def's, and the version recorded, in one round trip.
+// The template's rows replaced by def's, and the version recorded: sent with the commit.
 void SqlStore::replace_children(const TemplateDef& def, ChangeKind kind) {
     std::vector<Statement> statements = children(def, true);
     statements.push_back(history::version_row(db_->dialect(), who_, kind, def.name, template_text(def)));
-    db_->batch(statements);
+    db_->queue(statements);
 }
 
 std::vector<Statement> SqlStore::with_children(Statement first, const TemplateDef& def, bool replacing) const {

@@ -37,6 +37,7 @@ public:
     std::string describe() const override { return "sqlite:" + path_; }
     void exec(const std::string& sql, const Params& params = {}) override;
     Rows query(const std::string& sql, const Params& params = {}) override;
+    std::vector<Rows> batch(const std::vector<Statement>& statements) override;
     void begin() override;
     void commit() override;
     void rollback() noexcept override;
@@ -54,6 +55,7 @@ private:
     Rows run(const std::string& sql, const Params& params, bool want_rows);
     [[noreturn]] void fail(int code, const std::string& doing);
     std::int64_t data_version();
+    void run_triggers(bool on);
     // Marks in report what the store's change log holds beyond the last entry read.
     void read_changes(ChangeReport& report);
 
@@ -70,6 +72,7 @@ private:
     std::int64_t last_change_ = -1;  // the change log's last entry read; -1 before the first look
     std::int64_t read_before_ = -1;  // last_change_ when the write began
     bool log_known_ = false;
+    bool triggers_on_ = true;
     ChangeReport pending_;  // other writers' changes noticed when a write began
     // Other writers' commits touch the store's folder (its file and write-ahead log).
     struct WatchFd {

@@ -86,6 +86,15 @@ TEST_P(StoreChanges, OtherConnectionSeesOnlyTheChangedAlbumsOnce) {
     // A refused write reports nothing.
     EXPECT_THROW(store->add_poll_rate({"Fast", 5}), varo::StoreError);
     EXPECT_FALSE(store->poll_changes().any());
+
+    // A save names its template once, however many of its rows it writes.
+    other->poll_changes();
+    store->update_template(sample_template("T", 9), 1);
+    r = poll_until_any(*other);
+    const auto& saved = r.names[static_cast<int>(varo::Album::Templates)];
+    ASSERT_TRUE(r.named_only(varo::Album::Templates));
+    ASSERT_EQ(saved.size(), 1u);
+    EXPECT_EQ(saved[0].kind, '~');
 }
 
 // Plain SQL from another program, through the sqlite3 library or libpq, past the store.

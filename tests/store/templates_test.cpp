@@ -173,6 +173,18 @@ TEST_P(TemplateStore, UpdateChecksTheVersionOverwriteDoesNot) {
     EXPECT_TRUE(loaded->same_content(def));
     EXPECT_EQ(loaded->version, v2);
 
+    // Saves that change some rows and keep the others: two states swap names, one gets a
+    // place, a transition another condition, one a raise; then all of it back.
+    TemplateDef edited = def;
+    std::swap(edited.states[1].name, edited.states[2].name);
+    edited.states[0].position = varo::StatePosition{10, 20};
+    edited.transitions[0].condition = "HighErrors";
+    edited.transitions[1].actions.push_back({"CONDITION", "LinkDown", ""});
+    for (const TemplateDef* next : {&edited, &def}) {
+        v2 = store->update_template(*next, v2);
+        EXPECT_TRUE(store->load_template("T")->same_content(*next));
+    }
+
     // A second client still holding v1 is refused, and its content is not written.
     TemplateDef stale = sample_template("T", 6);
     std::string text;

@@ -1,8 +1,9 @@
-// The editor's save of a 1,000-state template (five transitions a state) beside one bare
-// transaction inserting the same rows, on the embedded SQLite store and on PostgreSQL (the
-// server VARO_TEST_PG names; skipped without one); and on PostgreSQL behind a relay that
-// adds a round trip's delay, the time and the round trips of a connect, a save and an open
-// at 10, 100 and 1,000 states.
+// The editor's save of a 1,000-state template (five transitions a state), every row of it
+// changed, beside one bare transaction inserting the same rows, on the embedded SQLite store
+// and on PostgreSQL (the server VARO_TEST_PG names; skipped without one); and the time of a
+// save (one state changed, and every row changed) and of an open at 10, 100 and 1,000 states,
+// on PostgreSQL behind a relay that adds a round trip's delay, with the round trips each
+// takes and those of a connect.
 #include "floor.h"
 
 #include <chrono>
@@ -52,23 +53,40 @@ void bare_insert(varo::Db& db, const varo::TemplateDef& def) {
     add(db.insert_rows("actions",
                        {{"template"}, {"transition", true}, {"position", true}, {"kind"}, {"arg0"}, {"arg1"}, {"raises"}},
                        std::move(actions)));
+    // As in a save, the template's row reports its rows' change.
+    for (std::size_t i = 2; i < batch.size(); ++i) batch[i].owner_reports = true;
     batch.push_back({"COMMIT", {}});
     db.batch(batch);
 }
 
+// def with every row changed: each state's description, each transition's condition, each
+// action's second operand.
+varo::TemplateDef every_row_changed(varo::TemplateDef def) {
+    for (varo::State& s : def.states) s.descr += " again";
+    for (varo::Transition& t : def.transitions) {
+        t.condition = t.condition == "LinkDown" ? "HighErrors" : "LinkDown";
+        for (varo::Action& a : t.actions) a.arg1 = "\"again\"";
+    }
+    return def;
+}
+
 // The open template saved in place (qori_template_add, as the Save button does): the
-// version checked and bumped, the old rows replaced by the new.
+// version checked and bumped, the old rows replaced by the new, each save changing every row.
 void BM_SaveBesideBareTransaction(benchmark::State& state) {
     floor_bench::Location where(static_cast<Backend>(state.range(0)));
     if (where.address().empty()) return state.SkipWithError(where.missing());
     const int states = 1000;
-    varo::open_store(where.address())->insert_template(floor_bench::generated_template("saved", states));
+    long long version = varo::open_store(where.address())->insert_template(floor_bench::generated_template("saved", states));
     if (!qori_attach_store(varo::open_store(where.address()))) return state.SkipWithError("cannot attach");
-    Qor_Defn open = qori_template_find("saved");
+    const varo::TemplateDef variants[] = {floor_bench::generated_template("saved", states),
+                                          every_row_changed(floor_bench::generated_template("saved", states))};
     std::unique_ptr<varo::Db> db = bare_db(where.address());
     varo::TemplateDef floor_rows = floor_bench::generated_template("floor", states);
     floor_bench::Pairs p;
+    int turn = 0;
     for (auto _ : state) {
+        // What the editor holds when Save is pressed, made before the timed save.
+        Qor_Defn open = qori_template_resume(variants[++turn % 2], "saved", version++);
         p.op([&] {
             if (!qori_template_add(open, "saved", "generated")) state.SkipWithError("the save failed");
         });
@@ -99,53 +117,79 @@ std::string server_setting(const char* key, const char* fallback) {
     return fallback;
 }
 
-// Connect, save and open through the relay: each iteration connects anew, saves the template
-// in place and loads it back.
+// Saves and opens, on PostgreSQL through the relay (each iteration also connects anew). One
+// template has one state's description changed at each save, as after a small edit, another
+// every row; the first is loaded back. A store file is reached with no round trips (0).
 void BM_OverRoundTrip(benchmark::State& state) {
     const int states = static_cast<int>(state.range(0));
     const auto delay = std::chrono::milliseconds(state.range(1));
-    floor_bench::Location where(floor_bench::kPostgreSQL);
+    floor_bench::Location where(static_cast<Backend>(state.range(2)));
     if (where.address().empty()) return state.SkipWithError(where.missing());
-    varo::TemplateDef def = floor_bench::generated_template("far", states);
-    std::int64_t version = varo::open_store(where.address())->insert_template(def);
-    floor_bench::DelayRelay relay(server_setting("host", "127.0.0.1"), std::stoi(server_setting("port", "5432")), delay);
-    if (!relay.port()) return state.SkipWithError("cannot listen");
-    // Later settings of a connection string win over earlier ones.
-    const std::string address = where.address() + " host=127.0.0.1 port=" + std::to_string(relay.port());
-    std::vector<double> connect_ms, save_ms, open_ms;
-    long connect_rt = 0, save_rt = 0, open_rt = 0;
+    varo::TemplateDef one[2] = {floor_bench::generated_template("far", states), {}};
+    one[1] = one[0];
+    one[1].states[static_cast<std::size_t>(states / 2)].descr = "edited";
+    varo::TemplateDef all[2] = {floor_bench::generated_template("every", states), {}};
+    all[1] = every_row_changed(all[0]);
+    std::int64_t one_version = 0, all_version = 0;
+    {
+        std::unique_ptr<varo::Store> maker = varo::open_store(where.address());
+        one_version = maker->insert_template(one[0]);
+        all_version = maker->insert_template(all[0]);
+    }
+    std::string address = where.address();
+    std::unique_ptr<floor_bench::DelayRelay> relay;
+    if (state.range(2) == floor_bench::kPostgreSQL) {
+        relay = std::make_unique<floor_bench::DelayRelay>(server_setting("host", "127.0.0.1"),
+                                                          std::stoi(server_setting("port", "5432")), delay);
+        if (!relay->port()) return state.SkipWithError("cannot listen");
+        // Later settings of a connection string win over earlier ones.
+        address += " host=127.0.0.1 port=" + std::to_string(relay->port());
+    }
+    std::vector<double> connect_ms, save_ms, save_all_ms, open_ms;
+    long connect_rt = 0, save_rt = 0, save_all_rt = 0, open_rt = 0;
     auto timed = [&relay](std::vector<double>& ms, long& trips, auto&& fn) {
-        relay.reset_count();
+        if (relay) relay->reset_count();
         double t0 = floor_bench::wall();
         fn();
         ms.push_back((floor_bench::wall() - t0) * 1e3);
-        trips = relay.round_trips();
+        trips = relay ? relay->round_trips() : 0;
     };
     // The editor keeps its connection: saves and opens go through one, warmed by a first save
     // (the server plans its checks once a session); connects are each a new one.
     std::unique_ptr<varo::Store> kept = varo::open_store(address);
-    version = kept->update_template(def, version);
+    one_version = kept->update_template(one[1], one_version);
+    int turn = 0;
     for (auto _ : state) {
-        std::unique_ptr<varo::Store> fresh;
-        timed(connect_ms, connect_rt, [&] { fresh = varo::open_store(address); });
-        fresh.reset();
-        // The closing connection's last words must not count against the next figure.
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-        timed(save_ms, save_rt, [&] { version = kept->update_template(def, version); });
+        if (relay) {
+            std::unique_ptr<varo::Store> fresh;
+            timed(connect_ms, connect_rt, [&] { fresh = varo::open_store(address); });
+            fresh.reset();
+            // The closing connection's last words must not count against the next figure.
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        }
+        ++turn;
+        timed(save_ms, save_rt, [&] { one_version = kept->update_template(one[turn % 2], one_version); });
+        timed(save_all_ms, save_all_rt, [&] { all_version = kept->update_template(all[turn % 2], all_version); });
         timed(open_ms, open_rt, [&] { benchmark::DoNotOptimize(kept->load_template("far")); });
         state.SetIterationTime(save_ms.back() / 1e3);
     }
-    state.counters["connect_ms"] = floor_bench::median(connect_ms);
-    state.counters["save_ms"] = floor_bench::median(save_ms);
-    state.counters["open_ms"] = floor_bench::median(open_ms);
-    state.counters["connect_rt"] = static_cast<double>(connect_rt);
-    state.counters["save_rt"] = static_cast<double>(save_rt);
-    state.counters["open_rt"] = static_cast<double>(open_rt);
+    const std::pair<const char*, const std::vector<double>*> times[] = {
+        {"connect_ms", &connect_ms}, {"save_ms", &save_ms}, {"save_all_ms", &save_all_ms}, {"open_ms", &open_ms}};
+    for (const auto& [name, ms] : times)
+        if (!ms->empty()) state.counters[name] = floor_bench::median(*ms);
+    const std::pair<const char*, long> trips[] = {
+        {"connect_rt", connect_rt}, {"save_rt", save_rt}, {"save_all_rt", save_all_rt}, {"open_rt", open_rt}};
+    for (const auto& [name, count] : trips)
+        if (relay || std::string(name) != "connect_rt") state.counters[name] = static_cast<double>(count);
     state.SetLabel("load " + floor_bench::load_average());
 }
 BENCHMARK(BM_OverRoundTrip)
-    ->ArgNames({"states", "rtt_ms"})
-    ->ArgsProduct({{10, 100, 1000}, {0, 1, 10}})
+    ->ArgNames({"states", "rtt_ms", "pg"})
+    ->Apply([](benchmark::internal::Benchmark* b) {
+        for (int states : {10, 100, 1000}) b->Args({states, 0, floor_bench::kSQLite});
+        for (int rtt : {0, 1, 10})
+            for (int states : {10, 100, 1000}) b->Args({states, rtt, floor_bench::kPostgreSQL});
+    })
     ->UseManualTime()
     ->Iterations(5)
     ->Unit(benchmark::kMillisecond);

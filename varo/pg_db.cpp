@@ -49,8 +49,10 @@ bool starts_with(const std::string& sql, const char* word) {
 // Every session's settings. A lock another session holds (an idle transaction left open in
 // psql, say) refuses the one statement after the same wait as SQLite's busy timeout, instead
 // of hanging; the server's NOTICE chatter stays off stderr; and the session hears the changes.
+// Each statement is planned for the values it is given: a plan made once for any array would
+// take an array of thousands of rows for ten, and compare them pair by pair.
 constexpr const char* kSetup[] = {"SET client_min_messages = warning", "SET lock_timeout = 5000",
-                                  "LISTEN varo_change"};
+                                  "SET plan_cache_mode = force_custom_plan", "LISTEN varo_change"};
 
 class PgDb final : public Db {
 public:

@@ -770,8 +770,27 @@ void SqlStore::import_contents(const StoreContents& given) {
             if (old == conditions.end() || !(old->second == c))
                 log_change("condition", c.name, old == conditions.end() ? "" : values_of(old->second), values_of(c));
         }
+        import_history(contents.history);
         for (const TemplateDef& t : contents.templates) store_template(t, ChangeKind::Import);
     });
+}
+
+// The file's versions of the names the store knows nothing of, as they were recorded (who,
+// where, when), in one statement where the backend takes arrays.
+void SqlStore::import_history(const std::vector<VersionRecord>& history) {
+    if (history.empty()) return;
+    std::set<std::string> known;
+    for (const Row& r : db_->query("SELECT template FROM template_versions UNION SELECT name FROM templates"))
+        known.insert(r.text(0));
+    std::vector<Params> rows;
+    for (const VersionRecord& v : history)
+        if (!known.count(v.about.template_name))
+            rows.push_back({v.about.template_name, v.about.version, v.about.kind, v.about.author, v.about.host,
+                            v.about.time, v.definition ? Value(template_text(*v.definition)) : Value(nullptr)});
+    if (rows.empty()) return;
+    db_->batch(db_->insert_rows(
+        "template_versions",
+        {{"template"}, {"version", true}, {"kind"}, {"author"}, {"host"}, {"at"}, {"definition"}}, std::move(rows)));
 }
 
 // One snapshot: SQLite's write-ahead log keeps it for a deferred transaction from its first

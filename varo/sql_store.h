@@ -92,6 +92,7 @@ private:
     std::vector<Statement> with_children(Statement first, const TemplateDef& def, bool replacing) const;
     // Overwrite or insert, in a transaction; checked first against the names it keeps.
     std::int64_t store_template(const TemplateDef& def, ChangeKind kind, bool check = false);
+    void import_history(const std::vector<VersionRecord>& history);
     std::int64_t first_version(const TemplateDef& def, ChangeKind kind);  // inserts it; returns its version
     void replace_children(const TemplateDef& def, ChangeKind kind);
     Statement logged(const char* album, const std::string& name, const std::string& before, const std::string& after) const;

@@ -93,29 +93,6 @@ struct RunningTemplate {
     std::string template_name;
 };
 
-// Everything an import brings, stored as one transaction (see Store::import_contents).
-struct StoreContents {
-    std::vector<Severity> severities;
-    std::vector<PollRate> poll_rates;
-    std::vector<Condition> conditions;
-    std::vector<TemplateDef> templates;
-};
-
-// What the user connected may change: templates (and which run on managed objects), and the
-// server objects (severities, poll rates, conditions). The role is the PostgreSQL session's
-// role, or for a store file the user of the operating system.
-struct Rights {
-    std::string role;
-    bool templates = true;
-    bool server_objects = true;
-    bool operator==(const Rights& o) const {
-        return role == o.role && templates == o.templates && server_objects == o.server_objects;
-    }
-};
-
-// The groups of a shared store: varo_read, varo_edit (templates too), varo_admin (everything).
-enum class Level { Read, Edit, Admin };
-const char* level_role(Level level);  // "varo_read", "varo_edit", "varo_admin"
 // What made a version of a template (or removed it), as the history records it.
 enum class ChangeKind { Save, Copy, Overwrite, Import, Restore, Delete, Existing };
 const char* change_kind_name(ChangeKind kind);  // "save", "copy", ... "existing" (there before history)
@@ -133,6 +110,39 @@ struct TemplateVersion {
     bool deleted() const { return kind == "delete"; }
 };
 
+// A version as an exchange file carries it: no definition for a deletion.
+struct VersionRecord {
+    TemplateVersion about;
+    std::optional<TemplateDef> definition;
+};
+
+// Everything an import brings, stored as one transaction (see Store::import_contents).
+struct StoreContents {
+    std::vector<Severity> severities;
+    std::vector<PollRate> poll_rates;
+    std::vector<Condition> conditions;
+    std::vector<TemplateDef> templates;
+    // Earlier versions, only when asked for. Taken for the names the store knows nothing of
+    // (neither a template nor a history), before the templates: a store's own history is
+    // never rewritten, and an imported template numbers on after the file's versions.
+    std::vector<VersionRecord> history;
+};
+
+// What the user connected may change: templates (and which run on managed objects), and the
+// server objects (severities, poll rates, conditions). The role is the PostgreSQL session's
+// role, or for a store file the user of the operating system.
+struct Rights {
+    std::string role;
+    bool templates = true;
+    bool server_objects = true;
+    bool operator==(const Rights& o) const {
+        return role == o.role && templates == o.templates && server_objects == o.server_objects;
+    }
+};
+
+// The groups of a shared store: varo_read, varo_edit (templates too), varo_admin (everything).
+enum class Level { Read, Edit, Admin };
+const char* level_role(Level level);  // "varo_read", "varo_edit", "varo_admin"
 // One change of a severity, poll rate or condition: what it was and what it became, each as
 // a JSON object of its values ("" for none: added, or deleted).
 struct Activity {

@@ -4,6 +4,7 @@
 #include <nlohmann/json.hpp>
 
 #include <iterator>
+#include <limits>
 #include <set>
 
 #include "base/utf8.h"
@@ -96,6 +97,14 @@ public:
                                    : (v.get<std::int64_t>() > 32767 || v.get<std::int64_t>() < -32768))
             bad(where(key), "number out of range (1 to 32767)");
         return static_cast<int>(v.get<std::int64_t>());
+    }
+    // A version number: 1 or more.
+    std::int64_t whole(const char* key) const {
+        const Json& v = j_.at(key);
+        if (!v.is_number_integer() || (!v.is_number_unsigned() && v.get<std::int64_t>() < 1) ||
+            (v.is_number_unsigned() && v.get<std::uint64_t>() > static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max())))
+            bad(where(key), std::string("expected a whole number from 1, found ") + type_name(v));
+        return v.get<std::int64_t>();
     }
     int coordinate(const char* key) const {
         const Json& v = j_.at(key);
@@ -239,7 +248,52 @@ void no_duplicates(const std::vector<T>& items, const std::string& pointer) {
             bad(pointer + "/" + std::to_string(i) + "/name", "\"" + items[i].name + "\" appears twice");
 }
 
-std::string export_snapshot(Store& store, const std::optional<std::string>& template_name) {
+// Every version of the templates exported, oldest first, each with what made it.
+Json history_json(Store& store, const std::optional<std::string>& template_name) {
+    std::vector<TemplateVersion> versions = store.template_history(template_name, !template_name);
+    Json out = Json::array();
+    for (auto v = versions.rbegin(); v != versions.rend(); ++v) {
+        std::optional<TemplateDef> def;
+        if (!v->deleted()) def = store.template_version(v->template_name, v->version);
+        out.push_back(Json{{"template", v->template_name}, {"version", v->version}, {"kind", v->kind},
+                           {"author", v->author}, {"host", v->host}, {"time", v->time},
+                           {"definition", def ? template_json(*def) : Json(nullptr)}});
+    }
+    return out;
+}
+
+// A file's history: each version once, a definition for all but a deletion, under its name;
+// each read as written, as the store keeps it (see Reading).
+std::vector<VersionRecord> read_history(const Json& list) {
+    std::vector<VersionRecord> out;
+    std::set<std::pair<std::string, std::int64_t>> seen;
+    for (std::size_t i = 0; i < list.size(); ++i) {
+        const std::string p = "/history/" + std::to_string(i);
+        Fields f(list[i], p, {"template", "version", "kind", "author", "host", "time", "definition"});
+        VersionRecord r;
+        r.about = {f.text("template"), f.whole("version"), f.text("kind"), f.text("author"), f.text("host"),
+                   f.text("time")};
+        bool known = false;
+        for (int k = 0; k <= static_cast<int>(ChangeKind::Existing); ++k)
+            known = known || r.about.kind == change_kind_name(static_cast<ChangeKind>(k));
+        if (!known) bad(f.where("kind"), "unknown kind '" + r.about.kind + "'");
+        if (!seen.insert({r.about.template_name, r.about.version}).second)
+            bad(f.where("version"), "version " + std::to_string(r.about.version) + " of \"" + r.about.template_name +
+                                        "\" appears twice");
+        const Json& def = list[i].at("definition");
+        if (def.is_null() != r.about.deleted())
+            bad(f.where("definition"), r.about.deleted() ? "a deletion has no definition" : "expected a template");
+        if (!def.is_null()) {
+            r.definition = read_template(def, f.where("definition"), Reading::AsWritten);
+            if (r.definition->name != r.about.template_name)
+                bad(f.where("definition") + "/name", "not the template \"" + r.about.template_name + "\"");
+        }
+        out.push_back(std::move(r));
+    }
+    return out;
+}
+
+std::string export_snapshot(Store& store, const std::optional<std::string>& template_name, bool with_history) {
     std::vector<TemplateDef> templates;
     if (template_name) {
         auto t = store.load_template(*template_name);
@@ -269,7 +323,7 @@ std::string export_snapshot(Store& store, const std::optional<std::string>& temp
 
     Json doc;
     doc["format"] = kTransferFormat;
-    doc["format_version"] = positions ? kTransferVersion : 1;
+    doc["format_version"] = with_history ? kTransferVersion : positions ? 2 : 1;
     doc["severities"] = Json::array();
     for (const Severity& s : store.list_severities())
         if (wanted(severities, s.name)) doc["severities"].push_back(severity_json(s));
@@ -281,15 +335,16 @@ std::string export_snapshot(Store& store, const std::optional<std::string>& temp
         if (wanted(conditions, c.name)) doc["conditions"].push_back(condition_json(c));
     doc["templates"] = Json::array();
     for (const TemplateDef& t : templates) doc["templates"].push_back(template_json(t));
+    if (with_history) doc["history"] = history_json(store, template_name);
     return doc.dump(2) + "\n";
 }
 }  // namespace
 
-std::string export_json(Store& store, const std::optional<std::string>& template_name) {
+std::string export_json(Store& store, const std::optional<std::string>& template_name, bool with_history) {
     // Read from one snapshot: a template deleted meanwhile and then the condition it named
     // would otherwise leave a file that names a condition it does not hold.
     std::string text;
-    store.read_consistently([&] { text = export_snapshot(store, template_name); });
+    store.read_consistently([&] { text = export_snapshot(store, template_name, with_history); });
     return text;
 }
 
@@ -321,7 +376,7 @@ StoreContents parse_transfer(const std::string& text, Reading reading) {
         // 1e999 and its like: the library's text would quote the whole number back.
         throw StoreError(StoreError::Invalid, "not valid JSON: a number is too large");
     }
-    Fields top(doc, "", {"format", "format_version", "severities", "poll_rates", "conditions", "templates"});
+    Fields top(doc, "", {"format", "format_version", "severities", "poll_rates", "conditions", "templates"}, {"history"});
     if (top.text("format") != kTransferFormat)
         bad("/format", std::string("not a store exchange file (expected \"") + kTransferFormat + "\")");
     int version = top.integer("format_version");
@@ -357,6 +412,7 @@ StoreContents parse_transfer(const std::string& text, Reading reading) {
     const Json& templates = top.array("templates");
     for (std::size_t i = 0; i < templates.size(); ++i)
         c.templates.push_back(read_template(templates[i], "/templates/" + std::to_string(i), reading));
+    if (top.has("history")) c.history = read_history(top.array("history"));
     no_duplicates(c.severities, "/severities");
     no_duplicates(c.poll_rates, "/poll_rates");
     no_duplicates(c.conditions, "/conditions");
@@ -376,8 +432,9 @@ TemplateDef template_from_text(const std::string& text) {
     return read_template(j, "", Reading::AsWritten);
 }
 
-void import_json(Store& store, const std::string& text) {
+void import_json(Store& store, const std::string& text, bool with_history) {
     StoreContents c = parse_transfer(text);
+    if (!with_history) c.history.clear();
     // Point at the place in the file for what a template names but neither the file nor
     // the store has; the store checks again inside its transaction.
     std::set<std::string> severities, poll_rates, conditions;

@@ -12,13 +12,17 @@ namespace varo {
 
 constexpr const char* kTransferFormat = "tarnwright-varo";
 // 2 adds the optional diagram position ("x", "y") of a state; written only when one is set.
-constexpr int kTransferVersion = 2;
+// 3 adds "history", the templates' earlier versions; written only when asked for.
+constexpr int kTransferVersion = 3;
 
 // The whole store, or only the named template with the severities, poll rates and
 // conditions it names (so the file can be imported elsewhere). Lists are in name order and
 // keys in a fixed order, so the same contents always give the same bytes.
-// Throws StoreError(NotFound) for a template that does not exist.
-std::string export_json(Store& store, const std::optional<std::string>& template_name = std::nullopt);
+// Throws StoreError(NotFound) for a template that does not exist. With history, the file
+// also holds every version of each template (of deleted ones too, for the whole store),
+// oldest first.
+std::string export_json(Store& store, const std::optional<std::string>& template_name = std::nullopt,
+                        bool with_history = false);
 
 // One template alone (a working copy), as an exchange file without what it names.
 std::string template_exchange_json(const TemplateDef& def);
@@ -35,8 +39,8 @@ enum class Reading { Import, AsWritten };
 StoreContents parse_transfer(const std::string& text, Reading reading = Reading::Import);
 
 // parse_transfer, then one transaction adding or replacing everything in it: a bad file
-// changes nothing.
-void import_json(Store& store, const std::string& text);
+// changes nothing. The file's history is taken only when asked for.
+void import_json(Store& store, const std::string& text, bool with_history = false);
 
 // One template as the exchange file writes it (compact), and back: how the history keeps
 // each version. Throws StoreError(Invalid) for a text that is not one.

@@ -38,8 +38,12 @@ const char* const kUsage =
     "  run TEMPLATE OBJECT                mark TEMPLATE as running on managed object OBJECT\n"
     "  stop TEMPLATE OBJECT\n"
     "  running                            list the templates running on managed objects\n"
-    "  export [--template NAME] [FILE|-]  write the store (or one template) as JSON\n"
-    "  import FILE|-                      add or replace everything in a JSON file, all or nothing\n"
+    "  export [--template NAME] [--with-history] [FILE|-]\n"
+    "                                     write the store (or one template) as JSON; with\n"
+    "                                     every version of its templates (deleted ones too)\n"
+    "  import [--with-history] FILE|-     add or replace everything in a JSON file, all or\n"
+    "                                     nothing; with the file's versions of the templates\n"
+    "                                     this store has no history of\n"
     "  check [--json] [--] [TEMPLATE]     check one template (or all): one finding a line,\n"
     "                                     exit status 1 when any is an error\n"
     "  simulate TEMPLATE COND...          walk TEMPLATE from Ground, one condition a step\n"
@@ -97,8 +101,8 @@ const std::map<std::string, Shape>& shapes() {
         {"run", {2, 2}},
         {"stop", {2, 2}},
         {"running", {0, 0}},
-        {"export", {0, 3}},
-        {"import", {1, 1}},
+        {"export", {0, 4}},
+        {"import", {1, 2}},
         {"check", {0, 3}},
         {"simulate", {1, 1000000}},
         {"used condition", {1, 1}},
@@ -156,6 +160,7 @@ int number(const std::string& text, const char* what) {
 struct ExportArgs {
     std::optional<std::string> template_name;
     std::string file = "-";
+    bool with_history = false;
 };
 
 ExportArgs export_args(const std::vector<std::string>& rest) {
@@ -166,6 +171,9 @@ ExportArgs export_args(const std::vector<std::string>& rest) {
             if (i + 1 >= rest.size()) throw UsageError("--template needs a template name");
             if (e.template_name) throw UsageError("--template given twice");
             e.template_name = rest[++i];
+        } else if (rest[i] == "--with-history") {
+            if (e.with_history) throw UsageError("--with-history given twice");
+            e.with_history = true;
         } else if (have_file) {
             throw UsageError("too many arguments for 'export'");
         } else {
@@ -439,6 +447,8 @@ void check_usage(const std::vector<std::string>& args) {
     if (key == "check") check_args(rest);
     if (key == "history") flags(key, rest, {"--deleted", "--json"}, 1);
     if (key == "log") flags(key, rest, {"--json"}, 0);
+    if (key == "import" && flags(key, rest, {"--with-history"}, 1).names.empty())
+        throw UsageError("'import' needs a file (or - for standard input)");
     if (key == "prune") prune_args(rest);
     if (key == "diff") {
         for (std::size_t i = 1; i < rest.size(); ++i) version_number(rest[i]);
@@ -458,16 +468,18 @@ int run(const std::vector<std::string>& args, const std::function<std::unique_pt
     if (key == "export") {
         ExportArgs e = export_args(rest);
         auto store = open_store();
-        write_all(e.file, varo::export_json(*store, e.template_name), out);
+        write_all(e.file, varo::export_json(*store, e.template_name, e.with_history), out);
         return 0;
     }
     if (key == "import") {
-        std::string text = read_all(rest[0]);
+        Flags f = flags(key, rest, {"--with-history"}, 1);
+        const std::string& file = f.names.at(0);
+        std::string text = read_all(file);
         auto store = open_store();
         try {
-            varo::import_json(*store, text);
+            varo::import_json(*store, text, f.has("--with-history"));
         } catch (const varo::StoreError& e) {
-            throw varo::StoreError(e.kind(), (rest[0] == "-" ? "standard input" : rest[0]) + ": " + e.what());
+            throw varo::StoreError(e.kind(), (file == "-" ? "standard input" : file) + ": " + e.what());
         }
         return 0;
     }

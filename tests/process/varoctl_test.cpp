@@ -91,7 +91,8 @@ TEST_F(Varoctl, HelpVersionAndUsageErrors) {
     for (const std::vector<std::string>& bad : std::vector<std::vector<std::string>>{
              {}, {"frobnicate"}, {"list"}, {"list widgets"}, {"list", "widgets"}, {"show", "template"},
              {"add", "severity", "X", "high", "red"}, {"add", "pollrate", "F", "-1"}, {"delete", "template", "a", "b"},
-             {"export", "--template"}, {"export", "a", "b"}, {"import"}, {"--bogus", "init"}, {"render", "T"},
+             {"export", "--template"}, {"export", "a", "b"}, {"import"}, {"import", "--with-history"},
+             {"export", "--with-history", "--with-history"}, {"--bogus", "init"}, {"render", "T"},
              {"render", "T", "out.gif"}, {"check", "a", "b"}, {"check", "--yaml"}, {"simulate"},
              {"used", "template", "x"}, {"used", "condition"}, {"--store", "", "init"}, {"--store=", "init"},
              {"history", "a", "b"}, {"history", "--yaml"}, {"diff", "T", "x"}, {"restore", "T", "v1"}, {"log", "a"},
@@ -293,15 +294,30 @@ TEST_F(Varoctl, ExportImportRoundTripIsByteExact) {
     ASSERT_EQ(first.status, 0) << first.err;
     ASSERT_EQ(run({"export", file("all.json")}).status, 0);
     EXPECT_EQ(proc::read_file(file("all.json")), first.out);
+    ASSERT_EQ(run({"import", file("t.json")}).status, 0);  // Thermo's second version
+    const std::string full = run({"export", "--with-history"}).out;
+    const auto history = nlohmann::json::parse(run({"history", "--json", "--deleted"}).out);
 
-    // Into a fresh store and out again, the same bytes: SQLite, then PostgreSQL and back.
+    // Into a fresh store and out again, the same bytes: SQLite, then PostgreSQL and back. With
+    // the history, each version as it was recorded, the import numbered on after them; taken
+    // again, the store keeps its own.
     std::vector<std::string> others = {"sqlite:" + dir.path() + "/b.db"};
     if (with_postgres()) others.insert(others.begin(), "pg:" + pg->conninfo());
     for (const std::string& other : others) {
-        ProcessResult imported = run({"import", "-"}, first.out, other);
+        ProcessResult imported = run({"import", "--with-history", "-"}, full, other);
         ASSERT_EQ(imported.status, 0) << other << ": " << imported.err;
         EXPECT_EQ(run({"export"}, "", other).out, first.out) << other;
-        EXPECT_EQ(run({"show", "template", "Thermo"}, "", other).out, run({"show", "template", "Thermo"}).out);
+        ASSERT_EQ(run({"import", "--with-history", "-"}, full, other).status, 0);
+        auto taken = nlohmann::json::parse(run({"history", "--json", "--deleted"}, "", other).out);
+        ASSERT_EQ(taken.size(), history.size() + 2);
+        EXPECT_EQ(taken[0]["version"], 4);
+        taken.erase(taken.begin(), taken.begin() + 2);
+        EXPECT_EQ(taken, history) << other;
+        auto shown = [this](const std::string& store) {  // but the heading's version
+            std::string out = run({"show", "template", "Thermo"}, "", store).out;
+            return out.substr(out.find('\n'));
+        };
+        EXPECT_EQ(shown(other), shown(""));
     }
 
     // One template carries what it names, and imports on its own into a fresh store.
@@ -330,8 +346,10 @@ TEST_F(Varoctl, BadImportChangesNothingAndSaysWhere) {
         {replaced(kTemplateFile, "\"color\"", "\"colour\""), "/severities/0/colour: unknown key 'colour'"},
         {replaced(kTemplateFile, "\"to\": \"Ground\"", "\"to\": \"Gone\""),
          "/templates/0: template \"Thermo\": transition \"Warm\" -> \"Gone\": no state \"Gone\""},
-        {replaced(kTemplateFile, "\"format_version\": 1", "\"format_version\": 3"),
+        {replaced(kTemplateFile, "\"format_version\": 1", "\"format_version\": 4"),
          "/format_version: written by a newer program"},
+        {replaced(kTemplateFile, "\"templates\": [", "\"history\": [ { \"template\": \"T\", \"version\": 0 } ], \"templates\": ["),
+         "/history/0: missing 'kind'"},
         {replaced(kTemplateFile, "\"value\": 5", "\"value\": 5" + std::string(400, '4')), "not valid JSON: a number is too large"},
         // 200 KB of brackets: refused by the parser at the first one past the bound, not a crash.
         {std::string(100000, '[') + std::string(100000, ']'), "line 1, column 65: not valid JSON: nested more than 64 deep"},

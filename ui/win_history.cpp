@@ -22,7 +22,8 @@ Widget create_history_win(Widget parent)
     attach(hist_versions_label, to_form(4), to_form(4), to_form(4));
     hist_version_list = make_scrolled_list(hist_form, "hist_version_list", 6, XmBROWSE_SELECT, {call(hist_version_cb)},
                                            &hist_version_scrolled_list);
-    XtVaSetValues(hist_version_list, XmNwidth, 560, nullptr);
+    // Wide enough for an action's arguments, which the text view sets far to the right.
+    XtVaSetValues(hist_version_list, XmNwidth, 760, nullptr);
     attach(hist_version_scrolled_list, to_widget(hist_versions_label, 2), to_form(4), to_form(4));
 
     hist_diff_label = make_status_label(hist_form, "hist_diff_label");

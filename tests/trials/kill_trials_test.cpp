@@ -105,7 +105,9 @@ TEST(Endings, EveryEndingKeepsTheLastEditForTheRestart) {
         std::unique_ptr<proc::Child> x;  // a second X server, to be killed under the editor
         if (e.how == XServerKilled) {
             const std::string n = std::to_string(300 + getpid() % 300);
-            x = std::make_unique<proc::Child>("Xvfb", proc::Options{{":" + n, "-nolisten", "tcp"}});
+            proc::Options xo;
+            xo.args = {":" + n, "-nolisten", "tcp"};
+            x = std::make_unique<proc::Child>("Xvfb", xo);
             testenv::poll_until(10, 50, [&] { return access(("/tmp/.X11-unix/X" + n).c_str(), F_OK) == 0; });
             s.o.env["DISPLAY"] = ":" + n;
         }

@@ -504,12 +504,22 @@ std::vector<std::string> history_tables(Dialect dialect) {
     };
 }
 
+// A save that changes every state removes them all, and the trigger that removes what named
+// them looked for the transitions without an index: on a large template the server could
+// take a second or more for it. Saves that change a few rows add few, so the indexes cost
+// little there.
+std::vector<std::string> removed_state_lookups(Dialect dialect) {
+    if (dialect != Dialect::PostgreSQL) return {};
+    return {"CREATE INDEX IF NOT EXISTS transitions_from ON transitions (template, from_state)",
+            "CREATE INDEX IF NOT EXISTS transitions_to ON transitions (template, to_state)"};
+}
+
 const std::vector<Migration>& migrations() {
     static const std::vector<Migration> list = {
         {1, version1, seed1},          {2, state_positions, nullptr}, {3, bulk_saves, nullptr},
         {4, set_checks, nullptr},      {5, used_severities, nullptr}, {kRolesVersion, roles, nullptr},
         {7, named_changes, nullptr},
-        {8, history_tables, history::record_existing}};
+        {8, history_tables, history::record_existing}, {9, removed_state_lookups, nullptr}};
     return list;
 }
 

@@ -103,12 +103,16 @@ TEST(Endings, EveryEndingKeepsTheLastEditForTheRestart) {
         }
         Session s(e.how == StoreStopped ? "pg:" + pg->conninfo() : "");
         std::unique_ptr<proc::Child> x;  // a second X server, to be killed under the editor
-        if (e.how == XServerKilled) {
-            const std::string n = std::to_string(300 + getpid() % 300);
+        if (e.how == XServerKilled) {  // on a display number it picks and tells once it listens
+            int fds[2];
+            ASSERT_EQ(0, pipe(fds));
             proc::Options xo;
-            xo.args = {":" + n, "-nolisten", "tcp"};
+            xo.args = {"-displayfd", "3", "-nolisten", "tcp"};
+            xo.fds[3] = fds[1];
             x = std::make_unique<proc::Child>("Xvfb", xo);
-            testenv::poll_until(10, 50, [&] { return access(("/tmp/.X11-unix/X" + n).c_str(), F_OK) == 0; });
+            std::string n;
+            for (char c; read(fds[0], &c, 1) == 1 && c != '\n';) n += c;
+            close(fds[0]);
             s.o.env["DISPLAY"] = ":" + n;
         }
         proc::Child editor(REPLAY_BINARY, s.o);

@@ -514,12 +514,30 @@ std::vector<std::string> removed_state_lookups(Dialect dialect) {
             "CREATE INDEX IF NOT EXISTS transitions_to ON transitions (template, to_state)"};
 }
 
+// On a shared store a history row's author is the session's role: a member of varo_edit, who
+// may add to the history, cannot write another's name into it. Administrators are trusted, so
+// an import may carry the authors of the store it came from.
+std::vector<std::string> stamped_authors(Dialect dialect) {
+    if (dialect != Dialect::PostgreSQL) return {};
+    std::vector<std::string> out = {
+        "CREATE OR REPLACE FUNCTION varo_stamp_author() RETURNS trigger LANGUAGE plpgsql AS $$"
+        " BEGIN"
+        "  IF NOT pg_has_role(session_user, 'varo_admin', 'MEMBER') THEN NEW.author := session_user; END IF;"
+        "  RETURN NEW;"
+        " END $$"};
+    for (const char* table : {"template_versions", "activity"})
+        out.push_back(std::string("CREATE OR REPLACE TRIGGER ") + table + "_author BEFORE INSERT OR UPDATE ON " +
+                      table + " FOR EACH ROW EXECUTE FUNCTION varo_stamp_author()");
+    return out;
+}
+
 const std::vector<Migration>& migrations() {
     static const std::vector<Migration> list = {
         {1, version1, seed1},          {2, state_positions, nullptr}, {3, bulk_saves, nullptr},
         {4, set_checks, nullptr},      {5, used_severities, nullptr}, {kRolesVersion, roles, nullptr},
         {7, named_changes, nullptr},
-        {8, history_tables, history::record_existing}, {9, removed_state_lookups, nullptr}};
+        {8, history_tables, history::record_existing}, {9, removed_state_lookups, nullptr},
+        {10, stamped_authors, nullptr}};
     return list;
 }
 

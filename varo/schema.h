@@ -7,7 +7,7 @@
 namespace varo::schema {
 
 // The newest schema this program knows.
-constexpr int kLatestVersion = 9;
+constexpr int kLatestVersion = 10;
 
 // The SQLite backend's record of changes (its triggers write it): the last change of each
 // name, the newest with the highest id.

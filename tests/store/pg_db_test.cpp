@@ -174,6 +174,14 @@ TEST(PgDb, EachGroupMayDoWhatItsRightsSayAndIsToldWhatItMayNot) {
         for (const char* internal : {"poll_rates", "album_changes", "table", "\n"})
             EXPECT_EQ(texts.find(internal), std::string::npos) << texts;
     }
+    // A history row names the session's role, whatever an editor writes into it.
+    {
+        auto editor = varo::open_store(roles.address("edit"));
+        auto& raw = dynamic_cast<varo::SqlStore&>(*editor).db();
+        raw.exec("INSERT INTO activity (album, name, action, author, host, at) VALUES ('severity', 'Forged', 'added', ?, 'h', 'now')",
+                 {std::string("someone_else")});
+        EXPECT_EQ(raw.query("SELECT author FROM activity WHERE name = 'Forged'").at(0).text(0), roles.role("edit"));
+    }
     // The engine asks the same, and refuses with the same words.
     ASSERT_TRUE(qori_attach_store(varo::open_store(roles.address("read"))));
     QoriRights rights;

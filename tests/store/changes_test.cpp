@@ -179,6 +179,16 @@ TEST_P(StoreChanges, KilledWriterLeavesTheWholeOldOrNewTemplate) {
         ASSERT_TRUE(WIFSIGNALED(status)) << "the writer stopped by itself: " << status;
         if (GetParam() == testenv::Backend::SQLite) {  // SQLite's own check of the file the killed writer left
             EXPECT_EQ("ok", location->open_db()->query("PRAGMA integrity_check").at(0).text(0));
+        } else {
+            // The writer's whole save may have reached the server before the kill: its session
+            // then commits it after the writer is gone. Reads taken while it commits would
+            // straddle the commit, so wait for the session to end.
+            auto db = location->open_db();
+            testenv::poll_until(10, 10, [&] {
+                return db->query("SELECT count(*) FROM pg_stat_activity WHERE datname = current_database()"
+                                 " AND pid <> pg_backend_pid() AND backend_type = 'client backend'")
+                           .at(0).integer(0) == 0;
+            });
         }
         auto s = location->open();
         expect_whole(*s, a, b);

@@ -89,7 +89,13 @@ void journal_view(const TemplateChange& change) {
         return;
     case Change::Edited:
     case Change::Restored:
-        due = true;
+        // Keys typed into the name fields wait for an idle turn; any other edit that finds an
+        // earlier one still unwritten (a busy machine gives no idle turn between them) writes
+        // now, so the journal is never more than one edit behind.
+        if (due && (change.kind == Change::Restored || (change.parts & ~unsigned{EDITED_FIELDS}) != 0))
+            write();
+        else
+            due = true;
         return;
     }
 }

@@ -1,7 +1,8 @@
 // The open template's recovery journal (varo/recovery.h), kept as a view of the change signal:
 // while the working copy has unsaved changes it is in the journal, written when the main loop is
 // idle (at most every JOURNAL_INTERVAL_MS, so a burst of changes is one write; after a write that
-// took long, the next waits four times as long) and always before the program ends. A save, or a
+// took long, the next waits four times as long; an edit other than typing that finds an earlier
+// one unwritten writes at once) and always before the program ends. A save, or a
 // working copy equal to what is stored, removes it; a working copy dropped unsaved (New, Open,
 // reload) is kept as the last discarded copy.
 #ifndef TARNWRIGHT_TEMPLATE_RECOVERY_JOURNAL_H
